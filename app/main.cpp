@@ -1,0 +1,21 @@
+// Bitmap Nivora: stores logos in the NV graphics memory of ESC/POS receipt printers.
+#include <QApplication>
+
+#include "app/NvLogoApp.h"
+#include "platform/qt/QtPlatform.h"
+#include "ui/MyProperty.h"
+
+int main(int argc, char* argv[])
+{
+    CNvLogoApp app;
+    SetApp(&app);
+    // The guard comes first: a second copy ends silently before it touches the display.
+    if (app.AcquireGuard() != CNvLogoApp::StartResult::Run)
+        return 0;
+    QApplication qapp(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("nivora"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Bitmap Nivora"));
+    platform::qt::InstallQtPlatform();
+    app.InitInstance(RunPropertySheet);
+    return 0;
+}

@@ -1,0 +1,219 @@
+#include "logo/LogoLoader.h"
+
+#include <algorithm>
+#include <new>
+#include <vector>
+
+#include "app/Text.h"
+#include "logo/BmpFile.h"
+#include "platform/FileChooser.h"
+#include "platform/MessageBox.h"
+
+using platform::AfxMessageBox;
+
+namespace {
+const char* const kStoredFileIncorrect = "Bitmap files that was defined with Log file is incorrect.";
+const char* const kBitmapFilter = "Bitmap Files(*.bmp)|*.bmp||";
+}  // namespace
+
+int32_t NvDataSize(int32_t width, int32_t height)
+{
+    const int64_t bands = height / 8 + (height % 8 ? 1 : 0);
+    const int64_t columns = (static_cast<int64_t>(width) + 7) / 8 * 8;
+    const int64_t size = bands * columns;
+    // Anything this large is refused by the capacity check anyway.
+    return size > INT32_MAX ? INT32_MAX : static_cast<int32_t>(size);
+}
+
+int32_t UsedKByte(int32_t totalBytes) { return totalBytes / 1024 + (totalBytes % 1024 ? 1 : 0); }
+
+CLogoLoader::CLogoLoader()
+{
+    g_Shared.m_nNvAreaKB = 384;
+    g_Shared.m_nSelItem = -1;
+    g_Shared.m_nActivePage = -1;
+    g_Shared.m_nJobCount = -1;
+}
+
+CLogoLoader::~CLogoLoader() = default;
+
+void CLogoLoader::RecordFailure(int32_t nIndex)
+{
+    ++m_nFailCount;
+    // The failed-number list holds 255 numbers; a number that does not fit is simply
+    // not offered again (new files then take their number from the count).
+    if (g_Shared.m_nBadCount >= 0 && g_Shared.m_nBadCount < kMaxLogos)
+        g_Shared.m_arrBadNumber[static_cast<size_t>(g_Shared.m_nBadCount++)] = nIndex;
+    if (m_nFailCount == 1)
+        AfxMessageBox(kStoredFileIncorrect, platform::MB_ICONEXCLAMATION);
+}
+
+bool CLogoLoader::AddFile(int32_t nIndex, std::string path)
+{
+    if (m_nCount >= kMaxLogos) {
+        AfxMessageBox("Don't Read files any more!", platform::MB_OK);
+        return false;
+    }
+    BmpInfo info;
+    if (!ReadBmpInfo(path, info)) {
+        RecordFailure(nIndex);
+        return false;
+    }
+    const auto slash = path.rfind('/');
+    m_strName = slash == std::string::npos ? path : path.substr(slash + 1);
+
+    if (info.bitsPerPixel > 32) {
+        AfxMessageBox("It is not support bitmap format!", platform::MB_OK);
+        return false;
+    }
+    ++m_nCount;
+    const int32_t size = NvDataSize(info.width, info.height);
+    const int64_t capacity = int64_t{g_Shared.m_nNvAreaKB} * 1024;
+    if (int64_t{m_nTotalBytes} + size > capacity) {
+        if (m_nFailCount == 0 && nIndex == 0) {
+            --m_nCount;
+            AfxMessageBox("NV-bitimage area too small", platform::MB_OK);
+            return false;
+        }
+        RecordFailure(nIndex);  // the count stays one higher, as the numbering expects
+        return false;
+    }
+
+    int32_t number;
+    if (m_nFreeCount != 0) {
+        number = m_arrFreeNumber[static_cast<size_t>(m_nFreePos)];
+        m_arrFreeNumber[static_cast<size_t>(m_nFreePos)] = 0;
+        if (++m_nFreePos >= m_nFreeCount)
+            m_nFreeCount = m_nFreePos = 0;
+    } else {
+        number = nIndex >= 1 ? nIndex : m_nCount;
+    }
+
+    const int32_t totalBefore = m_nTotalBytes;
+    try {
+        m_strNumber = Format("%3d", number);
+        m_strSize = Format("%15d", size);
+        m_nTotalBytes += size;
+        m_strCountText = Format("%3d / 255", m_nCount);
+        m_strSizeText = Format("%3ld / %3d KByte", static_cast<long>(UsedKByte(m_nTotalBytes)),
+                               g_Shared.m_nNvAreaKB);
+        std::string listedPath = nIndex >= 1 ? path : m_strFilePath;
+        // Reserve first so that the four appends below cannot fail half-way: the four
+        // lists always keep the same length.
+        for (auto* list : {&g_Shared.m_arrNumber, &g_Shared.m_arrName, &g_Shared.m_arrPath,
+                           &g_Shared.m_arrSize})
+            list->reserve(list->size() + 1);
+        g_Shared.m_arrNumber.push_back(m_strNumber);
+        g_Shared.m_arrName.push_back(m_strName);
+        g_Shared.m_arrPath.push_back(std::move(listedPath));
+        g_Shared.m_arrSize.push_back(m_strSize);
+    } catch (const std::bad_alloc&) {
+        // Nothing was appended: undo this file's share of the totals.
+        m_nTotalBytes = totalBefore;
+        --m_nCount;
+        AfxMessageBox("Out of memory", platform::MB_ICONHAND);
+        return true;
+    }
+    g_Shared.m_nTotalBytes = m_nTotalBytes;
+    g_Shared.m_strFileCount = m_strCountText;
+    g_Shared.m_strTotalSize = m_strSizeText;
+    return true;
+}
+
+void CLogoLoader::Reset()
+{
+    m_nCount = m_nTotalBytes = m_nFailCount = m_nFreeCount = m_nFreePos = 0;
+    g_Shared.m_nBadCount = 0;
+    g_Shared.m_arrBadNumber.fill(0);
+}
+
+bool CLogoLoader::OpenFiles()
+{
+    std::vector<std::string> paths;
+    if (!platform::GetFileChooser().ChooseOpenFiles(m_strFilePath, kBitmapFilter, paths))
+        return true;
+    if (paths.empty()) {
+        m_strFilePath.clear();
+        return false;
+    }
+    for (const std::string& path : paths) {
+        m_strFilePath = path;
+        if (!AddFile(0, path))
+            break;
+    }
+    return true;
+}
+
+void CLogoLoader::CompactFreeNumbers()
+{
+    // Drop the entries already handed out so the remaining ones start at position 0.
+    const auto first = m_arrFreeNumber.begin() + m_nFreePos;
+    std::copy(first, m_arrFreeNumber.begin() + m_nFreeCount, m_arrFreeNumber.begin());
+    m_nFreeCount -= m_nFreePos;
+    std::fill(m_arrFreeNumber.begin() + m_nFreeCount, m_arrFreeNumber.end(), 0);
+    m_nFreePos = 0;
+}
+
+void CLogoLoader::AppendFreeNumber(int32_t number)
+{
+    if (m_nFreeCount >= kMaxLogos)
+        CompactFreeNumbers();
+    if (m_nFreeCount < kMaxLogos)
+        m_arrFreeNumber[static_cast<size_t>(m_nFreeCount++)] = number;
+}
+
+bool CLogoLoader::RemoveFile(int32_t number)
+{
+    --m_nCount;
+    // After a removal the scan goes on with the next index, so of two neighbouring
+    // rows with the same number only the first goes.
+    for (size_t i = 0; i < g_Shared.m_arrNumber.size(); ++i) {
+        if (Atoi(g_Shared.m_arrNumber[i]) != number)
+            continue;
+        AppendFreeNumber(number);
+        m_strCountText = Format("%3d / 255", m_nCount);
+        m_nTotalBytes -= Atoi(g_Shared.m_arrSize[i]);
+        m_strSizeText = Format("%3ld / %3ld KByte", static_cast<long>(UsedKByte(m_nTotalBytes)),
+                               static_cast<long>(g_Shared.m_nNvAreaKB));
+        const auto at = static_cast<std::ptrdiff_t>(i);
+        g_Shared.m_arrNumber.erase(g_Shared.m_arrNumber.begin() + at);
+        g_Shared.m_arrName.erase(g_Shared.m_arrName.begin() + at);
+        g_Shared.m_arrSize.erase(g_Shared.m_arrSize.begin() + at);
+        g_Shared.m_arrPath.erase(g_Shared.m_arrPath.begin() + at);
+        g_Shared.m_strFileCount = m_strCountText;
+        g_Shared.m_strTotalSize = m_strSizeText;
+        g_Shared.m_nTotalBytes = m_nTotalBytes;
+    }
+    SortFreeNumbers();
+    return true;
+}
+
+void CLogoLoader::SyncCount() { m_nCount = g_Shared.LogoCount(); }
+
+bool CLogoLoader::SortFreeNumbers()
+{
+    if (m_nFreeCount < 2)
+        return true;
+    for (int32_t i = 0; i < m_nFreeCount - 1; ++i)
+        for (int32_t j = i + 1; j < m_nFreeCount; ++j)
+            if (m_arrFreeNumber[static_cast<size_t>(i)] > m_arrFreeNumber[static_cast<size_t>(j)])
+                std::swap(m_arrFreeNumber[static_cast<size_t>(i)],
+                          m_arrFreeNumber[static_cast<size_t>(j)]);
+    return true;
+}
+
+bool CLogoLoader::TakeFailedNumbers()
+{
+    if (g_Shared.m_nBadCount < 1)
+        return true;
+    // Numbers still waiting in the free list (rows removed since the last Open File)
+    // are kept: the failed numbers join them instead of overwriting them.
+    CompactFreeNumbers();
+    for (int32_t i = 0; i < g_Shared.m_nBadCount && m_nFreeCount < kMaxLogos; ++i)
+        m_arrFreeNumber[static_cast<size_t>(m_nFreeCount++)] =
+            g_Shared.m_arrBadNumber[static_cast<size_t>(i)];
+    SortFreeNumbers();
+    g_Shared.m_nBadCount = 0;
+    g_Shared.m_arrBadNumber.fill(0);
+    return true;
+}

@@ -1,0 +1,40 @@
+#pragma once
+// A private INI file with the semantics the program relies on: a missing key or
+// section reads as the default; section and key names match without regard to case;
+// writing a key without a value deletes it; every other section, key, comment and
+// their order are kept. Each read goes to the file on disk; each write replaces the
+// file atomically (temporary file in the same folder, then rename), so a failure
+// never leaves a half-written file and never loses the previous one.
+#include <functional>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+class PrivateProfile {
+public:
+    using RenameFn = std::function<int(const char* from, const char* to)>;
+
+    explicit PrivateProfile(std::string path = {});
+
+    void SetPath(std::string path) { m_path = std::move(path); }
+    const std::string& Path() const { return m_path; }
+
+    std::string GetProfileString(const std::string& section, const std::string& key,
+                                 const std::string& defaultValue = {}) const;
+    // value nullopt deletes the key. False when the file could not be replaced.
+    bool WriteProfileString(const std::string& section, const std::string& key,
+                            const std::optional<std::string>& value);
+
+    // Several keys of one section in one replacement of the file: either all of them
+    // change or none does.
+    using KeyValue = std::pair<std::string, std::optional<std::string>>;
+    bool WriteProfileStrings(const std::string& section, const std::vector<KeyValue>& entries);
+
+    // Tests replace the final rename to simulate a failure at the last moment.
+    void SetRenameForTest(RenameFn rename) { m_rename = std::move(rename); }
+
+private:
+    std::string m_path;
+    RenameFn m_rename;
+};

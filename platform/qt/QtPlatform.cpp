@@ -1,0 +1,131 @@
+#include "platform/qt/QtPlatform.h"
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QStringList>
+#include <QTimer>
+
+#include "platform/WorkDir.h"
+#include "ui/OutputFileDlg.h"
+
+namespace platform::qt {
+namespace {
+
+QWidget* BoxParent()
+{
+    if (QWidget* modal = QApplication::activeModalWidget())
+        return modal;
+    return QApplication::activeWindow();
+}
+
+}  // namespace
+
+int QtMessageBox::Show(const std::string& text, unsigned flags, const std::string& caption)
+{
+    QMessageBox box(BoxParent());
+    box.setWindowTitle(QString::fromStdString(caption));
+    // The texts use Windows line ends; Qt wants plain ones.
+    box.setText(QString::fromStdString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    switch (flags & MB_ICONMASK) {
+    case MB_ICONHAND: box.setIcon(QMessageBox::Critical); break;
+    case MB_ICONQUESTION: box.setIcon(QMessageBox::Question); break;
+    case MB_ICONEXCLAMATION: box.setIcon(QMessageBox::Warning); break;
+    case 0x40: box.setIcon(QMessageBox::Information); break;
+    default: box.setIcon(QMessageBox::NoIcon); break;
+    }
+    const bool question = (flags & MB_TYPEMASK) == MB_YESNO;
+    if (question) {
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(QMessageBox::Yes);
+    } else {
+        box.setStandardButtons(QMessageBox::Ok);
+    }
+    box.setWindowModality(Qt::ApplicationModal);
+    const int answer = box.exec();
+    if (question)
+        return answer == QMessageBox::Yes ? IDYES : IDNO;
+    return IDOK;
+}
+
+void QtWaiter::Sleep(int ms)
+{
+    if (ms <= 0) {
+        KeepAlive();
+        return;
+    }
+    QEventLoop loop;
+    QTimer timer;
+    timer.setSingleShot(true);
+    timer.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+    timer.start(ms);
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+}
+
+void QtWaiter::KeepAlive() { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); }
+
+QString QtFilterFromWindows(const std::string& filter)
+{
+    const QStringList parts = QString::fromStdString(filter).split(QLatin1Char('|'));
+    QStringList filters;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        if (parts[i].isEmpty())
+            break;
+        QStringList patterns;
+        for (const QString& pattern : parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+            patterns << pattern.toLower();
+            if (pattern.toUpper() != pattern.toLower())
+                patterns << pattern.toUpper();
+        }
+        filters << parts[i] + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) +
+                       QLatin1Char(')');
+    }
+    return filters.join(QStringLiteral(";;"));
+}
+
+bool QtFileChooser::ChooseOpenFiles(const std::string& initialPath, const std::string& filter,
+                                    std::vector<std::string>& paths)
+{
+    QFileDialog dialog(BoxParent(), QStringLiteral("Open"));
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setNameFilter(QtFilterFromWindows(filter));
+    dialog.setDefaultSuffix(QStringLiteral("bmp"));
+    if (!initialPath.empty()) {
+        // The last file chosen: open in its folder with it preselected.
+        const QFileInfo last(QString::fromStdString(initialPath));
+        dialog.setDirectory(last.absolutePath());
+        dialog.selectFile(last.fileName());
+    }
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    paths.clear();
+    for (const QString& file : dialog.selectedFiles())
+        paths.push_back(file.toStdString());
+    return true;
+}
+
+bool QtFileChooser::AskOutputFileName(std::string& name)
+{
+    COutputFileDlg dialog(BoxParent());
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    name = dialog.m_strFileName;
+    return true;
+}
+
+void InstallQtPlatform()
+{
+    static QtMessageBox boxes;
+    static QtWaiter waiter;
+    static QtFileChooser chooser;
+    SetMessageBoxHandler(&boxes);
+    SetWaiter(&waiter);
+    SetFileChooser(&chooser);
+    SetApplicationTitle(ExecutableBaseName());
+}
+
+}  // namespace platform::qt

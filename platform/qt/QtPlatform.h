@@ -1,0 +1,40 @@
+#pragma once
+// The platform seam as the desktop program provides it: Qt message boxes, waits that
+// keep the window painting, Qt file dialogs.
+#include <QString>
+#include <string>
+
+#include "platform/FileChooser.h"
+#include "platform/MessageBox.h"
+#include "platform/Wait.h"
+
+namespace platform::qt {
+
+class QtMessageBox final : public MessageBoxHandler {
+public:
+    int Show(const std::string& text, unsigned flags, const std::string& caption) override;
+};
+
+// Pauses run a local event loop that paints but holds user input back until the
+// pause is over; timers and posted events keep running.
+class QtWaiter final : public Waiter {
+public:
+    void Sleep(int ms) override;
+    void KeepAlive() override;
+};
+
+class QtFileChooser final : public FileChooser {
+public:
+    bool ChooseOpenFiles(const std::string& initialPath, const std::string& filter,
+                         std::vector<std::string>& paths) override;
+    bool AskOutputFileName(std::string& name) override;
+};
+
+// "Bitmap Files(*.bmp)|*.bmp||" becomes "Bitmap Files(*.bmp) (*.bmp *.BMP)": each
+// description with its patterns, matched in either letter case.
+QString QtFilterFromWindows(const std::string& filter);
+
+// Installs the three handlers above and the application title for the running program.
+void InstallQtPlatform();
+
+}  // namespace platform::qt

@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Sets up a fresh Debian 12 machine, builds everything and runs all tests headless:
+# the whole suite, then the core tests again under AddressSanitizer + UBSan.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/setup-deps.sh
+export QT_QPA_PLATFORM=offscreen
+jobs=$(nproc)
+
+cmake --preset default
+cmake --build --preset default -j"$jobs"
+ctest --preset default -j"$jobs"
+
+cmake --preset asan
+cmake --build --preset asan -j"$jobs"
+ctest --preset asan -j"$jobs"

@@ -1,0 +1,37 @@
+#pragma once
+// Builds BMP files for tests, in any of the forms the reader accepts, from a pixel
+// function. Kept independent of the reader so that tests check one against the other.
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace testing_support {
+
+enum class BmpHeader { Core = 12, Info = 40, V4 = 108, V5 = 124 };
+enum BmpCompression : uint32_t { kBiRgb = 0, kBiRle8 = 1, kBiRle4 = 2, kBiBitfields = 3 };
+
+struct BmpSpec {
+    int width = 8;
+    int height = 8;
+    int bitsPerPixel = 24;
+    BmpHeader header = BmpHeader::Info;
+    uint32_t compression = kBiRgb;
+    bool topDown = false;
+    // Colour table for 1..8 bits as 0x00RRGGBB; empty: a grey ramp of 2^bits entries.
+    std::vector<uint32_t> palette;
+    // BI_BITFIELDS masks (red, green, blue).
+    uint32_t masks[3] = {0x7C00, 0x03E0, 0x001F};
+    bool writeFileSize = true;  // false: bfSize = 0, as some encoders write
+};
+
+// pixel(x, y) with y counted from the top: a palette index for 1..8 bits, the stored
+// 16-bit word for 16 bits, 0x00RRGGBB for 24 and 32 bits.
+using PixelFn = std::function<uint32_t(int x, int y)>;
+
+std::vector<uint8_t> MakeBmp(const BmpSpec& spec, const PixelFn& pixel);
+void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes);
+// A plain 24-bit file of the given size, every pixel colour rgb.
+std::string WriteSolidBmp(const std::string& path, int width, int height, uint32_t rgb = 0);
+
+}  // namespace testing_support

@@ -1,0 +1,77 @@
+#pragma once
+// Test doubles for the platform seam: a message-box recorder with scripted answers,
+// a virtual clock, a scripted file chooser. FakePlatform installs all three (and a
+// fresh g_Shared) for the lifetime of a test and restores the defaults afterwards.
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "platform/FileChooser.h"
+#include "platform/MessageBox.h"
+#include "platform/Wait.h"
+
+namespace testing_support {
+
+struct ShownBox {
+    std::string text;
+    unsigned flags;
+    std::string caption;
+};
+
+class RecordingMessageBox final : public platform::MessageBoxHandler {
+public:
+    int Show(const std::string& text, unsigned flags, const std::string& caption) override;
+    // The answer to the next question (Yes/No box); questions beyond the script get
+    // defaultAnswer. OK boxes always answer IDOK.
+    void Answer(int id) { answers.push_back(id); }
+    std::vector<std::string> Texts() const;
+
+    std::vector<ShownBox> shown;
+    std::deque<int> answers;
+    int defaultAnswer = platform::IDYES;
+};
+
+class VirtualClock final : public platform::Waiter {
+public:
+    void Sleep(int ms) override
+    {
+        sleeps.push_back(ms);
+        now += ms;
+    }
+    void KeepAlive() override { ++keepAlives; }
+    long long TotalSlept() const { return now; }
+
+    std::vector<int> sleeps;
+    long long now = 0;
+    int keepAlives = 0;
+};
+
+class ScriptedFileChooser final : public platform::FileChooser {
+public:
+    bool ChooseOpenFiles(const std::string& initialPath, const std::string& filter,
+                         std::vector<std::string>& paths) override;
+    bool AskOutputFileName(std::string& name) override;
+
+    // Each open dialog takes the next entry; an empty optional cancels.
+    struct Choice {
+        bool ok;
+        std::vector<std::string> paths;
+    };
+    std::deque<Choice> openChoices;
+    std::deque<Choice> outputChoices;  // paths[0] is the name
+    std::vector<std::string> initialPaths;  // what each open dialog was given
+};
+
+class FakePlatform {
+public:
+    FakePlatform();
+    ~FakePlatform();
+    FakePlatform(const FakePlatform&) = delete;
+    FakePlatform& operator=(const FakePlatform&) = delete;
+
+    RecordingMessageBox boxes;
+    VirtualClock clock;
+    ScriptedFileChooser files;
+};
+
+}  // namespace testing_support

@@ -1,0 +1,35 @@
+#pragma once
+// A temporary folder removed with everything in it when the object goes.
+#include <string>
+
+namespace testing_support {
+
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::string& Path() const { return m_path; }
+    std::string File(const std::string& name) const { return m_path + "/" + name; }
+    void Write(const std::string& name, const std::string& content) const;
+    std::string Read(const std::string& name) const;
+
+private:
+    std::string m_path;
+};
+
+// Changes the current directory for the lifetime of the object.
+class ScopedCurrentDir {
+public:
+    explicit ScopedCurrentDir(const std::string& dir);
+    ~ScopedCurrentDir();
+    ScopedCurrentDir(const ScopedCurrentDir&) = delete;
+    ScopedCurrentDir& operator=(const ScopedCurrentDir&) = delete;
+
+private:
+    std::string m_previous;
+};
+
+}  // namespace testing_support

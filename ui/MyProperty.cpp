@@ -1,0 +1,34 @@
+#include "ui/MyProperty.h"
+
+#include "app/NvLogoApp.h"
+#include "ui/Page1Selection.h"
+#include "ui/Page2Preview.h"
+#include "ui/Page3Upload.h"
+#include "ui/Page4Print.h"
+#include "ui/Page5Setup.h"
+
+CMyProperty::CMyProperty(const QString& caption, QWidget* parent, int selectPage)
+    : CPropertySheet(caption, parent, selectPage)
+{
+    setObjectName(QStringLiteral("CMyProperty"));
+}
+
+void RunPropertySheet(CNvLogoApp& app)
+{
+    CPage1Selection selection;
+    CPage2Preview preview;
+    CPage3Upload upload;
+    CPage4Print print;
+    CPage5Setup setup;
+    CMyProperty sheet(QStringLiteral("Tarvo Bitmap Nivora ") + QString::fromStdString(app.m_strVersion),
+                      nullptr, 4);
+    for (CPropertyPage* page : std::initializer_list<CPropertyPage*>{&selection, &preview, &upload,
+                                                                    &print, &setup})
+        sheet.AddPage(page);
+    sheet.exec();
+    // The pages are children of the sheet's tab widget now; take them back before
+    // both go out of scope in reverse order.
+    for (CPropertyPage* page : std::initializer_list<CPropertyPage*>{&selection, &preview, &upload,
+                                                                    &print, &setup})
+        page->setParent(nullptr);
+}
