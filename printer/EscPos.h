@@ -1,0 +1,41 @@
+#pragma once
+// The ESC/POS commands the program sends. Every byte string that goes to a printer is
+// built from these; no other file spells command bytes out.
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace escpos {
+
+using Bytes = std::vector<uint8_t>;
+
+inline constexpr uint8_t ESC = 0x1B;
+inline constexpr uint8_t FS = 0x1C;
+inline constexpr uint8_t GS = 0x1D;
+
+// GS I 1: transmit printer ID (model); the printer answers one byte.
+inline constexpr std::array<uint8_t, 3> kTransmitPrinterId = {GS, 'I', 0x01};
+// ESC @: initialise the printer.
+inline constexpr std::array<uint8_t, 2> kInitialize = {ESC, '@'};
+// FS q n: define n NV bit images (erases the whole NV graphics memory first).
+inline std::array<uint8_t, 3> DefineNvImages(uint8_t count) { return {FS, 'q', count}; }
+// The 4-byte header of one image record of FS q: x and y in 8-dot units.
+inline std::array<uint8_t, 4> NvImageHeader(int widthDots, int heightDots)
+{
+    const int x = widthDots / 8, y = heightDots / 8;
+    return {static_cast<uint8_t>(x % 256), static_cast<uint8_t>(x / 256), static_cast<uint8_t>(y % 256),
+            static_cast<uint8_t>(y / 256)};
+}
+// An image record of size 0: fills definitions still owed to FS q.
+inline constexpr std::array<uint8_t, 4> kEmptyNvImage = {0, 0, 0, 0};
+// FS q 1 with one empty record: leaves the printer without stored images.
+inline constexpr std::array<uint8_t, 7> kDeleteAllNvImages = {FS, 'q', 0x01, 0, 0, 0, 0};
+// FS p n m: print NV image n (1..255) in mode m (0 normal, 1 double width, 2 double
+// height, 3 quadruple).
+inline std::array<uint8_t, 4> PrintNvImage(uint8_t number, uint8_t mode) { return {FS, 'p', number, mode}; }
+
+// Print modes of FS p.
+enum PrintMode : uint8_t { kNormal = 0, kDoubleWidth = 1, kDoubleHeight = 2, kQuadruple = 3 };
+
+}  // namespace escpos
