@@ -1,0 +1,27 @@
+#pragma once
+// Where the bytes of a download or a print go: a port, an output file, or a test's
+// buffer. The stream writers only know this.
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+class ByteSink {
+public:
+    virtual ~ByteSink() = default;
+    // True when all length bytes were handed over (a write of zero bytes succeeds).
+    virtual bool WriteBuffer(const uint8_t* data, uint32_t length) = 0;
+};
+
+// Collects everything written; tests and the file case of the command-line tool use it.
+class MemorySink final : public ByteSink {
+public:
+    bool WriteBuffer(const uint8_t* data, uint32_t length) override
+    {
+        bytes.insert(bytes.end(), data, data + length);
+        writes.push_back(length);
+        return !failNext || (failNext = false, false);
+    }
+    std::vector<uint8_t> bytes;
+    std::vector<uint32_t> writes;  // the length of every write, in order
+    bool failNext = false;         // makes the next write report failure (bytes still kept)
+};
