@@ -3,6 +3,7 @@
 
 #include "app/NvLogoApp.h"
 #include "platform/qt/QtPlatform.h"
+#include "ui/AppIcon.h"
 #include "ui/MyProperty.h"
 
 int main(int argc, char* argv[])
@@ -15,6 +16,8 @@ int main(int argc, char* argv[])
     QApplication qapp(argc, argv);
     QApplication::setApplicationName(QStringLiteral("nivora"));
     QApplication::setApplicationDisplayName(QStringLiteral("Bitmap Nivora"));
+    QApplication::setWindowIcon(AppIcon());
+    QApplication::setDesktopFileName(QStringLiteral("nivora"));
     platform::qt::InstallQtPlatform();
     app.InitInstance(RunPropertySheet);
     return 0;

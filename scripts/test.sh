@@ -14,3 +14,6 @@ ctest --preset default -j"$jobs"
 cmake --preset asan
 cmake --build --preset asan -j"$jobs"
 ctest --preset asan -j"$jobs"
+
+# The Debian package installs with its dependencies and its programs start.
+scripts/check-deb.sh
