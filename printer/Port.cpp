@@ -50,6 +50,15 @@ int PollOnce(int fd, short events, int ms)
 
 constexpr short kHungUp = POLLERR | POLLHUP | POLLNVAL;
 
+// Closes a descriptor that failed to become a port; errno stays that of the failure.
+bool FailClosing(int fd)
+{
+    const int error = errno;
+    ::close(fd);
+    errno = error;
+    return false;
+}
+
 void Pause(int ms)
 {
     ::poll(nullptr, 0, ms);
@@ -95,11 +104,10 @@ bool Port::OpenExclusive(const std::string& device, int access)
     }
     if (fd < 0)
         return false;
+    // Only a lock held elsewhere refuses the port; a device that cannot be locked
+    // at all loses the guard, not the printer.
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
-        const int error = errno;
-        ::close(fd);
-        errno = error;
-        return false;
+        return FailClosing(fd);
     }
     m_fd = fd;
     m_kind = Kind::Device;
@@ -116,9 +124,7 @@ bool Port::OpenSerial(const std::string& device, const SerialSettings& settings,
         return true;
     m_kind = Kind::Terminal;
     if (!ConfigureTerminal(settings, variant)) {
-        const int error = errno;
-        Close();
-        errno = error;
+        Close(); // keeps errno
         return false;
     }
     return true;
@@ -164,10 +170,7 @@ bool Port::OpenOutputFile(const std::string& path)
     // Locked before it is emptied, so a file another run is writing stays whole.
     const bool locked = ::flock(fd, LOCK_EX | LOCK_NB) == 0 || errno != EWOULDBLOCK;
     if (!locked || (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::ftruncate(fd, 0) != 0)) {
-        const int error = errno;
-        ::close(fd);
-        errno = error;
-        return false;
+        return FailClosing(fd);
     }
     m_fd = fd;
     m_kind = Kind::File;

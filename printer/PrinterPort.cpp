@@ -48,6 +48,15 @@ void WarnBox(const char* text)
     platform::AfxMessageBox(text, platform::MB_ICONEXCLAMATION);
 }
 
+// The device behind a port name; "" with errno ENOENT when the name stands for none.
+std::string DeviceFor(const std::string& name)
+{
+    std::string device = printer::ResolveDevice(name);
+    if (device.empty())
+        errno = ENOENT;
+    return device;
+}
+
 } // namespace
 
 CPrinterPort::CPrinterPort(const printer::PortVariant& variant) : m_variant(variant)
@@ -58,10 +67,8 @@ bool CPrinterPort::OpenLpt(const std::string& lptName)
 {
     // The consumer line also zeroed the port's time-outs here; a Linux printer device
     // has none to set, so the version makes no difference.
-    const std::string device = printer::ResolveDevice(lptName);
-    bool opened = !device.empty() && m_hPort.OpenPrinterDevice(device, m_variant.lptReadAccess);
-    if (device.empty())
-        errno = ENOENT;
+    const std::string device = DeviceFor(lptName);
+    const bool opened = !device.empty() && m_hPort.OpenPrinterDevice(device, m_variant.lptReadAccess);
     if (!opened)
         m_nOpenError = errno;
     return opened;
@@ -79,11 +86,9 @@ bool CPrinterPort::OpenPort(const std::string& device, uint32_t baud, uint8_t by
         opened = m_hPort.OpenOutputFile(name);
     } else {
         m_bToFile = false;
-        const std::string path = printer::ResolveDevice(device);
-        if (path.empty())
-            errno = ENOENT;
-        else
-            opened = m_hPort.OpenSerial(path, {baud, byteSize, parity, stopBits, handshake}, m_variant);
+        const std::string path = DeviceFor(device);
+        opened = !path.empty() &&
+                 m_hPort.OpenSerial(path, {baud, byteSize, parity, stopBits, handshake}, m_variant);
     }
     if (!opened)
         m_nOpenError = errno;

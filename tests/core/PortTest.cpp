@@ -55,6 +55,10 @@ struct VariantCase {
     PortVariant variant;
     int32_t handshake;
 };
+void PrintTo(const VariantCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
 
 class PortBytesTest : public PortTest, public ::testing::WithParamInterface<VariantCase> {};
 
@@ -87,6 +91,10 @@ struct SettingsCase {
     SerialSettings settings;
     speed_t speed;
 };
+void PrintTo(const SettingsCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
 
 class PortSettingsReadBackTest : public PortTest, public ::testing::WithParamInterface<SettingsCase> {};
 
@@ -182,6 +190,7 @@ TEST_F(PortTest, AStalledPrinterEndsADownloadWriteAfterMMillisecondsPerByte)
     testing_support::ScopedWriteTimeout perByte(10ms);
     OpenAs(printer::kDownloadVariant);
     printer.Stall();
+    printer.HangUpAfter(10s); // without a deadline the write ends here instead of hanging
     const std::vector<uint8_t> bytes = Sequence(100);
     const auto start = Clock::now();
     const Port::WriteOutcome outcome = port.Write(bytes.data(), bytes.size());

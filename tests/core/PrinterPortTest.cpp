@@ -80,6 +80,10 @@ struct WaitCase {
     printer::PortVariant variant;
     int waitMs;
 };
+void PrintTo(const WaitCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
 
 class CheckWaitTest : public PrinterPortTest, public ::testing::WithParamInterface<WaitCase> {};
 
@@ -139,6 +143,10 @@ struct JudgeCase {
     std::optional<uint8_t> answer;
     const char* message; // nullptr: passes without a message
 };
+void PrintTo(const JudgeCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
 
 class JudgeTest : public PrinterPortTest, public ::testing::WithParamInterface<JudgeCase> {};
 
