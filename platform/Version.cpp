@@ -1,0 +1,42 @@
+#include "platform/Version.h"
+
+#include <cstdio>
+#include <sys/utsname.h>
+
+namespace platform {
+namespace {
+
+std::optional<uint32_t> g_testVersion;
+
+uint32_t KernelVersion()
+{
+    struct utsname name {};
+    unsigned major = 0, minor = 0;
+    if (::uname(&name) == 0)
+        std::sscanf(name.release, "%u.%u", &major, &minor);
+    return (major & 0xFFu) | ((minor & 0xFFu) << 8);
+}
+
+} // namespace
+
+uint32_t GetVersion()
+{
+    return g_testVersion ? *g_testVersion : KernelVersion();
+}
+
+bool IsConsumerLine(uint32_t version)
+{
+    return (version & 0x80000000u) != 0 && (version & 0xFFu) >= 4;
+}
+
+bool IsConsumerLine()
+{
+    return IsConsumerLine(GetVersion());
+}
+
+void SetVersionForTesting(std::optional<uint32_t> version)
+{
+    g_testVersion = version;
+}
+
+} // namespace platform

@@ -1,0 +1,17 @@
+#pragma once
+// Device.INI: the one thing the Setup page remembers between runs, whether the
+// printer is a parallel or a serial model. One byte, "1" or "0", no line end.
+#include <string>
+
+namespace printer {
+
+inline constexpr char kDeviceIniName[] = "Device.INI";
+
+// True (parallel) when the file's first byte is a digit 1-9. Anything else, an empty
+// file, no file or one that cannot be read means serial.
+bool ReadDeviceIni(const std::string& dir);
+// Creates or empties dir/Device.INI and writes "1" or "0". A failure is silent: the
+// next run simply starts serial.
+void SaveDeviceIni(const std::string& dir, bool parallel);
+
+} // namespace printer

@@ -1,0 +1,159 @@
+#include "printer/LineSettings.h"
+
+#include <array>
+#include <asm/termbits.h>
+#include <cerrno>
+#include <sys/ioctl.h>
+
+namespace printer {
+namespace {
+
+struct SpeedCode {
+    uint32_t baud;
+    tcflag_t code;
+};
+constexpr std::array<SpeedCode, 10> kSpeedCodes = {{{1200, B1200},
+                                                    {2400, B2400},
+                                                    {4800, B4800},
+                                                    {9600, B9600},
+                                                    {19200, B19200},
+                                                    {38400, B38400},
+                                                    {57600, B57600},
+                                                    {115200, B115200},
+                                                    {230400, B230400},
+                                                    {460800, B460800}}};
+
+bool Valid(const LineSettings& s)
+{
+    return s.baud > 0 && s.byteSize >= 5 && s.byteSize <= 8 && s.parity <= 2 &&
+           (s.stopBits == 0 || s.stopBits == 2);
+}
+
+void SetSpeed(termios2& t, uint32_t baud)
+{
+    t.c_cflag &= ~(CBAUD | CIBAUD);
+    for (const SpeedCode& speed : kSpeedCodes)
+        if (speed.baud == baud) {
+            t.c_cflag |= speed.code;
+            t.c_ispeed = t.c_ospeed = baud;
+            return;
+        }
+    t.c_cflag |= BOTHER;
+    t.c_ispeed = t.c_ospeed = baud;
+}
+
+tcflag_t SizeFlag(uint8_t byteSize)
+{
+    switch (byteSize) {
+    case 5:
+        return CS5;
+    case 6:
+        return CS6;
+    case 7:
+        return CS7;
+    default:
+        return CS8;
+    }
+}
+
+} // namespace
+
+bool IsTerminal(int fd)
+{
+    termios2 t{};
+    return ::ioctl(fd, TCGETS2, &t) == 0;
+}
+
+bool ApplyLineSettings(int fd, const LineSettings& s)
+{
+    if (!Valid(s)) {
+        errno = EINVAL;
+        return false;
+    }
+    termios2 t{};
+    if (::ioctl(fd, TCGETS2, &t) != 0)
+        return false;
+    t.c_iflag &= ~(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | IXON | IXOFF | IXANY | INPCK);
+    t.c_oflag &= ~OPOST;
+    t.c_lflag &= ~(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
+    t.c_cflag &= ~(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS);
+    t.c_cflag |= SizeFlag(s.byteSize) | CREAD | CLOCAL;
+    if (s.parity != 0) {
+        t.c_cflag |= PARENB | (s.parity == 1 ? PARODD : 0);
+        t.c_iflag |= INPCK;
+    }
+    if (s.stopBits == 2)
+        t.c_cflag |= CSTOPB;
+    if (s.ctsFlow)
+        t.c_cflag |= CRTSCTS;
+    if (s.xonXoff)
+        t.c_iflag |= IXON | IXOFF;
+    t.c_cc[VSTART] = 0x11;
+    t.c_cc[VSTOP] = 0x13;
+    t.c_cc[VMIN] = 1;
+    t.c_cc[VTIME] = 0;
+    SetSpeed(t, s.baud);
+    return ::ioctl(fd, TCSETS2, &t) == 0;
+}
+
+bool ReadLineSettings(int fd, LineSettings& s)
+{
+    termios2 t{};
+    if (::ioctl(fd, TCGETS2, &t) != 0)
+        return false;
+    s.baud = t.c_ospeed;
+    switch (t.c_cflag & CSIZE) {
+    case CS5:
+        s.byteSize = 5;
+        break;
+    case CS6:
+        s.byteSize = 6;
+        break;
+    case CS7:
+        s.byteSize = 7;
+        break;
+    default:
+        s.byteSize = 8;
+        break;
+    }
+    s.parity = (t.c_cflag & PARENB) ? ((t.c_cflag & PARODD) ? 1 : 2) : 0;
+    s.stopBits = (t.c_cflag & CSTOPB) ? 2 : 0;
+    s.ctsFlow = (t.c_cflag & CRTSCTS) != 0;
+    s.xonXoff = (t.c_iflag & (IXON | IXOFF)) == (IXON | IXOFF) && !(t.c_iflag & IXANY);
+    return true;
+}
+
+bool FlushLine(int fd, bool input, bool output)
+{
+    const int which = input && output ? TCIOFLUSH : input ? TCIFLUSH : TCOFLUSH;
+    return ::ioctl(fd, TCFLSH, which) == 0;
+}
+
+int PendingOutput(int fd)
+{
+    int pending = 0;
+    return ::ioctl(fd, TIOCOUTQ, &pending) == 0 ? pending : -1;
+}
+
+void ReleaseFlowControl(int fd)
+{
+    termios2 t{};
+    if (::ioctl(fd, TCGETS2, &t) == 0 && ((t.c_cflag & CRTSCTS) || (t.c_iflag & IXON))) {
+        t.c_cflag &= ~CRTSCTS;
+        t.c_iflag &= ~IXON;
+        ::ioctl(fd, TCSETS2, &t);
+    }
+    ::ioctl(fd, TCXONC, TCOON);
+}
+
+bool SetModemLines(int fd, int lines, bool on)
+{
+    return ::ioctl(fd, on ? TIOCMBIS : TIOCMBIC, &lines) == 0;
+}
+
+bool SetExclusive(int fd, bool on)
+{
+    return ::ioctl(fd, on ? TIOCEXCL : TIOCNXCL) == 0;
+}
+
+} // namespace printer

@@ -1,0 +1,65 @@
+// nivora-cli check: the connection check that precedes every download and print.
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "printer/PortNames.h"
+#include "printer/PrinterPort.h"
+#include "tools/cli/Command.h"
+#include "tools/cli/PortOptions.h"
+
+namespace {
+
+int UsageError(const std::string& message)
+{
+    std::fprintf(stderr, "nivora-cli check: %s\nRun 'nivora-cli check --help' for the options.\n",
+                 message.c_str());
+    return 2;
+}
+
+int RunCheck(const std::vector<std::string>& args)
+{
+    cli::PortOptions options;
+    for (size_t i = 0; i < args.size(); ++i) {
+        std::string error;
+        const cli::OptionResult result = cli::TakePortOption(args, i, options, error);
+        if (result == cli::OptionResult::Error)
+            return UsageError(error);
+        if (result == cli::OptionResult::NotMine)
+            return UsageError("unknown option '" + args[i] + "'");
+    }
+    if (options.port.empty())
+        return UsageError("-p PORT is required");
+    if (options.port == printer::kFileDevice)
+        return UsageError("a file cannot answer; name a port");
+
+    CPrinterPort port(printer::kDownloadVariant);
+    if (!cli::OpenPortFromOptions(port, options)) {
+        std::fprintf(stderr, "nivora-cli check: cannot open %s: %s\n",
+                     cli::DescribePort(options.port).c_str(), std::strerror(port.m_nOpenError));
+        return 1;
+    }
+    const bool written = port.CheckPrinter(); // its own message goes to standard error
+    port.ClosePort();
+    if (!written)
+        return 1;
+    if (port.m_nAnswer >= 0)
+        std::printf("0x%02X\n", port.m_nAnswer);
+    else
+        std::puts("no answer");
+    return 0;
+}
+
+const std::string kUsage =
+    std::string("Usage: nivora-cli check -p PORT [OPTIONS]\n"
+                "Sends GS I 1 (1D 49 01), the check made before every download and print,\n"
+                "and waits 500 ms for the printer's one-byte answer. Prints the byte in hex\n"
+                "(0x20) or \"no answer\". Exit status 1 when the port cannot be opened or\n"
+                "the request cannot be written.\n\nOptions:\n") +
+    cli::kPortOptionsUsage;
+
+} // namespace
+
+NIVORA_CLI_COMMAND(check,
+                   cli::Command{"check", "send GS I 1 to a printer and show its answer", kUsage, RunCheck});

@@ -1,0 +1,45 @@
+// nivora-cli ports: the port names that can be used right now.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "printer/PortDiscovery.h"
+#include "printer/PortNames.h"
+#include "tools/cli/Command.h"
+
+namespace {
+
+int RunPorts(const std::vector<std::string>& args)
+{
+    bool table = false;
+    for (const std::string& arg : args) {
+        if (arg != "--table") {
+            std::fprintf(stderr, "nivora-cli ports: unknown option '%s'\n", arg.c_str());
+            return 2;
+        }
+        table = true;
+    }
+    if (table) {
+        std::fputs(printer::PortDeviceTableText().c_str(), stdout);
+        return 0;
+    }
+    std::vector<printer::PortListing> ports = printer::ProbeComPorts();
+    for (printer::PortListing& lpt : printer::ProbeLptPorts())
+        ports.push_back(std::move(lpt));
+    for (const printer::PortListing& port : ports)
+        std::printf("%-7s %s\n", port.name.c_str(), port.device.c_str());
+    if (ports.empty())
+        std::fputs("nivora-cli ports: no port can be opened now\n", stderr);
+    return 0;
+}
+
+} // namespace
+
+NIVORA_CLI_COMMAND(ports,
+                   cli::Command{"ports", "list the COM and LPT ports that can be opened now",
+                                "Usage: nivora-cli ports [--table]\n"
+                                "Lists the port names whose devices exist and can be opened exclusively\n"
+                                "right now, each with its device. A port another program holds is left out.\n"
+                                "\n"
+                                "  --table   show the fixed table of names and devices instead\n",
+                                RunPorts});
