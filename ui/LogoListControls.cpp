@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <algorithm>
 
+#include "app/NvLogoApp.h"
 #include "app/SharedRecord.h"
 #include "app/Text.h"
 #include "ui/CheckListCtrl.h"
@@ -28,13 +29,16 @@ QLineEdit* AddCounter(CPropertyPage& page, int id, int x, int y, int w, int h)
 
 } // namespace
 
-LogoListControls CreateLogoListControls(CPropertyPage& page, int labelId)
+LogoListControls CreateLogoListControls(CPropertyPage& page, int labelId,
+                                        QAbstractItemView::SelectionMode selectionMode)
 {
     LogoListControls controls;
     controls.label = AddStatic(page, labelId, QStringLiteral("&Bitmap List"), 7, 7, 52, 10);
     controls.list = page.Place(new CCheckListCtrl(&page), 7, 19, 170, 175);
     controls.list->setObjectName(QStringLiteral("list1001"));
     controls.label->setBuddy(controls.list);
+    controls.list->setSelectionMode(selectionMode);
+    controls.list->SetShowSelectionAlways(true);
     AddStatic(page, 1002, QStringLiteral("Number of Image Files"), 7, 199, 83, 8);
     controls.fileCount = AddCounter(page, 1075, 99, 199, 78, 12);
     AddStatic(page, 1003, QStringLiteral("Total Image File Size"), 7, 214, 83, 8);
@@ -61,6 +65,15 @@ void RefillFromShared(CCheckListCtrl& list)
         list.SetItemText(row, 2, QString::fromStdString(g_Shared.m_arrName[at]));
         list.SetItemText(row, 3, QString::fromStdString(g_Shared.m_arrSize[at]));
     }
+}
+
+void SortOnHeaderClick(CCheckListCtrl& list, int column, int32_t& sortColumn, bool& ascending)
+{
+    if (column != sortColumn)
+        sortColumn = column;
+    else
+        ascending = !ascending;
+    list.SortByColumn(column, ascending);
 }
 
 void TickFromShared(CCheckListCtrl& list)
@@ -90,6 +103,23 @@ void StoreTicks(const CCheckListCtrl& list)
     const int rows = std::min(list.GetItemCount(), kMaxLogos);
     for (int i = 0; i < rows; ++i)
         g_Shared.m_arrAutoCenter[static_cast<size_t>(i)] = list.GetCheck(i) ? 1 : 0;
+}
+
+bool InitCounters(CNvLogoApp* app, std::string& fileCount, std::string& totalSize)
+{
+    if (app && app->m_bListLoaded) {
+        fileCount = g_Shared.m_strFileCount;
+        totalSize = g_Shared.m_strTotalSize;
+        return true;
+    }
+    fileCount = ZeroFileCountText();
+    totalSize = ZeroTotalSizeText();
+    g_Shared.m_strFileCount = fileCount;
+    g_Shared.m_strTotalSize = totalSize;
+    g_Shared.m_nTotalBytes = 0;
+    if (app)
+        app->m_bListLoaded = true;
+    return false;
 }
 
 std::string ZeroFileCountText()

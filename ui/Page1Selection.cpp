@@ -27,12 +27,11 @@ CPage1Selection::CPage1Selection() : CPropertyPage(QStringLiteral("Select Bitmap
     QPushButton* reset = button(1014, QStringLiteral("&Reset"), 51);
     open->setDefault(true);
 
-    const LogoListControls controls = CreateLogoListControls(*this, 1000);
+    const LogoListControls controls =
+        CreateLogoListControls(*this, 1000, QAbstractItemView::ExtendedSelection);
     m_list = controls.list;
     m_editFileCount = controls.fileCount;
     m_editTotalSize = controls.totalSize;
-    m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    m_list->SetShowSelectionAlways(true);
 
     auto* group = Place(new QGroupBox(QStringLiteral("Auto Center Align Check"), this), 187, 74, 111, 71);
     group->setObjectName(QStringLiteral("groupAutoCenter"));
@@ -66,18 +65,8 @@ bool CPage1Selection::OnInitDialog()
     CPropertyPage::OnInitDialog();
     m_pApp = AfxGetApp();
     InsertLogoColumns(*m_list, 17);
-    if (m_pApp && m_pApp->m_bListLoaded) {
-        CopyCountersFromShared();
-        m_loader.m_nTotalBytes = g_Shared.m_nTotalBytes;
-    } else {
-        m_strFileCount = ZeroFileCountText();
-        m_strTotalSize = ZeroTotalSizeText();
-        g_Shared.m_strFileCount = m_strFileCount;
-        g_Shared.m_strTotalSize = m_strTotalSize;
-        m_loader.m_nTotalBytes = g_Shared.m_nTotalBytes = 0;
-        if (m_pApp)
-            m_pApp->m_bListLoaded = true;
-    }
+    InitCounters(m_pApp, m_strFileCount, m_strTotalSize);
+    m_loader.m_nTotalBytes = g_Shared.m_nTotalBytes;
     m_bSortAscending = false;
     m_nSortColumn = 0;
     g_Shared.m_nSelItem = -1;
@@ -131,11 +120,7 @@ void CPage1Selection::OnColumnClick(int column)
     RefillFromShared(*m_list);
     ApplyTicks(*m_list, ticks);
     g_Shared.m_nSelItem = -1;
-    if (column != m_nSortColumn)
-        m_nSortColumn = column;
-    else
-        m_bSortAscending = !m_bSortAscending;
-    m_list->SortByColumn(column, m_bSortAscending);
+    SortOnHeaderClick(*m_list, column, m_nSortColumn, m_bSortAscending);
 }
 
 void CPage1Selection::OnOpenFile()

@@ -72,12 +72,10 @@ CPage2Preview::CPage2Preview() : CPropertyPage(QStringLiteral("Preview Bitmap"),
         connect(radio, &QRadioButton::clicked, this, &CPage2Preview::DrawPreview);
     }
 
-    const LogoListControls controls = CreateLogoListControls(*this, 1006);
+    const LogoListControls controls = CreateLogoListControls(*this, 1006, QAbstractItemView::SingleSelection);
     m_list = controls.list;
     m_editFileCount = controls.fileCount;
     m_editTotalSize = controls.totalSize;
-    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_list->SetShowSelectionAlways(true);
 
     // The well's border lies around the template rectangle, so the drawing area has
     // exactly the template's size.
@@ -104,18 +102,7 @@ bool CPage2Preview::OnInitDialog()
     InsertLogoColumns(*m_list, 0);
     // The hidden check column stays hidden: its divider cannot be dragged open.
     m_list->header()->setSectionResizeMode(0, QHeaderView::Fixed);
-    if (m_pApp && m_pApp->m_bListLoaded) {
-        m_strFileCount = g_Shared.m_strFileCount;
-        m_strTotalSize = g_Shared.m_strTotalSize;
-    } else {
-        m_strFileCount = ZeroFileCountText();
-        m_strTotalSize = ZeroTotalSizeText();
-        g_Shared.m_strFileCount = m_strFileCount;
-        g_Shared.m_strTotalSize = m_strTotalSize;
-        g_Shared.m_nTotalBytes = 0;
-        if (m_pApp)
-            m_pApp->m_bListLoaded = true;
-    }
+    InitCounters(m_pApp, m_strFileCount, m_strTotalSize);
     m_bSortAscending = false;
     m_nSortColumn = 0;
     m_nQuality = 0;
@@ -160,11 +147,7 @@ void CPage2Preview::OnColumnClick(int column)
 {
     RefillFromShared(*m_list);
     g_Shared.m_nSelItem = -1;
-    if (column != m_nSortColumn)
-        m_nSortColumn = column;
-    else
-        m_bSortAscending = !m_bSortAscending;
-    m_list->SortByColumn(column, m_bSortAscending);
+    SortOnHeaderClick(*m_list, column, m_nSortColumn, m_bSortAscending);
     update();
     DrawPreview();
 }
