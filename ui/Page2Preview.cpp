@@ -1,6 +1,181 @@
 #include "ui/Page2Preview.h"
 
+#include <QFrame>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QPainter>
+#include <QRadioButton>
+#include <QTimer>
+#include <algorithm>
+#include <functional>
+
+#include "app/NvLogoApp.h"
+#include "app/SharedRecord.h"
+#include "app/Text.h"
+#include "platform/MessageBox.h"
+#include "ui/CheckListCtrl.h"
+#include "ui/LogoListControls.h"
+#include "ui/PreviewImage.h"
+
+namespace {
+
+// A sunken well whose inside is the drawing area; the page paints into it.
+class PreviewFrame final : public QFrame {
+public:
+    PreviewFrame(QWidget* parent, std::function<void(QPainter&)> paint)
+        : QFrame(parent), m_paint(std::move(paint))
+    {
+        setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+        setBackgroundRole(QPalette::Base);
+        setAutoFillBackground(true);
+    }
+
+protected:
+    void paintEvent(QPaintEvent* event) override
+    {
+        QFrame::paintEvent(event);
+        QPainter painter(this);
+        const QRect area = contentsRect();
+        painter.setClipRect(area);
+        painter.translate(area.topLeft());
+        m_paint(painter);
+    }
+
+private:
+    std::function<void(QPainter&)> m_paint;
+};
+
+} // namespace
+
 CPage2Preview::CPage2Preview() : CPropertyPage(QStringLiteral("Preview Bitmap"), 130)
 {
     setObjectName(QStringLiteral("CPage2Preview"));
+    auto* group = Place(new QGroupBox(QStringLiteral("Q&uality"), this), 182, 177, 169, 49);
+    group->setObjectName(QStringLiteral("group1018"));
+    const struct {
+        int id;
+        const char* text;
+        int x, y, w;
+    } radios[] = {{1019, "&Normal", 191, 193, 78},
+                  {1020, "&Quadraple", 191, 210, 78},
+                  {1021, "Double &Height", 286, 193, 58},
+                  {1022, "Double &Width", 286, 210, 58}};
+    for (const auto& r : radios) {
+        auto* radio = PlaceIn(group, new QRadioButton(QString::fromLatin1(r.text), group), r.x, r.y, r.w, 8);
+        radio->setObjectName(QStringLiteral("radio%1").arg(r.id));
+        // Fonts here are wider than the template's: a label runs on to the group's edge
+        // rather than being cut off.
+        const int room = group->contentsRect().right() - radio->x();
+        radio->resize(std::min(std::max(radio->width(), radio->sizeHint().width()), room), radio->height());
+        m_radios.push_back(radio);
+        connect(radio, &QRadioButton::clicked, this, &CPage2Preview::DrawPreview);
+    }
+
+    const LogoListControls controls = CreateLogoListControls(*this, 1006, QAbstractItemView::SingleSelection);
+    m_list = controls.list;
+    m_editFileCount = controls.fileCount;
+    m_editTotalSize = controls.totalSize;
+
+    // The well's border lies around the template rectangle, so the drawing area has
+    // exactly the template's size.
+    m_pFrame = new PreviewFrame(this, [this](QPainter& painter) { PaintPreview(painter); });
+    m_pFrame->setObjectName(QStringLiteral("frame1017"));
+    const int border = m_pFrame->frameWidth();
+    m_pFrame->setGeometry(Dlu().Rect(182, 19, 169, 153).adjusted(-border, -border, border, border));
+
+    connect(m_list, &CCheckListCtrl::ItemChanged, this, &CPage2Preview::OnItemChanged);
+    connect(m_list, &CCheckListCtrl::ColumnClick, this, &CPage2Preview::OnColumnClick);
+}
+
+void CPage2Preview::DoDataExchange(CDataExchange& dx)
+{
+    DDX_Text(dx, m_editFileCount, m_strFileCount);
+    DDX_Text(dx, m_editTotalSize, m_strTotalSize);
+    DDX_Radio(dx, m_radios, m_nQuality);
+}
+
+bool CPage2Preview::OnInitDialog()
+{
+    CPropertyPage::OnInitDialog();
+    m_pApp = AfxGetApp();
+    InsertLogoColumns(*m_list, 0);
+    // The hidden check column stays hidden: its divider cannot be dragged open.
+    m_list->header()->setSectionResizeMode(0, QHeaderView::Fixed);
+    InitCounters(m_pApp, m_strFileCount, m_strTotalSize);
+    m_bSortAscending = false;
+    m_nSortColumn = 0;
+    m_nQuality = 0;
+    const QRect inside = m_pFrame->contentsRect();
+    m_rcFrame = QRect(m_pFrame->mapTo(this, inside.topLeft()), inside.size()).normalized();
+    UpdateData(false);
+    return true;
+}
+
+bool CPage2Preview::OnSetActive()
+{
+    RefillFromShared(*m_list);
+    // Every row has the same text in column 0: the shared order stays.
+    m_list->SortByColumn(0, true);
+    if (g_Shared.m_nSelItem != -1)
+        m_list->SetItemFocusedSelected(g_Shared.m_nSelItem);
+    m_strFileCount = g_Shared.m_strFileCount;
+    m_strTotalSize = g_Shared.m_strTotalSize;
+    UpdateData(false);
+    DrawPreview();
+    g_Shared.m_nActivePage = 1;
+    return CPropertyPage::OnSetActive();
+}
+
+bool CPage2Preview::OnKillActive()
+{
+    g_Shared.m_nActivePage = 1;
+    return CPropertyPage::OnKillActive();
+}
+
+void CPage2Preview::OnItemChanged(int)
+{
+    for (const int row : m_list->GetSelectedRows()) {
+        // While the page is being activated the shared selection wins.
+        const bool activating = g_Shared.m_nActivePage != 1 && g_Shared.m_nSelItem != -1;
+        g_Shared.m_nSelItem = activating ? g_Shared.m_nSelItem : row;
+        DrawPreview();
+    }
+}
+
+void CPage2Preview::OnColumnClick(int column)
+{
+    RefillFromShared(*m_list);
+    g_Shared.m_nSelItem = -1;
+    SortOnHeaderClick(*m_list, column, m_nSortColumn, m_bSortAscending);
+    update();
+    DrawPreview();
+}
+
+void CPage2Preview::DrawPreview()
+{
+    m_pFrame->update();
+}
+
+void CPage2Preview::PaintPreview(QPainter& painter)
+{
+    const int row = g_Shared.m_nSelItem;
+    if (row < 0 || row >= m_list->GetItemCount())
+        return;
+    const int number = Atoi(m_list->GetItemText(row, 1).toStdString());
+    const auto& numbers = g_Shared.m_arrNumber;
+    const auto found = std::find_if(numbers.begin(), numbers.end(),
+                                    [number](const std::string& text) { return Atoi(text) == number; });
+    if (found == numbers.end())
+        return;
+    const std::string& path = g_Shared.m_arrPath[static_cast<size_t>(found - numbers.begin())];
+    UpdateData(true); // takes the current Quality button
+    const PreviewResult result = DrawBmpPreview(painter, path, m_bitmap, m_rcFrame.size(), m_nQuality);
+    if (result == PreviewResult::Drawn) {
+        m_bMemoryReported = false;
+    } else if (result == PreviewResult::OutOfMemory && !m_bMemoryReported) {
+        // Not from inside the paint event, and once: the box itself makes the page paint.
+        m_bMemoryReported = true;
+        QTimer::singleShot(0, this, [] { platform::AfxMessageBox("Out of memory.", platform::MB_ICONHAND); });
+    }
 }

@@ -1,10 +1,55 @@
 #pragma once
+// Tab "Preview Bitmap" (dialog template 130): the shared logo list and, beside it, the
+// selected logo drawn from its file at one of the printer's four print sizes.
+#include <QRect>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "logo/BmpFile.h"
 #include "ui/PropertySheet.h"
 
-// Tab "Preview Bitmap" (dialog template 130).
+class CCheckListCtrl;
+class CNvLogoApp;
+class QAbstractButton;
+class QFrame;
+class QLineEdit;
+class QPainter;
+
 class CPage2Preview : public CPropertyPage {
     Q_OBJECT
 public:
     CPage2Preview();
     QString HelpTopic() const override { return QStringLiteral("Preview"); }
+
+    CCheckListCtrl* m_list;     // control 1001
+    std::string m_strFileCount; // edit 1075
+    std::string m_strTotalSize; // edit 1074
+    // Radio group 1019..1022: 0 "&Normal", 1 "&Quadraple", 2 "Double &Height",
+    // 3 "Double &Width".
+    int32_t m_nQuality = -1;
+    BmpImage m_bitmap; // the picture, only while one drawing runs
+    QRect m_rcFrame;   // the drawing area of frame 1017, in page coordinates
+    QFrame* m_pFrame;  // control 1017
+    CNvLogoApp* m_pApp = nullptr;
+    int32_t m_nSortColumn = 0;
+    bool m_bSortAscending = false;
+
+    void DoDataExchange(CDataExchange& dx) override;
+    bool OnInitDialog() override;
+    bool OnSetActive() override;
+    bool OnKillActive() override;
+
+    void OnItemChanged(int row);
+    void OnColumnClick(int column);
+    // Has the preview drawn again: the file is read anew at every drawing.
+    void DrawPreview();
+    // The frame's painting: the selected logo at the frame's top-left corner, or nothing.
+    void PaintPreview(QPainter& painter);
+
+private:
+    QLineEdit* m_editFileCount;
+    QLineEdit* m_editTotalSize;
+    std::vector<QAbstractButton*> m_radios;
+    bool m_bMemoryReported = false;
 };

@@ -56,6 +56,13 @@ public:
         widget->setGeometry(m_units.Rect(x, y, w, h));
         return widget;
     }
+    // The same for a child of a container on the page (a radio button in its group
+    // box): the position is still given in the page's dialog units.
+    template <class W> W* PlaceIn(QWidget* container, W* widget, int x, int y, int w, int h)
+    {
+        widget->setGeometry(m_units.Rect(x, y, w, h).translated(-container->pos()));
+        return widget;
+    }
 
 private:
     friend class CPropertySheet;

@@ -1,0 +1,21 @@
+#pragma once
+// Driving and reading a logo list in widget tests.
+#include <QImage>
+#include <QRect>
+#include <QStringList>
+#include <cstdint>
+
+class CCheckListCtrl;
+
+namespace testing_support {
+
+// Mouse on a list: a click on a row's "Name" cell (with modifiers), a click on a
+// column header.
+void ClickRow(CCheckListCtrl& list, int row, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+void ClickHeader(CCheckListCtrl& list, int column);
+// The texts of one column, row by row.
+QStringList ColumnTexts(const CCheckListCtrl& list, int column);
+// The smallest rectangle holding every pixel of the colour (empty when none).
+QRect ColourBounds(const QImage& image, uint32_t rgb);
+
+} // namespace testing_support

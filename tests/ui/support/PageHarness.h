@@ -1,0 +1,49 @@
+#pragma once
+// Hosts the list pages as the program does: a working folder with a profile, the
+// application object reading it, and a tabbed dialog with the pages, shown offscreen.
+// Declare one in a test after nothing else: it brings its own FakePlatform.
+#include <QString>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/NvLogoApp.h"
+#include "tests/support/FakePlatform.h"
+#include "tests/support/TempDir.h"
+#include "tests/ui/support/ListHelpers.h"
+
+class CPage1Selection;
+class CPage2Preview;
+class CPropertySheet;
+
+namespace testing_support {
+
+class PageHarness {
+public:
+    PageHarness();
+    ~PageHarness();
+
+    FakePlatform fake;
+    TempDir work;
+    ScopedCurrentDir here{work.Path()};
+    CNvLogoApp app;
+
+    // A solid 24-bit logo in the working folder; returns its path.
+    std::string Logo(const std::string& name, int width, int height, uint32_t rgb = 0x203040);
+    // Writes the profile's stored list (keys Logofile1..n).
+    void StoreProfile(const std::vector<std::string>& paths);
+    // Start-up's reload of the stored list.
+    void StartUp();
+
+    // Builds the sheet (Selection, Preview) and shows it on page `start`.
+    void Show(int start = 0);
+    void Activate(int page);
+    CPropertySheet* Sheet() const { return m_sheet.get(); }
+    CPage1Selection* selection = nullptr;
+    CPage2Preview* preview = nullptr;
+
+private:
+    std::unique_ptr<CPropertySheet> m_sheet;
+};
+
+} // namespace testing_support
