@@ -195,8 +195,7 @@ public:
             if (count > 0) {
                 if (m_y >= m_height)
                     return false;
-                for (int k = 0; k < count; ++k)
-                    Put(m_four ? (k % 2 ? value & 15u : value >> 4u) : value);
+                Emit(count, [&](int k) { return m_four ? (k % 2 ? value & 15u : value >> 4u) : value; });
             } else if (value == 0) { // end of line
                 if (m_y >= m_height)
                     return false;
@@ -216,18 +215,24 @@ public:
     }
 
 private:
-    void Put(uint32_t index)
+    // count pixels from the cursor on; pixel(k) gives the k-th. Only those left of the
+    // right edge are looked at, so a long stream of runs past it costs no more than
+    // its bytes (a plain check writes nothing and only moves the cursor).
+    template <typename Pixel> void Emit(int count, Pixel pixel)
     {
-        if (m_rows && m_x < m_width) {
-            uint8_t* row = m_rows + static_cast<size_t>(m_y) * m_stride;
-            if (m_four) {
-                uint8_t& byte = row[static_cast<size_t>(m_x / 2)];
-                byte = static_cast<uint8_t>(m_x % 2 ? (byte & 0xF0) | index : (byte & 0x0F) | (index << 4));
-            } else {
-                row[static_cast<size_t>(m_x)] = static_cast<uint8_t>(index);
-            }
+        const int64_t visible = m_rows ? std::clamp<int64_t>(m_width - m_x, 0, count) : 0;
+        uint8_t* row = m_rows ? m_rows + static_cast<size_t>(m_y) * m_stride : nullptr;
+        for (int k = 0; k < visible; ++k) {
+            const auto x = static_cast<size_t>(m_x + k);
+            const uint32_t index = pixel(k);
+            if (!m_four)
+                row[x] = static_cast<uint8_t>(index);
+            else if (x % 2)
+                row[x / 2] = static_cast<uint8_t>((row[x / 2] & 0xF0) | index);
+            else
+                row[x / 2] = static_cast<uint8_t>((row[x / 2] & 0x0F) | (index << 4));
         }
-        ++m_x;
+        m_x += count;
     }
 
     bool Move(uint8_t dx, uint8_t dy)
@@ -243,10 +248,11 @@ private:
         const size_t bytes = m_four ? (n + 1u) / 2 : n;
         if (bytes > size - i || m_y >= m_height)
             return false;
-        for (int k = 0; k < n; ++k) {
-            const uint8_t byte = data[i + static_cast<size_t>(m_four ? k / 2 : k)];
-            Put(m_four ? (k % 2 ? byte & 15u : byte >> 4u) : byte);
-        }
+        const uint8_t* run = data + i;
+        Emit(n, [&](int k) {
+            const uint8_t byte = run[m_four ? k / 2 : k];
+            return m_four ? (k % 2 ? byte & 15u : byte >> 4u) : uint32_t{byte};
+        });
         i = std::min(size, i + bytes + (bytes & 1));
         return true;
     }

@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <ostream>
 
 #include "tests/support/BmpWriter.h"
 #include "tests/support/TempDir.h"
@@ -92,6 +93,11 @@ const Conversion kConversions[] = {
     {"rle8_few_colours", "+dither -colors 16 -compress RLE BMP3:", 11, 8, 40, 1, 0},
     {"rle8_v5", "+dither -colors 256 -compress RLE BMP:", 200, 8, 124, 1, 0},
 };
+
+void PrintTo(const Conversion& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class BmpImageMagickTest : public ::testing::TestWithParam<Conversion> {};
 
