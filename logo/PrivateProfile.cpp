@@ -1,84 +1,124 @@
 #include "logo/PrivateProfile.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
-#include <fstream>
 #include <sstream>
+#include <string_view>
+#include <sys/stat.h>
 #include <strings.h>
 #include <unistd.h>
 
 namespace {
 
-std::string Trim(const std::string& text)
+std::string_view Trim(std::string_view text)
 {
     const auto first = text.find_first_not_of(" \t");
-    if (first == std::string::npos)
+    if (first == std::string_view::npos)
         return {};
     const auto last = text.find_last_not_of(" \t");
     return text.substr(first, last - first + 1);
 }
 
-bool SameName(const std::string& a, const std::string& b)
+bool SameName(std::string_view a, std::string_view b)
 {
-    return a.size() == b.size() && ::strcasecmp(a.c_str(), b.c_str()) == 0;
+    return a.size() == b.size() && ::strncasecmp(a.data(), b.data(), a.size()) == 0;
+}
+
+// The whole file in one read (a missing file reads as empty). Start-up reads one key
+// after another, so each read must be cheap: no stream, no string per line.
+std::string ReadText(const std::string& path)
+{
+    std::string text;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return text;
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && st.st_size > 0)
+        text.reserve(static_cast<size_t>(st.st_size));
+    char buffer[16384];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        text.append(buffer, static_cast<size_t>(n));
+    }
+    ::close(fd);
+    return text;
+}
+
+// Splits text into lines at '\n', each without its '\r'; false when none is left.
+bool NextLine(std::string_view& rest, std::string_view& line)
+{
+    if (rest.empty())
+        return false;
+    const auto end = rest.find('\n');
+    line = rest.substr(0, end);
+    rest = end == std::string_view::npos ? std::string_view{} : rest.substr(end + 1);
+    if (!line.empty() && line.back() == '\r')
+        line.remove_suffix(1);
+    return true;
 }
 
 std::vector<std::string> ReadLines(const std::string& path)
 {
+    const std::string text = ReadText(path);
     std::vector<std::string> lines;
-    std::ifstream in(path, std::ios::binary);
-    std::string line;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        lines.push_back(line);
-    }
+    std::string_view rest = text, line;
+    while (NextLine(rest, line))
+        lines.emplace_back(line);
     return lines;
 }
 
 // "[name]" gives name; anything else gives nothing.
-bool SectionName(const std::string& line, std::string& name)
+bool SectionName(std::string_view line, std::string_view& name)
 {
-    const std::string t = Trim(line);
+    const std::string_view t = Trim(line);
     if (t.size() < 2 || t.front() != '[')
         return false;
     const auto close = t.find(']');
-    if (close == std::string::npos)
+    if (close == std::string_view::npos)
         return false;
     name = Trim(t.substr(1, close - 1));
     return true;
 }
 
 // "key=value" gives both; comments and other lines give nothing.
-bool KeyLine(const std::string& line, std::string& key, std::string& value)
+bool KeyLine(std::string_view line, std::string_view& key, std::string_view& value)
 {
-    const std::string t = Trim(line);
+    const std::string_view t = Trim(line);
     if (t.empty() || t[0] == ';' || t[0] == '#')
         return false;
     const auto eq = line.find('=');
-    if (eq == std::string::npos)
+    if (eq == std::string_view::npos)
         return false;
     key = Trim(line.substr(0, eq));
     value = line.substr(eq + 1);
     const auto first = value.find_first_not_of(" \t");
-    value = first == std::string::npos ? std::string{} : value.substr(first);
+    value = first == std::string_view::npos ? std::string_view{} : value.substr(first);
     return true;
 }
 
-}  // namespace
+} // namespace
 
-PrivateProfile::PrivateProfile(std::string path) : m_path(std::move(path)) {}
+PrivateProfile::PrivateProfile(std::string path) : m_path(std::move(path))
+{
+}
 
 std::string PrivateProfile::GetProfileString(const std::string& section, const std::string& key,
                                              const std::string& defaultValue) const
 {
+    const std::string text = ReadText(m_path);
+    std::string_view rest = text, line;
     bool inSection = false;
-    for (const std::string& line : ReadLines(m_path)) {
-        std::string name, k, v;
+    while (NextLine(rest, line)) {
+        std::string_view name, k, v;
         if (SectionName(line, name))
             inSection = SameName(name, section);
         else if (inSection && KeyLine(line, k, v) && SameName(k, key))
-            return v;
+            return std::string(v);
     }
     return defaultValue;
 }
@@ -89,8 +129,7 @@ bool PrivateProfile::WriteProfileString(const std::string& section, const std::s
     return WriteProfileStrings(section, {{key, value}});
 }
 
-bool PrivateProfile::WriteProfileStrings(const std::string& section,
-                                         const std::vector<KeyValue>& entries)
+bool PrivateProfile::WriteProfileStrings(const std::string& section, const std::vector<KeyValue>& entries)
 {
     std::vector<std::string> lines = ReadLines(m_path);
 
@@ -98,9 +137,9 @@ bool PrivateProfile::WriteProfileStrings(const std::string& section,
         // Find the section (the first of that name) and the key inside it.
         bool inSection = false;
         size_t sectionLine = lines.size(), endOfSection = lines.size(), keyLine = lines.size();
-        std::string storedKey;  // the key as the file spells it
+        std::string storedKey; // the key as the file spells it
         for (size_t i = 0; i < lines.size(); ++i) {
-            std::string name, k, v;
+            std::string_view name, k, v;
             if (SectionName(lines[i], name)) {
                 if (inSection) {
                     endOfSection = i;
@@ -110,10 +149,9 @@ bool PrivateProfile::WriteProfileStrings(const std::string& section,
                     inSection = true;
                     sectionLine = i;
                 }
-            } else if (inSection && keyLine == lines.size() && KeyLine(lines[i], k, v) &&
-                       SameName(k, key)) {
+            } else if (inSection && keyLine == lines.size() && KeyLine(lines[i], k, v) && SameName(k, key)) {
                 keyLine = i;
-                storedKey = k;
+                storedKey = std::string(k);
             }
         }
         if (keyLine != lines.size()) {
@@ -158,8 +196,8 @@ bool PrivateProfile::WriteProfileStrings(const std::string& section,
         ::unlink(temp.c_str());
         return false;
     }
-    const int renamed = m_rename ? m_rename(temp.c_str(), m_path.c_str())
-                                 : std::rename(temp.c_str(), m_path.c_str());
+    const int renamed =
+        m_rename ? m_rename(temp.c_str(), m_path.c_str()) : std::rename(temp.c_str(), m_path.c_str());
     if (renamed != 0) {
         ::unlink(temp.c_str());
         return false;

@@ -1,5 +1,7 @@
 #include "tests/support/BmpWriter.h"
 
+#include <algorithm>
+#include <bit>
 #include <fstream>
 #include <stdexcept>
 
@@ -18,124 +20,244 @@ void Put32(std::vector<uint8_t>& out, uint32_t v)
     Put16(out, v >> 16);
 }
 
-void Set32(std::vector<uint8_t>& out, size_t at, uint32_t v)
+// An 8-bit channel value scaled into the bits of mask.
+uint32_t PackChannel(uint32_t value, uint32_t mask)
 {
-    for (int i = 0; i < 4; ++i)
-        out[at + static_cast<size_t>(i)] = static_cast<uint8_t>(v >> (8 * i));
+    if (mask == 0)
+        return 0;
+    const int shift = std::countr_zero(mask);
+    const uint64_t max = (uint64_t{1} << std::countr_one(mask >> shift)) - 1;
+    return static_cast<uint32_t>((value * max + 127) / 255) << shift;
+}
+
+void PutPixel(const BmpSpec& spec, std::vector<uint8_t>& row, int x, uint32_t v)
+{
+    const int bpp = spec.bitsPerPixel;
+    const auto at = static_cast<size_t>(x);
+    if (bpp < 8) {
+        const int perByte = 8 / bpp;
+        const int shift = (perByte - 1 - x % perByte) * bpp;
+        row[at / static_cast<size_t>(perByte)] |= static_cast<uint8_t>((v & ((1u << bpp) - 1)) << shift);
+    } else if (bpp == 8) {
+        row[at] = static_cast<uint8_t>(v);
+    } else if (bpp == 16) {
+        row[at * 2] = static_cast<uint8_t>(v);
+        row[at * 2 + 1] = static_cast<uint8_t>(v >> 8);
+    } else if (bpp == 32 && spec.compression == kBiBitfields) {
+        const uint32_t word = PackChannel((v >> 16) & 0xFF, spec.masks[0]) |
+                              PackChannel((v >> 8) & 0xFF, spec.masks[1]) |
+                              PackChannel(v & 0xFF, spec.masks[2]);
+        for (size_t i = 0; i < 4; ++i)
+            row[at * 4 + i] = static_cast<uint8_t>(word >> (8 * i));
+    } else {
+        const size_t p = at * static_cast<size_t>(bpp / 8);
+        row[p] = static_cast<uint8_t>(v);           // blue
+        row[p + 1] = static_cast<uint8_t>(v >> 8);  // green
+        row[p + 2] = static_cast<uint8_t>(v >> 16); // red
+        if (bpp == 32)
+            row[p + 3] = spec.alpha;
+    }
 }
 
 std::vector<uint8_t> EncodeRows(const BmpSpec& spec, const PixelFn& pixel)
 {
-    const int bpp = spec.bitsPerPixel;
-    const size_t stride = ((static_cast<size_t>(spec.width) * static_cast<size_t>(bpp) + 31) / 32) * 4;
+    const size_t stride =
+        ((static_cast<size_t>(spec.width) * static_cast<size_t>(spec.bitsPerPixel) + 31) / 32) * 4;
     std::vector<uint8_t> rows;
     for (int r = 0; r < spec.height; ++r) {
-        const int y = spec.topDown ? r : spec.height - 1 - r;  // stored row -> picture row
+        const int y = spec.topDown ? r : spec.height - 1 - r; // stored row -> picture row
         std::vector<uint8_t> row(stride, 0);
-        for (int x = 0; x < spec.width; ++x) {
-            const uint32_t v = pixel(x, y);
-            if (bpp < 8) {
-                const int perByte = 8 / bpp;
-                const int shift = (perByte - 1 - x % perByte) * bpp;
-                row[static_cast<size_t>(x / perByte)] |= static_cast<uint8_t>((v & ((1u << bpp) - 1)) << shift);
-            } else if (bpp == 8) {
-                row[static_cast<size_t>(x)] = static_cast<uint8_t>(v);
-            } else if (bpp == 16) {
-                row[static_cast<size_t>(x) * 2] = static_cast<uint8_t>(v);
-                row[static_cast<size_t>(x) * 2 + 1] = static_cast<uint8_t>(v >> 8);
-            } else {
-                const size_t at = static_cast<size_t>(x) * static_cast<size_t>(bpp / 8);
-                row[at] = static_cast<uint8_t>(v);            // blue
-                row[at + 1] = static_cast<uint8_t>(v >> 8);   // green
-                row[at + 2] = static_cast<uint8_t>(v >> 16);  // red
-            }
-        }
+        for (int x = 0; x < spec.width; ++x)
+            PutPixel(spec, row, x, pixel(x, y));
         rows.insert(rows.end(), row.begin(), row.end());
     }
     return rows;
 }
 
-// RLE8 / RLE4 with runs of equal pixels only (absolute mode is not needed to make
-// valid files), one end-of-line per row and an end-of-bitmap.
-std::vector<uint8_t> EncodeRle(const BmpSpec& spec, const PixelFn& pixel)
-{
-    std::vector<uint8_t> out;
-    const bool four = spec.compression == kBiRle4;
-    for (int r = 0; r < spec.height; ++r) {
-        const int y = spec.height - 1 - r;
+// RLE8 / RLE4 in the chosen style. Tracks where a decoder's cursor stands so that
+// deltas and end-of-lines land exactly where the next pixels belong.
+class RleWriter {
+public:
+    RleWriter(const BmpSpec& spec, const PixelFn& pixel)
+        : m_spec(spec), m_pixel(pixel), m_four(spec.compression == kBiRle4)
+    {
+    }
+
+    std::vector<uint8_t> Encode()
+    {
+        for (int row = 0; row < m_spec.height; ++row) {
+            if (m_spec.rle == RleStyle::Delta) {
+                EncodeSparseRow(row);
+                continue;
+            }
+            EncodeSegment(row, 0, m_spec.width);
+            if (row + 1 < m_spec.height)
+                Command(0, 0); // end of line
+        }
+        Command(0, 1); // end of bitmap
+        return m_out;
+    }
+
+private:
+    uint32_t At(int x, int row) const { return m_pixel(x, m_spec.height - 1 - row) & (m_four ? 15u : 255u); }
+    void Command(uint32_t a, uint32_t b)
+    {
+        m_out.push_back(static_cast<uint8_t>(a));
+        m_out.push_back(static_cast<uint8_t>(b));
+    }
+
+    void EncodeSparseRow(int row)
+    {
         int x = 0;
-        while (x < spec.width) {
-            const uint32_t v = pixel(x, y);
-            int run = 1;
-            while (x + run < spec.width && run < 255 && pixel(x + run, y) == v)
-                ++run;
-            out.push_back(static_cast<uint8_t>(run));
-            out.push_back(four ? static_cast<uint8_t>(((v & 15) << 4) | (v & 15)) : static_cast<uint8_t>(v));
+        while (x < m_spec.width) {
+            if (At(x, row) == 0) {
+                ++x;
+                continue;
+            }
+            int end = x;
+            while (end < m_spec.width && At(end, row) != 0)
+                ++end;
+            MoveTo(x, row);
+            EncodeSegment(row, x, end);
+            x = end;
+        }
+    }
+
+    void MoveTo(int x, int row)
+    {
+        while (m_y < row || m_x < x) {
+            if (m_y < row && x < m_x) {
+                Command(0, 0);
+                m_x = 0, ++m_y;
+                continue;
+            }
+            const int dx = std::min(x - m_x, 255), dy = std::min(row - m_y, 255);
+            Command(0, 2);
+            Command(static_cast<uint32_t>(dx), static_cast<uint32_t>(dy));
+            m_x += dx, m_y += dy;
+        }
+    }
+
+    int RunLength(int x, int row, int end) const
+    {
+        int run = 1;
+        while (x + run < end && run < 255 && At(x + run, row) == At(x, row))
+            ++run;
+        return run;
+    }
+
+    void EncodeSegment(int row, int x, int end)
+    {
+        while (x < end) {
+            int run = RunLength(x, row, end);
+            if (m_spec.rle != RleStyle::Runs && run < 3) {
+                // Gather differing pixels up to the next run worth encoding.
+                int literal = 0;
+                while (x + literal < end && literal < 255 && RunLength(x + literal, row, end) < 3)
+                    literal += RunLength(x + literal, row, end);
+                literal = std::min(literal, 255);
+                if (literal >= 3) {
+                    Absolute(x, row, literal);
+                    x += literal;
+                    continue;
+                }
+            }
+            const uint32_t v = At(x, row);
+            Command(static_cast<uint32_t>(run), m_four ? (v << 4) | v : v);
             x += run;
         }
-        out.push_back(0);
-        out.push_back(r + 1 == spec.height ? 1 : 0);
+        m_x = end;
     }
-    if (spec.height == 0) {
-        out.push_back(0);
-        out.push_back(1);
+
+    void Absolute(int x, int row, int n)
+    {
+        Command(0, static_cast<uint32_t>(n));
+        std::vector<uint8_t> bytes;
+        for (int k = 0; k < n; ++k) {
+            const uint32_t v = At(x + k, row);
+            if (!m_four)
+                bytes.push_back(static_cast<uint8_t>(v));
+            else if (k % 2 == 0)
+                bytes.push_back(static_cast<uint8_t>(v << 4));
+            else
+                bytes.back() = static_cast<uint8_t>(bytes.back() | v);
+        }
+        if (bytes.size() % 2)
+            bytes.push_back(0);
+        m_out.insert(m_out.end(), bytes.begin(), bytes.end());
     }
-    return out;
-}
 
-}  // namespace
+    const BmpSpec& m_spec;
+    const PixelFn& m_pixel;
+    const bool m_four;
+    std::vector<uint8_t> m_out;
+    int m_x = 0, m_y = 0;
+};
 
-std::vector<uint8_t> MakeBmp(const BmpSpec& spec, const PixelFn& pixel)
+std::vector<uint32_t> PaletteOf(const BmpSpec& spec)
 {
-    const int bpp = spec.bitsPerPixel;
     std::vector<uint32_t> palette = spec.palette;
-    if (bpp <= 8 && palette.empty()) {
-        const int n = 1 << bpp;
+    if (spec.bitsPerPixel <= 8 && palette.empty()) {
+        const int n = 1 << spec.bitsPerPixel;
         for (int i = 0; i < n; ++i) {
-            const uint32_t g = static_cast<uint32_t>(n == 1 ? 0 : i * 255 / (n - 1));
+            const auto g = static_cast<uint32_t>(i * 255 / (n - 1));
             palette.push_back((g << 16) | (g << 8) | g);
         }
     }
-    const bool rle = spec.compression == kBiRle8 || spec.compression == kBiRle4;
-    const std::vector<uint8_t> pixels = rle ? EncodeRle(spec, pixel) : EncodeRows(spec, pixel);
+    return palette;
+}
 
-    std::vector<uint8_t> out;
-    out.push_back('B');
-    out.push_back('M');
-    Put32(out, 0);  // bfSize, set below
-    Put32(out, 0);
-    Put32(out, 0);  // bfOffBits, set below
-
+void PutInfoHeader(std::vector<uint8_t>& out, const BmpSpec& spec, size_t paletteSize, size_t pixelBytes)
+{
     const auto headerSize = static_cast<uint32_t>(spec.header);
+    const bool bitfields = spec.compression == kBiBitfields;
+    Put32(out, headerSize);
+    Put32(out, static_cast<uint32_t>(spec.width));
+    Put32(out, static_cast<uint32_t>(spec.topDown ? -spec.height : spec.height));
+    Put16(out, 1);
+    Put16(out, static_cast<uint32_t>(spec.bitsPerPixel));
+    Put32(out, spec.compression);
+    Put32(out, spec.writeSizeImage ? static_cast<uint32_t>(pixelBytes) : 0);
+    Put32(out, 2835);
+    Put32(out, 2835);
+    Put32(out, static_cast<uint32_t>(paletteSize));
+    Put32(out, 0);
+    if (spec.header == BmpHeader::Info) {
+        if (bitfields)
+            for (uint32_t m : spec.masks)
+                Put32(out, m);
+        return;
+    }
+    for (uint32_t m : spec.masks)
+        Put32(out, bitfields ? m : 0);
+    if (spec.header != BmpHeader::V2)
+        Put32(out, 0); // alpha mask
+    if (spec.header == BmpHeader::V4 || spec.header == BmpHeader::V5)
+        Put32(out, 0x73524742); // 'sRGB'
+    while (out.size() < 14 + headerSize)
+        out.push_back(0);
+}
+
+} // namespace
+
+std::vector<uint8_t> MakeBmp(const BmpSpec& spec, const PixelFn& pixel)
+{
+    const std::vector<uint32_t> palette = PaletteOf(spec);
+    const bool rle = spec.compression == kBiRle8 || spec.compression == kBiRle4;
+    const std::vector<uint8_t> pixels = rle ? RleWriter(spec, pixel).Encode() : EncodeRows(spec, pixel);
+
+    std::vector<uint8_t> out = {'B', 'M'};
+    Put32(out, 0); // bfSize, set below
+    Put32(out, 0);
+    Put32(out, 0); // bfOffBits, set below
     if (spec.header == BmpHeader::Core) {
         Put32(out, 12);
         Put16(out, static_cast<uint32_t>(spec.width));
         Put16(out, static_cast<uint32_t>(spec.height));
         Put16(out, 1);
-        Put16(out, static_cast<uint32_t>(bpp));
+        Put16(out, static_cast<uint32_t>(spec.bitsPerPixel));
     } else {
-        Put32(out, headerSize);
-        Put32(out, static_cast<uint32_t>(spec.width));
-        Put32(out, static_cast<uint32_t>(spec.topDown ? -spec.height : spec.height));
-        Put16(out, 1);
-        Put16(out, static_cast<uint32_t>(bpp));
-        Put32(out, spec.compression);
-        Put32(out, static_cast<uint32_t>(pixels.size()));
-        Put32(out, 2835);
-        Put32(out, 2835);
-        Put32(out, bpp <= 8 ? static_cast<uint32_t>(palette.size()) : 0);
-        Put32(out, 0);
-        if (spec.header != BmpHeader::Info) {
-            for (uint32_t m : spec.masks)
-                Put32(out, spec.compression == kBiBitfields ? m : 0);
-            Put32(out, 0);  // alpha mask
-            Put32(out, 0x73524742);  // 'sRGB'
-            while (out.size() < 14 + headerSize)
-                out.push_back(0);
-        } else if (spec.compression == kBiBitfields) {
-            for (uint32_t m : spec.masks)
-                Put32(out, m);
-        }
+        PutInfoHeader(out, spec, palette.size(), pixels.size());
     }
     for (uint32_t c : palette) {
         out.push_back(static_cast<uint8_t>(c));
@@ -144,10 +266,11 @@ std::vector<uint8_t> MakeBmp(const BmpSpec& spec, const PixelFn& pixel)
         if (spec.header != BmpHeader::Core)
             out.push_back(0);
     }
+    out.insert(out.end(), spec.gapBeforePixels, 0xA5);
     const auto offset = static_cast<uint32_t>(out.size());
     out.insert(out.end(), pixels.begin(), pixels.end());
-    Set32(out, 2, spec.writeFileSize ? static_cast<uint32_t>(out.size()) : 0);
-    Set32(out, 10, offset);
+    Poke32(out, 2, spec.writeFileSize ? static_cast<uint32_t>(out.size()) : 0);
+    Poke32(out, 10, spec.writeOffBits ? offset : 0);
     return out;
 }
 
@@ -157,6 +280,8 @@ void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes)
     if (!out)
         throw std::runtime_error("cannot write " + path);
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    if (!out.flush())
+        throw std::runtime_error("cannot write " + path);
 }
 
 std::string WriteSolidBmp(const std::string& path, int width, int height, uint32_t rgb)
@@ -168,4 +293,24 @@ std::string WriteSolidBmp(const std::string& path, int width, int height, uint32
     return path;
 }
 
-}  // namespace testing_support
+void Poke16(std::vector<uint8_t>& file, size_t at, uint32_t value)
+{
+    for (size_t i = 0; i < 2; ++i)
+        file.at(at + i) = static_cast<uint8_t>(value >> (8 * i));
+}
+
+void Poke32(std::vector<uint8_t>& file, size_t at, uint32_t value)
+{
+    for (size_t i = 0; i < 4; ++i)
+        file.at(at + i) = static_cast<uint8_t>(value >> (8 * i));
+}
+
+uint32_t Peek32(const std::vector<uint8_t>& file, size_t at)
+{
+    uint32_t value = 0;
+    for (size_t i = 0; i < 4; ++i)
+        value |= static_cast<uint32_t>(file.at(at + i)) << (8 * i);
+    return value;
+}
+
+} // namespace testing_support

@@ -1,0 +1,196 @@
+// Start-up cost of the stored logo list: 255 profile keys naming 512 x 400 24-bit files
+// (in the page cache), reloaded through the real path (profile, LoadStoredList, AddFile).
+// Also the reader on its own for the biggest picture a logo can be (512 x 2304).
+#include <benchmark/benchmark.h>
+
+#include <fcntl.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "app/NvLogoApp.h"
+#include "app/SharedRecord.h"
+#include "logo/BmpFile.h"
+#include "logo/LogoLoader.h"
+#include "logo/PrivateProfile.h"
+#include "logo/StoredList.h"
+#include "platform/MessageBox.h"
+#include "platform/WorkDir.h"
+
+namespace {
+
+constexpr int kStoredLogos = 255;
+
+void Put32(std::vector<uint8_t>& out, size_t at, uint32_t v)
+{
+    for (size_t i = 0; i < 4; ++i)
+        out[at + i] = static_cast<uint8_t>(v >> (8 * i));
+}
+
+// A plain 24-bit file with a colour ramp.
+std::vector<uint8_t> Bmp24(int width, int height)
+{
+    const size_t stride = (static_cast<size_t>(width) * 3 + 3) / 4 * 4;
+    std::vector<uint8_t> file(54 + stride * static_cast<size_t>(height), 0);
+    file[0] = 'B', file[1] = 'M';
+    Put32(file, 2, static_cast<uint32_t>(file.size()));
+    Put32(file, 10, 54);
+    Put32(file, 14, 40);
+    Put32(file, 18, static_cast<uint32_t>(width));
+    Put32(file, 22, static_cast<uint32_t>(height));
+    file[26] = 1, file[28] = 24;
+    for (size_t i = 54; i < file.size(); ++i)
+        file[i] = static_cast<uint8_t>(i * 7);
+    return file;
+}
+
+void Write(const std::string& path, const std::vector<uint8_t>& bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    if (!out.flush())
+        throw std::runtime_error("cannot write " + path);
+}
+
+class SilentBoxes final : public platform::MessageBoxHandler {
+public:
+    int Show(const std::string&, unsigned, const std::string&) override { return platform::IDOK; }
+};
+
+// The working folder with the profile and the 255 logo files, made once.
+struct Workspace {
+    std::string dir;
+    std::string profileBase = platform::ExecutableBaseName() + ".INI";
+    std::string tall; // 512 x 2304
+
+    Workspace()
+    {
+        std::string pattern = (std::filesystem::temp_directory_path() / "nivora-bench-XXXXXX").string();
+        if (!::mkdtemp(pattern.data()))
+            throw std::runtime_error("mkdtemp failed");
+        dir = pattern;
+        const std::vector<uint8_t> logo = Bmp24(512, 400);
+        std::string profile = "[LOG]\r\n";
+        for (int i = 1; i <= kStoredLogos; ++i) {
+            const std::string path = dir + "/logo" + std::to_string(i) + ".bmp";
+            Write(path, logo);
+            profile += LogoFileKey(i) + "=" + path + "\r\n";
+        }
+        std::ofstream(dir + "/" + profileBase, std::ios::binary) << profile;
+        tall = dir + "/tall.bmp";
+        Write(tall, Bmp24(512, 2304));
+    }
+    ~Workspace()
+    {
+        std::error_code ec;
+        std::filesystem::remove_all(dir, ec);
+    }
+};
+
+Workspace& Work()
+{
+    static Workspace work;
+    return work;
+}
+
+// LoadStoredList prints the working folder on standard output, as start-up does; the
+// benchmark's own output stays readable with it sent to /dev/null meanwhile.
+class QuietStdout {
+public:
+    QuietStdout() : m_saved(::dup(STDOUT_FILENO))
+    {
+        std::fflush(stdout);
+        const int null = ::open("/dev/null", O_WRONLY);
+        ::dup2(null, STDOUT_FILENO);
+        ::close(null);
+    }
+    ~QuietStdout()
+    {
+        std::fflush(stdout);
+        ::dup2(m_saved, STDOUT_FILENO);
+        ::close(m_saved);
+    }
+    QuietStdout(const QuietStdout&) = delete;
+    QuietStdout& operator=(const QuietStdout&) = delete;
+
+private:
+    int m_saved;
+};
+
+// The whole start-up reload. With the shipped 384 KByte only 15 of these logos fit and
+// the rest are refused as not fitting; with room for all of them every file is listed.
+void BM_StartupReload(benchmark::State& state)
+{
+    const bool roomForAll = state.range(0) != 0;
+    Workspace& work = Work();
+    SilentBoxes boxes;
+    platform::SetMessageBoxHandler(&boxes);
+    const std::string previous = std::filesystem::current_path().string();
+    platform::ChangeDir(work.dir);
+    {
+        QuietStdout quiet;
+        for (auto _ : state) {
+            state.PauseTiming();
+            ResetSharedRecord();
+            CNvLogoApp app;
+            app.m_strProfileBase = work.profileBase;
+            if (roomForAll)
+                g_Shared.m_nNvAreaKB = 8 * 1024;
+            state.ResumeTiming();
+            app.LoadStoredList();
+            benchmark::DoNotOptimize(g_Shared.m_arrNumber.data());
+        }
+    }
+    state.counters["listed"] = static_cast<double>(g_Shared.LogoCount());
+    state.counters["refused"] = static_cast<double>(g_Shared.m_nBadCount);
+    platform::ChangeDir(previous);
+    platform::SetMessageBoxHandler(nullptr);
+}
+BENCHMARK(BM_StartupReload)->Arg(0)->Arg(1)->ArgNames({"roomForAll"})->Unit(benchmark::kMillisecond);
+
+// The profile side alone: the 256 key reads of one reload.
+void BM_ProfileKeys(benchmark::State& state)
+{
+    const PrivateProfile profile(Work().dir + "/" + Work().profileBase);
+    for (auto _ : state) {
+        int found = 0;
+        while (!profile.GetProfileString(kLogSection, LogoFileKey(found + 1)).empty())
+            ++found;
+        benchmark::DoNotOptimize(found);
+    }
+}
+BENCHMARK(BM_ProfileKeys)->Unit(benchmark::kMillisecond);
+
+void BM_ReadBmpInfo512x2304(benchmark::State& state)
+{
+    const std::string& path = Work().tall;
+    for (auto _ : state) {
+        BmpInfo info;
+        if (!ReadBmpInfo(path, info))
+            state.SkipWithError("ReadBmpInfo failed");
+        benchmark::DoNotOptimize(info);
+    }
+}
+BENCHMARK(BM_ReadBmpInfo512x2304)->Unit(benchmark::kMicrosecond);
+
+void BM_LoadBmp512x2304(benchmark::State& state)
+{
+    const std::string& path = Work().tall;
+    for (auto _ : state) {
+        BmpImage image;
+        if (!LoadBmp(path, image))
+            state.SkipWithError("LoadBmp failed");
+        benchmark::DoNotOptimize(image.Bits());
+    }
+}
+BENCHMARK(BM_LoadBmp512x2304)->Unit(benchmark::kMicrosecond);
+
+} // namespace
+
+BENCHMARK_MAIN();
