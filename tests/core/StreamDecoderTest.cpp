@@ -3,6 +3,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <random>
+
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using Bytes = std::vector<uint8_t>;
@@ -156,6 +158,30 @@ TEST(StreamDecoderTest, EachDefineReplacesTheStoredImages)
     EXPECT_EQ(stream.definitions.size(), 3u);
     EXPECT_THAT(stream.stored, ElementsAre(2));
     EXPECT_EQ(stream.events.back().definition, -1);
+}
+
+// Random streams built mostly from command bytes: decoding ends, stays inside the
+// input, and whatever it reports fits the input (run under ASan in the asan preset).
+TEST(StreamDecoderTest, RandomStreamsNeverReadOutside)
+{
+    std::mt19937 random(11);
+    const uint8_t alphabet[] = {0x1B, 0x1C, 0x1D, 0x40, 0x49, 0x01, 0x71,
+                                0x70, 0x00, 0x02, 0x03, 0x0A, 'a',  0xFF};
+    for (int run = 0; run < 3000; ++run) {
+        Bytes bytes(random() % 64);
+        for (uint8_t& b : bytes)
+            b = random() % 4 ? alphabet[random() % std::size(alphabet)] : static_cast<uint8_t>(random());
+        const DecodedStream stream = DecodeStream(bytes);
+        size_t rasterBytes = 0;
+        for (const NvDefinition& definition : stream.definitions) {
+            rasterBytes += definition.raster.size();
+            EXPECT_EQ(definition.Dots().dots.size(), definition.raster.size() * 8);
+        }
+        EXPECT_LE(rasterBytes, bytes.size());
+        if (!stream.complete) {
+            EXPECT_LT(stream.errorOffset, bytes.size());
+        }
+    }
 }
 
 TEST(StreamDecoderTest, PrintModesScaleTheStoredImage)
