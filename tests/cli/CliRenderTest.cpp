@@ -4,10 +4,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <random>
 
 #include "tests/cli/CliRunner.h"
-#include "tests/support/BmpWriter.h"
 #include "tests/support/TempDir.h"
 
 using namespace testing_support;
@@ -44,65 +42,6 @@ protected:
 
     TempDir dir;
 };
-
-// Pictures through both commands come back as the same dots: 24-bit colours far from
-// the threshold and 8-bit indices, odd sizes, centred or not.
-TEST_F(CliRenderTest, RenderOfADownloadGivesBackThePictures)
-{
-    std::mt19937 random(3);
-    struct Picture {
-        int width, height, bits;
-        bool centre;
-        Dots dots;
-    };
-    std::vector<Picture> pictures = {{13, 7, 24, false, {}},
-                                     {100, 50, 8, true, {}},
-                                     {1, 1, 24, true, {}},
-                                     {9, 17, 8, false, {}},
-                                     {64, 8, 24, false, {}}};
-    std::vector<std::string> args = {"download", "-o", dir.File("s.prn"), "-c", "2,3", "-w", "300"};
-    for (size_t i = 0; i < pictures.size(); ++i) {
-        Picture& p = pictures[i];
-        std::vector<uint32_t> values;
-        for (int y = 0; y < p.height; ++y) {
-            std::string row;
-            for (int x = 0; x < p.width; ++x) {
-                const bool dot = random() % 2;
-                row += dot ? '#' : '.';
-                // 24 bits: dark red / light yellow; 8 bits: index 10 / index 200.
-                values.push_back(p.bits == 24 ? (dot ? 0x800000u : 0xFFFF80u) : (dot ? 10u : 200u));
-            }
-            p.dots.push_back(row);
-        }
-        BmpSpec spec;
-        spec.width = p.width;
-        spec.height = p.height;
-        spec.bitsPerPixel = p.bits;
-        const std::string path = dir.File(std::to_string(i) + ".bmp");
-        WriteFile(path,
-                  MakeBmp(spec, [&](int x, int y) { return values[static_cast<size_t>(y * p.width + x)]; }));
-        args.push_back(path);
-    }
-    ASSERT_EQ(RunCli(args).status, 0);
-
-    const CliResult run = RunCli({"render", dir.File("s.prn"), "-d", dir.File("out")});
-    ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_THAT(run.out, HasSubstr("       0  FS q 5 "));
-    EXPECT_THAT(run.out, HasSubstr("NV image 1: 16 x 8 dots, 16 bytes -> " + Out("nv-001.png")));
-    EXPECT_THAT(run.out, HasSubstr("NV image 2: 208 x 56 dots, 1456 bytes -> " + Out("nv-002.png")));
-    EXPECT_THAT(run.out, HasSubstr("NV image 3: 160 x 8 dots, 160 bytes"));
-    for (size_t i = 0; i < pictures.size(); ++i) {
-        const Picture& p = pictures[i];
-        const int width8 = (p.width + 7) / 8 * 8, height8 = (p.height + 7) / 8 * 8;
-        const int pad = p.centre ? ((300 - width8) / 2 + 7) / 8 * 8 : 0;
-        Dots expected(static_cast<size_t>(height8), std::string(static_cast<size_t>(pad + width8), '.'));
-        for (int y = 0; y < p.height; ++y)
-            expected[static_cast<size_t>(y)].replace(static_cast<size_t>(pad), static_cast<size_t>(p.width),
-                                                     p.dots[static_cast<size_t>(y)]);
-        const std::string name = "nv-00" + std::to_string(i + 1) + ".png";
-        EXPECT_EQ(ReadPng(Out(name)), expected) << name;
-    }
-}
 
 TEST_F(CliRenderTest, PrintsAreScaledByTheirMode)
 {

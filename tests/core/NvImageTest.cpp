@@ -262,22 +262,6 @@ TEST_F(NvImageTest, RasterAgreesWithGetDotForEveryFormat)
         }
 }
 
-TEST_F(NvImageTest, TopDownAndCompressedFilesConvertLikePlainOnes)
-{
-    const PixelFn pattern = [](int x, int y) { return static_cast<uint32_t>((x / 2 + y) % 3 == 0 ? 0 : 7); };
-    BmpSpec plain = Spec(11, 9, 8);
-    Convert(plain, pattern);
-    const std::vector<uint8_t> expected = Raster();
-    BmpSpec topDown = plain;
-    topDown.topDown = true;
-    Convert(topDown, pattern);
-    EXPECT_EQ(Raster(), expected);
-    BmpSpec rle = plain;
-    rle.compression = kBiRle8;
-    Convert(rle, pattern);
-    EXPECT_EQ(Raster(), expected);
-}
-
 struct CentreCase {
     int width;
     int maxWidth;
@@ -311,16 +295,6 @@ TEST_F(NvImageTest, CentringAddsBlankColumnsRoundedUpToEight)
         for (int x = 0; x < image->m_nWidth; ++x)
             ASSERT_EQ(RasterDot(x, 0), x >= pad && x < pad + c.width) << x;
     }
-}
-
-TEST_F(NvImageTest, CentringOfTheWorkedExample)
-{
-    g_Shared.m_arrAutoCenter[0] = 1;
-    Convert(Spec(100, 50, 24), [](int, int) { return 0u; });
-    ASSERT_EQ(image->m_nLength, 2184);
-    EXPECT_EQ(std::vector<uint8_t>(image->m_raster, image->m_raster + 1456), std::vector<uint8_t>(1456, 0));
-    EXPECT_THAT(std::vector<uint8_t>(image->m_raster + 1456, image->m_raster + 1463),
-                ElementsAreArray({0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xC0}));
 }
 
 TEST(NvRasterLengthTest, CountsTheCentringColumns)
