@@ -24,7 +24,7 @@ namespace {
 struct Variant {
     const char* source;  // "blocks" or "ramp"
     const char* options; // convert options
-    const char* target;  // output spec, with format prefix
+    const char* target;  // output file, with convert's format prefix
     int bits;            // the depth the file must have
 };
 
