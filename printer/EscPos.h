@@ -13,6 +13,13 @@ using Bytes = std::vector<uint8_t>;
 inline constexpr uint8_t ESC = 0x1B;
 inline constexpr uint8_t FS = 0x1C;
 inline constexpr uint8_t GS = 0x1D;
+inline constexpr uint8_t HT = 0x09;
+inline constexpr uint8_t LF = 0x0A;  // ends a text line: the printer prints it and feeds
+inline constexpr uint8_t CR = 0x0D;
+
+// The byte after FS that tells FS q from FS p, for readers of a stream.
+inline constexpr uint8_t kDefineNvImagesCode = 'q';
+inline constexpr uint8_t kPrintNvImageCode = 'p';
 
 // GS I 1: transmit printer ID (model); the printer answers one byte.
 inline constexpr std::array<uint8_t, 3> kTransmitPrinterId = {GS, 'I', 0x01};

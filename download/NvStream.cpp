@@ -1,0 +1,73 @@
+#include "download/NvStream.h"
+
+#include <algorithm>
+
+#include "download/NvImage.h"
+#include "platform/MessageBox.h"
+#include "platform/Wait.h"
+#include "printer/EscPos.h"
+
+namespace {
+const char* const kWriteFailed = "ERROR - Write to port.";
+
+template <size_t N> bool Write(ByteSink& sink, const std::array<uint8_t, N>& bytes)
+{
+    return sink.WriteBuffer(bytes.data(), static_cast<uint32_t>(N));
+}
+} // namespace
+
+NvStreamWriter::NvStreamWriter(ByteSink& sink, bool withPauses) : m_sink(sink), m_bPauses(withPauses)
+{
+}
+
+void NvStreamWriter::Pause(int ms)
+{
+    if (m_bPauses)
+        platform::Sleep(ms);
+}
+
+bool NvStreamWriter::WriteDefine(int count)
+{
+    return Write(m_sink, escpos::DefineNvImages(static_cast<uint8_t>(count)));
+}
+
+void NvStreamWriter::WaitForErase()
+{
+    Pause(kNvEraseWaitMs);
+}
+
+bool NvStreamWriter::WriteImage(const CNvImage& image, const PieceDone& pieceDone)
+{
+    if (!Write(m_sink, escpos::NvImageHeader(image.m_nWidth, image.m_nHeight)))
+        return false;
+    const int length = std::clamp(image.m_nLength, 0, kNvRasterCapacity);
+    const int fullPieces = length / kNvPieceSize;
+    // The last piece is written even when it is empty, and paused after like the others.
+    for (int piece = 0; piece <= fullPieces; ++piece) {
+        const int bytes = piece < fullPieces ? kNvPieceSize : length % kNvPieceSize;
+        m_sink.WriteBuffer(image.m_raster + piece * kNvPieceSize, static_cast<uint32_t>(bytes));
+        if (pieceDone)
+            pieceDone(bytes);
+        Pause(kNvPieceWaitMs);
+    }
+    return true;
+}
+
+bool NvStreamWriter::WriteCompletion(int groups)
+{
+    bool allSent = true;
+    for (int i = 0; i < groups; ++i)
+        if (!Write(m_sink, escpos::kEmptyNvImage)) {
+            platform::AfxMessageBox(kWriteFailed, platform::MB_ICONEXCLAMATION);
+            allSent = false;
+        }
+    return allSent;
+}
+
+bool NvStreamWriter::WriteDeleteAll()
+{
+    if (Write(m_sink, escpos::kDeleteAllNvImages))
+        return true;
+    platform::AfxMessageBox(kWriteFailed, platform::MB_ICONEXCLAMATION);
+    return false;
+}
