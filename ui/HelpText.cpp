@@ -6,69 +6,135 @@
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
+#include "printer/PortNames.h"
+
 namespace {
 
-const char* const kPorts =
-    "<h3>Printer ports on Linux</h3>"
-    "<p>COM1-COM32 are /dev/ttyS0-31, COM33-COM96 /dev/ttyUSB0-63, COM97-COM160 "
-    "/dev/ttyACM0-63, COM161-COM192 /dev/ttyAMA0-31 and COM193-COM224 /dev/rfcomm0-31. "
-    "LPT1 is /dev/usb/lp0 (else /dev/lp0), LPT2 /dev/usb/lp1 (else /dev/lp1).</p>"
-    "<p>Only ports that can be opened right now are listed. Serial ports belong to the "
-    "group <b>dialout</b>, printer ports to the group <b>lp</b>: add yourself with "
-    "<code>sudo adduser $USER dialout</code> (or <code>lp</code>) and log in again.</p>";
+// Where the port names lead on Linux and what it takes to use them; the table comes
+// from the port layer itself so that it cannot drift from what the program opens.
+QString PortsSection()
+{
+    return QStringLiteral("<h3>Printer ports on Linux</h3>"
+                          "<p>The program gives every port a fixed name. The devices behind the names:</p>") +
+           PortDeviceTableHtml() +
+           QStringLiteral("<p>A port is listed only when it exists and can be opened right now: a port that "
+                          "another program holds (a terminal program, a modem manager that grabbed a USB "
+                          "adapter) is left out until it is free again.</p>"
+                          "<p>Serial ports (ttyS, ttyUSB, ttyACM, ...) belong to the group <b>dialout</b>, "
+                          "printer ports (usb/lp, lp) to the group <b>lp</b>. If no port is listed or "
+                          "\"ERROR - Port open.\" appears, add yourself to these groups with "
+                          "<code>sudo usermod -aG dialout,lp $USER</code>, then log out and in again.</p>");
+}
 
-}  // namespace
+QString SelectionHelp()
+{
+    return QStringLiteral(
+        "<h2>Select Bitmap</h2>"
+        "<p>Here you build the list of logos to store in the printer.</p>"
+        "<ul><li><b>Open File...</b> adds BMP files; several can be chosen at once. Each file "
+        "gets a logo number when it is added.</li>"
+        "<li><b>Remove</b> takes the selected rows off the list (after asking).</li>"
+        "<li><b>Reset</b> brings back the list of the last download, the logos the printer "
+        "holds now.</li></ul>"
+        "<p>Tick a row's box to have that logo centred within the Max Printable Area (Setup "
+        "page) when it is downloaded.</p>"
+        "<p>The printer keeps up to 255 logos in 384 KByte; the two counters under the list "
+        "show how much the list takes. A file that does not fit into the space left, or that "
+        "cannot be read as a bitmap, is refused with a message.</p>"
+        "<p>Click a column heading to sort on it; click it again to reverse the order.</p>");
+}
+
+QString PreviewHelp()
+{
+    return QStringLiteral(
+        "<h2>Preview Bitmap</h2>"
+        "<p>Select a row to see its logo. The Quality buttons show it at the sizes the printer "
+        "can print a stored logo at: <b>Normal</b>, <b>Double Width</b>, <b>Double Height</b> "
+        "and <b>Quadraple</b> (both doubled).</p>"
+        "<p>The preview shows the file as it is. The conversion to black and white dots, set "
+        "by the Black / White diverging point on the Setup page, happens when the logos are "
+        "downloaded.</p>");
+}
+
+QString DownloadHelp()
+{
+    return QStringLiteral(
+        "<h2>Download Bitmap</h2>"
+        "<p><b>Download</b> replaces everything stored in the printer's NV graphics memory "
+        "with the listed logos. In the printer they are numbered 1, 2, 3, ... in the order of "
+        "their logo numbers; these are the numbers to use on the Print page.</p>"
+        "<p>With an empty list, Download deletes all logos stored in the printer. After the "
+        "last logo the printer writes its memory and feeds some paper: leave it switched on "
+        "until it has finished.</p>"
+        "<p><b>Printer Details</b> show the model and port chosen on the Setup page. With "
+        "Print To File they read \"To File\": the download is written into a file whose name "
+        "you are asked for (temp.prn when you give none).</p>");
+}
+
+QString PrintHelp()
+{
+    return QStringLiteral(
+        "<h2>Print Bitmap</h2>"
+        "<p>Prints logos stored in the printer; no image data is sent.</p>"
+        "<ul><li><b>All</b> asks the printer for every number from 1 to 255.</li>"
+        "<li><b>Selection</b> prints the numbers you type, for example <code>1,3-5,9</code>. A "
+        "range may be open: <code>10-</code> means 10 to 255, <code>-3</code> means 1 to 3. "
+        "Only digits, commas and hyphens are allowed; a number printed twice in the text is "
+        "printed twice.</li></ul>"
+        "<p><b>Quality</b> chooses the print size. <b>Add Header</b> prints a line "
+        "<code>--- Logo n ---</code> above each logo.</p>"
+        "<p>Printing needs a printer: with Print To File on the Setup page, Print is not "
+        "available.</p>");
+}
+
+QString SetupHelp()
+{
+    return QStringLiteral(
+        "<h2>Setup Port</h2>"
+        "<p><b>Printer Name</b>: the ORVAN 7S/U and 4S/U are serial (or USB-serial) models, "
+        "the 7P and 4P parallel ones. Choosing a model fills <b>PortName</b> (the serial "
+        "ports that can be opened now, or LPT1) and sets Max Printable Area to 512 dots for "
+        "the 7 series and 384 for the 4 series.</p>"
+        "<p>For a serial model set <b>Baudrate</b>, <b>BitLength</b>, <b>Parity</b>, "
+        "<b>StopBit</b> and <b>Handshake</b> to what the printer is set to. The defaults are "
+        "115200 (38400 on the 4S/U), 8, NONE, 1 and DTR/DSR.</p>"
+        "<p><b>Print To File</b> sends downloads into a file instead of a printer; the boxes "
+        "of the printer and its port stay locked until you clear it, and Apply has nothing to test.</p>"
+        "<p><b>Max Printable Area</b> (1 to 512 dots) is the width within which logos marked "
+        "for centring are centred. The <b>Black / White diverging point</b> (0 to 255) "
+        "decides which pixels print: a pixel darker than this grey level prints as a black "
+        "dot, so a higher value prints more. Logos of 16 colours or fewer ignore it; a "
+        "256-colour logo prints the colours at palette positions 0 to 255 minus the value, "
+        "whatever their shade.</p>"
+        "<p>The settings take effect when you leave this page. <b>Apply</b> also tests the "
+        "connection: it opens the port and, on a serial port, initialises the printer and "
+        "asks for its model number, waiting up to a second for the answer. A message tells "
+        "you when something fails; the page stays open either way.</p>"
+        "<p><b>Close</b> ends the program. It remembers whether the printer is serial or "
+        "parallel (in Device.INI in the folder the program was started from); everything "
+        "else on this page starts from its defaults next time.</p>");
+}
+
+} // namespace
+
+QString PortDeviceTableHtml()
+{
+    return QStringLiteral("<pre>") + QString::fromStdString(printer::PortDeviceTableText()).toHtmlEscaped() +
+           QStringLiteral("</pre>");
+}
 
 QString HelpTextFor(const QString& topic)
 {
     if (topic == QLatin1String("Bitmap Selection"))
-        return QStringLiteral(
-            "<h2>Select Bitmap</h2>"
-            "<p>Build the list of logos to store in the printer. <b>Open File...</b> adds BMP "
-            "files (several at once); <b>Remove</b> takes the selected rows off the list; "
-            "<b>Reset</b> brings back the list of the last download.</p>"
-            "<p>Tick a row's box to centre that logo within the printable width when it is "
-            "downloaded. Up to 255 files and 384 KByte of printer memory can be used; the "
-            "two counters under the list show how much is taken.</p>"
-            "<p>Click a column header to sort; click it again to reverse the order.</p>");
+        return SelectionHelp();
     if (topic == QLatin1String("Preview"))
-        return QStringLiteral(
-            "<h2>Preview Bitmap</h2>"
-            "<p>Select a row to see its logo. The four Quality buttons show it at normal "
-            "size, double width, double height and quadruple size, the sizes the printer "
-            "can print a stored logo at.</p>"
-            "<p>The preview shows the file as it is; the black/white conversion happens "
-            "when the logos are downloaded.</p>");
+        return PreviewHelp();
     if (topic == QLatin1String("Logo Upload"))
-        return QStringLiteral(
-            "<h2>Download Bitmap</h2>"
-            "<p><b>Download</b> replaces everything stored in the printer's NV graphics "
-            "memory with the listed logos. They are numbered 1, 2, 3, ... in the order of "
-            "their list numbers; use these numbers on the Print page.</p>"
-            "<p>With an empty list, Download deletes all logos stored in the printer. "
-            "After a download the printer writes its memory and feeds some paper: wait "
-            "until it has finished.</p>") +
-               QString::fromLatin1(kPorts);
+        return DownloadHelp() + PortsSection();
     if (topic == QLatin1String("Logo Printout"))
-        return QStringLiteral(
-            "<h2>Print Bitmap</h2>"
-            "<p>Prints logos stored in the printer. <b>All</b> prints numbers 1 to 255; "
-            "<b>Selection</b> prints the numbers you type, for example "
-            "<code>1,3-5,9</code>. A range may be open: <code>10-</code> means 10 to 255, "
-            "<code>-3</code> means 1 to 3. Only digits, commas and hyphens are allowed.</p>"
-            "<p>Quality chooses the print size; Add Header prints a line with the logo "
-            "number above each logo.</p>") +
-               QString::fromLatin1(kPorts);
+        return PrintHelp() + PortsSection();
     if (topic == QLatin1String("Setup"))
-        return QStringLiteral(
-            "<h2>Setup Port</h2>"
-            "<p>Choose the printer model and the port it is connected to. For a serial "
-            "printer set the same baud rate, data bits, parity, stop bits and handshake as "
-            "the printer. <b>Print To File</b> writes downloads into a file instead.</p>"
-            "<p><b>Max Printable Area</b> is the paper width in dots, used to centre logos; "
-            "the <b>Black / White diverging point</b> decides which colours print as black "
-            "dots. <b>Apply</b> tests the connection.</p>") +
-               QString::fromLatin1(kPorts);
+        return SetupHelp() + PortsSection();
     return {};
 }
 
@@ -82,7 +148,7 @@ void ShowPageHelp(QWidget* parent, const QString& topic)
         auto* layout = new QVBoxLayout(window);
         auto* text = new QTextBrowser(window);
         text->setObjectName(QStringLiteral("helpText"));
-        text->setMinimumSize(440, 300);
+        text->setMinimumSize(480, 360);
         layout->addWidget(text);
         auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, window);
         QObject::connect(buttons, &QDialogButtonBox::rejected, window, &QDialog::close);

@@ -1,6 +1,400 @@
 #include "ui/Page5Setup.h"
 
-CPage5Setup::CPage5Setup() : CPropertyPage(QStringLiteral("Setup Port"), 133)
+#include <QCheckBox>
+#include <QComboBox>
+#include <QEvent>
+#include <QFontMetrics>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QRegularExpressionValidator>
+#include <QSignalBlocker>
+#include <QSlider>
+#include <QTimer>
+
+#include "app/NvLogoApp.h"
+#include "app/SharedRecord.h"
+#include "platform/MessageBox.h"
+#include "printer/DeviceIni.h"
+#include "ui/AppIcon.h"
+#include "ui/HelpText.h"
+
+using printer::SerialBox;
+
+namespace {
+
+// The port boxes of the "Port Setting" group: label and list, in template order.
+struct PortBoxLayout {
+    int labelId;
+    const char* label;
+    int labelY;
+    int comboId;
+    int comboY;
+    int droppedHeight; // the opened list's height in dialog units
+};
+constexpr std::array<PortBoxLayout, 6> kPortBoxes = {{
+    {1051, "PortName", 43, 1045, 41, 88},
+    {1052, "Baudrate", 65, 1046, 64, 86},
+    {1053, "BitLength", 88, 1047, 87, 59},
+    {1054, "Parity", 111, 1048, 110, 59},
+    {1055, "StopBit", 135, 1049, 133, 59},
+    {1056, "Handshake", 157, 1050, 156, 70},
+}};
+
+// The two lines naming the maker under the program name and version.
+constexpr std::array<const char*, 2> kMakerLines = {"Tarvo receipt printer tools",
+                                                    "Made by the Bitmap Nivora developers"};
+
+QString IdName(const char* kind, int id)
+{
+    return QString::fromLatin1(kind) + QString::number(id);
+}
+
+// A template rectangle in the coordinates of parent, which is the page or a group box
+// lying on it.
+QRect TemplateRect(const CPropertyPage* page, const QWidget* parent, int x, int y, int w, int h)
+{
+    QRect rect = page->Dlu().Rect(x, y, w, h);
+    if (parent != page)
+        rect.translate(-parent->pos());
+    return rect;
+}
+
+template <class W> W* Add(QWidget* parent, W* widget, const QRect& rect)
+{
+    widget->setParent(parent);
+    widget->setGeometry(rect);
+    return widget;
+}
+
+// The template's widths were measured in the old system font; a text that is wider in
+// ours is set a little smaller rather than cut off.
+void FitToWidth(QLabel* label)
+{
+    const QString shown = QString(label->text()).remove(QRegularExpression(QStringLiteral("&(?!&)")));
+    QFont font = label->font();
+    while (font.pointSizeF() > 6 && QFontMetrics(font).horizontalAdvance(shown) > label->width())
+        font.setPointSizeF(font.pointSizeF() - 0.5);
+    label->setFont(font);
+}
+
+QLabel* AddLabel(CPropertyPage* page, QWidget* parent, const char* text, int x, int y, int w, int h)
+{
+    auto* label = Add(parent, new QLabel(QString::fromLatin1(text)), TemplateRect(page, parent, x, y, w, h));
+    FitToWidth(label);
+    return label;
+}
+
+// A drop-down list: the template's height is that of the opened list, the closed box
+// takes the height the style wants.
+QComboBox* AddList(CPropertyPage* page, QWidget* parent, int id, int x, int y, int w, int droppedHeight)
+{
+    auto* combo = new QComboBox;
+    combo->setObjectName(IdName("combo", id));
+    QRect rect = TemplateRect(page, parent, x, y, w, droppedHeight);
+    rect.setHeight(combo->sizeHint().height());
+    combo->setMaxVisibleItems(std::max(1, (droppedHeight - 12) / 8));
+    return Add(parent, combo, rect);
+}
+
+QLineEdit* AddDigitsEdit(CPropertyPage* page, int id, int x, int y, int w, int h)
+{
+    auto* edit = new QLineEdit;
+    edit->setObjectName(IdName("edit", id));
+    // Digits only, as typed; the range is checked when the value is read back.
+    edit->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), edit));
+    return Add(page, edit, TemplateRect(page, page, x, y, w, h));
+}
+
+void ShowBox(QComboBox* combo, const printer::ListBoxState& state)
+{
+    const QSignalBlocker quiet(combo);
+    QStringList entries;
+    for (const std::string& entry : state.entries)
+        entries << QString::fromStdString(entry);
+    QStringList shown;
+    for (int i = 0; i < combo->count(); ++i)
+        shown << combo->itemText(i);
+    if (shown != entries) {
+        combo->clear();
+        combo->addItems(entries);
+    }
+    combo->setCurrentIndex(state.selected);
+    combo->setEnabled(state.enabled);
+}
+
+} // namespace
+
+CPage5Setup::CPage5Setup() : CPropertyPage(QStringLiteral("Setup Port"), 133), m_pApp(AfxGetApp())
 {
     setObjectName(QStringLiteral("CPage5Setup"));
+    BuildControls();
+    Connect();
+}
+
+void CPage5Setup::BuildControls()
+{
+    auto* name = AddLabel(this, this, "Printer &Name", 8, 10, 45, 8);
+    name->setObjectName(QStringLiteral("label1025"));
+    m_cbPrinterName = AddList(this, this, 1044, 57, 9, 109, 67);
+    name->setBuddy(m_cbPrinterName);
+    BuildPortGroup();
+    m_checkPrintToFile =
+        Add(this, new QCheckBox(QStringLiteral("Print To File")), TemplateRect(this, this, 182, 11, 52, 9));
+    m_checkPrintToFile->setObjectName(QStringLiteral("check1064"));
+    BuildAboutGroup();
+    BuildOptionGroup();
+}
+
+void CPage5Setup::BuildPortGroup()
+{
+    // The lists are the group's children so that its mnemonic (Alt+O) reaches them.
+    // Below the port box they follow the order of printer::SerialBox.
+    auto* group =
+        Add(this, new QGroupBox(QStringLiteral("P&ort Setting")), TemplateRect(this, this, 7, 27, 166, 152));
+    group->setObjectName(QStringLiteral("group1026"));
+    std::array<QComboBox**, 6> combos = {&m_cbPortName, &m_cbBaudrate, &m_cbBitLength,
+                                         &m_cbParity,   &m_cbStopBit,  &m_cbHandshake};
+    for (size_t i = 0; i < kPortBoxes.size(); ++i) {
+        const PortBoxLayout& box = kPortBoxes[i];
+        AddLabel(this, group, box.label, 13, box.labelY, 40, 10)->setObjectName(IdName("label", box.labelId));
+        *combos[i] = AddList(this, group, box.comboId, 56, box.comboY, 109, box.droppedHeight);
+    }
+    m_serialCombos = {m_cbBaudrate, m_cbBitLength, m_cbParity, m_cbStopBit, m_cbHandshake};
+    m_cbPortName->setToolTip(QStringLiteral("<p>Port names and the devices behind them:</p>") +
+                             PortDeviceTableHtml());
+}
+
+void CPage5Setup::BuildAboutGroup()
+{
+    auto* group =
+        Add(this, new QGroupBox(QStringLiteral("About")), TemplateRect(this, this, 183, 27, 168, 52));
+    group->setObjectName(QStringLiteral("group1042"));
+    AddLabel(this, group, "Bitmap Nivora ", 191, 39, 87, 9)->setObjectName(QStringLiteral("label1043"));
+    m_labelVersion = AddLabel(this, group, "", 280, 39, 53, 9);
+    m_labelVersion->setObjectName(QStringLiteral("label1063"));
+    for (size_t i = 0; i < kMakerLines.size(); ++i)
+        AddLabel(this, group, kMakerLines[i], 191, 52 + 12 * static_cast<int>(i), 155, 9)
+            ->setObjectName(QStringLiteral("labelMaker%1").arg(i + 1));
+}
+
+void CPage5Setup::BuildOptionGroup()
+{
+    auto* group = Add(this, new QGroupBox(QStringLiteral("Option Setting")),
+                      TemplateRect(this, this, 185, 85, 166, 87));
+    group->setObjectName(QStringLiteral("groupOptions"));
+    auto* area = AddLabel(this, this, "Max Printable Area :", 189, 96, 69, 9);
+    m_editMaxArea = AddDigitsEdit(this, 1066, 260, 94, 27, 12);
+    m_editMaxArea->setAlignment(Qt::AlignRight);
+    m_editMaxArea->installEventFilter(this);
+    area->setBuddy(m_editMaxArea);
+    AddLabel(this, this, "dots(1~512)", 290, 96, 45, 8);
+    AddLabel(this, this, "Black / White diverging point (0~255)", 188, 129, 122, 8);
+    m_editThreshold = AddDigitsEdit(this, 1068, 312, 128, 31, 10);
+    m_sliderThreshold = Add(this, new QSlider(Qt::Horizontal), TemplateRect(this, this, 188, 140, 159, 27));
+    m_sliderThreshold->setObjectName(QStringLiteral("slider1067"));
+    m_sliderThreshold->setTickPosition(QSlider::TicksBothSides);
+    m_sliderThreshold->setTickInterval(16);
+}
+
+void CPage5Setup::Connect()
+{
+    connect(m_cbPrinterName, &QComboBox::activated, this, [this] { OnSelchangePrinterName(); });
+    for (QComboBox* combo :
+         {m_cbPortName, m_cbBaudrate, m_cbBitLength, m_cbParity, m_cbStopBit, m_cbHandshake})
+        connect(combo, &QComboBox::activated, this, [this, combo] { OnSelchangeSetting(combo); });
+    connect(m_checkPrintToFile, &QCheckBox::clicked, this, [this] { OnClickPrintToFile(); });
+    connect(m_sliderThreshold, &QSlider::valueChanged, this, [this] { OnHScrollThreshold(); });
+    // Only what the user types: the page's own updates of the box are no change to react to.
+    connect(m_editThreshold, &QLineEdit::textEdited, this, [this] { OnChangeThresholdEdit(); });
+}
+
+bool CPage5Setup::eventFilter(QObject* watched, QEvent* event)
+{
+    // The whole width is selected on entering the box, after the click that entered it
+    // has placed the cursor.
+    if (watched == m_editMaxArea && event->type() == QEvent::FocusIn)
+        QTimer::singleShot(0, m_editMaxArea, [edit = m_editMaxArea] { edit->selectAll(); });
+    return CPropertyPage::eventFilter(watched, event);
+}
+
+void CPage5Setup::DoDataExchange(CDataExchange& dx)
+{
+    DDX_CBString(dx, m_cbPrinterName, m_strSelPrinter);
+    DDX_CBString(dx, m_cbPortName, m_strSelPort);
+    DDX_Check(dx, m_checkPrintToFile, m_bPrintToFile);
+    DDX_Text(dx, m_editMaxArea, m_nMaxArea);
+    DDV_MinMaxInt(dx, m_editMaxArea, m_nMaxArea, 1, 512);
+    DDX_Text(dx, m_editThreshold, m_nBwPoint);
+    DDV_MinMaxInt(dx, m_editThreshold, m_nBwPoint, 0, 255);
+}
+
+bool CPage5Setup::OnInitDialog()
+{
+    CPropertyPage::OnInitDialog();
+    m_port.ClosePort();
+    SetUpSheetButtons();
+    printer::RestorePortSetup(*this, m_boxes, StartDir());
+    ShowBoxes();
+    if (m_pApp)
+        m_labelVersion->setText(QString::fromStdString(m_pApp->m_strVersion));
+    // The restore has set the width to 512 on the page and in g_Shared.
+    {
+        const QSignalBlocker quiet(m_sliderThreshold);
+        m_sliderThreshold->setRange(0, 255);
+        m_sliderThreshold->setValue(128);
+    }
+    m_nBwPoint = m_sliderThreshold->value();
+    UpdateData(false);
+    return true;
+}
+
+void CPage5Setup::SetUpSheetButtons()
+{
+    CPropertySheet* sheet = GetParentSheet();
+    if (!sheet)
+        return;
+    using Button = CPropertySheet::Button;
+    sheet->GetButton(Button::Ok)->setText(QStringLiteral("Close"));
+    sheet->GetButton(Button::Cancel)->setText(QStringLiteral("Cancel"));
+    sheet->GetButton(Button::Apply)->setText(QStringLiteral("Apply"));
+    sheet->GetButton(Button::Help)->setText(QStringLiteral("Help"));
+    // The settings are never thrown away: the dialog ends with "Close" only.
+    sheet->GetButton(Button::Help)->hide();
+    sheet->GetButton(Button::Cancel)->setEnabled(false);
+    sheet->GetButton(Button::Apply)->setEnabled(true);
+    sheet->setWindowIcon(AppIcon());
+}
+
+std::string CPage5Setup::StartDir() const
+{
+    return m_pApp ? m_pApp->m_szWorkDir : std::string();
+}
+
+QComboBox* CPage5Setup::SerialCombo(SerialBox box) const
+{
+    return m_serialCombos[static_cast<size_t>(box)];
+}
+
+void CPage5Setup::ReadBoxes()
+{
+    m_boxes.printerName.selected = m_cbPrinterName->currentIndex();
+    m_boxes.portName.selected = m_cbPortName->currentIndex();
+    for (SerialBox box : printer::kSerialBoxes)
+        m_boxes[box].selected = SerialCombo(box)->currentIndex();
+}
+
+void CPage5Setup::ShowBoxes()
+{
+    ShowBox(m_cbPrinterName, m_boxes.printerName);
+    ShowBox(m_cbPortName, m_boxes.portName);
+    for (SerialBox box : printer::kSerialBoxes)
+        ShowBox(SerialCombo(box), m_boxes[box]);
+}
+
+void CPage5Setup::OnSelchangePrinterName()
+{
+    ReadBoxes();
+    UpdateData(true);
+    printer::ChangeModel(*this, m_boxes, m_boxes.printerName.selected);
+    ShowBoxes();
+    UpdateData(false);
+    SetModified();
+}
+
+void CPage5Setup::OnSelchangeSetting(QComboBox* combo)
+{
+    ReadBoxes();
+    UpdateData(true);
+    if (combo == m_cbPortName) {
+        printer::ChangePortName(*this, m_boxes);
+    } else {
+        for (SerialBox box : printer::kSerialBoxes)
+            if (SerialCombo(box) == combo)
+                printer::ChangeSerialSetting(*this, m_boxes, box);
+    }
+    SetModified();
+}
+
+void CPage5Setup::OnClickPrintToFile()
+{
+    ReadBoxes();
+    UpdateData(true);
+    printer::ChangePrintToFile(*this, m_boxes);
+    ShowBoxes();
+}
+
+void CPage5Setup::OnHScrollThreshold()
+{
+    m_nBwPoint = m_sliderThreshold->value();
+    UpdateData(false);
+}
+
+void CPage5Setup::OnChangeThresholdEdit()
+{
+    // An emptied box is a value on its way, not a mistake to report.
+    if (m_editThreshold->text().isEmpty())
+        return;
+    UpdateData(true);
+    if (m_nBwPoint >= 0 && m_nBwPoint <= 255) {
+        const QSignalBlocker quiet(m_sliderThreshold);
+        m_sliderThreshold->setValue(m_nBwPoint);
+    }
+}
+
+bool CPage5Setup::OnKillActive()
+{
+    printer::CommitPortSettings(*this);
+    // One reading, one prompt: a bad width or threshold keeps the page (and its
+    // changes) where they are, and nothing half-read reaches g_Shared.
+    if (!UpdateData(true))
+        return false;
+    SetModified(false);
+    printer::CommitPageFields(*this);
+    return true;
+}
+
+bool CPage5Setup::OnNotifyApply(bool closeRequested)
+{
+    // "Close" keeps Device.INI and ends the dialog; it never runs the connection test.
+    if (closeRequested) {
+        OnOK();
+        return true;
+    }
+    return OnApply();
+}
+
+void CPage5Setup::OnOK()
+{
+    printer::SaveDeviceIni(StartDir(), m_bParallel);
+}
+
+bool CPage5Setup::OnApply()
+{
+    if (m_bPrintToFile)
+        return true;
+    printer::CommitPortSettings(*this);
+    TestConnection();
+    UpdateData(true);
+    g_Shared.m_nMaxPrintWidth = m_nMaxArea;
+    return CPropertyPage::OnApply();
+}
+
+void CPage5Setup::TestConnection()
+{
+    const bool serial = g_Shared.m_nPortType == 0;
+    const bool opened = serial ? m_port.OpenPort(g_Shared.m_strPortDevice, m_dwBaudRate, m_byByteSize,
+                                                 m_byParity, m_byStopBits, m_nHandshake)
+                               : m_port.OpenLpt();
+    if (!opened) {
+        platform::AfxMessageBox("ERROR - Port open.", platform::MB_ICONEXCLAMATION);
+        return;
+    }
+    // The test tells the user what it found through its own messages; Apply goes on
+    // whatever that was. A parallel port is only opened.
+    if (serial)
+        RunPrinterTest(m_port);
+    m_port.ClosePort();
 }

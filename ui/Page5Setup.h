@@ -1,10 +1,75 @@
 #pragma once
+// Tab "Setup Port" (dialog template 133): the printer model and its port, the serial
+// line, "Print To File", the printable width and the black/white threshold. The rules
+// that tie these together and the commit into g_Shared live in printer/PortSettings;
+// the page moves values between its controls and those rules, tests the connection on
+// Apply and keeps Device.INI in the start-up directory.
+#include <array>
+#include <string>
+
+#include "printer/PortSettings.h"
+#include "printer/PrinterPort.h"
 #include "ui/PropertySheet.h"
 
-// Tab "Setup Port" (dialog template 133).
-class CPage5Setup : public CPropertyPage {
+class CNvLogoApp;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QSlider;
+
+class CPage5Setup : public CPropertyPage, public printer::PortWorkingCopy {
     Q_OBJECT
 public:
     CPage5Setup();
     QString HelpTopic() const override { return QStringLiteral("Setup"); }
+
+    bool OnInitDialog() override;
+    bool OnKillActive() override;
+    bool OnApply() override;
+    void OnOK() override;
+    bool OnNotifyApply(bool closeRequested) override;
+    void DoDataExchange(CDataExchange& dx) override;
+
+    // The port the Apply test opens; its m_hPort holds a handle only during Apply.
+    CPrinterPort m_port{printer::kSetupVariant};
+    CNvLogoApp* m_pApp = nullptr; // the start-up directory and the version text
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void BuildControls();
+    void BuildPortGroup();
+    void BuildAboutGroup();
+    void BuildOptionGroup();
+    void Connect();
+    void SetUpSheetButtons();
+    std::string StartDir() const;
+
+    void ReadBoxes();
+    void ShowBoxes();
+    QComboBox* SerialCombo(printer::SerialBox box) const;
+
+    void OnSelchangePrinterName();
+    void OnSelchangeSetting(QComboBox* combo);
+    void OnClickPrintToFile();
+    void OnHScrollThreshold();
+    void OnChangeThresholdEdit();
+    void TestConnection();
+
+    QLineEdit* m_editMaxArea = nullptr;         // 1066
+    QSlider* m_sliderThreshold = nullptr;       // 1067
+    QLineEdit* m_editThreshold = nullptr;       // 1068
+    QComboBox* m_cbStopBit = nullptr;           // 1049
+    QComboBox* m_cbHandshake = nullptr;         // 1050
+    QComboBox* m_cbBaudrate = nullptr;          // 1046
+    QComboBox* m_cbPortName = nullptr;          // 1045
+    QComboBox* m_cbBitLength = nullptr;         // 1047
+    QComboBox* m_cbParity = nullptr;            // 1048
+    QComboBox* m_cbPrinterName = nullptr;       // 1044
+    QCheckBox* m_checkPrintToFile = nullptr;    // 1064
+    QLabel* m_labelVersion = nullptr;           // 1063
+    std::array<QComboBox*, 5> m_serialCombos{}; // the five serial lists in printer::SerialBox order
+    printer::SetupBoxes m_boxes;                // what the seven lists show
 };

@@ -136,9 +136,7 @@ void CPropertySheet::showEvent(QShowEvent* event)
     if (!m_bStarted && !m_pages.empty()) {
         m_bStarted = true;
         const int start = std::clamp(m_nStartPage, 0, GetPageCount() - 1);
-        m_bReverting = true;
-        m_tabs->setCurrentIndex(start);
-        m_bReverting = false;
+        ShowTab(start);
         m_nCurrent = start;
         ActivatePage(m_pages[static_cast<size_t>(start)]);
     }
@@ -149,15 +147,22 @@ void CPropertySheet::OnTabChanged(int index)
 {
     if (m_bReverting || !m_bStarted || index == m_nCurrent || index < 0)
         return;
-    if (CPropertyPage* old = GetActivePage(); old && !old->OnKillActive()) {
-        // The page refused to be left: the tab stays where it was.
-        m_bReverting = true;
-        m_tabs->setCurrentIndex(m_nCurrent);
-        m_bReverting = false;
+    // The tab widget has switched already. The page being left decides on its own tab,
+    // so that a range prompt stands over the value it is about; if it refuses, the tab
+    // simply stays there.
+    ShowTab(m_nCurrent);
+    if (CPropertyPage* old = GetActivePage(); old && !old->OnKillActive())
         return;
-    }
+    ShowTab(index);
     m_nCurrent = index;
     ActivatePage(m_pages[static_cast<size_t>(index)]);
+}
+
+void CPropertySheet::ShowTab(int index)
+{
+    m_bReverting = true;
+    m_tabs->setCurrentIndex(index);
+    m_bReverting = false;
 }
 
 bool CPropertySheet::SetActivePage(int index)

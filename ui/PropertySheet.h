@@ -105,6 +105,7 @@ private:
     friend class CPropertyPage;
     void ActivatePage(CPropertyPage* page);
     void OnTabChanged(int index);
+    void ShowTab(int index); // switches the tab widget without it counting as the user's change
     void UpdateApplyButton();
 
     QTabWidget* m_tabs;
