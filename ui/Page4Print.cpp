@@ -12,6 +12,7 @@
 #include "print/PrintProgress.h"
 #include "print/PrintRange.h"
 #include "print/PrintWalk.h"
+#include "printer/PortNames.h"
 
 namespace {
 
@@ -24,6 +25,12 @@ QString ControlName(const char* kind, int id)
 bool IsPrinterDevice(const std::string& device)
 {
     return device.compare(0, 3, "COM") == 0 || device.compare(0, 3, "LPT") == 0;
+}
+
+// The parallel port to open: LPT1, or LPT2 where the settings name it.
+std::string ParallelName(const std::string& device)
+{
+    return printer::LptNumber(device) != 0 ? device : std::string("LPT1");
 }
 
 } // namespace
@@ -209,7 +216,7 @@ void CPage4Print::OnPrint()
     const bool opened = serial
                             ? OpenPort(g_Shared.m_strPortDevice, g_Shared.m_dwBaudRate, g_Shared.m_byByteSize,
                                        g_Shared.m_byParity, g_Shared.m_byStopBits, g_Shared.m_nHandshake)
-                            : OpenLpt();
+                            : OpenLpt(ParallelName(g_Shared.m_strPortDevice));
     if (!opened)
         platform::AfxMessageBox("ERROR - Port open.", platform::MB_ICONEXCLAMATION);
     const bool ready = opened && SendPrintPreamble(*this, serial);

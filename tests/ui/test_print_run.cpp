@@ -68,12 +68,12 @@ struct Rig {
     FakeDeviceRoot root;
     std::unique_ptr<CPage4Print> page;
 
-    explicit Rig(bool parallel = false)
+    explicit Rig(bool parallel = false, const std::string& lpt = "LPT1")
     {
         if (parallel) {
-            root.Link("usb/lp0", printer.Path());
+            root.Link("usb/lp" + std::to_string(lpt.back() - '1'), printer.Path());
             g_Shared.m_nPortType = 1;
-            g_Shared.m_strPortDevice = "LPT1";
+            g_Shared.m_strPortDevice = lpt;
         } else {
             root.Link("ttyS0", printer.Path());
             g_Shared.m_nPortType = 0;
@@ -140,6 +140,7 @@ private slots:
     void allPrints255ImagesInOrderWithTheirHeadersAndIgnoresTheText();
     void cancelBeforeTheFirstTickSendsNothingAfterThePreamble();
     void theParallelPortGoesFromTheCheckStraightToTheImages();
+    void aRunLongerThanTheBarCanCountGetsTheWholeBar();
     void anInvalidSelectionIsFoundOnlyAfterTheCheck();
     void aPortThatCannotBeOpenedSendsNothing();
     void aFailedWriteMidRunIsReportedOnceAndEndsEverything();
@@ -210,16 +211,35 @@ void TestPrintRun::cancelBeforeTheFirstTickSendsNothingAfterThePreamble()
 
 void TestPrintRun::theParallelPortGoesFromTheCheckStraightToTheImages()
 {
-    Rig rig(true);
-    rig.Choose(1, "7,9", 1, 0);
-    RunRecord record;
-    WatchProgress(record);
-    rig.page->OnPrint();
+    for (const char* lpt : {"LPT1", "LPT2"}) {
+        Rig rig(true, lpt);
+        rig.Choose(1, "7,9", 1, 0);
+        RunRecord record;
+        WatchProgress(record);
+        rig.page->OnPrint();
 
-    const Bytes expected = Joined(kParallelPreamble, PrintedImages({7, 9}, 1, false));
-    QCOMPARE(rig.Received(expected.size()), expected);
-    QCOMPARE(record.lastStatus, QStringLiteral("Printing... 2/255"));
-    QVERIFY(!rig.page->m_hPort.IsOpen());
+        const Bytes expected = Joined(kParallelPreamble, PrintedImages({7, 9}, 1, false));
+        QCOMPARE(rig.Received(expected.size()), expected);
+        QCOMPARE(record.lastStatus, QStringLiteral("Printing... 2/255"));
+        QVERIFY(rig.fake.boxes.shown.empty());
+        QVERIFY(!rig.page->m_hPort.IsOpen());
+    }
+}
+
+void TestPrintRun::aRunLongerThanTheBarCanCountGetsTheWholeBar()
+{
+    Rig rig;
+    std::string text;
+    for (int i = 0; i < 258; ++i)
+        text += "1-255,";
+    rig.Choose(1, text, 0, 0);
+    RunRecord record;
+    WatchProgress(record, [](CPrintProgress* dialog) {
+        dialog->findChild<QPushButton*>(QStringLiteral("cancelButton"))->click();
+    });
+    rig.page->OnPrint();
+    QCOMPARE(g_Shared.m_nJobCount, 258 * 255);
+    QCOMPARE(record.maximum, 65535);
 }
 
 void TestPrintRun::anInvalidSelectionIsFoundOnlyAfterTheCheck()
