@@ -1,8 +1,6 @@
 #include "print/PrintWalk.h"
 
-#include <fstream>
 #include <gtest/gtest.h>
-#include <iterator>
 
 #include "print/PrintRange.h"
 #include "printer/PrinterPort.h"
@@ -220,27 +218,6 @@ class PrintPreambleTest : public ::testing::Test {
 protected:
     testing_support::FakePlatform platform;
 };
-
-TEST_F(PrintPreambleTest, SerialGetsTheCheckThenInitialiseParallelOnlyTheCheck)
-{
-    testing_support::FakePrinter printer;
-    CPrinterPort serial(printer::kPrintVariant);
-    ASSERT_TRUE(serial.OpenPort(printer.Path(), 9600, 8, 0, 0, 0));
-    EXPECT_TRUE(SendPrintPreamble(serial, true));
-    serial.ClosePort();
-    printer.WaitForBytes(5);
-    EXPECT_EQ(printer.Bytes(), testing_support::kSerialPreamble);
-
-    testing_support::FakeDeviceRoot root;
-    const std::string lp = root.AddFile("usb/lp0");
-    CPrinterPort parallel(printer::kPrintVariant);
-    ASSERT_TRUE(parallel.OpenLpt());
-    EXPECT_TRUE(SendPrintPreamble(parallel, false));
-    parallel.ClosePort();
-    std::ifstream in(lp, std::ios::binary);
-    EXPECT_EQ(Bytes(std::istreambuf_iterator<char>(in), {}), testing_support::kParallelPreamble);
-    EXPECT_TRUE(platform.boxes.shown.empty());
-}
 
 TEST_F(PrintPreambleTest, AFailedCheckSendsNoInitialise)
 {
