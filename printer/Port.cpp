@@ -358,7 +358,10 @@ void Port::DrainOrDiscard()
             lastProgress = Clock::now();
         pending = now;
     }
-    FlushLine(m_fd, false, true);
+    // Only what is still queued goes. A pseudo-terminal always reports an empty queue,
+    // and flushing it would throw away the last bytes before its reader took them.
+    if (pending != 0)
+        FlushLine(m_fd, false, true);
 }
 
 void Port::Close()

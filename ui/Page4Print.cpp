@@ -1,6 +1,249 @@
 #include "ui/Page4Print.h"
 
-CPage4Print::CPage4Print() : CPropertyPage(QStringLiteral("Print Bitmap"), 132)
+#include <QEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include "app/SharedRecord.h"
+#include "platform/MessageBox.h"
+#include "print/PrintProgress.h"
+#include "print/PrintRange.h"
+#include "print/PrintWalk.h"
+#include "printer/PortNames.h"
+
+namespace {
+
+QString ControlName(const char* kind, int id)
+{
+    return QString::fromLatin1(kind) + QString::number(id);
+}
+
+// Only a COM or LPT device can take a print; a file (FILE) cannot answer the check.
+bool IsPrinterDevice(const std::string& device)
+{
+    return device.compare(0, 3, "COM") == 0 || device.compare(0, 3, "LPT") == 0;
+}
+
+// The parallel port to open: LPT1, or LPT2 where the settings name it.
+std::string ParallelName(const std::string& device)
+{
+    return printer::LptNumber(device) != 0 ? device : std::string("LPT1");
+}
+
+} // namespace
+
+CPage4Print::CPage4Print()
+    : CPropertyPage(QStringLiteral("Print Bitmap"), 132), CPrinterPort(printer::kPrintVariant)
 {
     setObjectName(QStringLiteral("CPage4Print"));
+    CreateControls();
+}
+
+QGroupBox* CPage4Print::AddGroup(int id, const QString& text, int x, int y, int w, int h)
+{
+    auto* group = Place(new QGroupBox(text, this), x, y, w, h);
+    group->setObjectName(ControlName("group", id));
+    return group;
+}
+
+QAbstractButton* CPage4Print::AddRadio(QGroupBox* group, int id, const QString& text, int x, int y, int w,
+                                       int h)
+{
+    // Each group box parents its radios, which keeps the three groups apart; the
+    // positions stay those of the page.
+    auto* radio = new QRadioButton(text, group);
+    radio->setObjectName(ControlName("radio", id));
+    radio->setGeometry(Dlu().Rect(x, y, w, h).translated(-group->pos()));
+    return radio;
+}
+
+QLineEdit* CPage4Print::AddEdit(int id, int x, int y, int w, int h, bool readOnly)
+{
+    auto* edit = Place(new QLineEdit(this), x, y, w, h);
+    edit->setObjectName(ControlName("edit", id));
+    edit->setReadOnly(readOnly);
+    return edit;
+}
+
+void CPage4Print::CreateControls()
+{
+    // Created in the template's tab order.
+    m_buttonPrint = Place(new QPushButton(QStringLiteral("&Print"), this), 183, 12, 74, 14);
+    m_buttonPrint->setObjectName(QStringLiteral("button1029"));
+    m_buttonPrint->setDefault(true);
+
+    QGroupBox* range = AddGroup(1030, QStringLiteral("Printing &Range"), 7, 7, 168, 72);
+    m_radioRange = {AddRadio(range, 1032, QStringLiteral("All"), 20, 22, 86, 10),
+                    AddRadio(range, 1033, QStringLiteral("Selection"), 20, 39, 86, 10)};
+    m_editSelection = AddEdit(1034, 30, 56, 135, 12, false);
+    m_editSelection->installEventFilter(this);
+
+    QGroupBox* quality = AddGroup(1018, QStringLiteral("Q&uality"), 7, 83, 168, 88);
+    m_radioQuality = {AddRadio(quality, 1019, QStringLiteral("&Normal"), 49, 96, 91, 10),
+                      AddRadio(quality, 1020, QStringLiteral("Double &Width"), 49, 115, 91, 10),
+                      AddRadio(quality, 1021, QStringLiteral("Double &Height"), 49, 134, 91, 10),
+                      AddRadio(quality, 1022, QStringLiteral("&Quadraple"), 49, 153, 91, 10)};
+
+    QGroupBox* header = AddGroup(1031, QStringLiteral("Hea&der"), 7, 174, 168, 52);
+    m_radioHeader = {AddRadio(header, 1039, QStringLiteral("No Header"), 49, 189, 91, 10),
+                     AddRadio(header, 1040, QStringLiteral("Add Header"), 49, 207, 91, 10)};
+
+    AddGroup(1024, QStringLiteral("Printer Details"), 183, 32, 168, 52);
+    Place(new QLabel(QStringLiteral("Printer Name"), this), 192, 47, 43, 10)
+        ->setObjectName(QStringLiteral("static1025"));
+    m_editPrinterName = AddEdit(1072, 240, 45, 104, 12, true);
+    Place(new QLabel(QStringLiteral("Port Name"), this), 192, 66, 43, 10)
+        ->setObjectName(QStringLiteral("static1026"));
+    m_editPortName = AddEdit(1073, 240, 65, 104, 12, true);
+
+    connect(m_editSelection, &QLineEdit::textEdited, this, &CPage4Print::OnChangeSelection);
+    connect(m_radioRange[0], &QAbstractButton::clicked, this, &CPage4Print::OnRangeAll);
+    connect(m_radioRange[1], &QAbstractButton::clicked, this, &CPage4Print::OnRangeSelection);
+    for (size_t i = 0; i < m_radioQuality.size(); ++i)
+        connect(m_radioQuality[i], &QAbstractButton::clicked, this,
+                [this, i] { OnQuality(static_cast<int>(i)); });
+    for (size_t i = 0; i < m_radioHeader.size(); ++i)
+        connect(m_radioHeader[i], &QAbstractButton::clicked, this,
+                [this, i] { OnHeader(static_cast<int>(i)); });
+    connect(m_buttonPrint, &QPushButton::clicked, this, &CPage4Print::OnPrint);
+}
+
+void CPage4Print::DoDataExchange(CDataExchange& dx)
+{
+    CPropertyPage::DoDataExchange(dx);
+    // DDX_Control 1034: m_editSelection is the control itself.
+    DDX_Radio(dx, m_radioRange, m_nRange);
+    DDX_Text(dx, m_editPrinterName, m_strPrinterName);
+    DDX_Text(dx, m_editPortName, m_strPortName);
+    DDX_Text(dx, m_editSelection, m_strSelection);
+    DDX_Radio(dx, m_radioHeader, m_nHeader);
+    DDX_Radio(dx, m_radioQuality, m_nQuality);
+}
+
+bool CPage4Print::OnInitDialog()
+{
+    CPropertyPage::OnInitDialog();
+    m_nRange = 0;
+    m_nQuality = 0;
+    m_nHeader = 0;
+    m_strPrinterName = g_Shared.m_strPrinterName;
+    m_strPortName = g_Shared.m_strPortName;
+    UpdateData(false);
+    return true;
+}
+
+bool CPage4Print::OnSetActive()
+{
+    // The Setup page may have changed the printer since the page was last shown.
+    m_strPrinterName = g_Shared.m_strPrinterName;
+    m_strPortName = g_Shared.m_strPortName;
+    m_buttonPrint->setEnabled(IsPrinterDevice(g_Shared.m_strPortDevice));
+    UpdateData(false);
+    return CPropertyPage::OnSetActive();
+}
+
+bool CPage4Print::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_editSelection && event->type() == QEvent::FocusIn)
+        OnSetfocusSelection();
+    return CPropertyPage::eventFilter(watched, event);
+}
+
+void CPage4Print::OnSetfocusSelection()
+{
+    m_nRange = 1;
+    UpdateData(false);
+}
+
+void CPage4Print::OnChangeSelection()
+{
+    // Every keystroke brings all controls into the members, so that the typed text
+    // survives the radio handlers showing the members again.
+    UpdateData(true);
+}
+
+void CPage4Print::OnRangeAll()
+{
+    m_nRange = 0;
+    UpdateData(false);
+}
+
+void CPage4Print::OnRangeSelection()
+{
+    m_nRange = 1;
+    m_editSelection->setFocus(Qt::MouseFocusReason);
+    UpdateData(false);
+}
+
+void CPage4Print::OnQuality(int quality)
+{
+    m_nQuality = quality;
+    UpdateData(false);
+}
+
+void CPage4Print::OnHeader(int header)
+{
+    m_nHeader = header;
+    UpdateData(false);
+}
+
+bool CPage4Print::CheckPrintRange(std::string text)
+{
+    if (!CheckPrintRangeText(text))
+        m_bRangeError = true;
+    return true;
+}
+
+bool CPage4Print::ParsePrintRange()
+{
+    UpdateData(true);
+    const std::string text = m_strSelection;
+    m_bRangeError = false;
+    CheckPrintRange(text);
+    if (m_bRangeError) {
+        platform::AfxMessageBox(kRangeErrorMessage, platform::MB_ICONEXCLAMATION);
+        return false;
+    }
+    return ParsePrintRangeText(text, g_Shared.m_arrPrintNumber, m_nSelectCount);
+}
+
+void CPage4Print::OnPrint()
+{
+    const bool serial = g_Shared.m_nPortType == 0;
+    const bool opened = serial
+                            ? OpenPort(g_Shared.m_strPortDevice, g_Shared.m_dwBaudRate, g_Shared.m_byByteSize,
+                                       g_Shared.m_byParity, g_Shared.m_byStopBits, g_Shared.m_nHandshake)
+                            : OpenLpt(ParallelName(g_Shared.m_strPortDevice));
+    if (!opened)
+        platform::AfxMessageBox("ERROR - Port open.", platform::MB_ICONEXCLAMATION);
+    const bool ready = opened && SendPrintPreamble(*this, serial);
+
+    m_nSelectCount = 0;
+    g_Shared.m_nJobCount = 0;
+    if (ready) {
+        UpdateData(true);
+        if (m_nRange == 1) {
+            g_Shared.m_arrPrintNumber.clear();
+            if (ParsePrintRange()) {
+                g_Shared.m_nJobCount = m_nSelectCount;
+                RunPrintProgress();
+            }
+        } else if (m_nRange == 0) {
+            g_Shared.m_nJobCount = kPrintAllCount;
+            RunPrintProgress();
+        }
+    }
+    if (opened)
+        ClosePort();
+}
+
+void CPage4Print::RunPrintProgress()
+{
+    // Centred on the sheet; the dialog only borrows the port.
+    CPrintProgress dialog(window());
+    dialog.SetPrintParam(&m_hPort, m_nRange, m_nQuality, m_nHeader);
+    dialog.DoModal();
 }

@@ -1,10 +1,69 @@
 #pragma once
+// Tab "Print Bitmap" (dialog template 132): which stored NV images to print ("All" or
+// a typed "Selection"), at which size, with or without a header line, and the Print
+// button that runs the print on the configured port.
+#include <string>
+
+#include "printer/PrinterPort.h"
 #include "ui/PropertySheet.h"
 
-// Tab "Print Bitmap" (dialog template 132).
-class CPage4Print : public CPropertyPage {
+class QAbstractButton;
+class QGroupBox;
+class QLineEdit;
+class QPushButton;
+
+class CPage4Print : public CPropertyPage, public CPrinterPort {
     Q_OBJECT
 public:
     CPage4Print();
     QString HelpTopic() const override { return QStringLiteral("Logo Printout"); }
+
+    void DoDataExchange(CDataExchange& dx) override;
+    bool OnInitDialog() override;
+    bool OnSetActive() override;
+
+    // Sets m_bRangeError when text is no valid selection; never clears it. The result
+    // says nothing.
+    bool CheckPrintRange(std::string text);
+    // Reads the controls, checks the Selection text and appends its items to
+    // g_Shared.m_arrPrintNumber and its image count to m_nSelectCount; on a bad text
+    // shows "NV image number is incorrect." and returns false.
+    bool ParsePrintRange();
+
+    // Handlers, in the order of the page's message map.
+    void OnSetfocusSelection();
+    void OnChangeSelection();
+    void OnRangeAll();
+    void OnRangeSelection();
+    void OnQuality(int quality);
+    void OnHeader(int header);
+    void OnPrint();
+
+    // m_hPort comes with CPrinterPort (the print variant).
+    QLineEdit* m_editSelection; // control 1034
+    int m_nRange = -1;          // 0 All, 1 Selection
+    std::string m_strPrinterName;
+    std::string m_strPortName;
+    std::string m_strSelection;
+    int m_nHeader = -1;  // 0 No Header, 1 Add Header
+    int m_nQuality = -1; // 0 Normal, 1 Double Width, 2 Double Height, 3 Quadraple
+    int m_nSelectCount = 0;
+    bool m_bRangeError = false;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void CreateControls();
+    QGroupBox* AddGroup(int id, const QString& text, int x, int y, int w, int h);
+    QAbstractButton* AddRadio(QGroupBox* group, int id, const QString& text, int x, int y, int w, int h);
+    QLineEdit* AddEdit(int id, int x, int y, int w, int h, bool readOnly);
+    void RunPrintProgress();
+
+    QPushButton* m_buttonPrint; // control 1029
+    std::vector<QAbstractButton*> m_radioRange;
+    std::vector<QAbstractButton*> m_radioQuality;
+    std::vector<QAbstractButton*> m_radioHeader;
+    QLineEdit* m_editPrinterName; // control 1072
+    QLineEdit* m_editPortName;    // control 1073
 };

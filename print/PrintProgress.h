@@ -1,0 +1,62 @@
+#pragma once
+// The modal dialog of a print run (template 135): one image per 300 ms tick on the
+// port the Print page opened and lends it, a progress bar, and Cancel.
+#include <QDialog>
+#include <string>
+
+#include "platform/CancelMode.h"
+#include "print/PrintWalk.h"
+
+class CDataExchange;
+class QLabel;
+class QProgressBar;
+class QTimer;
+
+namespace printer {
+class Port;
+}
+
+class CPrintProgress : public QDialog, public CPrintWalk, public platform::CancelModeTarget {
+    Q_OBJECT
+public:
+    explicit CPrintProgress(QWidget* parent = nullptr);
+
+    // The borrowed port (never opened or closed here) and the page's choices.
+    void SetPrintParam(printer::Port* port, int range, int quality, int header);
+    // Runs the dialog: IDOK when the run ended (all printed, a write failed, a box
+    // covered it), IDCANCEL for Cancel or Esc.
+    int DoModal();
+
+    bool OnInitDialog();
+    // The timer's handler. A tick that is already under way (its write, or the final
+    // pause) lets further ticks pass: the waits keep the event loop turning, and a
+    // second tick inside the first would put its bytes into the middle of a command.
+    void OnTimer();
+    void OnCancel();
+    void OnOK();
+    // Any message box about to cover the dialog ends the run: the communication error
+    // (m_bError) just closes it, anything else also stops it.
+    void OnCancelMode() override;
+
+    bool UpdateData(bool saveAndValidate = true);
+    // Ticks come this often from now on (tests shorten the 300 ms).
+    void SetTickInterval(int ms);
+
+    printer::Port* m_hPort = nullptr;
+    QProgressBar* m_progress; // control 1058
+    QLabel* m_status;         // control 1057, shows m_strStatus
+    std::string m_strStatus;
+
+protected:
+    bool WriteBuffer(const uint8_t* buffer, uint32_t length) override;
+    void OnImagePrinted() override;
+    void OnWriteFailed() override;
+    virtual void DoDataExchange(CDataExchange& dx);
+    void reject() override;
+
+private:
+    void Finish();
+
+    QTimer* m_timer;
+    bool m_bInTick = false;
+};

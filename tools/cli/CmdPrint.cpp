@@ -1,0 +1,219 @@
+// nivora-cli print: prints NV images the printer holds, by number, as the Print page
+// does; or writes the print stream to a file to see what would be sent.
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "platform/Wait.h"
+#include "print/PrintRange.h"
+#include "print/PrintWalk.h"
+#include "printer/PortNames.h"
+#include "printer/PrinterPort.h"
+#include "tools/cli/Command.h"
+#include "tools/cli/PortOptions.h"
+
+namespace {
+
+struct PrintOptions {
+    cli::PortOptions port;
+    std::string output;
+    std::string range; // empty: All
+    bool hasRange = false;
+    int mode = 0;
+    bool header = false;
+};
+
+// The walk writing wherever the run goes.
+class CliPrintWalk final : public CPrintWalk {
+public:
+    explicit CliPrintWalk(ByteSink& sink) : m_sink(sink) {}
+
+protected:
+    bool WriteBuffer(const uint8_t* buffer, uint32_t length) override
+    {
+        return m_sink.WriteBuffer(buffer, length);
+    }
+
+private:
+    ByteSink& m_sink;
+};
+
+class FileSink final : public ByteSink {
+public:
+    bool Open(const std::string& path) { return m_file.OpenOutputFile(path); }
+    bool WriteBuffer(const uint8_t* data, uint32_t length) override
+    {
+        return m_file.Write(data, length).Complete(length);
+    }
+
+private:
+    printer::Port m_file;
+};
+
+int UsageError(const std::string& message)
+{
+    std::fprintf(stderr, "nivora-cli print: %s\nRun 'nivora-cli print --help' for the options.\n",
+                 message.c_str());
+    return 2;
+}
+
+bool ParseMode(const std::string& text, int& mode)
+{
+    static const char* const kNames[] = {"normal", "double-width", "double-height", "quadruple"};
+    for (int m = 0; m < 4; ++m)
+        if (text == kNames[m] || text == std::to_string(m)) {
+            mode = m;
+            return true;
+        }
+    return false;
+}
+
+// "-o X", "--output X" or "--output=X"; i moves to the value.
+bool TakeValue(const std::vector<std::string>& args, size_t& i, const char* shortName, const char* longName,
+               std::string& value, std::string& error)
+{
+    const std::string& arg = args[i];
+    const std::string prefix = std::string(longName) + "=";
+    if (arg.compare(0, prefix.size(), prefix) == 0) {
+        value = arg.substr(prefix.size());
+        return true;
+    }
+    if (arg != shortName && arg != longName)
+        return false;
+    if (i + 1 >= args.size())
+        error = std::string(arg) + " needs a value";
+    else
+        value = args[++i];
+    return true;
+}
+
+// Empty when the arguments are fine, else the complaint.
+std::string ParseArgs(const std::vector<std::string>& args, PrintOptions& options)
+{
+    for (size_t i = 0; i < args.size(); ++i) {
+        std::string error, mode;
+        switch (cli::TakePortOption(args, i, options.port, error)) {
+        case cli::OptionResult::Taken:
+            continue;
+        case cli::OptionResult::Error:
+            return error;
+        case cli::OptionResult::NotMine:
+            break;
+        }
+        if (args[i] == "--header") {
+            options.header = true;
+        } else if (TakeValue(args, i, "-o", "--output", options.output, error)) {
+            if (error.empty() && options.output.empty())
+                error = "-o needs a file name";
+        } else if (TakeValue(args, i, "-r", "--range", options.range, error)) {
+            options.hasRange = true;
+        } else if (TakeValue(args, i, "-m", "--mode", mode, error)) {
+            if (error.empty() && !ParseMode(mode, options.mode))
+                error =
+                    "-m needs normal, double-width, double-height or quadruple (0..3), not '" + mode + "'";
+        } else {
+            error = "unknown option '" + args[i] + "'";
+        }
+        if (!error.empty())
+            return error;
+    }
+    if (options.output.empty() == options.port.port.empty())
+        return "name either -o OUT or -p PORT";
+    if (options.port.port == printer::kFileDevice)
+        return "a file cannot be checked; use -o OUT to write the print stream to a file";
+    return {};
+}
+
+// The images one tick at a time; paced like the window on a printer. False when a
+// write failed (the message is out).
+bool Walk(ByteSink& sink, const PrintOptions& options, const std::vector<std::string>& list, int jobCount,
+          bool paced)
+{
+    CliPrintWalk walk(sink);
+    walk.m_nRange = options.hasRange ? 1 : 0;
+    walk.m_nQuality = options.mode;
+    walk.m_nHeader = options.header ? 1 : 0;
+    walk.StartWalk();
+    for (;;) {
+        if (paced)
+            platform::Sleep(kPrintTickMs);
+        switch (walk.NextTick(list, jobCount)) {
+        case CPrintWalk::Tick::Finished:
+            std::printf("Printed %d image%s.\n", walk.m_nPrinted, walk.m_nPrinted == 1 ? "" : "s");
+            return true;
+        case CPrintWalk::Tick::Failed:
+            return false;
+        default:
+            break;
+        }
+    }
+}
+
+int PrintToPort(const PrintOptions& options, const std::vector<std::string>& list, int jobCount)
+{
+    CPrinterPort port(printer::kPrintVariant);
+    if (!cli::OpenPortFromOptions(port, options.port)) {
+        std::fprintf(stderr, "nivora-cli print: cannot open %s: %s\n",
+                     cli::DescribePort(options.port.port).c_str(), std::strerror(port.m_nOpenError));
+        return 1;
+    }
+    const bool serial = printer::LptNumber(options.port.port) == 0;
+    const bool printed = SendPrintPreamble(port, serial) && Walk(port, options, list, jobCount, true);
+    port.ClosePort();
+    return printed ? 0 : 1;
+}
+
+int PrintToFile(const PrintOptions& options, const std::vector<std::string>& list, int jobCount)
+{
+    FileSink file;
+    if (!file.Open(options.output)) {
+        std::fprintf(stderr, "nivora-cli print: cannot write %s: %s\n", options.output.c_str(),
+                     std::strerror(errno));
+        return 1;
+    }
+    return Walk(file, options, list, jobCount, false) ? 0 : 1;
+}
+
+int RunPrint(const std::vector<std::string>& args)
+{
+    PrintOptions options;
+    if (const std::string error = ParseArgs(args, options); !error.empty())
+        return UsageError(error);
+    std::vector<std::string> list;
+    int jobCount = kPrintAllCount;
+    if (options.hasRange) {
+        jobCount = 0;
+        // Checked before anything is opened: a typing error costs no paper.
+        if (!ParsePrintRangeText(options.range, list, jobCount)) {
+            std::fprintf(stderr,
+                         "nivora-cli print: %s\nRANGE lists NV image numbers 1..255 and ranges, "
+                         "as in 1,3-5,9 or 10-.\n",
+                         kRangeErrorMessage);
+            return 2;
+        }
+    }
+    return options.output.empty() ? PrintToPort(options, list, jobCount)
+                                  : PrintToFile(options, list, jobCount);
+}
+
+const std::string kUsage =
+    std::string("Usage: nivora-cli print (-o OUT | -p PORT) [-r RANGE] [-m MODE] [--header] [OPTIONS]\n"
+                "Prints images stored in the printer's NV memory by number (FS p n m), one every\n"
+                "300 ms, as the Print page does: GS I 1 first, then ESC @ on a serial port.\n\n"
+                "Options:\n"
+                "  -o, --output OUT       write the print stream (header lines and FS p) to OUT\n"
+                "                         instead of a printer, without check or pacing\n"
+                "  -r, --range RANGE      NV image numbers and ranges, as in 1,3-5,9; 10- is\n"
+                "                         10..255, -3 is 1..3 (default: all, 1..255)\n"
+                "  -m, --mode MODE        normal, double-width, double-height or quadruple,\n"
+                "                         or 0..3 (default normal)\n"
+                "  --header               print \"--- Logo n ---\" above every image\n") +
+    cli::kPortOptionsUsage +
+    "\nExit status 2 for bad options or an invalid RANGE (nothing is sent), 1 when the\n"
+    "port or file cannot be opened or a write fails.\n";
+
+} // namespace
+
+NIVORA_CLI_COMMAND(print, cli::Command{"print", "print NV images stored in a printer", kUsage, RunPrint});
