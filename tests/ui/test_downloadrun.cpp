@@ -49,11 +49,13 @@ void QueueCancel(CPrograss* dialog)
     QMetaObject::invokeMethod(cancel, &QPushButton::click, Qt::QueuedConnection);
 }
 
-// Five logos, numbered 5 down to 1, and an older stored list of two files.
+// Five logos, numbered 5 down to 1, and an older stored list of two files (which
+// start-up counted as stored in the printer).
 void ListFive(DownloadHarness& h, int size = 8)
 {
     h.page.StoreProfile({"/old/one.bmp", "/old/two.bmp"});
     g_Shared.m_nProfileCount = 2;
+    g_Shared.m_nStoredCount = 2;
     for (int i = 0; i < 5; ++i)
         h.List(h.Logo("l" + std::to_string(i) + ".bmp", size, size, kDiagonal), 5 - i);
 }
