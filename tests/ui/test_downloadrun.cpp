@@ -179,7 +179,14 @@ void TestDownloadRun::oneLogoDeletesTheStaleKeys()
     const std::string logo = h.Logo("one.bmp", 8, 8, kDiagonal);
     h.List(logo, 4);
     h.Show();
+    std::vector<std::pair<int, int>> bars; // maximum, value
+    h.clock.onSleep = [&](int, CPrograss* dialog) {
+        auto* progress = dialog->findChild<QProgressBar*>(QStringLiteral("progress1069"));
+        bars.emplace_back(progress->maximum(), progress->value());
+    };
     h.Download();
+    // 8 bytes in all: the range 0 ... 0 shows an empty bar, not a busy one.
+    QCOMPARE(bars, (std::vector<std::pair<int, int>>{{1, 0}, {1, 0}}));
 
     QCOMPARE(h.Received(5 + 3 + 4 + 8).events[2].value, 1);
     QCOMPARE(h.Key(1), logo);
