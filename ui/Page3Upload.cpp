@@ -1,7 +1,6 @@
 #include "ui/Page3Upload.h"
 
 #include <QGroupBox>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -74,9 +73,7 @@ bool CPage3Upload::OnInitDialog()
 {
     CPropertyPage::OnInitDialog();
     m_pApp = AfxGetApp();
-    InsertLogoColumns(*m_list, 0);
-    // The hidden column stays hidden: its divider cannot be dragged open.
-    m_list->header()->setSectionResizeMode(0, QHeaderView::Fixed);
+    InsertReadOnlyLogoColumns(*m_list);
     InitCounters(m_pApp, m_strFileCount, m_strTotalSize);
     m_nSortColumn = 0;
     m_bSortAscending = false;
@@ -86,11 +83,7 @@ bool CPage3Upload::OnInitDialog()
 
 bool CPage3Upload::OnSetActive()
 {
-    RefillFromShared(*m_list);
-    // Every row has the same text in column 0: the shared order stays.
-    m_list->SortByColumn(0, true);
-    if (g_Shared.m_nSelItem != -1)
-        m_list->SetItemFocusedSelected(g_Shared.m_nSelItem);
+    ShowSharedList(*m_list);
     m_strFileCount = g_Shared.m_strFileCount;
     m_strTotalSize = g_Shared.m_strTotalSize;
     m_bToFile = g_Shared.m_strPortDevice == printer::kFileDevice;
@@ -116,11 +109,8 @@ void CPage3Upload::OnColumnClick(int column)
 
 void CPage3Upload::OnItemChanged(int)
 {
-    for (const int row : m_list->GetSelectedRows()) {
-        // While the page is being activated the shared selection wins.
-        const bool activating = g_Shared.m_nActivePage != 2 && g_Shared.m_nSelItem != -1;
-        g_Shared.m_nSelItem = activating ? g_Shared.m_nSelItem : row;
-    }
+    for (const int row : m_list->GetSelectedRows())
+        g_Shared.m_nSelItem = SharedSelectionAfter(row, 2);
 }
 
 void CPage3Upload::OnDownload()
