@@ -85,6 +85,7 @@ private slots:
     void cancelBetweenImages();
     void aBoxOverTheDialogStopsTheRun();
     void aPrinterThatStopsTakingDataEndsTheRun();
+    void aFailedDefineEndsTheRunAfterTheEraseWait();
     void portsThatCannotBeOpened_data();
     void portsThatCannotBeOpened();
     void anEmptyListDeletesAllImages();
@@ -289,6 +290,24 @@ void TestDownloadRun::aPrinterThatStopsTakingDataEndsTheRun()
     QCOMPARE(h.page.fake.boxes.Texts(), (std::vector<std::string>{kConfirm, kNotTransmitted}));
     QCOMPARE(h.page.fake.boxes.shown[1].flags, 0x30u);
     QVERIFY(g_Shared.m_nStoredCount >= 2 && g_Shared.m_nStoredCount < 5);
+    ExpectOldKeys(h);
+    QVERIFY(!h.upload->m_hPort.IsOpen());
+}
+
+// An output "file" that takes nothing (/dev/full): FS q n fails, the error box closes
+// the dialog, the erase wait is still kept, and nothing follows.
+void TestDownloadRun::aFailedDefineEndsTheRunAfterTheEraseWait()
+{
+    DownloadHarness h;
+    h.UseFile();
+    h.page.fake.files.outputChoices.push_back({true, {"/dev/full"}});
+    ListFive(h);
+    h.Show();
+    h.Download();
+
+    QCOMPARE(h.page.fake.boxes.Texts(), (std::vector<std::string>{kConfirm, kNotTransmitted}));
+    QCOMPARE(h.page.fake.clock.sleeps, std::vector<int>{3500});
+    QCOMPARE(g_Shared.m_nStoredCount, 2);
     ExpectOldKeys(h);
     QVERIFY(!h.upload->m_hPort.IsOpen());
 }
