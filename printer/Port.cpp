@@ -7,6 +7,7 @@
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 #include <utility>
 
@@ -57,6 +58,18 @@ bool FailClosing(int fd)
     ::close(fd);
     errno = error;
     return false;
+}
+
+// A pseudo-terminal hands the bytes to the program at its other end, which reads them
+// when it likes. The kernel counts none of them as queued, so a flush would throw away
+// what that program has not read yet (the end of a download to a virtual printer);
+// closing one never waits for it either, so there is nothing to discard.
+bool IsPseudoTerminal(int fd)
+{
+    constexpr unsigned kFirstPtsMajor = 136, kLastPtsMajor = 143;
+    struct stat st {};
+    return ::fstat(fd, &st) == 0 && S_ISCHR(st.st_mode) && major(st.st_rdev) >= kFirstPtsMajor &&
+           major(st.st_rdev) <= kLastPtsMajor;
 }
 
 void Pause(int ms)
@@ -370,7 +383,8 @@ void Port::Close()
         return;
     const int error = errno;
     if (m_kind == Kind::Terminal) {
-        DrainOrDiscard();
+        if (!IsPseudoTerminal(m_fd))
+            DrainOrDiscard();
         // With flow control off nothing is left to hold the kernel's closing wait.
         ReleaseFlowControl(m_fd);
         SetExclusive(m_fd, false);

@@ -1,5 +1,6 @@
 #include "ui/LogoListControls.h"
 
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <algorithm>
@@ -55,6 +56,12 @@ void InsertLogoColumns(CCheckListCtrl& list, int checkWidth)
     list.InsertColumn(3, QStringLiteral("Size"), Qt::AlignRight, 86);
 }
 
+void InsertReadOnlyLogoColumns(CCheckListCtrl& list)
+{
+    InsertLogoColumns(list, 0);
+    list.header()->setSectionResizeMode(0, QHeaderView::Fixed);
+}
+
 void RefillFromShared(CCheckListCtrl& list)
 {
     list.DeleteAllItems();
@@ -65,6 +72,20 @@ void RefillFromShared(CCheckListCtrl& list)
         list.SetItemText(row, 2, QString::fromStdString(g_Shared.m_arrName[at]));
         list.SetItemText(row, 3, QString::fromStdString(g_Shared.m_arrSize[at]));
     }
+}
+
+void ShowSharedList(CCheckListCtrl& list)
+{
+    RefillFromShared(list);
+    list.SortByColumn(0, true);
+    if (g_Shared.m_nSelItem != -1)
+        list.SetItemFocusedSelected(g_Shared.m_nSelItem);
+}
+
+int32_t SharedSelectionAfter(int row, int32_t page)
+{
+    const bool activating = g_Shared.m_nActivePage != page && g_Shared.m_nSelItem != -1;
+    return activating ? g_Shared.m_nSelItem : row;
 }
 
 void SortOnHeaderClick(CCheckListCtrl& list, int column, int32_t& sortColumn, bool& ascending)

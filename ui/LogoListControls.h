@@ -31,9 +31,20 @@ LogoListControls CreateLogoListControls(CPropertyPage& page, int labelId,
 // (the rest of the list's width) and "Size".
 void InsertLogoColumns(CCheckListCtrl& list, int checkWidth);
 
+// The columns of a list without check boxes (Preview, Download): the check column is
+// hidden for good, its divider cannot be dragged open.
+void InsertReadOnlyLogoColumns(CCheckListCtrl& list);
+
 // Deletes every row, then adds one row per listed logo, in the shared order, with its
 // number, name and size. The rows get fresh, clear check boxes.
 void RefillFromShared(CCheckListCtrl& list);
+// A list page's activation: the rows in the shared order (every row has the same text
+// in column 0, so sorting by it keeps that order), the shared selection shown.
+void ShowSharedList(CCheckListCtrl& list);
+// The shared selection after a list reported that row is selected, on the list page
+// numbered page (m_nActivePage's numbering): while the page is still being activated
+// a selection made elsewhere stays.
+int32_t SharedSelectionAfter(int row, int32_t page);
 // A click on a column header: a new column is sorted in the direction kept from
 // before, the same column again in the other direction.
 void SortOnHeaderClick(CCheckListCtrl& list, int column, int32_t& sortColumn, bool& ascending);

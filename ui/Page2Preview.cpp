@@ -2,7 +2,6 @@
 
 #include <QFrame>
 #include <QGroupBox>
-#include <QHeaderView>
 #include <QLineEdit>
 #include <QPainter>
 #include <QRadioButton>
@@ -99,9 +98,7 @@ bool CPage2Preview::OnInitDialog()
 {
     CPropertyPage::OnInitDialog();
     m_pApp = AfxGetApp();
-    InsertLogoColumns(*m_list, 0);
-    // The hidden check column stays hidden: its divider cannot be dragged open.
-    m_list->header()->setSectionResizeMode(0, QHeaderView::Fixed);
+    InsertReadOnlyLogoColumns(*m_list);
     InitCounters(m_pApp, m_strFileCount, m_strTotalSize);
     m_bSortAscending = false;
     m_nSortColumn = 0;
@@ -114,11 +111,7 @@ bool CPage2Preview::OnInitDialog()
 
 bool CPage2Preview::OnSetActive()
 {
-    RefillFromShared(*m_list);
-    // Every row has the same text in column 0: the shared order stays.
-    m_list->SortByColumn(0, true);
-    if (g_Shared.m_nSelItem != -1)
-        m_list->SetItemFocusedSelected(g_Shared.m_nSelItem);
+    ShowSharedList(*m_list);
     m_strFileCount = g_Shared.m_strFileCount;
     m_strTotalSize = g_Shared.m_strTotalSize;
     UpdateData(false);
@@ -136,9 +129,7 @@ bool CPage2Preview::OnKillActive()
 void CPage2Preview::OnItemChanged(int)
 {
     for (const int row : m_list->GetSelectedRows()) {
-        // While the page is being activated the shared selection wins.
-        const bool activating = g_Shared.m_nActivePage != 1 && g_Shared.m_nSelItem != -1;
-        g_Shared.m_nSelItem = activating ? g_Shared.m_nSelItem : row;
+        g_Shared.m_nSelItem = SharedSelectionAfter(row, 1);
         DrawPreview();
     }
 }

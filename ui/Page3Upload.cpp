@@ -1,6 +1,180 @@
 #include "ui/Page3Upload.h"
 
-CPage3Upload::CPage3Upload() : CPropertyPage(QStringLiteral("Download Bitmap"), 131)
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "app/NvLogoApp.h"
+#include "app/SharedRecord.h"
+#include "app/Text.h"
+#include "download/DownloadRun.h"
+#include "download/NvDownload.h"
+#include "download/NvStream.h"
+#include "download/Prograss.h"
+#include "platform/MessageBox.h"
+#include "printer/PortNames.h"
+#include "ui/CheckListCtrl.h"
+#include "ui/LogoListControls.h"
+
+namespace {
+
+const char* const kConfirmDownload =
+    "All bit image files are written in the NV Graphics memory of the printer.";
+const char* const kConfirmDeleteAll =
+    "No file selected. \r\nThis work delete all bitmap image in your printer.";
+const char* const kProfileNotWritten = "The list of the downloaded files could not be stored in\r\n%s\r\n"
+                                       "The printer holds the new images, but the next start-up lists the "
+                                       "files of the download before.";
+const char* const kToFile = "To File";
+
+} // namespace
+
+CPage3Upload::CPage3Upload()
+    : CPropertyPage(QStringLiteral("Download Bitmap"), 131), CPrinterPort(printer::kDownloadVariant)
 {
     setObjectName(QStringLiteral("CPage3Upload"));
+    m_download = Place(new QPushButton(QStringLiteral("&Download"), this), 182, 19, 74, 14);
+    m_download->setObjectName(QStringLiteral("button1023"));
+    m_download->setDefault(true);
+
+    const LogoListControls controls = CreateLogoListControls(*this, 1006, QAbstractItemView::SingleSelection);
+    m_list = controls.list;
+    m_editFileCount = controls.fileCount;
+    m_editTotalSize = controls.totalSize;
+
+    auto* group = Place(new QGroupBox(QStringLiteral("Printer Details"), this), 183, 39, 168, 52);
+    group->setObjectName(QStringLiteral("group1024"));
+    const auto detail = [&](int labelId, const char* label, int y, int editId, int editY) {
+        auto* text = PlaceIn(group, new QLabel(QString::fromLatin1(label), group), 192, y, 43, 10);
+        text->setObjectName(QStringLiteral("static%1").arg(labelId));
+        auto* edit = PlaceIn(group, new QLineEdit(group), 240, editY, 104, 12);
+        edit->setObjectName(QStringLiteral("edit%1").arg(editId));
+        edit->setReadOnly(true);
+        return edit;
+    };
+    m_editPrinterName = detail(1025, "Printer Name", 54, 1077, 52);
+    m_editPortName = detail(1026, "Port Name", 73, 1076, 72);
+
+    connect(m_list, &CCheckListCtrl::ItemChanged, this, &CPage3Upload::OnItemChanged);
+    connect(m_list, &CCheckListCtrl::ColumnClick, this, &CPage3Upload::OnColumnClick);
+    connect(m_download, &QPushButton::clicked, this, &CPage3Upload::OnDownload);
+}
+
+void CPage3Upload::DoDataExchange(CDataExchange& dx)
+{
+    DDX_Text(dx, m_editFileCount, m_strFileCount);
+    DDX_Text(dx, m_editTotalSize, m_strTotalSize);
+    DDX_Text(dx, m_editPrinterName, m_strPrinterName);
+    DDX_Text(dx, m_editPortName, m_strPortName);
+}
+
+bool CPage3Upload::OnInitDialog()
+{
+    CPropertyPage::OnInitDialog();
+    m_pApp = AfxGetApp();
+    InsertReadOnlyLogoColumns(*m_list);
+    InitCounters(m_pApp, m_strFileCount, m_strTotalSize);
+    m_nSortColumn = 0;
+    m_bSortAscending = false;
+    UpdateData(false);
+    return true;
+}
+
+bool CPage3Upload::OnSetActive()
+{
+    ShowSharedList(*m_list);
+    m_strFileCount = g_Shared.m_strFileCount;
+    m_strTotalSize = g_Shared.m_strTotalSize;
+    m_bToFile = g_Shared.m_strPortDevice == printer::kFileDevice;
+    m_strPrinterName = m_bToFile ? kToFile : g_Shared.m_strPrinterName;
+    m_strPortName = m_bToFile ? kToFile : g_Shared.m_strPortName;
+    g_Shared.m_nActivePage = 2;
+    UpdateData(false);
+    return CPropertyPage::OnSetActive();
+}
+
+bool CPage3Upload::OnKillActive()
+{
+    g_Shared.m_nActivePage = 2;
+    return CPropertyPage::OnKillActive();
+}
+
+void CPage3Upload::OnColumnClick(int column)
+{
+    RefillFromShared(*m_list);
+    g_Shared.m_nSelItem = -1;
+    SortOnHeaderClick(*m_list, column, m_nSortColumn, m_bSortAscending);
+}
+
+void CPage3Upload::OnItemChanged(int)
+{
+    for (const int row : m_list->GetSelectedRows())
+        g_Shared.m_nSelItem = SharedSelectionAfter(row, 2);
+}
+
+void CPage3Upload::OnDownload()
+{
+    if (g_Shared.LogoCount() == 0)
+        DeleteAll();
+    else
+        DownloadListed();
+}
+
+void CPage3Upload::DownloadListed()
+{
+    if (platform::AfxMessageBox(kConfirmDownload, platform::MB_ICONQUESTION | platform::MB_YESNO) !=
+        platform::IDYES)
+        return;
+    // Every file is looked at before the port is opened: a file that cannot go must not
+    // cost the printer the images it holds.
+    if (!CheckListedLogos())
+        return;
+    bool opened = false;
+    bool failed = !OpenDownloadPort(*this, OpenFailureMessage::Numbered, opened);
+    if (!failed)
+        RunProgress(failed);
+    if (opened)
+        ClosePort();
+}
+
+void CPage3Upload::RunProgress(bool& failed)
+{
+    const int count = g_Shared.LogoCount();
+    g_Shared.m_nJobCount = count;
+    CPrograss dialog(this);
+    dialog.m_hPort = &m_hPort;
+    const int result = dialog.DoModal();
+    if (result == platform::IDOK && !dialog.m_bStop && !dialog.m_bError) {
+        ReportDownloadComplete();
+    } else if (!dialog.m_bError && !failed && dialog.m_bStop) {
+        // FS q n promised count definitions: the printer takes everything that follows
+        // as image data until it has them all.
+        failed = !CompleteStoppedDownload(*this, count, g_Shared.m_nStoredCount, dialog.m_nWait);
+    }
+    if (!dialog.m_bError)
+        ReportAfterRun(dialog);
+}
+
+void CPage3Upload::ReportAfterRun(const CPrograss& dialog)
+{
+    const std::string empty = EmptyDefinitionsText(dialog.m_arrEmptyRows);
+    if (!empty.empty())
+        platform::AfxMessageBox(empty, platform::MB_ICONEXCLAMATION);
+    if (dialog.m_bProfileFailed && m_pApp)
+        platform::AfxMessageBox(Format(kProfileNotWritten, m_pApp->m_pszProfileName.c_str()),
+                                platform::MB_ICONEXCLAMATION);
+}
+
+void CPage3Upload::DeleteAll()
+{
+    if (platform::AfxMessageBox(kConfirmDeleteAll, platform::MB_YESNO) != platform::IDYES)
+        return;
+    bool opened = false;
+    if (OpenDownloadPort(*this, OpenFailureMessage::Plain, opened)) {
+        NvStreamWriter writer(*this);
+        writer.WriteDeleteAll(); // shows its own message
+    }
+    if (opened)
+        ClosePort();
 }

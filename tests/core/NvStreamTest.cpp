@@ -283,35 +283,4 @@ TEST_F(NvStreamTest, DownloadOrderFollowsTheLogoNumbers)
         ElementsAre(1, 2, 0, 3, 0));
 }
 
-TEST_F(NvStreamTest, TheCheckBeforeADownloadNamesTheFileThatCannotGo)
-{
-    const auto oneBit = [&](const std::string& name, int width, int height) {
-        BmpSpec spec;
-        spec.width = width;
-        spec.height = height;
-        spec.bitsPerPixel = 1;
-        WriteFile(dir.File(name), MakeBmp(spec, [](int, int) { return 0u; }));
-        return dir.File(name);
-    };
-    List(oneBit("full.bmp", 512, 2304)); // exactly the capacity
-    List(oneBit("narrow.bmp", 8, 4480));
-    EXPECT_TRUE(CheckListedLogos());
-    EXPECT_EQ(ListedRasterLength(0), kNvRasterCapacity);
-
-    g_Shared.m_arrAutoCenter[1] = 1; // centred it needs 264 x 560 bytes
-    EXPECT_EQ(ListedRasterLength(1), 264 * 560);
-    EXPECT_FALSE(CheckListedLogos());
-    ASSERT_EQ(fake.boxes.shown.size(), 1u);
-    EXPECT_THAT(fake.boxes.shown[0].text, ::testing::HasSubstr(dir.File("narrow.bmp")));
-    EXPECT_THAT(fake.boxes.shown[0].text, ::testing::HasSubstr("147840"));
-    EXPECT_EQ(fake.boxes.shown[0].flags, 0x30u);
-
-    g_Shared.m_arrAutoCenter[1] = 0;
-    std::remove(dir.File("full.bmp").c_str());
-    EXPECT_EQ(ListedRasterLength(0), -1);
-    EXPECT_FALSE(CheckListedLogos());
-    ASSERT_EQ(fake.boxes.shown.size(), 2u);
-    EXPECT_THAT(fake.boxes.shown[1].text, ::testing::HasSubstr(dir.File("full.bmp")));
-}
-
 } // namespace

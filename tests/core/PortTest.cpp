@@ -217,6 +217,18 @@ TEST_F(PortTest, ThePrintVariantWaitsForAStalledPrinterAsLongAsItTakes)
     EXPECT_EQ(printer.Bytes(), bytes);
 }
 
+// A virtual printer reads when it likes: closing the port right after a write must not
+// throw away what it has not read yet (the end of a download).
+TEST_F(PortTest, ClosingAPseudoTerminalKeepsWhatTheOtherEndHasNotReadYet)
+{
+    OpenAs(printer::kDownloadVariant);
+    const std::vector<uint8_t> bytes = Sequence(64 * 1024);
+    ASSERT_TRUE(port.Write(bytes.data(), bytes.size()).Complete(bytes.size()));
+    port.Close();
+    ASSERT_TRUE(printer.WaitForBytes(bytes.size()));
+    EXPECT_EQ(printer.Bytes(), bytes);
+}
+
 TEST_F(PortTest, AHangUpFailsTheWriteAtOnce)
 {
     OpenAs(printer::kDownloadVariant);

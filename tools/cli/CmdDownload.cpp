@@ -1,34 +1,50 @@
-// nivora-cli download: the byte stream of a download, as the window's "Print To File"
-// writes it, from BMP files given on the command line.
+// nivora-cli download: the NV bit image download of BMP files given on the command
+// line, to a printer port as the window's Download button sends it, or to a file as
+// the window's "Print To File" writes it.
+#include <csignal>
 #include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "app/SharedRecord.h"
+#include "download/DownloadRun.h"
 #include "download/NvDownload.h"
 #include "download/NvImage.h"
 #include "download/NvStream.h"
 #include "logo/LogoLoader.h"
+#include "platform/MessageBox.h"
 #include "printer/ByteSink.h"
+#include "printer/PortNames.h"
+#include "printer/PrinterPort.h"
 #include "tools/cli/CliMessageBox.h"
 #include "tools/cli/Command.h"
 #include "tools/cli/OutputFile.h"
 #include "tools/cli/Options.h"
+#include "tools/cli/PortOptions.h"
 
 namespace {
 
-const char* const kUsage =
-    "Usage: nivora-cli download -o OUT [-t THRESHOLD] [-w MAXWIDTH] [-c LIST] [BMP ...]\n"
-    "\n"
-    "Writes the NV bit image download for the BMP files to OUT, byte for byte what the\n"
-    "window's download writes to an output file: FS q n and one image record per file.\n"
-    "The files become NV images 1, 2, ... in the order given. Without BMP files the\n"
-    "stream deletes all NV images (1C 71 01 00 00 00 00). No pauses are written.\n"
-    "\n"
-    "Options:\n"
-    "  -o, --output OUT        file to write; '-' for standard output (required).\n"
-    "                          OUT is replaced only when the whole stream was made.\n"
+const std::string kUsage =
+    std::string("Usage: nivora-cli download -p PORT [SERIAL OPTIONS] [-t N] [-w DOTS] [-c LIST] [BMP ...]\n"
+                "       nivora-cli download -o OUT [-t N] [-w DOTS] [-c LIST] [BMP ...]\n"
+                "\n"
+                "Stores the BMP files in the NV graphics memory of the printer on PORT, exactly as the\n"
+                "window's Download button does: GS I 1 and a wait of up to 500 ms for the answer,\n"
+                "ESC @ (not on LPT), FS q n, a pause of 3.5 s while the printer erases its images,\n"
+                "then one image record per file, its raster in pieces of 512 bytes with a pause of\n"
+                "10 ms after each. The files become NV images 1, 2, ... in the order given. Without\n"
+                "BMP files every NV image in the printer is deleted (1C 71 01 00 00 00 00).\n"
+                "Ctrl-C stops between two images and completes the definitions the printer is owed\n"
+                "with empty ones; a second Ctrl-C ends at once.\n"
+                "\n"
+                "With -o the same bytes (without GS I 1 and ESC @, and without pauses) go to the file\n"
+                "OUT, as the window writes them to an output file.\n"
+                "\n"
+                "Options:\n") +
+    cli::kPortOptionsUsage +
+    "  -o, --output OUT        file to write; '-' for standard output. OUT is replaced only\n"
+    "                          when the whole stream was made.\n"
     "  -t, --threshold N       black/white diverging point 0..255 (default 128): a\n"
     "                          16-, 24- or 32-bit pixel prints when its grey is below N,\n"
     "                          an 8-bit pixel when 255 - its palette index is N or more.\n"
@@ -36,24 +52,31 @@ const char* const kUsage =
     "                          images are centred within it.\n"
     "  -c, --center LIST       centre these images: comma-separated 1-based positions\n"
     "                          of the BMP arguments, e.g. -c 1,3 (may be repeated).\n"
-    "  -v, --verbose           list each image written on standard output.\n"
+    "  -v, --verbose           list each image as it is sent or written.\n"
     "  -h, --help              show this help.\n"
     "\n"
     "The files are checked as the window checks them when they are added: at most 255\n"
     "files, 384 KByte of NV data in all, bit depths up to 32, readable bitmaps; and one\n"
-    "image's raster (centring included) must fit 147456 bytes. A refused file is named\n"
-    "on standard error with the program's message.\n"
+    "image's raster (centring included) must fit 147456 bytes and at most 8184 x 2304\n"
+    "dots. A refused file is named on standard error with the program's message, and\n"
+    "nothing is sent.\n"
     "\n"
-    "Exit status: 0 written, 1 a file was refused or OUT could not be written,\n"
-    "2 wrong usage.\n";
+    "Messages of a download are the window's, on standard error.\n"
+    "\n"
+    "Exit status: 0 done, 1 a file was refused, the port could not be opened or a write\n"
+    "failed, 2 wrong usage, 130 stopped by Ctrl-C.\n";
 
 const std::vector<cli::OptionSpec> kOptions = {
     {'o', "output", true}, {'t', "threshold", true}, {'w', "max-width", true},
     {'c', "center", true}, {'v', "verbose", false},
 };
 
+constexpr int kExitInterrupted = 130;
+
 struct DownloadOptions {
     std::string output;
+    cli::PortOptions port;
+    bool portSettings = false; // a serial option was given
     int threshold = 128;
     int maxWidth = 512;
     std::vector<int> centred; // 1-based argument positions
@@ -61,15 +84,54 @@ struct DownloadOptions {
     bool verbose = false;
 };
 
+// Takes the port options out of args; the rest is left for the command's own options.
+// Returns the exit status of a usage error, or -1.
+int TakePortOptions(const std::vector<std::string>& args, DownloadOptions& options,
+                    std::vector<std::string>& rest)
+{
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--") {
+            rest.insert(rest.end(), args.begin() + static_cast<std::ptrdiff_t>(i), args.end());
+            break;
+        }
+        std::string error;
+        const bool isPort = args[i] == "-p" || args[i].rfind("--port", 0) == 0;
+        switch (cli::TakePortOption(args, i, options.port, error)) {
+        case cli::OptionResult::Taken:
+            options.portSettings = options.portSettings || !isPort;
+            continue;
+        case cli::OptionResult::Error:
+            return cli::UsageError("download", error);
+        case cli::OptionResult::NotMine:
+            rest.push_back(args[i]);
+            break;
+        }
+    }
+    return -1;
+}
+
 // Returns the exit status of a usage error, or -1 when the options are good.
 int ReadOptions(const std::vector<std::string>& args, DownloadOptions& options)
 {
+    std::vector<std::string> rest;
+    if (const int usage = TakePortOptions(args, options, rest); usage >= 0)
+        return usage;
     cli::ParsedOptions parsed;
     std::string error;
-    if (!cli::ParseOptions(args, kOptions, parsed, error))
+    if (!cli::ParseOptions(rest, kOptions, parsed, error))
         return cli::UsageError("download", error);
-    if (!parsed.Has("output") || parsed.Get("output").empty())
+    const bool toFile = parsed.Has("output");
+    const bool toPort = !options.port.port.empty();
+    if (toFile == toPort)
+        return cli::UsageError("download",
+                               toFile ? "give either -o OUT or -p PORT, not both"
+                                      : "the port or the output file is missing (-p PORT or -o OUT)");
+    if (toFile && parsed.Get("output").empty())
         return cli::UsageError("download", "the output file is missing (-o OUT)");
+    if (toFile && options.portSettings)
+        return cli::UsageError("download", "the serial options go with -p PORT");
+    if (options.port.port == printer::kFileDevice)
+        return cli::UsageError("download", "to write a file, use -o OUT");
     options.output = parsed.Get("output");
     options.files = parsed.positional;
     options.verbose = parsed.Has("verbose");
@@ -105,33 +167,22 @@ bool ListFiles(const DownloadOptions& options, CLogoLoader& loader, cli::CliMess
     return true;
 }
 
-int RunDownload(const std::vector<std::string>& args)
+std::string DescribeImage(int number, int row, const CNvImage& sent)
 {
-    DownloadOptions options;
-    if (const int usage = ReadOptions(args, options); usage >= 0)
-        return usage;
+    return "NV image " + std::to_string(number) + ": " + std::to_string(sent.m_nWidth) + " x " +
+           std::to_string(sent.m_nHeight) + " dots, " + std::to_string(sent.m_nLength) + " bytes, " +
+           g_Shared.m_arrPath[static_cast<size_t>(row)];
+}
 
-    cli::CliMessageBox boxes;
-    CLogoLoader loader;
-    if (!ListFiles(options, loader, boxes))
-        return cli::kExitFailed;
-    g_Shared.m_nThreshold = options.threshold;
-    g_Shared.m_nMaxPrintWidth = options.maxWidth;
-    for (const int position : options.centred)
-        g_Shared.m_arrAutoCenter[static_cast<size_t>(position - 1)] = 1;
-    if (!CheckListedLogos())
-        return cli::kExitFailed;
-
+int WriteToFile(const DownloadOptions& options)
+{
     MemorySink sink;
     NvStreamWriter writer(sink, false);
     auto image = std::make_unique<CNvImage>();
     std::vector<int> emptyRows;
     std::vector<std::string> written;
     WriteNvDownload(writer, *image, emptyRows, [&](int row, const CNvImage& sent) {
-        written.push_back("NV image " + std::to_string(written.size() + 1) + ": " +
-                          std::to_string(sent.m_nWidth) + " x " + std::to_string(sent.m_nHeight) + " dots, " +
-                          std::to_string(sent.m_nLength) + " bytes, " +
-                          g_Shared.m_arrPath[static_cast<size_t>(row)]);
+        written.push_back(DescribeImage(static_cast<int>(written.size()) + 1, row, sent));
     });
     // The files were read a moment ago; one that fails now changed under our feet.
     // An output file is not a printer that has already erased its memory: write none.
@@ -153,8 +204,123 @@ int RunDownload(const std::vector<std::string>& args)
     return cli::kExitOk;
 }
 
+volatile std::sig_atomic_t g_interrupted = 0;
+
+extern "C" void OnInterrupt(int)
+{
+    g_interrupted = 1;
+}
+
+// While a download runs, the first Ctrl-C asks it to stop between two images (the
+// handler then reverts to the default, so a second one ends the program).
+class InterruptToStop {
+public:
+    InterruptToStop()
+    {
+        g_interrupted = 0;
+        struct sigaction action {};
+        action.sa_handler = OnInterrupt;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESETHAND;
+        sigaction(SIGINT, &action, &m_previous);
+    }
+    ~InterruptToStop() { sigaction(SIGINT, &m_previous, nullptr); }
+    InterruptToStop(const InterruptToStop&) = delete;
+    InterruptToStop& operator=(const InterruptToStop&) = delete;
+
+private:
+    struct sigaction m_previous {};
+};
+
+// The images of the list on the open port, then what a completed or stopped run owes.
+int SendListed(CPrinterPort& port, const DownloadOptions& options)
+{
+    const int count = g_Shared.LogoCount();
+    NvStreamWriter writer(port);
+    auto image = std::make_unique<CNvImage>();
+    NvDownloadProgress progress;
+    int sent = 0;
+    InterruptToStop interrupt;
+    const bool written = WriteNvDownload(
+        writer, *image, progress,
+        [&](int row, const CNvImage& sentImage) {
+            if (options.verbose) {
+                std::printf("%s\n", DescribeImage(++sent, row, sentImage).c_str());
+                std::fflush(stdout);
+            }
+        },
+        [] { return g_interrupted != 0; });
+    if (!written)
+        return cli::kExitFailed;
+    const std::string empty = EmptyDefinitionsText(progress.emptyRows);
+    if (progress.stopped) {
+        const bool completed = CompleteStoppedDownload(port, count, progress.started, 0);
+        std::fprintf(stderr, "nivora-cli: stopped after %d of %d images; the rest %s empty definitions\n",
+                     progress.started, count,
+                     completed ? "were completed with" : "could not all be completed with");
+        if (!empty.empty())
+            platform::AfxMessageBox(empty, platform::MB_ICONEXCLAMATION);
+        return kExitInterrupted;
+    }
+    ReportDownloadComplete();
+    if (!empty.empty()) {
+        platform::AfxMessageBox(empty, platform::MB_ICONEXCLAMATION);
+        return cli::kExitFailed;
+    }
+    return cli::kExitOk;
+}
+
+int SendToPort(const DownloadOptions& options, cli::CliMessageBox& boxes)
+{
+    const cli::PortOptions& port = options.port;
+    g_Shared.m_nPortType = printer::LptNumber(port.port) != 0 ? 1 : 0;
+    g_Shared.m_strPortDevice = port.port;
+    g_Shared.m_dwBaudRate = port.baud;
+    g_Shared.m_byByteSize = port.byteSize;
+    g_Shared.m_byParity = port.parity;
+    g_Shared.m_byStopBits = port.stopBits;
+    g_Shared.m_nHandshake = port.handshake;
+
+    CPrinterPort printerPort(printer::kDownloadVariant);
+    const bool listed = g_Shared.LogoCount() > 0;
+    boxes.SetSubject(cli::DescribePort(port.port));
+    bool opened = false;
+    int status = cli::kExitFailed;
+    if (OpenDownloadPort(printerPort, listed ? OpenFailureMessage::Numbered : OpenFailureMessage::Plain,
+                         opened)) {
+        if (listed)
+            status = SendListed(printerPort, options);
+        else if (NvStreamWriter(printerPort).WriteDeleteAll())
+            status = cli::kExitOk;
+    }
+    if (opened)
+        printerPort.ClosePort();
+    boxes.SetSubject("");
+    return status;
+}
+
+int RunDownload(const std::vector<std::string>& args)
+{
+    DownloadOptions options;
+    if (const int usage = ReadOptions(args, options); usage >= 0)
+        return usage;
+
+    cli::CliMessageBox boxes;
+    CLogoLoader loader;
+    if (!ListFiles(options, loader, boxes))
+        return cli::kExitFailed;
+    g_Shared.m_nThreshold = options.threshold;
+    g_Shared.m_nMaxPrintWidth = options.maxWidth;
+    for (const int position : options.centred)
+        g_Shared.m_arrAutoCenter[static_cast<size_t>(position - 1)] = 1;
+    if (!CheckListedLogos())
+        return cli::kExitFailed;
+    return options.output.empty() ? SendToPort(options, boxes) : WriteToFile(options);
+}
+
 } // namespace
 
 NIVORA_CLI_COMMAND(download,
-                   cli::Command{"download", "write the NV image download stream for BMP files to a file",
+                   cli::Command{"download",
+                                "store BMP files in a printer's NV memory, or write that stream to a file",
                                 kUsage, RunDownload});

@@ -1,0 +1,298 @@
+#include "download/Prograss.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+#include <algorithm>
+#include <cerrno>
+
+#include "app/NvLogoApp.h"
+#include "app/SharedRecord.h"
+#include "app/Text.h"
+#include "download/NvDownload.h"
+#include "download/NvImage.h"
+#include "logo/StoredList.h"
+#include "platform/MessageBox.h"
+#include "platform/Trace.h"
+#include "platform/Wait.h"
+#include "printer/EscPos.h"
+#include "printer/PrinterPort.h"
+#include "ui/DataExchange.h"
+#include "ui/DialogUnits.h"
+
+namespace {
+
+const char* const kNotTransmitted = "Communication error. Can not transimitted.";
+constexpr int kStepIntervalMs = 10;
+
+} // namespace
+
+CPrograss::CPrograss(QWidget* parent)
+    : QDialog(parent), m_image(std::make_unique<CNvImage>()), m_timer1(new QTimer(this)),
+      m_timer2(new QTimer(this)), m_writer(*this)
+{
+    setObjectName(QStringLiteral("CPrograss"));
+    setWindowTitle(QStringLiteral("Nivora"));
+    setModal(true);
+    const DialogUnits dlu(QApplication::font());
+    setFixedSize(dlu.X(187), dlu.Y(71));
+    m_status = new QLabel(QStringLiteral("Uploading..."), this);
+    m_status->setObjectName(QStringLiteral("static1057"));
+    m_status->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    m_status->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_status->setWordWrap(true);
+    m_status->setGeometry(dlu.Rect(7, 7, 173, 29));
+    m_progress = new QProgressBar(this);
+    m_progress->setObjectName(QStringLiteral("progress1069"));
+    m_progress->setTextVisible(false);
+    m_progress->setGeometry(dlu.Rect(7, 38, 173, 11));
+    m_cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    m_cancel->setObjectName(QStringLiteral("button2"));
+    m_cancel->setGeometry(dlu.Rect(59, 50, 69, 14));
+    connect(m_cancel, &QPushButton::clicked, this, &CPrograss::OnCancel);
+
+    // Both timers are used one-shot: each step starts the next one when it has ended,
+    // so two steps never overlap however long one takes.
+    for (QTimer* timer : {m_timer1, m_timer2}) {
+        timer->setSingleShot(true);
+        timer->setTimerType(Qt::PreciseTimer);
+        timer->setInterval(kStepIntervalMs);
+    }
+    m_timer1->setObjectName(QStringLiteral("timer1"));
+    m_timer2->setObjectName(QStringLiteral("timer2"));
+    connect(m_timer1, &QTimer::timeout, this, [this] { OnTimer(1); });
+    connect(m_timer2, &QTimer::timeout, this, [this] { OnTimer(2); });
+}
+
+CPrograss::~CPrograss() = default;
+
+int CPrograss::DoModal()
+{
+    // Qt knows no WM_CANCELMODE. Every message box calls platform::SendCancelMode
+    // before it appears, and this scope makes the dialog the one it reaches for the
+    // length of the run: a box over the dialog ends the run through OnCancelMode, with
+    // OK after an error and as a stop otherwise.
+    platform::CancelModeScope cancelMode(this);
+    // OnInitDialog runs from the event loop once the window is up, so that "Erasing..."
+    // shows during the erase wait instead of a window that has not appeared yet.
+    QTimer::singleShot(0, this, [this] {
+        if (!m_bEnded)
+            OnInitDialog();
+    });
+    return exec() == QDialog::Accepted ? platform::IDOK : platform::IDCANCEL;
+}
+
+void CPrograss::DoDataExchange(CDataExchange& dx)
+{
+    DDX_Text(dx, m_status, m_strStatus);
+}
+
+bool CPrograss::UpdateData(bool saveAndValidate)
+{
+    CDataExchange dx(saveAndValidate);
+    DoDataExchange(dx);
+    return !dx.Failed();
+}
+
+bool CPrograss::OnInitDialog()
+{
+    m_pApp = AfxGetApp();
+    // The range is a 16-bit value, as the bar's range always was. An empty range keeps
+    // the bar empty (Qt would animate a busy bar).
+    m_nRangeUpper = static_cast<int16_t>(g_Shared.m_nTotalBytes / 100);
+    m_progress->setRange(0, std::max(m_nRangeUpper, 1));
+    m_progress->setValue(0);
+    m_strStatus = "Erasing...";
+
+    g_Shared.m_arrDownloadOrder.fill(0);
+    m_nBytesSent = 0;
+    m_nImage = 0;
+    m_nSeq = -1;
+    m_bStop = m_bError = false;
+    m_nDefined = 0;
+    BuildOrder();
+
+    const int count = std::min(g_Shared.LogoCount(), kMaxLogos);
+    const auto define = escpos::DefineNvImages(static_cast<uint8_t>(count));
+    std::copy(define.begin(), define.end(), m_cmd.begin());
+    if (m_writer.WriteDefine(count)) {
+        // The printer has erased its images: a stop from now on owes all n definitions.
+        g_Shared.m_nStoredCount = 0;
+    } else {
+        m_bError = true;
+        platform::Trace("CProgress OnInitDialog[%d]", errno);
+        platform::AfxMessageBox(kNotTransmitted, platform::MB_ICONEXCLAMATION);
+        EndDialog(platform::IDOK);
+    }
+    UpdateData(false);
+    m_writer.WaitForErase(); // also after a failure: the printer may have begun erasing
+    SetTimer(1);
+    return true;
+}
+
+void CPrograss::BuildOrder()
+{
+    BuildDownloadOrder();
+}
+
+void CPrograss::OnTimer(int id)
+{
+    platform::Trace("[VARNEX] CPrograss::OnTimer(%d)\r\n", id);
+    // Timers fire inside the pauses too (they run an event loop): a step never starts
+    // inside another one; the timer comes back instead.
+    if (m_bInTimer) {
+        SetTimer(id);
+        return;
+    }
+    m_bInTimer = true;
+    if (id == 1) {
+        KillTimer(1);
+        Step();
+    } else if (id == 2) {
+        KillTimer(2);
+        if (m_nImage < g_Shared.m_nJobCount)
+            Step();
+        else
+            Finish();
+    }
+    m_bInTimer = false;
+}
+
+void CPrograss::Step()
+{
+    if (++m_nImage > g_Shared.m_nJobCount)
+        return;
+    if (m_bStop) {
+        m_nWait = SizeOfImageAt(m_nSeq);
+        platform::Sleep(2 * m_nWait);
+        EndDialog(platform::IDOK);
+        return;
+    }
+    m_nWait = 0;
+    ++m_nDefined;
+    ++m_nSeq;
+    g_Shared.m_nStoredCount = m_nDefined;
+
+    const int row = g_Shared.m_arrDownloadOrder[static_cast<size_t>(m_nSeq)];
+    if (!PrepareNvImage(*m_image, row))
+        m_arrEmptyRows.push_back(row);
+    ShowStatus(Format("Updating(%ld/%ld)...%s", static_cast<long>(m_nBytesSent),
+                      static_cast<long>(g_Shared.m_nTotalBytes), CurrentName().c_str()));
+
+    const auto header = escpos::NvImageHeader(m_image->m_nWidth, m_image->m_nHeight);
+    std::copy(header.begin(), header.end(), m_cmd.begin());
+    if (!writeInstruction())
+        return;
+    SetTimer(2);
+}
+
+bool CPrograss::writeInstruction()
+{
+    if (m_writer.WriteImage(*m_image, [this](int bytes) { PieceSent(bytes); }))
+        return true;
+    m_bError = true;
+    platform::Trace("CPrograss writeInstruction[%d]", errno);
+    platform::AfxMessageBox(kNotTransmitted, platform::MB_ICONEXCLAMATION);
+    return false;
+}
+
+void CPrograss::PieceSent(int bytes)
+{
+    m_nBytesSent += bytes;
+    // Centring columns can take the count past the range: the bar then stays at its
+    // end, as the Windows control did (Qt would ignore the value).
+    m_progress->setValue(std::clamp(m_nBytesSent / 100, 0, std::max(m_nRangeUpper, 0)));
+    ShowStatus(Format("Updating(%d/%d)...%s", m_nBytesSent, g_Shared.m_nTotalBytes, CurrentName().c_str()));
+}
+
+void CPrograss::ShowStatus(const std::string& text)
+{
+    m_strStatus = text;
+    UpdateData(false);
+}
+
+const std::string& CPrograss::CurrentName() const
+{
+    const int row = g_Shared.m_arrDownloadOrder[static_cast<size_t>(std::max(m_nSeq, 0))];
+    return g_Shared.m_arrName[static_cast<size_t>(row)];
+}
+
+void CPrograss::Finish()
+{
+    const int count = m_nSeq + 1;
+    if (!m_bStop && m_pApp) {
+        std::vector<std::string> paths;
+        for (int i = 0; i < count; ++i)
+            paths.push_back(
+                g_Shared.m_arrPath[static_cast<size_t>(g_Shared.m_arrDownloadOrder[static_cast<size_t>(i)])]);
+        PrivateProfile profile = m_pApp->Profile();
+        // All keys change in one replacement of the file, or none does.
+        m_bProfileFailed = !WriteStoredList(profile, paths, g_Shared.m_nProfileCount);
+    }
+    g_Shared.m_nProfileCount = count;
+    EndDialog(platform::IDOK);
+}
+
+void CPrograss::OnCancel()
+{
+    m_bStop = true;
+    EndDialog(platform::IDCANCEL);
+}
+
+void CPrograss::reject()
+{
+    OnCancel();
+}
+
+void CPrograss::OnCancelMode()
+{
+    if (m_bEnded)
+        return;
+    if (m_bError) {
+        EndDialog(platform::IDOK);
+        return;
+    }
+    m_bStop = true;
+    // Before the first step no image is on its way: the erase wait always runs to its
+    // end before the dialog can close, so nothing is left to settle.
+    m_nWait = SizeOfImageAt(m_nSeq);
+    platform::Sleep(2 * m_nWait);
+    EndDialog(platform::IDOK);
+}
+
+bool CPrograss::WriteBuffer(const uint8_t* buffer, uint32_t length)
+{
+    return m_hPort && ProgressWriteBuffer(*m_hPort, buffer, length);
+}
+
+void CPrograss::EndDialog(int result)
+{
+    if (m_bEnded) // the first end stands: an error box closes the dialog before its caller does
+        return;
+    m_bEnded = true;
+    m_timer1->stop();
+    m_timer2->stop();
+    done(result == platform::IDOK ? QDialog::Accepted : QDialog::Rejected);
+}
+
+void CPrograss::SetTimer(int id)
+{
+    // A closed dialog starts no further step: its run is over.
+    if (!m_bEnded)
+        (id == 1 ? m_timer1 : m_timer2)->start();
+}
+
+void CPrograss::KillTimer(int id)
+{
+    (id == 1 ? m_timer1 : m_timer2)->stop();
+}
+
+int CPrograss::SizeOfImageAt(int seq) const
+{
+    if (seq < 0 || seq >= g_Shared.LogoCount())
+        return 0;
+    const int row = g_Shared.m_arrDownloadOrder[static_cast<size_t>(seq)];
+    return Atoi(g_Shared.m_arrSize[static_cast<size_t>(row)]);
+}
