@@ -1,11 +1,14 @@
 #include "ui/Page4Print.h"
 
+#include <tuple>
+
 #include <QEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTimer>
 
 #include "app/SharedRecord.h"
 #include "platform/MessageBox.h"
@@ -92,11 +95,12 @@ void CPage4Print::CreateControls()
                      AddRadio(header, 1040, QStringLiteral("Add Header"), 49, 207, 91, 10)};
 
     AddGroup(1024, QStringLiteral("Printer Details"), 183, 32, 168, 52);
-    Place(new QLabel(QStringLiteral("Printer Name"), this), 192, 47, 43, 10)
-        ->setObjectName(QStringLiteral("static1025"));
+    for (auto [id, text, y] : {std::tuple{1025, "Printer Name", 47}, std::tuple{1026, "Port Name", 66}}) {
+        auto* label = Place(new QLabel(QString::fromLatin1(text), this), 192, y, 43, 10);
+        label->setObjectName(QStringLiteral("static%1").arg(id));
+        FitLabelToWidth(label);
+    }
     m_editPrinterName = AddEdit(1072, 240, 45, 104, 12, true);
-    Place(new QLabel(QStringLiteral("Port Name"), this), 192, 66, 43, 10)
-        ->setObjectName(QStringLiteral("static1026"));
     m_editPortName = AddEdit(1073, 240, 65, 104, 12, true);
 
     connect(m_editSelection, &QLineEdit::textEdited, this, &CPage4Print::OnChangeSelection);
@@ -175,6 +179,9 @@ void CPage4Print::OnRangeSelection()
 {
     m_nRange = 1;
     m_editSelection->setFocus(Qt::MouseFocusReason);
+    // Chosen with an arrow key, the radio button takes the focus back once this
+    // handler returns; the caret goes to the edit after that too.
+    QTimer::singleShot(0, m_editSelection, [edit = m_editSelection] { edit->setFocus(Qt::OtherFocusReason); });
     UpdateData(false);
 }
 

@@ -60,6 +60,7 @@ private slots:
     void everyControlSitsAtItsTemplatePosition();
     void startsAsAllNormalNoHeaderWithTheSetupNames();
     void theSelectionEditSwitchesTheRangeAndItsTextSurvivesTheRadios();
+    void choosingSelectionWithTheKeyboardPutsTheCaretIntoTheEdit();
     void theQualityAndHeaderRadiosCarryTheirValues();
     void printIsEnabledOnlyForComAndLptPortsEachTimeThePageIsShown();
 };
@@ -165,6 +166,26 @@ void TestPrintPage::theSelectionEditSwitchesTheRangeAndItsTextSurvivesTheRadios(
     page.OnSetActive();
     QVERIFY(selection->isChecked());
     QCOMPARE(edit->text(), QStringLiteral("1,3-5"));
+}
+
+void TestPrintPage::choosingSelectionWithTheKeyboardPutsTheCaretIntoTheEdit()
+{
+    FakePlatform fake;
+    CPage4Print page;
+    page.OnInitDialog();
+    page.OnSetActive();
+    page.show();
+    page.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&page));
+    auto* all = Control<QRadioButton>(&page, "radio1032");
+    auto* edit = Control<QLineEdit>(&page, "edit1034");
+    all->setFocus();
+    QTest::keyClick(all, Qt::Key_Down);  // the arrow moves to "Selection" and chooses it
+    QVERIFY(Control<QRadioButton>(&page, "radio1033")->isChecked());
+    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(edit));
+    QTest::keyClicks(QApplication::focusWidget(), "1,3-4");
+    QCOMPARE(edit->text(), QStringLiteral("1,3-4"));
+    QCOMPARE(page.m_strSelection, std::string("1,3-4"));
 }
 
 void TestPrintPage::theQualityAndHeaderRadiosCarryTheirValues()
