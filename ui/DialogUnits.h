@@ -5,6 +5,8 @@
 #include <QFont>
 #include <QRect>
 
+class QLabel;
+
 class DialogUnits {
 public:
     explicit DialogUnits(const QFont& font);
@@ -18,3 +20,7 @@ private:
     int m_cx = 0;  // average character width in pixels
     int m_cy = 0;  // character height in pixels
 };
+
+// The templates' widths were measured in the old system font; a label text that is
+// wider in ours is set a little smaller rather than cut off.
+void FitLabelToWidth(QLabel* label);

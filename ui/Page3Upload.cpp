@@ -48,6 +48,7 @@ CPage3Upload::CPage3Upload()
     const auto detail = [&](int labelId, const char* label, int y, int editId, int editY) {
         auto* text = PlaceIn(group, new QLabel(QString::fromLatin1(label), group), 192, y, 43, 10);
         text->setObjectName(QStringLiteral("static%1").arg(labelId));
+        FitLabelToWidth(text);
         auto* edit = PlaceIn(group, new QLineEdit(group), 240, editY, 104, 12);
         edit->setObjectName(QStringLiteral("edit%1").arg(editId));
         edit->setReadOnly(true);

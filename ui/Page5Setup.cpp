@@ -69,21 +69,10 @@ template <class W> W* Add(QWidget* parent, W* widget, const QRect& rect)
     return widget;
 }
 
-// The template's widths were measured in the old system font; a text that is wider in
-// ours is set a little smaller rather than cut off.
-void FitToWidth(QLabel* label)
-{
-    const QString shown = QString(label->text()).remove(QRegularExpression(QStringLiteral("&(?!&)")));
-    QFont font = label->font();
-    while (font.pointSizeF() > 6 && QFontMetrics(font).horizontalAdvance(shown) > label->width())
-        font.setPointSizeF(font.pointSizeF() - 0.5);
-    label->setFont(font);
-}
-
 QLabel* AddLabel(CPropertyPage* page, QWidget* parent, const char* text, int x, int y, int w, int h)
 {
     auto* label = Add(parent, new QLabel(QString::fromLatin1(text)), TemplateRect(page, parent, x, y, w, h));
-    FitToWidth(label);
+    FitLabelToWidth(label);
     return label;
 }
 
