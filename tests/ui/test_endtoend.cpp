@@ -1,0 +1,286 @@
+// One journey through the whole program, as a user makes it: start-up with a profile
+// of two logos, three more BMPs of other bit depths added, centring ticked on one, a
+// look at the Preview page, the serial port set up, Download, then a print of "1,3-4"
+// at double height with headers. A virtual serial printer on a pseudo-terminal stands
+// behind COM1; what it received is decoded back into dots and compared with pictures
+// thresholded here, independently of the program. Last, the profile lists the five
+// files in NV order and a fresh start-up reloads them.
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QtTest>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/NvLogoApp.h"
+#include "app/SharedRecord.h"
+#include "app/Text.h"
+#include "download/StreamDecoder.h"
+#include "logo/StoredList.h"
+#include "tests/support/BmpWriter.h"
+#include "tests/support/FakePlatform.h"
+#include "tests/support/FakePrinter.h"
+#include "tests/support/TempDir.h"
+#include "tests/ui/support/UiTestSupport.h"
+#include "ui/CheckListCtrl.h"
+#include "ui/MyProperty.h"
+
+using namespace testing_support;
+
+namespace {
+
+// The logos of the journey: each a picture of dark and light pixels stored in its own
+// format, so that any black/white rule of the format gives the same dots.
+struct Logo {
+    std::string name;
+    int width;
+    int height;
+    int bits;
+};
+
+const Logo kStored[] = {{"shop-24bit.bmp", 100, 50, 24}, {"mono-1bit.bmp", 64, 40, 1}};
+const Logo kAdded[] = {
+    {"palette-8bit.bmp", 90, 30, 8}, {"small-4bit.bmp", 33, 17, 4}, {"wide-16bit.bmp", 120, 64, 16}};
+constexpr int kCentredRow = 3;  // small-4bit.bmp, logo number 4
+constexpr int kMaxWidth = 384;  // typed on the Setup page
+
+bool Dark(int x, int y) { return (x / 3 + y / 2) % 3 == 0 || x == y; }
+
+// Dark pixels in each format, as the printer rules read them at threshold 128: a 24-bit
+// black has grey 0; a 1-bit file with black as its first colour prints index 0; an
+// 8-bit index 0 prints (255 - 0 >= 128), 255 does not; a 4-bit index 0 prints, 15 does
+// not; a 16-bit word 0 is black, 0x7FFF is white (grey 248).
+std::string WriteLogo(const TempDir& dir, const Logo& logo)
+{
+    BmpSpec spec;
+    spec.width = logo.width;
+    spec.height = logo.height;
+    spec.bitsPerPixel = logo.bits;
+    uint32_t dark = 0, light = 0xFFFFFF;
+    switch (logo.bits) {
+    case 1: spec.palette = {0x000000, 0xFFFFFF}; light = 1; break;
+    case 4: spec.palette.assign(16, 0x808080); spec.palette[0] = 0; spec.palette[15] = 0xFFFFFF; light = 15; break;
+    case 8: spec.palette.assign(256, 0x808080); spec.palette[0] = 0; spec.palette[255] = 0xFFFFFF; light = 255; break;
+    case 16: light = 0x7FFF; break;
+    default: break;
+    }
+    const std::string path = dir.File(logo.name);
+    WriteFile(path, MakeBmp(spec, [&](int x, int y) { return Dark(x, y) ? dark : light; }));
+    return path;
+}
+
+// The dots the printer must hold for a logo: white margins up to multiples of 8 and,
+// when centred, blank columns on the left that centre it within the maximum width.
+DotImage ExpectedDots(const Logo& logo, bool centred)
+{
+    const int width = (logo.width + 7) / 8 * 8, height = (logo.height + 7) / 8 * 8;
+    const int pad = centred && width < kMaxWidth ? ((kMaxWidth - width) / 2 + 7) / 8 * 8 : 0;
+    DotImage image;
+    image.width = width + pad;
+    image.height = height;
+    image.dots.assign(static_cast<size_t>(image.width * image.height), 0);
+    for (int y = 0; y < logo.height; ++y)
+        for (int x = 0; x < logo.width; ++x)
+            image.dots[static_cast<size_t>(y * image.width + x + pad)] = Dark(x, y) ? 1 : 0;
+    return image;
+}
+
+std::vector<uint8_t> ExpectedPrintBytes()
+{
+    std::vector<uint8_t> bytes = {0x1D, 0x49, 0x01, 0x1B, 0x40};
+    for (int n : {1, 3, 4}) {
+        const std::string header = "--- Logo " + std::to_string(n) + " ---\n";
+        bytes.insert(bytes.end(), header.begin(), header.end());
+        bytes.insert(bytes.end(), {0x1C, 0x70, static_cast<uint8_t>(n), 0x02});
+    }
+    return bytes;
+}
+
+template <class T> T* Child(QWidget* root, const QString& name)
+{
+    T* widget = root->findChild<T*>(name);
+    if (!widget)
+        qFatal("no widget %s", qPrintable(name));
+    return widget;
+}
+
+void Type(QLineEdit* edit, const QString& text)
+{
+    edit->setFocus();
+    edit->selectAll();
+    QTest::keyClicks(edit, text);
+}
+
+bool Choose(QComboBox* combo, const QString& text)
+{
+    const int index = combo->findText(text);
+    if (index < 0)
+        return false;
+    combo->setCurrentIndex(index);
+    emit combo->activated(index);
+    return true;
+}
+
+}  // namespace
+
+class TestEndToEnd : public QObject {
+    Q_OBJECT
+private slots:
+    void aWholeDayWithTheProgram();
+
+private:
+    void Journey(CMyProperty* sheet);
+
+    FakePlatform* m_fake = nullptr;
+    std::vector<std::string> m_addedPaths;
+    bool m_journeyDone = false;
+};
+
+void TestEndToEnd::Journey(CMyProperty* sheet)
+{
+    sheet->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(sheet));
+    // Start-up opened the Setup page: COM1 (the virtual printer) is the port found.
+    QCOMPARE(sheet->GetActiveIndex(), 4);
+    QWidget* setup = sheet->GetPage(4);
+    auto* port = Child<QComboBox>(setup, "combo1045");
+    QCOMPARE(port->currentText(), QStringLiteral("COM1"));
+    QVERIFY(Choose(Child<QComboBox>(setup, "combo1046"), "38400"));
+    Type(Child<QLineEdit>(setup, "edit1066"), QString::number(kMaxWidth));
+
+    // Select Bitmap: the two stored logos, then three more through the file dialog.
+    QVERIFY(sheet->SetActivePage(0));
+    QWidget* selection = sheet->GetPage(0);
+    auto* list = Child<CCheckListCtrl>(selection, "list1001");
+    QCOMPARE(list->GetItemCount(), 2);
+    m_fake->files.openChoices.push_back({true, m_addedPaths});
+    Child<QPushButton>(selection, "button1016")->click();
+    QCOMPARE(list->GetItemCount(), 5);
+    QTest::mouseClick(list->m_checks[kCentredRow], Qt::LeftButton);
+    QVERIFY(list->GetCheck(kCentredRow));
+
+    // Preview Bitmap: the shared list, with a logo drawn.
+    QVERIFY(sheet->SetActivePage(1));
+    QCOMPARE(Child<CCheckListCtrl>(sheet->GetPage(1), "list1001")->GetItemCount(), 5);
+    QCOMPARE(g_Shared.m_arrAutoCenter[kCentredRow], 1);
+
+    // Download Bitmap: the port from Setup, then the download itself.
+    QVERIFY(sheet->SetActivePage(2));
+    QWidget* upload = sheet->GetPage(2);
+    QCOMPARE(Child<QLineEdit>(upload, "edit1077")->text(), QStringLiteral("ORVAN 7S/U"));
+    QCOMPARE(Child<QLineEdit>(upload, "edit1076")->text(), QStringLiteral("COM1"));
+    Child<QPushButton>(upload, "button1023")->click();
+    QCOMPARE(m_fake->boxes.Texts(),
+             (std::vector<std::string>{"All bit image files are written in the NV Graphics memory of the printer.",
+                                       "Complete the NV bit image definition.\r\nPlease wait some paper feed."}));
+
+    // Print Bitmap: "1,3-4" at double height with headers.
+    QVERIFY(sheet->SetActivePage(3));
+    sheet->activateWindow();  // back from the progress dialog
+    QVERIFY(QTest::qWaitForWindowActive(sheet));
+    QWidget* print = sheet->GetPage(3);
+    auto* range = Child<QLineEdit>(print, "edit1034");
+    QTest::mouseClick(range, Qt::LeftButton);
+    QVERIFY(Child<QRadioButton>(print, "radio1033")->isChecked());  // "Selection"
+    QTest::keyClicks(range, "1,3-4");
+    QTest::mouseClick(Child<QRadioButton>(print, "radio1021"), Qt::LeftButton);  // "Double &Height"
+    QTest::mouseClick(Child<QRadioButton>(print, "radio1040"), Qt::LeftButton);  // "Add Header"
+    Child<QPushButton>(print, "button1029")->click();
+    QCOMPARE(m_fake->boxes.shown.size(), size_t{2});  // nothing went wrong
+
+    sheet->GetButton(CPropertySheet::Button::Ok)->click();  // "Close"
+    m_journeyDone = true;
+}
+
+void TestEndToEnd::aWholeDayWithTheProgram()
+{
+    FakePlatform fake;  // Yes to every question, pauses on a virtual clock
+    m_fake = &fake;
+    TempDir work, locks, logos;
+    ScopedCurrentDir here(work.Path());
+    FakePrinter printer;
+    printer.AnswerWith(0x20);
+    FakeDeviceRoot root;
+    root.Link("ttyS0", printer.Path());  // COM1
+
+    std::vector<std::string> nvOrder;
+    for (const Logo& logo : kStored)
+        nvOrder.push_back(WriteLogo(logos, logo));
+    for (const Logo& logo : kAdded) {
+        m_addedPaths.push_back(WriteLogo(logos, logo));
+        nvOrder.push_back(m_addedPaths.back());
+    }
+
+    CNvLogoApp app;
+    app.m_strLockDir = locks.Path();
+    SetApp(&app);
+    work.Write(app.m_strProfileBase,
+               "[LOG]\r\nLogofile1=" + nvOrder[0] + "\r\nLogofile2=" + nvOrder[1] + "\r\n");
+
+    OnNextModal([this](QWidget* modal) {
+        auto* sheet = qobject_cast<CMyProperty*>(modal);
+        QVERIFY(sheet);
+        Journey(sheet);
+        if (!m_journeyDone)
+            sheet->done(QDialog::Rejected);  // a failed step must not leave the dialog open
+    });
+    app.InitInstance(RunPropertySheet);
+    SetApp(nullptr);
+    QVERIFY(m_journeyDone);
+
+    // What the printer received: the download, then the print.
+    const std::vector<uint8_t> print = ExpectedPrintBytes();
+    QVERIFY(printer.WaitForBytes(print.size() + 100));
+    const std::vector<uint8_t> bytes = printer.Bytes();
+    const DecodedStream stream = DecodeStream(bytes);
+    QVERIFY2(stream.complete, stream.error.c_str());
+    QCOMPARE(std::vector<uint8_t>(bytes.begin(), bytes.begin() + 8),
+             (std::vector<uint8_t>{0x1D, 0x49, 0x01, 0x1B, 0x40, 0x1C, 0x71, 0x05}));
+    QVERIFY(bytes.size() > print.size());
+    QCOMPARE(std::vector<uint8_t>(bytes.end() - static_cast<std::ptrdiff_t>(print.size()), bytes.end()), print);
+
+    QCOMPARE(stream.definitions.size(), size_t{5});
+    QCOMPARE(stream.stored.size(), size_t{5});
+    std::vector<Logo> all(std::begin(kStored), std::end(kStored));
+    all.insert(all.end(), std::begin(kAdded), std::end(kAdded));
+    for (size_t i = 0; i < all.size(); ++i) {
+        const DotImage expected = ExpectedDots(all[i], static_cast<int>(i) == kCentredRow);
+        const DotImage received = stream.definitions[i].Dots();
+        QCOMPARE(received.width, expected.width);
+        QCOMPARE(received.height, expected.height);
+        QVERIFY2(received == expected, all[i].name.c_str());
+    }
+    // The prints name stored images 1, 3 and 4 at double height.
+    std::vector<int> printed;
+    for (const StreamEvent& event : stream.events)
+        if (event.kind == StreamEventKind::PrintNvImage) {
+            printed.push_back(event.value);
+            QCOMPARE(event.mode, 2);
+            QVERIFY(event.definition >= 0);
+        }
+    QCOMPARE(printed, (std::vector<int>{1, 3, 4}));
+
+    // The profile lists the five files in NV order; a fresh start-up reloads them.
+    const PrivateProfile profile(work.File(app.m_strProfileBase));
+    for (size_t i = 0; i < nvOrder.size(); ++i)
+        QCOMPARE(profile.GetProfileString(kLogSection, LogoFileKey(static_cast<int>(i) + 1)), nvOrder[i]);
+    QCOMPARE(profile.GetProfileString(kLogSection, LogoFileKey(6)), std::string());
+
+    ResetSharedRecord();
+    CNvLogoApp next;
+    next.m_strLockDir = locks.Path();
+    QVERIFY(next.AcquireGuard() == CNvLogoApp::StartResult::Run);
+    next.LoadStoredList();
+    QCOMPARE(g_Shared.m_arrPath, nvOrder);
+    QCOMPARE(g_Shared.m_arrNumber, (std::vector<std::string>{"  1", "  2", "  3", "  4", "  5"}));
+    QCOMPARE(g_Shared.m_nProfileCount, 5);
+    next.ShutDown();
+}
+
+QTEST_MAIN(TestEndToEnd)
+#include "test_endtoend.moc"
