@@ -17,6 +17,9 @@ root=$PWD
 pages=(
   "0|select-bitmap|alt+b Down space Up"
   "1|preview-bitmap|alt+q"
+  "2|download-bitmap|Down"
+  "3|print-bitmap|alt+r Down 1 comma 3 minus 4 alt+h"
+  "4|setup-port|"
 )
 
 filter=${1:-}
