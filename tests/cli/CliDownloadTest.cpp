@@ -18,11 +18,11 @@ class CliDownloadTest : public ::testing::Test {
 protected:
     std::string Bmp(const std::string& name, int width, int height, int bits = 24, uint32_t value = 0)
     {
-        BmpSpec spec;
-        spec.width = width;
-        spec.height = height;
-        spec.bitsPerPixel = bits;
-        WriteFile(dir.File(name), MakeBmp(spec, [value](int, int) { return value; }));
+        BmpParams params;
+        params.width = width;
+        params.height = height;
+        params.bitsPerPixel = bits;
+        WriteFile(dir.File(name), MakeBmp(params, [value](int, int) { return value; }));
         return dir.File(name);
     }
     Bytes Output(const std::string& name = "out.prn") const
@@ -114,9 +114,9 @@ TEST_F(CliDownloadTest, RefusedFilesLeaveTheOutputAlone)
 {
     dir.Write("junk.bmp", "BM, but nothing of a bitmap follows");
     WriteFile(dir.File("deep.bmp"), [] {
-        BmpSpec spec;
-        spec.bitsPerPixel = 64;
-        return MakeBmp(spec, [](int, int) { return 0u; });
+        BmpParams params;
+        params.bitsPerPixel = 64;
+        return MakeBmp(params, [](int, int) { return 0u; });
     }());
     const std::string big = Bmp("big.bmp", 512, 2304, 1);
     struct Case {

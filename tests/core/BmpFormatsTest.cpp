@@ -52,25 +52,25 @@ std::vector<uint32_t> MakePalette(size_t n)
 
 struct Format {
     std::string name;
-    BmpSpec spec; // width and height are set per size
+    BmpParams params; // width and height are set per size
     size_t paletteSize = 0;
 };
 
 Format Palette(std::string name, int bpp, BmpHeader header, size_t entries = 0, bool topDown = false)
 {
     Format f{std::move(name), {}, entries ? entries : size_t{1} << bpp};
-    f.spec.bitsPerPixel = bpp;
-    f.spec.header = header;
-    f.spec.topDown = topDown;
-    f.spec.palette = MakePalette(f.paletteSize);
+    f.params.bitsPerPixel = bpp;
+    f.params.header = header;
+    f.params.topDown = topDown;
+    f.params.palette = MakePalette(f.paletteSize);
     return f;
 }
 
 Format Rle(std::string name, int bpp, RleStyle style, BmpHeader header = BmpHeader::Info)
 {
     Format f = Palette(std::move(name), bpp, header);
-    f.spec.compression = bpp == 8 ? kBiRle8 : kBiRle4;
-    f.spec.rle = style;
+    f.params.compression = bpp == 8 ? kBiRle8 : kBiRle4;
+    f.params.rle = style;
     return f;
 }
 
@@ -78,12 +78,12 @@ Format Direct(std::string name, int bpp, BmpHeader header, bool topDown = false,
               uint32_t compression = kBiRgb, std::array<uint32_t, 3> masks = {0x7C00, 0x03E0, 0x001F})
 {
     Format f{std::move(name), {}, 0};
-    f.spec.bitsPerPixel = bpp;
-    f.spec.header = header;
-    f.spec.topDown = topDown;
-    f.spec.compression = compression;
-    std::copy(masks.begin(), masks.end(), f.spec.masks);
-    f.spec.alpha = 0x5A; // must not show
+    f.params.bitsPerPixel = bpp;
+    f.params.header = header;
+    f.params.topDown = topDown;
+    f.params.compression = compression;
+    std::copy(masks.begin(), masks.end(), f.params.masks);
+    f.params.alpha = 0x5A; // must not show
     return f;
 }
 
@@ -144,22 +144,22 @@ const std::vector<std::pair<int, int>> kSizes = {{1, 1}, {1, 6},  {6, 1},  {2, 3
 uint32_t Stored(const Format& f, int x, int y)
 {
     const uint32_t v = Value(x, y);
-    if (f.spec.bitsPerPixel <= 8)
+    if (f.params.bitsPerPixel <= 8)
         return v % static_cast<uint32_t>(f.paletteSize);
-    return f.spec.bitsPerPixel == 16 ? v & 0xFFFF : v & 0xFFFFFF;
+    return f.params.bitsPerPixel == 16 ? v & 0xFFFF : v & 0xFFFFFF;
 }
 
 // What the pixel looks like, worked out without the reader.
 uint32_t ExpectedRgb(const Format& f, int x, int y)
 {
     const uint32_t v = Stored(f, x, y);
-    if (f.spec.bitsPerPixel <= 8)
-        return f.spec.palette[v];
-    if (f.spec.bitsPerPixel != 16)
+    if (f.params.bitsPerPixel <= 8)
+        return f.params.palette[v];
+    if (f.params.bitsPerPixel != 16)
         return v;
     uint32_t rgb = 0;
     for (int c = 0; c < 3; ++c) {
-        const uint32_t mask = f.spec.masks[c];
+        const uint32_t mask = f.params.masks[c];
         const int shift = std::countr_zero(mask);
         const double max = static_cast<double>(mask >> shift);
         const auto value = static_cast<double>((v & mask) >> shift);
@@ -195,16 +195,16 @@ protected:
         }
     }
 
-    std::vector<uint8_t> Make(BmpSpec spec) const
+    std::vector<uint8_t> Make(BmpParams params) const
     {
-        spec.width = width;
-        spec.height = height;
-        return MakeBmp(spec, [this](int x, int y) { return Stored(format, x, y); });
+        params.width = width;
+        params.height = height;
+        return MakeBmp(params, [this](int x, int y) { return Stored(format, x, y); });
     }
     // The same pixels in the plainest file of the same depth: bottom-up, uncompressed.
-    BmpSpec PlainSpec() const
+    BmpParams PlainParams() const
     {
-        BmpSpec plain = format.spec;
+        BmpParams plain = format.params;
         plain.header = BmpHeader::Info;
         plain.topDown = false;
         if (plain.compression != kBiBitfields)
@@ -224,15 +224,15 @@ TEST_P(BmpFormatsTest, FromDiskTheHeaderCheckAndTheLoadAgree)
 
 void BmpFormatsTest::CheckPixels()
 {
-    const std::vector<uint8_t> file = Make(format.spec);
+    const std::vector<uint8_t> file = Make(format.params);
     const BmpImage image = Decode(file);
     ASSERT_EQ(image.width, width);
     ASSERT_EQ(image.height, height);
-    ASSERT_EQ(image.bitsPerPixel, format.spec.bitsPerPixel);
+    ASSERT_EQ(image.bitsPerPixel, format.params.bitsPerPixel);
     ASSERT_EQ(image.widthBytes % 4, 0);
-    ASSERT_GE(image.widthBytes * 8, width * format.spec.bitsPerPixel);
+    ASSERT_GE(image.widthBytes * 8, width * format.params.bitsPerPixel);
 
-    BmpSpec reference; // the 24-bit file of the same picture
+    BmpParams reference; // the 24-bit file of the same picture
     reference.width = width;
     reference.height = height;
     const BmpImage rgb =
@@ -244,13 +244,13 @@ void BmpFormatsTest::CheckPixels()
         }
 
     // The rows in the file's own depth, bottom-up, byte for byte (also the padding).
-    const BmpImage plain = Decode(Make(PlainSpec()));
+    const BmpImage plain = Decode(Make(PlainParams()));
     ASSERT_EQ(image.widthBytes, plain.widthBytes);
     for (int r = 0; r < height; ++r)
         ASSERT_EQ(std::memcmp(image.Row(r), plain.Row(r), static_cast<size_t>(image.widthBytes)), 0)
             << "bottom-up row " << r;
-    if (format.spec.bitsPerPixel <= 8) { // and the raw palette indices where they belong
-        const int bpp = format.spec.bitsPerPixel, perByte = 8 / bpp;
+    if (format.params.bitsPerPixel <= 8) { // and the raw palette indices where they belong
+        const int bpp = format.params.bitsPerPixel, perByte = 8 / bpp;
         for (int y = 0; y < height; ++y)
             for (int x = 0; x < width; ++x) {
                 const uint8_t byte = image.Row(height - 1 - y)[x / perByte];
@@ -263,13 +263,13 @@ void BmpFormatsTest::CheckPixels()
 void BmpFormatsTest::CheckFromDisk()
 {
     TempDir dir;
-    const std::vector<uint8_t> file = Make(format.spec);
+    const std::vector<uint8_t> file = Make(format.params);
     WriteFile(dir.File("f.bmp"), file);
     BmpInfo info;
     ASSERT_TRUE(ReadBmpInfo(dir.File("f.bmp"), info));
     EXPECT_EQ(info.width, width);
     EXPECT_EQ(info.height, height);
-    EXPECT_EQ(info.bitsPerPixel, format.spec.bitsPerPixel);
+    EXPECT_EQ(info.bitsPerPixel, format.params.bitsPerPixel);
     BmpImage loaded;
     ASSERT_TRUE(LoadBmp(dir.File("f.bmp"), loaded));
     EXPECT_EQ(loaded.FileBytes(), file);
@@ -284,12 +284,12 @@ INSTANTIATE_TEST_SUITE_P(AllForms, BmpFormatsTest, ::testing::Range(size_t{0}, F
 // A copy of an image must stay valid when the original goes.
 TEST(BmpImageTest, CopiesOwnTheirPixels)
 {
-    BmpSpec spec;
-    spec.width = 3;
-    spec.height = 2;
+    BmpParams params;
+    params.width = 3;
+    params.height = 2;
     BmpImage copy;
     {
-        BmpImage original = Decode(MakeBmp(spec, [](int x, int y) { return Hash(x, y) & 0xFFFFFF; }));
+        BmpImage original = Decode(MakeBmp(params, [](int x, int y) { return Hash(x, y) & 0xFFFFFF; }));
         copy = original;
     }
     for (int y = 0; y < 2; ++y)

@@ -30,16 +30,16 @@ uint32_t Pattern(int x, int y)
 std::vector<uint8_t> Make(int bpp, uint32_t compression = kBiRgb, BmpHeader header = BmpHeader::Info,
                           int width = 5, int height = 4, RleStyle rle = RleStyle::Absolute)
 {
-    BmpSpec spec;
-    spec.width = width;
-    spec.height = height;
-    spec.bitsPerPixel = bpp;
-    spec.compression = compression;
-    spec.header = header;
-    spec.rle = rle;
+    BmpParams params;
+    params.width = width;
+    params.height = height;
+    params.bitsPerPixel = bpp;
+    params.compression = compression;
+    params.header = header;
+    params.rle = rle;
     if (compression == kBiBitfields && bpp == 32)
-        spec.masks[0] = 0xFF0000, spec.masks[1] = 0xFF00, spec.masks[2] = 0xFF;
-    return MakeBmp(spec, [bpp](int x, int y) {
+        params.masks[0] = 0xFF0000, params.masks[1] = 0xFF00, params.masks[2] = 0xFF;
+    return MakeBmp(params, [bpp](int x, int y) {
         return bpp == 24 || bpp == 32 ? Pattern(x, y) * 0x010203u : Pattern(x, y) % (1u << std::min(bpp, 16));
     });
 }
@@ -284,16 +284,16 @@ TEST_F(BmpMalformedTest, CarelessHeaderFieldsStillGiveThePicture)
         const char* name;
         std::vector<uint8_t> clean, careless;
     };
-    BmpSpec big; // palette of 300 entries in an 8-bit file: 256 of them are usable
+    BmpParams big; // palette of 300 entries in an 8-bit file: 256 of them are usable
     big.bitsPerPixel = 8, big.width = 7, big.height = 3;
     for (uint32_t i = 0; i < 300; ++i)
         big.palette.push_back(i * 0x010307u & 0xFFFFFF);
     const auto pixel = [](int x, int y) { return static_cast<uint32_t>(x * 40 + y * 3) % 256; };
-    BmpSpec usable = big;
+    BmpParams usable = big;
     usable.palette.resize(256);
-    BmpSpec bigNoOffset = big;
+    BmpParams bigNoOffset = big;
     bigNoOffset.writeOffBits = false;
-    BmpSpec gap = big;
+    BmpParams gap = big;
     gap.gapBeforePixels = 37;
     const auto rle = Make(8, kBiRle8, H::Info, 9, 5, RleStyle::Runs);
 
@@ -378,9 +378,9 @@ TEST_F(BmpMalformedTest, RleEdgesDecodeAsDrawn)
 TEST_F(BmpMalformedTest, DeepAndHugePicturesPassOnlyTheHeaderCheck)
 {
     for (int bpp : {48, 64}) {
-        BmpSpec spec;
-        spec.width = 3, spec.height = 2, spec.bitsPerPixel = 24;
-        auto file = MakeBmp(spec, [](int, int) { return 0u; });
+        BmpParams params;
+        params.width = 3, params.height = 2, params.bitsPerPixel = 24;
+        auto file = MakeBmp(params, [](int, int) { return 0u; });
         Poke16(file, kBiBitCount, static_cast<uint32_t>(bpp));
         file.resize(54 + static_cast<size_t>((3 * bpp + 31) / 32 * 4 * 2));
         const Verdict v = Judge(file);

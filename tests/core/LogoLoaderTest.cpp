@@ -28,11 +28,11 @@ protected:
     // A 1-bit file is small on disk whatever its NV size.
     std::string Bmp(const std::string& name, int width, int height)
     {
-        BmpSpec spec;
-        spec.width = width;
-        spec.height = height;
-        spec.bitsPerPixel = 1;
-        WriteFile(dir.File(name), MakeBmp(spec, [](int x, int y) { return static_cast<uint32_t>((x + y) & 1); }));
+        BmpParams params;
+        params.width = width;
+        params.height = height;
+        params.bitsPerPixel = 1;
+        WriteFile(dir.File(name), MakeBmp(params, [](int x, int y) { return static_cast<uint32_t>((x + y) & 1); }));
         return dir.File(name);
     }
     std::string Missing(const std::string& name) { return dir.File(name); }
@@ -173,11 +173,11 @@ TEST_F(LogoLoaderTest, AfterAFailureAnOverflowIsSilentAndTheCountStaysHigher)
 TEST_F(LogoLoaderTest, DeeperThan32BitsIsNotSupported)
 {
     // A 48-bit file: sound headers, six bytes a pixel.
-    BmpSpec spec;
-    spec.width = 2;
-    spec.height = 2;
-    spec.bitsPerPixel = 24;
-    std::vector<uint8_t> bytes = MakeBmp(spec, [](int, int) { return 0u; });
+    BmpParams params;
+    params.width = 2;
+    params.height = 2;
+    params.bitsPerPixel = 24;
+    std::vector<uint8_t> bytes = MakeBmp(params, [](int, int) { return 0u; });
     bytes[28] = 48;
     bytes.resize(54 + 2 * 16);
     WriteFile(dir.File("deep.bmp"), bytes);

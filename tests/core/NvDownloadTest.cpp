@@ -37,12 +37,12 @@ protected:
     // A black picture in a 1-bit file: large sizes stay small on disk.
     std::string Bmp(const std::string& name, int width, int height)
     {
-        BmpSpec spec;
-        spec.width = width;
-        spec.height = height;
-        spec.bitsPerPixel = 1;
-        spec.palette = {0x000000, 0xFFFFFF};
-        WriteFile(dir.File(name), MakeBmp(spec, [](int, int) { return 0u; }));
+        BmpParams params;
+        params.width = width;
+        params.height = height;
+        params.bitsPerPixel = 1;
+        params.palette = {0x000000, 0xFFFFFF};
+        WriteFile(dir.File(name), MakeBmp(params, [](int, int) { return 0u; }));
         return dir.File(name);
     }
     // Lists a file the way the loader does, without its capacity accounting.

@@ -45,15 +45,15 @@ protected:
         g_Shared.m_nMaxPrintWidth = 512;
     }
 
-    std::string Write(const BmpSpec& spec, const PixelFn& pixel, const std::string& name = "image.bmp")
+    std::string Write(const BmpParams& params, const PixelFn& pixel, const std::string& name = "image.bmp")
     {
-        WriteFile(dir.File(name), MakeBmp(spec, pixel));
+        WriteFile(dir.File(name), MakeBmp(params, pixel));
         return dir.File(name);
     }
     // Loads and converts as row 0 of the list.
-    void Convert(const BmpSpec& spec, const PixelFn& pixel)
+    void Convert(const BmpParams& params, const PixelFn& pixel)
     {
-        ASSERT_TRUE(image->LoadFile(Write(spec, pixel)));
+        ASSERT_TRUE(image->LoadFile(Write(params, pixel)));
         image->BuildRaster(0);
     }
     // The dot at column x, row y as the printer reads the raster.
@@ -69,18 +69,18 @@ protected:
     std::unique_ptr<CNvImage> image = std::make_unique<CNvImage>();
 };
 
-BmpSpec Spec(int width, int height, int bits)
+BmpParams Params(int width, int height, int bits)
 {
-    BmpSpec spec;
-    spec.width = width;
-    spec.height = height;
-    spec.bitsPerPixel = bits;
-    return spec;
+    BmpParams params;
+    params.width = width;
+    params.height = height;
+    params.bitsPerPixel = bits;
+    return params;
 }
 
 TEST_F(NvImageTest, ASingleDotLandsInBitSevenMinusItsRow)
 {
-    Convert(Spec(8, 8, 24), [](int x, int y) { return x == 2 && y == 5 ? 0u : 0xFFFFFFu; });
+    Convert(Params(8, 8, 24), [](int x, int y) { return x == 2 && y == 5 ? 0u : 0xFFFFFFu; });
     EXPECT_EQ(image->m_nWidth, 8);
     EXPECT_EQ(image->m_nHeight, 8);
     EXPECT_THAT(Raster(), ElementsAreArray({0, 0, 0x04, 0, 0, 0, 0, 0}));
@@ -88,7 +88,7 @@ TEST_F(NvImageTest, ASingleDotLandsInBitSevenMinusItsRow)
 
 TEST_F(NvImageTest, SizesAreRoundedUpWithWhiteMargins)
 {
-    Convert(Spec(100, 50, 24), [](int, int) { return 0u; });
+    Convert(Params(100, 50, 24), [](int, int) { return 0u; });
     EXPECT_EQ(image->m_nWidth, 104);
     EXPECT_EQ(image->m_nHeight, 56);
     ASSERT_EQ(image->m_nLength, 728);
@@ -96,10 +96,10 @@ TEST_F(NvImageTest, SizesAreRoundedUpWithWhiteMargins)
         for (int y = 0; y < 56; ++y)
             ASSERT_EQ(RasterDot(x, y), x < 100 && y < 50) << x << "," << y;
 
-    Convert(Spec(1, 1, 24), [](int, int) { return 0u; });
+    Convert(Params(1, 1, 24), [](int, int) { return 0u; });
     EXPECT_THAT(Raster(), ElementsAreArray({0x80, 0, 0, 0, 0, 0, 0, 0}));
 
-    Convert(Spec(16, 8, 24), [](int, int) { return 0u; });
+    Convert(Params(16, 8, 24), [](int, int) { return 0u; });
     EXPECT_EQ(Raster(), std::vector<uint8_t>(16, 0xFF)); // multiples of 8 get no margin
 }
 
@@ -108,7 +108,7 @@ TEST_F(NvImageTest, GreyOf24And32BitPixelsInSinglePrecision)
 {
     for (int bits : {24, 32}) {
         const int n = static_cast<int>(std::size(kGrey24));
-        Convert(Spec(n, 1, bits), [](int x, int) { return kGrey24[x].rgb; });
+        Convert(Params(n, 1, bits), [](int x, int) { return kGrey24[x].rgb; });
         for (int i = 0; i < n; ++i) {
             g_Shared.m_nThreshold = kGrey24[i].grey;
             EXPECT_EQ(image->GetDot(i, 0), 0) << bits << " bits, colour " << std::hex << kGrey24[i].rgb;
@@ -122,13 +122,13 @@ TEST_F(NvImageTest, GreyOf24And32BitPixelsInSinglePrecision)
 
 TEST_F(NvImageTest, GreyOf16BitPixelsIgnoresTheFileMasks)
 {
-    BmpSpec spec = Spec(static_cast<int>(std::size(kGrey16)), 1, 16);
+    BmpParams params = Params(static_cast<int>(std::size(kGrey16)), 1, 16);
     for (bool fiveSixFive : {false, true}) {
         if (fiveSixFive) {
-            spec.compression = kBiBitfields;
-            spec.masks[0] = 0xF800, spec.masks[1] = 0x07E0, spec.masks[2] = 0x001F;
+            params.compression = kBiBitfields;
+            params.masks[0] = 0xF800, params.masks[1] = 0x07E0, params.masks[2] = 0x001F;
         }
-        Convert(spec, [](int x, int) { return kGrey16[x].rgb; });
+        Convert(params, [](int x, int) { return kGrey16[x].rgb; });
         for (size_t i = 0; i < std::size(kGrey16); ++i) {
             const int x = static_cast<int>(i);
             g_Shared.m_nThreshold = kGrey16[i].grey;
@@ -152,7 +152,7 @@ TEST_F(NvImageTest, ThresholdEdges)
     };
     for (const Case& c : cases) {
         g_Shared.m_nThreshold = c.threshold;
-        Convert(Spec(4, 1, 24), [&](int x, int) { return colours[x]; });
+        Convert(Params(4, 1, 24), [&](int x, int) { return colours[x]; });
         for (int x = 0; x < 4; ++x)
             EXPECT_EQ(RasterDot(x, 0), c.dots[static_cast<size_t>(x)])
                 << "threshold " << c.threshold << " x " << x;
@@ -160,7 +160,7 @@ TEST_F(NvImageTest, ThresholdEdges)
     // Any threshold above 248 prints every 16-bit pixel, white included.
     for (int threshold : {248, 249, 255}) {
         g_Shared.m_nThreshold = threshold;
-        Convert(Spec(1, 1, 16), [](int, int) { return 0x7FFFu; });
+        Convert(Params(1, 1, 16), [](int, int) { return 0x7FFFu; });
         EXPECT_EQ(RasterDot(0, 0), threshold > 248) << threshold;
     }
 }
@@ -168,12 +168,12 @@ TEST_F(NvImageTest, ThresholdEdges)
 // 8-bit pixels are judged by index, whatever colour the palette gives them.
 TEST_F(NvImageTest, EightBitIndexAgainstTheThreshold)
 {
-    BmpSpec spec = Spec(256, 1, 8);
+    BmpParams params = Params(256, 1, 8);
     for (int i = 0; i < 256; ++i)
-        spec.palette.push_back(i % 2 ? 0x000000u : 0xFFFFFFu);
+        params.palette.push_back(i % 2 ? 0x000000u : 0xFFFFFFu);
     for (int threshold : {0, 1, 127, 128, 255}) {
         g_Shared.m_nThreshold = threshold;
-        Convert(spec, [](int x, int) { return static_cast<uint32_t>(x); });
+        Convert(params, [](int x, int) { return static_cast<uint32_t>(x); });
         for (int index = 0; index < 256; ++index)
             ASSERT_EQ(RasterDot(index, 0), 255 - index >= threshold) << threshold << " " << index;
     }
@@ -183,10 +183,10 @@ TEST_F(NvImageTest, FourAndTwoBitIndexRulesIgnoreTheThreshold)
 {
     for (int threshold : {0, 128, 255}) {
         g_Shared.m_nThreshold = threshold;
-        Convert(Spec(16, 1, 4), [](int x, int) { return static_cast<uint32_t>(x); });
+        Convert(Params(16, 1, 4), [](int x, int) { return static_cast<uint32_t>(x); });
         for (int index = 0; index < 16; ++index)
             EXPECT_EQ(RasterDot(index, 0), index <= 8) << threshold << " " << index;
-        Convert(Spec(4, 1, 2), [](int x, int) { return static_cast<uint32_t>(x); });
+        Convert(Params(4, 1, 2), [](int x, int) { return static_cast<uint32_t>(x); });
         for (int index = 0; index < 4; ++index)
             EXPECT_EQ(RasterDot(index, 0), index == 0) << threshold << " " << index;
     }
@@ -210,10 +210,10 @@ TEST_F(NvImageTest, OneBitRuleReadsTheByteFortyIntoTheHeaderBlock)
     };
     const PixelFn pattern = [](int x, int y) { return static_cast<uint32_t>((x * 3 + y) % 5 < 2); };
     for (const Case& c : cases) {
-        BmpSpec spec = Spec(c.width, c.height, 1);
-        spec.header = c.header;
-        spec.palette = c.palette;
-        const std::vector<uint8_t> file = MakeBmp(spec, pattern);
+        BmpParams params = Params(c.width, c.height, 1);
+        params.header = c.header;
+        params.palette = c.palette;
+        const std::vector<uint8_t> file = MakeBmp(params, pattern);
         const int key = file.size() > 54 ? file[54] : static_cast<int>(c.palette[0] & 0xFF);
         WriteFile(dir.File("one.bmp"), file);
         ASSERT_TRUE(image->LoadFile(dir.File("one.bmp")));
@@ -228,9 +228,9 @@ TEST_F(NvImageTest, OneBitRuleReadsTheByteFortyIntoTheHeaderBlock)
 
 TEST_F(NvImageTest, TheFourthByteOfA32BitPixelIsIgnored)
 {
-    BmpSpec spec = Spec(5, 3, 32);
+    BmpParams params = Params(5, 3, 32);
     const PixelFn pixel = [](int x, int y) { return (x + y) % 2 ? 0x202020u : 0xE0E0E0u; };
-    std::vector<uint8_t> file = MakeBmp(spec, pixel);
+    std::vector<uint8_t> file = MakeBmp(params, pixel);
     for (size_t at = 54 + 3; at < file.size(); at += 4)
         file[at] = 0xFF;
     WriteFile(dir.File("alpha.bmp"), file);
@@ -249,12 +249,12 @@ TEST_F(NvImageTest, RasterAgreesWithGetDotForEveryFormat)
     const int sizes[][2] = {{1, 1}, {7, 9}, {13, 21}, {33, 17}, {64, 8}};
     for (int bits : {1, 2, 4, 8, 16, 24, 32})
         for (const auto& size : sizes) {
-            BmpSpec spec = Spec(size[0], size[1], bits);
+            BmpParams params = Params(size[0], size[1], bits);
             std::vector<uint32_t> pixels(static_cast<size_t>(size[0] * size[1]));
             for (uint32_t& p : pixels)
                 p = bits <= 8 ? random() % (1u << bits) : random() % (bits == 16 ? 0x10000u : 0x1000000u);
             g_Shared.m_nThreshold = static_cast<int>(random() % 256);
-            Convert(spec, [&](int x, int y) { return pixels[static_cast<size_t>(y * size[0] + x)]; });
+            Convert(params, [&](int x, int y) { return pixels[static_cast<size_t>(y * size[0] + x)]; });
             for (int x = 0; x < image->m_nWidth; ++x)
                 for (int y = 0; y < image->m_nHeight; ++y)
                     ASSERT_EQ(RasterDot(x, y), image->GetDot(x, y))
@@ -285,7 +285,7 @@ TEST_F(NvImageTest, CentringAddsBlankColumnsRoundedUpToEight)
         g_Shared.m_nMaxPrintWidth = c.maxWidth;
         g_Shared.m_arrAutoCenter[3] = c.flag;
         g_Shared.m_nTotalBytes = 1000;
-        ASSERT_TRUE(image->LoadFile(Write(Spec(c.width, 50, 24), [](int, int) { return 0u; })));
+        ASSERT_TRUE(image->LoadFile(Write(Params(c.width, 50, 24), [](int, int) { return 0u; })));
         image->BuildRaster(3);
         const int pad = c.expectedWidth - (c.width + 7) / 8 * 8;
         SCOPED_TRACE(testing::Message() << c.width << " in " << c.maxWidth << " flag " << c.flag);
@@ -314,18 +314,18 @@ TEST(NvRasterLengthTest, CountsTheCentringColumns)
 TEST_F(NvImageTest, ARasterBeyondTheCapacityIsLeftEmpty)
 {
     const PixelFn black = [](int, int) { return 0u; };
-    BmpSpec full = Spec(512, 2304, 1);
+    BmpParams full = Params(512, 2304, 1);
     Convert(full, black);
     EXPECT_EQ(image->m_nLength, kNvRasterCapacity);
 
-    BmpSpec tall = Spec(512, 2305, 1);
+    BmpParams tall = Params(512, 2305, 1);
     Convert(tall, black);
     EXPECT_EQ(image->m_nLength, 0);
     EXPECT_EQ(image->m_nWidth, 0);
     EXPECT_EQ(image->m_nHeight, 0);
 
     // Fits as it is, but not once centred.
-    BmpSpec narrow = Spec(8, 4480, 1);
+    BmpParams narrow = Params(8, 4480, 1);
     g_Shared.m_arrAutoCenter[0] = 0;
     Convert(narrow, black);
     EXPECT_EQ(image->m_nLength, 8 * 560);
@@ -338,7 +338,7 @@ TEST_F(NvImageTest, ARasterBeyondTheCapacityIsLeftEmpty)
 
 TEST_F(NvImageTest, AFileThatNoLongerLoadsLeavesAnEmptyImage)
 {
-    Convert(Spec(100, 50, 24), [](int, int) { return 0u; });
+    Convert(Params(100, 50, 24), [](int, int) { return 0u; });
     ASSERT_EQ(image->m_nLength, 728);
 
     for (const std::string& path : {dir.File("missing.bmp"), dir.Path()}) {
@@ -359,9 +359,9 @@ TEST_F(NvImageTest, AFileThatNoLongerLoadsLeavesAnEmptyImage)
 // converts from what it really holds.
 TEST_F(NvImageTest, BfSizeZeroOrWrongDoesNotMatter)
 {
-    const BmpSpec spec = Spec(21, 13, 24);
+    const BmpParams params = Params(21, 13, 24);
     const PixelFn pixel = [](int x, int y) { return (x * y) % 3 ? 0xFFFFFFu : 0x102030u; };
-    std::vector<uint8_t> file = MakeBmp(spec, pixel);
+    std::vector<uint8_t> file = MakeBmp(params, pixel);
     WriteFile(dir.File("right.bmp"), file);
     ASSERT_TRUE(image->LoadFile(dir.File("right.bmp")));
     EXPECT_EQ(image->m_fileHeader.bfSize, file.size());

@@ -26,7 +26,7 @@ const std::pair<uint32_t, int> kWords[] = {
     {0x7FFF, 248}, {0x0000, 0}, {0x4210, 128}, {0x1CE7, 56}, {0x7C00, 74}};
 
 struct Picture {
-    BmpSpec spec;
+    BmpParams params;
     bool centre;
     std::vector<uint32_t> pixels;  // row-major from the top
     std::vector<uint8_t> expected; // 1 = dot, row-major, the picture's own size
@@ -37,12 +37,12 @@ protected:
     Picture Make(int width, int height, int bits, bool centre)
     {
         Picture p;
-        p.spec.width = width;
-        p.spec.height = height;
-        p.spec.bitsPerPixel = bits;
+        p.params.width = width;
+        p.params.height = height;
+        p.params.bitsPerPixel = bits;
         p.centre = centre;
         if (bits == 1)
-            p.spec.palette =
+            p.params.palette =
                 random() % 2 ? std::vector<uint32_t>{0xFFFFFF, 0} : std::vector<uint32_t>{0, 0xFFFFFF};
         const int threshold = GetParam();
         for (int i = 0; i < width * height; ++i) {
@@ -59,7 +59,7 @@ protected:
                 dot = bits == 8   ? 255 - static_cast<int>(value) >= threshold
                       : bits == 4 ? value <= 8
                       : bits == 2 ? value == 0
-                                  : (value == 1) == ((p.spec.palette[0] & 0xFF) != 0);
+                                  : (value == 1) == ((p.params.palette[0] & 0xFF) != 0);
             }
             p.pixels.push_back(value);
             p.expected.push_back(dot);
@@ -70,14 +70,14 @@ protected:
     // The dots the printer holds for p: margins to multiples of 8, centring on the left.
     static DotImage Expected(const Picture& p, int maxWidth)
     {
-        const int width8 = (p.spec.width + 7) / 8 * 8, height8 = (p.spec.height + 7) / 8 * 8;
+        const int width8 = (p.params.width + 7) / 8 * 8, height8 = (p.params.height + 7) / 8 * 8;
         const int pad = p.centre && width8 < maxWidth ? ((maxWidth - width8) / 2 + 7) / 8 * 8 : 0;
         DotImage image{width8 + pad, height8,
                        std::vector<uint8_t>(static_cast<size_t>((width8 + pad) * height8))};
-        for (int y = 0; y < p.spec.height; ++y)
-            for (int x = 0; x < p.spec.width; ++x)
+        for (int y = 0; y < p.params.height; ++y)
+            for (int x = 0; x < p.params.width; ++x)
                 image.dots[static_cast<size_t>(y * image.width + pad + x)] =
-                    p.expected[static_cast<size_t>(y * p.spec.width + x)];
+                    p.expected[static_cast<size_t>(y * p.params.width + x)];
         return image;
     }
 
@@ -99,7 +99,7 @@ TEST_P(RoundTripTest, TheStoredDotsAreThePicturesThresholded)
             pictures.push_back(Make(size[0], size[1], bits, centre));
             const Picture& p = pictures.back();
             const std::string path = dir.File(std::to_string(pictures.size()) + ".bmp");
-            WriteFile(path, MakeBmp(p.spec, [&](int x, int y) {
+            WriteFile(path, MakeBmp(p.params, [&](int x, int y) {
                           return p.pixels[static_cast<size_t>(y * size[0] + x)];
                       }));
             loader.m_strFilePath = path;
@@ -120,7 +120,7 @@ TEST_P(RoundTripTest, TheStoredDotsAreThePicturesThresholded)
     for (size_t i = 0; i < pictures.size(); ++i) {
         const Picture& p = pictures[i];
         EXPECT_EQ(stream.definitions[i].Dots(), Expected(p, g_Shared.m_nMaxPrintWidth))
-            << p.spec.bitsPerPixel << " bits, " << p.spec.width << " x " << p.spec.height
+            << p.params.bitsPerPixel << " bits, " << p.params.width << " x " << p.params.height
             << (p.centre ? " centred" : "");
     }
 }

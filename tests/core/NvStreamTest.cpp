@@ -76,11 +76,11 @@ protected:
     std::string Bmp(
         const std::string& name, int width, int height, const PixelFn& pixel = [](int, int) { return 0u; })
     {
-        BmpSpec spec;
-        spec.width = width;
-        spec.height = height;
-        spec.bitsPerPixel = 24;
-        WriteFile(dir.File(name), MakeBmp(spec, pixel));
+        BmpParams params;
+        params.width = width;
+        params.height = height;
+        params.bitsPerPixel = 24;
+        WriteFile(dir.File(name), MakeBmp(params, pixel));
         return dir.File(name);
     }
     void List(const std::string& path)

@@ -30,9 +30,9 @@ uint32_t PackChannel(uint32_t value, uint32_t mask)
     return static_cast<uint32_t>((value * max + 127) / 255) << shift;
 }
 
-void PutPixel(const BmpSpec& spec, std::vector<uint8_t>& row, int x, uint32_t v)
+void PutPixel(const BmpParams& params, std::vector<uint8_t>& row, int x, uint32_t v)
 {
-    const int bpp = spec.bitsPerPixel;
+    const int bpp = params.bitsPerPixel;
     const auto at = static_cast<size_t>(x);
     if (bpp < 8) {
         const int perByte = 8 / bpp;
@@ -43,10 +43,10 @@ void PutPixel(const BmpSpec& spec, std::vector<uint8_t>& row, int x, uint32_t v)
     } else if (bpp == 16) {
         row[at * 2] = static_cast<uint8_t>(v);
         row[at * 2 + 1] = static_cast<uint8_t>(v >> 8);
-    } else if (bpp == 32 && spec.compression == kBiBitfields) {
-        const uint32_t word = PackChannel((v >> 16) & 0xFF, spec.masks[0]) |
-                              PackChannel((v >> 8) & 0xFF, spec.masks[1]) |
-                              PackChannel(v & 0xFF, spec.masks[2]);
+    } else if (bpp == 32 && params.compression == kBiBitfields) {
+        const uint32_t word = PackChannel((v >> 16) & 0xFF, params.masks[0]) |
+                              PackChannel((v >> 8) & 0xFF, params.masks[1]) |
+                              PackChannel(v & 0xFF, params.masks[2]);
         for (size_t i = 0; i < 4; ++i)
             row[at * 4 + i] = static_cast<uint8_t>(word >> (8 * i));
     } else {
@@ -55,20 +55,20 @@ void PutPixel(const BmpSpec& spec, std::vector<uint8_t>& row, int x, uint32_t v)
         row[p + 1] = static_cast<uint8_t>(v >> 8);  // green
         row[p + 2] = static_cast<uint8_t>(v >> 16); // red
         if (bpp == 32)
-            row[p + 3] = spec.alpha;
+            row[p + 3] = params.alpha;
     }
 }
 
-std::vector<uint8_t> EncodeRows(const BmpSpec& spec, const PixelFn& pixel)
+std::vector<uint8_t> EncodeRows(const BmpParams& params, const PixelFn& pixel)
 {
     const size_t stride =
-        ((static_cast<size_t>(spec.width) * static_cast<size_t>(spec.bitsPerPixel) + 31) / 32) * 4;
+        ((static_cast<size_t>(params.width) * static_cast<size_t>(params.bitsPerPixel) + 31) / 32) * 4;
     std::vector<uint8_t> rows;
-    for (int r = 0; r < spec.height; ++r) {
-        const int y = spec.topDown ? r : spec.height - 1 - r; // stored row -> picture row
+    for (int r = 0; r < params.height; ++r) {
+        const int y = params.topDown ? r : params.height - 1 - r; // stored row -> picture row
         std::vector<uint8_t> row(stride, 0);
-        for (int x = 0; x < spec.width; ++x)
-            PutPixel(spec, row, x, pixel(x, y));
+        for (int x = 0; x < params.width; ++x)
+            PutPixel(params, row, x, pixel(x, y));
         rows.insert(rows.end(), row.begin(), row.end());
     }
     return rows;
@@ -78,20 +78,20 @@ std::vector<uint8_t> EncodeRows(const BmpSpec& spec, const PixelFn& pixel)
 // deltas and end-of-lines land exactly where the next pixels belong.
 class RleWriter {
 public:
-    RleWriter(const BmpSpec& spec, const PixelFn& pixel)
-        : m_spec(spec), m_pixel(pixel), m_four(spec.compression == kBiRle4)
+    RleWriter(const BmpParams& params, const PixelFn& pixel)
+        : m_params(params), m_pixel(pixel), m_four(params.compression == kBiRle4)
     {
     }
 
     std::vector<uint8_t> Encode()
     {
-        for (int row = 0; row < m_spec.height; ++row) {
-            if (m_spec.rle == RleStyle::Delta) {
+        for (int row = 0; row < m_params.height; ++row) {
+            if (m_params.rle == RleStyle::Delta) {
                 EncodeSparseRow(row);
                 continue;
             }
-            EncodeSegment(row, 0, m_spec.width);
-            if (row + 1 < m_spec.height)
+            EncodeSegment(row, 0, m_params.width);
+            if (row + 1 < m_params.height)
                 Command(0, 0); // end of line
         }
         Command(0, 1); // end of bitmap
@@ -99,7 +99,7 @@ public:
     }
 
 private:
-    uint32_t At(int x, int row) const { return m_pixel(x, m_spec.height - 1 - row) & (m_four ? 15u : 255u); }
+    uint32_t At(int x, int row) const { return m_pixel(x, m_params.height - 1 - row) & (m_four ? 15u : 255u); }
     void Command(uint32_t a, uint32_t b)
     {
         m_out.push_back(static_cast<uint8_t>(a));
@@ -109,13 +109,13 @@ private:
     void EncodeSparseRow(int row)
     {
         int x = 0;
-        while (x < m_spec.width) {
+        while (x < m_params.width) {
             if (At(x, row) == 0) {
                 ++x;
                 continue;
             }
             int end = x;
-            while (end < m_spec.width && At(end, row) != 0)
+            while (end < m_params.width && At(end, row) != 0)
                 ++end;
             MoveTo(x, row);
             EncodeSegment(row, x, end);
@@ -150,7 +150,7 @@ private:
     {
         while (x < end) {
             int run = RunLength(x, row, end);
-            if (m_spec.rle != RleStyle::Runs && run < 3) {
+            if (m_params.rle != RleStyle::Runs && run < 3) {
                 // Gather differing pixels up to the next run worth encoding.
                 int literal = 0;
                 while (x + literal < end && literal < 255 && RunLength(x + literal, row, end) < 3)
@@ -187,18 +187,18 @@ private:
         m_out.insert(m_out.end(), bytes.begin(), bytes.end());
     }
 
-    const BmpSpec& m_spec;
+    const BmpParams& m_params;
     const PixelFn& m_pixel;
     const bool m_four;
     std::vector<uint8_t> m_out;
     int m_x = 0, m_y = 0;
 };
 
-std::vector<uint32_t> PaletteOf(const BmpSpec& spec)
+std::vector<uint32_t> PaletteOf(const BmpParams& params)
 {
-    std::vector<uint32_t> palette = spec.palette;
-    if (spec.bitsPerPixel <= 8 && palette.empty()) {
-        const int n = 1 << spec.bitsPerPixel;
+    std::vector<uint32_t> palette = params.palette;
+    if (params.bitsPerPixel <= 8 && palette.empty()) {
+        const int n = 1 << params.bitsPerPixel;
         for (int i = 0; i < n; ++i) {
             const auto g = static_cast<uint32_t>(i * 255 / (n - 1));
             palette.push_back((g << 16) | (g << 8) | g);
@@ -207,32 +207,32 @@ std::vector<uint32_t> PaletteOf(const BmpSpec& spec)
     return palette;
 }
 
-void PutInfoHeader(std::vector<uint8_t>& out, const BmpSpec& spec, size_t paletteSize, size_t pixelBytes)
+void PutInfoHeader(std::vector<uint8_t>& out, const BmpParams& params, size_t paletteSize, size_t pixelBytes)
 {
-    const auto headerSize = static_cast<uint32_t>(spec.header);
-    const bool bitfields = spec.compression == kBiBitfields;
+    const auto headerSize = static_cast<uint32_t>(params.header);
+    const bool bitfields = params.compression == kBiBitfields;
     Put32(out, headerSize);
-    Put32(out, static_cast<uint32_t>(spec.width));
-    Put32(out, static_cast<uint32_t>(spec.topDown ? -spec.height : spec.height));
+    Put32(out, static_cast<uint32_t>(params.width));
+    Put32(out, static_cast<uint32_t>(params.topDown ? -params.height : params.height));
     Put16(out, 1);
-    Put16(out, static_cast<uint32_t>(spec.bitsPerPixel));
-    Put32(out, spec.compression);
-    Put32(out, spec.writeSizeImage ? static_cast<uint32_t>(pixelBytes) : 0);
+    Put16(out, static_cast<uint32_t>(params.bitsPerPixel));
+    Put32(out, params.compression);
+    Put32(out, params.writeSizeImage ? static_cast<uint32_t>(pixelBytes) : 0);
     Put32(out, 2835);
     Put32(out, 2835);
     Put32(out, static_cast<uint32_t>(paletteSize));
     Put32(out, 0);
-    if (spec.header == BmpHeader::Info) {
+    if (params.header == BmpHeader::Info) {
         if (bitfields)
-            for (uint32_t m : spec.masks)
+            for (uint32_t m : params.masks)
                 Put32(out, m);
         return;
     }
-    for (uint32_t m : spec.masks)
+    for (uint32_t m : params.masks)
         Put32(out, bitfields ? m : 0);
-    if (spec.header != BmpHeader::V2)
+    if (params.header != BmpHeader::V2)
         Put32(out, 0); // alpha mask
-    if (spec.header == BmpHeader::V4 || spec.header == BmpHeader::V5)
+    if (params.header == BmpHeader::V4 || params.header == BmpHeader::V5)
         Put32(out, 0x73524742); // 'sRGB'
     while (out.size() < 14 + headerSize)
         out.push_back(0);
@@ -240,37 +240,37 @@ void PutInfoHeader(std::vector<uint8_t>& out, const BmpSpec& spec, size_t palett
 
 } // namespace
 
-std::vector<uint8_t> MakeBmp(const BmpSpec& spec, const PixelFn& pixel)
+std::vector<uint8_t> MakeBmp(const BmpParams& params, const PixelFn& pixel)
 {
-    const std::vector<uint32_t> palette = PaletteOf(spec);
-    const bool rle = spec.compression == kBiRle8 || spec.compression == kBiRle4;
-    const std::vector<uint8_t> pixels = rle ? RleWriter(spec, pixel).Encode() : EncodeRows(spec, pixel);
+    const std::vector<uint32_t> palette = PaletteOf(params);
+    const bool rle = params.compression == kBiRle8 || params.compression == kBiRle4;
+    const std::vector<uint8_t> pixels = rle ? RleWriter(params, pixel).Encode() : EncodeRows(params, pixel);
 
     std::vector<uint8_t> out = {'B', 'M'};
     Put32(out, 0); // bfSize, set below
     Put32(out, 0);
     Put32(out, 0); // bfOffBits, set below
-    if (spec.header == BmpHeader::Core) {
+    if (params.header == BmpHeader::Core) {
         Put32(out, 12);
-        Put16(out, static_cast<uint32_t>(spec.width));
-        Put16(out, static_cast<uint32_t>(spec.height));
+        Put16(out, static_cast<uint32_t>(params.width));
+        Put16(out, static_cast<uint32_t>(params.height));
         Put16(out, 1);
-        Put16(out, static_cast<uint32_t>(spec.bitsPerPixel));
+        Put16(out, static_cast<uint32_t>(params.bitsPerPixel));
     } else {
-        PutInfoHeader(out, spec, palette.size(), pixels.size());
+        PutInfoHeader(out, params, palette.size(), pixels.size());
     }
     for (uint32_t c : palette) {
         out.push_back(static_cast<uint8_t>(c));
         out.push_back(static_cast<uint8_t>(c >> 8));
         out.push_back(static_cast<uint8_t>(c >> 16));
-        if (spec.header != BmpHeader::Core)
+        if (params.header != BmpHeader::Core)
             out.push_back(0);
     }
-    out.insert(out.end(), spec.gapBeforePixels, 0xA5);
+    out.insert(out.end(), params.gapBeforePixels, 0xA5);
     const auto offset = static_cast<uint32_t>(out.size());
     out.insert(out.end(), pixels.begin(), pixels.end());
-    Poke32(out, 2, spec.writeFileSize ? static_cast<uint32_t>(out.size()) : 0);
-    Poke32(out, 10, spec.writeOffBits ? offset : 0);
+    Poke32(out, 2, params.writeFileSize ? static_cast<uint32_t>(out.size()) : 0);
+    Poke32(out, 10, params.writeOffBits ? offset : 0);
     return out;
 }
 
@@ -286,10 +286,10 @@ void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes)
 
 std::string WriteSolidBmp(const std::string& path, int width, int height, uint32_t rgb)
 {
-    BmpSpec spec;
-    spec.width = width;
-    spec.height = height;
-    WriteFile(path, MakeBmp(spec, [rgb](int, int) { return rgb; }));
+    BmpParams params;
+    params.width = width;
+    params.height = height;
+    WriteFile(path, MakeBmp(params, [rgb](int, int) { return rgb; }));
     return path;
 }
 

@@ -19,7 +19,7 @@ enum class RleStyle {
               // end-of-lines, and trailing index-0 rows with an early end-of-bitmap
 };
 
-struct BmpSpec {
+struct BmpParams {
     int width = 8;
     int height = 8;
     int bitsPerPixel = 24;
@@ -44,7 +44,7 @@ struct BmpSpec {
 // 16-bit word for 16 bits, 0x00RRGGBB for 24 and 32 bits.
 using PixelFn = std::function<uint32_t(int x, int y)>;
 
-std::vector<uint8_t> MakeBmp(const BmpSpec& spec, const PixelFn& pixel);
+std::vector<uint8_t> MakeBmp(const BmpParams& params, const PixelFn& pixel);
 void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes);
 // A plain 24-bit file of the given size, every pixel colour rgb.
 std::string WriteSolidBmp(const std::string& path, int width, int height, uint32_t rgb = 0);

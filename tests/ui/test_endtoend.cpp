@@ -57,20 +57,20 @@ bool Dark(int x, int y) { return (x / 3 + y / 2) % 3 == 0 || x == y; }
 // not; a 16-bit word 0 is black, 0x7FFF is white (grey 248).
 std::string WriteLogo(const TempDir& dir, const Logo& logo)
 {
-    BmpSpec spec;
-    spec.width = logo.width;
-    spec.height = logo.height;
-    spec.bitsPerPixel = logo.bits;
+    BmpParams params;
+    params.width = logo.width;
+    params.height = logo.height;
+    params.bitsPerPixel = logo.bits;
     uint32_t dark = 0, light = 0xFFFFFF;
     switch (logo.bits) {
-    case 1: spec.palette = {0x000000, 0xFFFFFF}; light = 1; break;
-    case 4: spec.palette.assign(16, 0x808080); spec.palette[0] = 0; spec.palette[15] = 0xFFFFFF; light = 15; break;
-    case 8: spec.palette.assign(256, 0x808080); spec.palette[0] = 0; spec.palette[255] = 0xFFFFFF; light = 255; break;
+    case 1: params.palette = {0x000000, 0xFFFFFF}; light = 1; break;
+    case 4: params.palette.assign(16, 0x808080); params.palette[0] = 0; params.palette[15] = 0xFFFFFF; light = 15; break;
+    case 8: params.palette.assign(256, 0x808080); params.palette[0] = 0; params.palette[255] = 0xFFFFFF; light = 255; break;
     case 16: light = 0x7FFF; break;
     default: break;
     }
     const std::string path = dir.File(logo.name);
-    WriteFile(path, MakeBmp(spec, [&](int x, int y) { return Dark(x, y) ? dark : light; }));
+    WriteFile(path, MakeBmp(params, [&](int x, int y) { return Dark(x, y) ? dark : light; }));
     return path;
 }
 

@@ -37,10 +37,10 @@ QRect DrawnRect(CPage2Preview* page)
     return bounds.isEmpty() ? QRect() : bounds.translated(-frame->contentsRect().topLeft());
 }
 
-BmpImage Decode(const BmpSpec& spec, const PixelFn& pixel)
+BmpImage Decode(const BmpParams& params, const PixelFn& pixel)
 {
     BmpImage image;
-    [&] { QVERIFY(DecodeBmp(MakeBmp(spec, pixel), image)); }();
+    [&] { QVERIFY(DecodeBmp(MakeBmp(params, pixel), image)); }();
     return image;
 }
 
@@ -156,14 +156,14 @@ void TestPreviewPage::drawsTheFilesOwnColours()
 {
     QFETCH(int, bits);
     QFETCH(uint32_t, compression);
-    BmpSpec spec;
-    spec.width = 12;
-    spec.height = 6;
-    spec.bitsPerPixel = bits;
-    spec.compression = compression;
-    spec.palette = {0x102030, 0xE0C0A0};
+    BmpParams params;
+    params.width = 12;
+    params.height = 6;
+    params.bitsPerPixel = bits;
+    params.compression = compression;
+    params.palette = {0x102030, 0xE0C0A0};
     if (compression == kBiBitfields)
-        spec.masks[0] = 0xF800, spec.masks[1] = 0x07E0, spec.masks[2] = 0x001F;
+        params.masks[0] = 0xF800, params.masks[1] = 0x07E0, params.masks[2] = 0x001F;
     // Left half one colour, right half another, a dot at the top-left corner.
     const PixelFn pixel = [&](int x, int y) -> uint32_t {
         const bool light = x >= 6 || (x == 0 && y == 0);
@@ -173,7 +173,7 @@ void TestPreviewPage::drawsTheFilesOwnColours()
             return compression == kBiBitfields ? (light ? 0xF81Fu : 0x07E0u) : (light ? 0x7C1Fu : 0x03E0u);
         return light ? 0xE0C0A0u : 0x102030u;
     };
-    const BmpImage bmp = Decode(spec, pixel);
+    const BmpImage bmp = Decode(params, pixel);
     const QImage drawn = StretchBmp(bmp, QSize(12, 6));
     QCOMPARE(drawn.size(), QSize(12, 6));
     for (int y = 0; y < 6; ++y)
@@ -184,17 +184,17 @@ void TestPreviewPage::drawsTheFilesOwnColours()
 
 void TestPreviewPage::shrinkingKeepsThinDarkLinesAndEnlargingRepeatsPixels()
 {
-    BmpSpec spec;
-    spec.width = spec.height = 40;
-    const BmpImage line = Decode(spec, [](int x, int) { return x == 21 ? 0x000000u : 0xFFFFFFu; });
+    BmpParams params;
+    params.width = params.height = 40;
+    const BmpImage line = Decode(params, [](int x, int) { return x == 21 ? 0x000000u : 0xFFFFFFu; });
     const QImage small = StretchBmp(line, QSize(10, 10));
     for (int y = 0; y < 10; ++y) {
         QCOMPARE(At(small, 5, y), 0x000000u); // source columns 20..23
         QCOMPARE(At(small, 4, y), 0xFFFFFFu);
     }
 
-    spec.width = spec.height = 2;
-    const BmpImage checker = Decode(spec, [](int x, int y) { return (x + y) % 2 ? 0xFF0000u : 0x0000FFu; });
+    params.width = params.height = 2;
+    const BmpImage checker = Decode(params, [](int x, int y) { return (x + y) % 2 ? 0xFF0000u : 0x0000FFu; });
     const QImage big = StretchBmp(checker, QSize(4, 6));
     for (int y = 0; y < 6; ++y)
         for (int x = 0; x < 4; ++x)

@@ -66,7 +66,7 @@ const std::string kUsage =
     "Exit status: 0 done, 1 a file was refused, the port could not be opened or a write\n"
     "failed, 2 wrong usage, 130 stopped by Ctrl-C.\n";
 
-const std::vector<cli::OptionSpec> kOptions = {
+const std::vector<cli::OptionDef> kOptions = {
     {'o', "output", true}, {'t', "threshold", true}, {'w', "max-width", true},
     {'c', "center", true}, {'v', "verbose", false},
 };

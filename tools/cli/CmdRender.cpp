@@ -39,7 +39,7 @@ const char* const kUsage =
     "offset is reported; what came before it is still rendered) or a file could not be\n"
     "read or written, 2 wrong usage.\n";
 
-const std::vector<cli::OptionSpec> kOptions = {{'d', "dir", true}};
+const std::vector<cli::OptionDef> kOptions = {{'d', "dir", true}};
 
 const char* const kModeNames[] = {"normal", "double width", "double height", "quadruple"};
 

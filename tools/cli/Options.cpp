@@ -6,19 +6,19 @@
 namespace cli {
 namespace {
 
-const OptionSpec* FindShort(const std::vector<OptionSpec>& specs, char name)
+const OptionDef* FindShort(const std::vector<OptionDef>& definitions, char name)
 {
-    for (const OptionSpec& spec : specs)
-        if (spec.shortName != 0 && spec.shortName == name)
-            return &spec;
+    for (const OptionDef& option : definitions)
+        if (option.shortName != 0 && option.shortName == name)
+            return &option;
     return nullptr;
 }
 
-const OptionSpec* FindLong(const std::vector<OptionSpec>& specs, const std::string& name)
+const OptionDef* FindLong(const std::vector<OptionDef>& definitions, const std::string& name)
 {
-    for (const OptionSpec& spec : specs)
-        if (spec.longName == name)
-            return &spec;
+    for (const OptionDef& option : definitions)
+        if (option.longName == name)
+            return &option;
     return nullptr;
 }
 
@@ -36,7 +36,7 @@ std::vector<std::string> ParsedOptions::GetAll(const std::string& longName) cons
     return it == m_values.end() ? std::vector<std::string>{} : it->second;
 }
 
-bool ParseOptions(const std::vector<std::string>& args, const std::vector<OptionSpec>& specs,
+bool ParseOptions(const std::vector<std::string>& args, const std::vector<OptionDef>& definitions,
                   ParsedOptions& out, std::string& error)
 {
     bool optionsEnded = false;
@@ -51,40 +51,40 @@ bool ParseOptions(const std::vector<std::string>& args, const std::vector<Option
             continue;
         }
         const bool isLong = arg[1] == '-';
-        const OptionSpec* spec;
+        const OptionDef* option;
         std::string value;
         bool hasValue = false;
         if (isLong) {
             const size_t equals = arg.find('=');
-            spec =
-                FindLong(specs, arg.substr(2, equals == std::string::npos ? std::string::npos : equals - 2));
-            if (spec && equals != std::string::npos) {
+            option =
+                FindLong(definitions, arg.substr(2, equals == std::string::npos ? std::string::npos : equals - 2));
+            if (option && equals != std::string::npos) {
                 value = arg.substr(equals + 1);
                 hasValue = true;
             }
         } else {
-            spec = FindShort(specs, arg[1]);
-            if (spec && arg.size() > 2) {
+            option = FindShort(definitions, arg[1]);
+            if (option && arg.size() > 2) {
                 value = arg.substr(2);
                 hasValue = true;
             }
         }
-        if (!spec) {
+        if (!option) {
             error = "unknown option '" + arg + "'";
             return false;
         }
-        if (!spec->takesValue && hasValue) {
+        if (!option->takesValue && hasValue) {
             error = "option '" + arg + "' takes no value";
             return false;
         }
-        if (spec->takesValue && !hasValue) {
+        if (option->takesValue && !hasValue) {
             if (i + 1 >= args.size()) {
                 error = "option '" + arg + "' needs a value";
                 return false;
             }
             value = args[++i];
         }
-        out.m_values[spec->longName].push_back(value);
+        out.m_values[option->longName].push_back(value);
     }
     return true;
 }

@@ -8,7 +8,7 @@
 
 namespace cli {
 
-struct OptionSpec {
+struct OptionDef {
     char shortName;       // 'o'; 0 for a long-only option
     std::string longName; // "output": the key under which the value is found
     bool takesValue;
@@ -25,13 +25,13 @@ public:
     std::vector<std::string> positional;
 
 private:
-    friend bool ParseOptions(const std::vector<std::string>&, const std::vector<OptionSpec>&, ParsedOptions&,
+    friend bool ParseOptions(const std::vector<std::string>&, const std::vector<OptionDef>&, ParsedOptions&,
                              std::string&);
     std::map<std::string, std::vector<std::string>> m_values;
 };
 
 // False with a one-line error for an unknown option or a missing value.
-bool ParseOptions(const std::vector<std::string>& args, const std::vector<OptionSpec>& specs,
+bool ParseOptions(const std::vector<std::string>& args, const std::vector<OptionDef>& definitions,
                   ParsedOptions& out, std::string& error);
 
 // A whole decimal number within [low, high].

@@ -47,12 +47,12 @@ void DownloadHarness::Show()
 std::string DownloadHarness::Logo(const std::string& name, int width, int height,
                                   const std::function<bool(int, int)>& dark)
 {
-    BmpSpec spec;
-    spec.width = width;
-    spec.height = height;
-    spec.bitsPerPixel = 24;
+    BmpParams params;
+    params.width = width;
+    params.height = height;
+    params.bitsPerPixel = 24;
     const std::string path = page.work.File(name);
-    WriteFile(path, MakeBmp(spec, [&](int x, int y) { return dark(x, y) ? 0x604830u : 0xA0B0C0u; }));
+    WriteFile(path, MakeBmp(params, [&](int x, int y) { return dark(x, y) ? 0x604830u : 0xA0B0C0u; }));
     return path;
 }
 
