@@ -4,6 +4,8 @@
 // `nivora-cli download -o` of a full 384 KByte set under 100 ms.
 #include <benchmark/benchmark.h>
 
+#include "bench/BenchFiles.h"
+
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -24,35 +26,7 @@
 
 namespace {
 
-void Put(std::vector<uint8_t>& out, uint32_t value, int bytes)
-{
-    for (int i = 0; i < bytes; ++i)
-        out.push_back(static_cast<uint8_t>(value >> (8 * i)));
-}
-
-// A BMP with a 40-byte header and random pixels (a grey palette for 1 and 8 bits).
-std::vector<uint8_t> RandomBmp(int width, int height, int bits, unsigned seed)
-{
-    const uint32_t colours = bits <= 8 ? 1u << bits : 0;
-    const uint32_t stride = (static_cast<uint32_t>(width) * static_cast<uint32_t>(bits) + 31) / 32 * 4;
-    const uint32_t offset = 54 + 4 * colours;
-    std::vector<uint8_t> out = {'B', 'M'};
-    Put(out, offset + stride * static_cast<uint32_t>(height), 4);
-    Put(out, 0, 4);
-    Put(out, offset, 4);
-    for (uint32_t v : {40u, static_cast<uint32_t>(width), static_cast<uint32_t>(height)})
-        Put(out, v, 4);
-    Put(out, 1, 2);
-    Put(out, static_cast<uint32_t>(bits), 2);
-    for (uint32_t v : {0u, stride * static_cast<uint32_t>(height), 2835u, 2835u, colours, 0u})
-        Put(out, v, 4);
-    for (uint32_t i = 0; i < colours; ++i)
-        Put(out, (i * 255 / (colours - 1)) * 0x010101u, 4);
-    std::mt19937 random(seed);
-    for (uint32_t i = 0; i < stride * static_cast<uint32_t>(height); ++i)
-        out.push_back(static_cast<uint8_t>(random()));
-    return out;
-}
+using bench::RandomBmp;
 
 class Files {
 public:

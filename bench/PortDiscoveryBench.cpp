@@ -74,6 +74,6 @@ void BM_ProbeLptNames(benchmark::State& state)
 }
 BENCHMARK(BM_ProbeLptNames)->Unit(benchmark::kMicrosecond);
 
-}  // namespace
+} // namespace
 
 BENCHMARK_MAIN();

@@ -11,41 +11,17 @@
 #include <string>
 #include <vector>
 
+#include "bench/BenchFiles.h"
 #include "logo/BmpFile.h"
 #include "ui/PreviewImage.h"
 
 namespace {
 
-void Put32(std::vector<uint8_t>& out, size_t at, uint32_t v)
-{
-    for (int i = 0; i < 4; ++i)
-        out[at + static_cast<size_t>(i)] = static_cast<uint8_t>(v >> (8 * i));
-}
-
-// A plain 24-bit file with a pattern, so that no two rows are alike.
+// A 24-bit file of random pixels in the temporary folder.
 std::string WriteLogo(int width, int height)
 {
-    const size_t stride = (static_cast<size_t>(width) * 3 + 3) / 4 * 4;
-    std::vector<uint8_t> file(54 + stride * static_cast<size_t>(height), 0);
-    file[0] = 'B', file[1] = 'M';
-    Put32(file, 2, static_cast<uint32_t>(file.size()));
-    Put32(file, 10, 54);
-    Put32(file, 14, 40);
-    Put32(file, 18, static_cast<uint32_t>(width));
-    Put32(file, 22, static_cast<uint32_t>(height));
-    file[26] = 1, file[28] = 24;
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            uint8_t* p = &file[54 + static_cast<size_t>(y) * stride + static_cast<size_t>(x) * 3];
-            p[0] = static_cast<uint8_t>(x ^ y), p[1] = static_cast<uint8_t>(x + y),
-            p[2] = static_cast<uint8_t>(y);
-        }
     const std::string path = (std::filesystem::temp_directory_path() / "nivora-preview-bench.bmp").string();
-    FILE* out = std::fopen(path.c_str(), "wb");
-    if (out) {
-        std::fwrite(file.data(), 1, file.size(), out);
-        std::fclose(out);
-    }
+    bench::WriteBytes(path, bench::RandomBmp(width, height, 24));
     return path;
 }
 

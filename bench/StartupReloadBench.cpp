@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "app/NvLogoApp.h"
+#include "bench/BenchFiles.h"
 #include "app/SharedRecord.h"
 #include "logo/BmpFile.h"
 #include "logo/LogoLoader.h"
@@ -26,37 +27,6 @@
 namespace {
 
 constexpr int kStoredLogos = 255;
-
-void Put32(std::vector<uint8_t>& out, size_t at, uint32_t v)
-{
-    for (size_t i = 0; i < 4; ++i)
-        out[at + i] = static_cast<uint8_t>(v >> (8 * i));
-}
-
-// A plain 24-bit file with a colour ramp.
-std::vector<uint8_t> Bmp24(int width, int height)
-{
-    const size_t stride = (static_cast<size_t>(width) * 3 + 3) / 4 * 4;
-    std::vector<uint8_t> file(54 + stride * static_cast<size_t>(height), 0);
-    file[0] = 'B', file[1] = 'M';
-    Put32(file, 2, static_cast<uint32_t>(file.size()));
-    Put32(file, 10, 54);
-    Put32(file, 14, 40);
-    Put32(file, 18, static_cast<uint32_t>(width));
-    Put32(file, 22, static_cast<uint32_t>(height));
-    file[26] = 1, file[28] = 24;
-    for (size_t i = 54; i < file.size(); ++i)
-        file[i] = static_cast<uint8_t>(i * 7);
-    return file;
-}
-
-void Write(const std::string& path, const std::vector<uint8_t>& bytes)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    if (!out.flush())
-        throw std::runtime_error("cannot write " + path);
-}
 
 class SilentBoxes final : public platform::MessageBoxHandler {
 public:
@@ -75,16 +45,16 @@ struct Workspace {
         if (!::mkdtemp(pattern.data()))
             throw std::runtime_error("mkdtemp failed");
         dir = pattern;
-        const std::vector<uint8_t> logo = Bmp24(512, 400);
+        const std::vector<uint8_t> logo = bench::RandomBmp(512, 400, 24);
         std::string profile = "[LOG]\r\n";
         for (int i = 1; i <= kStoredLogos; ++i) {
             const std::string path = dir + "/logo" + std::to_string(i) + ".bmp";
-            Write(path, logo);
+            bench::WriteBytes(path, logo);
             profile += LogoFileKey(i) + "=" + path + "\r\n";
         }
         std::ofstream(dir + "/" + profileBase, std::ios::binary) << profile;
         tall = dir + "/tall.bmp";
-        Write(tall, Bmp24(512, 2304));
+        bench::WriteBytes(tall, bench::RandomBmp(512, 2304, 24));
     }
     ~Workspace()
     {
