@@ -16,20 +16,14 @@ protected:
     PrivateProfile profile{dir.File("nivora.INI")};
 };
 
-TEST_F(PrivateProfileTest, MissingFileSectionOrKeyGivesTheDefault)
-{
-    EXPECT_EQ(profile.GetProfileString("LOG", "Logofile1"), "");
-    EXPECT_EQ(profile.GetProfileString("LOG", "Logofile1", "dflt"), "dflt");
-    dir.Write("nivora.INI", "[OTHER]\r\nLogofile1=x\r\n");
-    EXPECT_EQ(profile.GetProfileString("LOG", "Logofile1", "dflt"), "dflt");
-}
-
 TEST_F(PrivateProfileTest, WrittenValuesReadBackAsWrittenWithAnyLetterCase)
 {
+    EXPECT_EQ(profile.GetProfileString("LOG", "Logofile1", "dflt"), "dflt"); // no file yet
     const std::string path = "/home/me/Logos und Bilder/Café 1.bmp";
     ASSERT_TRUE(profile.WriteProfileString("LOG", "Logofile1", path));
     EXPECT_EQ(profile.GetProfileString("LOG", "Logofile1"), path);
     EXPECT_EQ(profile.GetProfileString("log", "LOGOFILE1"), path);
+    EXPECT_EQ(profile.GetProfileString("LOG", "Logofile2", "dflt"), "dflt");
     ASSERT_TRUE(profile.WriteProfileString("Log", "logofile1", std::string("/b.bmp")));
     EXPECT_EQ(profile.GetProfileString("LOG", "Logofile1"), "/b.bmp");
     // One key, not two.
@@ -41,8 +35,6 @@ TEST_F(PrivateProfileTest, WritingWithoutValueDeletesOnlyThatKey)
     ASSERT_TRUE(profile.WriteProfileStrings(
         "LOG", {{"Logofile1", "/a.bmp"}, {"Logofile2", "/b.bmp"}, {"Logofile3", "/c.bmp"}}));
     ASSERT_TRUE(profile.WriteProfileString("LOG", "Logofile2", std::nullopt));
-    EXPECT_EQ(profile.GetProfileString("LOG", "Logofile2"), "");
-    EXPECT_EQ(profile.GetProfileString("LOG", "Logofile3"), "/c.bmp");
     // Deleting a key that is not there changes nothing.
     ASSERT_TRUE(profile.WriteProfileString("LOG", "Logofile9", std::nullopt));
     EXPECT_EQ(dir.Read("nivora.INI"), "[LOG]\r\nLogofile1=/a.bmp\r\nLogofile3=/c.bmp\r\n");
@@ -57,8 +49,6 @@ TEST_F(PrivateProfileTest, OtherSectionsKeysCommentsAndOrderAreKept)
     EXPECT_EQ(dir.Read("nivora.INI"),
               "; written by hand\r\n[First]\r\nA = 1\r\n\r\n[LOG]\r\n# old\r\nLogofile1=/new.bmp\r\n"
               "Extra=keep\r\nLogofile2=/two.bmp\r\n\r\n[Last]\r\nB=2\r\n");
-    EXPECT_EQ(profile.GetProfileString("First", "A"), "1");
-    EXPECT_EQ(profile.GetProfileString("Last", "B"), "2");
 }
 
 TEST_F(PrivateProfileTest, AFailedReplacementLeavesThePreviousFileIntact)
@@ -69,16 +59,9 @@ TEST_F(PrivateProfileTest, AFailedReplacementLeavesThePreviousFileIntact)
     EXPECT_FALSE(profile.WriteProfileStrings("LOG", {{"Logofile1", "/x.bmp"}, {"Logofile2", "/y.bmp"}}));
     EXPECT_EQ(dir.Read("nivora.INI"), before);
     // No temporary file is left behind.
-    int files = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
-        files += entry.is_regular_file();
-    EXPECT_EQ(files, 1);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1);
+    EXPECT_FALSE(
+        PrivateProfile(dir.File("missing-folder/nivora.INI")).WriteProfileString("LOG", "A", "/a.bmp"));
 }
 
-TEST_F(PrivateProfileTest, AFolderThatCannotBeWrittenFailsWithoutDamage)
-{
-    PrivateProfile nowhere(dir.File("missing-folder/nivora.INI"));
-    EXPECT_FALSE(nowhere.WriteProfileString("LOG", "Logofile1", std::string("/a.bmp")));
-}
-
-}  // namespace
+} // namespace

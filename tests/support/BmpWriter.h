@@ -11,37 +11,22 @@ namespace testing_support {
 enum class BmpHeader { Core = 12, Info = 40, V2 = 52, V3 = 56, V4 = 108, V5 = 124 };
 enum BmpCompression : uint32_t { kBiRgb = 0, kBiRle8 = 1, kBiRle4 = 2, kBiBitfields = 3 };
 
-// How an RLE stream is written. Every mode decodes to the same rows.
-enum class RleStyle {
-    Runs,     // encoded runs of equal pixels only, one end-of-line per row
-    Absolute, // absolute runs for stretches of differing pixels, encoded runs otherwise
-    Delta,    // as Absolute, but stretches of index 0 are skipped with deltas and
-              // end-of-lines, and trailing index-0 rows with an early end-of-bitmap
-};
-
 struct BmpParams {
     int width = 8;
     int height = 8;
     int bitsPerPixel = 24;
     BmpHeader header = BmpHeader::Info;
-    uint32_t compression = kBiRgb;
-    RleStyle rle = RleStyle::Runs;
+    uint32_t compression = kBiRgb; // RLE streams hold encoded and absolute runs
+
     bool topDown = false;
     // Colour table for 1..8 bits as 0x00RRGGBB; empty: a grey ramp of 2^bits entries.
-    // biClrUsed is set to its length.
-    std::vector<uint32_t> palette;
-    // BI_BITFIELDS masks (red, green, blue). For 32 bits the pixel's 8-bit channels are
-    // packed into them; for 16 bits the pixel function gives the stored word.
-    uint32_t masks[3] = {0x7C00, 0x03E0, 0x001F};
-    uint8_t alpha = 0;          // the fourth byte of 32-bit pixels
-    bool writeFileSize = true;  // false: bfSize = 0, as some encoders write
-    bool writeOffBits = true;   // false: bfOffBits = 0
-    bool writeSizeImage = true; // false: biSizeImage = 0
-    size_t gapBeforePixels = 0; // bytes between the colour table and the pixels
+    std::vector<uint32_t> palette{};
+    uint32_t masks[3] = {0x7C00, 0x03E0, 0x001F}; // BI_BITFIELDS: red, green, blue
 };
 
-// pixel(x, y) with y counted from the top: a palette index for 1..8 bits, the stored
-// 16-bit word for 16 bits, 0x00RRGGBB for 24 and 32 bits.
+// pixel(x, y) with y counted from the top: a palette index for 1..8 bits, else the
+// stored value (0x00RRGGBB for 24 bits and for 32 bits without bit fields, whose fourth
+// byte is the value's top byte).
 using PixelFn = std::function<uint32_t(int x, int y)>;
 
 std::vector<uint8_t> MakeBmp(const BmpParams& params, const PixelFn& pixel);
@@ -50,8 +35,7 @@ void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes);
 std::string WriteSolidBmp(const std::string& path, int width, int height, uint32_t rgb = 0);
 
 // Little-endian patching of a built file, for tests of lying headers.
-void Poke16(std::vector<uint8_t>& file, size_t at, uint32_t value);
-void Poke32(std::vector<uint8_t>& file, size_t at, uint32_t value);
+void Poke(std::vector<uint8_t>& file, size_t at, uint32_t value, size_t bytes = 4);
 uint32_t Peek32(const std::vector<uint8_t>& file, size_t at);
 
 } // namespace testing_support
