@@ -96,18 +96,3 @@ bool ParsePrintRangeText(const std::string& text, std::vector<std::string>& list
     }
     return true;
 }
-
-std::vector<int> ExpandPrintList(const std::vector<std::string>& list)
-{
-    std::vector<int> numbers;
-    for (size_t i = 0; i < list.size(); ++i) {
-        const int v = Atoi(list[i]);
-        if (v > 256) {
-            numbers.push_back(v - 256);
-        } else if (i + 1 < list.size()) {
-            for (int n = v, end = Atoi(list[++i]); n <= end; ++n)
-                numbers.push_back(n);
-        }
-    }
-    return numbers;
-}

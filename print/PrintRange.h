@@ -16,7 +16,4 @@ bool CheckPrintRangeText(const std::string& text);
 // appended, count unchanged) for an invalid text.
 bool ParsePrintRangeText(const std::string& text, std::vector<std::string>& list, int& count);
 
-// The NV image numbers a print list walks through, in order.
-std::vector<int> ExpandPrintList(const std::vector<std::string>& list);
-
 inline constexpr char kRangeErrorMessage[] = "NV image number is incorrect.";

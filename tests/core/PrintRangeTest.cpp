@@ -60,14 +60,4 @@ TEST(PrintRangeTest, TextsTurnIntoTheirPrintListsOrAreRefused)
     }
 }
 
-TEST(PrintRangeTest, TheWalkPrintsEveryNumberInTextOrder)
-{
-    std::vector<std::string> list;
-    int count = 0;
-    ASSERT_TRUE(ParsePrintRangeText("9,3-5,1,5,254-", list, count));
-    const std::vector<int> expected = {9, 3, 4, 5, 1, 5, 254, 255};
-    EXPECT_EQ(ExpandPrintList(list), expected);
-    EXPECT_EQ(count, static_cast<int>(expected.size()));
-}
-
 } // namespace

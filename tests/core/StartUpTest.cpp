@@ -3,7 +3,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
 #include <tuple>
+#include <unistd.h>
 
 #include "app/Text.h"
 #include "tests/support/BmpWriter.h"
@@ -68,6 +70,23 @@ TEST(StartUpTest, ReloadsTheStoredFilesUpToTheFirstMissingOrEmptyKeyAndEmptiesTh
             EXPECT_TRUE(list->empty());
         EXPECT_FALSE(app.m_hMutex.Held());
     }
+}
+
+TEST(StartUpTest, AnInstanceThatDiedHoldingTheGuardDoesNotBlockTheNextStart)
+{
+    TempDir locks;
+    const pid_t child = ::fork();
+    if (child == 0) {
+        platform::SingleInstance guard;
+        ::_exit(guard.Acquire(kInstanceGuardName, locks.Path()) == platform::SingleInstance::Result::Acquired
+                    ? 0
+                    : 1);
+    }
+    int status = -1;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_EQ(status, 0); // it held the guard and ended without releasing it
+    platform::SingleInstance next;
+    EXPECT_EQ(next.Acquire(kInstanceGuardName, locks.Path()), platform::SingleInstance::Result::Acquired);
 }
 
 } // namespace
