@@ -1,10 +1,23 @@
+// nivora-cli download: the built program writing files, and the port runs in this
+// process against a virtual printer with the virtual clock (the real program would
+// pause 3.5 s).
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <tuple>
+
+#include "app/SharedRecord.h"
 #include "download/StreamDecoder.h"
 #include "tests/cli/CliRunner.h"
 #include "tests/support/BmpWriter.h"
+#include "tests/support/FakePlatform.h"
+#include "tests/support/FakePrinter.h"
 #include "tests/support/TempDir.h"
+#include "tools/cli/Command.h"
 
 using namespace testing_support;
 using cli_test::CliResult;
@@ -16,18 +29,13 @@ namespace {
 
 class CliDownloadTest : public ::testing::Test {
 protected:
-    std::string Bmp(const std::string& name, int width, int height, int bits = 24, uint32_t value = 0)
+    std::string Bmp(const std::string& name, int width, int height, uint32_t rgb = 0)
     {
-        BmpParams params;
-        params.width = width;
-        params.height = height;
-        params.bitsPerPixel = bits;
-        WriteFile(dir.File(name), MakeBmp(params, [value](int, int) { return value; }));
-        return dir.File(name);
+        return WriteSolidBmp(dir.File(name), width, height, rgb);
     }
-    Bytes Output(const std::string& name = "out.prn") const
+    Bytes Output() const
     {
-        const std::string text = dir.Read(name);
+        const std::string text = dir.Read("out.prn");
         return Bytes(text.begin(), text.end());
     }
     std::string Out() const { return dir.File("out.prn"); }
@@ -35,135 +43,83 @@ protected:
     TempDir dir;
 };
 
-TEST_F(CliDownloadTest, WritesExactlyTheDownloadOfTheFiles)
+TEST_F(CliDownloadTest, WritesTheStreamToAFileOrStandardOutput)
 {
-    const CliResult run =
-        RunCli({"download", "-o", Out(), Bmp("a.bmp", 100, 50), Bmp("b.bmp", 8, 8, 8, 255)});
+    CliResult run = RunCli({"download", "-o", "-", Bmp("a.bmp", 8, 8)});
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.out, std::string("\x1C\x71\x01\x01\x00\x01\x00", 7) + std::string(8, '\xFF'));
     EXPECT_EQ(run.err, "");
-    Bytes expected = {0x1C, 0x71, 0x02, 0x0D, 0x00, 0x07, 0x00};
-    for (int x = 0; x < 104; ++x)
-        for (int r = 0; r < 7; ++r)
-            expected.push_back(x >= 100 ? 0x00 : r < 6 ? 0xFF : 0xC0);
-    for (uint8_t b : {0x01, 0x00, 0x01, 0x00})
-        expected.push_back(b);
-    expected.resize(expected.size() + 8, 0x00); // palette index 255 never prints at 128
-    EXPECT_EQ(Output(), expected);
-}
 
-TEST_F(CliDownloadTest, WithoutFilesItWritesTheDeleteAllStream)
-{
-    const CliResult run = RunCli({"download", "-o", Out()});
+    run = RunCli({"download", "-o", Out()});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(Output(), Bytes({0x1C, 0x71, 0x01, 0x00, 0x00, 0x00, 0x00}));
 }
 
+// A black 100 x 50 logo and an 8 x 8 one of grey 253.
 TEST_F(CliDownloadTest, ThresholdWidthAndCentringOptions)
 {
-    const std::string a = Bmp("a.bmp", 100, 50), b = Bmp("b.bmp", 100, 50),
-                      grey = Bmp("g.bmp", 8, 8, 24, 0xFEFEFE);
+    const std::string black = Bmp("a.bmp", 100, 50), grey = Bmp("g.bmp", 8, 8, 0xFEFEFE);
     struct Case {
         std::vector<std::string> options;
-        std::vector<int> widths;  // of the three images, in dots
-        std::vector<size_t> dots; // printed dots of each
+        std::vector<int> widths; // of the two images, in dots
+        long dots;               // printed by both
     };
     const Case cases[] = {
-        {{}, {104, 104, 8}, {5000, 5000, 0}},
-        {{"-c", "2"}, {104, 312, 8}, {5000, 5000, 0}},
-        {{"--center=1,3", "-w", "511"}, {312, 104, 264}, {5000, 5000, 0}},
-        {{"-c", "1", "-c", "2", "--max-width", "200"}, {152, 152, 8}, {5000, 5000, 0}},
-        {{"-t", "0"}, {104, 104, 8}, {0, 0, 0}},
-        {{"--threshold", "254"}, {104, 104, 8}, {5000, 5000, 64}},
-        {{"-t253"}, {104, 104, 8}, {5000, 5000, 0}},
+        {{}, {104, 8}, 5000},
+        {{"-c", "2"}, {104, 264}, 5000},
+        {{"--center=1,2", "-w", "511"}, {312, 264}, 5000},
+        {{"-c", "1", "--max-width", "200"}, {152, 8}, 5000},
+        {{"-t", "0"}, {104, 8}, 0},
+        {{"--threshold", "254"}, {104, 8}, 5064},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.options));
         std::vector<std::string> args = {"download", "--output", Out()};
         args.insert(args.end(), c.options.begin(), c.options.end());
-        args.insert(args.end(), {a, b, grey});
+        args.insert(args.end(), {black, grey});
         const CliResult run = RunCli(args);
         ASSERT_EQ(run.status, 0) << run.err;
         const DecodedStream stream = DecodeStream(Output());
-        ASSERT_TRUE(stream.complete);
-        ASSERT_EQ(stream.definitions.size(), 3u);
-        for (size_t i = 0; i < 3; ++i) {
-            const DotImage dots = stream.definitions[i].Dots();
-            EXPECT_EQ(dots.width, c.widths[i]) << c.options.size() << " image " << i;
-            size_t printed = 0;
-            for (uint8_t dot : dots.dots)
-                printed += dot;
-            EXPECT_EQ(printed, c.dots[i]) << c.options.size() << " image " << i;
+        ASSERT_EQ(stream.definitions.size(), 2u);
+        long dots = 0;
+        for (size_t i = 0; i < 2; ++i) {
+            const DotImage image = stream.definitions[i].Dots();
+            EXPECT_EQ(image.width, c.widths[i]) << "image " << i;
+            dots += std::count(image.dots.begin(), image.dots.end(), 1);
         }
+        EXPECT_EQ(dots, c.dots);
     }
-}
-
-TEST_F(CliDownloadTest, StandardOutputAndAListOfWhatWasWritten)
-{
-    CliResult run = RunCli({"download", "-o", "-", Bmp("a.bmp", 8, 8)});
-    ASSERT_EQ(run.status, 0);
-    EXPECT_EQ(run.out, std::string("\x1C\x71\x01\x01\x00\x01\x00", 7) + std::string(8, '\xFF'));
-
-    run = RunCli({"download", "-v", "-o", Out(), Bmp("a.bmp", 100, 50)});
-    ASSERT_EQ(run.status, 0);
-    EXPECT_EQ(run.out, "NV image 1: 104 x 56 dots, 728 bytes, " + dir.File("a.bmp") + "\n");
 }
 
 // A refused file is named with the program's message, the status is 1 and an existing
-// OUT keeps its content.
-TEST_F(CliDownloadTest, RefusedFilesLeaveTheOutputAlone)
+// OUT keeps its content; a new OUT is not created.
+TEST_F(CliDownloadTest, RefusalsLeaveTheOutputAlone)
 {
     dir.Write("junk.bmp", "BM, but nothing of a bitmap follows");
-    WriteFile(dir.File("deep.bmp"), [] {
-        BmpParams params;
-        params.bitsPerPixel = 64;
-        return MakeBmp(params, [](int, int) { return 0u; });
-    }());
-    const std::string big = Bmp("big.bmp", 512, 2304, 1);
-    struct Case {
-        std::vector<std::string> args;
-        std::string message;
+    const std::string a = Bmp("a.bmp", 8, 8);
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{a, dir.File("junk.bmp")},
+         "nivora-cli: " + dir.File("junk.bmp") +
+             ": Bitmap files that was defined with Log file is incorrect."},
+        {{"-c", "1", Bmp("tall.bmp", 8, 4480)}, "too large for one NV bit image:\n" + dir.File("tall.bmp")},
     };
-    const Case cases[] = {
-        {{dir.File("missing.bmp")},
-         dir.File("missing.bmp") + ": Bitmap files that was defined with Log file is incorrect."},
-        {{Bmp("ok.bmp", 8, 8), dir.File("junk.bmp")},
-         dir.File("junk.bmp") + ": Bitmap files that was defined with Log file is incorrect."},
-        {{dir.File("deep.bmp")}, dir.File("deep.bmp") + ": It is not support bitmap format!"},
-        {{big, big, big}, big + ": NV-bitimage area too small"},
-        {{"-c", "1", Bmp("tall.bmp", 8, 4480, 1)},
-         "too large for one NV bit image:\n" + dir.File("tall.bmp")},
-        {{Bmp("huge.bmp", 600, 2304, 1)}, "It needs 172800 bytes of raster data"},
-    };
-    for (const Case& c : cases) {
+    for (const auto& [files, message] : cases) {
         dir.Write("out.prn", "old");
         std::vector<std::string> args = {"download", "-o", Out()};
-        args.insert(args.end(), c.args.begin(), c.args.end());
+        args.insert(args.end(), files.begin(), files.end());
         const CliResult run = RunCli(args);
-        EXPECT_EQ(run.status, 1) << c.message;
-        EXPECT_THAT(run.err, HasSubstr("nivora-cli: "));
-        EXPECT_THAT(run.err, HasSubstr(c.message));
+        EXPECT_EQ(run.status, 1) << message;
+        EXPECT_THAT(run.err, HasSubstr(message));
         EXPECT_EQ(dir.Read("out.prn"), "old");
     }
-    const CliResult run = RunCli({"download", "-o", dir.File("new.prn"), dir.File("missing.bmp")});
-    EXPECT_EQ(run.status, 1);
-    EXPECT_FALSE(cli_test::FileExists(dir.File("new.prn")));
-}
-
-TEST_F(CliDownloadTest, TheTwoHundredFiftySixthFileIsRefused)
-{
-    std::vector<std::string> args = {"download", "-o", Out()};
-    for (int i = 0; i < 256; ++i)
-        args.push_back(Bmp("f" + std::to_string(i) + ".bmp", 1, 1));
-    CliResult run = RunCli(args);
-    EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, "nivora-cli: " + dir.File("f255.bmp") + ": Don't Read files any more!\n");
-    EXPECT_FALSE(cli_test::FileExists(Out()));
-
-    args.pop_back();
-    run = RunCli(args);
-    ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(Output()[2], 0xFF);
-    EXPECT_EQ(Output().size(), 3u + 255 * 12);
+    const std::string missing = dir.File("missing.bmp"), unwritable = dir.File("no/such/dir/out.prn");
+    for (const auto& [out, file, named] :
+         {std::tuple{dir.File("new.prn"), missing, missing}, std::tuple{unwritable, a, unwritable}}) {
+        const CliResult run = RunCli({"download", "-o", out, file});
+        EXPECT_EQ(run.status, 1) << named;
+        EXPECT_THAT(run.err, HasSubstr(named));
+        EXPECT_FALSE(std::filesystem::exists(out));
+    }
 }
 
 TEST_F(CliDownloadTest, WrongUsageExitsWithTwo)
@@ -173,15 +129,17 @@ TEST_F(CliDownloadTest, WrongUsageExitsWithTwo)
         {a},
         {"-o"},
         {"-o", Out(), "-t", "256", a},
-        {"-o", Out(), "-t", "-1", a},
         {"-o", Out(), "-t", "12x", a},
-        {"-o", Out(), "-w", "0", a},
         {"-o", Out(), "-w", "513", a},
         {"-o", Out(), "-c", "2", a},
         {"-o", Out(), "-c", "1,,1", a},
         {"-o", Out(), "-c", "1"},
         {"-o", Out(), "--frobnicate", a},
         {"-o", Out(), "-v=1", a},
+        {"-p", "COM1", "-o", Out(), a},
+        {"-p", "FILE", a},
+        {"-o", Out(), "--baud", "9600", a},
+        {"-p", "COM1", "--parity", "mark", a},
     };
     for (const auto& options : cases) {
         std::vector<std::string> args = {"download"};
@@ -189,25 +147,116 @@ TEST_F(CliDownloadTest, WrongUsageExitsWithTwo)
         const CliResult run = RunCli(args);
         EXPECT_EQ(run.status, 2) << ::testing::PrintToString(options);
         EXPECT_THAT(run.err, HasSubstr("Try 'nivora-cli download --help'."));
-        EXPECT_FALSE(cli_test::FileExists(Out()));
+        EXPECT_FALSE(std::filesystem::exists(Out()));
     }
+    const CliResult help = RunCli({"download", "--help"});
+    EXPECT_EQ(help.status, 0);
+    for (const char* option :
+         {"-o, --output", "-t, --threshold", "-w, --max-width", "-c, --center", "-v, --verbose",
+          "-p, --port PORT", "--baud N", "Ctrl-C", "130", "Exit status"})
+        EXPECT_THAT(help.out, HasSubstr(option));
 }
 
-TEST_F(CliDownloadTest, AnOutputThatCannotBeWrittenFails)
+class CliDownloadPortTest : public CliDownloadTest {
+protected:
+    CliDownloadPortTest() { root.Link("ttyS0", printer.Path()); }
+
+    // download ARGS as the program runs it, from the record the program starts with.
+    CliResult Download(std::vector<std::string> args)
+    {
+        ResetSharedRecord();
+        ::testing::internal::CaptureStdout();
+        ::testing::internal::CaptureStderr();
+        const int status = cli::Registry::Find("download")->run(args);
+        return {status, ::testing::internal::GetCapturedStdout(), ::testing::internal::GetCapturedStderr()};
+    }
+
+    FakePlatform fake;
+    FakeDeviceRoot root;
+    FakePrinter printer;
+};
+
+// What each port run sends, says and ends with: a logo on the serial printer (checked
+// and reset first) and on the parallel port, the delete-all without files, ports that
+// do not open or take nothing (/dev/full), and a file refused before any port is touched.
+TEST_F(CliDownloadPortTest, PortRunsSendTheWindowsBytesAndMessages)
 {
-    const CliResult run = RunCli({"download", "-o", dir.File("no/such/dir/out.prn"), Bmp("a.bmp", 8, 8)});
-    EXPECT_EQ(run.status, 1);
-    EXPECT_THAT(run.err, HasSubstr(dir.File("no/such/dir/out.prn")));
+    root.Link("ttyS1", "/dev/full");
+    root.Link("usb/lp1", "/dev/full");
+    const std::string parallel = root.AddFile("usb/lp0");
+    const std::string a = Bmp("a.bmp", 8, 8);
+    struct Case {
+        std::vector<std::string> args;
+        int status;
+        std::string message;
+        Bytes bytes;
+    };
+    const Case cases[] = {
+        {{"-p", "COM1", "--baud", "9600", a},
+         0,
+         "Complete the NV bit image definition.\nPlease wait some paper feed.\n",
+         {0x1D, 0x49, 0x01, 0x1B, 0x40, 0x1C, 0x71, 0x01, 0x01, 0x00,
+          0x01, 0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}},
+        {{"-p", printer.Path()}, 0, "", {0x1D, 0x49, 0x01, 0x1B, 0x40, 0x1C, 0x71, 0x01, 0, 0, 0, 0}},
+        {{"-p", "COM7", a},
+         1,
+         "nivora-cli: COM7 (" + root.Device("ttyS6") + "): ERROR[2] - Open port or file.\n",
+         {}},
+        {{"-p", "COM7"}, 1, "ERROR - Open port.", {}},
+        {{"-p", "COM2", a}, 1, "ERROR - Write to port.", {}},
+        {{"-p", "LPT1", a}, 0, "", {}},
+        {{"-p", "LPT2", a}, 1, "ERROR - Write to port.", {}},
+        {{"-p", "COM1", Bmp("tall.bmp", 8, 2312)}, 1, "8 x 2312 dots", {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.args));
+        printer.Clear();
+        const CliResult run = Download(c.args);
+        EXPECT_EQ(run.status, c.status);
+        EXPECT_THAT(run.err, HasSubstr(c.message));
+        printer.WaitForBytes(c.bytes.size());
+        EXPECT_EQ(printer.Bytes(), c.bytes);
+    }
+    std::ifstream in(parallel, std::ios::binary); // checked, but no ESC @
+    EXPECT_EQ(Bytes(std::istreambuf_iterator<char>(in), {}),
+              Bytes({0x1D, 0x49, 0x01, 0x1C, 0x71, 0x01, 0x01, 0x00, 0x01, 0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
+                     0xFF, 0xFF, 0xFF}));
 }
 
-TEST_F(CliDownloadTest, HelpDocumentsEveryOption)
+// Ctrl-C stops between two images (the pauses after each piece are where it comes);
+// the printer gets the definitions it is owed.
+TEST_F(CliDownloadPortTest, ControlCStopsBetweenImagesAndCompletesTheDefinitions)
 {
-    const CliResult run = RunCli({"download", "--help"});
-    EXPECT_EQ(run.status, 0);
-    for (const char* option : {"-o, --output", "-t, --threshold", "-w, --max-width", "-c, --center",
-                               "-v, --verbose", "Exit status"})
-        EXPECT_THAT(run.out, HasSubstr(option));
-    EXPECT_THAT(RunCli({"--help"}).out, HasSubstr("download"));
+    class InterruptingClock final : public platform::Waiter {
+    public:
+        void Sleep(int ms) override
+        {
+            if (ms == 10 && ++pieces == 2)
+                std::raise(SIGINT);
+        }
+        int pieces = 0;
+    } clock;
+    struct sigaction before {};
+    sigaction(SIGINT, nullptr, &before);
+    platform::SetWaiter(&clock);
+    std::vector<std::string> args = {"-p", "COM1", "-v"};
+    for (int i = 0; i < 5; ++i)
+        args.push_back(Bmp("l" + std::to_string(i) + ".bmp", 8, 8));
+    const CliResult run = Download(args);
+    platform::SetWaiter(&fake.clock);
+
+    EXPECT_EQ(run.status, 130);
+    EXPECT_THAT(run.err, HasSubstr("stopped after 2 of 5 images"));
+    EXPECT_EQ(run.out, "NV image 1: 8 x 8 dots, 8 bytes, " + dir.File("l0.bmp") +
+                           "\nNV image 2: 8 x 8 dots, 8 bytes, " + dir.File("l1.bmp") + "\n");
+    const size_t sent = 5 + 3 + 2 * 12;
+    printer.WaitForBytes(sent + 16);
+    const Bytes bytes = printer.Bytes();
+    ASSERT_EQ(bytes.size(), sent + 16);
+    EXPECT_EQ(Bytes(bytes.begin() + sent, bytes.end()), Bytes(16, 0));
+    struct sigaction now {};
+    sigaction(SIGINT, nullptr, &now);
+    EXPECT_EQ(now.sa_handler, before.sa_handler); // put back as it was
 }
 
 } // namespace

@@ -14,7 +14,4 @@ struct CliResult {
 // Runs nivora-cli with args; input, when given, is fed to its standard input.
 CliResult RunCli(const std::vector<std::string>& args, const std::string& input = "");
 
-std::string ReadFileText(const std::string& path);
-bool FileExists(const std::string& path);
-
 } // namespace cli_test

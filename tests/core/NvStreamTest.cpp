@@ -1,14 +1,21 @@
+// The download stream: the worked examples byte by byte, stops and failures, the check
+// of the listed files before anything is sent, and the round trip through the decoder.
 #include "download/NvStream.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <memory>
+#include <random>
 #include <set>
 
 #include "app/SharedRecord.h"
+#include "download/DownloadRun.h"
 #include "download/NvDownload.h"
 #include "download/NvImage.h"
+#include "download/StreamDecoder.h"
 #include "logo/LogoLoader.h"
 #include "tests/support/BmpWriter.h"
 #include "tests/support/FakePlatform.h"
@@ -17,18 +24,18 @@
 using namespace testing_support;
 using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
+using ::testing::HasSubstr;
 using Bytes = std::vector<uint8_t>;
 
 namespace {
 
-// Records every write like MemorySink; the writes whose 0-based numbers are listed fail.
+// Records every write; the writes whose 0-based numbers are listed fail.
 class ScriptedSink final : public ByteSink {
 public:
     bool WriteBuffer(const uint8_t* data, uint32_t length) override
     {
-        const bool ok = failing.count(writes.size()) == 0;
         writes.push_back(Bytes(data, data + length));
-        return ok;
+        return failing.count(writes.size() - 1) == 0;
     }
     Bytes All() const
     {
@@ -39,14 +46,16 @@ public:
     }
     std::vector<size_t> Lengths() const
     {
-        std::vector<size_t> lengths;
-        for (const Bytes& w : writes)
-            lengths.push_back(w.size());
+        std::vector<size_t> lengths(writes.size());
+        std::transform(writes.begin(), writes.end(), lengths.begin(),
+                       [](const Bytes& w) { return w.size(); });
         return lengths;
     }
     std::set<size_t> failing;
     std::vector<Bytes> writes;
 };
+
+const PixelFn kBlack = [](int, int) { return 0u; };
 
 Bytes operator+(Bytes a, const Bytes& b)
 {
@@ -73,20 +82,15 @@ protected:
         g_Shared.m_nMaxPrintWidth = 512;
     }
 
-    std::string Bmp(
-        const std::string& name, int width, int height, const PixelFn& pixel = [](int, int) { return 0u; })
+    // Lists a picture as the Selection page does; 24 bits, black, unless said otherwise.
+    void List(const std::string& name, int width, int height, const PixelFn& pixel = kBlack,
+              BmpParams params = {})
     {
-        BmpParams params;
         params.width = width;
         params.height = height;
-        params.bitsPerPixel = 24;
         WriteFile(dir.File(name), MakeBmp(params, pixel));
-        return dir.File(name);
-    }
-    void List(const std::string& path)
-    {
-        loader.m_strFilePath = path;
-        ASSERT_TRUE(loader.AddFile(0, path));
+        loader.m_strFilePath = dir.File(name);
+        ASSERT_TRUE(loader.AddFile(0, dir.File(name)));
     }
     bool Download(bool pauses = true)
     {
@@ -104,20 +108,19 @@ protected:
 
 TEST_F(NvStreamTest, TwoLogosOf100By50)
 {
-    List(Bmp("a.bmp", 100, 50));
-    List(Bmp("b.bmp", 100, 50));
+    List("a.bmp", 100, 50);
+    List("b.bmp", 100, 50);
     ASSERT_TRUE(Download());
     const Bytes raster = Black100x50Raster();
     EXPECT_EQ(sink.All(), Bytes({0x1C, 0x71, 0x02}) + Bytes({0x0D, 0x00, 0x07, 0x00}) + raster +
                               Bytes({0x0D, 0x00, 0x07, 0x00}) + raster);
     EXPECT_THAT(sink.Lengths(), ElementsAre(3, 4, 512, 216, 4, 512, 216));
     EXPECT_THAT(fake.clock.sleeps, ElementsAre(3500, 10, 10, 10, 10));
-    EXPECT_TRUE(emptyRows.empty());
 }
 
 TEST_F(NvStreamTest, EightByEightWithOneDot)
 {
-    List(Bmp("dot.bmp", 8, 8, [](int x, int y) { return x == 2 && y == 5 ? 0u : 0xFFFFFFu; }));
+    List("dot.bmp", 8, 8, [](int x, int y) { return x == 2 && y == 5 ? 0u : 0xFFFFFFu; });
     ASSERT_TRUE(Download());
     EXPECT_THAT(sink.All(),
                 ElementsAreArray({0x1C, 0x71, 0x01, 0x01, 0x00, 0x01, 0x00, 0, 0, 0x04, 0, 0, 0, 0, 0}));
@@ -127,7 +130,7 @@ TEST_F(NvStreamTest, EightByEightWithOneDot)
 
 TEST_F(NvStreamTest, AnExactMultipleOf512EndsWithAnEmptyPiece)
 {
-    List(Bmp("wide.bmp", 512, 8));
+    List("wide.bmp", 512, 8);
     ASSERT_TRUE(Download());
     EXPECT_EQ(sink.All(), Bytes({0x1C, 0x71, 0x01, 0x40, 0x00, 0x01, 0x00}) + Bytes(512, 0xFF));
     EXPECT_THAT(sink.Lengths(), ElementsAre(3, 4, 512, 0));
@@ -136,7 +139,7 @@ TEST_F(NvStreamTest, AnExactMultipleOf512EndsWithAnEmptyPiece)
 
 TEST_F(NvStreamTest, ACentredImageIsSentWithItsBlankColumns)
 {
-    List(Bmp("c.bmp", 100, 50));
+    List("c.bmp", 100, 50);
     g_Shared.m_arrAutoCenter[0] = 1;
     ASSERT_TRUE(Download());
     EXPECT_EQ(sink.All(),
@@ -145,142 +148,194 @@ TEST_F(NvStreamTest, ACentredImageIsSentWithItsBlankColumns)
     EXPECT_EQ(g_Shared.m_nTotalBytes, 728 + 1456);
 }
 
-TEST_F(NvStreamTest, TwoHundredFiftyFiveLogosInAscendingNumberOrder)
+TEST_F(NvStreamTest, TwoHundredFiftyFiveLogosInAscendingNumberOrderWithoutPauses)
 {
     for (int i = 0; i < 255; ++i)
-        List(Bmp("l" + std::to_string(i) + ".bmp", 1 + i % 3 * 8, 1));
+        List("l" + std::to_string(i) + ".bmp", 1 + i % 3 * 8, 1);
     // Rows 0 and 1 swap numbers: row 1 must go first.
     std::swap(g_Shared.m_arrNumber[0], g_Shared.m_arrNumber[1]);
     ASSERT_TRUE(Download(false));
-    const Bytes all = sink.All();
-    EXPECT_THAT(Bytes(all.begin(), all.begin() + 3), ElementsAre(0x1C, 0x71, 0xFF));
     EXPECT_EQ(sink.writes.size(), 1u + 255 * 2);
+    EXPECT_EQ(sink.writes[0], Bytes({0x1C, 0x71, 0xFF}));
     EXPECT_EQ(sink.writes[1], Bytes({0x02, 0x00, 0x01, 0x00})); // row 1: 9 dots wide
     EXPECT_EQ(sink.writes[3], Bytes({0x01, 0x00, 0x01, 0x00})); // row 0: 1 dot wide
-    EXPECT_EQ(sink.writes[5], Bytes({0x03, 0x00, 0x01, 0x00}));
     EXPECT_TRUE(fake.clock.sleeps.empty());
 }
 
 TEST_F(NvStreamTest, AnEmptyListDeletesAllImagesInOneWrite)
 {
     ASSERT_TRUE(Download());
-    ASSERT_EQ(sink.writes.size(), 1u);
-    EXPECT_THAT(sink.writes[0], ElementsAre(0x1C, 0x71, 0x01, 0x00, 0x00, 0x00, 0x00));
+    EXPECT_THAT(sink.writes, ElementsAre(Bytes({0x1C, 0x71, 0x01, 0x00, 0x00, 0x00, 0x00})));
     EXPECT_TRUE(fake.clock.sleeps.empty());
     EXPECT_TRUE(fake.boxes.shown.empty());
 
-    sink.writes.clear();
-    sink.failing = {0};
+    sink.failing = {1};
     EXPECT_FALSE(Download());
     EXPECT_THAT(fake.boxes.Texts(), ElementsAre("ERROR - Write to port."));
     EXPECT_EQ(fake.boxes.shown[0].flags, 0x30u);
 }
 
-// The dialog's way: FS q 5, two images, Cancel, then the completion groups, one more
-// than the three definitions still owed.
+// Stopped between images after 2 of 5: the two went out whole, then one group more
+// than the three definitions still owed, then the settle wait.
 TEST_F(NvStreamTest, CancelAfterTwoOfFive)
 {
-    List(Bmp("a.bmp", 8, 8));
+    for (int i = 0; i < 5; ++i)
+        List("l" + std::to_string(i) + ".bmp", 8, 8);
     NvStreamWriter writer(sink);
-    ASSERT_TRUE(writer.WriteDefine(5));
-    writer.WaitForErase();
-    ASSERT_TRUE(image->LoadFile(g_Shared.m_arrPath[0]));
-    image->BuildRaster(0);
-    ASSERT_TRUE(writer.WriteImage(*image));
-    ASSERT_TRUE(writer.WriteImage(*image));
-    const size_t before = sink.writes.size();
-    ASSERT_EQ(CompletionGroups(5, 2), 4);
-    EXPECT_TRUE(writer.WriteCompletion(CompletionGroups(5, 2)));
-    ASSERT_EQ(sink.writes.size(), before + 4);
-    for (size_t i = before; i < sink.writes.size(); ++i)
-        EXPECT_THAT(sink.writes[i], ElementsAre(0, 0, 0, 0));
-    EXPECT_THAT(fake.clock.sleeps, ElementsAre(3500, 10, 10)); // no pause between groups
+    NvDownloadProgress progress;
+    ASSERT_TRUE(WriteNvDownload(writer, *image, progress, {}, [&] { return progress.started == 2; }));
+    EXPECT_TRUE(progress.stopped);
+    ASSERT_TRUE(CompleteStoppedDownload(sink, 5, progress.started, 30));
+    const Bytes record = Bytes({1, 0, 1, 0}) + Bytes(8, 0xFF);
+    EXPECT_EQ(sink.All(), Bytes({0x1C, 0x71, 0x05}) + record + record + Bytes(16, 0));
+    EXPECT_THAT(sink.Lengths(), ElementsAre(3, 4, 8, 4, 8, 4, 4, 4, 4));
+    EXPECT_THAT(fake.clock.sleeps, ElementsAre(3500, 10, 10, 30)); // no pause between groups
     EXPECT_TRUE(fake.boxes.shown.empty());
 }
 
+// Every failed group is reported and the rest still go; the settle wait is skipped.
 TEST_F(NvStreamTest, AFailedCompletionGroupIsReportedAndTheRestStillGo)
 {
-    NvStreamWriter writer(sink);
     sink.failing = {1, 2};
-    EXPECT_FALSE(writer.WriteCompletion(4));
+    EXPECT_FALSE(CompleteStoppedDownload(sink, 3, 0, 500));
     EXPECT_EQ(sink.writes.size(), 4u);
     EXPECT_THAT(fake.boxes.Texts(), ElementsAre("ERROR - Write to port.", "ERROR - Write to port."));
     EXPECT_EQ(fake.boxes.shown[0].flags, 0x30u);
-}
-
-TEST_F(NvStreamTest, AFailedHeaderStopsTheImageAndFailedPiecesDoNot)
-{
-    List(Bmp("a.bmp", 100, 50));
-    ASSERT_TRUE(image->LoadFile(g_Shared.m_arrPath[0]));
-    image->BuildRaster(0);
-    NvStreamWriter writer(sink);
-
-    sink.failing = {0};
-    EXPECT_FALSE(writer.WriteImage(*image));
-    EXPECT_EQ(sink.writes.size(), 1u);
     EXPECT_TRUE(fake.clock.sleeps.empty());
-
-    sink.failing = {2}; // the first piece of the next attempt
-    EXPECT_TRUE(writer.WriteImage(*image));
-    EXPECT_THAT(sink.Lengths(), ElementsAre(4, 4, 512, 216));
-    EXPECT_TRUE(fake.boxes.shown.empty()); // the caller reports
 }
 
-TEST_F(NvStreamTest, AFailedDefineIsReportedAfterwardsAndStillWaitedFor)
+// Everything FS q and the converter can take passes; the first file beyond either, or
+// one gone since it was listed, is named in one message before anything is sent. Should
+// such a file turn up once the download runs, it goes out as an empty definition.
+TEST_F(NvStreamTest, TheCheckNamesTheFirstFileThatCannotBeDefined)
 {
-    List(Bmp("a.bmp", 8, 8));
-    sink.failing = {0};
-    EXPECT_FALSE(Download());
-    EXPECT_EQ(sink.writes.size(), 1u);
-    EXPECT_THAT(fake.boxes.Texts(), ElementsAre("Communication error. Can not transimitted."));
-    EXPECT_THAT(fake.clock.sleeps, ElementsAre(3500));
-
-    NvStreamWriter writer(sink);
-    sink.failing = {1};
-    EXPECT_FALSE(writer.WriteDefine(1));
-    EXPECT_EQ(fake.clock.sleeps.size(), 1u); // WriteDefine itself never waits
-}
-
-// Progress after every piece, before its pause: the window repaints with the bytes sent.
-TEST_F(NvStreamTest, ThePieceCallbackRunsBeforeEachPause)
-{
-    List(Bmp("a.bmp", 200, 24)); // 600 bytes: 512 + 88
-    ASSERT_TRUE(image->LoadFile(g_Shared.m_arrPath[0]));
-    image->BuildRaster(0);
-    NvStreamWriter writer(sink);
-    std::vector<std::pair<int, size_t>> calls; // bytes, pauses so far
-    ASSERT_TRUE(
-        writer.WriteImage(*image, [&](int bytes) { calls.emplace_back(bytes, fake.clock.sleeps.size()); }));
-    EXPECT_THAT(calls, ElementsAre(std::make_pair(512, 0u), std::make_pair(88, 1u)));
-}
-
-// A file that is gone by the time its turn comes still fills its place in FS q n, as
-// an empty definition, so the images after it keep their numbers.
-TEST_F(NvStreamTest, AFileGoneAtDownloadTimeBecomesAnEmptyDefinition)
-{
-    List(Bmp("a.bmp", 8, 8));
-    List(Bmp("b.bmp", 8, 8));
-    List(Bmp("c.bmp", 16, 8));
-    std::remove(g_Shared.m_arrPath[1].c_str());
-    ASSERT_TRUE(Download());
-    EXPECT_THAT(emptyRows, ElementsAre(1));
-    EXPECT_EQ(sink.All(), Bytes({0x1C, 0x71, 0x03}) + Bytes({1, 0, 1, 0}) + Bytes(8, 0xFF) +
-                              Bytes({0, 0, 0, 0}) + Bytes({2, 0, 1, 0}) + Bytes(16, 0xFF));
-    EXPECT_THAT(sink.Lengths(), ElementsAre(3, 4, 8, 4, 0, 4, 16));
-    EXPECT_TRUE(fake.boxes.shown.empty());
-}
-
-TEST_F(NvStreamTest, DownloadOrderFollowsTheLogoNumbers)
-{
-    for (const char* number : {"  3", "  1", "  2", " 10"}) {
-        g_Shared.m_arrNumber.push_back(number);
-        g_Shared.m_arrPath.push_back("x");
+    struct Case {
+        const char* name;
+        int width, height;
+        bool centre;
+        const char* message; // nullptr: accepted
+    };
+    const Case cases[] = {
+        {"full.bmp", 512, 2304, false, nullptr},         // the whole raster, 288 units down
+        {"tall.bmp", 8, 2312, false, "8 x 2312 dots"},   // 289 units down
+        {"widest.bmp", 8184, 8, false, nullptr},         // 1023 units across
+        {"wider.bmp", 8185, 8, false, "8192 x 8 dots"},  // 1024 units across
+        {"centred.bmp", 8, 2304, true, nullptr},         // 264 columns once centred
+        {"heavy.bmp", 600, 2304, false, "172800 bytes"}, // within FS q, beyond the raster
+        {"gone.bmp", 8, 8, false, ""},                   // removed once listed
+    };
+    BmpParams oneBit; // small on disk at any size
+    oneBit.bitsPerPixel = 1;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ResetSharedRecord();
+        g_Shared.m_nNvAreaKB = 384;
+        g_Shared.m_nMaxPrintWidth = 512;
+        loader.Reset();
+        fake.boxes.shown.clear();
+        List("ok.bmp", 8, 8);
+        List(c.name, c.width, c.height, kBlack, oneBit);
+        g_Shared.m_arrAutoCenter[1] = c.centre;
+        if (std::string(c.name) == "gone.bmp")
+            std::remove(dir.File(c.name).c_str());
+        EXPECT_EQ(CheckListedLogos(), c.message == nullptr);
+        EXPECT_EQ(PrepareNvImage(*image, 1), c.message == nullptr);
+        EXPECT_EQ(image->m_nLength == 0 && image->m_nWidth == 0 && image->m_nHeight == 0,
+                  c.message != nullptr);
+        ASSERT_EQ(fake.boxes.shown.size(), c.message ? 1u : 0u);
+        if (c.message) {
+            EXPECT_THAT(fake.boxes.shown[0].text, HasSubstr(dir.File(c.name)));
+            EXPECT_THAT(fake.boxes.shown[0].text, HasSubstr(c.message));
+            EXPECT_EQ(fake.boxes.shown[0].flags, 0x30u);
+        }
     }
-    g_Shared.m_arrDownloadOrder.fill(77);
-    BuildDownloadOrder();
-    EXPECT_THAT(
-        std::vector<int>(g_Shared.m_arrDownloadOrder.begin(), g_Shared.m_arrDownloadOrder.begin() + 5),
-        ElementsAre(1, 2, 0, 3, 0));
 }
+
+// Colours and 16-bit words with their greys (worked out by hand).
+const std::vector<std::pair<uint32_t, int>> kColours = {{0x000000, 0},   {0xFFFFFF, 255}, {0xFF0000, 76},
+                                                        {0x00FF00, 150}, {0x0000FF, 28},  {0x808080, 128},
+                                                        {0xFEFEFE, 253}};
+const std::vector<std::pair<uint32_t, int>> kWords = {
+    {0x7FFF, 248}, {0x0000, 0}, {0x4210, 128}, {0x1CE7, 56}, {0x7C00, 74}};
+
+// A picture's pixels and, worked out without the converter, its dots (row-major).
+struct Picture {
+    BmpParams params;
+    std::vector<uint32_t> pixels;
+    std::vector<uint8_t> dots;
+};
+
+Picture MakePicture(std::mt19937& random, int width, int height, int bits, int threshold)
+{
+    Picture p;
+    p.params.bitsPerPixel = bits;
+    // Palettes that say nothing about the index rules.
+    for (uint32_t i = 0; bits <= 8 && i < (1u << bits); ++i)
+        p.params.palette.push_back(random() % 2 ? 0xFFFFFFu : 0u);
+    const auto& greys = bits == 16 ? kWords : kColours;
+    for (int i = 0; i < width * height; ++i) {
+        const auto [value, grey] = bits > 8 ? greys[random() % greys.size()]
+                                            : std::pair{static_cast<uint32_t>(random() % (1u << bits)), 0};
+        const bool dot = bits > 8    ? grey < threshold
+                         : bits == 8 ? 255 - static_cast<int>(value) >= threshold
+                         : bits == 4 ? value <= 8
+                         : bits == 2 ? value == 0
+                                     : (value == 1) == ((p.params.palette[0] & 0xFF) != 0); // file byte 54
+        p.pixels.push_back(value);
+        p.dots.push_back(dot);
+    }
+    return p;
+}
+
+// The dots the printer holds for a picture: margins to multiples of 8, centring on the left.
+DotImage Expected(const Picture& p, int width, int height, bool centre, int maxWidth)
+{
+    const int width8 = (width + 7) / 8 * 8, height8 = (height + 7) / 8 * 8;
+    const int pad = centre && width8 < maxWidth ? ((maxWidth - width8) / 2 + 7) / 8 * 8 : 0;
+    DotImage image{width8 + pad, height8,
+                   std::vector<uint8_t>(static_cast<size_t>((width8 + pad) * height8))};
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            image.dots[static_cast<size_t>(y * image.width + pad + x)] =
+                p.dots[static_cast<size_t>(y * width + x)];
+    return image;
+}
+
+class RoundTripTest : public NvStreamTest, public ::testing::WithParamInterface<int> {};
+
+// What the printer would store after a download equals the pictures thresholded by
+// hand: BMP files -> download stream -> decoded as the printer does -> dots. Every
+// third picture is centred, up to a maximum width of 512 or 511 dots; the widest are
+// as wide as (or wider than) that maximum and get no blank columns.
+TEST_P(RoundTripTest, TheStoredDotsAreThePicturesThresholded)
+{
+    const int threshold = GetParam();
+    g_Shared.m_nThreshold = threshold;
+    g_Shared.m_nMaxPrintWidth = threshold == 128 ? 512 : 511;
+    std::mt19937 random(static_cast<unsigned>(threshold));
+    const std::pair<int, int> sizes[] = {{1, 1}, {7, 13}, {100, 50}, {33, 9}, {250, 3}, {64, 16}, {512, 3}};
+    std::vector<Picture> pictures;
+    for (int bits : {1, 2, 4, 8, 16, 24, 32})
+        for (const auto& [width, height] : sizes) {
+            const Picture& p = pictures.emplace_back(MakePicture(random, width, height, bits, threshold));
+            const size_t row = pictures.size() - 1;
+            List(
+                std::to_string(row) + ".bmp", width, height,
+                [&p, w = width](int x, int y) { return p.pixels[static_cast<size_t>(y * w + x)]; }, p.params);
+            g_Shared.m_arrAutoCenter[row] = row % 3 == 1;
+        }
+    ASSERT_TRUE(Download(false));
+    const DecodedStream stream = DecodeStream(sink.All());
+    ASSERT_TRUE(stream.complete) << stream.error << " at " << stream.errorOffset;
+    ASSERT_EQ(stream.definitions.size(), pictures.size());
+    for (size_t i = 0; i < pictures.size(); ++i) {
+        const auto& [width, height] = sizes[i % std::size(sizes)];
+        EXPECT_EQ(stream.definitions[i].Dots(),
+                  Expected(pictures[i], width, height, i % 3 == 1, g_Shared.m_nMaxPrintWidth))
+            << pictures[i].params.bitsPerPixel << " bits, " << width << " x " << height;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Thresholds, RoundTripTest, ::testing::Values(128, 200, 0, 255));
 
 } // namespace

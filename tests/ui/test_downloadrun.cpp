@@ -1,53 +1,106 @@
-// The Download button's run: the confirmation, the port, the progress dialog with its
-// steps, pauses and stops, what the printer (or the output file) receives, and the
-// stored list of logo files afterwards.
+// The Download page and its button's run: the page's controls and shared list, the
+// confirmation, the port, the progress dialog with its steps, pauses and stops, what
+// the printer (or the output file) receives, and the stored list of logo files after.
+#include <QApplication>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QTimer>
 #include <QtTest>
 #include <cstdio>
 #include <fcntl.h>
-#include <filesystem>
 #include <sys/file.h>
 #include <unistd.h>
 
 #include "app/SharedRecord.h"
 #include "download/Prograss.h"
+#include "download/StreamDecoder.h"
+#include "logo/StoredList.h"
 #include "platform/MessageBox.h"
-#include "tests/ui/support/DownloadHarness.h"
+#include "platform/Wait.h"
+#include "tests/support/BmpWriter.h"
+#include "tests/support/FakePrinter.h"
+#include "tests/ui/support/PageHarness.h"
 #include "ui/Page3Upload.h"
+#include "ui/PropertySheet.h"
 
 using namespace testing_support;
 using Bytes = std::vector<uint8_t>;
+using Texts = std::vector<std::string>;
 
 namespace {
+
+// The virtual clock with a hook that runs at every pause, before the pause is taken;
+// the hook sees the running progress dialog (null outside a run).
+class HookedClock final : public platform::Waiter {
+public:
+    explicit HookedClock(VirtualClock& clock) : m_clock(clock) {}
+    void Sleep(int ms) override
+    {
+        if (onSleep)
+            onSleep(ms, qobject_cast<CPrograss*>(QApplication::activeModalWidget()));
+        m_clock.Sleep(ms);
+    }
+    void KeepAlive() override { m_clock.KeepAlive(); }
+    std::function<void(int ms, CPrograss* dialog)> onSleep;
+
+private:
+    VirtualClock& m_clock;
+};
+
+// The Download page as the program hosts it (after the Selection and Preview pages),
+// with a virtual serial printer as COM1 and the virtual clock.
+struct DownloadHarness {
+    DownloadHarness()
+    {
+        platform::SetWaiter(&clock);
+        g_Shared.m_nThreshold = 128;
+        g_Shared.m_strPortDevice = "COM1";
+        g_Shared.m_dwBaudRate = 115200;
+        g_Shared.m_byByteSize = 8;
+        root.Link("ttyS0", printer.Path());
+    }
+    ~DownloadHarness() { platform::SetWaiter(&page.fake.clock); }
+
+    void Show()
+    {
+        page.Show(0);
+        upload = new CPage3Upload;
+        page.Sheet()->AddPage(upload);
+        page.Activate(2);
+    }
+    // Lists a black logo with this logo number, as start-up does; returns its path.
+    std::string List(const std::string& name, int width, int height, int number)
+    {
+        const std::string path = WriteSolidBmp(page.work.File(name), width, height);
+        [&] { QVERIFY(page.app.m_loader.AddFile(number, path)); }();
+        page.app.m_bListLoaded = true;
+        return path;
+    }
+    void UseFile(const std::string& name) // "Print To File", the name typed in its dialog
+    {
+        g_Shared.m_nPortType = 2;
+        g_Shared.m_strPortDevice = "FILE";
+        page.fake.files.outputChoices.push_back({true, {name}});
+    }
+    // Presses Download; the run (dialog included) is over when it returns.
+    void Download() { upload->findChild<QPushButton*>(QStringLiteral("button1023"))->click(); }
+    std::string Key(int number) const
+    {
+        return page.app.Profile().GetProfileString(kLogSection, LogoFileKey(number));
+    }
+
+    PageHarness page; // brings the fake platform, the working folder and the app
+    FakeDeviceRoot root;
+    FakePrinter printer;
+    HookedClock clock{page.fake.clock};
+    CPage3Upload* upload = nullptr;
+};
 
 const char* const kConfirm = "All bit image files are written in the NV Graphics memory of the printer.";
 const char* const kComplete = "Complete the NV bit image definition.\r\nPlease wait some paper feed.";
 const char* const kNotTransmitted = "Communication error. Can not transimitted.";
-
-using Pattern = std::function<bool(int, int)>;
-const Pattern kDiagonal = [](int x, int y) { return (x + y) % 5 == 0; };
-const Pattern kChecker = [](int x, int y) { return (x / 3 + y / 3) % 2 == 0; };
-const Pattern kFrame = [](int x, int y) { return x == 0 || y == 0 || x == 63 || y == 63 || x == y; };
-
-std::vector<StreamEventKind> Kinds(const DecodedStream& stream)
-{
-    std::vector<StreamEventKind> kinds;
-    for (const StreamEvent& event : stream.events)
-        kinds.push_back(event.kind);
-    return kinds;
-}
-
-// Queues a click on the dialog's Cancel button, as a user's click waits in the queue
-// while a step runs.
-void QueueCancel(CPrograss* dialog)
-{
-    QPushButton* cancel = dialog->findChild<QPushButton*>(QStringLiteral("button2"));
-    QMetaObject::invokeMethod(cancel, &QPushButton::click, Qt::QueuedConnection);
-}
 
 // Five logos, numbered 5 down to 1, and an older stored list of two files (which
 // start-up counted as stored in the printer).
@@ -57,21 +110,13 @@ void ListFive(DownloadHarness& h, int size = 8)
     g_Shared.m_nProfileCount = 2;
     g_Shared.m_nStoredCount = 2;
     for (int i = 0; i < 5; ++i)
-        h.List(h.Logo("l" + std::to_string(i) + ".bmp", size, size, kDiagonal), 5 - i);
+        h.List("l" + std::to_string(i) + ".bmp", size, size, 5 - i);
 }
 
 void ExpectOldKeys(DownloadHarness& h)
 {
-    QCOMPARE(h.Key(1), std::string("/old/one.bmp"));
-    QCOMPARE(h.Key(2), std::string("/old/two.bmp"));
-    QCOMPARE(h.Key(3), std::string());
+    QCOMPARE((Texts{h.Key(1), h.Key(2), h.Key(3)}), (Texts{"/old/one.bmp", "/old/two.bmp", ""}));
     QCOMPARE(g_Shared.m_nProfileCount, 2);
-}
-
-// The bytes after the last image record that went out whole.
-Bytes Tail(const Bytes& bytes, size_t from)
-{
-    return Bytes(bytes.begin() + static_cast<long>(from), bytes.end());
 }
 
 } // namespace
@@ -80,56 +125,36 @@ class TestDownloadRun : public QObject {
     Q_OBJECT
 private slots:
     void threeLogosGoInLogoNumberOrderAndTheProfileFollows();
-    void oneLogoDeletesTheStaleKeys();
-    void cancelBetweenImages_data();
-    void cancelBetweenImages();
-    void aBoxOverTheDialogStopsTheRun();
+    void oneLogoToAFileDeletesTheStaleKeys();
+    void stopsBetweenImages_data();
+    void stopsBetweenImages();
     void aPrinterThatStopsTakingDataEndsTheRun();
-    void aFailedDefineEndsTheRunAfterTheEraseWait();
-    void portsThatCannotBeOpened_data();
-    void portsThatCannotBeOpened();
+    void runsThatEndBeforeTheImages_data();
+    void runsThatEndBeforeTheImages();
     void anEmptyListDeletesAllImages();
-    void printToFile_data();
-    void printToFile();
     void aFileUnreadableAtDownloadTimeIsSentEmptyAndNamedAfterwards();
-    void nothingIsOpenedWhenTheUserOrAFileSaysNo();
-    void aProfileThatCannotBeWrittenIsReported();
 };
 
 void TestDownloadRun::threeLogosGoInLogoNumberOrderAndTheProfileFollows()
 {
     DownloadHarness h;
-    const std::string a = h.Logo("a.bmp", 20, 10, kDiagonal);
-    const std::string b = h.Logo("b.bmp", 200, 24, kChecker); // 600 bytes: two pieces
-    const std::string c = h.Logo("c.bmp", 64, 64, kFrame);    // 512 bytes: a full and an empty piece
-    h.List(a, 3);
-    h.List(b, 1);
-    h.List(c, 2);
+    const std::string a = h.List("a.bmp", 20, 10, 3);
+    const std::string b = h.List("b.bmp", 200, 24, 1); // 600 bytes: two pieces
+    const std::string c = h.List("c.bmp", 64, 64, 2);  // 512 bytes: a full and an empty piece
     h.Show();
-
     QStringList statuses;
     std::vector<int> bar;
-    bool dialogChecked = false;
     h.clock.onSleep = [&](int, CPrograss* dialog) {
         QVERIFY(dialog);
+        QCOMPARE(dialog->windowTitle(), QStringLiteral("Nivora"));
         statuses << dialog->findChild<QLabel*>(QStringLiteral("static1057"))->text();
         auto* progress = dialog->findChild<QProgressBar*>(QStringLiteral("progress1069"));
-        bar.push_back(progress->value());
-        if (dialogChecked)
-            return;
-        dialogChecked = true;
-        QCOMPARE(dialog->windowTitle(), QStringLiteral("Nivora"));
         QCOMPARE(progress->maximum(), 11); // 1160 bytes / 100
-        for (const char* name : {"timer1", "timer2"}) {
-            auto* timer = dialog->findChild<QTimer*>(QString::fromLatin1(name));
-            QVERIFY(timer);
-            QCOMPARE(timer->interval(), 10);
-            QVERIFY(timer->isSingleShot());
-        }
+        bar.push_back(progress->value());
     };
     h.Download();
 
-    QCOMPARE(h.page.fake.boxes.Texts(), (std::vector<std::string>{kConfirm, kComplete}));
+    QCOMPARE(h.page.fake.boxes.Texts(), (Texts{kConfirm, kComplete}));
     QCOMPARE(h.page.fake.boxes.shown[0].flags, 0x24u);
     QCOMPARE(h.page.fake.boxes.shown[1].flags, 0x30u);
     // The erase wait, then 10 ms after every piece: 512 + 88, 512 + 0, 48.
@@ -139,37 +164,30 @@ void TestDownloadRun::threeLogosGoInLogoNumberOrderAndTheProfileFollows()
                                     "Updating(1160/1160)...a.bmp"}));
     QCOMPARE(bar, (std::vector<int>{0, 5, 6, 11, 11, 11}));
 
-    const DecodedStream stream = h.Received(5 + 3 + 3 * 4 + 600 + 512 + 48);
-    QVERIFY(stream.complete);
-    QCOMPARE(Kinds(stream),
-             (std::vector<StreamEventKind>{StreamEventKind::PrinterIdRequest, StreamEventKind::Initialize,
-                                           StreamEventKind::DefineNvImages, StreamEventKind::NvImageRecord,
-                                           StreamEventKind::NvImageRecord, StreamEventKind::NvImageRecord}));
+    h.printer.WaitForBytes(5 + 3 + 3 * 4 + 600 + 512 + 48);
+    const DecodedStream stream = DecodeStream(h.printer.Bytes());
+    QCOMPARE(stream.events.size(), size_t{6}); // GS I 1, ESC @, FS q 3 and the records
     QCOMPARE(stream.events[2].value, 3);
-    QCOMPARE(stream.definitions.size(), size_t{3});
-    QVERIFY(stream.definitions[0].Dots() == DownloadHarness::Expected(200, 24, kChecker));
-    QVERIFY(stream.definitions[1].Dots() == DownloadHarness::Expected(64, 64, kFrame));
-    QVERIFY(stream.definitions[2].Dots() == DownloadHarness::Expected(20, 10, kDiagonal));
+    QCOMPARE(stream.definitions[0].WidthDots(), 200); // b
+    QCOMPARE(stream.definitions[1].WidthDots(), 64);  // c
+    QCOMPARE(stream.definitions[2].WidthDots(), 24);  // a
 
-    QCOMPARE(h.Key(1), b);
-    QCOMPARE(h.Key(2), c);
-    QCOMPARE(h.Key(3), a);
-    QCOMPARE(h.Key(4), std::string());
+    QCOMPARE((Texts{h.Key(1), h.Key(2), h.Key(3), h.Key(4)}), (Texts{b, c, a, ""}));
     QCOMPARE(g_Shared.m_nProfileCount, 3);
     QCOMPARE(g_Shared.m_nStoredCount, 3);
     QCOMPARE(g_Shared.m_nJobCount, 3);
-    QCOMPARE(std::vector<int>(g_Shared.m_arrDownloadOrder.begin(), g_Shared.m_arrDownloadOrder.begin() + 4),
-             (std::vector<int>{1, 2, 0, 0}));
     QVERIFY(!h.upload->m_hPort.IsOpen());
 
     // The next start-up lists exactly these files, numbered as the printer holds them.
     h.page.app.ShutDown();
     h.page.app.LoadStoredList();
-    QCOMPARE(g_Shared.m_arrPath, (std::vector<std::string>{b, c, a}));
-    QCOMPARE(g_Shared.m_arrNumber, (std::vector<std::string>{"  1", "  2", "  3"}));
+    QCOMPARE(g_Shared.m_arrPath, (Texts{b, c, a}));
+    QCOMPARE(g_Shared.m_arrNumber, (Texts{"  1", "  2", "  3"}));
 }
 
-void TestDownloadRun::oneLogoDeletesTheStaleKeys()
+// "Print To File" of one logo over a profile with six stale keys: the file receives
+// exactly FS q 1 and the record (no check, no reset), and keys 2 to 6 go.
+void TestDownloadRun::oneLogoToAFileDeletesTheStaleKeys()
 {
     DownloadHarness h;
     std::string profile = "[LOG]\r\n";
@@ -177,9 +195,10 @@ void TestDownloadRun::oneLogoDeletesTheStaleKeys()
         profile += "Logofile" + std::to_string(i) + "=/old/" + std::to_string(i) + ".bmp\r\n";
     h.page.work.Write(h.page.app.m_strProfileBase, profile + "[Other]\r\nKeep=yes\r\n");
     g_Shared.m_nProfileCount = 6;
-    const std::string logo = h.Logo("one.bmp", 8, 8, kDiagonal);
-    h.List(logo, 4);
+    h.UseFile("logos.prn");
+    const std::string logo = h.List("one.bmp", 8, 8, 4);
     h.Show();
+    QCOMPARE(h.upload->findChild<QLineEdit*>(QStringLiteral("edit1077"))->text(), QStringLiteral("To File"));
     std::vector<std::pair<int, int>> bars; // maximum, value
     h.clock.onSleep = [&](int, CPrograss* dialog) {
         auto* progress = dialog->findChild<QProgressBar*>(QStringLiteral("progress1069"));
@@ -189,84 +208,62 @@ void TestDownloadRun::oneLogoDeletesTheStaleKeys()
     // 8 bytes in all: the range 0 ... 0 shows an empty bar, not a busy one.
     QCOMPARE(bars, (std::vector<std::pair<int, int>>{{1, 0}, {1, 0}}));
 
-    QCOMPARE(h.Received(5 + 3 + 4 + 8).events[2].value, 1);
-    QCOMPARE(h.Key(1), logo);
-    for (int i = 2; i <= 6; ++i)
-        QCOMPARE(h.Key(i), std::string());
+    QCOMPARE(h.page.work.Read("logos.prn"),
+             std::string("\x1C\x71\x01\x01\x00\x01\x00", 7) + std::string(8, '\xFF'));
+    QCOMPARE(h.page.fake.boxes.Texts(), (Texts{kConfirm, kComplete}));
+    QCOMPARE((Texts{h.Key(1), h.Key(2), h.Key(3), h.Key(4), h.Key(5), h.Key(6)}),
+             (Texts{logo, "", "", "", "", ""}));
     QCOMPARE(h.page.app.Profile().GetProfileString("Other", "Keep"), std::string("yes"));
     QCOMPARE(g_Shared.m_nProfileCount, 1);
 }
 
-void TestDownloadRun::cancelBetweenImages_data()
+void TestDownloadRun::stopsBetweenImages_data()
 {
+    QTest::addColumn<bool>("box");
     QTest::addColumn<int>("after");
-    QTest::addColumn<int>("groups");
-    QTest::newRow("during the erase wait") << 0 << 6;
-    QTest::newRow("after 2 of 5") << 2 << 4;
-    QTest::newRow("after 4 of 5") << 4 << 2;
+    QTest::addColumn<std::vector<int>>("sleeps");
+    QTest::newRow("cancel during the erase wait") << false << 0 << std::vector<int>{3500, 0};
+    QTest::newRow("cancel after 2 of 5") << false << 2 << std::vector<int>{3500, 10, 10, 0};
+    QTest::newRow("cancel after 4 of 5") << false << 4 << std::vector<int>{3500, 10, 10, 10, 10, 0};
+    // The settle wait of twice the image's size comes inside image 2's pause, and once
+    // more after the groups.
+    QTest::newRow("a box over the dialog") << true << 2 << std::vector<int>{3500, 10, 16, 10, 8};
 }
 
-// Cancel takes effect between images: the images begun went out whole, then one group
-// more than the definitions still owed, and the stored list stays as it was.
-void TestDownloadRun::cancelBetweenImages()
+// Cancel, or any box over the running dialog, stops the run between images: the
+// images begun went out whole, then one group more than the definitions still owed,
+// and the stored list stays as it was.
+void TestDownloadRun::stopsBetweenImages()
 {
+    QFETCH(bool, box);
     QFETCH(int, after);
-    QFETCH(int, groups);
+    QFETCH(std::vector<int>, sleeps);
     DownloadHarness h;
     ListFive(h);
     h.Show();
-    bool queued = false;
-    h.clock.onSleep = [&](int, CPrograss* dialog) {
-        if (!queued && dialog && dialog->m_nDefined == after) {
-            queued = true;
-            QueueCancel(dialog);
-        }
+    bool done = false;
+    h.clock.onSleep = [&](int ms, CPrograss* dialog) {
+        if (done || !dialog || dialog->m_nDefined != after || (box && ms != 10))
+            return;
+        done = true;
+        if (box)
+            platform::AfxMessageBox("Another program wants attention.", platform::MB_ICONEXCLAMATION);
+        else // a click waits in the queue while a step runs
+            QMetaObject::invokeMethod(dialog->findChild<QPushButton*>(QStringLiteral("button2")),
+                                      &QPushButton::click, Qt::QueuedConnection);
     };
     h.Download();
 
+    QCOMPARE(h.page.fake.boxes.Texts().size(), size_t{box ? 2u : 1u});
+    QCOMPARE(h.page.fake.clock.sleeps, sleeps);
     QCOMPARE(g_Shared.m_nStoredCount, after);
-    const size_t sent = 5 + 3 + static_cast<size_t>(after) * 12;
-    h.printer.WaitForBytes(sent + 4 * static_cast<size_t>(groups));
+    const size_t sent = 5 + 3 + static_cast<size_t>(after) * 12, groups = 5 - static_cast<size_t>(after) + 1;
+    h.printer.WaitForBytes(sent + 4 * groups);
     const Bytes bytes = h.printer.Bytes();
-    QCOMPARE(bytes.size(), sent + 4 * static_cast<size_t>(groups));
-    QCOMPARE(Tail(bytes, sent), Bytes(4 * static_cast<size_t>(groups), 0));
-    const DecodedStream stream = DecodeStream(bytes);
-    QCOMPARE(stream.definitions.size(), size_t{5});
-    for (int i = 0; i < 5; ++i)
-        QCOMPARE(stream.definitions[static_cast<size_t>(i)].xUnits, i < after ? 1 : 0);
-    QCOMPARE(h.page.fake.boxes.Texts(), std::vector<std::string>{kConfirm});
-    QCOMPARE(h.page.fake.clock.sleeps.back(), 0); // the Cancel button leaves nothing to settle
+    QCOMPARE(bytes.size(), sent + 4 * groups);
+    QCOMPARE(Bytes(bytes.begin() + static_cast<long>(sent), bytes.end()), Bytes(4 * groups, 0));
     ExpectOldKeys(h);
     QVERIFY(!h.upload->m_hPort.IsOpen());
-}
-
-// Any box over the running dialog ends the run as a stop: the printer gets twice the
-// image's size in milliseconds to settle, then the completion groups, then once more.
-void TestDownloadRun::aBoxOverTheDialogStopsTheRun()
-{
-    DownloadHarness h;
-    ListFive(h);
-    h.Show();
-    bool shown = false;
-    h.clock.onSleep = [&](int ms, CPrograss* dialog) {
-        if (!shown && ms == 10 && dialog && dialog->m_nDefined == 2) {
-            shown = true;
-            platform::AfxMessageBox("Another program wants attention.", platform::MB_ICONEXCLAMATION);
-        }
-    };
-    h.Download();
-
-    QCOMPARE(h.page.fake.boxes.Texts(),
-             (std::vector<std::string>{kConfirm, "Another program wants attention."}));
-    const std::vector<int>& sleeps = h.page.fake.clock.sleeps;
-    // 3500, image 1's pause, the settle wait inside image 2's pause, that pause, and the
-    // wait after the groups.
-    QCOMPARE(sleeps, (std::vector<int>{3500, 10, 16, 10, 8}));
-    const size_t sent = 5 + 3 + 2 * 12;
-    h.printer.WaitForBytes(sent + 16);
-    QCOMPARE(h.printer.Bytes().size(), sent + 16);
-    QCOMPARE(Tail(h.printer.Bytes(), sent), Bytes(16, 0));
-    ExpectOldKeys(h);
 }
 
 // The printer stops taking data: the pieces still due time out unnoticed, the serial
@@ -287,68 +284,63 @@ void TestDownloadRun::aPrinterThatStopsTakingDataEndsTheRun()
     h.Download();
 
     QVERIFY2(clock.elapsed() < 10000, "the run must end by the time-out");
-    QCOMPARE(h.page.fake.boxes.Texts(), (std::vector<std::string>{kConfirm, kNotTransmitted}));
+    QCOMPARE(h.page.fake.boxes.Texts(), (Texts{kConfirm, kNotTransmitted}));
     QCOMPARE(h.page.fake.boxes.shown[1].flags, 0x30u);
     QVERIFY(g_Shared.m_nStoredCount >= 2 && g_Shared.m_nStoredCount < 5);
     ExpectOldKeys(h);
     QVERIFY(!h.upload->m_hPort.IsOpen());
 }
 
-// An output "file" that takes nothing (/dev/full): FS q n fails, the error box closes
-// the dialog, the erase wait is still kept, and nothing follows.
-void TestDownloadRun::aFailedDefineEndsTheRunAfterTheEraseWait()
-{
-    DownloadHarness h;
-    h.UseFile();
-    h.page.fake.files.outputChoices.push_back({true, {"/dev/full"}});
-    ListFive(h);
-    h.Show();
-    h.Download();
-
-    QCOMPARE(h.page.fake.boxes.Texts(), (std::vector<std::string>{kConfirm, kNotTransmitted}));
-    QCOMPARE(h.page.fake.clock.sleeps, std::vector<int>{3500});
-    QCOMPARE(g_Shared.m_nStoredCount, 2);
-    ExpectOldKeys(h);
-    QVERIFY(!h.upload->m_hPort.IsOpen());
-}
-
-void TestDownloadRun::portsThatCannotBeOpened_data()
+void TestDownloadRun::runsThatEndBeforeTheImages_data()
 {
     QTest::addColumn<QString>("device");
-    QTest::addColumn<bool>("listed");
+    QTest::addColumn<int>("logo"); // 0 none, 1 a small one, 2 one FS q cannot define (289 units down)
     QTest::addColumn<bool>("held");
-    QTest::addColumn<QString>("message");
-    QTest::newRow("no such port") << "COM7" << true << false << "ERROR[2] - Open port or file.";
-    QTest::newRow("held by another program") << "COM1" << true << true << "ERROR[11] - Open port or file.";
-    QTest::newRow("parallel port") << "LPT1" << true << false << "ERROR - Open port.";
-    QTest::newRow("empty list") << "COM7" << false << false << "ERROR - Open port.";
+    QTest::addColumn<QString>("message"); // empty: the user said No
+    QTest::newRow("the user says no") << "COM1" << 1 << false << "";
+    QTest::newRow("a file FS q cannot take") << "COM1" << 2 << false << "tall.bmp";
+    QTest::newRow("no such port") << "COM7" << 1 << false << "ERROR[2] - Open port or file.";
+    QTest::newRow("held by another program") << "COM1" << 1 << true << "ERROR[11] - Open port or file.";
+    QTest::newRow("parallel port") << "LPT1" << 1 << false << "ERROR - Open port.";
+    QTest::newRow("empty list") << "COM7" << 0 << false << "ERROR - Open port.";
+    // An output "file" that takes nothing: FS q n fails, the error box closes the
+    // dialog, and the erase wait is still kept.
+    QTest::newRow("FS q n fails") << "/dev/full" << 1 << false << kNotTransmitted;
 }
 
-void TestDownloadRun::portsThatCannotBeOpened()
+void TestDownloadRun::runsThatEndBeforeTheImages()
 {
     QFETCH(QString, device);
-    QFETCH(bool, listed);
+    QFETCH(int, logo);
     QFETCH(bool, held);
     QFETCH(QString, message);
     DownloadHarness h;
     g_Shared.m_strPortDevice = device.toStdString();
     g_Shared.m_nPortType = device.startsWith("LPT") ? 1 : 0;
-    if (listed)
-        h.List(h.Logo("a.bmp", 8, 8, kDiagonal), 1);
+    if (device == "/dev/full")
+        h.UseFile("/dev/full");
+    if (logo)
+        h.List(logo == 1 ? "a.bmp" : "tall.bmp", 8, logo == 1 ? 8 : 2312, 1);
     const int holder = ::open(h.printer.Path().c_str(), O_RDWR | O_NOCTTY);
     QVERIFY(holder >= 0);
     if (held)
         QCOMPARE(::flock(holder, LOCK_EX | LOCK_NB), 0);
     h.Show();
+    if (message.isEmpty())
+        h.page.fake.boxes.Answer(platform::IDNO);
     h.Download();
     ::close(holder);
 
-    const std::vector<std::string> texts = h.page.fake.boxes.Texts();
-    QCOMPARE(texts.size(), size_t{2});
-    QCOMPARE(QString::fromStdString(texts[1]), message);
-    QCOMPARE(h.page.fake.boxes.shown[1].flags, 0x30u);
-    QVERIFY(h.page.fake.clock.sleeps.empty());
+    const Texts texts = h.page.fake.boxes.Texts();
+    QCOMPARE(texts.size(), size_t{message.isEmpty() ? 1u : 2u});
+    if (!message.isEmpty()) {
+        QVERIFY2(QString::fromStdString(texts[1]).contains(message), texts[1].c_str());
+        QCOMPARE(h.page.fake.boxes.shown[1].flags, 0x30u);
+    }
+    QCOMPARE(h.page.fake.clock.sleeps, (device == "/dev/full" ? std::vector<int>{3500} : std::vector<int>{}));
+    QCOMPARE(h.printer.Requests(), 0);
     QVERIFY(h.printer.Bytes().empty());
+    QVERIFY(!h.upload->m_hPort.IsOpen());
 }
 
 void TestDownloadRun::anEmptyListDeletesAllImages()
@@ -370,54 +362,14 @@ void TestDownloadRun::anEmptyListDeletesAllImages()
     QVERIFY(!h.upload->m_hPort.IsOpen());
 }
 
-void TestDownloadRun::printToFile_data()
-{
-    QTest::addColumn<bool>("named");
-    QTest::addColumn<QString>("file");
-    QTest::newRow("a typed name") << true << "logos.prn";
-    QTest::newRow("the name dialog cancelled") << false << "temp.prn";
-}
-
-// Exactly FS q n and the records: no check, no reset.
-void TestDownloadRun::printToFile()
-{
-    QFETCH(bool, named);
-    QFETCH(QString, file);
-    DownloadHarness h;
-    h.UseFile();
-    h.page.work.Write("temp.prn", "left over from before");
-    h.page.fake.files.outputChoices.push_back({named, {"logos.prn"}});
-    const std::string a = h.Logo("a.bmp", 20, 10, kDiagonal), b = h.Logo("b.bmp", 16, 8, kChecker);
-    h.List(a, 2);
-    h.List(b, 1);
-    h.Show();
-    QVERIFY(h.upload->m_bToFile);
-    h.Download();
-
-    const std::string text = h.page.work.Read(file.toStdString());
-    const Bytes bytes(text.begin(), text.end());
-    QCOMPARE(Bytes(bytes.begin(), bytes.begin() + 3), (Bytes{0x1C, 0x71, 0x02}));
-    QCOMPARE(bytes.size(), size_t{3 + 4 + 16 + 4 + 48});
-    const DecodedStream stream = DecodeStream(bytes);
-    QVERIFY(stream.complete);
-    QCOMPARE(stream.definitions.size(), size_t{2});
-    QVERIFY(stream.definitions[0].Dots() == DownloadHarness::Expected(16, 8, kChecker));
-    QVERIFY(stream.definitions[1].Dots() == DownloadHarness::Expected(20, 10, kDiagonal));
-    QVERIFY(h.printer.Bytes().empty());
-    QCOMPARE(h.page.fake.boxes.Texts(), (std::vector<std::string>{kConfirm, kComplete}));
-    QCOMPARE(h.Key(1), b);
-}
-
 // A file gone while the run is on keeps its place as an empty definition, so the images
-// after it keep their numbers; it is named once the run is over.
+// after it keep their numbers; it is named with its NV number once the run is over.
 void TestDownloadRun::aFileUnreadableAtDownloadTimeIsSentEmptyAndNamedAfterwards()
 {
     DownloadHarness h;
-    const std::string a = h.Logo("a.bmp", 8, 8, kDiagonal), b = h.Logo("b.bmp", 8, 8, kChecker),
-                      c = h.Logo("c.bmp", 16, 8, kFrame);
-    h.List(a, 1);
-    h.List(b, 2);
-    h.List(c, 3);
+    h.List("a.bmp", 8, 8, 2);
+    const std::string b = h.List("b.bmp", 8, 8, 3);
+    const std::string c = h.List("c.bmp", 16, 8, 1);
     h.Show();
     h.clock.onSleep = [&](int ms, CPrograss*) {
         if (ms == 10)
@@ -425,51 +377,16 @@ void TestDownloadRun::aFileUnreadableAtDownloadTimeIsSentEmptyAndNamedAfterwards
     };
     h.Download();
 
-    const DecodedStream stream = h.Received(5 + 3 + 12 + 4 + 20);
+    h.printer.WaitForBytes(5 + 3 + 20 + 12 + 4);
+    const DecodedStream stream = DecodeStream(h.printer.Bytes());
     QCOMPARE(stream.definitions.size(), size_t{3});
-    QCOMPARE(stream.definitions[1].xUnits, 0);
-    QVERIFY(stream.definitions[2].Dots() == DownloadHarness::Expected(16, 8, kFrame));
-    const std::vector<std::string> texts = h.page.fake.boxes.Texts();
+    QCOMPARE(stream.definitions[0].WidthDots(), 16); // c, logo 1
+    QCOMPARE(stream.definitions[2].xUnits, 0);
+    const Texts texts = h.page.fake.boxes.Texts();
     QCOMPARE(texts.size(), size_t{3});
     QCOMPARE(texts[1], std::string(kComplete));
-    QVERIFY(texts[2].find("NV image 2: " + b) != std::string::npos);
-    QCOMPARE(h.Key(2), b);
-    QCOMPARE(h.Key(3), c);
-}
-
-void TestDownloadRun::nothingIsOpenedWhenTheUserOrAFileSaysNo()
-{
-    DownloadHarness h;
-    h.List(h.Logo("a.bmp", 8, 8, kDiagonal), 1);
-    h.List(h.Logo("tall.bmp", 8, 2312, kDiagonal), 2); // 289 units down: FS q cannot take it
-    h.Show();
-    h.page.fake.boxes.Answer(platform::IDNO);
-    h.Download();
-    h.Download();
-
-    const std::vector<std::string> texts = h.page.fake.boxes.Texts();
-    QCOMPARE(texts.size(), size_t{3});
-    QCOMPARE(texts[1], std::string(kConfirm));
-    QVERIFY(texts[2].find(h.page.work.File("tall.bmp")) != std::string::npos);
-    QCOMPARE(h.printer.Requests(), 0);
-    QVERIFY(h.printer.Bytes().empty());
-}
-
-// A profile that cannot be replaced (here a folder stands in its place) costs nothing
-// on the printer; the user learns that the next start-up lists the old files.
-void TestDownloadRun::aProfileThatCannotBeWrittenIsReported()
-{
-    DownloadHarness h;
-    std::filesystem::create_directory(h.page.work.File(h.page.app.m_strProfileBase));
-    h.List(h.Logo("a.bmp", 8, 8, kDiagonal), 1);
-    h.Show();
-    h.Download();
-
-    const std::vector<std::string> texts = h.page.fake.boxes.Texts();
-    QCOMPARE(texts.size(), size_t{3});
-    QCOMPARE(texts[1], std::string(kComplete));
-    QVERIFY(texts[2].find(h.page.app.m_pszProfileName) != std::string::npos);
-    QCOMPARE(h.Received(5 + 3 + 12).definitions.size(), size_t{1});
+    QVERIFY(texts[2].find("NV image 3: " + b) != std::string::npos);
+    QCOMPARE((Texts{h.Key(1), h.Key(3)}), (Texts{c, b}));
 }
 
 QTEST_MAIN(TestDownloadRun)
