@@ -107,6 +107,19 @@ TEST_F(LogoLoaderTest, ExactlyFullCapacityFitsAndOpeningStopsAtTheFirstRefusal)
     EXPECT_FALSE(loader.OpenFiles());
 }
 
+TEST_F(LogoLoaderTest, DeeperThan32BitsIsNotSupportedAndNotCountedAsAFailure)
+{
+    std::vector<uint8_t> bytes = MakeBmp(BmpParams{.width = 2, .height = 2}, [](int, int) { return 0u; });
+    Poke(bytes, 28, 48, 2); // 48 bits a pixel, six bytes each: the file holds 2 rows of 12
+    bytes.resize(Peek32(bytes, 10) + 2 * 12);
+    WriteFile(dir.File("deep.bmp"), bytes);
+    EXPECT_FALSE(Pick(dir.File("deep.bmp")));
+    EXPECT_THAT(fake.boxes.Texts(), ElementsAre("It is not support bitmap format!"));
+    EXPECT_EQ(fake.boxes.shown[0].flags, platform::MB_OK);
+    EXPECT_EQ(loader.m_nCount, 0);
+    EXPECT_EQ(loader.m_nFailCount, 0);
+}
+
 TEST_F(LogoLoaderTest, FilesThatFailKeepTheirNumbersFreeAndWarnOnceUntilReset)
 {
     const std::string a = Bmp("a.bmp", 16, 16);

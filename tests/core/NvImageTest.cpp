@@ -79,12 +79,13 @@ TEST_F(NvImageTest, GreyLevelsInSinglePrecision)
         {24, false, kGrey24}, {32, false, kGrey24}, {16, false, kGrey16}, {16, true, kGrey16}};
     for (const Case& c : cases) {
         BmpParams params = Params(static_cast<int>(c.table.size()), 1, c.bits);
-        params.alpha = 0xFF; // the fourth byte of a 32-bit pixel is not part of its grey
         if (c.fiveSixFiveMasks) {
             params.compression = kBiBitfields;
             params.masks[0] = 0xF800, params.masks[1] = 0x07E0, params.masks[2] = 0x001F;
         }
-        Convert(params, [&](int x, int) { return c.table[static_cast<size_t>(x)].rgb; });
+        // The fourth byte of a 32-bit pixel (the value's top byte) is not part of its grey.
+        const uint32_t fourth = c.bits == 32 ? 0xFF000000u : 0u;
+        Convert(params, [&](int x, int) { return c.table[static_cast<size_t>(x)].rgb | fourth; });
         for (size_t i = 0; i < c.table.size(); ++i) {
             SCOPED_TRACE(testing::Message() << c.bits << " bits, pixel " << std::hex << c.table[i].rgb);
             g_Shared.m_nThreshold = c.table[i].grey;
@@ -157,7 +158,7 @@ TEST_F(NvImageTest, BfSizeZeroOrWrongDoesNotMatter)
     const auto size = static_cast<uint32_t>(file.size());
     std::vector<uint8_t> expected;
     for (uint32_t claimed : {size, 0u, 20u, size + 5000u, 0xFFFFFFFFu}) {
-        Poke32(file, 2, claimed);
+        Poke(file, 2, claimed);
         WriteFile(dir.File("claimed.bmp"), file);
         ASSERT_TRUE(image->LoadFile(dir.File("claimed.bmp"))) << claimed;
         EXPECT_EQ(image->m_fileHeader.bfSize, claimed);
