@@ -1,23 +1,27 @@
 #pragma once
 // What a printer must receive for printed NV images, spelled out independently of the
-// program: per image the header line when headers are on, then FS p n m.
+// program: after what was sent before, per image the header line when headers are on,
+// then FS p n m.
 #include <cstdint>
 #include <string>
 #include <vector>
 
 namespace testing_support {
 
-inline std::vector<uint8_t> PrintedImages(const std::vector<int>& numbers, int mode, bool header)
+inline const std::vector<uint8_t> kSerialPreamble = {0x1D, 0x49, 0x01, 0x1B, 0x40};
+inline const std::vector<uint8_t> kParallelPreamble = {0x1D, 0x49, 0x01};
+
+inline std::vector<uint8_t> PrintedImages(const std::vector<int>& numbers, int mode, bool header,
+                                          std::vector<uint8_t> before = {})
 {
-    std::vector<uint8_t> out;
     for (const int n : numbers) {
         if (header) {
             const std::string line = "--- Logo " + std::to_string(n) + " ---\n";
-            out.insert(out.end(), line.begin(), line.end());
+            before.insert(before.end(), line.begin(), line.end());
         }
-        out.insert(out.end(), {0x1C, 0x70, static_cast<uint8_t>(n), static_cast<uint8_t>(mode)});
+        before.insert(before.end(), {0x1C, 0x70, static_cast<uint8_t>(n), static_cast<uint8_t>(mode)});
     }
-    return out;
+    return before;
 }
 
 inline std::vector<int> NumberRange(int from, int to)
@@ -26,15 +30,6 @@ inline std::vector<int> NumberRange(int from, int to)
     for (int n = from; n <= to; ++n)
         numbers.push_back(n);
     return numbers;
-}
-
-inline const std::vector<uint8_t> kSerialPreamble = {0x1D, 0x49, 0x01, 0x1B, 0x40};
-inline const std::vector<uint8_t> kParallelPreamble = {0x1D, 0x49, 0x01};
-
-inline std::vector<uint8_t> Joined(std::vector<uint8_t> first, const std::vector<uint8_t>& second)
-{
-    first.insert(first.end(), second.begin(), second.end());
-    return first;
 }
 
 } // namespace testing_support

@@ -15,10 +15,8 @@ void ClickRow(CCheckListCtrl& list, int row, Qt::KeyboardModifiers modifiers)
 
 void ClickHeader(CCheckListCtrl& list, int column)
 {
-    QHeaderView* header = list.header();
-    const QPoint at(header->sectionViewportPosition(column) + header->sectionSize(column) / 2,
-                    header->height() / 2);
-    QTest::mouseClick(header->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+    const QPoint at(list.header()->sectionViewportPosition(column) + 4, list.header()->height() / 2);
+    QTest::mouseClick(list.header()->viewport(), Qt::LeftButton, Qt::NoModifier, at);
 }
 
 QStringList ColumnTexts(const CCheckListCtrl& list, int column)
@@ -29,16 +27,21 @@ QStringList ColumnTexts(const CCheckListCtrl& list, int column)
     return texts;
 }
 
+std::vector<bool> Ticks(const CCheckListCtrl& list)
+{
+    std::vector<bool> ticks;
+    for (int row = 0; row < list.GetItemCount(); ++row)
+        ticks.push_back(list.GetCheck(row));
+    return ticks;
+}
+
 QRect ColourBounds(const QImage& image, uint32_t rgb)
 {
-    const QImage pixels = image.convertToFormat(QImage::Format_RGB32);
     QRect bounds;
-    for (int y = 0; y < pixels.height(); ++y) {
-        const auto* line = reinterpret_cast<const QRgb*>(pixels.constScanLine(y));
-        for (int x = 0; x < pixels.width(); ++x)
-            if ((line[x] & 0xFFFFFF) == rgb)
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if ((image.pixel(x, y) & 0xFFFFFF) == rgb)
                 bounds |= QRect(x, y, 1, 1);
-    }
     return bounds;
 }
 

@@ -4,17 +4,19 @@
 #include <QRect>
 #include <QStringList>
 #include <cstdint>
+#include <vector>
 
 class CCheckListCtrl;
 
 namespace testing_support {
 
-// Mouse on a list: a click on a row's "Name" cell (with modifiers), a click on a
-// column header.
+// A click on a row's "Name" cell (with modifiers), a click on a column header.
 void ClickRow(CCheckListCtrl& list, int row, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
 void ClickHeader(CCheckListCtrl& list, int column);
 // The texts of one column, row by row.
 QStringList ColumnTexts(const CCheckListCtrl& list, int column);
+// The check box states, row by row.
+std::vector<bool> Ticks(const CCheckListCtrl& list);
 // The smallest rectangle holding every pixel of the colour (empty when none).
 QRect ColourBounds(const QImage& image, uint32_t rgb);
 

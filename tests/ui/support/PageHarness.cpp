@@ -2,10 +2,8 @@
 
 #include <QTest>
 
-#include "tests/support/BmpWriter.h"
 #include "ui/Page1Selection.h"
 #include "ui/Page2Preview.h"
-#include "ui/PropertySheet.h"
 
 namespace testing_support {
 
@@ -21,9 +19,12 @@ PageHarness::~PageHarness()
     SetApp(nullptr);
 }
 
-std::string PageHarness::Logo(const std::string& name, int width, int height, uint32_t rgb)
+std::vector<std::string> PageHarness::Logos(const std::vector<std::string>& names)
 {
-    return WriteSolidBmp(work.File(name), width, height, rgb);
+    std::vector<std::string> paths;
+    for (const std::string& name : names)
+        paths.push_back(Logo(name, 16, 16));
+    return paths;
 }
 
 void PageHarness::StoreProfile(const std::vector<std::string>& paths)
@@ -34,8 +35,9 @@ void PageHarness::StoreProfile(const std::vector<std::string>& paths)
     work.Write(app.m_strProfileBase, body);
 }
 
-void PageHarness::StartUp()
+void PageHarness::StartUp(const std::vector<std::string>& paths)
 {
+    StoreProfile(paths);
     app.LoadStoredList();
 }
 
@@ -48,11 +50,6 @@ void PageHarness::Show(int start)
     m_sheet->AddPage(preview);
     m_sheet->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_sheet.get()));
-}
-
-void PageHarness::Activate(int page)
-{
-    QVERIFY(m_sheet->SetActivePage(page));
 }
 
 } // namespace testing_support

@@ -2,19 +2,20 @@
 // Hosts the list pages as the program does: a working folder with a profile, the
 // application object reading it, and a tabbed dialog with the pages, shown offscreen.
 // Declare one in a test after nothing else: it brings its own FakePlatform.
-#include <QString>
+#include <QTest>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "app/NvLogoApp.h"
+#include "tests/support/BmpWriter.h"
 #include "tests/support/FakePlatform.h"
 #include "tests/support/TempDir.h"
 #include "tests/ui/support/ListHelpers.h"
+#include "ui/PropertySheet.h"
 
 class CPage1Selection;
 class CPage2Preview;
-class CPropertySheet;
 
 namespace testing_support {
 
@@ -29,15 +30,20 @@ public:
     CNvLogoApp app;
 
     // A solid 24-bit logo in the working folder; returns its path.
-    std::string Logo(const std::string& name, int width, int height, uint32_t rgb = 0x203040);
+    std::string Logo(const std::string& name, int width, int height, uint32_t rgb = 0x203040)
+    {
+        return WriteSolidBmp(work.File(name), width, height, rgb);
+    }
+    // 16 x 16 logos of these names; their paths.
+    std::vector<std::string> Logos(const std::vector<std::string>& names);
     // Writes the profile's stored list (keys Logofile1..n).
     void StoreProfile(const std::vector<std::string>& paths);
-    // Start-up's reload of the stored list.
-    void StartUp();
+    // The stored list written and reloaded, as start-up finds it.
+    void StartUp(const std::vector<std::string>& paths);
 
     // Builds the sheet (Selection, Preview) and shows it on page `start`.
     void Show(int start = 0);
-    void Activate(int page);
+    void Activate(int page) { QVERIFY(m_sheet->SetActivePage(page)); }
     CPropertySheet* Sheet() const { return m_sheet.get(); }
     CPage1Selection* selection = nullptr;
     CPage2Preview* preview = nullptr;
