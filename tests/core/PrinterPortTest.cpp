@@ -1,28 +1,25 @@
 #include "printer/PrinterPort.h"
 
 #include <cerrno>
-#include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
-#include "app/SharedRecord.h"
-#include "platform/Trace.h"
 #include "platform/Version.h"
 #include "tests/support/FakePlatform.h"
 #include "tests/support/FakePrinter.h"
 #include "tests/support/TempDir.h"
 
-using namespace std::chrono_literals;
 using testing_support::FakePrinter;
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 using Bytes = std::vector<uint8_t>;
-constexpr unsigned kExclamation = platform::MB_ICONEXCLAMATION;
+const Bytes kRequest = {0x1D, 0x49, 0x01};
 constexpr uint32_t kConsumerLine = 0xC0000004; // bit 31, major version 4
 constexpr uint32_t kOtherLine = 0x0000000A;
 
@@ -31,339 +28,181 @@ long long MsSince(Clock::time_point start)
     return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
 }
 
-class PrinterPortTest : public ::testing::Test {
-protected:
-    testing_support::FakePlatform platform;
-    FakePrinter printer;
+using Shown = std::vector<std::pair<std::string, unsigned>>;
+const std::pair<std::string, unsigned> kWriteError = {"ERROR - Write to port.", platform::MB_ICONEXCLAMATION};
+const std::pair<std::string, unsigned> kCommError = {"ERROR - Comm.", platform::MB_ICONEXCLAMATION};
 
-    void Open(CPrinterPort& port, int32_t handshake = 0)
-    {
-        ASSERT_TRUE(port.OpenPort(printer.Path(), 115200, 8, 0, 0, handshake)) << port.m_nOpenError;
-    }
-    std::vector<std::string> Boxes() const { return platform.boxes.Texts(); }
-};
+Shown Boxes(const testing_support::FakePlatform& platform)
+{
+    Shown shown;
+    for (const testing_support::ShownBox& box : platform.boxes.shown)
+        shown.emplace_back(box.text, box.flags);
+    return shown;
+}
 
 TEST(WriteTimeoutTest, MIsTheBaudRateBelow9600AndHalfOfItFromThere)
 {
-    EXPECT_EQ(printer::WriteTimeoutPerByteMs(2400), 2400);
     EXPECT_EQ(printer::WriteTimeoutPerByteMs(4800), 4800);
     EXPECT_EQ(printer::WriteTimeoutPerByteMs(9600), 4800);
-    EXPECT_EQ(printer::WriteTimeoutPerByteMs(19200), 9600);
     EXPECT_EQ(printer::WriteTimeoutPerByteMs(115200), 57600);
 }
 
-TEST(PlatformVersionTest, OnlyBit31WithMajorFourOrMoreIsTheConsumerLine)
+// Opening throws away what was waiting on the line, so only an answer to this request
+// counts; without one the check still passes after its wait.
+TEST(PrinterPortCheckTest, SendsTheRequestAndTakesAnyAnswerOrNoneAfterTheVariantsWait)
 {
-    EXPECT_TRUE(platform::IsConsumerLine(0xC0000004));  // 95
-    EXPECT_TRUE(platform::IsConsumerLine(0xC0005A04));  // 98, Me
-    EXPECT_FALSE(platform::IsConsumerLine(0x80000003)); // 3.x with the 32-bit extension
-    EXPECT_FALSE(platform::IsConsumerLine(0x0A280105)); // NT line
-    EXPECT_FALSE(platform::IsConsumerLine());           // Linux
-}
-
-TEST_F(PrinterPortTest, CheckSendsTheRequestAndTakesTheAnswerWithoutJudgingIt)
-{
-    printer.AnswerWith(0x7E);
-    CPrinterPort port(printer::kDownloadVariant);
-    Open(port);
-    const auto start = Clock::now();
-    EXPECT_TRUE(port.CheckPrinter());
-    EXPECT_LT(MsSince(start), 500); // the answer ends the wait
-    EXPECT_EQ(port.m_nAnswer, 0x7E);
-    ASSERT_TRUE(printer.WaitForBytes(3));
-    EXPECT_EQ(printer.Bytes(), (Bytes{0x1D, 0x49, 0x01}));
-    EXPECT_TRUE(Boxes().empty());
-}
-
-struct WaitCase {
-    const char* name;
-    printer::PortVariant variant;
-    int waitMs;
-};
-void PrintTo(const WaitCase& c, std::ostream* out)
-{
-    *out << c.name;
-}
-
-class CheckWaitTest : public PrinterPortTest, public ::testing::WithParamInterface<WaitCase> {};
-
-TEST_P(CheckWaitTest, APrinterThatNeverAnswersStillPassesAfterTheWait)
-{
-    printer.AnswerWith(std::nullopt);
-    CPrinterPort port(GetParam().variant);
-    Open(port);
-    const auto start = Clock::now();
-    EXPECT_TRUE(port.CheckPrinter());
-    EXPECT_GE(MsSince(start), GetParam().waitMs - 20);
-    EXPECT_EQ(port.m_nAnswer, -1);
-    EXPECT_TRUE(Boxes().empty());
+    testing_support::FakePlatform platform;
+    FakePrinter printer;
+    const std::tuple<printer::PortVariant, std::optional<uint8_t>, int> cases[] = {
+        {printer::kDownloadVariant, 0x7E, 500},
+        {printer::kDownloadVariant, std::nullopt, 500},
+        {printer::kSetupVariant, std::nullopt, 1000}};
+    for (const auto& [variant, answer, waitMs] : cases) {
+        SCOPED_TRACE(waitMs);
+        printer.AnswerWith(answer);
+        printer.Send({0x55});
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        printer.Clear();
+        CPrinterPort port(variant);
+        ASSERT_TRUE(port.OpenPort(printer.Path(), 115200, 8, 0, 0, 0));
+        const auto start = Clock::now();
+        EXPECT_TRUE(port.CheckPrinter());
+        EXPECT_EQ(port.m_nAnswer, answer ? *answer : -1); // not judged
+        if (answer)
+            EXPECT_LT(MsSince(start), waitMs); // the answer ends the wait
+        else
+            EXPECT_GE(MsSince(start), waitMs - 20);
+        EXPECT_EQ(printer.Bytes(), kRequest);
+    }
+    EXPECT_TRUE(platform.boxes.shown.empty());
     EXPECT_GT(platform.clock.keepAlives, 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Variants, CheckWaitTest,
-                         ::testing::Values(WaitCase{"Download", printer::kDownloadVariant, 500},
-                                           WaitCase{"Print", printer::kPrintVariant, 500},
-                                           WaitCase{"Setup", printer::kSetupVariant, 1000}),
-                         [](const auto& param) { return std::string(param.param.name); });
-
-TEST_F(PrinterPortTest, AFailedRequestWriteSaysSoAndFails)
+TEST(PrinterPortCheckTest, AFailedWriteSaysSoAndFails)
 {
-    CPrinterPort port(printer::kDownloadVariant);
-    Open(port);
-    printer.HangUp();
-    EXPECT_FALSE(port.CheckPrinter());
-    ASSERT_EQ(platform.boxes.shown.size(), 1u);
-    EXPECT_EQ(platform.boxes.shown[0].text, "ERROR - Write to port.");
-    EXPECT_EQ(platform.boxes.shown[0].flags, kExclamation);
-}
-
-TEST_F(PrinterPortTest, TheSetupWriteReportsAWriteThatFailedWhileWaiting)
-{
-    CPrinterPort port(printer::kSetupVariant);
-    Open(port);
-    printer.Stall();
-    printer.HangUpAfter(100ms);
-    EXPECT_FALSE(port.CheckPrinter());
-    EXPECT_EQ(Boxes(),
-              (std::vector<std::string>{"GetOverlappedResult (write) failed", "ERROR - Write to port."}));
-    EXPECT_EQ(platform.boxes.shown[0].flags, platform::MB_OK);
-}
-
-TEST_F(PrinterPortTest, TheSetupWriteFailingAtOnceShowsOnlyTheCheckMessage)
-{
-    CPrinterPort port(printer::kSetupVariant);
-    Open(port);
-    printer.HangUp();
-    EXPECT_FALSE(port.CheckPrinter());
-    EXPECT_EQ(Boxes(), std::vector<std::string>{"ERROR - Write to port."});
-}
-
-struct JudgeCase {
-    const char* name;
-    std::optional<uint8_t> answer;
-    const char* message; // nullptr: passes without a message
-};
-void PrintTo(const JudgeCase& c, std::ostream* out)
-{
-    *out << c.name;
-}
-
-class JudgeTest : public PrinterPortTest, public ::testing::WithParamInterface<JudgeCase> {};
-
-TEST_P(JudgeTest, OnlyTheAnswer0x20Passes)
-{
-    printer.AnswerWith(GetParam().answer);
-    CPrinterPort port(printer::kSetupVariant);
-    Open(port);
-    EXPECT_EQ(port.JudgePrinter(), GetParam().message == nullptr);
-    if (GetParam().message) {
-        ASSERT_EQ(platform.boxes.shown.size(), 1u);
-        EXPECT_EQ(platform.boxes.shown[0].text, GetParam().message);
-        EXPECT_EQ(platform.boxes.shown[0].flags, kExclamation);
-    } else {
-        EXPECT_TRUE(Boxes().empty());
+    enum Operation { Check, CheckWhileWaiting, Judge };
+    const std::pair<Operation, Shown> cases[] = {
+        {Check, {kWriteError}},
+        {CheckWhileWaiting, {{"GetOverlappedResult (write) failed", platform::MB_OK}, kWriteError}},
+        {Judge, {kWriteError}}};
+    for (const auto& [operation, expected] : cases) {
+        SCOPED_TRACE(operation);
+        testing_support::FakePlatform platform;
+        FakePrinter printer;
+        CPrinterPort port(printer::kSetupVariant);
+        ASSERT_TRUE(port.OpenPort(printer.Path(), 115200, 8, 0, 0, 0));
+        std::optional<testing_support::OnKeepAlive> hangUp;
+        if (operation == CheckWhileWaiting) {
+            printer.Stall(); // and hang up while the write waits
+            hangUp.emplace(platform.clock, 5, [&printer] { printer.HangUp(); });
+        } else {
+            printer.HangUp();
+        }
+        EXPECT_FALSE(operation == Judge ? port.JudgePrinter() : port.CheckPrinter());
+        EXPECT_EQ(Boxes(platform), expected);
     }
-    EXPECT_EQ(printer.Bytes(), (Bytes{0x1D, 0x49, 0x01}));
 }
 
-INSTANTIATE_TEST_SUITE_P(Answers, JudgeTest,
-                         ::testing::Values(JudgeCase{"Space", 0x20, nullptr},
-                                           JudgeCase{"Other", 0x21, "ERROR - Comm."},
-                                           JudgeCase{"RequestByteEcho", 0x1D, "ERROR - Comm."},
-                                           JudgeCase{"Silent", std::nullopt, "ERROR - Comm."}),
-                         [](const auto& param) { return std::string(param.param.name); });
-
-TEST_F(PrinterPortTest, JudgingADeviceThatCannotBeReadSaysReceiveData)
+// The Apply test waits on this system; on the consumer line it judges, and only the
+// answer 0x20 passes.
+TEST(PrinterPortCheckTest, TheApplyTestWaitsOnThisSystemAndJudgesOnTheConsumerLine)
 {
-    testing_support::FakeDeviceRoot root;
-    root.AddFile("usb/lp0");
-    CPrinterPort port(printer::kSetupVariant); // opens LPT write only
-    ASSERT_TRUE(port.OpenLpt());
-    EXPECT_FALSE(port.JudgePrinter());
-    EXPECT_EQ(Boxes(), std::vector<std::string>{"ERROR - Receive data."});
-}
-
-TEST_F(PrinterPortTest, JudgingAHungUpPrinterSaysWriteToPort)
-{
-    CPrinterPort port(printer::kSetupVariant);
-    Open(port);
-    printer.HangUp();
-    EXPECT_FALSE(port.JudgePrinter());
-    EXPECT_EQ(Boxes(), std::vector<std::string>{"ERROR - Write to port."});
-}
-
-TEST_F(PrinterPortTest, TheApplyTestWaitsOnThisSystemAndJudgesOnTheConsumerLine)
-{
-    printer.AnswerWith(0x21);
-    for (const uint32_t version : {kOtherLine, kConsumerLine}) {
-        testing_support::ScopedPlatformVersion line(version);
+    EXPECT_FALSE(platform::IsConsumerLine());
+    EXPECT_FALSE(platform::IsConsumerLine(0x80000003)); // bit 31 below major version 4
+    testing_support::FakePlatform platform;
+    FakePrinter printer;
+    const std::tuple<uint32_t, std::optional<uint8_t>, Shown> cases[] = {
+        {kOtherLine, 0x21, {}},
+        {kConsumerLine, 0x20, {}},
+        {kConsumerLine, 0x21, {kCommError}},
+        {kConsumerLine, 0x1D, {kCommError}}, // the request's echo
+        {kConsumerLine, std::nullopt, {kCommError}}};
+    for (const auto& [version, answer, expected] : cases) {
+        SCOPED_TRACE(answer.value_or(0xFF));
+        platform::SetVersionForTesting(version); // undone after the loop, which never leaves early
+        printer.AnswerWith(answer);
         printer.Clear();
         platform.boxes.shown.clear();
         CPrinterPort port(printer::kSetupVariant);
-        Open(port);
-        EXPECT_EQ(RunPrinterTest(port), version == kOtherLine);
-        ASSERT_TRUE(printer.WaitForBytes(5));
+        EXPECT_TRUE(port.OpenPort(printer.Path(), 115200, 8, 0, 0, 0));
+        EXPECT_EQ(RunPrinterTest(port), expected.empty());
+        EXPECT_EQ(Boxes(platform), expected);
+        printer.WaitForBytes(5);
         EXPECT_EQ(printer.Bytes(), (Bytes{0x1B, 0x40, 0x1D, 0x49, 0x01}));
-        EXPECT_EQ(Boxes(), version == kOtherLine ? std::vector<std::string>{}
-                                                 : std::vector<std::string>{"ERROR - Comm."});
-        port.ClosePort();
     }
+    platform::SetVersionForTesting(std::nullopt);
 }
 
-TEST_F(PrinterPortTest, TheApplyTestStopsAfterAFailedInitialise)
-{
-    CPrinterPort port(printer::kSetupVariant);
-    Open(port);
-    printer.HangUp();
-    EXPECT_FALSE(RunPrinterTest(port));
-    EXPECT_EQ(Boxes(), std::vector<std::string>{"ERROR - Write to port."});
-}
-
-TEST_F(PrinterPortTest, AHeldPortFailsToOpenAndKeepsTheError)
-{
-    CPrinterPort first(printer::kDownloadVariant), second(printer::kDownloadVariant);
-    Open(first);
-    errno = 0;
-    EXPECT_FALSE(second.OpenPort(printer.Path(), 115200, 8, 0, 0, 0));
-    EXPECT_EQ(errno, second.m_nOpenError);
-    EXPECT_TRUE(second.m_nOpenError == EWOULDBLOCK || second.m_nOpenError == EBUSY);
-    EXPECT_FALSE(second.m_hPort.IsOpen());
-}
-
-TEST(PrinterPortOpenTest, NamesWithoutADeviceFailWithNoSuchFile)
+// "FILE" asks for a name and takes "temp.prn" in the current folder when the question
+// is cancelled; what cannot be opened keeps its error.
+TEST(PrinterPortOpenTest, FileIsTheTypedNameOrTempPrnAndFailuresKeepTheirError)
 {
     testing_support::FakePlatform platform;
     testing_support::FakeDeviceRoot root;
-    CPrinterPort download(printer::kDownloadVariant), print(printer::kPrintVariant);
-    EXPECT_FALSE(download.OpenPort("COM1", 115200, 8, 0, 0, 0));
-    EXPECT_EQ(download.m_nOpenError, ENOENT);
-    EXPECT_FALSE(download.OpenPort("COM250", 115200, 8, 0, 0, 0));
-    EXPECT_EQ(download.m_nOpenError, ENOENT);
-    EXPECT_FALSE(download.OpenLpt());
-    EXPECT_EQ(download.m_nOpenError, ENOENT);
-    EXPECT_FALSE(print.OpenPort("FILE", 115200, 8, 0, 0, 0)); // no file case on the Print page
-    EXPECT_EQ(print.m_nOpenError, ENOENT);
-    EXPECT_FALSE(print.m_bToFile);
-}
-
-TEST(PrinterPortOpenTest, ComNamesReachTheDeviceThroughTheTable)
-{
-    testing_support::FakePlatform platform;
-    testing_support::FakeDeviceRoot root;
-    FakePrinter printer;
-    root.Link("ttyUSB0", printer.Path());
-    CPrinterPort port(printer::kPrintVariant);
-    ASSERT_TRUE(port.OpenPort("COM33", 9600, 8, 0, 0, 0));
-    const Bytes bytes = {0x1C, 0x70, 0x01, 0x00};
-    EXPECT_TRUE(port.WriteBuffer(bytes.data(), bytes.size()));
-    ASSERT_TRUE(printer.WaitForBytes(4));
-    EXPECT_EQ(printer.Bytes(), bytes);
-}
-
-class OutputFileTest : public ::testing::Test {
-protected:
-    testing_support::FakePlatform platform;
     testing_support::TempDir dir;
-    testing_support::ScopedCurrentDir cwd{dir.Path()};
-    CPrinterPort port{printer::kDownloadVariant};
-};
-
-TEST_F(OutputFileTest, ACancelledNameWritesTempPrnInTheCurrentFolderReplacingIt)
-{
+    testing_support::ScopedCurrentDir cwd(dir.Path());
     dir.Write("temp.prn", std::string(5000, 'x'));
-    ASSERT_TRUE(port.OpenPort("FILE", 115200, 8, 0, 0, 0));
-    EXPECT_TRUE(port.m_bToFile);
-    const Bytes bytes = {0x1B, 0x40, 0x1C, 0x71, 0x01};
-    EXPECT_TRUE(port.WriteBuffer(bytes.data(), bytes.size()));
-    EXPECT_TRUE(port.WriteBuffer(bytes.data(), 0));
-    EXPECT_TRUE(port.ClosePort());
-    EXPECT_EQ(dir.Read("temp.prn"), std::string(bytes.begin(), bytes.end()));
-}
-
-TEST_F(OutputFileTest, ATypedNameIsUsedAsItIs)
-{
+    const Bytes bytes = {0x1B, 0x40, 0x00, 0x0A, 0x0D, 0xFF};
+    const int descriptors = testing_support::OpenDescriptorCount();
     platform.files.outputChoices.push_back({true, {"logos.bin"}});
-    ASSERT_TRUE(port.OpenPort("FILE", 115200, 8, 0, 0, 0));
-    const Bytes bytes = {0x00, 0x0A, 0x0D, 0xFF};
-    ByteSink& sink = port; // the stream writers see only this
-    EXPECT_TRUE(sink.WriteBuffer(bytes.data(), bytes.size()));
-    port.ClosePort();
-    EXPECT_EQ(dir.Read("logos.bin"), std::string(bytes.begin(), bytes.end()));
-    EXPECT_FALSE(std::filesystem::exists(dir.File("temp.prn")));
-}
-
-TEST_F(OutputFileTest, ANameThatCannotBeCreatedFailsWithItsError)
-{
-    platform.files.outputChoices.push_back({true, {"no-such-folder/out.prn"}});
-    EXPECT_FALSE(port.OpenPort("FILE", 115200, 8, 0, 0, 0));
-    EXPECT_EQ(port.m_nOpenError, ENOENT);
-    EXPECT_FALSE(port.m_hPort.IsOpen());
-}
-
-// A USB printer-class device is no terminal and may refuse reading: every way of
-// opening it works, and the check simply gets no answer.
-TEST(UsbPrinterTest, SerialParallelAndCheckWorkOnAPrinterThatCannotBeRead)
-{
-    testing_support::FakePlatform platform;
-    testing_support::FakeDeviceRoot root;
-    const std::string device = root.AddFile("usb/lp0");
-    for (const printer::PortVariant& variant : {printer::kDownloadVariant, printer::kPrintVariant}) {
-        CPrinterPort lpt(variant), serial(variant);
-        ASSERT_TRUE(lpt.OpenLpt());
-        EXPECT_TRUE(lpt.CheckPrinter());
-        EXPECT_EQ(lpt.m_nAnswer, -1);
-        lpt.ClosePort();
-        ASSERT_TRUE(serial.OpenPort("LPT1", 115200, 8, 0, 0, 0));
-        EXPECT_FALSE(serial.m_hPort.IsTerminal());
-        EXPECT_TRUE(serial.CheckPrinter());
-        serial.ClosePort();
+    for (const char* file : {"logos.bin", "temp.prn"}) {
+        CPrinterPort port(printer::kDownloadVariant);
+        ASSERT_TRUE(port.OpenPort("FILE", 115200, 8, 0, 0, 0));
+        EXPECT_TRUE(port.m_bToFile);
+        EXPECT_TRUE(port.WriteBuffer(bytes.data(), bytes.size()));
+        EXPECT_TRUE(port.ClosePort());
+        EXPECT_EQ(dir.Read(file), std::string(bytes.begin(), bytes.end()));
     }
-    EXPECT_EQ(platform.clock.keepAlives, 0); // the failed read ends the wait at once
-    EXPECT_TRUE(platform.boxes.shown.empty());
-    std::ifstream in(device, std::ios::binary);
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "\x1D\x49\x01");
+
+    CPrinterPort download(printer::kDownloadVariant), print(printer::kPrintVariant);
+    platform.files.outputChoices.push_back({true, {"no-such-folder/out.prn"}});
+    EXPECT_FALSE(download.OpenPort("FILE", 115200, 8, 0, 0, 0));
+    EXPECT_EQ(download.m_nOpenError, ENOENT);
+    for (const char* name : {"COM1", "LPT1"}) { // no device under the root
+        EXPECT_FALSE(download.OpenPort(name, 115200, 8, 0, 0, 0)) << name;
+        EXPECT_EQ(download.m_nOpenError, ENOENT) << name;
+    }
+    EXPECT_FALSE(print.OpenPort("FILE", 115200, 8, 0, 0, 0)); // no file target on the Print page
+    EXPECT_EQ(print.m_nOpenError, ENOENT);
+    EXPECT_EQ(testing_support::OpenDescriptorCount(), descriptors);
 }
 
-TEST(UsbPrinterTest, ADeviceTheUserMayOnlyWriteToStillOpensForTheDownload)
+// A USB printer-class device is no terminal and may be writable only: every way of
+// opening it works, the check simply gets no answer at once, and judging says so.
+TEST(UsbPrinterTest, AWriteOnlyPrinterWorksOnEveryPathAndNeverAnswers)
 {
     testing_support::FakeDeviceRoot root;
     const std::string device = root.AddFile("usb/lp0");
     ::chmod(device.c_str(), 0222);
     ::chmod(root.Path().c_str(), 0755);
-    // Permissions do not bind the superuser, so the open runs as nobody.
+    // Permissions do not bind the superuser, so the child runs as nobody. It exits with
+    // the number of the first step that went wrong.
     const pid_t child = ::fork();
     if (child == 0) {
         if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
-            ::_exit(3);
-        CPrinterPort port(printer::kDownloadVariant);
-        if (!port.OpenLpt())
             ::_exit(1);
-        const uint8_t byte = 0x1B;
-        ::_exit(port.WriteBuffer(&byte, 1) && port.CheckPrinter() && port.m_nAnswer == -1 ? 0 : 2);
+        testing_support::FakePlatform platform;
+        CPrinterPort lpt(printer::kDownloadVariant), serial(printer::kPrintVariant),
+            setup(printer::kSetupVariant);
+        const bool steps[] = {lpt.OpenLpt() && lpt.CheckPrinter() && lpt.m_nAnswer == -1 && lpt.ClosePort(),
+                              serial.OpenPort("LPT1", 115200, 8, 0, 0, 0) && !serial.m_hPort.IsTerminal() &&
+                                  serial.CheckPrinter() && serial.ClosePort(),
+                              setup.OpenLpt() && !setup.JudgePrinter(),
+                              platform.boxes.Texts() == std::vector<std::string>{"ERROR - Receive data."},
+                              platform.clock.keepAlives == 0};
+        for (size_t step = 0; step < std::size(steps); ++step)
+            if (!steps[step])
+                ::_exit(static_cast<int>(step) + 2);
+        ::_exit(0);
     }
     int status = 0;
     ASSERT_EQ(::waitpid(child, &status, 0), child);
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
-}
-
-TEST_F(PrinterPortTest, TheProgressDialogTracesPortWritesButNotFileWrites)
-{
-    std::vector<std::string> traces;
-    platform::SetTraceHook([&](const std::string& line) { traces.push_back(line); });
-    CPrinterPort port(printer::kDownloadVariant);
-    Open(port);
-    const uint8_t byte = 0x00;
-    g_Shared.m_strPortDevice = "COM1";
-    EXPECT_TRUE(ProgressWriteBuffer(port.m_hPort, &byte, 1));
-    EXPECT_EQ(traces, (std::vector<std::string>{"[VARNEX] CPrograss::WriteBuffer()\r\n",
-                                                "[VARNEX] CPrograss::WriteBuffer()-Issue write\r\n"}));
-    traces.clear();
-    g_Shared.m_strPortDevice = "FILE";
-    EXPECT_TRUE(ProgressWriteBuffer(port.m_hPort, &byte, 1));
-    EXPECT_EQ(traces, std::vector<std::string>{"[VARNEX] CPrograss::WriteBuffer()\r\n"});
-    platform::SetTraceHook({});
-    ASSERT_TRUE(printer.WaitForBytes(2));
+    ::chmod(device.c_str(), 0644);
+    std::ifstream written(device, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(written), {}),
+              "\x1D\x49\x01"); // each from the start
 }
 
 } // namespace

@@ -1,31 +1,25 @@
 #include "tests/support/FakePrinter.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <dirent.h>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <poll.h>
 #include <pty.h>
 #include <stdexcept>
-#include <sys/eventfd.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
-
-#include "platform/Version.h"
-#include "printer/PortTestHooks.h"
+#include <utility>
 
 namespace testing_support {
 namespace {
 
 constexpr uint32_t kRequest = 0x1D4901; // GS I 1
-constexpr auto kFlowWait = std::chrono::seconds(2);
 
-void SetNonBlocking(int fd)
+void Ignore(ssize_t)
 {
-    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
 }
 
 } // namespace
@@ -36,105 +30,44 @@ FakePrinter::FakePrinter()
     if (::openpty(&m_master, &m_portSide, name, nullptr, nullptr) != 0)
         throw std::runtime_error("openpty failed");
     m_path = name;
-    ::fcntl(m_master, F_SETFD, FD_CLOEXEC);
-    ::fcntl(m_portSide, F_SETFD, FD_CLOEXEC);
-    SetNonBlocking(m_master);
-    SetNonBlocking(m_portSide); // only this descriptor: Stall fills the line through it
+    for (const int fd : {m_master, m_portSide}) {
+        ::fcntl(fd, F_SETFD, FD_CLOEXEC);
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
+    }
     int on = 1;
     ::ioctl(m_master, TIOCPKT, &on); // reports when the port side stops and restarts
     termios raw{};
     ::tcgetattr(m_portSide, &raw);
     ::cfmakeraw(&raw); // no echo of the answers before the program sets its mode
     ::tcsetattr(m_portSide, TCSANOW, &raw);
-    m_wake = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     m_thread = std::thread([this] { Run(); });
 }
 
 FakePrinter::~FakePrinter()
 {
-    StopThread();
-    CloseMaster();
+    HangUp();
     ::close(m_portSide);
-    ::close(m_wake);
-}
-
-void FakePrinter::StopThread()
-{
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_stop = true;
-    }
-    Wake();
-    if (m_thread.joinable())
-        m_thread.join();
-}
-
-void FakePrinter::Wake()
-{
-    const uint64_t one = 1;
-    [[maybe_unused]] const ssize_t n = ::write(m_wake, &one, sizeof one);
-}
-
-void FakePrinter::CloseMaster()
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    if (m_master >= 0)
-        ::close(m_master);
-    m_master = -1;
 }
 
 void FakePrinter::Run()
 {
-    for (;;) {
-        int timeoutMs = 50;
-        short events = POLLIN;
-        {
-            std::unique_lock<std::mutex> lock(m_mutex);
-            if (m_stop || m_master < 0)
-                return;
-            if (m_stalled) {
-                events = 0;
-                m_stallSeen = true;
-                m_changed.notify_all();
-            }
-            for (const Scheduled& item : m_scheduled) {
-                const auto left =
-                    std::chrono::ceil<std::chrono::milliseconds>(item.at - Clock::now()).count();
-                timeoutMs = std::clamp<int>(static_cast<int>(left), 0, timeoutMs);
-            }
-        }
-        pollfd fds[2] = {{m_master, events, 0}, {m_wake, POLLIN, 0}};
-        ::poll(fds, 2, timeoutMs);
-        if (fds[1].revents & POLLIN) {
-            uint64_t count = 0;
-            [[maybe_unused]] const ssize_t n = ::read(m_wake, &count, sizeof count);
-        }
-        if (fds[0].revents & (POLLIN | POLLPRI))
-            ReadAvailable();
-        RunDue();
-    }
-}
-
-void FakePrinter::ReadAvailable()
-{
     uint8_t buffer[4097];
     for (;;) {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        if (m_master < 0 || m_stalled)
+        std::unique_lock<std::mutex> lock(m_mutex);
+        if (m_master < 0)
             return;
-        const ssize_t n = ::read(m_master, buffer, sizeof buffer);
-        if (n <= 0)
-            return;
+        const ssize_t n = m_stalled ? 0 : ::read(m_master, buffer, sizeof buffer);
         // Packet mode: a leading 0 means data follows; anything else is a status byte.
-        if (buffer[0] == TIOCPKT_DATA) {
+        if (n > 0 && buffer[0] == TIOCPKT_DATA)
             Received(buffer + 1, static_cast<size_t>(n - 1));
-        } else {
-            if (buffer[0] & TIOCPKT_STOP)
-                m_outputStopped = true;
-            if (buffer[0] & TIOCPKT_START)
-                m_outputStopped = false;
-            m_changed.notify_all();
-        }
+        else if (n > 0 && (buffer[0] & (TIOCPKT_STOP | TIOCPKT_START)))
+            m_outputStopped = !(buffer[0] & TIOCPKT_START);
+        m_changed.notify_all();
+        if (n > 0)
+            continue;
+        pollfd fd{m_master, static_cast<short>(m_stalled ? 0 : POLLIN | POLLPRI), 0};
+        lock.unlock();
+        ::poll(&fd, 1, 10);
     }
 }
 
@@ -142,44 +75,14 @@ void FakePrinter::Received(const uint8_t* data, size_t length)
 {
     const size_t skip = std::min(length, m_fillerLeft);
     m_fillerLeft -= skip;
-    data += skip;
-    length -= skip;
-    if (length == 0)
-        return;
-    m_arrivals.push_back({Clock::now(), std::vector<uint8_t>(data, data + length)});
-    m_bytes.insert(m_bytes.end(), data, data + length);
-    for (size_t i = 0; i < length; ++i) {
+    m_bytes.insert(m_bytes.end(), data + skip, data + length);
+    for (size_t i = skip; i < length; ++i) {
         m_window = ((m_window << 8) | data[i]) & 0xFFFFFF;
         if (m_window != kRequest)
             continue;
         ++m_requests;
-        if (m_answer) [[maybe_unused]]
-            const ssize_t n = ::write(m_master, &*m_answer, 1);
-    }
-    m_changed.notify_all();
-}
-
-void FakePrinter::RunDue()
-{
-    std::unique_lock<std::mutex> lock(m_mutex);
-    const Clock::time_point now = Clock::now();
-    bool hangUp = false;
-    for (auto it = m_scheduled.begin(); it != m_scheduled.end();) {
-        if (it->at > now) {
-            ++it;
-            continue;
-        }
-        if (it->action == Action::Xon && m_master >= 0) {
-            const uint8_t xon = 0x11;
-            [[maybe_unused]] const ssize_t n = ::write(m_master, &xon, 1);
-            m_xonSentAt = Clock::now();
-        }
-        hangUp = hangUp || it->action == Action::HangUp;
-        it = m_scheduled.erase(it);
-    }
-    if (hangUp && m_master >= 0) {
-        ::close(m_master);
-        m_master = -1;
+        if (m_answer)
+            Ignore(::write(m_master, &*m_answer, 1));
     }
 }
 
@@ -191,28 +94,16 @@ void FakePrinter::AnswerWith(std::optional<uint8_t> answer)
 
 void FakePrinter::Stall()
 {
-    {
-        std::unique_lock<std::mutex> lock(m_mutex);
-        m_stalled = true;
-        m_stallSeen = false;
-        Wake();
-        m_changed.wait(lock, [this] { return m_stallSeen || m_master < 0; });
-    }
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_stalled = true;
     // The kernel moves data on to the reading side in the background; fill until the
     // line stays full.
     const std::vector<uint8_t> filler(4096, 0);
     for (int round = 0; round < 200; ++round) {
         size_t taken = 0;
-        for (;;) {
-            const ssize_t n = ::write(m_portSide, filler.data(), filler.size());
-            if (n <= 0)
-                break;
+        for (ssize_t n; (n = ::write(m_portSide, filler.data(), filler.size())) > 0;)
             taken += static_cast<size_t>(n);
-        }
-        {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            m_fillerLeft += taken;
-        }
+        m_fillerLeft += taken;
         if (taken == 0 && round > 0)
             return;
         ::usleep(10000);
@@ -221,64 +112,36 @@ void FakePrinter::Stall()
 
 void FakePrinter::Resume()
 {
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_stalled = false;
-    }
-    Wake();
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_stalled = false;
 }
 
-bool FakePrinter::WaitStopped(bool stopped)
+bool FakePrinter::SendXonXoff(uint8_t flowByte)
 {
+    Send({flowByte});
     std::unique_lock<std::mutex> lock(m_mutex);
-    return m_changed.wait_for(lock, kFlowWait, [&] { return m_outputStopped == stopped; });
-}
-
-bool FakePrinter::SendXoff()
-{
-    Send({0x13});
-    return WaitStopped(true);
-}
-
-bool FakePrinter::SendXon()
-{
-    Send({0x11});
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_xonSentAt = Clock::now();
-    }
-    return WaitStopped(false);
-}
-
-void FakePrinter::SendXonAfter(std::chrono::milliseconds delay)
-{
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_scheduled.push_back({Clock::now() + delay, Action::Xon});
-    }
-    Wake();
+    return m_changed.wait_for(lock, std::chrono::seconds(2),
+                              [&] { return m_outputStopped == (flowByte == 0x13); });
 }
 
 void FakePrinter::HangUp()
 {
-    StopThread();
-    CloseMaster();
-}
-
-void FakePrinter::HangUpAfter(std::chrono::milliseconds delay)
-{
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_scheduled.push_back({Clock::now() + delay, Action::HangUp});
-    }
-    Wake();
+    // The thread's poll holds the master open: it must be gone before the close, or
+    // the port side would see the hang-up only later.
+    std::unique_lock<std::mutex> lock(m_mutex);
+    const int master = std::exchange(m_master, -1);
+    lock.unlock();
+    if (m_thread.joinable())
+        m_thread.join();
+    if (master >= 0)
+        ::close(master);
 }
 
 void FakePrinter::Send(const std::vector<uint8_t>& bytes)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    if (m_master >= 0 && !bytes.empty()) [[maybe_unused]]
-        const ssize_t n = ::write(m_master, bytes.data(), bytes.size());
+    if (m_master >= 0 && !bytes.empty())
+        Ignore(::write(m_master, bytes.data(), bytes.size()));
 }
 
 std::vector<uint8_t> FakePrinter::Bytes() const
@@ -287,16 +150,9 @@ std::vector<uint8_t> FakePrinter::Bytes() const
     return m_bytes;
 }
 
-std::vector<FakePrinter::Arrival> FakePrinter::Arrivals() const
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_arrivals;
-}
-
 void FakePrinter::Clear()
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    m_arrivals.clear();
     m_bytes.clear();
     m_requests = 0;
 }
@@ -311,12 +167,6 @@ int FakePrinter::Requests() const
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     return m_requests;
-}
-
-std::optional<FakePrinter::Clock::time_point> FakePrinter::XonSentAt() const
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_xonSentAt;
 }
 
 FakeDeviceRoot::FakeDeviceRoot()
@@ -354,35 +204,17 @@ void FakeDeviceRoot::SetTtyType(const std::string& tty, const std::string& type)
     std::ofstream(folder + "/type") << type << "\n";
 }
 
-ScopedWriteTimeout::ScopedWriteTimeout(std::chrono::milliseconds perByte)
+void OnKeepAlive::KeepAlive()
 {
-    printer::SetWriteTimeoutPerByteForTesting(perByte);
-}
-ScopedWriteTimeout::~ScopedWriteTimeout()
-{
-    printer::SetWriteTimeoutPerByteForTesting(std::nullopt);
-}
-
-ScopedPlatformVersion::ScopedPlatformVersion(uint32_t version)
-{
-    platform::SetVersionForTesting(version);
-}
-ScopedPlatformVersion::~ScopedPlatformVersion()
-{
-    platform::SetVersionForTesting(std::nullopt);
+    m_next.KeepAlive();
+    if (--m_left == 0)
+        m_action();
 }
 
 int OpenDescriptorCount()
 {
-    int count = 0;
-    if (DIR* dir = ::opendir("/proc/self/fd")) {
-        while (const dirent* entry = ::readdir(dir))
-            if (entry->d_name[0] != '.')
-                ++count;
-        ::closedir(dir);
-        --count; // the directory stream itself
-    }
-    return count;
+    // The iterator's own descriptor is open while it counts.
+    return static_cast<int>(std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {})) - 1;
 }
 
 } // namespace testing_support
