@@ -7,7 +7,6 @@
 
 #include <cstdlib>
 #include <fstream>
-#include <ostream>
 
 #include "tests/support/BmpWriter.h"
 #include "tests/support/TempDir.h"
@@ -91,11 +90,6 @@ const Conversion kConversions[] = {
     {"rle8_v5", "+dither -colors 256 -compress RLE BMP:", 200, 8, 124, 1, 0},
 };
 
-void PrintTo(const Conversion& c, std::ostream* os)
-{
-    *os << c.name;
-}
-
 class BmpImageMagickTest : public ::testing::TestWithParam<Conversion> {};
 
 TEST_P(BmpImageMagickTest, ReadsWhatConvertWrote)
@@ -104,7 +98,7 @@ TEST_P(BmpImageMagickTest, ReadsWhatConvertWrote)
         GTEST_SKIP() << "ImageMagick's convert is not installed";
     const Conversion& c = GetParam();
     TempDir dir;
-    for (auto [width, height] : {std::pair{1, 1}, {7, 5}, {33, 9}}) {
+    for (auto [width, height] : {std::pair{1, 1}, {33, 9}}) {
         SCOPED_TRACE(std::to_string(width) + "x" + std::to_string(height));
         const Picture picture = MakePicture(width, height, c.colours);
         WritePpm(dir.File("in.ppm"), picture);

@@ -347,6 +347,11 @@ void TestDownloadRun::anEmptyListDeletesAllImages()
 {
     DownloadHarness h;
     h.Show();
+    // The page shows the empty list's counters, and its button still works.
+    QCOMPARE(h.upload->findChild<QLineEdit*>(QStringLiteral("edit1075"))->text(),
+             QStringLiteral("  0 / 255"));
+    QCOMPARE(h.upload->findChild<QLineEdit*>(QStringLiteral("edit1074"))->text(),
+             QStringLiteral("  0 / 384 KByte"));
     h.page.fake.boxes.Answer(platform::IDNO);
     h.Download();
     h.Download();
