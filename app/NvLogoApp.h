@@ -16,11 +16,11 @@ public:
     CNvLogoApp(const CNvLogoApp&) = delete;
     CNvLogoApp& operator=(const CNvLogoApp&) = delete;
 
-    platform::SingleInstance m_hMutex;  // the single-instance guard
-    CLogoLoader m_loader;               // reloads the stored list at start-up
-    std::string m_szWorkDir;            // working directory at start-up
-    bool m_bListLoaded = false;         // start-up reloaded at least one stored file
-    std::string m_pszProfileName;       // the profile file, in the working directory
+    platform::SingleInstance m_hMutex; // the single-instance guard
+    CLogoLoader m_loader;              // reloads the stored list at start-up
+    std::string m_szWorkDir;           // working directory at start-up
+    bool m_bListLoaded = false;        // start-up reloaded at least one stored file
+    std::string m_pszProfileName;      // the profile file, in the working directory
     std::string m_strVersion = "V1.13";
 
     // Where the guard's lock file lives ("" = the platform default); tests point it
@@ -40,7 +40,7 @@ public:
     enum class StartResult { Run, AlreadyRunning, GuardFailed };
     StartResult AcquireGuard();
     void LoadStoredList();
-    void ShutDown();  // empties the per-logo lists and releases the guard
+    void ShutDown(); // empties the per-logo lists and releases the guard
 
     PrivateProfile Profile() const { return PrivateProfile(m_pszProfileName); }
     std::string GetProfileString(const std::string& section, const std::string& key) const;

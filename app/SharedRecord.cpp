@@ -2,4 +2,7 @@
 
 SharedRecord g_Shared;
 
-void ResetSharedRecord() { g_Shared = SharedRecord{}; }
+void ResetSharedRecord()
+{
+    g_Shared = SharedRecord{};
+}

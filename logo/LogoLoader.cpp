@@ -14,7 +14,7 @@ using platform::AfxMessageBox;
 namespace {
 const char* const kStoredFileIncorrect = "Bitmap files that was defined with Log file is incorrect.";
 const char* const kBitmapFilter = "Bitmap Files(*.bmp)|*.bmp||";
-}  // namespace
+} // namespace
 
 int32_t NvDataSize(int32_t width, int32_t height)
 {
@@ -25,7 +25,10 @@ int32_t NvDataSize(int32_t width, int32_t height)
     return size > INT32_MAX ? INT32_MAX : static_cast<int32_t>(size);
 }
 
-int32_t UsedKByte(int32_t totalBytes) { return totalBytes / 1024 + (totalBytes % 1024 ? 1 : 0); }
+int32_t UsedKByte(int32_t totalBytes)
+{
+    return totalBytes / 1024 + (totalBytes % 1024 ? 1 : 0);
+}
 
 CLogoLoader::CLogoLoader()
 {
@@ -75,7 +78,7 @@ bool CLogoLoader::AddFile(int32_t nIndex, std::string path)
             AfxMessageBox("NV-bitimage area too small", platform::MB_OK);
             return false;
         }
-        RecordFailure(nIndex);  // the count stays one higher, as the numbering expects
+        RecordFailure(nIndex); // the count stays one higher, as the numbering expects
         return false;
     }
 
@@ -95,13 +98,13 @@ bool CLogoLoader::AddFile(int32_t nIndex, std::string path)
         m_strSize = Format("%15d", size);
         m_nTotalBytes += size;
         m_strCountText = Format("%3d / 255", m_nCount);
-        m_strSizeText = Format("%3ld / %3d KByte", static_cast<long>(UsedKByte(m_nTotalBytes)),
-                               g_Shared.m_nNvAreaKB);
+        m_strSizeText =
+            Format("%3ld / %3d KByte", static_cast<long>(UsedKByte(m_nTotalBytes)), g_Shared.m_nNvAreaKB);
         std::string listedPath = nIndex >= 1 ? path : m_strFilePath;
         // Reserve first so that the four appends below cannot fail half-way: the four
         // lists always keep the same length.
-        for (auto* list : {&g_Shared.m_arrNumber, &g_Shared.m_arrName, &g_Shared.m_arrPath,
-                           &g_Shared.m_arrSize})
+        for (auto* list :
+             {&g_Shared.m_arrNumber, &g_Shared.m_arrName, &g_Shared.m_arrPath, &g_Shared.m_arrSize})
             list->reserve(list->size() + 1);
         g_Shared.m_arrNumber.push_back(m_strNumber);
         g_Shared.m_arrName.push_back(m_strName);
@@ -188,7 +191,10 @@ bool CLogoLoader::RemoveFile(int32_t number)
     return true;
 }
 
-void CLogoLoader::SyncCount() { m_nCount = g_Shared.LogoCount(); }
+void CLogoLoader::SyncCount()
+{
+    m_nCount = g_Shared.LogoCount();
+}
 
 bool CLogoLoader::SortFreeNumbers()
 {
@@ -197,8 +203,7 @@ bool CLogoLoader::SortFreeNumbers()
     for (int32_t i = 0; i < m_nFreeCount - 1; ++i)
         for (int32_t j = i + 1; j < m_nFreeCount; ++j)
             if (m_arrFreeNumber[static_cast<size_t>(i)] > m_arrFreeNumber[static_cast<size_t>(j)])
-                std::swap(m_arrFreeNumber[static_cast<size_t>(i)],
-                          m_arrFreeNumber[static_cast<size_t>(j)]);
+                std::swap(m_arrFreeNumber[static_cast<size_t>(i)], m_arrFreeNumber[static_cast<size_t>(j)]);
     return true;
 }
 

@@ -15,18 +15,18 @@ public:
     CLogoLoader(const CLogoLoader&) = delete;
     CLogoLoader& operator=(const CLogoLoader&) = delete;
 
-    int32_t m_nTotalBytes = 0;  // NV data bytes as this loader counts them
-    int32_t m_nFailCount = 0;   // failed loads since the last Reset
-    int32_t m_nFreeCount = 0;   // entries in m_arrFreeNumber
-    int32_t m_nFreePos = 0;     // next entry of m_arrFreeNumber to hand out
-    std::array<int32_t, kMaxLogos> m_arrFreeNumber{};  // numbers free again, ascending
-    int32_t m_nCount = 0;       // listed logos as this loader counts them
-    std::string m_strSizeText;   // last size counter text
-    std::string m_strCountText;  // last file counter text
-    std::string m_strNumber;     // number text of the file being added
-    std::string m_strSize;       // size text of the file being added
-    std::string m_strName;       // name text of the file being added
-    std::string m_strFilePath;   // last path taken from the open dialog
+    int32_t m_nTotalBytes = 0;                        // NV data bytes as this loader counts them
+    int32_t m_nFailCount = 0;                         // failed loads since the last Reset
+    int32_t m_nFreeCount = 0;                         // entries in m_arrFreeNumber
+    int32_t m_nFreePos = 0;                           // next entry of m_arrFreeNumber to hand out
+    std::array<int32_t, kMaxLogos> m_arrFreeNumber{}; // numbers free again, ascending
+    int32_t m_nCount = 0;                             // listed logos as this loader counts them
+    std::string m_strSizeText;                        // last size counter text
+    std::string m_strCountText;                       // last file counter text
+    std::string m_strNumber;                          // number text of the file being added
+    std::string m_strSize;                            // size text of the file being added
+    std::string m_strName;                            // name text of the file being added
+    std::string m_strFilePath;                        // last path taken from the open dialog
 
     // Loads one BMP file, checks it and appends it to the lists. nIndex is the profile
     // key's number for a stored file, 0 for a file the user picked.

@@ -4,7 +4,10 @@
 #include "logo/LogoLoader.h"
 #include "logo/PrivateProfile.h"
 
-std::string LogoFileKey(int number) { return Format("Logofile%d", number); }
+std::string LogoFileKey(int number)
+{
+    return Format("Logofile%d", number);
+}
 
 int ReloadStoredList(CLogoLoader& loader, const PrivateProfile& profile,
                      const std::function<void(int number)>& onKey)

@@ -9,7 +9,7 @@ class CLogoLoader;
 class PrivateProfile;
 
 inline constexpr char kLogSection[] = "LOG";
-std::string LogoFileKey(int number);  // "Logofile%d"
+std::string LogoFileKey(int number); // "Logofile%d"
 
 // Offers every stored path to loader.AddFile(number, path), from key 1 upward until
 // the first missing or empty key; onKey(number) runs before each AddFile. Returns the

@@ -10,7 +10,10 @@ CancelModeScope::CancelModeScope(CancelModeTarget* target) : m_previous(g_target
     g_target = target;
 }
 
-CancelModeScope::~CancelModeScope() { g_target = m_previous; }
+CancelModeScope::~CancelModeScope()
+{
+    g_target = m_previous;
+}
 
 void SendCancelMode()
 {
@@ -18,4 +21,4 @@ void SendCancelMode()
         g_target->OnCancelMode();
 }
 
-}  // namespace platform
+} // namespace platform

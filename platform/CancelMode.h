@@ -27,4 +27,4 @@ private:
 // Tells the registered target (if any) that a box is about to cover it.
 void SendCancelMode();
 
-}  // namespace platform
+} // namespace platform

@@ -15,9 +15,15 @@ public:
 CancellingChooser g_defaultChooser;
 FileChooser* g_chooser = &g_defaultChooser;
 
-}  // namespace
+} // namespace
 
-void SetFileChooser(FileChooser* chooser) { g_chooser = chooser ? chooser : &g_defaultChooser; }
-FileChooser& GetFileChooser() { return *g_chooser; }
+void SetFileChooser(FileChooser* chooser)
+{
+    g_chooser = chooser ? chooser : &g_defaultChooser;
+}
+FileChooser& GetFileChooser()
+{
+    return *g_chooser;
+}
 
-}  // namespace platform
+} // namespace platform

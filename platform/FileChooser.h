@@ -22,4 +22,4 @@ public:
 void SetFileChooser(FileChooser* chooser);
 FileChooser& GetFileChooser();
 
-}  // namespace platform
+} // namespace platform

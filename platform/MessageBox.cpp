@@ -20,15 +20,21 @@ StderrMessageBox g_defaultHandler;
 MessageBoxHandler* g_handler = &g_defaultHandler;
 std::string g_title = "nivora";
 
-}  // namespace
+} // namespace
 
 void SetMessageBoxHandler(MessageBoxHandler* handler)
 {
     g_handler = handler ? handler : &g_defaultHandler;
 }
 
-const std::string& ApplicationTitle() { return g_title; }
-void SetApplicationTitle(std::string title) { g_title = std::move(title); }
+const std::string& ApplicationTitle()
+{
+    return g_title;
+}
+void SetApplicationTitle(std::string title)
+{
+    g_title = std::move(title);
+}
 
 int AfxMessageBox(const std::string& text, unsigned flags)
 {
@@ -41,4 +47,4 @@ int MessageBox(const std::string& text, const std::string& caption, unsigned fla
     return g_handler->Show(text, flags, caption);
 }
 
-}  // namespace platform
+} // namespace platform

@@ -10,7 +10,7 @@ namespace platform {
 // so that each box reads exactly like the one it reproduces.
 inline constexpr unsigned MB_OK = 0x00;
 inline constexpr unsigned MB_YESNO = 0x04;
-inline constexpr unsigned MB_ICONHAND = 0x10;         // stop sign
+inline constexpr unsigned MB_ICONHAND = 0x10; // stop sign
 inline constexpr unsigned MB_ICONQUESTION = 0x20;
 inline constexpr unsigned MB_ICONEXCLAMATION = 0x30;
 inline constexpr unsigned MB_TYPEMASK = 0x0F;
@@ -41,4 +41,4 @@ int AfxMessageBox(const std::string& text, unsigned flags = MB_OK);
 // A box with a caption of the caller's choice.
 int MessageBox(const std::string& text, const std::string& caption, unsigned flags);
 
-}  // namespace platform
+} // namespace platform

@@ -9,7 +9,10 @@
 
 namespace platform {
 
-SingleInstance::~SingleInstance() { Release(); }
+SingleInstance::~SingleInstance()
+{
+    Release();
+}
 
 std::string SingleInstance::DefaultLockDir()
 {
@@ -52,4 +55,4 @@ void SingleInstance::Release()
     }
 }
 
-}  // namespace platform
+} // namespace platform

@@ -29,4 +29,4 @@ private:
     int m_fd = -1;
 };
 
-}  // namespace platform
+} // namespace platform

@@ -8,7 +8,10 @@ namespace {
 TraceHook g_hook;
 }
 
-void SetTraceHook(TraceHook hook) { g_hook = std::move(hook); }
+void SetTraceHook(TraceHook hook)
+{
+    g_hook = std::move(hook);
+}
 
 void Trace(const char* format, ...)
 {
@@ -22,4 +25,4 @@ void Trace(const char* format, ...)
     g_hook(line);
 }
 
-}  // namespace platform
+} // namespace platform

@@ -7,7 +7,7 @@ namespace platform {
 
 using TraceHook = std::function<void(const std::string&)>;
 
-void SetTraceHook(TraceHook hook);  // an empty hook discards
+void SetTraceHook(TraceHook hook); // an empty hook discards
 void Trace(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
-}  // namespace platform
+} // namespace platform

@@ -18,10 +18,19 @@ public:
 ThreadWaiter g_defaultWaiter;
 Waiter* g_waiter = &g_defaultWaiter;
 
-}  // namespace
+} // namespace
 
-void SetWaiter(Waiter* waiter) { g_waiter = waiter ? waiter : &g_defaultWaiter; }
-void Sleep(int ms) { g_waiter->Sleep(ms); }
-void KeepAlive() { g_waiter->KeepAlive(); }
+void SetWaiter(Waiter* waiter)
+{
+    g_waiter = waiter ? waiter : &g_defaultWaiter;
+}
+void Sleep(int ms)
+{
+    g_waiter->Sleep(ms);
+}
+void KeepAlive()
+{
+    g_waiter->KeepAlive();
+}
 
-}  // namespace platform
+} // namespace platform

@@ -21,4 +21,4 @@ void SetWaiter(Waiter* waiter);
 void Sleep(int ms);
 void KeepAlive();
 
-}  // namespace platform
+} // namespace platform

@@ -15,7 +15,10 @@ bool GetCurrentDir(std::string& dir)
     return true;
 }
 
-bool ChangeDir(const std::string& dir) { return ::chdir(dir.c_str()) == 0; }
+bool ChangeDir(const std::string& dir)
+{
+    return ::chdir(dir.c_str()) == 0;
+}
 
 std::string ExecutableBaseName()
 {
@@ -30,4 +33,4 @@ std::string ExecutableBaseName()
     return std::string(path);
 }
 
-}  // namespace platform
+} // namespace platform

@@ -10,4 +10,4 @@ bool ChangeDir(const std::string& dir);
 // The executable's base name without folder and extension ("nivora").
 std::string ExecutableBaseName();
 
-}  // namespace platform
+} // namespace platform

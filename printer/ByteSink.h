@@ -22,6 +22,6 @@ public:
         return !failNext || (failNext = false, false);
     }
     std::vector<uint8_t> bytes;
-    std::vector<uint32_t> writes;  // the length of every write, in order
-    bool failNext = false;         // makes the next write report failure (bytes still kept)
+    std::vector<uint32_t> writes; // the length of every write, in order
+    bool failNext = false;        // makes the next write report failure (bytes still kept)
 };

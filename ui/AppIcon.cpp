@@ -3,7 +3,10 @@
 #include <QtGlobal>
 
 // The icons are compiled into the static UI library; this pulls them into the program.
-static void InitIconResources() { Q_INIT_RESOURCE(nivora); }
+static void InitIconResources()
+{
+    Q_INIT_RESOURCE(nivora);
+}
 
 QIcon AppIcon()
 {

@@ -15,7 +15,7 @@ class QWidget;
 class CDataExchange {
 public:
     explicit CDataExchange(bool saveAndValidate) : m_bSaveAndValidate(saveAndValidate) {}
-    const bool m_bSaveAndValidate;  // true: controls to members
+    const bool m_bSaveAndValidate; // true: controls to members
     bool Failed() const { return m_bFailed; }
     // Reports a bad field: the message, the focus on the control, the rest skipped.
     void Fail(QWidget* control, const std::string& message);

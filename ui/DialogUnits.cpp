@@ -5,21 +5,30 @@
 #include <QRegularExpression>
 
 namespace {
-int MulDiv(int a, int b, int c) { return static_cast<int>((static_cast<long long>(a) * b + c / 2) / c); }
+int MulDiv(int a, int b, int c)
+{
+    return static_cast<int>((static_cast<long long>(a) * b + c / 2) / c);
 }
+} // namespace
 
 DialogUnits::DialogUnits(const QFont& font)
 {
     const QFontMetrics metrics(font);
     // Windows' average width: the 52 letters measured together, halved with rounding.
-    const int letters = metrics.horizontalAdvance(
-        QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+    const int letters =
+        metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
     m_cx = (letters / 26 + 1) / 2;
     m_cy = metrics.height();
 }
 
-int DialogUnits::X(int dlu) const { return MulDiv(dlu, m_cx, 4); }
-int DialogUnits::Y(int dlu) const { return MulDiv(dlu, m_cy, 8); }
+int DialogUnits::X(int dlu) const
+{
+    return MulDiv(dlu, m_cx, 4);
+}
+int DialogUnits::Y(int dlu) const
+{
+    return MulDiv(dlu, m_cy, 8);
+}
 
 QRect DialogUnits::Rect(int x, int y, int w, int h) const
 {

@@ -17,8 +17,8 @@ public:
     QRect Rect(int x, int y, int w, int h) const;
 
 private:
-    int m_cx = 0;  // average character width in pixels
-    int m_cy = 0;  // character height in pixels
+    int m_cx = 0; // average character width in pixels
+    int m_cy = 0; // character height in pixels
 };
 
 // The templates' widths were measured in the old system font; a label text that is

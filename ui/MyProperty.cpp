@@ -22,13 +22,13 @@ void RunPropertySheet(CNvLogoApp& app)
     CPage5Setup setup;
     CMyProperty sheet(QStringLiteral("Tarvo Bitmap Nivora ") + QString::fromStdString(app.m_strVersion),
                       nullptr, 4);
-    for (CPropertyPage* page : std::initializer_list<CPropertyPage*>{&selection, &preview, &upload,
-                                                                    &print, &setup})
+    for (CPropertyPage* page :
+         std::initializer_list<CPropertyPage*>{&selection, &preview, &upload, &print, &setup})
         sheet.AddPage(page);
     sheet.exec();
     // The pages are children of the sheet's tab widget now; take them back before
     // both go out of scope in reverse order.
-    for (CPropertyPage* page : std::initializer_list<CPropertyPage*>{&selection, &preview, &upload,
-                                                                    &print, &setup})
+    for (CPropertyPage* page :
+         std::initializer_list<CPropertyPage*>{&selection, &preview, &upload, &print, &setup})
         page->setParent(nullptr);
 }

@@ -9,8 +9,8 @@ class COutputFileDlg : public QDialog {
     Q_OBJECT
 public:
     explicit COutputFileDlg(QWidget* parent = nullptr);
-    QLineEdit* m_editFileName;   // control 1062
-    std::string m_strFileName;  // its text once OK was accepted
+    QLineEdit* m_editFileName; // control 1062
+    std::string m_strFileName; // its text once OK was accepted
 
-    void accept() override;  // refuses an empty name
+    void accept() override; // refuses an empty name
 };

@@ -181,7 +181,8 @@ void CPage4Print::OnRangeSelection()
     m_editSelection->setFocus(Qt::MouseFocusReason);
     // Chosen with an arrow key, the radio button takes the focus back once this
     // handler returns; the caret goes to the edit after that too.
-    QTimer::singleShot(0, m_editSelection, [edit = m_editSelection] { edit->setFocus(Qt::OtherFocusReason); });
+    QTimer::singleShot(0, m_editSelection,
+                       [edit = m_editSelection] { edit->setFocus(Qt::OtherFocusReason); });
     UpdateData(false);
 }
 

@@ -32,7 +32,10 @@ bool CPropertyPage::OnSetActive()
     return true;
 }
 
-bool CPropertyPage::OnKillActive() { return UpdateData(true); }
+bool CPropertyPage::OnKillActive()
+{
+    return UpdateData(true);
+}
 
 bool CPropertyPage::OnApply()
 {
@@ -40,9 +43,15 @@ bool CPropertyPage::OnApply()
     return true;
 }
 
-bool CPropertyPage::OnNotifyApply(bool) { return OnApply(); }
+bool CPropertyPage::OnNotifyApply(bool)
+{
+    return OnApply();
+}
 
-void CPropertyPage::WinHelp() { ShowPageHelp(this, HelpTopic()); }
+void CPropertyPage::WinHelp()
+{
+    ShowPageHelp(this, HelpTopic());
+}
 
 bool CPropertyPage::UpdateData(bool saveAndValidate)
 {
@@ -51,7 +60,9 @@ bool CPropertyPage::UpdateData(bool saveAndValidate)
     return !dx.Failed();
 }
 
-void CPropertyPage::DoDataExchange(CDataExchange&) {}
+void CPropertyPage::DoDataExchange(CDataExchange&)
+{
+}
 
 void CPropertyPage::SetModified(bool changed)
 {
@@ -99,7 +110,7 @@ void CPropertySheet::AddPage(CPropertyPage* page)
 {
     page->m_sheet = this;
     m_pages.push_back(page);
-    m_bReverting = true;  // adding the first tab makes it current: not an activation
+    m_bReverting = true; // adding the first tab makes it current: not an activation
     m_tabs->addTab(page, page->Caption());
     m_bReverting = false;
 }
@@ -109,15 +120,22 @@ CPropertyPage* CPropertySheet::GetActivePage() const
     return m_nCurrent < 0 ? nullptr : m_pages.at(static_cast<size_t>(m_nCurrent));
 }
 
-int CPropertySheet::GetActiveIndex() const { return m_nCurrent; }
+int CPropertySheet::GetActiveIndex() const
+{
+    return m_nCurrent;
+}
 
 QPushButton* CPropertySheet::GetButton(Button button) const
 {
     switch (button) {
-    case Button::Ok: return m_ok;
-    case Button::Cancel: return m_cancel;
-    case Button::Apply: return m_apply;
-    case Button::Help: return m_help;
+    case Button::Ok:
+        return m_ok;
+    case Button::Cancel:
+        return m_cancel;
+    case Button::Apply:
+        return m_apply;
+    case Button::Help:
+        return m_help;
     }
     return nullptr;
 }

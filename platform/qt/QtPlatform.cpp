@@ -21,7 +21,7 @@ QWidget* BoxParent()
     return QApplication::activeWindow();
 }
 
-}  // namespace
+} // namespace
 
 int QtMessageBox::Show(const std::string& text, unsigned flags, const std::string& caption)
 {
@@ -30,11 +30,21 @@ int QtMessageBox::Show(const std::string& text, unsigned flags, const std::strin
     // The texts use Windows line ends; Qt wants plain ones.
     box.setText(QString::fromStdString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     switch (flags & MB_ICONMASK) {
-    case MB_ICONHAND: box.setIcon(QMessageBox::Critical); break;
-    case MB_ICONQUESTION: box.setIcon(QMessageBox::Question); break;
-    case MB_ICONEXCLAMATION: box.setIcon(QMessageBox::Warning); break;
-    case 0x40: box.setIcon(QMessageBox::Information); break;
-    default: box.setIcon(QMessageBox::NoIcon); break;
+    case MB_ICONHAND:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    case MB_ICONQUESTION:
+        box.setIcon(QMessageBox::Question);
+        break;
+    case MB_ICONEXCLAMATION:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case 0x40:
+        box.setIcon(QMessageBox::Information);
+        break;
+    default:
+        box.setIcon(QMessageBox::NoIcon);
+        break;
     }
     const bool question = (flags & MB_TYPEMASK) == MB_YESNO;
     if (question) {
@@ -65,7 +75,10 @@ void QtWaiter::Sleep(int ms)
     loop.exec(QEventLoop::ExcludeUserInputEvents);
 }
 
-void QtWaiter::KeepAlive() { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); }
+void QtWaiter::KeepAlive()
+{
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
 
 QString QtFilterFromWindows(const std::string& filter)
 {
@@ -80,8 +93,7 @@ QString QtFilterFromWindows(const std::string& filter)
             if (pattern.toUpper() != pattern.toLower())
                 patterns << pattern.toUpper();
         }
-        filters << parts[i] + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) +
-                       QLatin1Char(')');
+        filters << parts[i] + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
     }
     return filters.join(QStringLiteral(";;"));
 }
@@ -128,4 +140,4 @@ void InstallQtPlatform()
     SetApplicationTitle(ExecutableBaseName());
 }
 
-}  // namespace platform::qt
+} // namespace platform::qt

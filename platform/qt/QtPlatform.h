@@ -37,4 +37,4 @@ QString QtFilterFromWindows(const std::string& filter);
 // Installs the three handlers above and the application title for the running program.
 void InstallQtPlatform();
 
-}  // namespace platform::qt
+} // namespace platform::qt

@@ -63,4 +63,4 @@ FakePlatform::~FakePlatform()
     ResetSharedRecord();
 }
 
-}  // namespace testing_support
+} // namespace testing_support

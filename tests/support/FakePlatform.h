@@ -58,8 +58,8 @@ public:
         std::vector<std::string> paths;
     };
     std::deque<Choice> openChoices;
-    std::deque<Choice> outputChoices;  // paths[0] is the name
-    std::vector<std::string> initialPaths;  // what each open dialog was given
+    std::deque<Choice> outputChoices;      // paths[0] is the name
+    std::vector<std::string> initialPaths; // what each open dialog was given
 };
 
 class FakePlatform {
@@ -74,4 +74,4 @@ public:
     ScriptedFileChooser files;
 };
 
-}  // namespace testing_support
+} // namespace testing_support

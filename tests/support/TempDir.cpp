@@ -43,6 +43,9 @@ ScopedCurrentDir::ScopedCurrentDir(const std::string& dir)
         throw std::runtime_error("chdir failed: " + dir);
 }
 
-ScopedCurrentDir::~ScopedCurrentDir() { platform::ChangeDir(m_previous); }
+ScopedCurrentDir::~ScopedCurrentDir()
+{
+    platform::ChangeDir(m_previous);
+}
 
-}  // namespace testing_support
+} // namespace testing_support

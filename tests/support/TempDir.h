@@ -32,4 +32,4 @@ private:
     std::string m_previous;
 };
 
-}  // namespace testing_support
+} // namespace testing_support

@@ -46,10 +46,13 @@ struct Logo {
 const Logo kStored[] = {{"shop-24bit.bmp", 100, 50, 24}, {"mono-1bit.bmp", 64, 40, 1}};
 const Logo kAdded[] = {
     {"palette-8bit.bmp", 90, 30, 8}, {"small-4bit.bmp", 33, 17, 4}, {"wide-16bit.bmp", 120, 64, 16}};
-constexpr int kCentredRow = 3;  // small-4bit.bmp, logo number 4
-constexpr int kMaxWidth = 384;  // typed on the Setup page
+constexpr int kCentredRow = 3; // small-4bit.bmp, logo number 4
+constexpr int kMaxWidth = 384; // typed on the Setup page
 
-bool Dark(int x, int y) { return (x / 3 + y / 2) % 3 == 0 || x == y; }
+bool Dark(int x, int y)
+{
+    return (x / 3 + y / 2) % 3 == 0 || x == y;
+}
 
 // Dark pixels in each format, as the printer rules read them at threshold 128: a 24-bit
 // black has grey 0; a 1-bit file with black as its first colour prints index 0; an
@@ -63,11 +66,27 @@ std::string WriteLogo(const TempDir& dir, const Logo& logo)
     params.bitsPerPixel = logo.bits;
     uint32_t dark = 0, light = 0xFFFFFF;
     switch (logo.bits) {
-    case 1: params.palette = {0x000000, 0xFFFFFF}; light = 1; break;
-    case 4: params.palette.assign(16, 0x808080); params.palette[0] = 0; params.palette[15] = 0xFFFFFF; light = 15; break;
-    case 8: params.palette.assign(256, 0x808080); params.palette[0] = 0; params.palette[255] = 0xFFFFFF; light = 255; break;
-    case 16: light = 0x7FFF; break;
-    default: break;
+    case 1:
+        params.palette = {0x000000, 0xFFFFFF};
+        light = 1;
+        break;
+    case 4:
+        params.palette.assign(16, 0x808080);
+        params.palette[0] = 0;
+        params.palette[15] = 0xFFFFFF;
+        light = 15;
+        break;
+    case 8:
+        params.palette.assign(256, 0x808080);
+        params.palette[0] = 0;
+        params.palette[255] = 0xFFFFFF;
+        light = 255;
+        break;
+    case 16:
+        light = 0x7FFF;
+        break;
+    default:
+        break;
     }
     const std::string path = dir.File(logo.name);
     WriteFile(path, MakeBmp(params, [&](int x, int y) { return Dark(x, y) ? dark : light; }));
@@ -126,7 +145,7 @@ bool Choose(QComboBox* combo, const QString& text)
     return true;
 }
 
-}  // namespace
+} // namespace
 
 class TestEndToEnd : public QObject {
     Q_OBJECT
@@ -175,38 +194,39 @@ void TestEndToEnd::Journey(CMyProperty* sheet)
     QCOMPARE(Child<QLineEdit>(upload, "edit1077")->text(), QStringLiteral("ORVAN 7S/U"));
     QCOMPARE(Child<QLineEdit>(upload, "edit1076")->text(), QStringLiteral("COM1"));
     Child<QPushButton>(upload, "button1023")->click();
-    QCOMPARE(m_fake->boxes.Texts(),
-             (std::vector<std::string>{"All bit image files are written in the NV Graphics memory of the printer.",
-                                       "Complete the NV bit image definition.\r\nPlease wait some paper feed."}));
+    QCOMPARE(
+        m_fake->boxes.Texts(),
+        (std::vector<std::string>{"All bit image files are written in the NV Graphics memory of the printer.",
+                                  "Complete the NV bit image definition.\r\nPlease wait some paper feed."}));
 
     // Print Bitmap: "1,3-4" at double height with headers.
     QVERIFY(sheet->SetActivePage(3));
-    sheet->activateWindow();  // back from the progress dialog
+    sheet->activateWindow(); // back from the progress dialog
     QVERIFY(QTest::qWaitForWindowActive(sheet));
     QWidget* print = sheet->GetPage(3);
     auto* range = Child<QLineEdit>(print, "edit1034");
     QTest::mouseClick(range, Qt::LeftButton);
-    QVERIFY(Child<QRadioButton>(print, "radio1033")->isChecked());  // "Selection"
+    QVERIFY(Child<QRadioButton>(print, "radio1033")->isChecked()); // "Selection"
     QTest::keyClicks(range, "1,3-4");
-    QTest::mouseClick(Child<QRadioButton>(print, "radio1021"), Qt::LeftButton);  // "Double &Height"
-    QTest::mouseClick(Child<QRadioButton>(print, "radio1040"), Qt::LeftButton);  // "Add Header"
+    QTest::mouseClick(Child<QRadioButton>(print, "radio1021"), Qt::LeftButton); // "Double &Height"
+    QTest::mouseClick(Child<QRadioButton>(print, "radio1040"), Qt::LeftButton); // "Add Header"
     Child<QPushButton>(print, "button1029")->click();
-    QCOMPARE(m_fake->boxes.shown.size(), size_t{2});  // nothing went wrong
+    QCOMPARE(m_fake->boxes.shown.size(), size_t{2}); // nothing went wrong
 
-    sheet->GetButton(CPropertySheet::Button::Ok)->click();  // "Close"
+    sheet->GetButton(CPropertySheet::Button::Ok)->click(); // "Close"
     m_journeyDone = true;
 }
 
 void TestEndToEnd::aWholeDayWithTheProgram()
 {
-    FakePlatform fake;  // Yes to every question, pauses on a virtual clock
+    FakePlatform fake; // Yes to every question, pauses on a virtual clock
     m_fake = &fake;
     TempDir work, locks, logos;
     ScopedCurrentDir here(work.Path());
     FakePrinter printer;
     printer.AnswerWith(0x20);
     FakeDeviceRoot root;
-    root.Link("ttyS0", printer.Path());  // COM1
+    root.Link("ttyS0", printer.Path()); // COM1
 
     std::vector<std::string> nvOrder;
     for (const Logo& logo : kStored)
@@ -227,7 +247,7 @@ void TestEndToEnd::aWholeDayWithTheProgram()
         QVERIFY(sheet);
         Journey(sheet);
         if (!m_journeyDone)
-            sheet->done(QDialog::Rejected);  // a failed step must not leave the dialog open
+            sheet->done(QDialog::Rejected); // a failed step must not leave the dialog open
     });
     app.InitInstance(RunPropertySheet);
     SetApp(nullptr);
@@ -242,7 +262,8 @@ void TestEndToEnd::aWholeDayWithTheProgram()
     QCOMPARE(std::vector<uint8_t>(bytes.begin(), bytes.begin() + 8),
              (std::vector<uint8_t>{0x1D, 0x49, 0x01, 0x1B, 0x40, 0x1C, 0x71, 0x05}));
     QVERIFY(bytes.size() > print.size());
-    QCOMPARE(std::vector<uint8_t>(bytes.end() - static_cast<std::ptrdiff_t>(print.size()), bytes.end()), print);
+    QCOMPARE(std::vector<uint8_t>(bytes.end() - static_cast<std::ptrdiff_t>(print.size()), bytes.end()),
+             print);
 
     QCOMPARE(stream.definitions.size(), size_t{5});
     QCOMPARE(stream.stored.size(), size_t{5});

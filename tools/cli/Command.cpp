@@ -9,7 +9,7 @@ std::vector<Command>& Commands()
     static std::vector<Command> commands;
     return commands;
 }
-}  // namespace
+} // namespace
 
 bool Registry::Add(Command command)
 {
@@ -20,7 +20,10 @@ bool Registry::Add(Command command)
     return true;
 }
 
-const std::vector<Command>& Registry::All() { return Commands(); }
+const std::vector<Command>& Registry::All()
+{
+    return Commands();
+}
 
 const Command* Registry::Find(const std::string& name)
 {
@@ -30,4 +33,4 @@ const Command* Registry::Find(const std::string& name)
     return nullptr;
 }
 
-}  // namespace cli
+} // namespace cli

@@ -7,9 +7,9 @@
 namespace cli {
 
 struct Command {
-    std::string name;     // "download", "render", ...
-    std::string summary;  // one line for the command list
-    std::string usage;    // the full help text of the command
+    std::string name;    // "download", "render", ...
+    std::string summary; // one line for the command list
+    std::string usage;   // the full help text of the command
     // Runs with the arguments after the command name; returns the exit status.
     int (*run)(const std::vector<std::string>& args);
 };
@@ -22,7 +22,7 @@ public:
 };
 
 // In a command's .cpp: NIVORA_CLI_COMMAND(download, Command{...});
-#define NIVORA_CLI_COMMAND(id, ...) \
+#define NIVORA_CLI_COMMAND(id, ...)                                                                          \
     [[maybe_unused]] static const bool kRegistered_##id = ::cli::Registry::Add(__VA_ARGS__)
 
-}  // namespace cli
+} // namespace cli

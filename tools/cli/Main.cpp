@@ -11,16 +11,15 @@ namespace {
 
 void PrintOverview(std::FILE* out)
 {
-    std::fprintf(out,
-                 "Usage: nivora-cli COMMAND [OPTIONS]\n"
-                 "Stores logos in the NV graphics memory of ESC/POS receipt printers and prints\n"
-                 "them, without the window.\n\nCommands:\n");
+    std::fprintf(out, "Usage: nivora-cli COMMAND [OPTIONS]\n"
+                      "Stores logos in the NV graphics memory of ESC/POS receipt printers and prints\n"
+                      "them, without the window.\n\nCommands:\n");
     for (const cli::Command& command : cli::Registry::All())
         std::fprintf(out, "  %-10s %s\n", command.name.c_str(), command.summary.c_str());
     std::fprintf(out, "\nRun 'nivora-cli COMMAND --help' for a command's options.\n");
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char* argv[])
 {

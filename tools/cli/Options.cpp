@@ -56,8 +56,8 @@ bool ParseOptions(const std::vector<std::string>& args, const std::vector<Option
         bool hasValue = false;
         if (isLong) {
             const size_t equals = arg.find('=');
-            option =
-                FindLong(definitions, arg.substr(2, equals == std::string::npos ? std::string::npos : equals - 2));
+            option = FindLong(definitions,
+                              arg.substr(2, equals == std::string::npos ? std::string::npos : equals - 2));
             if (option && equals != std::string::npos) {
                 value = arg.substr(equals + 1);
                 hasValue = true;

@@ -14,7 +14,7 @@ void OnNextModal(std::function<void(QWidget*)> action, int timeoutMs)
     *poll = [action = std::move(action), clock, timeoutMs, poll]() {
         if (QWidget* modal = QApplication::activeModalWidget()) {
             action(modal);
-            *poll = nullptr;  // break the self-reference
+            *poll = nullptr; // break the self-reference
             return;
         }
         if (clock->elapsed() < timeoutMs)
@@ -25,4 +25,4 @@ void OnNextModal(std::function<void(QWidget*)> action, int timeoutMs)
     QTimer::singleShot(0, *poll);
 }
 
-}  // namespace testing_support
+} // namespace testing_support

@@ -17,4 +17,4 @@ template <class T> T* FindChild(QWidget* root, const QString& name)
     return root ? root->findChild<T*>(name) : nullptr;
 }
 
-}  // namespace testing_support
+} // namespace testing_support
