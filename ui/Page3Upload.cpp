@@ -111,7 +111,7 @@ void CPage3Upload::OnColumnClick(int column)
 void CPage3Upload::OnItemChanged(int)
 {
     for (const int row : m_list->GetSelectedRows())
-        g_Shared.m_nSelItem = SharedSelectionAfter(row, 2);
+        g_Shared.m_nSelItem = SharedSelectionAfter(*m_list, row, 2);
 }
 
 void CPage3Upload::OnDownload()
