@@ -3,6 +3,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QStyle>
 #include <algorithm>
 #include <deque>
 #include <map>
@@ -10,6 +11,7 @@
 #include "app/NvLogoApp.h"
 #include "app/SharedRecord.h"
 #include "app/Text.h"
+#include "download/NvImage.h"
 #include "ui/CheckListCtrl.h"
 #include "ui/PropertySheet.h"
 
@@ -22,18 +24,36 @@ QLabel* AddStatic(CPropertyPage& page, int id, const QString& text, int x, int y
     return label;
 }
 
-QLineEdit* AddCounter(CPropertyPage& page, int id, int x, int y, int w, int h)
+QLineEdit* AddCounter(CPropertyPage& page, int id, int x, int y, int w, int h, CounterBorder border)
 {
     auto* edit = page.Place(new QLineEdit(&page), x, y, w, h);
     edit->setObjectName(QStringLiteral("edit%1").arg(id));
     edit->setReadOnly(true);
+    edit->setFrame(border == CounterBorder::Framed);
     return edit;
+}
+
+// The widest text the "Size" column holds: the size of the largest image there can be.
+int WidestSizeText(const CCheckListCtrl& list)
+{
+    return list.fontMetrics().horizontalAdvance(QString::fromStdString(Format("%15d", kNvRasterCapacity)));
+}
+
+// The width a vertical scroll bar takes from the list's rows when it appears.
+int ScrollBarRoom(const CCheckListCtrl& list)
+{
+    const QStyle* style = list.style();
+    int room = style->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, &list);
+    if (style->styleHint(QStyle::SH_ScrollView_FrameOnlyAroundContents, nullptr, &list))
+        room += style->pixelMetric(QStyle::PM_ScrollView_ScrollBarSpacing, nullptr, &list);
+    return room;
 }
 
 } // namespace
 
 LogoListControls CreateLogoListControls(CPropertyPage& page, int labelId,
-                                        QAbstractItemView::SelectionMode selectionMode)
+                                        QAbstractItemView::SelectionMode selectionMode,
+                                        CounterBorder counterBorder)
 {
     LogoListControls controls;
     controls.label = AddStatic(page, labelId, QStringLiteral("&Bitmap List"), 7, 7, 52, 10);
@@ -43,19 +63,20 @@ LogoListControls CreateLogoListControls(CPropertyPage& page, int labelId,
     controls.list->setSelectionMode(selectionMode);
     controls.list->SetShowSelectionAlways(true);
     AddStatic(page, 1002, QStringLiteral("Number of Image Files"), 7, 199, 83, 8);
-    controls.fileCount = AddCounter(page, 1075, 99, 199, 78, 12);
+    controls.fileCount = AddCounter(page, 1075, 99, 199, 78, 12, counterBorder);
     AddStatic(page, 1003, QStringLiteral("Total Image File Size"), 7, 214, 83, 8);
-    controls.totalSize = AddCounter(page, 1074, 99, 214, 78, 12);
+    controls.totalSize = AddCounter(page, 1074, 99, 214, 78, 12, counterBorder);
     return controls;
 }
 
 void InsertLogoColumns(CCheckListCtrl& list, int checkWidth)
 {
-    const int width = list.width();
+    const int inside = list.width() - 2 * list.frameWidth() - ScrollBarRoom(list);
+    const int size = std::max(86, WidestSizeText(list) + CCheckListCtrl::kCellMargin);
     list.InsertColumn(0, QStringLiteral(" "), Qt::AlignHCenter, checkWidth);
     list.InsertColumn(1, QStringLiteral("   No."), Qt::AlignHCenter, 50);
-    list.InsertColumn(2, QStringLiteral("Name"), Qt::AlignLeft, width - checkWidth - 50 - 86 - 5);
-    list.InsertColumn(3, QStringLiteral("Size"), Qt::AlignRight, 86);
+    list.InsertColumn(2, QStringLiteral("Name"), Qt::AlignLeft, inside - checkWidth - 50 - size);
+    list.InsertColumn(3, QStringLiteral("Size"), Qt::AlignRight, size);
 }
 
 void InsertReadOnlyLogoColumns(CCheckListCtrl& list)

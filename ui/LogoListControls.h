@@ -21,14 +21,19 @@ struct LogoListControls {
     QLineEdit* totalSize = nullptr; // edit 1074, read-only
 };
 
+enum class CounterBorder { Framed, None };
+
 // Creates the controls on the page, in tab order; labelId names the "&Bitmap List"
 // static (1000 on the Selection page, 1006 on the others). The list shows its
 // selection also without the focus.
 LogoListControls CreateLogoListControls(CPropertyPage& page, int labelId,
-                                        QAbstractItemView::SelectionMode selectionMode);
+                                        QAbstractItemView::SelectionMode selectionMode,
+                                        CounterBorder counterBorder = CounterBorder::Framed);
 
 // Columns " " (the check boxes, checkWidth pixels: 0 hides them), "   No.", "Name"
-// (the rest of the list's width) and "Size".
+// and "Size". "Name" takes what is left of the list's width once a vertical scroll bar
+// is allowed for, so that the sizes stay whole when the list scrolls; "Size" is wide
+// enough for the largest image's size in the list's font.
 void InsertLogoColumns(CCheckListCtrl& list, int checkWidth);
 
 // The columns of a list without check boxes (Preview, Download): the check column is

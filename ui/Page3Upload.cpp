@@ -38,7 +38,8 @@ CPage3Upload::CPage3Upload()
     m_download->setObjectName(QStringLiteral("button1023"));
     m_download->setDefault(true);
 
-    const LogoListControls controls = CreateLogoListControls(*this, 1006, QAbstractItemView::SingleSelection);
+    const LogoListControls controls =
+        CreateLogoListControls(*this, 1006, QAbstractItemView::SingleSelection, CounterBorder::None);
     m_list = controls.list;
     m_editFileCount = controls.fileCount;
     m_editTotalSize = controls.totalSize;
@@ -48,7 +49,6 @@ CPage3Upload::CPage3Upload()
     const auto detail = [&](int labelId, const char* label, int y, int editId, int editY) {
         auto* text = PlaceIn(group, new QLabel(QString::fromLatin1(label), group), 192, y, 43, 10);
         text->setObjectName(QStringLiteral("static%1").arg(labelId));
-        FitLabelToWidth(text);
         auto* edit = PlaceIn(group, new QLineEdit(group), 240, editY, 104, 12);
         edit->setObjectName(QStringLiteral("edit%1").arg(editId));
         edit->setReadOnly(true);
