@@ -152,7 +152,7 @@ void TestLogoIdentity::ticksStayWithTheirLogosAndTheDownloadCentresThem()
     ClickHeader(list, kSizeColumn); // descending at first
     QCOMPARE(ColumnTexts(list, kNameColumn),
              QStringList({"gamma_tall.bmp", "Beta.bmp", "delta.bmp", "alpha.bmp"}));
-    QTest::mouseClick(list.m_checks[static_cast<size_t>(j.Row(0, "Beta.bmp"))], Qt::LeftButton);
+    QTest::mouseClick(list.m_checks.at(static_cast<size_t>(j.Row(0, "Beta.bmp"))), Qt::LeftButton);
     j.page.Activate(1);
     QCOMPARE(j.TickedInShared(), QStringList({"Beta.bmp"}));
     j.page.Activate(0);
