@@ -10,6 +10,7 @@
 #include <QStyledItemDelegate>
 #include <algorithm>
 #include <set>
+#include <unordered_map>
 
 namespace {
 
@@ -117,6 +118,29 @@ QString CCheckListCtrl::GetItemText(int row, int column) const
     return item ? item->text(column) : QString();
 }
 
+bool CCheckListCtrl::SetItemData(int row, int value)
+{
+    QTreeWidgetItem* item = topLevelItem(row);
+    if (!item)
+        return false;
+    item->setData(0, Qt::UserRole, value);
+    return true;
+}
+
+int CCheckListCtrl::GetItemData(int row) const
+{
+    const QTreeWidgetItem* item = topLevelItem(row);
+    return item ? item->data(0, Qt::UserRole).toInt() : -1;
+}
+
+int CCheckListCtrl::FindItemData(int value) const
+{
+    for (int row = 0; row < GetItemCount(); ++row)
+        if (GetItemData(row) == value)
+            return row;
+    return -1;
+}
+
 bool CCheckListCtrl::DeleteItem(int row)
 {
     if (row < 0 || row >= GetItemCount())
@@ -174,9 +198,15 @@ void CCheckListCtrl::SetCheck(int row, bool checked)
 int CCheckListCtrl::SortByColumn(int column, bool ascending)
 {
     if (column >= 0 && column < columnCount()) {
+        // The boxes stay at their positions; their states go where their rows go.
+        std::unordered_map<const QTreeWidgetItem*, bool> ticked;
+        for (int row = 0; row < GetItemCount(); ++row)
+            ticked[topLevelItem(row)] = GetCheck(row);
         m_bQuiet = true;
         sortItems(column, ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
         m_bQuiet = false;
+        for (int row = 0; row < GetItemCount(); ++row)
+            SetCheck(row, ticked[topLevelItem(row)]);
     }
     return GetItemCount();
 }

@@ -3,9 +3,10 @@
 // the control paints itself (whole-row highlight, cells shortened with "..."), with a
 // real check box in the first column of every row and sorting by any column's text.
 //
-// The check boxes belong to row positions, not to the logos shown in the rows: a sort
-// leaves them where they are, and deleting a row moves the states of the later rows up
-// by one. The pages rely on this to keep one tick per row of the shared list.
+// A check box window belongs to a row position, but its state belongs to the row's
+// content: a sort carries the states along with their rows, and deleting a row moves
+// the states of the later rows up by one. Each row also carries a number of the page's
+// choosing (its item data), which the pages use to know which logo a row shows.
 #include <QColor>
 #include <QString>
 #include <QTreeWidget>
@@ -36,6 +37,11 @@ public:
     int InsertItem(int row, const QString& text);
     bool SetItemText(int row, int column, const QString& text);
     QString GetItemText(int row, int column) const;
+    // The row's own number; 0 until set, -1 for a row that does not exist.
+    bool SetItemData(int row, int value);
+    int GetItemData(int row) const;
+    // The first row carrying value, or -1.
+    int FindItemData(int value) const;
     bool DeleteItem(int row);
     // Removes every row and with them every check box.
     bool DeleteAllItems();
@@ -49,7 +55,8 @@ public:
     bool GetCheck(int row) const;
     void SetCheck(int row, bool checked);
 
-    // Stable sort by the column's text without regard to case; returns the row count.
+    // Stable sort by the column's text without regard to case; every row keeps its
+    // check state. Returns the row count.
     int SortByColumn(int column, bool ascending);
 
     // Without it, a selected row looks unselected while the list lacks the focus.

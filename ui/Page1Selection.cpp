@@ -83,8 +83,7 @@ bool CPage1Selection::OnSetActive()
     TickFromShared(*m_list);
     CopyCountersFromShared();
     m_list->SortByColumn(0, true);
-    if (g_Shared.m_nSelItem != -1)
-        m_list->SetItemFocusedSelected(g_Shared.m_nSelItem);
+    SelectSharedEntry(*m_list);
     UpdateData(false);
     g_Shared.m_nActivePage = 0;
     return CPropertyPage::OnSetActive();
@@ -102,21 +101,18 @@ void CPage1Selection::OnItemChanged(int row)
     const std::vector<int> selected = m_list->GetSelectedRows();
     if (selected.empty())
         return;
+    // Rows for Remove; the shared selection is the logo of the row named last, whatever
+    // the order the list is sorted in.
     const size_t count = std::min(selected.size(), m_arrSelRow.size());
-    for (size_t k = 0; k < count; ++k) {
-        // While the page is being activated the shared selection wins.
-        const bool activating = g_Shared.m_nActivePage != 0 && g_Shared.m_nSelItem != -1;
-        const int index = activating ? g_Shared.m_nSelItem : selected[k];
-        g_Shared.m_nSelItem = index;
-        m_arrSelRow[k] = index;
-    }
-    g_Shared.m_nSelItem = row;
+    for (size_t k = 0; k < count; ++k)
+        m_arrSelRow[k] = selected[k];
+    g_Shared.m_nSelItem = EntryOfRow(*m_list, row);
 }
 
 void CPage1Selection::OnColumnClick(int column)
 {
-    // The rows come back in the shared order, so each box keeps the tick the user gave
-    // it since the page was entered (they are stored when the page is left).
+    // Each logo keeps the tick the user gave it since the page was entered (the ticks
+    // are stored when the page is left).
     const std::vector<bool> ticks = ReadTicks(*m_list);
     RefillFromShared(*m_list);
     ApplyTicks(*m_list, ticks);
@@ -135,8 +131,7 @@ void CPage1Selection::OnOpenFile()
     ApplyTicks(*m_list, ticks);
     m_list->SortByColumn(0, true);
     CopyCountersFromShared();
-    if (g_Shared.m_nSelItem != -1)
-        m_list->SetItemFocusedSelected(g_Shared.m_nSelItem);
+    SelectSharedEntry(*m_list);
     UpdateData(false);
 }
 
@@ -153,8 +148,10 @@ void CPage1Selection::OnRemove()
     // From the last selected row up, so that the rows still to go keep their indices.
     for (int k = selected - 1; k >= 0; --k) {
         const int row = m_arrSelRow[static_cast<size_t>(k)];
+        const int32_t entry = EntryOfRow(*m_list, row);
         m_loader.RemoveFile(Atoi(m_list->GetItemText(row, 1).toStdString()));
         m_list->DeleteItem(row);
+        ForgetEntry(*m_list, entry);
         --g_Shared.m_nStoredCount;
     }
     CopyCountersFromShared();
@@ -171,6 +168,9 @@ void CPage1Selection::OnReset()
 
 void CPage1Selection::ResetFromProfile()
 {
+    // The files listed both before and after keep their ticks.
+    const std::vector<std::string> oldPaths = g_Shared.m_arrPath;
+    const std::vector<bool> oldTicks = ReadTicks(*m_list);
     m_list->DeleteAllItems();
     g_Shared.m_arrNumber.clear();
     g_Shared.m_arrName.clear();
@@ -183,7 +183,7 @@ void CPage1Selection::ResetFromProfile()
     if (m_pApp)
         ReloadStoredList(m_loader, m_pApp->Profile(), [](int number) { g_Shared.m_nStoredCount = number; });
     RefillFromShared(*m_list);
-    TickFromShared(*m_list);
+    ApplyTicks(*m_list, TicksByPath(oldPaths, oldTicks, g_Shared.m_arrPath));
     m_list->SortByColumn(0, true);
     // With nothing listed the counters must read zero, also when stored files failed to
     // load and left the texts of the list as it was before the reset.

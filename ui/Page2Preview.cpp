@@ -11,7 +11,6 @@
 
 #include "app/NvLogoApp.h"
 #include "app/SharedRecord.h"
-#include "platform/Text.h"
 #include "platform/MessageBox.h"
 #include "ui/CheckListCtrl.h"
 #include "ui/LogoListControls.h"
@@ -130,7 +129,7 @@ bool CPage2Preview::OnKillActive()
 void CPage2Preview::OnItemChanged(int)
 {
     for (const int row : m_list->GetSelectedRows()) {
-        g_Shared.m_nSelItem = SharedSelectionAfter(row, 1);
+        g_Shared.m_nSelItem = SharedSelectionAfter(*m_list, row, 1);
         DrawPreview();
     }
 }
@@ -151,16 +150,11 @@ void CPage2Preview::DrawPreview()
 
 void CPage2Preview::PaintPreview(QPainter& painter)
 {
-    const int row = g_Shared.m_nSelItem;
-    if (row < 0 || row >= m_list->GetItemCount())
+    // The shared selection names the logo itself, whatever order this page's list shows.
+    const int32_t entry = g_Shared.m_nSelItem;
+    if (entry < 0 || entry >= g_Shared.LogoCount())
         return;
-    const int number = Atoi(m_list->GetItemText(row, 1).toStdString());
-    const auto& numbers = g_Shared.m_arrNumber;
-    const auto found = std::find_if(numbers.begin(), numbers.end(),
-                                    [number](const std::string& text) { return Atoi(text) == number; });
-    if (found == numbers.end())
-        return;
-    const std::string& path = g_Shared.m_arrPath[static_cast<size_t>(found - numbers.begin())];
+    const std::string& path = g_Shared.m_arrPath[static_cast<size_t>(entry)];
     UpdateData(true); // takes the current Quality button
     const PreviewResult result = DrawBmpPreview(painter, path, m_bitmap, m_rcFrame.size(), m_nQuality);
     if (result == PreviewResult::Drawn) {

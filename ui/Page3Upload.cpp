@@ -31,7 +31,8 @@ CPage3Upload::CPage3Upload() : CPropertyPage(QStringLiteral("Download Bitmap"), 
     m_download->setObjectName(QStringLiteral("button1023"));
     m_download->setDefault(true);
 
-    const LogoListControls controls = CreateLogoListControls(*this, 1006, QAbstractItemView::SingleSelection);
+    const LogoListControls controls =
+        CreateLogoListControls(*this, 1006, QAbstractItemView::SingleSelection, CounterBorder::None);
     m_list = controls.list;
     m_editFileCount = controls.fileCount;
     m_editTotalSize = controls.totalSize;
@@ -41,7 +42,6 @@ CPage3Upload::CPage3Upload() : CPropertyPage(QStringLiteral("Download Bitmap"), 
     const auto detail = [&](int labelId, const char* label, int y, int editId, int editY) {
         auto* text = PlaceIn(group, new QLabel(QString::fromLatin1(label), group), 192, y, 43, 10);
         text->setObjectName(QStringLiteral("static%1").arg(labelId));
-        FitLabelToWidth(text);
         auto* edit = PlaceIn(group, new QLineEdit(group), 240, editY, 104, 12);
         edit->setObjectName(QStringLiteral("edit%1").arg(editId));
         edit->setReadOnly(true);
@@ -104,7 +104,7 @@ void CPage3Upload::OnColumnClick(int column)
 void CPage3Upload::OnItemChanged(int)
 {
     for (const int row : m_list->GetSelectedRows())
-        g_Shared.m_nSelItem = SharedSelectionAfter(row, 2);
+        g_Shared.m_nSelItem = SharedSelectionAfter(*m_list, row, 2);
 }
 
 void CPage3Upload::OnDownload()

@@ -98,7 +98,6 @@ void CPage4Print::CreateControls()
     for (auto [id, text, y] : {std::tuple{1025, "Printer Name", 47}, std::tuple{1026, "Port Name", 66}}) {
         auto* label = Place(new QLabel(QString::fromLatin1(text), this), 192, y, 43, 10);
         label->setObjectName(QStringLiteral("static%1").arg(id));
-        FitLabelToWidth(label);
     }
     m_editPrinterName = AddEdit(1072, 240, 45, 104, 12, true);
     m_editPortName = AddEdit(1073, 240, 65, 104, 12, true);

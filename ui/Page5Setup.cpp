@@ -72,9 +72,7 @@ template <class W> W* Add(QWidget* parent, W* widget, const QRect& rect)
 
 QLabel* AddLabel(CPropertyPage* page, QWidget* parent, const char* text, int x, int y, int w, int h)
 {
-    auto* label = Add(parent, new QLabel(QString::fromLatin1(text)), TemplateRect(page, parent, x, y, w, h));
-    FitLabelToWidth(label);
-    return label;
+    return Add(parent, new QLabel(QString::fromLatin1(text)), TemplateRect(page, parent, x, y, w, h));
 }
 
 // A drop-down list: the template's height is that of the opened list, the closed box

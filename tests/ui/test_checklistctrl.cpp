@@ -56,7 +56,7 @@ private slots:
     void shortenedTextIsTheLongestFittingBeginning();
     void paintedCellsAreAlignedAsTheirColumnUnlessShortened();
     void deletingRowsMovesTheLaterTicksUp();
-    void sortingIsByTextWithoutCaseStableAndLeavesTheTicks();
+    void sortingIsByTextWithoutCaseStableAndCarriesTheTicks();
 };
 
 void TestCheckListCtrl::shortenedTextIsTheLongestFittingBeginning()
@@ -138,18 +138,20 @@ void TestCheckListCtrl::deletingRowsMovesTheLaterTicksUp()
     QCOMPARE(ColumnTexts(f.list, 2), QStringList({"logo1.bmp", "logo2.bmp", "logo4.bmp", "logo5.bmp"}));
 }
 
-void TestCheckListCtrl::sortingIsByTextWithoutCaseStableAndLeavesTheTicks()
+void TestCheckListCtrl::sortingIsByTextWithoutCaseStableAndCarriesTheTicks()
 {
     ListFixture f;
     for (const char* name : {"delta.bmp", "Alpha.bmp", "echo.bmp", "CHARLIE.bmp", "bravo.bmp"})
         f.Add(QStringLiteral("  1"), QString::fromLatin1(name));
-    f.list.SetCheck(0, true);
+    for (const int row : {0, 3}) // delta, CHARLIE
+        f.list.SetCheck(row, true);
     QCOMPARE(f.list.SortByColumn(2, true), 5);
     const QStringList ascending = ColumnTexts(f.list, 2);
     QCOMPARE(ascending, QStringList({"Alpha.bmp", "bravo.bmp", "CHARLIE.bmp", "delta.bmp", "echo.bmp"}));
+    QCOMPARE(Ticks(f.list), std::vector<bool>({false, false, true, true, false}));
     QCOMPARE(f.list.SortByColumn(2, false), 5);
     QCOMPARE(ColumnTexts(f.list, 2), QStringList(ascending.rbegin(), ascending.rend()));
-    QCOMPARE(Ticks(f.list), std::vector<bool>({true, false, false, false, false}));
+    QCOMPARE(Ticks(f.list), std::vector<bool>({false, true, true, false, false}));
 
     // Names equal but for case keep the order they had, in either direction.
     ListFixture equal;

@@ -95,7 +95,7 @@ void TestSelectionPage::removingRows1And3RemovesBothAndFreesTheirNumbersThenSort
     ClickRow(*list, 3);
     ClickRow(*list, 1, Qt::ControlModifier);
     QCOMPARE(list->GetSelectedRows(), std::vector<int>({1, 3}));
-    QCOMPARE(g_Shared.m_nSelItem, 1); // the row clicked last
+    QCOMPARE(g_Shared.m_nSelItem, 1); // the logo of the row clicked last
     h.fake.boxes.Answer(platform::IDNO);
     Press(h, kRemove);
     QCOMPARE(list->GetItemCount(), 5);
@@ -115,11 +115,12 @@ void TestSelectionPage::removingRows1And3RemovesBothAndFreesTheirNumbersThenSort
     QCOMPARE(ColumnTexts(*list, 1), QStringList({"  1", "  3", "  5", "  2", "  4", "  6"}));
 
     // The first click on "Name" keeps the direction (descending after initialisation),
-    // the second reverses it; the ticks stay with the rows, whatever is shown there.
+    // the second reverses it; the ticks go with their logos.
     list->SetCheck(0, true);
     ClickRow(*list, 2);
     ClickHeader(*list, 2);
     QCOMPARE(ColumnTexts(*list, 2), QStringList({"h.bmp", "g.bmp", "f.bmp", "e.bmp", "c.bmp", "a.bmp"}));
+    QCOMPARE(Ticks(*list), std::vector<bool>({false, false, false, false, false, true}));
     QCOMPARE(g_Shared.m_nSelItem, -1);
     ClickHeader(*list, 2);
     QCOMPARE(ColumnTexts(*list, 2), QStringList({"a.bmp", "c.bmp", "e.bmp", "f.bmp", "g.bmp", "h.bmp"}));
@@ -133,7 +134,7 @@ void TestSelectionPage::resetRebuildsTheListFromTheProfile()
     h.Show(0);
     CCheckListCtrl* list = h.selection->m_list;
     list->SetCheck(1, true);
-    h.Activate(1); // the tick is stored per row
+    h.Activate(1); // b's tick is stored
     h.Activate(0);
     ClickRow(*list, 0);
     Press(h, kRemove);
@@ -154,7 +155,7 @@ void TestSelectionPage::resetRebuildsTheListFromTheProfile()
     QCOMPARE(g_Shared.m_nStoredCount, 3);
     QCOMPARE(g_Shared.m_nSelItem, -1);
     QCOMPARE(Counters(h), QStringList({"  3 / 255", "  1 / 384 KByte"}));
-    QCOMPARE(Ticks(*list), std::vector<bool>({false, true, false})); // stored per row index
+    QCOMPARE(Ticks(*list), std::vector<bool>({false, true, false})); // b was listed before and keeps it
     Open(h, {"d.bmp"}); // the next file takes the next number again
     QCOMPARE(list->GetItemText(3, 1), QStringLiteral("  4"));
 
