@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Sets up a fresh Debian 12 machine, builds everything and runs all tests headless:
-# the whole suite, then the core tests again under AddressSanitizer + UBSan.
+# the whole suite, then the core and CLI tests again under AddressSanitizer + UBSan.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup-deps.sh
