@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# Sets up a fresh Debian 12 machine, builds everything and runs all tests headless:
-# the whole suite, then the core tests again under AddressSanitizer + UBSan.
+# Sets up a fresh Debian 12 machine, checks the formatting, builds everything and runs
+# all tests headless: the whole suite, then the core and CLI tests again under
+# AddressSanitizer + UBSan.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup-deps.sh
+scripts/check-format.sh
 export QT_QPA_PLATFORM=offscreen
 jobs=$(nproc)
 

@@ -1,14 +1,10 @@
-#include <QImage>
-#include <QPoint>
-#include <QSize>
-#include <QString>
-
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
 #include "tests/cli/CliRunner.h"
+#include "tests/support/PngRead.h"
 #include "tests/support/TempDir.h"
 
 using namespace testing_support;
@@ -18,16 +14,21 @@ using ::testing::HasSubstr;
 
 namespace {
 
-// The dark pixels of a picture, and its size.
-std::pair<QSize, std::vector<QPoint>> Dark(const std::string& path)
+using Size = std::pair<int, int>;  // width, height
+using Point = std::pair<int, int>; // x, y
+
+// The dark pixels of a grey picture, and its size.
+std::pair<Size, std::vector<Point>> Dark(const std::string& path)
 {
-    const QImage image(QString::fromStdString(path));
-    std::vector<QPoint> dark;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            if (qGray(image.pixel(x, y)) < 128)
+    const DecodedPng image = ReadPng(path);
+    EXPECT_EQ(image.colourType, 0) << path;
+    EXPECT_EQ(image.bitDepth, 8) << path;
+    std::vector<Point> dark;
+    for (int y = 0; y < image.height; ++y)
+        for (int x = 0; x < image.width; ++x)
+            if (image.samples[static_cast<size_t>(y * image.width + x)] < 128)
                 dark.emplace_back(x, y);
-    return {image.size(), dark};
+    return {{image.width, image.height}, dark};
 }
 
 // An 8 x 8 image with one dot and an empty one, a text line, prints normal and
@@ -57,12 +58,11 @@ TEST(CliRenderTest, EveryCommandIsListedAndImagesBecomePictures)
                            "\n"
                            "      47  FS p 3 0     print NV image 3, normal (no such image stored)\n"
                            "      51  00 x 4       ignored\n");
-    const std::pair<QSize, std::vector<QPoint>> one = {QSize(8, 8), {QPoint(2, 5)}};
+    const std::pair<Size, std::vector<Point>> one = {{8, 8}, {{2, 5}}};
     EXPECT_EQ(Dark(dir.File("out/nv-001.png")), one);
     EXPECT_EQ(Dark(dir.File("out/print-001.png")), one);
-    EXPECT_EQ(
-        Dark(dir.File("out/print-002.png")),
-        (std::pair{QSize(16, 16), std::vector{QPoint(4, 10), QPoint(5, 10), QPoint(4, 11), QPoint(5, 11)}}));
+    EXPECT_EQ(Dark(dir.File("out/print-002.png")),
+              (std::pair{Size(16, 16), std::vector{Point(4, 10), Point(5, 10), Point(4, 11), Point(5, 11)}}));
     EXPECT_FALSE(std::filesystem::exists(dir.File("out/nv-002.png")));
     EXPECT_FALSE(std::filesystem::exists(dir.File("out/print-003.png")));
 }
@@ -80,6 +80,21 @@ TEST(CliRenderTest, MalformedStreamsAreReportedWithTheOffset)
               "nivora-cli render: standard input: malformed stream at byte 15 of 21: FS q image 2 of 2: 8 "
               "data bytes announced, 2 left in the stream\n");
     EXPECT_EQ(Dark(dir.File("out/nv-001.png")).second.size(), 64u);
+}
+
+// A picture that cannot be written is reported, the listing and the other pictures go
+// on, and the exit status says that something is missing.
+TEST(CliRenderTest, APictureThatCannotBeWrittenIsReported)
+{
+    TempDir dir;
+    std::filesystem::create_directories(dir.File("out/nv-001.png"));
+    dir.Write("p.prn", std::string("\x1C\x71\x01\x01\x00\x01\x00", 7) + std::string(8, '\x01') +
+                           std::string("\x1C\x70\x01\x00", 4));
+    const CliResult run = RunCli({"render", dir.File("p.prn"), "-d", dir.File("out")});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "nivora-cli render: " + dir.File("out/nv-001.png") + ": cannot write the picture\n");
+    EXPECT_THAT(run.out, HasSubstr("NV image 1: 8 x 8 dots, 8 bytes\n"));
+    EXPECT_EQ(Dark(dir.File("out/print-001.png")).second.size(), 8u);
 }
 
 TEST(CliRenderTest, WrongUsageAndMissingInput)

@@ -1,12 +1,277 @@
-// The model rules and the commit are tested through the Setup page (tests/ui); here
-// only Device.INI, whose bad contents the page cannot easily reach.
+// The rules that tie the Setup page's boxes to the printer model (model change, the
+// baud lookup, Print To File) and the value tables, without the page; and Device.INI,
+// whose bad contents the page cannot easily reach. How the page shows all this, and
+// what leaving it commits, is tested with the page (tests/ui).
+#include "printer/PortSettings.h"
+
 #include <filesystem>
 #include <gtest/gtest.h>
 
 #include "printer/DeviceIni.h"
+#include "tests/support/FakePlatform.h"
+#include "tests/support/FakePrinter.h"
 #include "tests/support/TempDir.h"
 
+using namespace printer;
+using testing_support::FakeDeviceRoot;
+using testing_support::FakePlatform;
+
 namespace {
+
+// A list box as one line: its entries, the selected one in brackets, "(off)" when
+// disabled; "" for an empty enabled box.
+std::string Describe(const ListBoxState& box)
+{
+    std::string text;
+    for (size_t i = 0; i < box.entries.size(); ++i) {
+        const bool selected = static_cast<int>(i) == box.selected;
+        text += (i ? " " : "") + (selected ? "[" + box.entries[i] + "]" : box.entries[i]);
+    }
+    if (!box.enabled)
+        text += text.empty() ? "(off)" : " (off)";
+    return text;
+}
+
+struct SerialValues {
+    uint32_t baud;
+    int byteSize, parity, stopBits, handshake;
+    bool operator==(const SerialValues&) const = default;
+};
+SerialValues Serial(const PortWorkingCopy& page)
+{
+    return {page.m_dwBaudRate, page.m_byByteSize, page.m_byParity, page.m_byStopBits, page.m_nHandshake};
+}
+void PrintTo(const SerialValues& v, std::ostream* out)
+{
+    *out << v.baud << "/" << v.byteSize << "/" << v.parity << "/" << v.stopBits << "/" << v.handshake;
+}
+
+// The page as the user left it on "ORVAN 4S/U" with three serial ports, COM2 and every
+// serial box on a non-default entry.
+struct PortRulesTest : ::testing::Test {
+    FakePlatform fake;
+    FakeDeviceRoot root;
+    PortWorkingCopy page;
+    SetupBoxes boxes;
+
+    void SetUp() override
+    {
+        for (const char* tty : {"ttyS0", "ttyS1", "ttyS2"})
+            root.AddFile(tty);
+        Fill(boxes.printerName, {"ORVAN 7S/U", "ORVAN 7P", "ORVAN 4S/U", "ORVAN 4P"}, 2);
+        Fill(boxes.portName, {"COM1", "COM2", "COM3"}, 1);
+        Fill(boxes[SerialBox::Baudrate], {"4800", "9600", "19200", "38400"}, 1);
+        Fill(boxes[SerialBox::BitLength], {"7", "8"}, 0);
+        Fill(boxes[SerialBox::Parity], {"NONE", "ODD", "EVEN"}, 1);
+        Fill(boxes[SerialBox::StopBit], {"1", "2"}, 1);
+        Fill(boxes[SerialBox::Handshake], {"DTR/DSR", "XON/XOFF"}, 1);
+        page.m_dwBaudRate = 9600;
+        page.m_byByteSize = 7;
+        page.m_byParity = 1;
+        page.m_byStopBits = 2;
+        page.m_nHandshake = 1;
+        page.m_nMaxArea = 384;
+        page.m_strSelPrinter = "ORVAN 4S/U";
+        page.m_strSelPort = "COM2";
+    }
+    static void Fill(ListBoxState& box, std::vector<std::string> entries, int selected)
+    {
+        box.entries = std::move(entries);
+        box.selected = selected;
+    }
+    std::vector<std::string> SerialBoxes() const
+    {
+        std::vector<std::string> described;
+        for (const ListBoxState& box : boxes.serial)
+            described.push_back(Describe(box));
+        return described;
+    }
+};
+
+const char* const kFullBaudBox = "2400 4800 9600 14400 19200 38400 57600 [115200]";
+const char* const kShortBaudBox = "4800 9600 19200 [38400]";
+const SerialValues kUserValues = {9600, 7, 1, 2, 1};
+
+// A serial model fills every box afresh with its defaults and probes the ports again;
+// a parallel model offers LPT1 alone, empties and disables the serial boxes and keeps
+// the working serial values (they are committed only for a serial model).
+TEST_F(PortRulesTest, AModelChangeResetsTheBoxesForThatModel)
+{
+    struct Case {
+        int row;
+        std::string printer, port, baudBox;
+        SerialValues values;
+        bool parallel;
+        int width;
+    };
+    const Case cases[] = {
+        {0, "ORVAN 7S/U", "[COM1] COM2 COM3", kFullBaudBox, {115200, 8, 0, 0, 0}, false, 512},
+        {1, "ORVAN 7P", "[LPT1]", "(off)", kUserValues, true, 512},
+        {2, "ORVAN 4S/U", "[COM1] COM2 COM3", kShortBaudBox, {38400, 8, 0, 0, 0}, false, 384},
+        {3, "ORVAN 4P", "[LPT1]", "(off)", kUserValues, true, 384},
+    };
+    const PortWorkingCopy before = page;
+    const SetupBoxes boxesBefore = boxes;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.printer);
+        page = before;
+        boxes = boxesBefore;
+        ChangeModel(page, boxes, c.row);
+        EXPECT_EQ(boxes.printerName.selected, c.row);
+        EXPECT_EQ(Describe(boxes.portName), c.port);
+        const std::vector<std::string> serialBoxes =
+            c.parallel ? std::vector<std::string>(5, "(off)")
+                       : std::vector<std::string>{c.baudBox, "7 [8]", "[NONE] ODD EVEN", "[1] 2",
+                                                  "[DTR/DSR] XON/XOFF"};
+        EXPECT_EQ(SerialBoxes(), serialBoxes);
+        EXPECT_EQ(Serial(page), c.values);
+        EXPECT_EQ(page.m_bParallel, c.parallel);
+        EXPECT_EQ(page.m_nMaxArea, c.width);
+        EXPECT_EQ(page.m_strSelPrinter, c.printer);
+        EXPECT_EQ(page.m_strSelPort, c.port.substr(1, 4));
+    }
+    // A row the box does not have changes nothing.
+    for (int row : {-1, 4}) {
+        page = before;
+        boxes = boxesBefore;
+        ChangeModel(page, boxes, row);
+        EXPECT_EQ(Describe(boxes.printerName), "ORVAN 7S/U ORVAN 7P [ORVAN 4S/U] ORVAN 4P");
+        EXPECT_EQ(Describe(boxes.portName), "COM1 [COM2] COM3");
+        EXPECT_EQ(Serial(page), kUserValues);
+        EXPECT_EQ(page.m_nMaxArea, 384);
+    }
+}
+
+TEST_F(PortRulesTest, ASerialModelWithoutPortsLeavesThePortBoxEmpty)
+{
+    std::filesystem::remove_all(root.Path() + "/dev");
+    std::filesystem::create_directory(root.Path() + "/dev");
+    ChangeModel(page, boxes, 0);
+    EXPECT_EQ(Describe(boxes.portName), "");
+    EXPECT_EQ(page.m_strSelPort, "");
+    EXPECT_EQ(Serial(page), (SerialValues{115200, 8, 0, 0, 0}));
+}
+
+// The selected entry's value goes into the working copy. The rate is looked up in the
+// short list for every model but the first, so an entry index that only the full
+// list has changes nothing.
+TEST_F(PortRulesTest, ASingleSettingTakesTheValueOfItsEntry)
+{
+    struct Case {
+        int row;
+        SerialBox box;
+        int index;
+        SerialValues values;
+    };
+    const Case cases[] = {
+        {0, SerialBox::Baudrate, 0, {2400, 8, 0, 0, 0}},
+        {0, SerialBox::Baudrate, 3, {14400, 8, 0, 0, 0}},
+        {0, SerialBox::Baudrate, 7, {115200, 8, 0, 0, 0}},
+        {2, SerialBox::Baudrate, 0, {4800, 8, 0, 0, 0}},
+        {2, SerialBox::Baudrate, 2, {19200, 8, 0, 0, 0}},
+        {2, SerialBox::Baudrate, 5, {38400, 8, 0, 0, 0}},
+        {0, SerialBox::Baudrate, -1, {115200, 8, 0, 0, 0}},
+        {0, SerialBox::BitLength, 0, {115200, 7, 0, 0, 0}},
+        {2, SerialBox::BitLength, 1, {38400, 8, 0, 0, 0}},
+        {0, SerialBox::Parity, 1, {115200, 8, 1, 0, 0}},
+        {0, SerialBox::Parity, 2, {115200, 8, 2, 0, 0}},
+        {0, SerialBox::StopBit, 1, {115200, 8, 0, 2, 0}},
+        {0, SerialBox::StopBit, 2, {115200, 8, 0, 0, 0}},
+        {2, SerialBox::Handshake, 1, {38400, 8, 0, 0, 1}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message()
+                     << "row " << c.row << ", box " << static_cast<int>(c.box) << ", entry " << c.index);
+        ChangeModel(page, boxes, c.row);
+        boxes[c.box].selected = c.index;
+        ChangeSerialSetting(page, boxes, c.box);
+        EXPECT_EQ(Serial(page), c.values);
+    }
+}
+
+// Setting it turns every box off and leaves the working copy alone; clearing it turns
+// the model and port boxes on again, and the serial boxes too unless the port is a
+// parallel one (a parallel model stays parallel).
+TEST_F(PortRulesTest, PrintToFileTurnsTheBoxesOffAndBackOn)
+{
+    struct Case {
+        int row;
+        bool withPorts;
+        bool parallelAfter;
+    };
+    const Case cases[] = {{0, true, false}, {1, true, true}, {2, false, false}, {3, false, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << "row " << c.row << (c.withPorts ? "" : ", no ports"));
+        if (!c.withPorts)
+            for (const char* tty : {"ttyS0", "ttyS1", "ttyS2"})
+                std::filesystem::remove(root.Device(tty));
+        ChangeModel(page, boxes, c.row);
+        const PortWorkingCopy before = page;
+        const std::vector<std::string> serialBoxes = SerialBoxes();
+
+        PortRecord shared;
+        page.m_bPrintToFile = true;
+        ChangePrintToFile(page, boxes, shared);
+        EXPECT_EQ(shared.m_strPortDevice, "FILE");
+        EXPECT_FALSE(boxes.printerName.enabled);
+        EXPECT_FALSE(boxes.portName.enabled);
+        for (const ListBoxState& box : boxes.serial)
+            EXPECT_FALSE(box.enabled);
+        EXPECT_EQ(page.m_bParallel, before.m_bParallel);
+        EXPECT_EQ(Serial(page), Serial(before));
+
+        page.m_bPrintToFile = false;
+        ChangePrintToFile(page, boxes, shared);
+        EXPECT_EQ(shared.m_strPortDevice, boxes.portName.Text());
+        EXPECT_TRUE(boxes.printerName.enabled);
+        EXPECT_TRUE(boxes.portName.enabled);
+        EXPECT_EQ(SerialBoxes(), serialBoxes); // entries kept, enabled as before
+        EXPECT_EQ(page.m_bParallel, c.parallelAfter);
+        EXPECT_EQ(Serial(page), Serial(before));
+    }
+}
+
+TEST(SerialChoicesTest, EachBoxOffersItsEntriesWithTheirSerialValues)
+{
+    struct Case {
+        SerialBox box;
+        BaudList list;
+        std::vector<std::pair<std::string, uint32_t>> entries;
+        std::string defaultEntry;
+    };
+    const Case cases[] = {
+        {SerialBox::Baudrate,
+         BaudList::Full,
+         {{"2400", 2400},
+          {"4800", 4800},
+          {"9600", 9600},
+          {"14400", 14400},
+          {"19200", 19200},
+          {"38400", 38400},
+          {"57600", 57600},
+          {"115200", 115200}},
+         "115200"},
+        {SerialBox::Baudrate,
+         BaudList::Short,
+         {{"4800", 4800}, {"9600", 9600}, {"19200", 19200}, {"38400", 38400}},
+         "38400"},
+        {SerialBox::BitLength, BaudList::Full, {{"7", 7}, {"8", 8}}, "8"},
+        {SerialBox::Parity, BaudList::Short, {{"NONE", 0}, {"ODD", 1}, {"EVEN", 2}}, "NONE"},
+        // Two stop bits are the code 2; 1 would be one and a half.
+        {SerialBox::StopBit, BaudList::Full, {{"1", 0}, {"2", 2}}, "1"},
+        {SerialBox::Handshake, BaudList::Short, {{"DTR/DSR", 0}, {"XON/XOFF", 1}}, "DTR/DSR"},
+    };
+    for (const Case& c : cases) {
+        const ChoiceTable& table = SerialChoices(c.box, c.list);
+        std::vector<std::pair<std::string, uint32_t>> entries;
+        for (const Choice& choice : table.entries)
+            entries.emplace_back(choice.text, choice.value);
+        EXPECT_EQ(entries, c.entries);
+        ASSERT_GE(table.defaultIndex, 0);
+        EXPECT_EQ(entries[static_cast<size_t>(table.defaultIndex)].first, c.defaultEntry);
+        EXPECT_EQ(table.DefaultValue(), entries[static_cast<size_t>(table.defaultIndex)].second);
+    }
+}
 
 TEST(DeviceIniTest, OnlyALeadingDigitOneToNineMeansParallel)
 {

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
 
 #include "platform/Version.h"
@@ -61,7 +60,7 @@ TEST(PrinterPortCheckTest, SendsTheRequestAndTakesAnyAnswerOrNoneAfterTheVariant
         SCOPED_TRACE(waitMs);
         printer.AnswerWith(answer);
         printer.Send({0x55});
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        ASSERT_TRUE(printer.WaitUntilSent());
         printer.Clear();
         CPrinterPort port(variant);
         ASSERT_TRUE(port.OpenPort(printer.Path(), 115200, 8, 0, 0, 0));

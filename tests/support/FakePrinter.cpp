@@ -17,6 +17,36 @@ namespace testing_support {
 namespace {
 
 constexpr uint32_t kRequest = 0x1D4901; // GS I 1
+// Drain's marker: no GS I 1 in it, no line end that output processing could change.
+constexpr uint8_t kMarker[] = {0xF5, 0x3C, 0x7A, 0xE1, 0x02, 0x99, 0x5B, 0xC4};
+// What the reading side of a pseudo-terminal holds at most; once it does, the kernel
+// moves nothing more on and the line stays full.
+constexpr int kReaderSideLimit = 4095;
+
+bool Writable(int fd, int timeoutMs)
+{
+    pollfd port{fd, POLLOUT, 0};
+    return ::poll(&port, 1, timeoutMs) > 0 && (port.revents & POLLOUT);
+}
+
+bool ReaderSideFull(int master)
+{
+    int queued = 0;
+    return ::ioctl(master, FIONREAD, &queued) == 0 && queued >= kReaderSideLimit;
+}
+
+// After a write found no room: true when the port side has room again, false once the
+// reading side is full (or, on a kernel that counts otherwise, no room came for 2 s).
+bool RoomAgain(int portSide, int master)
+{
+    for (int ms = 0; ms < 2000; ++ms) {
+        if (Writable(portSide, 1))
+            return true;
+        if (ReaderSideFull(master))
+            return false;
+    }
+    return false;
+}
 
 void Ignore(ssize_t)
 {
@@ -84,6 +114,11 @@ void FakePrinter::Received(const uint8_t* data, size_t length)
         if (m_answer)
             Ignore(::write(m_master, &*m_answer, 1));
     }
+    if (m_draining && m_bytes.size() >= sizeof kMarker &&
+        std::equal(std::begin(kMarker), std::end(kMarker), m_bytes.end() - sizeof kMarker)) {
+        m_bytes.resize(m_bytes.size() - sizeof kMarker);
+        m_draining = false;
+    }
 }
 
 void FakePrinter::AnswerWith(std::optional<uint8_t> answer)
@@ -96,17 +131,14 @@ void FakePrinter::Stall()
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_stalled = true;
-    // The kernel moves data on to the reading side in the background; fill until the
-    // line stays full.
+    // The kernel moves data on to the reading side in the background and gives the
+    // port side room again as it does; fill until it gives none.
     const std::vector<uint8_t> filler(4096, 0);
-    for (int round = 0; round < 200; ++round) {
-        size_t taken = 0;
+    for (int round = 0; round < 1000; ++round) {
         for (ssize_t n; (n = ::write(m_portSide, filler.data(), filler.size())) > 0;)
-            taken += static_cast<size_t>(n);
-        m_fillerLeft += taken;
-        if (taken == 0 && round > 0)
+            m_fillerLeft += static_cast<size_t>(n);
+        if (!RoomAgain(m_portSide, m_master))
             return;
-        ::usleep(10000);
     }
 }
 
@@ -161,6 +193,24 @@ bool FakePrinter::WaitForBytes(size_t count, std::chrono::milliseconds timeout) 
 {
     std::unique_lock<std::mutex> lock(m_mutex);
     return m_changed.wait_for(lock, timeout, [&] { return m_bytes.size() >= count; });
+}
+
+bool FakePrinter::Drain(std::chrono::milliseconds timeout)
+{
+    // The marker goes the program's way onto the line: whatever the program wrote
+    // before is ahead of it.
+    std::unique_lock<std::mutex> lock(m_mutex);
+    m_draining = true;
+    Ignore(::write(m_portSide, kMarker, sizeof kMarker));
+    const bool drained = m_changed.wait_for(lock, timeout, [&] { return !m_draining; });
+    m_draining = false;
+    return drained;
+}
+
+bool FakePrinter::WaitUntilSent(std::chrono::milliseconds timeout) const
+{
+    pollfd port{m_portSide, POLLIN, 0};
+    return ::poll(&port, 1, static_cast<int>(timeout.count())) > 0 && (port.revents & POLLIN);
 }
 
 int FakePrinter::Requests() const

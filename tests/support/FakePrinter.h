@@ -44,6 +44,12 @@ public:
     std::vector<uint8_t> Bytes() const;
     void Clear();
     bool WaitForBytes(size_t count, std::chrono::milliseconds timeout = std::chrono::seconds(5)) const;
+    // Returns once everything the program wrote before the call has been recorded, so
+    // that Bytes() can show that nothing came; false when that did not happen in time
+    // (a stalled printer takes nothing). Call it while the program is not writing.
+    bool Drain(std::chrono::milliseconds timeout = std::chrono::seconds(5));
+    // Returns once what Send() sent is waiting on the program's side of the line.
+    bool WaitUntilSent(std::chrono::milliseconds timeout = std::chrono::seconds(5)) const;
     int Requests() const; // GS I 1 seen so far
 
 private:
@@ -58,6 +64,7 @@ private:
     bool m_stalled = false;
     bool m_outputStopped = false;
     size_t m_fillerLeft = 0; // bytes of Stall's filling still to throw away
+    bool m_draining = false; // Drain's marker is on its way
     std::optional<uint8_t> m_answer = 0x20;
     std::vector<uint8_t> m_bytes;
     uint32_t m_window = 0; // the last three bytes, for spotting GS I 1

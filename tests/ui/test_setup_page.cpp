@@ -235,7 +235,7 @@ void TestSetupPage::closeKeepsThePortKindForTheNextRun()
     QCOMPARE(h.DeviceIni(), stored);
     QVERIFY(!std::filesystem::exists(elsewhere.File("Device.INI")));
     QVERIFY(h.Boxes().empty());
-    QTest::qWait(50);
+    QVERIFY(printer.Drain());
     QVERIFY(printer.Bytes().empty()); // closing never runs the connection test
 
     h.Start(); // the next run
@@ -378,7 +378,7 @@ void TestSetupPage::applyTestsThePrinterUnlessPrintingToFile()
     QVERIFY(h.Boxes().empty());
     QVERIFY(!h.DeviceIniExists());
     QCOMPARE(g_Shared.m_nPortType, 2); // applying left the page for a moment
-    QTest::qWait(50);                  // anything sent would have arrived by now
+    QVERIFY(printer.Drain());          // anything sent has arrived by now
     QVERIFY(printer.Bytes().empty());
 
     h.PrintToFile()->click();

@@ -1,15 +1,13 @@
 // nivora-cli render: a virtual printer. Reads a byte stream as the printer would and
 // shows what it would store and print.
-#include <QDir>
-#include <QImage>
-#include <QString>
-
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "platform/Text.h"
 #include "download/StreamDecoder.h"
+#include "logo/PngWrite.h"
 #include "tools/cli/Command.h"
 #include "tools/cli/OutputFile.h"
 #include "tools/cli/Options.h"
@@ -43,18 +41,14 @@ const std::vector<cli::OptionDef> kOptions = {{'d', "dir", true}};
 
 const char* const kModeNames[] = {"normal", "double width", "double height", "quadruple"};
 
+// Black dots on white, one grey sample per dot.
 bool SavePng(const DotImage& dots, const std::string& path)
 {
-    QImage image(dots.width, dots.height, QImage::Format_Mono);
-    image.setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0)});
-    for (int y = 0; y < dots.height; ++y) {
-        uchar* line = image.scanLine(y);
-        std::fill(line, line + image.bytesPerLine(), 0);
-        for (int x = 0; x < dots.width; ++x)
-            if (dots.Dot(x, y))
-                line[x >> 3] = static_cast<uchar>(line[x >> 3] | (0x80 >> (x & 7)));
-    }
-    return image.save(QString::fromStdString(path), "PNG");
+    std::vector<uint8_t> samples(dots.dots.size());
+    for (size_t i = 0; i < samples.size(); ++i)
+        samples[i] = dots.dots[i] ? 0 : 255;
+    std::string error;
+    return WritePng(path, {dots.width, dots.height, PngColour::Grey, samples}, error);
 }
 
 class Renderer {
@@ -162,7 +156,9 @@ int RunRender(const std::vector<std::string>& args)
         std::fprintf(stderr, "nivora-cli render: %s\n", error.c_str());
         return cli::kExitFailed;
     }
-    if (!QDir().mkpath(QString::fromStdString(dir))) {
+    std::error_code failed;
+    std::filesystem::create_directories(dir, failed);
+    if (failed) {
         std::fprintf(stderr, "nivora-cli render: %s: cannot create the folder\n", dir.c_str());
         return cli::kExitFailed;
     }

@@ -7,26 +7,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/AtomicFile.h"
+
 namespace cli {
 namespace {
 
 // Far more than any stream of this program (a full NV set is 384 KByte), and a bound
 // for a pipe that never ends.
 constexpr size_t kMaxInputBytes = size_t{256} << 20;
-
-bool WriteAll(int fd, const uint8_t* data, size_t size)
-{
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, size);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        data += n;
-        size -= static_cast<size_t>(n);
-    }
-    return true;
-}
 
 std::string Reason(const std::string& path)
 {
@@ -37,34 +25,12 @@ std::string Reason(const std::string& path)
 
 bool WriteFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes, std::string& error)
 {
-    if (path == "-") {
-        if (WriteAll(STDOUT_FILENO, bytes.data(), bytes.size()))
-            return true;
-        error = Reason("standard output");
-        return false;
-    }
-    std::string temp = path + ".XXXXXX";
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0) {
-        error = Reason(path);
-        return false;
-    }
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    bool ok = ::fchmod(fd, 0666 & ~mask) == 0 && WriteAll(fd, bytes.data(), bytes.size()) && ::fsync(fd) == 0;
-    if (!ok)
-        error = Reason(path);
-    if (::close(fd) != 0 && ok) {
-        error = Reason(path);
-        ok = false;
-    }
-    if (ok && ::rename(temp.c_str(), path.c_str()) != 0) {
-        error = Reason(path);
-        ok = false;
-    }
-    if (!ok)
-        ::unlink(temp.c_str());
-    return ok;
+    if (path != "-")
+        return platform::WriteFileAtomically(path, bytes, error);
+    if (platform::WriteAll(STDOUT_FILENO, bytes))
+        return true;
+    error = Reason("standard output");
+    return false;
 }
 
 bool ReadWholeInput(const std::string& path, std::vector<uint8_t>& bytes, std::string& error)
