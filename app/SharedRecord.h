@@ -45,6 +45,7 @@ struct SharedRecord {
     std::array<int32_t, kMaxLogos> m_arrAutoCenter{}; // per row: 1 = centre at download
     int32_t m_nMaxPrintWidth = 0;                     // 1..512 dots
     int32_t m_nThreshold = 0;                         // black/white diverging point 0..255
+    int32_t m_nHalftone = 0; // HalftoneMode: 0 Classic, 1 Colour, 2 Floyd-Steinberg, 3 Atkinson
 
     int LogoCount() const { return static_cast<int>(m_arrNumber.size()); }
 };
