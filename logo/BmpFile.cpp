@@ -40,6 +40,7 @@ struct Layout {
     size_t paletteCount = 0; // entries to read: at most 2^bits
     size_t paletteEntrySize = 4;
     uint32_t masks[3] = {0, 0, 0};
+    uint32_t alphaMask = 0;
     size_t pixelOffset = 0;
     size_t stride = 0;
 
@@ -128,6 +129,9 @@ bool LocateTables(const uint8_t* data, size_t avail, uint64_t fileSize, Layout& 
         if (out.headerSize == 40)
             tableOffset += kMaskBytes;
     }
+    // The alpha mask follows the colour masks in the 56-byte and larger headers.
+    if ((bpp == 16 || bpp == 32) && out.headerSize >= 56)
+        out.alphaMask = U32(data + kFileHeaderSize + 52);
     out.paletteEntrySize = out.core ? 3 : 4;
     out.paletteOffset = tableOffset;
     // What the file stores: a core header always has the full table; an info header
@@ -397,6 +401,7 @@ bool DecodeBmp(std::vector<uint8_t> file, BmpImage& image)
     result.redMask = layout.masks[0];
     result.greenMask = layout.masks[1];
     result.blueMask = layout.masks[2];
+    result.alphaMask = layout.alphaMask;
     FillPalette(file, layout, result);
     if (layout.Compressed()) {
         result.m_converted.assign(rowsBytes, 0);
@@ -455,4 +460,17 @@ uint32_t BmpImage::RgbAt(int32_t x, int32_t topDownY) const
     default:
         return 0;
     }
+}
+
+uint8_t BmpImage::AlphaAt(int32_t x, int32_t topDownY) const
+{
+    if (alphaMask == 0 || x < 0 || x >= width || topDownY < 0 || topDownY >= height || !Bits())
+        return 255;
+    const uint8_t* row = Row(height - 1 - topDownY);
+    const auto at = static_cast<size_t>(x);
+    if (bitsPerPixel == 16)
+        return static_cast<uint8_t>(Channel(U16(row + 2 * at), alphaMask));
+    if (bitsPerPixel == 32)
+        return static_cast<uint8_t>(Channel(U32(row + 4 * at), alphaMask));
+    return 255;
 }

@@ -37,6 +37,9 @@ public:
     std::vector<uint32_t> palette;
     // Channel masks for 16 and 32 bits: BI_BITFIELDS masks, else 5-5-5 / 8-8-8.
     uint32_t redMask = 0, greenMask = 0, blueMask = 0;
+    // Alpha mask for 16 and 32 bits: only headers of 56 bytes and more declare one; 0
+    // when none is declared (the fourth byte of a 32-bit pixel is then no alpha).
+    uint32_t alphaMask = 0;
 
     // Bottom-up pixel rows: row 0 is the bottom row of the picture, each row
     // widthBytes long. Valid for height rows; null for an image that holds no picture.
@@ -57,6 +60,8 @@ public:
     // The pixel's colour as 0x00RRGGBB (for previews; the printer rules do not use it).
     // 0 outside the picture.
     uint32_t RgbAt(int32_t x, int32_t topDownY) const;
+    // Its opacity 0..255: 255 unless the header declares an alpha mask.
+    uint8_t AlphaAt(int32_t x, int32_t topDownY) const;
 
 private:
     friend bool DecodeBmp(std::vector<uint8_t> file, BmpImage& image);

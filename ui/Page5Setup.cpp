@@ -16,6 +16,7 @@
 
 #include "app/NvLogoApp.h"
 #include "app/SharedRecord.h"
+#include "download/Halftone.h"
 #include "platform/MessageBox.h"
 #include "platform/Messages.h"
 #include "printer/DeviceIni.h"
@@ -185,6 +186,12 @@ void CPage5Setup::BuildOptionGroup()
     m_sliderThreshold->setObjectName(QStringLiteral("slider1067"));
     m_sliderThreshold->setTickPosition(QSlider::TicksBothSides);
     m_sliderThreshold->setTickInterval(16);
+    // In the free band between the width and the threshold rows.
+    auto* halftone = AddLabel(this, this, "&Halftone", 189, 113, 60, 9);
+    m_cbHalftone = AddList(this, this, 1069, 260, 111, 83, 60);
+    for (const HalftoneMode mode : kHalftoneModes)
+        m_cbHalftone->addItem(QString::fromLatin1(HalftoneLabel(mode)));
+    halftone->setBuddy(m_cbHalftone);
 }
 
 void CPage5Setup::Connect()
@@ -236,6 +243,8 @@ bool CPage5Setup::OnInitDialog()
         m_sliderThreshold->setValue(128);
     }
     m_nBwPoint = m_sliderThreshold->value();
+    // Like the other options, every run starts from the historic conversion.
+    m_cbHalftone->setCurrentIndex(static_cast<int>(HalftoneMode::Classic));
     UpdateData(false);
     return true;
 }
@@ -342,6 +351,7 @@ bool CPage5Setup::OnKillActive()
         return false;
     SetModified(false);
     printer::CommitPageFields(*this, g_Shared);
+    g_Shared.m_nHalftone = m_cbHalftone->currentIndex();
     return true;
 }
 

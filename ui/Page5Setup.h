@@ -61,6 +61,7 @@ private:
     QLineEdit* m_editMaxArea = nullptr;         // 1066
     QSlider* m_sliderThreshold = nullptr;       // 1067
     QLineEdit* m_editThreshold = nullptr;       // 1068
+    QComboBox* m_cbHalftone = nullptr;          // 1069: how colours become dots
     QComboBox* m_cbStopBit = nullptr;           // 1049
     QComboBox* m_cbHandshake = nullptr;         // 1050
     QComboBox* m_cbBaudrate = nullptr;          // 1046

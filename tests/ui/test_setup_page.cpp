@@ -155,6 +155,7 @@ private slots:
     void applyTestsThePrinterUnlessPrintingToFile();
     void theTitleBarCloseSavesLikeCloseAndEscDoesNothing();
     void f1OpensThePagesOwnHelp();
+    void halftoneSitsInTheOptionsFreeSpaceAndStartsClassicEveryRun();
 };
 
 void TestSetupPage::firstRunThenTheShortAndTheParallelModel()
@@ -438,6 +439,34 @@ void TestSetupPage::f1OpensThePagesOwnHelp()
     const QString text = help->findChild<QTextBrowser*>("helpText")->toPlainText();
     QVERIFY(text.contains("Setup Port") && text.contains("dialout") && text.contains("/dev/ttyUSB0"));
     help->close();
+}
+
+void TestSetupPage::halftoneSitsInTheOptionsFreeSpaceAndStartsClassicEveryRun()
+{
+    SetupHarness h;
+    h.Start();
+    QCOMPARE(h.Entries(1069), (QStringList{"Classic", "Colour", "Floyd-Steinberg", "Atkinson"}));
+    QCOMPARE(h.Combo(1069)->currentText(), QStringLiteral("Classic"));
+    // Inside the "Option Setting" frame, clear of every control that was there before.
+    const QRect box = h.Combo(1069)->geometry();
+    QVERIFY(h.Find<QWidget>(QStringLiteral("groupOptions"))->geometry().contains(box));
+    for (QWidget* other : std::initializer_list<QWidget*>{h.Edit(1066), h.Edit(1068), h.Slider()})
+        QVERIFY2(!box.intersects(other->geometry()), qPrintable(other->objectName()));
+    for (QLabel* label : h.page->findChildren<QLabel*>())
+        if (label->buddy() != h.Combo(1069) && label->isVisible())
+            QVERIFY2(!box.intersects(label->geometry()), qPrintable(label->text()));
+
+    QVERIFY(h.Choose(1069, QStringLiteral("Atkinson")));
+    QCOMPARE(g_Shared.m_nHalftone, 0); // taken when the page is left, like the threshold
+    QVERIFY(h.Leave());
+    QCOMPARE(g_Shared.m_nHalftone, 3);
+    QVERIFY(h.Return());
+    QCOMPARE(h.Combo(1069)->currentText(), QStringLiteral("Atkinson"));
+
+    h.Start(); // the next run
+    QCOMPARE(h.Combo(1069)->currentText(), QStringLiteral("Classic"));
+    QVERIFY(h.Leave());
+    QCOMPARE(g_Shared.m_nHalftone, 0);
 }
 
 QTEST_MAIN(TestSetupPage)

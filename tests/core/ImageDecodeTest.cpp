@@ -1,0 +1,422 @@
+// The PNG, JPEG and GIF readers against files their own libraries and ImageMagick
+// wrote, and against broken and hostile files: every refusal says why, none crashes.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+
+#include <turbojpeg.h>
+
+#include "logo/ImageDecoders.h"
+#include "logo/ImageFile.h"
+#include "tests/support/ImageWriters.h"
+#include "tests/support/TempDir.h"
+
+using namespace testing_support;
+
+namespace {
+
+uint32_t Mix(uint32_t v)
+{
+    v ^= v >> 16;
+    v *= 0x7FEB352Du;
+    v ^= v >> 15;
+    return v;
+}
+
+struct PngCase {
+    const char* name;
+    int colourType;
+    int bitDepth;
+    bool transparency = false; // tRNS: a transparent grey or RGB value, palette alphas
+};
+
+uint16_t Sample(int x, int y, int channel, void* context)
+{
+    const auto& c = *static_cast<const PngCase*>(context);
+    const uint32_t max = (1u << c.bitDepth) - 1;
+    // Pixel (0, 0) is all zero, so that it meets the transparent colour below.
+    return x == 0 && y == 0
+               ? 0
+               : static_cast<uint16_t>(Mix(static_cast<uint32_t>(x * 977 + y * 31 + channel)) & max);
+}
+
+// What the file means, worked out from the PNG rules by hand: low depths scale up by
+// bit replication, 16 bits keep the high byte, grey fills red, green and blue.
+std::array<uint8_t, 4> Expected(const PngCase& c, const PngParams& p, int x, int y)
+{
+    PngCase copy = c;
+    auto s = [&](int channel) { return Sample(x, y, channel, &copy); };
+    auto eight = [&](uint32_t v) -> uint8_t {
+        return static_cast<uint8_t>(c.bitDepth == 16 ? v >> 8 : v * 255 / ((1u << c.bitDepth) - 1));
+    };
+    switch (c.colourType) {
+    case 0: {
+        const uint8_t g = eight(s(0));
+        return {g, g, g, static_cast<uint8_t>(c.transparency && s(0) == 0 ? 0 : 255)};
+    }
+    case 2: {
+        const bool clear = c.transparency && s(0) == 0 && s(1) == 0 && s(2) == 0;
+        return {eight(s(0)), eight(s(1)), eight(s(2)), static_cast<uint8_t>(clear ? 0 : 255)};
+    }
+    case 3: {
+        const uint32_t rgb = p.palette[s(0)];
+        const uint8_t a = s(0) < p.paletteAlpha.size() ? p.paletteAlpha[s(0)] : 255;
+        return {static_cast<uint8_t>(rgb >> 16), static_cast<uint8_t>(rgb >> 8), static_cast<uint8_t>(rgb),
+                a};
+    }
+    case 4:
+        return {eight(s(0)), eight(s(0)), eight(s(0)), eight(s(1))};
+    default:
+        return {eight(s(0)), eight(s(1)), eight(s(2)), eight(s(3))};
+    }
+}
+
+class PngColourTypes : public ::testing::TestWithParam<PngCase> {};
+
+TEST_P(PngColourTypes, LibspngFilesDecodeToTheirRgba)
+{
+    const PngCase c = GetParam();
+    PngParams p;
+    p.width = 13; // odd, so that packed rows end mid-byte
+    p.height = 5;
+    p.colourType = c.colourType;
+    p.bitDepth = c.bitDepth;
+    if (c.colourType == 3) {
+        for (uint32_t i = 0; i < (1u << c.bitDepth); ++i)
+            p.palette.push_back(Mix(i + 99) & 0xFFFFFF);
+        if (c.transparency)
+            p.paletteAlpha = {0, 128, 255, 7};
+    } else if (c.transparency) {
+        p.hasTransparentColour = true; // the zero sample / colour
+    }
+    PngCase context = c;
+    const std::vector<uint8_t> file = EncodePng(p, Sample, &context);
+    ASSERT_FALSE(file.empty());
+    DecodedImage image;
+    std::string why;
+    ASSERT_TRUE(DecodePng(file.data(), file.size(), image, why)) << why;
+    ASSERT_EQ(image.width, 13);
+    ASSERT_EQ(image.height, 5);
+    ASSERT_EQ(image.layout, PixelLayout::Rgba);
+    for (int y = 0; y < 5; ++y)
+        for (int x = 0; x < 13; ++x) {
+            const auto want = Expected(c, p, x, y);
+            const uint8_t* got = image.At(x, y);
+            ASSERT_EQ(std::vector<uint8_t>(got, got + 4), std::vector<uint8_t>(want.begin(), want.end()))
+                << "pixel " << x << "," << y;
+        }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryColourTypeAndDepth, PngColourTypes,
+    ::testing::Values(PngCase{"grey1", 0, 1}, PngCase{"grey2", 0, 2}, PngCase{"grey4", 0, 4},
+                      PngCase{"grey8", 0, 8}, PngCase{"grey16", 0, 16}, PngCase{"grey8_trns", 0, 8, true},
+                      PngCase{"grey16_trns", 0, 16, true}, PngCase{"rgb8", 2, 8}, PngCase{"rgb16", 2, 16},
+                      PngCase{"rgb8_trns", 2, 8, true}, PngCase{"palette1", 3, 1}, PngCase{"palette2", 3, 2},
+                      PngCase{"palette4", 3, 4}, PngCase{"palette8", 3, 8},
+                      PngCase{"palette8_trns", 3, 8, true}, PngCase{"palette2_trns", 3, 2, true},
+                      PngCase{"grey_alpha8", 4, 8}, PngCase{"grey_alpha16", 4, 16}, PngCase{"rgba8", 6, 8},
+                      PngCase{"rgba16", 6, 16}),
+    [](const auto& param) { return std::string(param.param.name); });
+
+// ImageMagick's files of one picture: flat 8 x 8 blocks, so that even JPEG's lossy
+// coding keeps each block close to its colour.
+struct Block {
+    static uint32_t Colour(int x, int y)
+    {
+        return Mix(static_cast<uint32_t>((x / 8) * 7 + (y / 8) * 131)) & 0xFFFFFF;
+    }
+};
+
+bool HaveConvert()
+{
+    return std::system("command -v convert >/dev/null 2>&1") == 0;
+}
+
+struct MagickCase {
+    const char* name;
+    const char* options; // convert's options and output prefix
+    const char* extension;
+    int tolerance;     // per channel
+    bool grey = false; // the file holds the picture's grey
+    bool refused = false;
+    const char* reason = "";
+};
+
+const MagickCase kMagickCases[] = {
+    {"png24", "PNG24:", "png", 0},
+    {"png48", "-depth 16 PNG48:", "png", 0},
+    {"png8_palette", "PNG8:", "png", 0},
+    {"png_interlaced", "-interlace PNG PNG24:", "png", 0},
+    {"png_grey", "-colorspace Gray PNG:", "png", 1, true},
+    {"jpeg_baseline", "-quality 95 -sampling-factor 1x1 JPEG:", "jpg", 12},
+    {"jpeg_progressive", "-quality 95 -sampling-factor 1x1 -interlace JPEG JPEG:", "jpg", 12},
+    {"jpeg_grey", "-quality 95 -colorspace Gray JPEG:", "jpg", 12, true},
+    {"jpeg_cmyk", "-colorspace CMYK JPEG:", "jpg", 0, false, true, "CMYK JPEG files are not supported"},
+    {"gif", "GIF:", "gif", 0},
+    {"gif_interlaced", "-interlace GIF GIF:", "gif", 0},
+};
+
+class ImageMagickFiles : public ::testing::TestWithParam<MagickCase> {};
+
+TEST_P(ImageMagickFiles, DecodeCloseToThePicture)
+{
+    if (!HaveConvert())
+        GTEST_SKIP() << "ImageMagick's convert is not installed";
+    const MagickCase c = GetParam();
+    TempDir dir;
+    // 32 x 24 of flat blocks: fewer than 256 colours, so GIF and PNG8 stay lossless.
+    {
+        std::ofstream ppm(dir.File("in.ppm"), std::ios::binary);
+        ppm << "P6\n32 24\n255\n";
+        for (int y = 0; y < 24; ++y)
+            for (int x = 0; x < 32; ++x) {
+                const uint32_t rgb = Block::Colour(x, y);
+                ppm.put(static_cast<char>(rgb >> 16))
+                    .put(static_cast<char>(rgb >> 8))
+                    .put(static_cast<char>(rgb));
+            }
+    }
+    const std::string out = dir.File(std::string("out.") + c.extension);
+    const std::string command = "convert " + dir.File("in.ppm") + " " + c.options + out;
+    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+    // A wrong extension must not matter: the kind is read from the bytes.
+    const std::string renamed = dir.File("logo.bmp");
+    std::rename(out.c_str(), renamed.c_str());
+
+    DecodedImage image;
+    std::string why;
+    const bool ok = LoadImageFile(renamed, image, why);
+    if (c.refused) {
+        EXPECT_FALSE(ok);
+        EXPECT_EQ(why, c.reason);
+        return;
+    }
+    ASSERT_TRUE(ok) << why;
+    ASSERT_EQ(image.width, 32);
+    ASSERT_EQ(image.height, 24);
+    int worst = 0;
+    for (int y = 0; y < 24; ++y)
+        for (int x = 0; x < 32; ++x) {
+            const uint32_t rgb = Block::Colour(x, y);
+            int want[3] = {static_cast<int>(rgb >> 16 & 255), static_cast<int>(rgb >> 8 & 255),
+                           static_cast<int>(rgb & 255)};
+            if (c.grey) {
+                // ImageMagick's grey is Rec. 709 luma; the check only needs it close.
+                const int g = (want[0] * 2126 + want[1] * 7152 + want[2] * 722 + 5000) / 10000;
+                want[0] = want[1] = want[2] = g;
+            }
+            const uint8_t* p = image.At(x, y);
+            const uint8_t* q = image.layout == PixelLayout::Rgba ? p : nullptr;
+            for (int ch = 0; ch < 3; ++ch)
+                worst = std::max(worst, std::abs((q ? q[ch] : p[0]) - want[ch]));
+            EXPECT_EQ(image.layout == PixelLayout::Rgba ? p[3] : p[1], 255);
+        }
+    EXPECT_LE(worst, c.grey ? c.tolerance + 3 : c.tolerance);
+}
+
+INSTANTIATE_TEST_SUITE_P(Conversions, ImageMagickFiles, ::testing::ValuesIn(kMagickCases),
+                         [](const auto& param) { return std::string(param.param.name); });
+
+uint8_t GifIndex(int x, int y)
+{
+    return static_cast<uint8_t>((x * 3 + y * 5) % 4);
+}
+
+TEST(GifFiles, TransparencyAndInterlaceAsGiflibWroteThem)
+{
+    for (const bool interlace : {false, true}) {
+        GifParams p{11, 19, {0xFF0000, 0x00FF00, 0x0000FF, 0x123456}, 2, interlace};
+        const std::vector<uint8_t> file = EncodeGif(p, GifIndex);
+        DecodedImage image;
+        std::string why;
+        ASSERT_TRUE(DecodeGif(file.data(), file.size(), image, why)) << why;
+        ASSERT_EQ(image.width, 11);
+        ASSERT_EQ(image.height, 19);
+        for (int y = 0; y < 19; ++y)
+            for (int x = 0; x < 11; ++x) {
+                const uint32_t rgb = p.palette[GifIndex(x, y)];
+                const uint8_t* px = image.At(x, y);
+                if (GifIndex(x, y) == 2) {
+                    EXPECT_EQ(px[3], 0) << x << "," << y;
+                    continue;
+                }
+                EXPECT_EQ(px[0], rgb >> 16) << x << "," << y << " interlace " << interlace;
+                EXPECT_EQ(px[1], (rgb >> 8) & 255);
+                EXPECT_EQ(px[2], rgb & 255);
+                EXPECT_EQ(px[3], 255);
+            }
+    }
+}
+
+// Small valid files of each kind, made by the libraries themselves.
+std::vector<uint8_t> SmallPng()
+{
+    PngParams p;
+    p.width = 40;
+    p.height = 30;
+    PngCase c{"rgb8", 2, 8};
+    return EncodePng(p, Sample, &c);
+}
+
+std::vector<uint8_t> SmallGif()
+{
+    return EncodeGif(GifParams{40, 30, {0, 0xFFFFFF}, -1, false}, GifIndex);
+}
+
+std::vector<uint8_t> SmallJpeg()
+{
+    // TurboJPEG writes the JPEG: 40 x 30 RGB noise.
+    tjhandle handle = tjInitCompress();
+    std::vector<uint8_t> rgb(40 * 30 * 3);
+    for (size_t i = 0; i < rgb.size(); ++i)
+        rgb[i] = static_cast<uint8_t>(Mix(static_cast<uint32_t>(i)));
+    unsigned char* out = nullptr;
+    unsigned long size = 0;
+    tjCompress2(handle, rgb.data(), 40, 0, 30, TJPF_RGB, &out, &size, TJSAMP_420, 90, 0);
+    std::vector<uint8_t> file(out, out + size);
+    tjFree(out);
+    tjDestroy(handle);
+    return file;
+}
+
+struct Broken {
+    const char* name;
+    std::vector<uint8_t> (*make)();
+    size_t keep;        // bytes kept of the file; 0 = all
+    long flipAt;        // byte to invert, from the end when negative; 0 = none
+    const char* reason; // the refusal starts with this
+};
+
+const Broken kBroken[] = {
+    {"png_header_only", SmallPng, 33, 0, "truncated PNG"},
+    {"png_cut_in_data", SmallPng, 60, 0, "truncated PNG"},
+    {"png_bad_crc", SmallPng, 0, 29, "corrupted PNG"},
+    {"png_bad_data", SmallPng, 0, 45, "corrupted PNG"},
+    {"jpeg_cut_in_header", SmallJpeg, 100, 0, "truncated JPEG"},
+    {"jpeg_cut_in_data", SmallJpeg, 0, 0, "truncated JPEG"},
+    {"jpeg_bad_marker", SmallJpeg, 0, 3, "corrupted JPEG"},
+    {"gif_cut_in_header", SmallGif, 10, 0, "truncated GIF"},
+    {"gif_cut_in_data", SmallGif, 0, 0, "truncated GIF"},
+    {"gif_bad_lzw", SmallGif, 0, -4, "corrupted GIF"},
+};
+
+class BrokenFiles : public ::testing::TestWithParam<Broken> {};
+
+TEST_P(BrokenFiles, AreRefusedWithAReason)
+{
+    const Broken c = GetParam();
+    std::vector<uint8_t> file = c.make();
+    ASSERT_GT(file.size(), 100u);
+    const std::string name = c.name;
+    std::string expected = c.reason;
+    if (name == "jpeg_cut_in_data" || name == "gif_cut_in_data") {
+        file.resize(file.size() * 2 / 3);
+    } else if (c.keep) {
+        file.resize(c.keep);
+    }
+    if (c.flipAt)
+        file[c.flipAt > 0 ? static_cast<size_t>(c.flipAt) : file.size() - static_cast<size_t>(-c.flipAt)] ^=
+            0xFF;
+    DecodedImage image;
+    image.width = 77; // a failed decode leaves the image as it was
+    std::string why;
+    EXPECT_FALSE(DecodeImageBytes(file.data(), file.size(), image, why));
+    EXPECT_EQ(why.rfind(expected, 0), 0u) << why;
+    EXPECT_EQ(image.width, 77);
+}
+
+INSTANTIATE_TEST_SUITE_P(TruncatedAndCorrupted, BrokenFiles, ::testing::ValuesIn(kBroken),
+                         [](const auto& param) { return std::string(param.param.name); });
+
+uint32_t Crc32(const uint8_t* p, size_t n)
+{
+    uint32_t crc = 0xFFFFFFFFu;
+    for (size_t i = 0; i < n; ++i) {
+        crc ^= p[i];
+        for (int k = 0; k < 8; ++k)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
+
+void PutBe32(std::vector<uint8_t>& f, size_t at, uint32_t v)
+{
+    for (int i = 0; i < 4; ++i)
+        f[at + static_cast<size_t>(i)] = static_cast<uint8_t>(v >> (24 - 8 * i));
+}
+
+// Headers that declare huge pictures over a few bytes of data: refused for their size
+// before any pixel memory is taken (else the decoder would first fail on the data).
+TEST(DimensionBombs, AreRefusedBeforeDecoding)
+{
+    std::vector<uint8_t> png = SmallPng();
+    PutBe32(png, 16, 100000); // IHDR width
+    PutBe32(png, 20, 100000); // IHDR height
+    PutBe32(png, 29, Crc32(png.data() + 12, 17));
+
+    std::vector<uint8_t> jpeg = SmallJpeg();
+    for (size_t i = 2; i + 8 < jpeg.size(); ++i)
+        if (jpeg[i] == 0xFF && jpeg[i + 1] == 0xC0) { // SOF0: length, precision, height, width
+            jpeg[i + 5] = jpeg[i + 7] = 0xEA;         // 60000: the largest the library reads is 65500
+            jpeg[i + 6] = jpeg[i + 8] = 0x60;
+            break;
+        }
+
+    std::vector<uint8_t> gif = SmallGif();
+    gif[6] = gif[7] = gif[8] = gif[9] = 0xFF; // screen 65535 x 65535
+
+    // Just over the NV area: 4096 dots wide needs 97 bands of 8 dots.
+    std::vector<uint8_t> justOver = SmallPng();
+    PutBe32(justOver, 16, 4096);
+    PutBe32(justOver, 20, 97 * 8);
+    PutBe32(justOver, 29, Crc32(justOver.data() + 12, 17));
+
+    for (const auto& [name, file] :
+         {std::pair{"png", png}, {"jpeg", jpeg}, {"gif", gif}, {"png 4096x776", justOver}}) {
+        DecodedImage image;
+        std::string why;
+        EXPECT_FALSE(DecodeImageBytes(file.data(), file.size(), image, why)) << name;
+        EXPECT_NE(why.find("too large"), std::string::npos) << name << ": " << why;
+    }
+    // Exactly the NV area still decodes as far as its size goes (then fails on data).
+    PutBe32(justOver, 20, 96 * 8);
+    PutBe32(justOver, 29, Crc32(justOver.data() + 12, 17));
+    DecodedImage image;
+    std::string why;
+    EXPECT_FALSE(DecodeImageBytes(justOver.data(), justOver.size(), image, why));
+    EXPECT_EQ(why.find("too large"), std::string::npos) << why;
+    // The conversion's own, smaller limit.
+    const std::vector<uint8_t> small = SmallPng();
+    EXPECT_FALSE(DecodePng(small.data(), small.size(), image, why, 39));
+    EXPECT_TRUE(DecodePng(small.data(), small.size(), image, why, 40 * 4)) << why;
+}
+
+TEST(FileKinds, AreJudgedByTheFirstBytes)
+{
+    TempDir dir;
+    const std::vector<uint8_t> gif = SmallGif();
+    std::ofstream(dir.File("logo.png"), std::ios::binary)
+        .write(reinterpret_cast<const char*>(gif.data()), static_cast<std::streamsize>(gif.size()));
+    dir.Write("notes.png", "just some text, not a picture");
+    dir.Write("empty.gif", "");
+    ImageInfo info;
+    std::string why;
+    ASSERT_TRUE(ReadImageInfo(dir.File("logo.png"), info, why)) << why;
+    EXPECT_EQ(info.kind, ImageKind::Gif);
+    EXPECT_EQ(info.width, 40);
+    EXPECT_EQ(info.height, 30);
+    for (const char* name : {"notes.png", "empty.gif"}) {
+        EXPECT_FALSE(ReadImageInfo(dir.File(name), info, why));
+        EXPECT_EQ(why, kNotAnImageReason);
+        DecodedImage image;
+        EXPECT_FALSE(LoadImageFile(dir.File(name), image, why));
+        EXPECT_EQ(why, kNotAnImageReason);
+    }
+    EXPECT_FALSE(LoadImageFile(dir.File("missing.png"), *std::make_unique<DecodedImage>(), why));
+    EXPECT_EQ(why.rfind("cannot be opened", 0), 0u) << why;
+}
+
+} // namespace

@@ -1,0 +1,143 @@
+#include "tests/support/ImageWriters.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <gif_lib.h>
+#include <spng.h>
+
+namespace testing_support {
+
+namespace {
+
+int Channels(int colourType)
+{
+    switch (colourType) {
+    case 2:
+        return 3;
+    case 4:
+        return 2;
+    case 6:
+        return 4;
+    default:
+        return 1;
+    }
+}
+
+// Rows in the PNG's own layout (SPNG_FMT_PNG: 16-bit samples in host order).
+std::vector<uint8_t> PackRows(const PngParams& p, SampleFn samples, void* context)
+{
+    const int channels = Channels(p.colourType);
+    const size_t rowBytes = (static_cast<size_t>(p.width) * channels * p.bitDepth + 7) / 8;
+    std::vector<uint8_t> rows(rowBytes * static_cast<size_t>(p.height), 0);
+    for (int y = 0; y < p.height; ++y) {
+        uint8_t* row = rows.data() + rowBytes * static_cast<size_t>(y);
+        for (int x = 0; x < p.width; ++x)
+            for (int c = 0; c < channels; ++c) {
+                const uint16_t v = samples(x, y, c, context);
+                const size_t i = static_cast<size_t>(x) * channels + static_cast<size_t>(c);
+                if (p.bitDepth == 16)
+                    std::memcpy(row + 2 * i, &v, 2);
+                else if (p.bitDepth == 8)
+                    row[i] = static_cast<uint8_t>(v);
+                else {
+                    const size_t bit = i * static_cast<size_t>(p.bitDepth);
+                    row[bit / 8] |= static_cast<uint8_t>(v << (8 - p.bitDepth - bit % 8));
+                }
+            }
+    }
+    return rows;
+}
+
+} // namespace
+
+std::vector<uint8_t> EncodePng(const PngParams& p, SampleFn samples, void* context)
+{
+    spng_ctx* ctx = spng_ctx_new(SPNG_CTX_ENCODER);
+    spng_set_option(ctx, SPNG_ENCODE_TO_BUFFER, 1);
+    spng_ihdr ihdr{static_cast<uint32_t>(p.width),
+                   static_cast<uint32_t>(p.height),
+                   static_cast<uint8_t>(p.bitDepth),
+                   static_cast<uint8_t>(p.colourType),
+                   0,
+                   0,
+                   0};
+    spng_set_ihdr(ctx, &ihdr);
+    if (!p.palette.empty()) {
+        spng_plte plte{};
+        plte.n_entries = static_cast<uint32_t>(p.palette.size());
+        for (size_t i = 0; i < p.palette.size(); ++i)
+            plte.entries[i] = {static_cast<uint8_t>(p.palette[i] >> 16),
+                               static_cast<uint8_t>(p.palette[i] >> 8), static_cast<uint8_t>(p.palette[i]),
+                               255};
+        spng_set_plte(ctx, &plte);
+    }
+    if (!p.paletteAlpha.empty() || p.hasTransparentColour) {
+        spng_trns trns{};
+        trns.gray = p.transparent[0];
+        trns.red = p.transparent[0];
+        trns.green = p.transparent[1];
+        trns.blue = p.transparent[2];
+        trns.n_type3_entries = static_cast<uint32_t>(p.paletteAlpha.size());
+        for (size_t i = 0; i < p.paletteAlpha.size(); ++i)
+            trns.type3_alpha[i] = p.paletteAlpha[i];
+        spng_set_trns(ctx, &trns);
+    }
+    const std::vector<uint8_t> rows = PackRows(p, samples, context);
+    std::vector<uint8_t> out;
+    if (spng_encode_image(ctx, rows.data(), rows.size(), SPNG_FMT_PNG, SPNG_ENCODE_FINALIZE) == 0) {
+        size_t length = 0;
+        int error = 0;
+        auto* buffer = static_cast<uint8_t*>(spng_get_png_buffer(ctx, &length, &error));
+        if (buffer)
+            out.assign(buffer, buffer + length);
+        std::free(buffer);
+    }
+    spng_ctx_free(ctx);
+    return out;
+}
+
+namespace {
+
+int Append(GifFileType* gif, const GifByteType* data, int length)
+{
+    auto* out = static_cast<std::vector<uint8_t>*>(gif->UserData);
+    out->insert(out->end(), data, data + length);
+    return length;
+}
+
+} // namespace
+
+std::vector<uint8_t> EncodeGif(const GifParams& p, uint8_t (*index)(int x, int y))
+{
+    std::vector<uint8_t> out;
+    int error = 0;
+    GifFileType* gif = EGifOpen(&out, Append, &error);
+    ColorMapObject* map = GifMakeMapObject(static_cast<int>(p.palette.size()), nullptr);
+    for (size_t i = 0; i < p.palette.size(); ++i)
+        map->Colors[i] = {static_cast<GifByteType>(p.palette[i] >> 16),
+                          static_cast<GifByteType>(p.palette[i] >> 8),
+                          static_cast<GifByteType>(p.palette[i])};
+    EGifSetGifVersion(gif, true);
+    EGifPutScreenDesc(gif, p.width, p.height, 8, 0, map);
+    if (p.transparentIndex >= 0) {
+        GraphicsControlBlock gcb{DISPOSAL_UNSPECIFIED, false, 0, p.transparentIndex};
+        GifByteType block[4];
+        const size_t length = EGifGCBToExtension(&gcb, block);
+        EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, static_cast<int>(length), block);
+    }
+    EGifPutImageDesc(gif, 0, 0, p.width, p.height, p.interlace, nullptr);
+    std::vector<GifPixelType> line(static_cast<size_t>(p.width));
+    // An interlaced frame is written in the order of its four passes.
+    const int starts[4] = {0, 4, 2, 1}, steps[4] = {8, 8, 4, 2};
+    for (int pass = 0; pass < (p.interlace ? 4 : 1); ++pass)
+        for (int y = p.interlace ? starts[pass] : 0; y < p.height; y += p.interlace ? steps[pass] : 1) {
+            for (int x = 0; x < p.width; ++x)
+                line[static_cast<size_t>(x)] = index(x, y);
+            EGifPutLine(gif, line.data(), p.width);
+        }
+    EGifCloseFile(gif, &error);
+    GifFreeMapObject(map);
+    return out;
+}
+
+} // namespace testing_support

@@ -1,0 +1,36 @@
+#pragma once
+// Writes PNG and GIF files for tests with the libraries' own encoders, so that the
+// readers are checked against files another program made.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace testing_support {
+
+struct PngParams {
+    int width = 4;
+    int height = 4;
+    int colourType = 2; // 0 grey, 2 RGB, 3 palette, 4 grey + alpha, 6 RGBA
+    int bitDepth = 8;
+    std::vector<uint32_t> palette{};     // 0x00RRGGBB, colour type 3
+    std::vector<uint8_t> paletteAlpha{}; // tRNS for colour type 3
+    bool hasTransparentColour = false;   // tRNS for colour types 0 and 2
+    uint16_t transparent[3] = {0, 0, 0}; // grey in [0], or red, green, blue
+};
+
+// samples(x, y, channel) gives the sample of the file's own depth: a palette index, a
+// grey, or one of the channels. Empty on failure.
+using SampleFn = uint16_t (*)(int x, int y, int channel, void* context);
+std::vector<uint8_t> EncodePng(const PngParams& params, SampleFn samples, void* context = nullptr);
+
+struct GifParams {
+    int width = 4;
+    int height = 4;
+    std::vector<uint32_t> palette{}; // 0x00RRGGBB; its size a power of two, 2..256
+    int transparentIndex = -1;
+    bool interlace = false;
+};
+// index(x, y) gives the palette index of each pixel.
+std::vector<uint8_t> EncodeGif(const GifParams& params, uint8_t (*index)(int x, int y));
+
+} // namespace testing_support
