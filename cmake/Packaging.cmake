@@ -59,7 +59,11 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION "utils")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)  # dpkg-shlibdeps finds the Qt 6 libraries
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-qpa-plugins")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Desktop tool and command-line companion that download up to 255 BMP logos into the non-volatile graphics memory of ESC/POS receipt printers over a serial, parallel or USB printer port, and print them by number.")
+# The extended description below the summary, in lines under 80 characters.
+string(CONCAT CPACK_DEBIAN_PACKAGE_DESCRIPTION
+       "Desktop tool and command-line companion that download up to 255 BMP logos\n"
+       "into the non-volatile graphics memory of ESC/POS receipt printers over a\n"
+       "serial, parallel or USB printer port or the network, and print them by\n"
+       "number. nivora-cli also decodes a recorded byte stream back into pictures.")
 set(CPACK_STRIP_FILES ON)
 include(CPack)
