@@ -38,6 +38,11 @@ std::string Reason(const std::string& path)
 bool WriteFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes, std::string& error)
 {
     if (path == "-") {
+        // A binary stream would garble the terminal and help nobody.
+        if (::isatty(STDOUT_FILENO) == 1) {
+            error = "standard output is a terminal; redirect it to a file or a pipe, or name a file with -o";
+            return false;
+        }
         if (WriteAll(STDOUT_FILENO, bytes.data(), bytes.size()))
             return true;
         error = Reason("standard output");

@@ -1,4 +1,4 @@
-// Preloaded into the programs the README test runs: their fixed pauses (3.5 s while
+// Preloaded into the programs the README and CLI tests run: their fixed pauses (3.5 s while
 // the printer erases, 300 ms between prints) return at once, so the examples run as
 // written without the test waiting for real. Waits on the port (poll) are untouched.
 #include <ctime>
