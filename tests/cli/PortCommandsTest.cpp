@@ -1,7 +1,12 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <grp.h>
+#include <sys/stat.h>
 #include <tuple>
+#include <unistd.h>
 
 #include "tests/cli/CliRunner.h"
+#include "tests/support/AsNobody.h"
 #include "tests/support/FakePlatform.h"
 #include "tests/support/FakePrinter.h"
 #include "tools/cli/Command.h"
@@ -67,6 +72,36 @@ TEST(PortsCommandTest, ListsTheOpenablePortsWithTheirDevices)
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "COM2    " + root.Device("ttyS1") + "\nCOM33   " +
                                                           root.Device("ttyUSB0") + "\nLPT1    " +
                                                           root.Device("lp0") + "\n");
+}
+
+// A user outside dialout: the printer's port is named with the group to join, and with
+// no port to open the command fails.
+TEST(PortsCommandTest, NamesThePortsTheUserMayNotOpenAndFailsWithoutAny)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root to list the ports as the user nobody";
+    testing_support::FakePlatform platform;
+    testing_support::FakeDeviceRoot root;
+    testing_support::FakePrinter printer;
+    const group* dialout = ::getgrnam("dialout");
+    ASSERT_NE(dialout, nullptr);
+    ASSERT_EQ(::chown(printer.Path().c_str(), 0, dialout->gr_gid), 0);
+    ASSERT_EQ(::chmod(printer.Path().c_str(), 0660), 0);
+    root.Link("ttyUSB0", printer.Path());
+    for (const std::string& dir : {root.Path(), root.Path() + "/dev"})
+        ASSERT_EQ(::chmod(dir.c_str(), 0755), 0);
+    const auto seen = testing_support::RunAsNobody([] {
+        testing::internal::CaptureStderr();
+        testing::internal::CaptureStdout();
+        const int status = cli::Registry::Find("ports")->run({});
+        const std::string out = testing::internal::GetCapturedStdout();
+        return std::to_string(status) + "|" + out + "|" + testing::internal::GetCapturedStderr();
+    });
+    ASSERT_TRUE(seen);
+    EXPECT_EQ(*seen,
+              "1||nivora-cli ports: COM33 " + root.Device("ttyUSB0") +
+                  ": Permission denied; to use it, add yourself to the group dialout and log in again "
+                  "(sudo usermod -aG dialout \"$USER\")\nnivora-cli ports: no port can be opened now\n");
 }
 
 TEST(CheckCommandTest, PrintsTheAnswerByteInHexOrNoAnswerAndFailuresGiveAStatusAndAMessage)

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "printer/PortAccess.h"
 #include "printer/PortNames.h"
 #include "printer/PrinterPort.h"
 #include "tools/cli/Command.h"
@@ -38,6 +39,10 @@ int RunCheck(const std::vector<std::string>& args)
     if (!cli::OpenPortFromOptions(port, options)) {
         std::fprintf(stderr, "nivora-cli check: cannot open %s: %s\n",
                      cli::DescribePort(options.port).c_str(), std::strerror(port.m_nOpenError));
+        const std::string advice =
+            printer::PermissionMessage(printer::ResolveDevice(options.port), port.m_nOpenError);
+        if (!advice.empty())
+            std::fprintf(stderr, "nivora-cli check: %s\n", advice.c_str());
         return 1;
     }
     const bool written = port.CheckPrinter(); // its own message goes to standard error

@@ -9,6 +9,7 @@
 #include "platform/Wait.h"
 #include "print/PrintRange.h"
 #include "print/PrintWalk.h"
+#include "printer/PortAccess.h"
 #include "printer/PortNames.h"
 #include "printer/PrinterPort.h"
 #include "tools/cli/Command.h"
@@ -157,6 +158,10 @@ int PrintToPort(const PrintOptions& options, const std::vector<std::string>& lis
     if (!cli::OpenPortFromOptions(port, options.port)) {
         std::fprintf(stderr, "nivora-cli print: cannot open %s: %s\n",
                      cli::DescribePort(options.port.port).c_str(), std::strerror(port.m_nOpenError));
+        const std::string advice =
+            printer::PermissionMessage(printer::ResolveDevice(options.port.port), port.m_nOpenError);
+        if (!advice.empty())
+            std::fprintf(stderr, "nivora-cli print: %s\n", advice.c_str());
         return 1;
     }
     const bool serial = printer::LptNumber(options.port.port) == 0;
