@@ -5,6 +5,7 @@
 
 #include "tests/cli/CliRunner.h"
 #include "tests/support/BmpWriter.h"
+#include "tests/support/FakePrinter.h"
 #include "tests/support/TempDir.h"
 
 using namespace cli_test;
@@ -43,6 +44,40 @@ TEST(CliConventionsTest, BinaryOutputIsRefusedOnATerminalButGoesIntoAPipe)
     const CliResult pipe = RunCli({"download", "-o", "-", dir.File("a.bmp")});
     EXPECT_EQ(pipe.status, 0);
     EXPECT_EQ(pipe.out.substr(0, 3), std::string("\x1C\x71\x01"));
+}
+
+// One progress line where someone watches: on a terminal, not with -q or -v, and
+// never into a pipe or a log file.
+TEST(CliConventionsTest, ProgressLineOnlyOnATerminal)
+{
+    testing_support::TempDir dir;
+    testing_support::WriteSolidBmp(dir.File("a.bmp"), 8, 8);
+    testing_support::WriteSolidBmp(dir.File("b.bmp"), 16, 8);
+    testing_support::FakePrinter printer;
+    const std::string finalState = "image 2 of 2, 24 bytes";
+    const struct {
+        const char* name;
+        bool terminal;
+        std::vector<std::string> extra;
+        bool shown;
+    } cases[] = {
+        {"terminal", true, {}, true},
+        {"quiet", true, {"-q"}, false},
+        {"verbose", true, {"-v"}, false},
+        {"pipe", false, {}, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<std::string> args = {"download", "-p", printer.Path(), dir.File("a.bmp"),
+                                         dir.File("b.bmp")};
+        args.insert(args.end(), c.extra.begin(), c.extra.end());
+        const CliResult run = c.terminal ? RunCliOnTerminal(args) : RunCli(args);
+        EXPECT_EQ(run.status, 0) << run.out << run.err;
+        const std::string said = run.out + run.err;
+        EXPECT_EQ(said.find(finalState) != std::string::npos, c.shown) << said;
+        EXPECT_EQ(said.find("image 1 of 2") != std::string::npos, c.shown) << said;
+        EXPECT_THAT(said, HasSubstr("Complete the NV bit image definition."));
+    }
 }
 
 } // namespace

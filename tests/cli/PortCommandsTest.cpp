@@ -111,7 +111,7 @@ TEST(CheckCommandTest, PrintsTheAnswerByteInHexOrNoAnswerAndFailuresGiveAStatusA
     gone.HangUp();
     const std::tuple<Args, int, std::string, std::string> cases[] = {
         {{"check", "-p", answering.Path(), "--baud", "9600", "--handshake", "xon"}, 0, "0x20\n", ""},
-        {{"check", "--port=" + silent.Path()}, 0, "no answer\n", ""},
+        {{"check", "--port=" + silent.Path()}, 3, "no answer\n", ""},
         {{"check", "-p", gone.Path()}, 1, "", ""},
         {{"check"}, 2, "", "-p PORT is required"},
         {{"check", "-p", "COM1", "--parity", "mark"}, 2, "", "none, odd or even"},

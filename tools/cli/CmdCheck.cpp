@@ -12,6 +12,10 @@
 
 namespace {
 
+// Distinct from a port that failed, so that scripts can tell "no printer answers on
+// this port" from "this port cannot be used".
+constexpr int kExitNoAnswer = 3;
+
 int UsageError(const std::string& message)
 {
     std::fprintf(stderr, "nivora-cli check: %s\nRun 'nivora-cli check --help' for the options.\n",
@@ -49,19 +53,21 @@ int RunCheck(const std::vector<std::string>& args)
     port.ClosePort();
     if (!written)
         return 1;
-    if (port.m_nAnswer >= 0)
+    if (port.m_nAnswer >= 0) {
         std::printf("0x%02X\n", port.m_nAnswer);
-    else
-        std::puts("no answer");
-    return 0;
+        return 0;
+    }
+    std::puts("no answer");
+    return kExitNoAnswer;
 }
 
 const std::string kUsage =
     std::string("Usage: nivora-cli check -p PORT [OPTIONS]\n"
                 "Sends GS I 1 (1D 49 01), the check made before every download and print,\n"
                 "and waits 500 ms for the printer's one-byte answer. Prints the byte in hex\n"
-                "(0x20) or \"no answer\". Exit status 1 when the port cannot be opened or\n"
-                "the request cannot be written.\n\nOptions:\n") +
+                "(0x20) or \"no answer\".\n\n"
+                "Exit status: 0 the printer answered, 3 no answer came, 1 the port cannot be\n"
+                "opened or the request cannot be written, 2 wrong usage.\n\nOptions:\n") +
     cli::kPortOptionsUsage;
 
 } // namespace
