@@ -15,6 +15,7 @@
 #include "platform/MessageBox.h"
 #include "platform/Wait.h"
 #include "printer/ByteSink.h"
+#include "printer/PortAccess.h"
 #include "printer/PortNames.h"
 #include "printer/PrinterPort.h"
 #include "tools/cli/CliMessageBox.h"
@@ -347,6 +348,10 @@ int SendToPort(const LogoListRecord& lists, const DownloadOptions& options, cli:
             status = SendListed(lists, printerPort, options);
         else if (SendDeleteAll(printerPort))
             status = cli::kExitOk;
+    } else if (const std::string advice =
+                   printer::PermissionMessage(printer::ResolveDevice(port.port), printerPort.m_nOpenError);
+               !opened && !advice.empty()) {
+        std::fprintf(stderr, "nivora-cli: %s\n", advice.c_str());
     }
     if (opened)
         printerPort.ClosePort();
