@@ -5,11 +5,13 @@
 // the page moves values between its controls and those rules, tests the connection on
 // Apply and keeps Device.INI in the start-up directory.
 #include <array>
+#include <memory>
 #include <string>
 
 #include "printer/PortSettings.h"
 #include "printer/PrinterPort.h"
 #include "ui/PropertySheet.h"
+#include "ui/SetupStatusLine.h"
 
 class CNvLogoApp;
 class QCheckBox;
@@ -73,4 +75,5 @@ private:
     QLabel* m_labelVersion = nullptr;           // 1063
     std::array<QComboBox*, 5> m_serialCombos{}; // the five serial lists in printer::SerialBox order
     printer::SetupBoxes m_boxes;                // what the seven lists show
+    std::unique_ptr<CSetupStatusLine> m_status; // under the port settings: the answer, permissions
 };

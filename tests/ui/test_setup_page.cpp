@@ -5,6 +5,7 @@
 // the Apply test against a fake printer, and the page's help.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -14,6 +15,7 @@
 #include <QtTest>
 #include <filesystem>
 #include <memory>
+#include <optional>
 
 #include "app/NvLogoApp.h"
 #include "app/SharedRecord.h"
@@ -153,6 +155,7 @@ private slots:
     void printToFileSetThenCleared();
     void thresholdAndWidthAreCheckedAndOnlyLeavingTakesThem();
     void applyTestsThePrinterUnlessPrintingToFile();
+    void theStatusLineSaysWhetherThePrinterAnswered();
     void theTitleBarCloseSavesLikeCloseAndEscDoesNothing();
     void f1OpensThePagesOwnHelp();
     void halftoneSitsInTheOptionsFreeSpaceAndStartsClassicEveryRun();
@@ -410,6 +413,46 @@ void TestSetupPage::applyTestsThePrinterUnlessPrintingToFile()
     QCOMPARE(h.DeviceIni(), std::string("0"));
     QVERIFY(!h.page->m_port.m_hPort.IsOpen());
     QVERIFY(printer.Bytes().empty());
+}
+
+// The line under the port settings: hidden at first, then after each Apply on a
+// serial port whether a byte came back; an open that fails for another reason than
+// permissions says nothing there.
+void TestSetupPage::theStatusLineSaysWhetherThePrinterAnswered()
+{
+    SetupHarness h;
+    FakePrinter printer;
+    h.root.Link("ttyS0", printer.Path());
+    h.Start();
+    auto* status = h.page->findChild<QLabel*>(QStringLiteral("labelSetupStatus"));
+    QVERIFY(status);
+    QVERIFY(!status->isVisible());
+    auto* portGroup = h.page->findChild<QGroupBox*>(QStringLiteral("group1026"));
+    QVERIFY(portGroup);
+    QVERIFY(status->geometry().top() >= portGroup->geometry().bottom());
+    QVERIFY(h.page->rect().contains(status->geometry()));
+
+    const struct {
+        std::optional<uint8_t> answer;
+        const char* text;
+    } cases[] = {{0x20, "The printer answered."},
+                 {std::nullopt, "The printer did not answer."},
+                 {0x35, "The printer answered."}};
+    for (const auto& c : cases) {
+        printer.AnswerWith(c.answer);
+        QVERIFY(h.Choose(1046, h.Combo(1046)->currentText() == "9600" ? "4800" : "9600"));
+        h.Button(Button::Apply)->click();
+        QVERIFY(status->isVisible());
+        QCOMPARE(status->text(), QString::fromLatin1(c.text));
+    }
+    QVERIFY(h.Boxes().empty()); // the boxes stay as silent as ever
+
+    CPrinterPort otherProgram(printer::kPrintVariant);
+    QVERIFY(otherProgram.OpenPort("COM1", 115200, 8, 0, 0, 0));
+    QVERIFY(h.Choose(1046, "4800"));
+    h.Button(Button::Apply)->click();
+    QCOMPARE(h.Boxes(), std::vector<std::string>{"ERROR - Port open."});
+    QVERIFY(!status->isVisible());
 }
 
 void TestSetupPage::theTitleBarCloseSavesLikeCloseAndEscDoesNothing()

@@ -15,6 +15,7 @@
 #include "platform/MessageBox.h"
 #include "platform/Wait.h"
 #include "printer/ByteSink.h"
+#include "printer/PortAccess.h"
 #include "printer/PortNames.h"
 #include "printer/PrinterPort.h"
 #include "tools/cli/CliMessageBox.h"
@@ -22,19 +23,22 @@
 #include "tools/cli/OutputFile.h"
 #include "tools/cli/Options.h"
 #include "tools/cli/PortOptions.h"
+#include "tools/cli/ProgressLine.h"
 
 namespace {
 
 const std::string kUsage =
-    std::string("Usage: nivora-cli download -p PORT [SERIAL OPTIONS] [-t N] [-w DOTS] [-c LIST] [BMP ...]\n"
+    std::string("Usage: nivora-cli download -p PORT [SERIAL OPTIONS] [-t N] [-w DOTS] [-c LIST] BMP ...\n"
+                "       nivora-cli download -p PORT [SERIAL OPTIONS] --erase-all\n"
                 "       nivora-cli download -o OUT [-t N] [-w DOTS] [-c LIST] [BMP ...]\n"
                 "\n"
                 "Stores the BMP files in the NV graphics memory of the printer on PORT, exactly as the\n"
                 "window's Download button does: GS I 1 and a wait of up to 500 ms for the answer,\n"
                 "ESC @ (not on LPT), FS q n, a pause of 3.5 s while the printer erases its images,\n"
                 "then one image record per file, its raster in pieces of 512 bytes with a pause of\n"
-                "10 ms after each. The files become NV images 1, 2, ... in the order given. Without\n"
-                "BMP files every NV image in the printer is deleted (1C 71 01 00 00 00 00).\n"
+                "10 ms after each. The files become NV images 1, 2, ... in the order given. With\n"
+                "--erase-all instead of BMP files every NV image in the printer is deleted\n"
+                "(1C 71 01 00 00 00 00).\n"
                 "Ctrl-C stops between two images and completes the definitions the printer is owed\n"
                 "with empty ones; a second Ctrl-C ends at once.\n"
                 "\n"
@@ -52,6 +56,10 @@ const std::string kUsage =
     "                          images are centred within it.\n"
     "  -c, --center LIST       centre these images: comma-separated 1-based positions\n"
     "                          of the BMP arguments, e.g. -c 1,3 (may be repeated).\n"
+    "  --erase-all             with -p and no BMP files: delete every NV image in the\n"
+    "                          printer. Without it, -p refuses to run without files.\n"
+    "  -q, --quiet             no progress line (shown on standard error when it is a\n"
+    "                          terminal and -v is not given: image i of n, bytes, time).\n"
     "  -v, --verbose           list each image as it is sent or written.\n"
     "  -h, --help              show this help.\n"
     "\n"
@@ -67,8 +75,8 @@ const std::string kUsage =
     "failed, 2 wrong usage, 130 stopped by Ctrl-C.\n";
 
 const std::vector<cli::OptionDef> kOptions = {
-    {'o', "output", true}, {'t', "threshold", true}, {'w', "max-width", true},
-    {'c', "center", true}, {'v', "verbose", false},
+    {'o', "output", true},   {'t', "threshold", true}, {'w', "max-width", true}, {'c', "center", true},
+    {'v', "verbose", false}, {0, "erase-all", false},  {'q', "quiet", false},
 };
 
 constexpr int kExitInterrupted = 130;
@@ -82,6 +90,8 @@ struct DownloadOptions {
     std::vector<int> centred; // 1-based argument positions
     std::vector<std::string> files;
     bool verbose = false;
+    bool eraseAll = false; // -p without images deletes every stored image only when asked
+    bool quiet = false;
 };
 
 // Takes the port options out of args; the rest is left for the command's own options.
@@ -135,6 +145,14 @@ int ReadOptions(const std::vector<std::string>& args, DownloadOptions& options)
     options.output = parsed.Get("output");
     options.files = parsed.positional;
     options.verbose = parsed.Has("verbose");
+    options.eraseAll = parsed.Has("erase-all");
+    options.quiet = parsed.Has("quiet");
+    // An empty file list in a script must not wipe a printer.
+    if (toPort && options.files.empty() && !options.eraseAll)
+        return cli::UsageError("download", "no images given; to delete every image stored in the printer, "
+                                           "give --erase-all");
+    if (options.eraseAll && (!toPort || !options.files.empty()))
+        return cli::UsageError("download", "--erase-all goes with -p PORT and no images");
     if (parsed.Has("threshold") && !cli::ParseNumber(parsed.Get("threshold"), 0, 255, options.threshold))
         return cli::UsageError("download", "the threshold must be a number from 0 to 255");
     if (parsed.Has("max-width") && !cli::ParseNumber(parsed.Get("max-width"), 1, 512, options.maxWidth))
@@ -214,6 +232,7 @@ public:
 
     std::vector<std::string> m_sent; // one description per image sent
     std::function<void(const std::string&)> m_onSent;
+    cli::ProgressLine* m_progress = nullptr;
 
 protected:
     bool WriteBuffer(const uint8_t* buffer, uint32_t length) override
@@ -224,6 +243,11 @@ protected:
     {
         if (m_bPauses)
             platform::Sleep(ms);
+    }
+    void OnPieceSent(int) override
+    {
+        if (m_progress)
+            m_progress->Update(m_nDefined, Count(), static_cast<size_t>(m_nBytesSent));
     }
     void OnImageSent(const CNvImage& image) override
     {
@@ -270,13 +294,18 @@ int SendListed(const LogoListRecord& lists, CPrinterPort& port, const DownloadOp
 {
     const int count = lists.LogoCount();
     CliDownload download(lists, options, port, true);
+    // The list of -v takes the place of the line: the two would break each other up.
+    cli::ProgressLine progress(options.quiet || options.verbose);
+    download.m_progress = &progress;
     if (options.verbose)
         download.m_onSent = [](const std::string& line) {
             std::printf("%s\n", line.c_str());
             std::fflush(stdout);
         };
     InterruptToStop interrupt;
-    if (!download.RunToEnd([] { return g_interrupted != 0; }))
+    const bool ran = download.RunToEnd([] { return g_interrupted != 0; });
+    progress.Finish();
+    if (!ran)
         return cli::kExitFailed;
     const std::string empty = EmptyDefinitionsText(lists, download.m_arrEmptyRows);
     if (download.m_bStop) {
@@ -319,6 +348,10 @@ int SendToPort(const LogoListRecord& lists, const DownloadOptions& options, cli:
             status = SendListed(lists, printerPort, options);
         else if (SendDeleteAll(printerPort))
             status = cli::kExitOk;
+    } else if (const std::string advice =
+                   printer::PermissionMessage(printer::ResolveDevice(port.port), printerPort.m_nOpenError);
+               !opened && !advice.empty()) {
+        std::fprintf(stderr, "nivora-cli: %s\n", advice.c_str());
     }
     if (opened)
         printerPort.ClosePort();

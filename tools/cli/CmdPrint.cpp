@@ -9,10 +9,12 @@
 #include "platform/Wait.h"
 #include "print/PrintRange.h"
 #include "print/PrintWalk.h"
+#include "printer/PortAccess.h"
 #include "printer/PortNames.h"
 #include "printer/PrinterPort.h"
 #include "tools/cli/Command.h"
 #include "tools/cli/PortOptions.h"
+#include "tools/cli/ProgressLine.h"
 #include "platform/Messages.h"
 
 namespace {
@@ -24,6 +26,7 @@ struct PrintOptions {
     bool hasRange = false;
     int mode = 0;
     bool header = false;
+    bool quiet = false;
 };
 
 // The walk writing wherever the run goes.
@@ -34,8 +37,12 @@ public:
 protected:
     bool WriteBuffer(const uint8_t* buffer, uint32_t length) override
     {
+        m_nBytes += length;
         return m_sink.WriteBuffer(buffer, length);
     }
+
+public:
+    size_t m_nBytes = 0; // written in this run
 
 private:
     ByteSink& m_sink;
@@ -105,6 +112,8 @@ std::string ParseArgs(const std::vector<std::string>& args, PrintOptions& option
         }
         if (args[i] == "--header") {
             options.header = true;
+        } else if (args[i] == "-q" || args[i] == "--quiet") {
+            options.quiet = true;
         } else if (TakeValue(args, i, "-o", "--output", options.output, error)) {
             if (error.empty() && options.output.empty())
                 error = "-o needs a file name";
@@ -137,10 +146,15 @@ bool Walk(ByteSink& sink, const PrintOptions& options, const std::vector<std::st
     walk.m_nQuality = options.mode;
     walk.m_nHeader = options.header ? 1 : 0;
     walk.StartWalk();
+    cli::ProgressLine progress(options.quiet || !paced);
     for (;;) {
         if (paced)
             platform::Sleep(kPrintTickMs);
-        switch (walk.NextTick(list, jobCount)) {
+        const CPrintWalk::Tick tick = walk.NextTick(list, jobCount);
+        progress.Update(walk.m_nPrinted, jobCount, walk.m_nBytes);
+        if (tick == CPrintWalk::Tick::Finished || tick == CPrintWalk::Tick::Failed)
+            progress.Finish();
+        switch (tick) {
         case CPrintWalk::Tick::Finished:
             std::printf("Printed %d image%s.\n", walk.m_nPrinted, walk.m_nPrinted == 1 ? "" : "s");
             return true;
@@ -158,6 +172,10 @@ int PrintToPort(const PrintOptions& options, const std::vector<std::string>& lis
     if (!cli::OpenPortFromOptions(port, options.port)) {
         std::fprintf(stderr, "nivora-cli print: cannot open %s: %s\n",
                      cli::DescribePort(options.port.port).c_str(), std::strerror(port.m_nOpenError));
+        const std::string advice =
+            printer::PermissionMessage(printer::ResolveDevice(options.port.port), port.m_nOpenError);
+        if (!advice.empty())
+            std::fprintf(stderr, "nivora-cli print: %s\n", advice.c_str());
         return 1;
     }
     const bool serial = printer::LptNumber(options.port.port) == 0;
@@ -210,7 +228,9 @@ const std::string kUsage =
                 "                         10..255, -3 is 1..3 (default: all, 1..255)\n"
                 "  -m, --mode MODE        normal, double-width, double-height or quadruple,\n"
                 "                         or 0..3 (default normal)\n"
-                "  --header               print \"--- Logo n ---\" above every image\n") +
+                "  --header               print \"--- Logo n ---\" above every image\n"
+                "  -q, --quiet            no progress line (shown on standard error when it is\n"
+                "                         a terminal: image i of n, bytes, elapsed time)\n") +
     cli::kPortOptionsUsage +
     "\nExit status 2 for bad options or an invalid RANGE (nothing is sent), 1 when the\n"
     "port or file cannot be opened or a write fails.\n";
