@@ -1,0 +1,52 @@
+#pragma once
+// Runs one command on many printers at the same time: each printer gets a worker
+// thread of its own (at most `jobs` at once) and its own run, with its own connection,
+// bytes and pauses. A line per printer is printed as its run ends, then a summary.
+//
+// The core reports failures through the process-wide message box; while the fleet
+// runs, a box raised inside a printer's run is collected for that printer and becomes
+// its reason, instead of being printed in the middle of the other printers' lines.
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace cli {
+
+inline constexpr int kDefaultJobs = 64;
+
+// One address per line; blanks around it, empty lines and lines starting with '#'
+// are skipped. False with a message when the file cannot be read.
+bool ReadPrinterList(const std::string& path, std::vector<std::string>& ports, std::string& error);
+
+struct FleetOutcome {
+    std::string port;
+    enum class Result { Ok, Failed, Stopped, NotStarted } result = Result::NotStarted;
+    std::string reason; // the run's own reason, then the boxes it raised, "; " between
+};
+
+class Fleet {
+public:
+    // Runs on a worker thread; sets reason (optional) and returns the result.
+    using Job = std::function<FleetOutcome::Result(const std::string& port, std::string& reason)>;
+
+    Fleet(int jobs, std::FILE* out) : m_jobs(jobs < 1 ? 1 : jobs), m_out(out) {}
+
+    // Runs job for every port. Once stopRequested answers true no further printer is
+    // started (the running ones see the same request through their own stop test).
+    // Returns the outcomes in the order of ports.
+    std::vector<FleetOutcome> Run(const std::vector<std::string>& ports, const Job& job,
+                                  const std::function<bool()>& stopRequested);
+
+    // The summary line, and the exit status the outcomes give: 0 when every printer
+    // succeeded, 130 when the run was stopped, 1 otherwise.
+    static std::string Summary(const std::vector<FleetOutcome>& outcomes);
+    static int ExitStatus(const std::vector<FleetOutcome>& outcomes);
+    static std::string Line(const FleetOutcome& outcome);
+
+private:
+    int m_jobs;
+    std::FILE* m_out;
+};
+
+} // namespace cli
