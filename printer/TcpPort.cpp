@@ -122,7 +122,6 @@ TcpPort& TcpPort::operator=(TcpPort&& other) noexcept
         Close();
         m_fd = std::exchange(other.m_fd, -1);
         m_failed = other.m_failed;
-        m_name = std::move(other.m_name);
         m_errorText = std::move(other.m_errorText);
     }
     return *this;
@@ -132,7 +131,6 @@ bool TcpPort::Connect(const NetAddress& address)
 {
     Close();
     m_failed = false;
-    m_name = FormatNetAddress(address);
     m_errorText.clear();
     addrinfo hints{};
     hints.ai_family = AF_UNSPEC;
@@ -143,9 +141,8 @@ bool TcpPort::Connect(const NetAddress& address)
         ::getaddrinfo(address.host.c_str(), std::to_string(address.port).c_str(), &hints, &found);
     if (resolved != 0) {
         const int error = resolved == EAI_SYSTEM ? errno : kUnknownHostError;
-        m_errorText = m_name + ": " +
-                      (resolved == EAI_NONAME || resolved == EAI_NODATA ? DescribeNetError(error)
-                                                                        : ::gai_strerror(resolved));
+        m_errorText = resolved == EAI_NONAME || resolved == EAI_NODATA ? DescribeNetError(error)
+                                                                       : ::gai_strerror(resolved);
         errno = error;
         return false;
     }
@@ -155,7 +152,7 @@ bool TcpPort::Connect(const NetAddress& address)
     ::freeaddrinfo(found);
     if (m_fd >= 0)
         return true;
-    m_errorText = m_name + ": " + DescribeNetError(error);
+    m_errorText = DescribeNetError(error);
     errno = error;
     return false;
 }
@@ -198,9 +195,8 @@ int TcpPort::ConnectOne(const void* info, int& error)
 void TcpPort::Fail(int error)
 {
     m_failed = true;
-    m_errorText = m_name + ": " +
-                  (error == ETIMEDOUT ? "the printer took nothing for " + Seconds(StallTimeout())
-                                      : DescribeNetError(error));
+    m_errorText = error == ETIMEDOUT ? "the printer took nothing for " + Seconds(StallTimeout())
+                                     : DescribeNetError(error);
 }
 
 TcpPort::Outcome TcpPort::Write(const uint8_t* data, size_t length)

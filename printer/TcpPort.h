@@ -63,7 +63,7 @@ public:
 
     bool IsOpen() const { return m_fd >= 0; }
     int Fd() const { return m_fd; }
-    // The last failure in words, with the address: "shop-7:9100: connection refused".
+    // The last failure in words: "connection refused".
     const std::string& ErrorText() const { return m_errorText; }
 
 private:
@@ -74,7 +74,6 @@ private:
 
     int m_fd = -1;
     bool m_failed = false;
-    std::string m_name; // "HOST:PORT"
     std::string m_errorText;
 };
 

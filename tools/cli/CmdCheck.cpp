@@ -37,7 +37,7 @@ int RunCheck(const std::vector<std::string>& args)
     CPrinterPort port(printer::kDownloadVariant);
     if (!cli::OpenPortFromOptions(port, options)) {
         std::fprintf(stderr, "nivora-cli check: cannot open %s: %s\n",
-                     cli::DescribePort(options.port).c_str(), std::strerror(port.m_nOpenError));
+                     cli::DescribePort(options.port).c_str(), port.OpenErrorText().c_str());
         return 1;
     }
     const bool written = port.CheckPrinter(); // its own message goes to standard error

@@ -156,7 +156,7 @@ int PrintToPort(const PrintOptions& options, const std::vector<std::string>& lis
     CPrinterPort port(printer::kPrintVariant);
     if (!cli::OpenPortFromOptions(port, options.port)) {
         std::fprintf(stderr, "nivora-cli print: cannot open %s: %s\n",
-                     cli::DescribePort(options.port.port).c_str(), std::strerror(port.m_nOpenError));
+                     cli::DescribePort(options.port.port).c_str(), port.OpenErrorText().c_str());
         return 1;
     }
     const bool serial = printer::LptNumber(options.port.port) == 0;
