@@ -93,7 +93,6 @@ OptionResult TakePortOption(const std::vector<std::string>& args, size_t& i, Por
         if (printer::HasNetPrefix(value) && !printer::ParseNetPortName(value, address, error))
             return OptionResult::Error;
         options.port = value;
-        options.ports.push_back(value);
         return OptionResult::Taken;
     }
     for (const ValueOption& option : ValueOptions()) {

@@ -26,7 +26,6 @@ struct PortOptions {
     uint8_t parity = 0;             // 0 none, 1 odd, 2 even
     uint8_t stopBits = 0;           // 0 one, 2 two
     int32_t handshake = 0;          // 0 DTR/DSR, 1 XON/XOFF
-    std::vector<std::string> ports; // every -p given, in order (port is the last)
 };
 
 enum class OptionResult { Taken, NotMine, Error };
