@@ -2,6 +2,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/MessageBox.h"
 #include "printer/NetAddress.h"
 #include "printer/PrinterPort.h"
 
@@ -25,4 +26,12 @@ std::string CPrinterPort::OpenErrorText() const
     if (!m_strNetError.empty())
         return m_strNetError;
     return std::strerror(m_nOpenError);
+}
+
+bool CPrinterPort::WaitDelivered(const char* failureText)
+{
+    if (m_hPort.WaitDelivered())
+        return true;
+    platform::AfxMessageBox(failureText, platform::MB_ICONEXCLAMATION);
+    return false;
 }

@@ -27,6 +27,10 @@ public:
                   uint8_t stopBits, int32_t handshake);
     // Why the last open failed, in words: the network printer's reason, else errno's.
     std::string OpenErrorText() const;
+    // Before a run counts as done: true once the printer has everything written (a
+    // network printer has acknowledged every byte; other ports at once). Otherwise
+    // shows failureText and returns false.
+    bool WaitDelivered(const char* failureText);
     // True when all length bytes were handed over; a write of nothing succeeds.
     bool WriteBuffer(const uint8_t* buffer, uint32_t length) override;
     // Releases m_hPort; always true.

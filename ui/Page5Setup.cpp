@@ -228,6 +228,7 @@ bool CPage5Setup::OnInitDialog()
     SetUpSheetButtons();
     g_Shared.m_nNvAreaKB = 384;
     printer::RestorePortSetup(*this, m_boxes, StartDir(), g_Shared);
+    RestoreNetPrinters();
     ShowBoxes();
     if (m_pApp)
         m_labelVersion->setText(QString::fromStdString(m_pApp->m_strVersion));
@@ -290,6 +291,7 @@ void CPage5Setup::OnSelchangePrinterName()
     ReadBoxes();
     UpdateData(true);
     printer::ChangeModel(*this, m_boxes, m_boxes.printerName.selected);
+    AppendNetPrinters(false);
     ShowBoxes();
     UpdateData(false);
     SetModified();
@@ -297,7 +299,10 @@ void CPage5Setup::OnSelchangePrinterName()
 
 void CPage5Setup::OnSelchangeSetting(QComboBox* combo)
 {
+    const int previousPort = m_boxes.portName.selected;
     ReadBoxes();
+    if (combo == m_cbPortName && !OnSelchangeNetPort(previousPort))
+        return;
     UpdateData(true);
     if (combo == m_cbPortName) {
         printer::ChangePortName(*this, m_boxes, g_Shared);
@@ -360,6 +365,7 @@ bool CPage5Setup::OnNotifyApply(bool closeRequested)
 void CPage5Setup::OnOK()
 {
     printer::SaveDeviceIni(StartDir(), m_bParallel);
+    SaveNetPrinters();
 }
 
 bool CPage5Setup::OnApply()

@@ -7,6 +7,7 @@
 #include <array>
 #include <string>
 
+#include "printer/NetPrinterList.h"
 #include "printer/PortSettings.h"
 #include "printer/PrinterPort.h"
 #include "ui/PropertySheet.h"
@@ -57,6 +58,11 @@ private:
     void OnHScrollThreshold();
     void OnChangeThresholdEdit();
     void TestConnection();
+    // The network printers in the PortName box (Page5SetupNet.cpp).
+    void RestoreNetPrinters();
+    void AppendNetPrinters(bool chooseSaved);
+    bool OnSelchangeNetPort(int previous);
+    void SaveNetPrinters();
 
     QLineEdit* m_editMaxArea = nullptr;         // 1066
     QSlider* m_sliderThreshold = nullptr;       // 1067
@@ -72,4 +78,5 @@ private:
     QLabel* m_labelVersion = nullptr;           // 1063
     std::array<QComboBox*, 5> m_serialCombos{}; // the five serial lists in printer::SerialBox order
     printer::SetupBoxes m_boxes;                // what the seven lists show
+    printer::NetPrinterList m_netPrinters;      // the added network printers, from the profile
 };

@@ -61,6 +61,31 @@ FleetOutcome RunOne(const std::string& port, const Fleet::Job& job)
 
 } // namespace
 
+const std::vector<OptionDef>& FleetOptionDefs()
+{
+    static const std::vector<OptionDef> definitions = {{0, "printers", true}, {'j', "jobs", true}};
+    return definitions;
+}
+
+const char kFleetUsage[] =
+    "  -p may be given many times, and --printers FILE names more printers, one per line\n"
+    "  ('#' starts a comment). All of them are then served at the same time, each with its\n"
+    "  own connection, bytes and pauses, and a line per printer says OK or why not:\n"
+    "  --printers FILE         printers to serve besides those of -p\n"
+    "  -j, --jobs N            at most N printers at once (default 64)\n";
+
+std::string ReadFleetOptions(const ParsedOptions& parsed, FleetOptions& fleet)
+{
+    for (const std::string& path : parsed.GetAll("printers")) {
+        std::string error;
+        if (!ReadPrinterList(path, fleet.ports, error))
+            return error;
+    }
+    if (parsed.Has("jobs") && !ParseNumber(parsed.Get("jobs"), 1, 4096, fleet.jobs))
+        return "--jobs takes a number from 1 to 4096";
+    return "";
+}
+
 bool ReadPrinterList(const std::string& path, std::vector<std::string>& ports, std::string& error)
 {
     std::ifstream file(path);
@@ -137,6 +162,22 @@ std::string Fleet::Summary(const std::vector<FleetOutcome>& outcomes)
     if (!others.empty())
         text += "; not done: " + others;
     return text;
+}
+
+FleetOutcome::Result Fleet::ResultOf(int status)
+{
+    if (status == kExitOk)
+        return FleetOutcome::Result::Ok;
+    return status == kExitInterrupted ? FleetOutcome::Result::Stopped : FleetOutcome::Result::Failed;
+}
+
+int RunOnPrinters(const FleetOptions& fleet, const Fleet::Job& job,
+                  const std::function<bool()>& stopRequested)
+{
+    const std::vector<FleetOutcome> outcomes = Fleet(fleet.jobs, stdout).Run(fleet.ports, job, stopRequested);
+    std::printf("%s\n", Fleet::Summary(outcomes).c_str());
+    std::fflush(stdout);
+    return Fleet::ExitStatus(outcomes);
 }
 
 int Fleet::ExitStatus(const std::vector<FleetOutcome>& outcomes)

@@ -11,9 +11,22 @@
 #include <string>
 #include <vector>
 
+#include "tools/cli/Options.h"
+
 namespace cli {
 
 inline constexpr int kDefaultJobs = 64;
+
+// The printers of a run: every -p in order, then those of --printers FILE.
+struct FleetOptions {
+    std::vector<std::string> ports;
+    int jobs = kDefaultJobs;
+};
+// "--printers FILE" and "--jobs N", for a command's option table and help text.
+const std::vector<OptionDef>& FleetOptionDefs();
+extern const char kFleetUsage[];
+// Takes --printers and --jobs from parsed into fleet; "" or the usage error.
+std::string ReadFleetOptions(const ParsedOptions& parsed, FleetOptions& fleet);
 
 // One address per line; blanks around it, empty lines and lines starting with '#'
 // are skipped. False with a message when the file cannot be read.
@@ -43,10 +56,17 @@ public:
     static std::string Summary(const std::vector<FleetOutcome>& outcomes);
     static int ExitStatus(const std::vector<FleetOutcome>& outcomes);
     static std::string Line(const FleetOutcome& outcome);
+    // A command's exit status as the outcome of one printer's run.
+    static FleetOutcome::Result ResultOf(int status);
 
 private:
     int m_jobs;
     std::FILE* m_out;
 };
+
+// Runs job on every printer of fleet, a line each on standard output as it ends, then
+// the summary; returns the exit status.
+int RunOnPrinters(const FleetOptions& fleet, const Fleet::Job& job,
+                  const std::function<bool()>& stopRequested);
 
 } // namespace cli

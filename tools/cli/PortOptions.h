@@ -23,9 +23,9 @@ struct PortOptions {
     std::string port; // COM1 ... COM255, LPT1, LPT2, a device path such as /dev/pts/3, or tcp://HOST[:PORT]
     uint32_t baud = 115200;
     uint8_t byteSize = 8;
-    uint8_t parity = 0;             // 0 none, 1 odd, 2 even
-    uint8_t stopBits = 0;           // 0 one, 2 two
-    int32_t handshake = 0;          // 0 DTR/DSR, 1 XON/XOFF
+    uint8_t parity = 0;    // 0 none, 1 odd, 2 even
+    uint8_t stopBits = 0;  // 0 one, 2 two
+    int32_t handshake = 0; // 0 DTR/DSR, 1 XON/XOFF
 };
 
 enum class OptionResult { Taken, NotMine, Error };
