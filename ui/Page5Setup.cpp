@@ -237,6 +237,7 @@ bool CPage5Setup::OnInitDialog()
     SetUpSheetButtons();
     g_Shared.m_nNvAreaKB = 384;
     printer::RestorePortSetup(*this, m_boxes, StartDir(), g_Shared);
+    RestoreNetPrinters();
     ShowBoxes();
     m_status->ShowForbidden(printer::ProbeForbiddenPorts());
     if (m_pApp)
@@ -302,6 +303,7 @@ void CPage5Setup::OnSelchangePrinterName()
     ReadBoxes();
     UpdateData(true);
     printer::ChangeModel(*this, m_boxes, m_boxes.printerName.selected);
+    AppendNetPrinters(false);
     ShowBoxes();
     m_status->ShowForbidden(printer::ProbeForbiddenPorts());
     UpdateData(false);
@@ -310,7 +312,10 @@ void CPage5Setup::OnSelchangePrinterName()
 
 void CPage5Setup::OnSelchangeSetting(QComboBox* combo)
 {
+    const int previousPort = m_boxes.portName.selected;
     ReadBoxes();
+    if (combo == m_cbPortName && !OnSelchangeNetPort(previousPort))
+        return;
     UpdateData(true);
     if (combo == m_cbPortName) {
         printer::ChangePortName(*this, m_boxes, g_Shared);
@@ -374,6 +379,7 @@ bool CPage5Setup::OnNotifyApply(bool closeRequested)
 void CPage5Setup::OnOK()
 {
     printer::SaveDeviceIni(StartDir(), m_bParallel);
+    SaveNetPrinters();
 }
 
 bool CPage5Setup::OnApply()

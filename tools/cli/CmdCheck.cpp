@@ -42,7 +42,7 @@ int RunCheck(const std::vector<std::string>& args)
     CPrinterPort port(printer::kDownloadVariant);
     if (!cli::OpenPortFromOptions(port, options)) {
         std::fprintf(stderr, "nivora-cli check: cannot open %s: %s\n",
-                     cli::DescribePort(options.port).c_str(), std::strerror(port.m_nOpenError));
+                     cli::DescribePort(options.port).c_str(), port.OpenErrorText().c_str());
         const std::string advice =
             printer::PermissionMessage(printer::ResolveDevice(options.port), port.m_nOpenError);
         if (!advice.empty())

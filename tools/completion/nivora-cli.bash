@@ -12,8 +12,8 @@ _nivora_cli_port_options="-p --port --baud --data-bits --parity --stop-bits --ha
 declare -A _nivora_cli_options=(
     [check]="$_nivora_cli_port_options"
     [download]="$_nivora_cli_port_options -o --output --erase-all -t --threshold -w --max-width -c --center
-                --halftone --printers --jobs -q --quiet -v --verbose"
-    [print]="$_nivora_cli_port_options -o --output -r --range -m --mode --header --printers --jobs -q --quiet"
+                --halftone --printers -j --jobs -q --quiet -v --verbose"
+    [print]="$_nivora_cli_port_options -o --output -r --range -m --mode --header --printers -j --jobs -q --quiet"
     [render]="-d --dir"
     [preview]="-o --output -t --threshold -w --max-width -c --center --halftone -m --mode"
     [ports]="--table --network"
@@ -34,7 +34,7 @@ declare -A _nivora_cli_values=(
     [-w]=:number [--max-width]=:number
     [--halftone]="classic colour floyd-steinberg atkinson"
     [--printers]=:file
-    [--jobs]=:number
+    [-j]=:number [--jobs]=:number
     [-r]=:number [--range]=:number
     [-m]="normal double-width double-height quadruple" [--mode]="normal double-width double-height quadruple"
     [-d]=:dir [--dir]=:dir
