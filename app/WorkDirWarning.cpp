@@ -1,14 +1,13 @@
 #include "app/WorkDirWarning.h"
 
 #include "platform/MessageBox.h"
+#include "platform/Messages.h"
+#include "platform/Text.h"
 #include "platform/UserDir.h"
 
 std::string WorkDirUnwritableText(const std::string& dir, const std::string& reason)
 {
-    return "The settings cannot be saved in the folder\r\n" + (dir.empty() ? std::string("(unknown)") : dir) +
-           "\r\n(" + reason +
-           ").\r\n\r\nThe list of logos in the printer and the port kind will be forgotten when the "
-           "program ends. Start it from the desktop menu, or from a folder you may write to.";
+    return Format(msg::kWorkDirUnwritableFormat, dir.empty() ? "(unknown)" : dir.c_str(), reason.c_str());
 }
 
 bool WarnIfWorkDirUnwritable(const std::string& dir)

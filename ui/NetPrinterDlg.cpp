@@ -6,6 +6,7 @@
 #include <QPushButton>
 
 #include "platform/MessageBox.h"
+#include "platform/Messages.h"
 #include "ui/DialogUnits.h"
 
 CNetPrinterDlg::CNetPrinterDlg(QWidget* parent) : QDialog(parent)
@@ -38,7 +39,7 @@ void CNetPrinterDlg::accept()
 {
     const std::string text = m_editAddress->text().trimmed().toStdString();
     if (text.empty()) {
-        platform::AfxMessageBox("Input the printer address!", platform::MB_OK);
+        platform::AfxMessageBox(msg::kNoPrinterAddress, platform::MB_OK);
         return;
     }
     std::string error;

@@ -1,5 +1,7 @@
 #include "ui/SetupStatusLine.h"
 
+#include "platform/Messages.h"
+
 CSetupStatusLine::CSetupStatusLine(QWidget* page, const QRect& geometry) : m_label(new QLabel(page))
 {
     m_label->setObjectName(QStringLiteral("labelSetupStatus"));
@@ -24,7 +26,7 @@ void CSetupStatusLine::Hide()
 
 void CSetupStatusLine::ShowAnswer(bool answered)
 {
-    Show(answered ? kAnswered : kNoAnswer);
+    Show(answered ? msg::kPrinterAnswered : msg::kPrinterDidNotAnswer);
 }
 
 void CSetupStatusLine::ShowOpenFailure(const std::string& device, int error)

@@ -25,9 +25,6 @@ public:
 
     QLabel* Label() const { return m_label; }
 
-    static constexpr char kAnswered[] = "The printer answered.";
-    static constexpr char kNoAnswer[] = "The printer did not answer.";
-
 private:
     void Show(const std::string& text);
 
