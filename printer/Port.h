@@ -3,7 +3,9 @@
 // the page's variant (PortVariant.h) decides access, time-outs and flow control.
 //
 // The descriptor stays non-blocking; blocking is done here with poll in short slices
-// so that platform::KeepAlive can repaint the window while a printer holds the line.
+// so that platform::KeepAlive can repaint the window while a printer holds the line,
+// and so that the wait watcher (WaitWatch.h) can follow and end a long wait. No wait
+// outlasts the stall limit (StallRule.h) without a byte moving.
 // A failed open leaves nothing open and errno as the failing call left it.
 #include <chrono>
 #include <cstddef>
@@ -11,6 +13,8 @@
 #include <string>
 
 #include "printer/PortVariant.h"
+#include "printer/UucpLock.h"
+#include "printer/WaitWatch.h"
 
 namespace printer {
 
@@ -31,6 +35,8 @@ public:
     Port(const Port&) = delete;
     Port& operator=(const Port&) = delete;
 
+    // Every open is exclusive: a UUCP lock file held by a live process or a flock held
+    // elsewhere refuses the port (errno EBUSY / EWOULDBLOCK).
     // A serial device: exclusive (flock, and TIOCEXCL for other users), pending data
     // discarded, raw mode with the settings, DTR raised, the variant's flow control.
     // A device that is no terminal (a USB printer) opens without line settings.
@@ -43,13 +49,16 @@ public:
     bool OpenOutputFile(const std::string& path);
 
     struct WriteOutcome {
-        size_t written = 0;  // bytes handed to the device
-        bool waited = false; // the write could not complete at once
-        int error = 0;       // errno of the failure, ETIMEDOUT when M ms per byte ran out
+        size_t written = 0;   // bytes handed to the device
+        bool waited = false;  // the write could not complete at once
+        int error = 0;        // errno of the failure: ETIMEDOUT when M ms per byte or the
+                              // stall limit ran out, ECANCELED when the watcher ended it
+        bool stalled = false; // the printer took nothing for the stall limit
         bool Complete(size_t length) const { return error == 0 && written == length; }
     };
-    // Returns when all bytes are handed over, the device hung up or failed, or the
-    // write time-out ran out. A write of nothing succeeds at once.
+    // Returns when all bytes are handed over, the device hung up or failed, the write
+    // time-out or the stall limit ran out, or the watcher ended the wait. A write of
+    // nothing succeeds at once.
     WriteOutcome Write(const uint8_t* data, size_t length);
     // One try without waiting: true when the device took all bytes at once.
     bool WriteAtOnce(const uint8_t* data, size_t length);
@@ -59,13 +68,26 @@ public:
         None,   // nothing came within the wait, or nothing ever will (end of file)
         Failed, // the device cannot be read, or it hung up
     };
-    // Waits up to waitMs for one byte; byte is untouched unless one came.
+    // Waits up to waitMs for one byte; byte is untouched unless one came. On a printer
+    // device the request must have left first (Deliver). A read of nothing from a
+    // device means "nothing yet" (an empty USB packet), not the end.
     Answer ReadByte(uint8_t& byte, int waitMs);
 
-    // Gives the device up to half a second without progress to send what it still
-    // holds, throws the rest away and closes; never stalls in the kernel's closing
-    // wait. Keeps errno.
-    void Close();
+    // Waits until what was written has left for the printer: a serial queue
+    // (TIOCOUTQ) empty, a USB printer's last transfer complete (poll POLLOUT). Gives
+    // up when nothing moves for the stall limit (plus, on a serial line, the time the
+    // queued bytes need at the port's speed) or the watcher ends it. A file and a
+    // pseudo-terminal deliver at once. Keeps errno unless it fails.
+    bool Deliver();
+    // Delivers what is pending and closes; when delivery fails, or after a stalled or
+    // cancelled write, the pending output is thrown away instead (output suspended
+    // first, so the kernel's closing wait never blocks). Exclusive mode and the lock
+    // file are released on every path. False when bytes were thrown away. Keeps errno.
+    bool Close();
+    // Closes at once, throwing away whatever is still pending (the user cancelled).
+    void Abandon();
+    // How the device describes its state at the last stall ("out of paper", ...).
+    const std::string& PrinterState() const { return m_printerState; }
 
     bool IsOpen() const { return m_fd >= 0; }
     bool IsFile() const { return m_fd >= 0 && m_kind == Kind::File; }
@@ -83,15 +105,24 @@ private:
     bool OpenExclusive(const std::string& device, int access);
     bool ConfigureTerminal(const SerialSettings& settings, const PortVariant& variant);
     WriteOutcome WriteFile(const uint8_t* data, size_t length);
-    bool WaitWritable(Clock::time_point deadline, bool backOff, int& error);
-    bool WaitForDsr(Clock::time_point deadline, WriteOutcome& outcome);
-    void DrainOrDiscard();
+    struct Stall;
+    bool WaitWritable(Clock::time_point deadline, bool backOff, WriteOutcome& outcome, Stall& stall);
+    bool WaitForDsr(Clock::time_point deadline, WriteOutcome& outcome, Stall& stall);
+    bool StillWaiting(Stall& stall, WriteOutcome& outcome);
+    bool DeliverSerial();
+    bool DeliverToDevice();
+    void DiscardPending();
+    void Release();
 
     int m_fd = -1;
     Kind m_kind = Kind::Device;
     bool m_canRead = false;
     bool m_dsrGate = false;
     std::chrono::milliseconds m_timeoutPerByte{0};
+    uint32_t m_baud = 0;
+    bool m_undelivered = false; // a write stalled or was cancelled: nothing more goes out
+    std::string m_printerState;
+    UucpLock m_lock;
 };
 
 } // namespace printer

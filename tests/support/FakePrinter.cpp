@@ -173,6 +173,7 @@ FakeDeviceRoot::FakeDeviceRoot()
 {
     std::filesystem::create_directories(Path() + "/dev");
     std::filesystem::create_directories(Path() + "/sys/class/tty");
+    std::filesystem::create_directories(Path() + "/run/lock");
     printer::SetDeviceRootForTesting(Path());
 }
 

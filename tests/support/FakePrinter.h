@@ -65,7 +65,8 @@ private:
     std::thread m_thread;
 };
 
-// A device tree under a temporary folder (<root>/dev, <root>/sys/class/tty),
+// A device tree under a temporary folder (<root>/dev, <root>/sys/class/tty,
+// <root>/run/lock),
 // installed as the port layer's device root for the lifetime of the object.
 class FakeDeviceRoot {
 public:
