@@ -18,12 +18,19 @@
 #include "app/SharedRecord.h"
 #include "platform/MessageBox.h"
 #include "printer/DeviceIni.h"
+#include "printer/PortNames.h"
 #include "ui/AppIcon.h"
 #include "ui/HelpText.h"
 
 using printer::SerialBox;
 
 namespace {
+
+// The parallel port the download and print runs open for the chosen device.
+std::string ParallelPortName(const std::string& device)
+{
+    return printer::LptNumber(device) != 0 ? device : std::string("LPT1");
+}
 
 // The port boxes of the "Port Setting" group: label and list, in template order.
 struct PortBoxLayout {
@@ -376,7 +383,7 @@ void CPage5Setup::TestConnection()
     const bool serial = g_Shared.m_nPortType == 0;
     const bool opened = serial ? m_port.OpenPort(g_Shared.m_strPortDevice, m_dwBaudRate, m_byByteSize,
                                                  m_byParity, m_byStopBits, m_nHandshake)
-                               : m_port.OpenLpt();
+                               : m_port.OpenLpt(ParallelPortName(g_Shared.m_strPortDevice));
     if (!opened) {
         platform::AfxMessageBox("ERROR - Port open.", platform::MB_ICONEXCLAMATION);
         return;

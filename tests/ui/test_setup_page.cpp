@@ -153,6 +153,7 @@ private slots:
     void printToFileSetThenCleared();
     void thresholdAndWidthAreCheckedAndOnlyLeavingTakesThem();
     void applyTestsThePrinterUnlessPrintingToFile();
+    void applyOpensTheParallelPortTheRunsUse();
     void theTitleBarCloseSavesLikeCloseAndEscDoesNothing();
     void f1OpensThePagesOwnHelp();
 };
@@ -409,6 +410,27 @@ void TestSetupPage::applyTestsThePrinterUnlessPrintingToFile()
     QCOMPARE(h.DeviceIni(), std::string("0"));
     QVERIFY(!h.page->m_port.m_hPort.IsOpen());
     QVERIFY(printer.Bytes().empty());
+}
+
+// With LPT2 chosen, Apply must test LPT2, not LPT1: here another program holds LPT1.
+void TestSetupPage::applyOpensTheParallelPortTheRunsUse()
+{
+    SetupHarness h;
+    const std::string lpt1 = h.root.AddFile("usb/lp0");
+    h.root.AddFile("usb/lp1");
+    h.startDir.Write("Device.INI", "1");
+    h.Start();
+    QCOMPARE(h.Entries(1045), QStringList({"LPT1", "LPT2"}));
+    QVERIFY(h.Choose(1045, "LPT2"));
+    printer::Port otherProgram;
+    QVERIFY(otherProgram.OpenPrinterDevice(lpt1, false));
+    h.Button(Button::Apply)->click();
+    QCOMPARE(g_Shared.m_strPortDevice, std::string("LPT2"));
+    QVERIFY(h.Boxes().empty());
+
+    QVERIFY(h.Choose(1045, "LPT1"));
+    h.Button(Button::Apply)->click();
+    QCOMPARE(h.Boxes(), std::vector<std::string>{"ERROR - Port open."});
 }
 
 void TestSetupPage::theTitleBarCloseSavesLikeCloseAndEscDoesNothing()
