@@ -19,6 +19,7 @@
 #include "platform/MessageBox.h"
 #include "printer/DeviceIni.h"
 #include "printer/PortNames.h"
+#include "printer/PrinterStatus.h"
 #include "ui/AppIcon.h"
 #include "ui/HelpText.h"
 
@@ -30,6 +31,20 @@ namespace {
 std::string ParallelPortName(const std::string& device)
 {
     return printer::LptNumber(device) != 0 ? device : std::string("LPT1");
+}
+
+// The port box's tooltip: the device table, and the USB printers that say who they are.
+QString PortNameToolTip()
+{
+    QString text = QStringLiteral("<p>Port names and the devices behind them:</p>") + PortDeviceTableHtml();
+    for (int number = 1; number <= printer::kLptNameCount; ++number) {
+        const std::string model = printer::LptPrinterModel(number);
+        if (!model.empty())
+            text += QStringLiteral("<p>%1: %2</p>")
+                        .arg(QString::fromStdString(printer::LptName(number)),
+                             QString::fromStdString(model).toHtmlEscaped());
+    }
+    return text;
 }
 
 // The port boxes of the "Port Setting" group: label and list, in template order.
@@ -159,8 +174,7 @@ void CPage5Setup::BuildPortGroup()
         *combos[i] = AddList(this, group, box.comboId, 56, box.comboY, 109, box.droppedHeight);
     }
     m_serialCombos = {m_cbBaudrate, m_cbBitLength, m_cbParity, m_cbStopBit, m_cbHandshake};
-    m_cbPortName->setToolTip(QStringLiteral("<p>Port names and the devices behind them:</p>") +
-                             PortDeviceTableHtml());
+    m_cbPortName->setToolTip(PortNameToolTip());
 }
 
 void CPage5Setup::BuildAboutGroup()
@@ -233,6 +247,7 @@ bool CPage5Setup::OnInitDialog()
     m_port.ClosePort();
     SetUpSheetButtons();
     printer::RestorePortSetup(*this, m_boxes, StartDir());
+    m_cbPortName->setToolTip(PortNameToolTip()); // printers plugged in since
     ShowBoxes();
     if (m_pApp)
         m_labelVersion->setText(QString::fromStdString(m_pApp->m_strVersion));

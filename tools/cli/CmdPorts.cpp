@@ -26,8 +26,12 @@ int RunPorts(const std::vector<std::string>& args)
     std::vector<printer::PortListing> ports = printer::ProbeComPorts();
     for (printer::PortListing& lpt : printer::ProbeLptPorts())
         ports.push_back(std::move(lpt));
-    for (const printer::PortListing& port : ports)
-        std::printf("%-7s %s\n", port.name.c_str(), port.device.c_str());
+    for (const printer::PortListing& port : ports) {
+        std::printf("%-7s %s", port.name.c_str(), port.device.c_str());
+        if (!port.model.empty())
+            std::printf("  %s", port.model.c_str());
+        std::printf("\n");
+    }
     if (ports.empty())
         std::fputs("nivora-cli ports: no port can be opened now\n", stderr);
     return 0;
@@ -39,7 +43,9 @@ NIVORA_CLI_COMMAND(ports,
                    cli::Command{"ports", "list the COM and LPT ports that can be opened now",
                                 "Usage: nivora-cli ports [--table]\n"
                                 "Lists the port names whose devices exist and can be opened exclusively\n"
-                                "right now, each with its device. A port another program holds is left out.\n"
+                                "right now, each with its device, and for a USB printer its make and model.\n"
+                                "A port another program holds (a lock, or a UUCP lock file in /run/lock) is\n"
+                                "left out.\n"
                                 "\n"
                                 "  --table   show the fixed table of names and devices instead\n",
                                 RunPorts});
