@@ -174,6 +174,7 @@ bool Port::OpenExclusive(const std::string& device, int access)
     m_timeoutPerByte = milliseconds(0);
     m_baud = 0;
     m_undelivered = false;
+    m_lastError = 0;
     RegisterOpenPort(fd, printer::IsTerminal(fd), m_lock.Path());
     return true;
 }
@@ -269,6 +270,14 @@ Port::WriteOutcome Port::WriteFile(const uint8_t* data, size_t length)
 }
 
 Port::WriteOutcome Port::Write(const uint8_t* data, size_t length)
+{
+    const WriteOutcome outcome = WriteToPrinter(data, length);
+    if (outcome.error != 0)
+        m_lastError = outcome.error;
+    return outcome;
+}
+
+Port::WriteOutcome Port::WriteToPrinter(const uint8_t* data, size_t length)
 {
     WriteOutcome outcome;
     if (m_fd < 0) {
@@ -471,6 +480,8 @@ bool Port::Deliver()
         delivered = DeliverToDevice();
     if (delivered)
         errno = error;
+    else
+        m_lastError = errno;
     return delivered;
 }
 

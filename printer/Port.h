@@ -86,6 +86,8 @@ public:
     bool Close();
     // Closes at once, throwing away whatever is still pending (the user cancelled).
     void Abandon();
+    // errno of the last failed write or delivery, 0 when none failed since the open.
+    int LastError() const { return m_lastError; }
     // How the device describes its state at the last stall ("out of paper", ...).
     const std::string& PrinterState() const { return m_printerState; }
 
@@ -104,6 +106,7 @@ private:
 
     bool OpenExclusive(const std::string& device, int access);
     bool ConfigureTerminal(const SerialSettings& settings, const PortVariant& variant);
+    WriteOutcome WriteToPrinter(const uint8_t* data, size_t length);
     WriteOutcome WriteFile(const uint8_t* data, size_t length);
     struct Stall;
     bool WaitWritable(Clock::time_point deadline, bool backOff, WriteOutcome& outcome, Stall& stall);
@@ -122,6 +125,7 @@ private:
     uint32_t m_baud = 0;
     bool m_undelivered = false; // a write stalled or was cancelled: nothing more goes out
     std::string m_printerState;
+    int m_lastError = 0;
     UucpLock m_lock;
 };
 

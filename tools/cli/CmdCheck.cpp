@@ -8,6 +8,7 @@
 #include "printer/PrinterPort.h"
 #include "tools/cli/Command.h"
 #include "tools/cli/PortOptions.h"
+#include "tools/cli/PortProblems.h"
 
 namespace {
 
@@ -36,8 +37,8 @@ int RunCheck(const std::vector<std::string>& args)
 
     CPrinterPort port(printer::kDownloadVariant);
     if (!cli::OpenPortFromOptions(port, options)) {
-        std::fprintf(stderr, "nivora-cli check: cannot open %s: %s\n",
-                     cli::DescribePort(options.port).c_str(), std::strerror(port.m_nOpenError));
+        std::fprintf(stderr, "nivora-cli check: %s\n",
+                     cli::DescribeOpenFailure(options.port, port.m_nOpenError).c_str());
         return 1;
     }
     const bool written = port.CheckPrinter(); // its own message goes to standard error

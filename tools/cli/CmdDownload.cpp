@@ -1,7 +1,6 @@
 // nivora-cli download: the NV bit image download of BMP files given on the command
 // line, to a printer port as the window's Download button sends it, or to a file as
 // the window's "Print To File" writes it.
-#include <csignal>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -22,6 +21,8 @@
 #include "tools/cli/OutputFile.h"
 #include "tools/cli/Options.h"
 #include "tools/cli/PortOptions.h"
+#include "tools/cli/PortProblems.h"
+#include "tools/cli/Signals.h"
 
 namespace {
 
@@ -36,7 +37,8 @@ const std::string kUsage =
                 "10 ms after each. The files become NV images 1, 2, ... in the order given. Without\n"
                 "BMP files every NV image in the printer is deleted (1C 71 01 00 00 00 00).\n"
                 "Ctrl-C stops between two images and completes the definitions the printer is owed\n"
-                "with empty ones; a second Ctrl-C ends at once.\n"
+                "with empty ones; while the printer takes nothing it stops at once; a second Ctrl-C\n"
+                "ends at once. The port is released on every way out (SIGTERM and SIGHUP too).\n"
                 "\n"
                 "With -o the same bytes (without GS I 1 and ESC @, and without pauses) go to the file\n"
                 "OUT, as the window writes them to an output file.\n"
@@ -204,33 +206,15 @@ int WriteToFile(const DownloadOptions& options)
     return cli::kExitOk;
 }
 
-volatile std::sig_atomic_t g_interrupted = 0;
-
-extern "C" void OnInterrupt(int)
+// Only what reached the printer counts: the tail must have left the port before the
+// run is reported done.
+bool Delivered(CPrinterPort& port)
 {
-    g_interrupted = 1;
+    if (port.m_hPort.Deliver())
+        return true;
+    platform::AfxMessageBox("Communication error. Can not transimitted.", platform::MB_ICONEXCLAMATION);
+    return false;
 }
-
-// While a download runs, the first Ctrl-C asks it to stop between two images (the
-// handler then reverts to the default, so a second one ends the program).
-class InterruptToStop {
-public:
-    InterruptToStop()
-    {
-        g_interrupted = 0;
-        struct sigaction action {};
-        action.sa_handler = OnInterrupt;
-        sigemptyset(&action.sa_mask);
-        action.sa_flags = SA_RESETHAND;
-        sigaction(SIGINT, &action, &m_previous);
-    }
-    ~InterruptToStop() { sigaction(SIGINT, &m_previous, nullptr); }
-    InterruptToStop(const InterruptToStop&) = delete;
-    InterruptToStop& operator=(const InterruptToStop&) = delete;
-
-private:
-    struct sigaction m_previous {};
-};
 
 // The images of the list on the open port, then what a completed or stopped run owes.
 int SendListed(CPrinterPort& port, const DownloadOptions& options)
@@ -240,7 +224,7 @@ int SendListed(CPrinterPort& port, const DownloadOptions& options)
     auto image = std::make_unique<CNvImage>();
     NvDownloadProgress progress;
     int sent = 0;
-    InterruptToStop interrupt;
+    cli::StopOnInterrupt interrupt;
     const bool written = WriteNvDownload(
         writer, *image, progress,
         [&](int row, const CNvImage& sentImage) {
@@ -249,7 +233,14 @@ int SendListed(CPrinterPort& port, const DownloadOptions& options)
                 std::fflush(stdout);
             }
         },
-        [] { return g_interrupted != 0; });
+        [] { return cli::StopOnInterrupt::Requested(); });
+    if (!written && cli::StopOnInterrupt::Requested()) {
+        // The printer takes nothing: completion groups would only wait for it again.
+        port.m_hPort.Abandon();
+        std::fprintf(stderr, "nivora-cli: stopped while the printer was taking nothing; its NV images are "
+                             "incomplete, run the download again\n");
+        return kExitInterrupted;
+    }
     if (!written)
         return cli::kExitFailed;
     const std::string empty = EmptyDefinitionsText(progress.emptyRows);
@@ -262,6 +253,8 @@ int SendListed(CPrinterPort& port, const DownloadOptions& options)
             platform::AfxMessageBox(empty, platform::MB_ICONEXCLAMATION);
         return kExitInterrupted;
     }
+    if (!Delivered(port))
+        return cli::kExitFailed;
     ReportDownloadComplete();
     if (!empty.empty()) {
         platform::AfxMessageBox(empty, platform::MB_ICONEXCLAMATION);
@@ -281,6 +274,11 @@ int SendToPort(const DownloadOptions& options, cli::CliMessageBox& boxes)
     g_Shared.m_byStopBits = port.stopBits;
     g_Shared.m_nHandshake = port.handshake;
 
+    if (const std::string reason = cli::NotAPortReason(port.port); !reason.empty()) {
+        std::fprintf(stderr, "nivora-cli download: %s\n", reason.c_str());
+        return cli::kExitFailed;
+    }
+    cli::ApplyStallLimit(port);
     CPrinterPort printerPort(printer::kDownloadVariant);
     const bool listed = g_Shared.LogoCount() > 0;
     boxes.SetSubject(cli::DescribePort(port.port));
@@ -290,9 +288,14 @@ int SendToPort(const DownloadOptions& options, cli::CliMessageBox& boxes)
                          opened)) {
         if (listed)
             status = SendListed(printerPort, options);
-        else if (NvStreamWriter(printerPort).WriteDeleteAll())
+        else if (NvStreamWriter(printerPort).WriteDeleteAll() && Delivered(printerPort))
             status = cli::kExitOk;
+    } else if (!opened) {
+        const std::string reason = cli::OpenFailureText(printerPort.m_nOpenError);
+        std::fprintf(stderr, "nivora-cli: %s: %s\n", cli::DescribePort(port.port).c_str(), reason.c_str());
     }
+    if (const std::string why = cli::WriteFailureText(printerPort.m_hPort.LastError()); !why.empty())
+        std::fprintf(stderr, "nivora-cli: %s: %s\n", cli::DescribePort(port.port).c_str(), why.c_str());
     if (opened)
         printerPort.ClosePort();
     boxes.SetSubject("");

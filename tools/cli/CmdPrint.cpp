@@ -13,6 +13,7 @@
 #include "printer/PrinterPort.h"
 #include "tools/cli/Command.h"
 #include "tools/cli/PortOptions.h"
+#include "tools/cli/PortProblems.h"
 
 namespace {
 
@@ -155,8 +156,8 @@ int PrintToPort(const PrintOptions& options, const std::vector<std::string>& lis
 {
     CPrinterPort port(printer::kPrintVariant);
     if (!cli::OpenPortFromOptions(port, options.port)) {
-        std::fprintf(stderr, "nivora-cli print: cannot open %s: %s\n",
-                     cli::DescribePort(options.port.port).c_str(), std::strerror(port.m_nOpenError));
+        std::fprintf(stderr, "nivora-cli print: %s\n",
+                     cli::DescribeOpenFailure(options.port.port, port.m_nOpenError).c_str());
         return 1;
     }
     const bool serial = printer::LptNumber(options.port.port) == 0;

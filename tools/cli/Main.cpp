@@ -6,6 +6,7 @@
 
 #include "platform/MessageBox.h"
 #include "tools/cli/Command.h"
+#include "tools/cli/Signals.h"
 
 namespace {
 
@@ -24,6 +25,7 @@ void PrintOverview(std::FILE* out)
 int main(int argc, char* argv[])
 {
     platform::SetApplicationTitle("nivora-cli");
+    cli::InstallSignalHandlers();
     const std::vector<std::string> args(argv + 1, argv + argc);
     if (args.empty()) {
         PrintOverview(stderr);
