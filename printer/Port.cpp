@@ -286,6 +286,12 @@ Port::WriteOutcome Port::WriteToPrinter(const uint8_t* data, size_t length)
     }
     if (m_kind == Kind::File)
         return WriteFile(data, length);
+    if (m_undelivered) {
+        // The printer took nothing, or the user gave up on it: nothing more goes to it
+        // (a piece of an image after a stalled one would stall again, one by one).
+        outcome.error = m_lastError != 0 ? m_lastError : ECANCELED;
+        return outcome;
+    }
     Clock::time_point deadline = kNoDeadline;
     if (m_timeoutPerByte.count() > 0)
         deadline = Clock::now() + std::chrono::duration_cast<Clock::duration>(m_timeoutPerByte * length);

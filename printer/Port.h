@@ -57,8 +57,8 @@ public:
         bool Complete(size_t length) const { return error == 0 && written == length; }
     };
     // Returns when all bytes are handed over, the device hung up or failed, the write
-    // time-out or the stall limit ran out, or the watcher ended the wait. A write of
-    // nothing succeeds at once.
+    // time-out or the stall limit ran out, or the watcher ended the wait. After such an
+    // end every further write fails at once. A write of nothing succeeds at once.
     WriteOutcome Write(const uint8_t* data, size_t length);
     // One try without waiting: true when the device took all bytes at once.
     bool WriteAtOnce(const uint8_t* data, size_t length);

@@ -1,6 +1,7 @@
 // nivora-cli download: the NV bit image download of BMP files given on the command
 // line, to a printer port as the window's Download button sends it, or to a file as
 // the window's "Print To File" writes it.
+#include <cerrno>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -234,7 +235,8 @@ int SendListed(CPrinterPort& port, const DownloadOptions& options)
             }
         },
         [] { return cli::StopOnInterrupt::Requested(); });
-    if (!written && cli::StopOnInterrupt::Requested()) {
+    // Raster pieces that fail are not looked at: the port itself knows it gave up.
+    if (cli::StopOnInterrupt::Requested() && port.m_hPort.LastError() == ECANCELED) {
         // The printer takes nothing: completion groups would only wait for it again.
         port.m_hPort.Abandon();
         std::fprintf(stderr, "nivora-cli: stopped while the printer was taking nothing; its NV images are "
