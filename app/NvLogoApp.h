@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 
+#include "app/SharedRecord.h"
 #include "logo/LogoLoader.h"
 #include "logo/PrivateProfile.h"
 #include "platform/SingleInstance.h"
@@ -17,7 +18,7 @@ public:
     CNvLogoApp& operator=(const CNvLogoApp&) = delete;
 
     platform::SingleInstance m_hMutex; // the single-instance guard
-    CLogoLoader m_loader;              // reloads the stored list at start-up
+    CLogoLoader m_loader{g_Shared};    // reloads the stored list at start-up
     std::string m_szWorkDir;           // working directory at start-up
     bool m_bListLoaded = false;        // start-up reloaded at least one stored file
     std::string m_pszProfileName;      // the profile file, in the working directory

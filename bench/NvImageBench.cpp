@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "app/SharedRecord.h"
+#include "download/DownloadWalk.h"
 #include "download/NvDownload.h"
 #include "download/NvImage.h"
 #include "download/NvStream.h"
@@ -67,14 +67,11 @@ void BM_BuildRaster(benchmark::State& state)
     const int bits = static_cast<int>(state.range(0));
     const std::string path =
         TheFiles().Write("raster" + std::to_string(bits) + ".bmp", RandomBmp(512, 2304, bits, 1));
-    ResetSharedRecord();
-    g_Shared.m_nThreshold = 128;
-    g_Shared.m_nMaxPrintWidth = 512;
     auto image = std::make_unique<CNvImage>();
     if (!image->LoadFile(path))
         state.SkipWithError("cannot load the bitmap");
     for (auto _ : state) {
-        image->BuildRaster(0);
+        image->BuildRaster({128, 512, false});
         benchmark::DoNotOptimize(image->m_raster[image->m_nLength - 1]);
     }
     state.SetBytesProcessed(state.iterations() * kNvRasterCapacity);
@@ -90,6 +87,25 @@ void BM_LoadFile24(benchmark::State& state)
 }
 BENCHMARK(BM_LoadFile24)->Unit(benchmark::kMillisecond);
 
+// The download driver writing into memory without pauses, as `download -o` runs it.
+class FileDownload final : public CDownloadWalk {
+public:
+    FileDownload(const LogoListRecord& lists, ByteSink& sink)
+        : CDownloadWalk(DownloadJobs(lists, BuildDownloadOrder(lists)), 128, 512), m_sink(sink)
+    {
+    }
+
+protected:
+    bool WriteBuffer(const uint8_t* buffer, uint32_t length) override
+    {
+        return m_sink.WriteBuffer(buffer, length);
+    }
+    void Pause(int) override {}
+
+private:
+    ByteSink& m_sink;
+};
+
 // 393216 bytes of NV data: 512 x 2304, 512 x 2304 and 512 x 1536 dots.
 std::vector<std::string> FullSet(int bits)
 {
@@ -104,21 +120,16 @@ void BM_DownloadFullSetInProcess(benchmark::State& state)
 {
     const std::vector<std::string> files = FullSet(static_cast<int>(state.range(0)));
     const std::string out = TheFiles().Write("inprocess.prn", {});
-    auto image = std::make_unique<CNvImage>();
     for (auto _ : state) {
-        ResetSharedRecord();
-        CLogoLoader loader;
-        g_Shared.m_nThreshold = 128;
-        g_Shared.m_nMaxPrintWidth = 512;
+        LogoListRecord lists;
+        CLogoLoader loader(lists);
         for (const std::string& path : files) {
             loader.m_strFilePath = path;
             loader.AddFile(0, path);
         }
         MemorySink sink;
-        NvStreamWriter writer(sink, false);
-        std::vector<int> emptyRows;
-        if (!CheckListedLogos() || !WriteNvDownload(writer, *image, emptyRows) ||
-            sink.bytes.size() != 393216 + 3 + 12)
+        FileDownload download(lists, sink);
+        if (!CheckListedLogos(lists, 512) || !download.RunToEnd() || sink.bytes.size() != 393216 + 3 + 12)
             state.SkipWithError("the download did not come out whole");
         std::ofstream(out, std::ios::binary)
             .write(reinterpret_cast<const char*>(sink.bytes.data()),

@@ -1,10 +1,8 @@
 #include "download/DownloadRun.h"
 
-#include "app/SharedRecord.h"
-#include "app/Text.h"
-#include "download/NvStream.h"
 #include "platform/MessageBox.h"
-#include "platform/Wait.h"
+#include "platform/Messages.h"
+#include "platform/Text.h"
 #include "printer/EscPos.h"
 #include "printer/PortNames.h"
 
@@ -15,29 +13,30 @@ void Warn(const std::string& text)
     platform::AfxMessageBox(text, platform::MB_ICONEXCLAMATION);
 }
 
-bool OpenParallel(CPrinterPort& port)
+bool OpenParallel(CPrinterPort& port, const printer::PortRecord& settings)
 {
-    const std::string& device = g_Shared.m_strPortDevice;
+    const std::string& device = settings.m_strPortDevice;
     return port.OpenLpt(printer::LptNumber(device) != 0 ? device : "LPT1");
 }
 
-bool OpenSerialOrFile(CPrinterPort& port)
+bool OpenSerialOrFile(CPrinterPort& port, const printer::PortRecord& settings)
 {
-    return port.OpenPort(g_Shared.m_strPortDevice, g_Shared.m_dwBaudRate, g_Shared.m_byByteSize,
-                         g_Shared.m_byParity, g_Shared.m_byStopBits, g_Shared.m_nHandshake);
+    return port.OpenPort(settings.m_strPortDevice, settings.m_dwBaudRate, settings.m_byByteSize,
+                         settings.m_byParity, settings.m_byStopBits, settings.m_nHandshake);
 }
 
 } // namespace
 
-bool OpenDownloadPort(CPrinterPort& port, OpenFailureMessage message, bool& opened)
+bool OpenDownloadPort(CPrinterPort& port, const printer::PortRecord& settings, OpenFailureMessage message,
+                      bool& opened)
 {
     opened = false;
-    const bool parallel = g_Shared.m_nPortType == 1;
-    if (parallel ? !OpenParallel(port) : !OpenSerialOrFile(port)) {
+    const bool parallel = settings.m_nPortType == 1;
+    if (parallel ? !OpenParallel(port, settings) : !OpenSerialOrFile(port, settings)) {
         if (parallel || message == OpenFailureMessage::Plain)
-            Warn("ERROR - Open port.");
+            Warn(msg::kOpenPortFailed);
         else
-            Warn(Format("ERROR[%d] - Open port or file.", port.m_nOpenError));
+            Warn(Format(msg::kOpenPortOrFileFailedFormat, port.m_nOpenError));
         return false;
     }
     opened = true;
@@ -49,22 +48,13 @@ bool OpenDownloadPort(CPrinterPort& port, OpenFailureMessage message, bool& open
         return true;
     const auto& init = escpos::kInitialize;
     if (!port.WriteBuffer(init.data(), static_cast<uint32_t>(init.size()))) {
-        Warn("ERROR - Printer check.");
+        Warn(msg::kPrinterCheckFailed);
         return false;
     }
     return true;
 }
 
-bool CompleteStoppedDownload(ByteSink& sink, int count, int started, int settleMs)
-{
-    NvStreamWriter writer(sink);
-    if (!writer.WriteCompletion(CompletionGroups(count, started)))
-        return false;
-    platform::Sleep(settleMs);
-    return true;
-}
-
 void ReportDownloadComplete()
 {
-    Warn("Complete the NV bit image definition.\r\nPlease wait some paper feed.");
+    Warn(msg::kDownloadComplete);
 }

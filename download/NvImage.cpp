@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "app/SharedRecord.h"
-
 namespace {
 
 // The grey weights are single-precision values. A channel times a weight is exact in
@@ -89,9 +87,8 @@ struct DotAlways {
 };
 
 // Calls f with the decision functor of the bitmap's format.
-template <typename F> void WithDotRule(const CNvImage& image, F&& f)
+template <typename F> void WithDotRule(const CNvImage& image, int threshold, F&& f)
 {
-    const int threshold = g_Shared.m_nThreshold;
     switch (image.m_bm.bmBitsPixel) {
     case 1: {
         // The first colour-table entry's blue byte with the usual 40-byte info header;
@@ -139,11 +136,6 @@ uint32_t Le32(const uint8_t* p)
 {
     return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
            (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
-
-bool CentreRequested(int row)
-{
-    return row >= 0 && row < kMaxLogos && g_Shared.m_arrAutoCenter[static_cast<size_t>(row)] == 1;
 }
 
 } // namespace
@@ -216,22 +208,23 @@ bool CNvImage::LoadFile(const std::string& path)
     return true;
 }
 
-uint8_t CNvImage::GetDot(int x, int y) const
+uint8_t CNvImage::GetDot(int x, int y, int threshold) const
 {
     if (!m_hBitmap || x < 0 || y < 0 || x >= m_bm.bmWidth || y >= m_bm.bmHeight)
         return 0;
     const uint8_t* row = m_bm.bmBits + static_cast<ptrdiff_t>(m_bm.bmHeight - 1 - y) * m_bm.bmWidthBytes;
     uint8_t dot = 0;
-    WithDotRule(*this, [&](const auto& rule) { dot = rule(row, x); });
+    WithDotRule(*this, threshold, [&](const auto& rule) { dot = rule(row, x); });
     return dot;
 }
 
-void CNvImage::BuildRaster(int row)
+void CNvImage::BuildRaster(const NvConversion& conversion)
 {
+    m_nCentringBytes = 0;
     if (!m_hBitmap)
         return;
-    const bool centre = CentreRequested(row);
-    if (NvRasterLength(m_bm.bmWidth, m_bm.bmHeight, centre, g_Shared.m_nMaxPrintWidth) > kNvRasterCapacity) {
+    const bool centre = conversion.centre;
+    if (NvRasterLength(m_bm.bmWidth, m_bm.bmHeight, centre, conversion.maxPrintWidth) > kNvRasterCapacity) {
         Clear();
         return;
     }
@@ -241,7 +234,7 @@ void CNvImage::BuildRaster(int row)
 
     // Band by band: the 8 stored rows of a band are read left to right and each column
     // byte is written once. Columns and rows of the rounding margins stay 0 (white).
-    WithDotRule(*this, [&](const auto& rule) {
+    WithDotRule(*this, conversion.threshold, [&](const auto& rule) {
         const int width = m_bm.bmWidth;
         for (int band = 0; band < bytesPerColumn; ++band) {
             const int rows = std::min(8, m_bm.bmHeight - band * 8);
@@ -258,18 +251,18 @@ void CNvImage::BuildRaster(int row)
             }
         }
     });
-    if (centre && m_nWidth < g_Shared.m_nMaxPrintWidth)
-        Centre(bytesPerColumn);
+    if (centre && m_nWidth < conversion.maxPrintWidth)
+        Centre(bytesPerColumn, conversion.maxPrintWidth);
 }
 
-void CNvImage::Centre(int bytesPerColumn)
+void CNvImage::Centre(int bytesPerColumn, int maxPrintWidth)
 {
-    const int pad = RoundUp8((g_Shared.m_nMaxPrintWidth - m_nWidth) / 2);
+    const int pad = RoundUp8((maxPrintWidth - m_nWidth) / 2);
     const int padBytes = pad * bytesPerColumn;
     std::memcpy(m_scratch, m_raster, sizeof m_raster);
     std::memset(m_raster, 0, sizeof m_raster);
     std::memcpy(m_raster + padBytes, m_scratch, static_cast<size_t>(m_nLength));
     m_nLength += padBytes;
-    g_Shared.m_nTotalBytes += padBytes;
+    m_nCentringBytes = padBytes;
     m_nWidth += pad;
 }

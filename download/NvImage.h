@@ -2,7 +2,7 @@
 // Turns one BMP file into the column raster of FS q: columns from the left, each column
 // top to bottom in bytes of 8 dots, bit 7 the top dot, 1 = print. Whether a pixel
 // prints is decided in the file's own pixel format (palette index, 5-5-5 word, BGR
-// bytes) against the black/white threshold of g_Shared.
+// bytes) against the black/white threshold it is given.
 //
 // One object serves a whole download: LoadFile, BuildRaster, then read m_nWidth,
 // m_nHeight, m_nLength and the first m_nLength bytes of m_raster. The object is large
@@ -16,6 +16,14 @@
 
 // Bytes m_raster holds: 512 columns of 2304 dots.
 inline constexpr int kNvRasterCapacity = 147456;
+
+// How one logo is converted: the Setup page's threshold and printable width, and the
+// logo's own centring tick.
+struct NvConversion {
+    int threshold = 128;     // a dot prints when its grey is below this (0..255)
+    int maxPrintWidth = 512; // centred images are centred within this width (dots)
+    bool centre = false;
+};
 
 // The bitmap's vital data as the platform reports it.
 struct BitmapRecord {
@@ -53,24 +61,25 @@ public:
     // m_hBitmap's copy of the file and is valid until the next LoadFile.
     const uint8_t* m_pFileRest = nullptr;
     size_t m_nFileRestLength = 0;
-    int m_nWidth = 0;  // raster width in dots: a multiple of 8, centring columns included
-    int m_nHeight = 0; // raster height in dots: a multiple of 8
-    int m_nLength = 0; // raster bytes in m_raster
+    int m_nWidth = 0;         // raster width in dots: a multiple of 8, centring columns included
+    int m_nHeight = 0;        // raster height in dots: a multiple of 8
+    int m_nLength = 0;        // raster bytes in m_raster
+    int m_nCentringBytes = 0; // of m_nLength, the blank columns centring added
 
     // Reads the file again. False when it no longer reads as a bitmap; the image is then
     // empty (width, height and length 0) so that it goes out as a definition of size 0.
     bool LoadFile(const std::string& path);
     // 1 when the pixel in column x, row y (0 = top) prints. Outside the bitmap: 0.
-    uint8_t GetDot(int x, int y) const;
-    // Converts the loaded bitmap into m_raster and centres it when list row `row` asks
-    // for it (the centring columns are added to g_Shared.m_nTotalBytes). A bitmap whose
-    // raster would not fit m_raster is left empty; CheckListedLogos refuses such files
-    // before a download starts.
-    void BuildRaster(int row);
+    uint8_t GetDot(int x, int y, int threshold) const;
+    // Converts the loaded bitmap into m_raster and centres it when asked to
+    // (m_nCentringBytes tells how many bytes that added). A bitmap whose raster would
+    // not fit m_raster is left empty; CheckListedLogos refuses such files before a
+    // download starts.
+    void BuildRaster(const NvConversion& conversion);
 
 private:
     void Clear();
-    void Centre(int bytesPerColumn);
+    void Centre(int bytesPerColumn, int maxPrintWidth);
 };
 
 // Raster bytes of a width x height bitmap, the blank centring columns included when

@@ -1,14 +1,14 @@
 #include "download/NvStream.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "download/NvImage.h"
 #include "platform/MessageBox.h"
-#include "platform/Wait.h"
+#include "platform/Messages.h"
 #include "printer/EscPos.h"
 
 namespace {
-const char* const kWriteFailed = "ERROR - Write to port.";
 
 template <size_t N> bool Write(ByteSink& sink, const std::array<uint8_t, N>& bytes)
 {
@@ -16,14 +16,14 @@ template <size_t N> bool Write(ByteSink& sink, const std::array<uint8_t, N>& byt
 }
 } // namespace
 
-NvStreamWriter::NvStreamWriter(ByteSink& sink, bool withPauses) : m_sink(sink), m_bPauses(withPauses)
+NvStreamWriter::NvStreamWriter(ByteSink& sink, Pause pause) : m_sink(sink), m_pause(std::move(pause))
 {
 }
 
-void NvStreamWriter::Pause(int ms)
+void NvStreamWriter::TakePause(int ms)
 {
-    if (m_bPauses)
-        platform::Sleep(ms);
+    if (m_pause)
+        m_pause(ms);
 }
 
 bool NvStreamWriter::WriteDefine(int count)
@@ -33,7 +33,7 @@ bool NvStreamWriter::WriteDefine(int count)
 
 void NvStreamWriter::WaitForErase()
 {
-    Pause(kNvEraseWaitMs);
+    TakePause(kNvEraseWaitMs);
 }
 
 bool NvStreamWriter::WriteImage(const CNvImage& image, const PieceDone& pieceDone)
@@ -48,7 +48,7 @@ bool NvStreamWriter::WriteImage(const CNvImage& image, const PieceDone& pieceDon
         m_sink.WriteBuffer(image.m_raster + piece * kNvPieceSize, static_cast<uint32_t>(bytes));
         if (pieceDone)
             pieceDone(bytes);
-        Pause(kNvPieceWaitMs);
+        TakePause(kNvPieceWaitMs);
     }
     return true;
 }
@@ -58,7 +58,7 @@ bool NvStreamWriter::WriteCompletion(int groups)
     bool allSent = true;
     for (int i = 0; i < groups; ++i)
         if (!Write(m_sink, escpos::kEmptyNvImage)) {
-            platform::AfxMessageBox(kWriteFailed, platform::MB_ICONEXCLAMATION);
+            platform::AfxMessageBox(msg::kWriteToPortFailed, platform::MB_ICONEXCLAMATION);
             allSent = false;
         }
     return allSent;
@@ -68,6 +68,6 @@ bool NvStreamWriter::WriteDeleteAll()
 {
     if (Write(m_sink, escpos::kDeleteAllNvImages))
         return true;
-    platform::AfxMessageBox(kWriteFailed, platform::MB_ICONEXCLAMATION);
+    platform::AfxMessageBox(msg::kWriteToPortFailed, platform::MB_ICONEXCLAMATION);
     return false;
 }

@@ -1,11 +1,10 @@
 #pragma once
 // Writes the FS q stream that defines the printer's NV bit images, in the pieces and
-// with the pauses the printer needs. The download dialog calls it one step at a time
-// (one image per timer step, its progress bar moved after every piece); the
-// command-line tool calls the same steps in a row.
+// with the pauses the printer needs. The download driver (DownloadWalk.h) is its one
+// user in a run; it hands in how a pause is taken, so the writer itself never sleeps.
 //
 // Every piece is one write through the sink, so the write boundaries on the wire are
-// those of the steps below. Pauses go through platform::Sleep.
+// those of the steps below.
 #include <cstdint>
 #include <functional>
 
@@ -19,8 +18,10 @@ inline constexpr int kNvEraseWaitMs = 3500; // after FS q n: the printer erases 
 
 class NvStreamWriter {
 public:
-    // withPauses false: no pause at all (writing an output file from the command line).
-    explicit NvStreamWriter(ByteSink& sink, bool withPauses = true);
+    // Takes a pause of the given milliseconds; none at all when empty (an output file
+    // written by the command-line tool).
+    using Pause = std::function<void(int ms)>;
+    NvStreamWriter(ByteSink& sink, Pause pause);
 
     // FS q n, n being count taken as one byte. No pause: call WaitForErase next (after
     // reporting a failure, if any; the wait is owed either way). False when the write
@@ -50,10 +51,10 @@ public:
     bool WriteDeleteAll();
 
 private:
-    void Pause(int ms);
+    void TakePause(int ms);
 
     ByteSink& m_sink;
-    bool m_bPauses;
+    Pause m_pause;
 };
 
 // The completion groups a download owes after a cancel: one more than the image

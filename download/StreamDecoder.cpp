@@ -1,6 +1,6 @@
 #include "download/StreamDecoder.h"
 
-#include "app/Text.h"
+#include "platform/Text.h"
 #include "printer/EscPos.h"
 
 namespace {

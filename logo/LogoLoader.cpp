@@ -4,15 +4,15 @@
 #include <new>
 #include <vector>
 
-#include "app/Text.h"
+#include "platform/Text.h"
 #include "logo/BmpFile.h"
 #include "platform/FileChooser.h"
 #include "platform/MessageBox.h"
+#include "platform/Messages.h"
 
 using platform::AfxMessageBox;
 
 namespace {
-const char* const kStoredFileIncorrect = "Bitmap files that was defined with Log file is incorrect.";
 const char* const kBitmapFilter = "Bitmap Files(*.bmp)|*.bmp||";
 } // namespace
 
@@ -30,12 +30,12 @@ int32_t UsedKByte(int32_t totalBytes)
     return totalBytes / 1024 + (totalBytes % 1024 ? 1 : 0);
 }
 
-CLogoLoader::CLogoLoader()
+CLogoLoader::CLogoLoader(LogoListRecord& lists) : m_lists(lists)
 {
-    g_Shared.m_nNvAreaKB = 384;
-    g_Shared.m_nSelItem = -1;
-    g_Shared.m_nActivePage = -1;
-    g_Shared.m_nJobCount = -1;
+    m_lists.m_nNvAreaKB = 384;
+    m_lists.m_nSelItem = -1;
+    m_lists.m_nActivePage = -1;
+    m_lists.m_nJobCount = -1;
 }
 
 CLogoLoader::~CLogoLoader() = default;
@@ -45,16 +45,16 @@ void CLogoLoader::RecordFailure(int32_t nIndex)
     ++m_nFailCount;
     // The failed-number list holds 255 numbers; a number that does not fit is simply
     // not offered again (new files then take their number from the count).
-    if (g_Shared.m_nBadCount >= 0 && g_Shared.m_nBadCount < kMaxLogos)
-        g_Shared.m_arrBadNumber[static_cast<size_t>(g_Shared.m_nBadCount++)] = nIndex;
+    if (m_lists.m_nBadCount >= 0 && m_lists.m_nBadCount < kMaxLogos)
+        m_lists.m_arrBadNumber[static_cast<size_t>(m_lists.m_nBadCount++)] = nIndex;
     if (m_nFailCount == 1)
-        AfxMessageBox(kStoredFileIncorrect, platform::MB_ICONEXCLAMATION);
+        AfxMessageBox(msg::kStoredFileIncorrect, platform::MB_ICONEXCLAMATION);
 }
 
 bool CLogoLoader::AddFile(int32_t nIndex, std::string path)
 {
     if (m_nCount >= kMaxLogos) {
-        AfxMessageBox("Don't Read files any more!", platform::MB_OK);
+        AfxMessageBox(msg::kTooManyFiles, platform::MB_OK);
         return false;
     }
     BmpInfo info;
@@ -66,32 +66,43 @@ bool CLogoLoader::AddFile(int32_t nIndex, std::string path)
     m_strName = slash == std::string::npos ? path : path.substr(slash + 1);
 
     if (info.bitsPerPixel > 32) {
-        AfxMessageBox("It is not support bitmap format!", platform::MB_OK);
+        AfxMessageBox(msg::kUnsupportedFormat, platform::MB_OK);
         return false;
     }
     ++m_nCount;
     const int32_t size = NvDataSize(info.width, info.height);
-    const int64_t capacity = int64_t{g_Shared.m_nNvAreaKB} * 1024;
-    if (int64_t{m_nTotalBytes} + size > capacity) {
-        if (m_nFailCount == 0 && nIndex == 0) {
-            --m_nCount;
-            AfxMessageBox("NV-bitimage area too small", platform::MB_OK);
-            return false;
-        }
-        RecordFailure(nIndex); // the count stays one higher, as the numbering expects
+    if (!FitsCapacity(nIndex, size))
+        return false;
+    return AppendRow(TakeNumber(nIndex), size, nIndex >= 1 ? path : m_strFilePath);
+}
+
+bool CLogoLoader::FitsCapacity(int32_t nIndex, int32_t size)
+{
+    const int64_t capacity = int64_t{m_lists.m_nNvAreaKB} * 1024;
+    if (int64_t{m_nTotalBytes} + size <= capacity)
+        return true;
+    if (m_nFailCount == 0 && nIndex == 0) {
+        --m_nCount;
+        AfxMessageBox(msg::kAreaTooSmall, platform::MB_OK);
         return false;
     }
+    RecordFailure(nIndex); // the count stays one higher, as the numbering expects
+    return false;
+}
 
-    int32_t number;
-    if (m_nFreeCount != 0) {
-        number = m_arrFreeNumber[static_cast<size_t>(m_nFreePos)];
-        m_arrFreeNumber[static_cast<size_t>(m_nFreePos)] = 0;
-        if (++m_nFreePos >= m_nFreeCount)
-            m_nFreeCount = m_nFreePos = 0;
-    } else {
-        number = nIndex >= 1 ? nIndex : m_nCount;
-    }
+int32_t CLogoLoader::TakeNumber(int32_t nIndex)
+{
+    if (m_nFreeCount == 0)
+        return nIndex >= 1 ? nIndex : m_nCount;
+    const int32_t number = m_arrFreeNumber[static_cast<size_t>(m_nFreePos)];
+    m_arrFreeNumber[static_cast<size_t>(m_nFreePos)] = 0;
+    if (++m_nFreePos >= m_nFreeCount)
+        m_nFreeCount = m_nFreePos = 0;
+    return number;
+}
 
+bool CLogoLoader::AppendRow(int32_t number, int32_t size, std::string listedPath)
+{
     const int32_t totalBefore = m_nTotalBytes;
     try {
         m_strNumber = Format("%3d", number);
@@ -99,35 +110,33 @@ bool CLogoLoader::AddFile(int32_t nIndex, std::string path)
         m_nTotalBytes += size;
         m_strCountText = Format("%3d / 255", m_nCount);
         m_strSizeText =
-            Format("%3ld / %3d KByte", static_cast<long>(UsedKByte(m_nTotalBytes)), g_Shared.m_nNvAreaKB);
-        std::string listedPath = nIndex >= 1 ? path : m_strFilePath;
+            Format("%3ld / %3d KByte", static_cast<long>(UsedKByte(m_nTotalBytes)), m_lists.m_nNvAreaKB);
         // Reserve first so that the four appends below cannot fail half-way: the four
         // lists always keep the same length.
-        for (auto* list :
-             {&g_Shared.m_arrNumber, &g_Shared.m_arrName, &g_Shared.m_arrPath, &g_Shared.m_arrSize})
+        for (auto* list : {&m_lists.m_arrNumber, &m_lists.m_arrName, &m_lists.m_arrPath, &m_lists.m_arrSize})
             list->reserve(list->size() + 1);
-        g_Shared.m_arrNumber.push_back(m_strNumber);
-        g_Shared.m_arrName.push_back(m_strName);
-        g_Shared.m_arrPath.push_back(std::move(listedPath));
-        g_Shared.m_arrSize.push_back(m_strSize);
+        m_lists.m_arrNumber.push_back(m_strNumber);
+        m_lists.m_arrName.push_back(m_strName);
+        m_lists.m_arrPath.push_back(std::move(listedPath));
+        m_lists.m_arrSize.push_back(m_strSize);
     } catch (const std::bad_alloc&) {
         // Nothing was appended: undo this file's share of the totals.
         m_nTotalBytes = totalBefore;
         --m_nCount;
-        AfxMessageBox("Out of memory", platform::MB_ICONHAND);
+        AfxMessageBox(msg::kOutOfMemoryShort, platform::MB_ICONHAND);
         return true;
     }
-    g_Shared.m_nTotalBytes = m_nTotalBytes;
-    g_Shared.m_strFileCount = m_strCountText;
-    g_Shared.m_strTotalSize = m_strSizeText;
+    m_lists.m_nTotalBytes = m_nTotalBytes;
+    m_lists.m_strFileCount = m_strCountText;
+    m_lists.m_strTotalSize = m_strSizeText;
     return true;
 }
 
 void CLogoLoader::Reset()
 {
     m_nCount = m_nTotalBytes = m_nFailCount = m_nFreeCount = m_nFreePos = 0;
-    g_Shared.m_nBadCount = 0;
-    g_Shared.m_arrBadNumber.fill(0);
+    m_lists.m_nBadCount = 0;
+    m_lists.m_arrBadNumber.fill(0);
 }
 
 bool CLogoLoader::OpenFiles()
@@ -170,22 +179,22 @@ bool CLogoLoader::RemoveFile(int32_t number)
     --m_nCount;
     // After a removal the scan goes on with the next index, so of two neighbouring
     // rows with the same number only the first goes.
-    for (size_t i = 0; i < g_Shared.m_arrNumber.size(); ++i) {
-        if (Atoi(g_Shared.m_arrNumber[i]) != number)
+    for (size_t i = 0; i < m_lists.m_arrNumber.size(); ++i) {
+        if (Atoi(m_lists.m_arrNumber[i]) != number)
             continue;
         AppendFreeNumber(number);
         m_strCountText = Format("%3d / 255", m_nCount);
-        m_nTotalBytes -= Atoi(g_Shared.m_arrSize[i]);
+        m_nTotalBytes -= Atoi(m_lists.m_arrSize[i]);
         m_strSizeText = Format("%3ld / %3ld KByte", static_cast<long>(UsedKByte(m_nTotalBytes)),
-                               static_cast<long>(g_Shared.m_nNvAreaKB));
+                               static_cast<long>(m_lists.m_nNvAreaKB));
         const auto at = static_cast<std::ptrdiff_t>(i);
-        g_Shared.m_arrNumber.erase(g_Shared.m_arrNumber.begin() + at);
-        g_Shared.m_arrName.erase(g_Shared.m_arrName.begin() + at);
-        g_Shared.m_arrSize.erase(g_Shared.m_arrSize.begin() + at);
-        g_Shared.m_arrPath.erase(g_Shared.m_arrPath.begin() + at);
-        g_Shared.m_strFileCount = m_strCountText;
-        g_Shared.m_strTotalSize = m_strSizeText;
-        g_Shared.m_nTotalBytes = m_nTotalBytes;
+        m_lists.m_arrNumber.erase(m_lists.m_arrNumber.begin() + at);
+        m_lists.m_arrName.erase(m_lists.m_arrName.begin() + at);
+        m_lists.m_arrSize.erase(m_lists.m_arrSize.begin() + at);
+        m_lists.m_arrPath.erase(m_lists.m_arrPath.begin() + at);
+        m_lists.m_strFileCount = m_strCountText;
+        m_lists.m_strTotalSize = m_strSizeText;
+        m_lists.m_nTotalBytes = m_nTotalBytes;
     }
     SortFreeNumbers();
     return true;
@@ -193,7 +202,7 @@ bool CLogoLoader::RemoveFile(int32_t number)
 
 void CLogoLoader::SyncCount()
 {
-    m_nCount = g_Shared.LogoCount();
+    m_nCount = m_lists.LogoCount();
 }
 
 bool CLogoLoader::SortFreeNumbers()
@@ -209,16 +218,15 @@ bool CLogoLoader::SortFreeNumbers()
 
 bool CLogoLoader::TakeFailedNumbers()
 {
-    if (g_Shared.m_nBadCount < 1)
+    if (m_lists.m_nBadCount < 1)
         return true;
     // Numbers still waiting in the free list (rows removed since the last Open File)
     // are kept: the failed numbers join them instead of overwriting them.
     CompactFreeNumbers();
-    for (int32_t i = 0; i < g_Shared.m_nBadCount && m_nFreeCount < kMaxLogos; ++i)
-        m_arrFreeNumber[static_cast<size_t>(m_nFreeCount++)] =
-            g_Shared.m_arrBadNumber[static_cast<size_t>(i)];
+    for (int32_t i = 0; i < m_lists.m_nBadCount && m_nFreeCount < kMaxLogos; ++i)
+        m_arrFreeNumber[static_cast<size_t>(m_nFreeCount++)] = m_lists.m_arrBadNumber[static_cast<size_t>(i)];
     SortFreeNumbers();
-    g_Shared.m_nBadCount = 0;
-    g_Shared.m_arrBadNumber.fill(0);
+    m_lists.m_nBadCount = 0;
+    m_lists.m_arrBadNumber.fill(0);
     return true;
 }

@@ -1,16 +1,18 @@
 #pragma once
-// The object that edits the logo list. The lists themselves live in g_Shared; a
-// loader keeps its own counters (two loaders exist: the application's, used at
-// start-up, and the Selection page's).
+// The object that edits the logo list. The lists themselves live in the record the
+// loader is given (the program's shared record); a loader keeps its own counters (two
+// loaders exist: the application's, used at start-up, and the Selection page's).
 #include <array>
 #include <cstdint>
 #include <string>
 
-#include "app/SharedRecord.h"
+#include "logo/LogoList.h"
 
 class CLogoLoader {
 public:
-    CLogoLoader();
+    // Sets the record's NV capacity to 384 KByte and its selection, active page and job
+    // count to -1.
+    explicit CLogoLoader(LogoListRecord& lists);
     virtual ~CLogoLoader();
     CLogoLoader(const CLogoLoader&) = delete;
     CLogoLoader& operator=(const CLogoLoader&) = delete;
@@ -39,13 +41,23 @@ public:
     void Reset();
     void SyncCount();
     bool SortFreeNumbers();
-    // Moves the failed numbers of g_Shared into the free list.
+    // Moves the record's failed numbers into the free list.
     bool TakeFailedNumbers();
 
+    LogoListRecord& Lists() { return m_lists; }
+
 private:
+    // The steps of AddFile after the file was read: the capacity rule (false when the
+    // file is refused, with its message or its failure recorded), the number the new
+    // row gets, and the row itself with the counters.
+    bool FitsCapacity(int32_t nIndex, int32_t size);
+    int32_t TakeNumber(int32_t nIndex);
+    bool AppendRow(int32_t number, int32_t size, std::string listedPath);
     void RecordFailure(int32_t nIndex);
     void AppendFreeNumber(int32_t number);
     void CompactFreeNumbers();
+
+    LogoListRecord& m_lists;
 };
 
 // NV data size of a width x height bitmap: 8-dot bands times the width rounded up to 8.

@@ -149,76 +149,88 @@ bool PrivateProfile::WriteProfileString(const std::string& section, const std::s
     return WriteProfileStrings(section, {{key, value}});
 }
 
-bool PrivateProfile::WriteProfileStrings(const std::string& section, const std::vector<KeyValue>& entries)
+namespace {
+
+// Where a key stands in the lines of a profile: its section's header line, the line
+// that ends the section, the key's line (each lines.size() when there is none) and the
+// key as the file spells it.
+struct KeyPlace {
+    size_t sectionLine, endOfSection, keyLine;
+    std::string storedKey;
+};
+
+KeyPlace FindKey(const std::vector<std::string>& lines, const std::string& section, const std::string& key)
 {
-    // A file that exists but cannot be read is never replaced: its other sections
-    // would be lost.
-    std::vector<std::string> lines;
-    if (!ReadLines(m_path, lines))
-        return false;
-    for (const auto& [key, value] : entries)
-        if (!FitsOneLine(section) || !FitsOneLine(key) || (value && !FitsOneLine(*value)))
-            return false;
-
-    for (const auto& [key, value] : entries) {
-        // Find the section (the first of that name) and the key inside it.
-        bool inSection = false;
-        size_t sectionLine = lines.size(), endOfSection = lines.size(), keyLine = lines.size();
-        std::string storedKey; // the key as the file spells it
-        for (size_t i = 0; i < lines.size(); ++i) {
-            std::string_view name, k, v;
-            if (SectionName(lines[i], name)) {
-                if (inSection) {
-                    endOfSection = i;
-                    break;
-                }
-                if (sectionLine == lines.size() && SameName(name, section)) {
-                    inSection = true;
-                    sectionLine = i;
-                }
-            } else if (inSection && keyLine == lines.size() && KeyLine(lines[i], k, v) && SameName(k, key)) {
-                keyLine = i;
-                storedKey = std::string(k);
+    KeyPlace place{lines.size(), lines.size(), lines.size(), {}};
+    bool inSection = false;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        std::string_view name, k, v;
+        if (SectionName(lines[i], name)) {
+            if (inSection) {
+                place.endOfSection = i;
+                break;
             }
+            // The first section of that name is the one.
+            if (place.sectionLine == lines.size() && SameName(name, section)) {
+                inSection = true;
+                place.sectionLine = i;
+            }
+        } else if (inSection && place.keyLine == lines.size() && KeyLine(lines[i], k, v) &&
+                   SameName(k, key)) {
+            place.keyLine = i;
+            place.storedKey = std::string(k);
         }
-        if (keyLine != lines.size()) {
-            if (value)
-                lines[keyLine] = storedKey + "=" + *value;
-            else
-                lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(keyLine));
-            continue;
-        }
-        if (!value)
-            continue;
-        if (sectionLine == lines.size()) {
-            lines.push_back("[" + section + "]");
-            lines.push_back(key + "=" + *value);
-            continue;
-        }
-        // Append after the section's last non-empty line.
-        size_t at = endOfSection;
-        while (at > sectionLine + 1 && Trim(lines[at - 1]).empty())
-            --at;
-        lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), key + "=" + *value);
     }
+    return place;
+}
 
-    std::ostringstream text;
-    for (const std::string& line : lines)
-        text << line << "\r\n";
-    const std::string content = text.str();
+// Sets (or, without a value, deletes) one key in the lines of a profile.
+void SetKey(std::vector<std::string>& lines, const std::string& section, const std::string& key,
+            const std::optional<std::string>& value)
+{
+    const KeyPlace place = FindKey(lines, section, key);
+    if (place.keyLine != lines.size()) {
+        if (value)
+            lines[place.keyLine] = place.storedKey + "=" + *value;
+        else
+            lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(place.keyLine));
+        return;
+    }
+    if (!value)
+        return;
+    if (place.sectionLine == lines.size()) {
+        lines.push_back("[" + section + "]");
+        lines.push_back(key + "=" + *value);
+        return;
+    }
+    // Append after the section's last non-empty line.
+    size_t at = place.endOfSection;
+    while (at > place.sectionLine + 1 && Trim(lines[at - 1]).empty())
+        --at;
+    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), key + "=" + *value);
+}
 
-    const std::string temp = TempFileFor(m_path);
-    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0)
-        return false;
+bool WriteAll(int fd, const std::string& content)
+{
     size_t written = 0;
     while (written < content.size()) {
         const ssize_t n = ::write(fd, content.data() + written, content.size() - written);
         if (n <= 0)
-            break;
+            return false;
         written += static_cast<size_t>(n);
     }
-    const bool ok = written == content.size() && ::fsync(fd) == 0;
+    return true;
+}
+
+} // namespace
+
+bool PrivateProfile::ReplaceFile(const std::string& content) const
+{
+    const std::string temp = TempFileFor(m_path);
+    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return false;
+    const bool ok = WriteAll(fd, content) && ::fsync(fd) == 0;
     if (::close(fd) != 0 || !ok) {
         ::unlink(temp.c_str());
         return false;
@@ -237,4 +249,22 @@ bool PrivateProfile::Readable() const
 {
     std::string text;
     return ReadText(m_path, text);
+}
+
+bool PrivateProfile::WriteProfileStrings(const std::string& section, const std::vector<KeyValue>& entries)
+{
+    // A file that exists but cannot be read is never replaced: its other sections
+    // would be lost.
+    std::vector<std::string> lines;
+    if (!ReadLines(m_path, lines))
+        return false;
+    for (const auto& [key, value] : entries)
+        if (!FitsOneLine(section) || !FitsOneLine(key) || (value && !FitsOneLine(*value)))
+            return false;
+    for (const auto& [key, value] : entries)
+        SetKey(lines, section, key, value);
+    std::ostringstream text;
+    for (const std::string& line : lines)
+        text << line << "\r\n";
+    return ReplaceFile(text.str());
 }

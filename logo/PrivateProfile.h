@@ -42,6 +42,8 @@ public:
     void SetRenameForTest(RenameFn rename) { m_rename = std::move(rename); }
 
 private:
+    // Replaces the file with content in one rename, or leaves it as it was; false then.
+    bool ReplaceFile(const std::string& content) const;
     std::string m_path;
     RenameFn m_rename;
 };

@@ -1,6 +1,6 @@
 #include "logo/StoredList.h"
 
-#include "app/Text.h"
+#include "platform/Text.h"
 #include "logo/LogoLoader.h"
 #include "logo/PrivateProfile.h"
 

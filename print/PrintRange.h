@@ -15,5 +15,3 @@ bool CheckPrintRangeText(const std::string& text);
 // downwards is stored upwards). Adds the number of images to count. False (nothing
 // appended, count unchanged) for an invalid text.
 bool ParsePrintRangeText(const std::string& text, std::vector<std::string>& list, int& count);
-
-inline constexpr char kRangeErrorMessage[] = "NV image number is incorrect.";

@@ -2,10 +2,11 @@
 
 #include <algorithm>
 
-#include "app/Text.h"
+#include "platform/Text.h"
 #include "platform/MessageBox.h"
 #include "printer/EscPos.h"
 #include "printer/PrinterPort.h"
+#include "platform/Messages.h"
 
 namespace {
 
@@ -48,7 +49,7 @@ bool SendPrintPreamble(CPrinterPort& port, bool serial)
     if (!serial)
         return true;
     if (!port.WriteBuffer(escpos::kInitialize.data(), escpos::kInitialize.size())) {
-        platform::AfxMessageBox("ERROR - Write to port.", platform::MB_ICONEXCLAMATION);
+        platform::AfxMessageBox(msg::kWriteToPortFailed, platform::MB_ICONEXCLAMATION);
         return false;
     }
     return true;
@@ -118,7 +119,7 @@ void CPrintWalk::PrintNumber(int number)
 void CPrintWalk::OnWriteFailed()
 {
     m_bError = true;
-    platform::AfxMessageBox(kCommunicationErrorMessage, platform::MB_ICONEXCLAMATION);
+    platform::AfxMessageBox(msg::kNotTransmitted, platform::MB_ICONEXCLAMATION);
 }
 
 bool CPrintWalk::WriteHeader(int number)

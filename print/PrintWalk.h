@@ -13,7 +13,6 @@ class CPrinterPort;
 inline constexpr int kPrintAllCount = 255; // "All" prints NV images 1..255
 inline constexpr int kPrintTickMs = 300;   // one image per tick
 inline constexpr int kPrintFinishPauseMs = 1000;
-inline constexpr char kCommunicationErrorMessage[] = "Communication error. Can not transimitted.";
 
 // "--- Logo 7 ---\n": the text line printed above image 7 when headers are on.
 std::string PrintHeaderLine(int number);

@@ -1,6 +1,5 @@
 #include "printer/PortSettings.h"
 
-#include "app/SharedRecord.h"
 #include "printer/DeviceIni.h"
 #include "printer/PortDiscovery.h"
 #include "printer/PortNames.h"
@@ -126,9 +125,9 @@ std::string ListBoxState::Text() const
                : std::string();
 }
 
-void RestorePortSetup(PortWorkingCopy& page, SetupBoxes& boxes, const std::string& startDir)
+void RestorePortSetup(PortWorkingCopy& page, SetupBoxes& boxes, const std::string& startDir,
+                      SetupRecord& shared)
 {
-    g_Shared.m_nNvAreaKB = 384;
     const bool parallel = ReadDeviceIni(startDir);
     std::vector<std::string> models;
     for (const PrinterModel& model : kPrinterModels)
@@ -137,7 +136,7 @@ void RestorePortSetup(PortWorkingCopy& page, SetupBoxes& boxes, const std::strin
     Fill(boxes.printerName, models, parallel ? kFirstParallelRow : kFirstSerialRow);
     Fill(boxes.portName, Names(parallel ? ProbeLptPorts() : ProbeComPorts()), 0);
     if (!boxes.portName.entries.empty())
-        g_Shared.m_strPortDevice = boxes.portName.Text();
+        shared.m_strPortDevice = boxes.portName.Text();
     if (parallel)
         EmptySerialBoxes(boxes);
     else
@@ -145,7 +144,7 @@ void RestorePortSetup(PortWorkingCopy& page, SetupBoxes& boxes, const std::strin
     page.m_bParallel = parallel;
     ReadBackNames(page, boxes);
     page.m_nMaxArea = 512;
-    g_Shared.m_nMaxPrintWidth = 512;
+    shared.m_nMaxPrintWidth = 512;
     page.m_nBwPoint = 128;
 }
 
@@ -167,10 +166,10 @@ void ChangeModel(PortWorkingCopy& page, SetupBoxes& boxes, int row)
     page.m_nMaxArea = model.width;
 }
 
-void ChangePortName(PortWorkingCopy& page, const SetupBoxes& boxes)
+void ChangePortName(PortWorkingCopy& page, const SetupBoxes& boxes, PortRecord& shared)
 {
     ReadBackNames(page, boxes);
-    g_Shared.m_strPortDevice = boxes.portName.Text();
+    shared.m_strPortDevice = boxes.portName.Text();
 }
 
 void ChangeSerialSetting(PortWorkingCopy& page, const SetupBoxes& boxes, SerialBox box)
@@ -184,51 +183,51 @@ void ChangeSerialSetting(PortWorkingCopy& page, const SetupBoxes& boxes, SerialB
     SetSerialValue(page, box, table.entries[static_cast<size_t>(index)].value);
 }
 
-void ChangePrintToFile(PortWorkingCopy& page, SetupBoxes& boxes)
+void ChangePrintToFile(PortWorkingCopy& page, SetupBoxes& boxes, PortRecord& shared)
 {
     if (page.m_bPrintToFile) {
         boxes.printerName.enabled = boxes.portName.enabled = false;
         for (ListBoxState& box : boxes.serial)
             box.enabled = false;
-        g_Shared.m_strPortDevice = kFileDevice;
+        shared.m_strPortDevice = kFileDevice;
         return;
     }
     boxes.printerName.enabled = boxes.portName.enabled = true;
-    g_Shared.m_strPortDevice = boxes.portName.Text();
+    shared.m_strPortDevice = boxes.portName.Text();
     // A parallel model stays parallel; its serial boxes stay off.
-    if (g_Shared.m_strPortDevice.compare(0, 3, "LPT") != 0) {
+    if (shared.m_strPortDevice.compare(0, 3, "LPT") != 0) {
         for (ListBoxState& box : boxes.serial)
             box.enabled = true;
         page.m_bParallel = false;
     }
 }
 
-bool CommitPortSettings(const PortWorkingCopy& page)
+bool CommitPortSettings(const PortWorkingCopy& page, PortRecord& shared)
 {
     if (page.m_bParallel) {
-        g_Shared.m_nPortType = 1;
+        shared.m_nPortType = 1;
         return true;
     }
-    g_Shared.m_nPortType = page.m_bPrintToFile ? 2 : 0;
-    g_Shared.m_dwBaudRate = page.m_dwBaudRate;
-    g_Shared.m_byByteSize = page.m_byByteSize;
-    g_Shared.m_byParity = page.m_byParity;
-    g_Shared.m_byStopBits = page.m_byStopBits;
-    g_Shared.m_nHandshake = page.m_nHandshake;
+    shared.m_nPortType = page.m_bPrintToFile ? 2 : 0;
+    shared.m_dwBaudRate = page.m_dwBaudRate;
+    shared.m_byByteSize = page.m_byByteSize;
+    shared.m_byParity = page.m_byParity;
+    shared.m_byStopBits = page.m_byStopBits;
+    shared.m_nHandshake = page.m_nHandshake;
     return true;
 }
 
-void CommitPageFields(const PortWorkingCopy& page)
+void CommitPageFields(const PortWorkingCopy& page, SetupRecord& shared)
 {
-    g_Shared.m_strPrinterName = page.m_strSelPrinter;
-    g_Shared.m_strPortName = page.m_strSelPort;
-    g_Shared.m_nMaxPrintWidth = page.m_nMaxArea;
-    g_Shared.m_nThreshold = page.m_nBwPoint;
+    shared.m_strPrinterName = page.m_strSelPrinter;
+    shared.m_strPortName = page.m_strSelPort;
+    shared.m_nMaxPrintWidth = page.m_nMaxArea;
+    shared.m_nThreshold = page.m_nBwPoint;
     if (page.m_bPrintToFile) {
-        g_Shared.m_nPortType = 2;
-        g_Shared.m_strPortDevice = kFileDevice;
+        shared.m_nPortType = 2;
+        shared.m_strPortDevice = kFileDevice;
     } else {
-        g_Shared.m_strPortDevice = g_Shared.m_strPortName;
+        shared.m_strPortDevice = shared.m_strPortName;
     }
 }
 

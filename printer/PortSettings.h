@@ -1,14 +1,16 @@
 #pragma once
 // The printer-port configuration the Setup page edits: the printer models, the value
 // tables of the five serial boxes, the rules that tie the boxes to the model, and the
-// commit into g_Shared. The page keeps a PortWorkingCopy and a SetupBoxes; each of its
-// handlers reads its fields back (UpdateData(TRUE)), calls the rule below, shows the
-// boxes and fields again, and marks itself modified where the handler should.
+// commit into the record the other pages read (the program's shared record). The page keeps a PortWorkingCopy
+// and a SetupBoxes; each of its handlers reads its fields back (UpdateData(TRUE)), calls the rule below,
+// shows the boxes and fields again, and marks itself modified where the handler should.
 #include <array>
 #include <cstdint>
 #include <span>
 #include <string>
 #include <vector>
+
+#include "printer/PortRecord.h"
 
 namespace printer {
 
@@ -81,22 +83,23 @@ struct PortWorkingCopy {
 // The page's first initialisation: Device.INI from startDir decides the model row,
 // the ports that can be opened now fill the port box, the serial boxes get their
 // defaults (or stay empty and disabled for a parallel model), width 512, threshold
-// 128. Sets g_Shared's NV capacity, printable width and port device.
-void RestorePortSetup(PortWorkingCopy& page, SetupBoxes& boxes, const std::string& startDir);
+// 128. Sets the shared printable width and port device.
+void RestorePortSetup(PortWorkingCopy& page, SetupBoxes& boxes, const std::string& startDir,
+                      SetupRecord& shared);
 // The Printer Name box chose row (0-based). Probes the ports again for a serial model;
-// g_Shared is left alone. The page marks itself modified.
+// the shared record is left alone. The page marks itself modified.
 void ChangeModel(PortWorkingCopy& page, SetupBoxes& boxes, int row);
-// The PortName box's selection changed: g_Shared's port device follows at once.
-void ChangePortName(PortWorkingCopy& page, const SetupBoxes& boxes);
+// The PortName box's selection changed: the shared port device follows at once.
+void ChangePortName(PortWorkingCopy& page, const SetupBoxes& boxes, PortRecord& shared);
 // One serial box's selection changed: its value goes into the working copy.
 void ChangeSerialSetting(PortWorkingCopy& page, const SetupBoxes& boxes, SerialBox box);
 // "Print To File" was set or cleared (page.m_bPrintToFile already read back).
-void ChangePrintToFile(PortWorkingCopy& page, SetupBoxes& boxes);
+void ChangePrintToFile(PortWorkingCopy& page, SetupBoxes& boxes, PortRecord& shared);
 
-// Port kind and serial settings into g_Shared; always true.
-bool CommitPortSettings(const PortWorkingCopy& page);
+// Port kind and serial settings into the shared record; always true.
+bool CommitPortSettings(const PortWorkingCopy& page, PortRecord& shared);
 // Leaving the page: CommitPortSettings, clear the modified mark, read the fields back,
 // then this (names, width, threshold, and the device to open).
-void CommitPageFields(const PortWorkingCopy& page);
+void CommitPageFields(const PortWorkingCopy& page, SetupRecord& shared);
 
 } // namespace printer

@@ -4,9 +4,9 @@
 #include <cerrno>
 #include <cstring>
 
-#include "app/SharedRecord.h"
 #include "platform/FileChooser.h"
 #include "platform/MessageBox.h"
+#include "platform/Messages.h"
 #include "platform/Trace.h"
 #include "platform/Version.h"
 #include "printer/EscPos.h"
@@ -106,7 +106,7 @@ bool CPrinterPort::WriteBuffer(const uint8_t* buffer, uint32_t length)
     case printer::WriteStyle::SetupPage: {
         const printer::Port::WriteOutcome outcome = m_hPort.Write(buffer, length);
         if (!outcome.Complete(length) && outcome.waited)
-            platform::AfxMessageBox("GetOverlappedResult (write) failed", platform::MB_OK);
+            platform::AfxMessageBox(msg::kOverlappedWriteFailed, platform::MB_OK);
         return outcome.Complete(length);
     }
     case printer::WriteStyle::PrintPage:
@@ -126,7 +126,7 @@ bool CPrinterPort::CheckPrinter()
     m_nAnswer = -1;
     const auto& request = escpos::kTransmitPrinterId;
     if (!WriteBuffer(request.data(), request.size())) {
-        WarnBox("ERROR - Write to port.");
+        WarnBox(msg::kWriteToPortFailed);
         return false;
     }
     uint8_t answer = 0;
@@ -142,18 +142,18 @@ bool CPrinterPort::JudgePrinter()
     std::array<uint8_t, 50> command{};
     std::memcpy(command.data(), escpos::kTransmitPrinterId.data(), escpos::kTransmitPrinterId.size());
     if (!WriteDirect(command.data(), escpos::kTransmitPrinterId.size())) {
-        WarnBox("ERROR - Write to port.");
+        WarnBox(msg::kWriteToPortFailed);
         return false;
     }
     const printer::Port::Answer answer = m_hPort.ReadByte(command[0], m_variant.answerWaitMs);
     if (answer == printer::Port::Answer::Failed) {
-        WarnBox("ERROR - Receive data.");
+        WarnBox(msg::kReceiveFailed);
         return false;
     }
     if (answer == printer::Port::Answer::Byte)
         m_nAnswer = command[0];
     if (command[0] != 0x20) {
-        WarnBox("ERROR - Comm.");
+        WarnBox(msg::kCommFailed);
         return false;
     }
     return true;
@@ -164,10 +164,10 @@ bool CPrinterPort::WriteDirect(const uint8_t* buffer, uint32_t length)
     return m_hPort.WriteAtOnce(buffer, length);
 }
 
-bool ProgressWriteBuffer(printer::Port& port, const uint8_t* buffer, uint32_t length)
+bool ProgressWriteBuffer(printer::Port& port, const std::string& device, const uint8_t* buffer,
+                         uint32_t length)
 {
     platform::Trace("%s\r\n", kProgressTraces.prefix);
-    const std::string& device = g_Shared.m_strPortDevice;
     if (device.compare(0, 3, "COM") == 0 || device.compare(0, 3, "LPT") == 0)
         return TracedWrite(port, buffer, length, kProgressTraces);
     return port.Write(buffer, length).Complete(length);
@@ -180,7 +180,7 @@ bool RunPrinterTest(CPrinterPort& port)
     const bool written =
         judging ? port.WriteDirect(init.data(), init.size()) : port.WriteBuffer(init.data(), init.size());
     if (!written) {
-        WarnBox("ERROR - Write to port.");
+        WarnBox(msg::kWriteToPortFailed);
         return false;
     }
     return judging ? port.JudgePrinter() : port.CheckPrinter();

@@ -52,9 +52,10 @@ private:
 };
 
 // The download progress dialog's WriteBuffer on the handle it borrowed: traced like
-// a port write when g_Shared.m_strPortDevice starts with "COM" or "LPT", a plain
-// write otherwise.
-bool ProgressWriteBuffer(printer::Port& port, const uint8_t* buffer, uint32_t length);
+// a port write when the chosen device starts with "COM" or "LPT", a plain write
+// otherwise.
+bool ProgressWriteBuffer(printer::Port& port, const std::string& device, const uint8_t* buffer,
+                         uint32_t length);
 
 // The Setup page's Apply test on an open serial port: ESC @, GS I 1 and the answer.
 // Waits for the answer on most systems, judges it on the consumer line

@@ -5,7 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 
-#include "app/Text.h"
+#include "platform/Text.h"
 #include "platform/MessageBox.h"
 
 void CDataExchange::Fail(QWidget* control, const std::string& message)

@@ -7,7 +7,7 @@
 
 #include "app/NvLogoApp.h"
 #include "app/SharedRecord.h"
-#include "app/Text.h"
+#include "platform/Text.h"
 #include "ui/CheckListCtrl.h"
 #include "ui/PropertySheet.h"
 

@@ -6,6 +6,8 @@
 #include <QPushButton>
 
 #include "platform/MessageBox.h"
+#include "platform/Messages.h"
+#include "platform/qt/QtPlatform.h"
 #include "ui/DialogUnits.h"
 
 COutputFileDlg::COutputFileDlg(QWidget* parent) : QDialog(parent)
@@ -33,9 +35,18 @@ void COutputFileDlg::accept()
 {
     const std::string name = m_editFileName->text().toStdString();
     if (name.empty()) {
-        platform::AfxMessageBox("Input the output file name!", platform::MB_OK);
+        platform::AfxMessageBox(msg::kNoOutputFileName, platform::MB_OK);
         return;
     }
     m_strFileName = name;
     QDialog::accept();
+}
+
+bool AskOutputFileName(std::string& name)
+{
+    COutputFileDlg dialog(platform::qt::BoxParent());
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    name = dialog.m_strFileName;
+    return true;
 }

@@ -14,3 +14,6 @@ public:
 
     void accept() override; // refuses an empty name
 };
+
+// Runs the dialog over the active window; true with the name when OK was accepted.
+bool AskOutputFileName(std::string& name);

@@ -8,11 +8,12 @@
 
 #include "app/NvLogoApp.h"
 #include "app/SharedRecord.h"
-#include "app/Text.h"
+#include "platform/Text.h"
 #include "logo/StoredList.h"
 #include "platform/MessageBox.h"
 #include "ui/CheckListCtrl.h"
 #include "ui/LogoListControls.h"
+#include "platform/Messages.h"
 
 CPage1Selection::CPage1Selection() : CPropertyPage(QStringLiteral("Select Bitmap"), 129)
 {
@@ -143,7 +144,7 @@ void CPage1Selection::OnRemove()
 {
     const int selected = std::min(m_list->GetSelectedCount(), kMaxLogos);
     if (selected == 0) {
-        platform::AfxMessageBox("BMP file does not selected.", platform::MB_ICONEXCLAMATION);
+        platform::AfxMessageBox(msg::kNoFileSelected, platform::MB_ICONEXCLAMATION);
         return;
     }
     if (platform::MessageBox("Remove selected file?", "Nivora",
@@ -163,8 +164,8 @@ void CPage1Selection::OnRemove()
 
 void CPage1Selection::OnReset()
 {
-    if (platform::AfxMessageBox("Reseting the file. \nContinue it?",
-                                platform::MB_ICONQUESTION | platform::MB_YESNO) == platform::IDYES)
+    if (platform::AfxMessageBox(msg::kConfirmReset, platform::MB_ICONQUESTION | platform::MB_YESNO) ==
+        platform::IDYES)
         ResetFromProfile();
 }
 

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "app/SharedRecord.h"
 #include "logo/LogoLoader.h"
 #include "ui/PropertySheet.h"
 
@@ -24,7 +25,7 @@ public:
     CNvLogoApp* m_pApp = nullptr;
     // The selected rows as last reported by the list, ascending.
     std::array<int32_t, kMaxLogos> m_arrSelRow{};
-    CLogoLoader m_loader; // this page's own: all list editing goes through it
+    CLogoLoader m_loader{g_Shared}; // this page's own: all list editing goes through it
     bool m_bSortAscending = false;
     int32_t m_nSortColumn = 0;
 

@@ -11,11 +11,12 @@
 
 #include "app/NvLogoApp.h"
 #include "app/SharedRecord.h"
-#include "app/Text.h"
+#include "platform/Text.h"
 #include "platform/MessageBox.h"
 #include "ui/CheckListCtrl.h"
 #include "ui/LogoListControls.h"
 #include "ui/PreviewImage.h"
+#include "platform/Messages.h"
 
 namespace {
 
@@ -167,6 +168,7 @@ void CPage2Preview::PaintPreview(QPainter& painter)
     } else if (result == PreviewResult::OutOfMemory && !m_bMemoryReported) {
         // Not from inside the paint event, and once: the box itself makes the page paint.
         m_bMemoryReported = true;
-        QTimer::singleShot(0, this, [] { platform::AfxMessageBox("Out of memory.", platform::MB_ICONHAND); });
+        QTimer::singleShot(0, this,
+                           [] { platform::AfxMessageBox(msg::kOutOfMemory, platform::MB_ICONHAND); });
     }
 }

@@ -7,31 +7,24 @@
 
 #include "app/NvLogoApp.h"
 #include "app/SharedRecord.h"
-#include "app/Text.h"
 #include "download/DownloadRun.h"
+#include "download/DownloadWalk.h"
 #include "download/NvDownload.h"
-#include "download/NvStream.h"
-#include "download/Prograss.h"
 #include "platform/MessageBox.h"
+#include "platform/Messages.h"
+#include "platform/Text.h"
 #include "printer/PortNames.h"
 #include "ui/CheckListCtrl.h"
 #include "ui/LogoListControls.h"
+#include "ui/Prograss.h"
 
 namespace {
 
-const char* const kConfirmDownload =
-    "All bit image files are written in the NV Graphics memory of the printer.";
-const char* const kConfirmDeleteAll =
-    "No file selected. \r\nThis work delete all bitmap image in your printer.";
-const char* const kProfileNotWritten = "The list of the downloaded files could not be stored in\r\n%s\r\n"
-                                       "The printer holds the new images, but the next start-up lists the "
-                                       "files of the download before.";
 const char* const kToFile = "To File";
 
 } // namespace
 
-CPage3Upload::CPage3Upload()
-    : CPropertyPage(QStringLiteral("Download Bitmap"), 131), CPrinterPort(printer::kDownloadVariant)
+CPage3Upload::CPage3Upload() : CPropertyPage(QStringLiteral("Download Bitmap"), 131)
 {
     setObjectName(QStringLiteral("CPage3Upload"));
     m_download = Place(new QPushButton(QStringLiteral("&Download"), this), 182, 19, 74, 14);
@@ -124,19 +117,19 @@ void CPage3Upload::OnDownload()
 
 void CPage3Upload::DownloadListed()
 {
-    if (platform::AfxMessageBox(kConfirmDownload, platform::MB_ICONQUESTION | platform::MB_YESNO) !=
+    if (platform::AfxMessageBox(msg::kConfirmDownload, platform::MB_ICONQUESTION | platform::MB_YESNO) !=
         platform::IDYES)
         return;
     // Every file is looked at before the port is opened: a file that cannot go must not
     // cost the printer the images it holds.
-    if (!CheckListedLogos())
+    if (!CheckListedLogos(g_Shared, g_Shared.m_nMaxPrintWidth))
         return;
     bool opened = false;
-    bool failed = !OpenDownloadPort(*this, OpenFailureMessage::Numbered, opened);
+    bool failed = !OpenDownloadPort(m_port, g_Shared, OpenFailureMessage::Numbered, opened);
     if (!failed)
         RunProgress(failed);
     if (opened)
-        ClosePort();
+        m_port.ClosePort();
 }
 
 void CPage3Upload::RunProgress(bool& failed)
@@ -144,14 +137,14 @@ void CPage3Upload::RunProgress(bool& failed)
     const int count = g_Shared.LogoCount();
     g_Shared.m_nJobCount = count;
     CPrograss dialog(this);
-    dialog.m_hPort = &m_hPort;
+    dialog.m_hPort = &m_port.m_hPort;
     const int result = dialog.DoModal();
     if (result == platform::IDOK && !dialog.m_bStop && !dialog.m_bError) {
         ReportDownloadComplete();
     } else if (!dialog.m_bError && !failed && dialog.m_bStop) {
         // FS q n promised count definitions: the printer takes everything that follows
         // as image data until it has them all.
-        failed = !CompleteStoppedDownload(*this, count, g_Shared.m_nStoredCount, dialog.m_nWait);
+        failed = !dialog.CompleteStopped(dialog.m_nWait);
     }
     if (!dialog.m_bError)
         ReportAfterRun(dialog);
@@ -159,23 +152,21 @@ void CPage3Upload::RunProgress(bool& failed)
 
 void CPage3Upload::ReportAfterRun(const CPrograss& dialog)
 {
-    const std::string empty = EmptyDefinitionsText(dialog.m_arrEmptyRows);
+    const std::string empty = EmptyDefinitionsText(g_Shared, dialog.m_arrEmptyRows);
     if (!empty.empty())
         platform::AfxMessageBox(empty, platform::MB_ICONEXCLAMATION);
     if (dialog.m_bProfileFailed && m_pApp)
-        platform::AfxMessageBox(Format(kProfileNotWritten, m_pApp->m_pszProfileName.c_str()),
+        platform::AfxMessageBox(Format(msg::kProfileNotWrittenFormat, m_pApp->m_pszProfileName.c_str()),
                                 platform::MB_ICONEXCLAMATION);
 }
 
 void CPage3Upload::DeleteAll()
 {
-    if (platform::AfxMessageBox(kConfirmDeleteAll, platform::MB_YESNO) != platform::IDYES)
+    if (platform::AfxMessageBox(msg::kConfirmDeleteAll, platform::MB_YESNO) != platform::IDYES)
         return;
     bool opened = false;
-    if (OpenDownloadPort(*this, OpenFailureMessage::Plain, opened)) {
-        NvStreamWriter writer(*this);
-        writer.WriteDeleteAll(); // shows its own message
-    }
+    if (OpenDownloadPort(m_port, g_Shared, OpenFailureMessage::Plain, opened))
+        SendDeleteAll(m_port); // shows its own message
     if (opened)
-        ClosePort();
+        m_port.ClosePort();
 }

@@ -4,9 +4,7 @@
 // stores every listed logo in the printer's NV graphics memory (or, with an empty
 // list, deletes all images there).
 //
-// The page is the Download page's printer port too: m_hPort and m_bToFile, OpenLpt,
-// OpenPort, WriteBuffer, ClosePort and CheckPrinter come from CPrinterPort with the
-// download variant.
+// The page owns the Download page's printer port, m_port, with the download variant.
 #include <cstdint>
 #include <string>
 
@@ -19,7 +17,7 @@ class CPrograss;
 class QLineEdit;
 class QPushButton;
 
-class CPage3Upload : public CPropertyPage, public CPrinterPort {
+class CPage3Upload : public CPropertyPage {
     Q_OBJECT
 public:
     CPage3Upload();
@@ -31,6 +29,8 @@ public:
     std::string m_strPrinterName; // edit 1077
     std::string m_strPortName;    // edit 1076
     CNvLogoApp* m_pApp = nullptr;
+    CPrinterPort m_port{printer::kDownloadVariant};
+    bool m_bToFile = false; // the chosen device is the output file
     int32_t m_nSortColumn = 0;
     bool m_bSortAscending = false;
 

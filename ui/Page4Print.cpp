@@ -12,7 +12,8 @@
 
 #include "app/SharedRecord.h"
 #include "platform/MessageBox.h"
-#include "print/PrintProgress.h"
+#include "platform/Messages.h"
+#include "ui/PrintProgress.h"
 #include "print/PrintRange.h"
 #include "print/PrintWalk.h"
 #include "printer/PortNames.h"
@@ -38,8 +39,7 @@ std::string ParallelName(const std::string& device)
 
 } // namespace
 
-CPage4Print::CPage4Print()
-    : CPropertyPage(QStringLiteral("Print Bitmap"), 132), CPrinterPort(printer::kPrintVariant)
+CPage4Print::CPage4Print() : CPropertyPage(QStringLiteral("Print Bitmap"), 132)
 {
     setObjectName(QStringLiteral("CPage4Print"));
     CreateControls();
@@ -212,7 +212,7 @@ bool CPage4Print::ParsePrintRange()
     m_bRangeError = false;
     CheckPrintRange(text);
     if (m_bRangeError) {
-        platform::AfxMessageBox(kRangeErrorMessage, platform::MB_ICONEXCLAMATION);
+        platform::AfxMessageBox(msg::kRangeError, platform::MB_ICONEXCLAMATION);
         return false;
     }
     return ParsePrintRangeText(text, g_Shared.m_arrPrintNumber, m_nSelectCount);
@@ -221,13 +221,13 @@ bool CPage4Print::ParsePrintRange()
 void CPage4Print::OnPrint()
 {
     const bool serial = g_Shared.m_nPortType == 0;
-    const bool opened = serial
-                            ? OpenPort(g_Shared.m_strPortDevice, g_Shared.m_dwBaudRate, g_Shared.m_byByteSize,
-                                       g_Shared.m_byParity, g_Shared.m_byStopBits, g_Shared.m_nHandshake)
-                            : OpenLpt(ParallelName(g_Shared.m_strPortDevice));
+    const bool opened =
+        serial ? m_port.OpenPort(g_Shared.m_strPortDevice, g_Shared.m_dwBaudRate, g_Shared.m_byByteSize,
+                                 g_Shared.m_byParity, g_Shared.m_byStopBits, g_Shared.m_nHandshake)
+               : m_port.OpenLpt(ParallelName(g_Shared.m_strPortDevice));
     if (!opened)
-        platform::AfxMessageBox("ERROR - Port open.", platform::MB_ICONEXCLAMATION);
-    const bool ready = opened && SendPrintPreamble(*this, serial);
+        platform::AfxMessageBox(msg::kPortOpenFailed, platform::MB_ICONEXCLAMATION);
+    const bool ready = opened && SendPrintPreamble(m_port, serial);
 
     m_nSelectCount = 0;
     g_Shared.m_nJobCount = 0;
@@ -245,13 +245,13 @@ void CPage4Print::OnPrint()
         }
     }
     if (opened)
-        ClosePort();
+        m_port.ClosePort();
 }
 
 void CPage4Print::RunPrintProgress()
 {
     // Centred on the sheet; the dialog only borrows the port.
     CPrintProgress dialog(window());
-    dialog.SetPrintParam(&m_hPort, m_nRange, m_nQuality, m_nHeader);
+    dialog.SetPrintParam(&m_port.m_hPort, m_nRange, m_nQuality, m_nHeader);
     dialog.DoModal();
 }

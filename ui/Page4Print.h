@@ -12,7 +12,7 @@ class QGroupBox;
 class QLineEdit;
 class QPushButton;
 
-class CPage4Print : public CPropertyPage, public CPrinterPort {
+class CPage4Print : public CPropertyPage {
     Q_OBJECT
 public:
     CPage4Print();
@@ -39,7 +39,7 @@ public:
     void OnHeader(int header);
     void OnPrint();
 
-    // m_hPort comes with CPrinterPort (the print variant).
+    CPrinterPort m_port{printer::kPrintVariant};
     QLineEdit* m_editSelection; // control 1034
     int m_nRange = -1;          // 0 All, 1 Selection
     std::string m_strPrinterName;

@@ -17,6 +17,7 @@
 #include "app/NvLogoApp.h"
 #include "app/SharedRecord.h"
 #include "platform/MessageBox.h"
+#include "platform/Messages.h"
 #include "printer/DeviceIni.h"
 #include "printer/PortNames.h"
 #include "printer/PrinterStatus.h"
@@ -246,7 +247,8 @@ bool CPage5Setup::OnInitDialog()
     CPropertyPage::OnInitDialog();
     m_port.ClosePort();
     SetUpSheetButtons();
-    printer::RestorePortSetup(*this, m_boxes, StartDir());
+    g_Shared.m_nNvAreaKB = 384;
+    printer::RestorePortSetup(*this, m_boxes, StartDir(), g_Shared);
     m_cbPortName->setToolTip(PortNameToolTip()); // printers plugged in since
     ShowBoxes();
     if (m_pApp)
@@ -320,7 +322,7 @@ void CPage5Setup::OnSelchangeSetting(QComboBox* combo)
     ReadBoxes();
     UpdateData(true);
     if (combo == m_cbPortName) {
-        printer::ChangePortName(*this, m_boxes);
+        printer::ChangePortName(*this, m_boxes, g_Shared);
     } else {
         for (SerialBox box : printer::kSerialBoxes)
             if (SerialCombo(box) == combo)
@@ -333,7 +335,7 @@ void CPage5Setup::OnClickPrintToFile()
 {
     ReadBoxes();
     UpdateData(true);
-    printer::ChangePrintToFile(*this, m_boxes);
+    printer::ChangePrintToFile(*this, m_boxes, g_Shared);
     ShowBoxes();
 }
 
@@ -357,13 +359,13 @@ void CPage5Setup::OnChangeThresholdEdit()
 
 bool CPage5Setup::OnKillActive()
 {
-    printer::CommitPortSettings(*this);
+    printer::CommitPortSettings(*this, g_Shared);
     // One reading, one prompt: a bad width or threshold keeps the page (and its
     // changes) where they are, and nothing half-read reaches g_Shared.
     if (!UpdateData(true))
         return false;
     SetModified(false);
-    printer::CommitPageFields(*this);
+    printer::CommitPageFields(*this, g_Shared);
     return true;
 }
 
@@ -386,7 +388,7 @@ bool CPage5Setup::OnApply()
 {
     if (m_bPrintToFile)
         return true;
-    printer::CommitPortSettings(*this);
+    printer::CommitPortSettings(*this, g_Shared);
     TestConnection();
     UpdateData(true);
     g_Shared.m_nMaxPrintWidth = m_nMaxArea;
@@ -400,7 +402,7 @@ void CPage5Setup::TestConnection()
                                                  m_byParity, m_byStopBits, m_nHandshake)
                                : m_port.OpenLpt(ParallelPortName(g_Shared.m_strPortDevice));
     if (!opened) {
-        platform::AfxMessageBox("ERROR - Port open.", platform::MB_ICONEXCLAMATION);
+        platform::AfxMessageBox(msg::kPortOpenFailed, platform::MB_ICONEXCLAMATION);
         return;
     }
     // The test tells the user what it found through its own messages; Apply goes on

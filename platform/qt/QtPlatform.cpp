@@ -7,12 +7,11 @@
 #include <QMessageBox>
 #include <QStringList>
 #include <QTimer>
+#include <utility>
 
 #include "platform/WorkDir.h"
-#include "ui/OutputFileDlg.h"
 
 namespace platform::qt {
-namespace {
 
 QWidget* BoxParent()
 {
@@ -20,8 +19,6 @@ QWidget* BoxParent()
         return modal;
     return QApplication::activeWindow();
 }
-
-} // namespace
 
 int QtMessageBox::Show(const std::string& text, unsigned flags, const std::string& caption)
 {
@@ -120,20 +117,21 @@ bool QtFileChooser::ChooseOpenFiles(const std::string& initialPath, const std::s
     return true;
 }
 
-bool QtFileChooser::AskOutputFileName(std::string& name)
+QtFileChooser::QtFileChooser(OutputNameAsker askOutputName) : m_askOutputName(std::move(askOutputName))
 {
-    COutputFileDlg dialog(BoxParent());
-    if (dialog.exec() != QDialog::Accepted)
-        return false;
-    name = dialog.m_strFileName;
-    return true;
 }
 
-void InstallQtPlatform()
+bool QtFileChooser::AskOutputFileName(std::string& name)
+{
+    return m_askOutputName && m_askOutputName(name);
+}
+
+void InstallQtPlatform(OutputNameAsker askOutputName)
 {
     static QtMessageBox boxes;
     static QtWaiter waiter;
-    static QtFileChooser chooser;
+    static QtFileChooser chooser(nullptr);
+    chooser = QtFileChooser(std::move(askOutputName));
     SetMessageBoxHandler(&boxes);
     SetWaiter(&waiter);
     SetFileChooser(&chooser);

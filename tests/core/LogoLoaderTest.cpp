@@ -6,7 +6,8 @@
 #include <set>
 #include <tuple>
 
-#include "app/Text.h"
+#include "platform/Messages.h"
+#include "platform/Text.h"
 #include "tests/support/BmpWriter.h"
 #include "tests/support/FakePlatform.h"
 #include "tests/support/TempDir.h"
@@ -16,13 +17,14 @@ using ::testing::ElementsAre;
 
 namespace {
 
-const char* const kIncorrect = "Bitmap files that was defined with Log file is incorrect.";
+const char* const kIncorrect = msg::kStoredFileIncorrect;
 
 class LogoLoaderTest : public ::testing::Test {
 protected:
-    FakePlatform fake; // first: it resets g_Shared before the loader sets it up
+    FakePlatform fake;
     TempDir dir;
-    CLogoLoader loader;
+    LogoListRecord lists;
+    CLogoLoader loader{lists};
     const std::string gone = dir.File("gone.bmp");
 
     // A 1-bit file is small on disk whatever its NV size.
@@ -42,7 +44,7 @@ protected:
     std::vector<int> Numbers() const
     {
         std::vector<int> numbers;
-        for (const auto& text : g_Shared.m_arrNumber)
+        for (const auto& text : lists.m_arrNumber)
             numbers.push_back(Atoi(text));
         return numbers;
     }
@@ -56,22 +58,22 @@ protected:
 TEST_F(LogoLoaderTest, TextsAndSizesOfAddedAndRemovedFiles)
 {
     ASSERT_TRUE(loader.AddFile(1, Bmp("a.bmp", 200, 100)));
-    EXPECT_EQ(std::tie(g_Shared.m_arrNumber[0], g_Shared.m_arrName[0], g_Shared.m_arrSize[0]),
+    EXPECT_EQ(std::tie(lists.m_arrNumber[0], lists.m_arrName[0], lists.m_arrSize[0]),
               std::tuple("  1", "a.bmp", "           2600"));
-    EXPECT_EQ(g_Shared.m_strFileCount, "  1 / 255");
-    EXPECT_EQ(g_Shared.m_strTotalSize, "  3 / 384 KByte");
+    EXPECT_EQ(lists.m_strFileCount, "  1 / 255");
+    EXPECT_EQ(lists.m_strTotalSize, "  3 / 384 KByte");
     Bmp("b.bmp", 8, 8);
     ScopedCurrentDir here(dir.Path());
     ASSERT_TRUE(Pick("b.bmp")); // a path without folder is its own name
-    EXPECT_THAT(g_Shared.m_arrPath, ElementsAre(dir.File("a.bmp"), "b.bmp"));
-    EXPECT_THAT(g_Shared.m_arrName, ElementsAre("a.bmp", "b.bmp"));
+    EXPECT_THAT(lists.m_arrPath, ElementsAre(dir.File("a.bmp"), "b.bmp"));
+    EXPECT_THAT(lists.m_arrName, ElementsAre("a.bmp", "b.bmp"));
     loader.RemoveFile(1);
-    EXPECT_EQ(g_Shared.m_nTotalBytes, 8);
-    EXPECT_EQ(g_Shared.m_strTotalSize, "  1 / 384 KByte"); // rounded up
-    EXPECT_THAT(g_Shared.m_arrSize, ElementsAre("              8"));
+    EXPECT_EQ(lists.m_nTotalBytes, 8);
+    EXPECT_EQ(lists.m_strTotalSize, "  1 / 384 KByte"); // rounded up
+    EXPECT_THAT(lists.m_arrSize, ElementsAre("              8"));
     loader.RemoveFile(77); // a number no row carries still lowers the count
     EXPECT_EQ(loader.m_nCount, 0);
-    EXPECT_EQ(g_Shared.LogoCount(), 1);
+    EXPECT_EQ(lists.LogoCount(), 1);
 
     for (auto [width, height, bytes] : {std::tuple{201, 96, 2496}, {100, 50, 728}, {8, 8, 8}, {1, 1, 8}})
         EXPECT_EQ(NvDataSize(width, height), bytes) << width << " x " << height;
@@ -84,7 +86,7 @@ TEST_F(LogoLoaderTest, The255thFileIsTakenThe256thRefusedBeforeItIsOpened)
     const std::string path = Bmp("tiny.bmp", 1, 1);
     for (int i = 0; i < 255; ++i)
         ASSERT_TRUE(Pick(path)) << i;
-    EXPECT_EQ(g_Shared.m_strFileCount, "255 / 255");
+    EXPECT_EQ(lists.m_strFileCount, "255 / 255");
     EXPECT_FALSE(Pick(gone));
     EXPECT_THAT(fake.boxes.Texts(), ElementsAre("Don't Read files any more!"));
     EXPECT_EQ(fake.boxes.shown[0].flags, platform::MB_OK);
@@ -99,10 +101,10 @@ TEST_F(LogoLoaderTest, ExactlyFullCapacityFitsAndOpeningStopsAtTheFirstRefusal)
         ASSERT_TRUE(Pick(big));
     fake.files.openChoices.push_back({true, {big, tiny, tiny}});
     EXPECT_TRUE(loader.OpenFiles());
-    EXPECT_EQ(g_Shared.m_strTotalSize, "384 / 384 KByte");
+    EXPECT_EQ(lists.m_strTotalSize, "384 / 384 KByte");
     EXPECT_EQ(loader.m_nCount, 8);
     EXPECT_THAT(fake.boxes.Texts(), ElementsAre("NV-bitimage area too small"));
-    EXPECT_EQ(g_Shared.m_nBadCount, 0); // the second tiny file was not tried
+    EXPECT_EQ(lists.m_nBadCount, 0); // the second tiny file was not tried
     fake.files.openChoices.push_back({true, {}});
     EXPECT_FALSE(loader.OpenFiles());
 }
@@ -131,11 +133,11 @@ TEST_F(LogoLoaderTest, FilesThatFailKeepTheirNumbersFreeAndWarnOnceUntilReset)
     EXPECT_THAT(Numbers(), ElementsAre(1, 3));
     EXPECT_THAT(fake.boxes.Texts(), ElementsAre(kIncorrect));
     EXPECT_EQ(fake.boxes.shown[0].flags, platform::MB_ICONEXCLAMATION);
-    EXPECT_THAT(std::vector<int>(g_Shared.m_arrBadNumber.begin(),
-                                 g_Shared.m_arrBadNumber.begin() + g_Shared.m_nBadCount),
-                ElementsAre(2, 4, 0));
+    EXPECT_THAT(
+        std::vector<int>(lists.m_arrBadNumber.begin(), lists.m_arrBadNumber.begin() + lists.m_nBadCount),
+        ElementsAre(2, 4, 0));
     loader.Reset();
-    EXPECT_EQ(g_Shared.m_nBadCount, 0);
+    EXPECT_EQ(lists.m_nBadCount, 0);
     EXPECT_FALSE(Pick(gone));
     EXPECT_EQ(fake.boxes.shown.size(), 2u);
 }
@@ -149,8 +151,8 @@ TEST_F(LogoLoaderTest, AfterAFailureAnOverflowIsSilentAndTheCountStaysHigher)
     EXPECT_FALSE(Pick(Bmp("tiny.bmp", 1, 1))); // does not fit: no message this time
     EXPECT_EQ(fake.boxes.shown.size(), 1u);
     EXPECT_EQ(loader.m_nCount, 9);
-    EXPECT_EQ(g_Shared.m_nBadCount, 2);
-    EXPECT_EQ(g_Shared.m_arrBadNumber[1], 0);
+    EXPECT_EQ(lists.m_nBadCount, 2);
+    EXPECT_EQ(lists.m_arrBadNumber[1], 0);
     // Make room: the next file's number comes from the count, one higher than the rows.
     loader.RemoveFile(8);
     ASSERT_TRUE(Pick(Bmp("small.bmp", 8, 8)));
@@ -170,7 +172,7 @@ TEST_F(LogoLoaderTest, RemovedAndFailedNumbersAreReusedInAscendingOrder)
     EXPECT_THAT(FreeNumbers(), ElementsAre(2, 5));
     loader.TakeFailedNumbers();
     EXPECT_THAT(FreeNumbers(), ElementsAre(2, 3, 5));
-    EXPECT_EQ(g_Shared.m_nBadCount, 0);
+    EXPECT_EQ(lists.m_nBadCount, 0);
     for (int i = 0; i < 4; ++i)
         Pick(a);
     EXPECT_THAT(Numbers(), ElementsAre(1, 4, 6, 2, 3, 5, 7));
@@ -180,8 +182,8 @@ TEST_F(LogoLoaderTest, MoreThan255FailuresOrRemovalsNeverOverrunTheLists)
 {
     for (int i = 0; i < 300; ++i)
         loader.AddFile(i + 1, gone);
-    EXPECT_EQ(g_Shared.m_nBadCount, 255);
-    EXPECT_EQ(g_Shared.m_arrBadNumber[254], 255);
+    EXPECT_EQ(lists.m_nBadCount, 255);
+    EXPECT_EQ(lists.m_arrBadNumber[254], 255);
 
     loader.Reset();
     const std::string a = Bmp("a.bmp", 8, 8);
@@ -198,14 +200,14 @@ TEST_F(LogoLoaderTest, MoreThan255FailuresOrRemovalsNeverOverrunTheLists)
         return all.size() == 255 && *all.begin() == 1 && *all.rbegin() == 255;
     };
     for (int round = 0; round < 200; ++round) {
-        loader.RemoveFile(Atoi(g_Shared.m_arrNumber.front()));
-        loader.RemoveFile(Atoi(g_Shared.m_arrNumber.front()));
+        loader.RemoveFile(Atoi(lists.m_arrNumber.front()));
+        loader.RemoveFile(Atoi(lists.m_arrNumber.front()));
         ASSERT_LE(loader.m_nFreeCount, 255);
         ASSERT_TRUE(Pick(a));
         ASSERT_TRUE(everyNumberAccountedFor()) << round;
     }
-    while (!g_Shared.m_arrNumber.empty())
-        loader.RemoveFile(Atoi(g_Shared.m_arrNumber.front()));
+    while (!lists.m_arrNumber.empty())
+        loader.RemoveFile(Atoi(lists.m_arrNumber.front()));
     EXPECT_EQ(FreeNumbers().size(), 255u);
     EXPECT_TRUE(everyNumberAccountedFor());
 }

@@ -45,15 +45,15 @@ BmpParams Params(int width, int height, int bits)
 
 class NvImageTest : public ::testing::Test {
 protected:
-    NvImageTest() { g_Shared.m_nMaxPrintWidth = 512; }
-
-    // Loads and converts as list row 0.
+    // Loads and converts with the conversion values of this test.
     void Convert(const BmpParams& params, const PixelFn& pixel)
     {
         WriteFile(dir.File("image.bmp"), MakeBmp(params, pixel));
         ASSERT_TRUE(image->LoadFile(dir.File("image.bmp")));
-        image->BuildRaster(0);
+        image->BuildRaster(conversion);
     }
+
+    NvConversion conversion{128, 512, false};
     // The dot at column x, row y as the printer reads the raster.
     int RasterDot(int x, int y) const
     {
@@ -88,10 +88,8 @@ TEST_F(NvImageTest, GreyLevelsInSinglePrecision)
         Convert(params, [&](int x, int) { return c.table[static_cast<size_t>(x)].rgb | fourth; });
         for (size_t i = 0; i < c.table.size(); ++i) {
             SCOPED_TRACE(testing::Message() << c.bits << " bits, pixel " << std::hex << c.table[i].rgb);
-            g_Shared.m_nThreshold = c.table[i].grey;
-            EXPECT_EQ(image->GetDot(static_cast<int>(i), 0), 0);
-            g_Shared.m_nThreshold = c.table[i].grey + 1;
-            EXPECT_EQ(image->GetDot(static_cast<int>(i), 0), 1);
+            EXPECT_EQ(image->GetDot(static_cast<int>(i), 0, c.table[i].grey), 0);
+            EXPECT_EQ(image->GetDot(static_cast<int>(i), 0, c.table[i].grey + 1), 1);
         }
     }
 }
@@ -126,7 +124,7 @@ TEST_F(NvImageTest, OneBitRuleReadsTheByteFortyIntoTheHeaderBlock)
             for (int x = 0; x < c.width; ++x) {
                 const int expected = pattern(x, y) == (key != 0 ? 1u : 0u);
                 EXPECT_EQ(RasterDot(x, y), expected) << x << "," << y;
-                EXPECT_EQ(image->GetDot(x, y), expected) << x << "," << y;
+                EXPECT_EQ(image->GetDot(x, y, conversion.threshold), expected) << x << "," << y;
             }
     }
 }
@@ -139,13 +137,12 @@ TEST_F(NvImageTest, ARasterBeyondTheCapacityIsLeftEmpty)
     const Case cases[] = {
         {512, 2304, 0, kNvRasterCapacity}, {512, 2305, 0, 0}, {8, 4480, 0, 8 * 560}, {8, 4480, 1, 0}};
     for (const Case& c : cases) {
-        g_Shared.m_arrAutoCenter[0] = c.centre;
-        g_Shared.m_nTotalBytes = 0;
+        conversion.centre = c.centre != 0;
         Convert(Params(c.width, c.height, 1), [](int, int) { return 0u; });
         SCOPED_TRACE(testing::Message() << c.width << " x " << c.height << " centre " << c.centre);
         EXPECT_EQ(image->m_nLength, c.length);
         EXPECT_EQ(image->m_nWidth == 0 && image->m_nHeight == 0, c.length == 0);
-        EXPECT_EQ(g_Shared.m_nTotalBytes, 0);
+        EXPECT_EQ(image->m_nCentringBytes, 0);
     }
 }
 
@@ -163,7 +160,7 @@ TEST_F(NvImageTest, BfSizeZeroOrWrongDoesNotMatter)
         ASSERT_TRUE(image->LoadFile(dir.File("claimed.bmp"))) << claimed;
         EXPECT_EQ(image->m_fileHeader.bfSize, claimed);
         EXPECT_EQ(image->m_nFileRestLength, size - 14);
-        image->BuildRaster(0);
+        image->BuildRaster(conversion);
         const std::vector<uint8_t> raster(image->m_raster, image->m_raster + image->m_nLength);
         if (expected.empty())
             expected = raster;

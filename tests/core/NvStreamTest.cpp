@@ -1,6 +1,6 @@
 // The download stream: the worked examples byte by byte, stops and failures, the check
 // of the listed files before anything is sent, and the round trip through the decoder.
-#include "download/NvStream.h"
+#include "download/DownloadWalk.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -11,7 +11,6 @@
 #include <random>
 #include <set>
 
-#include "app/SharedRecord.h"
 #include "download/DownloadRun.h"
 #include "download/NvDownload.h"
 #include "download/NvImage.h"
@@ -19,6 +18,7 @@
 #include "logo/LogoLoader.h"
 #include "tests/support/BmpWriter.h"
 #include "tests/support/FakePlatform.h"
+#include "platform/Wait.h"
 #include "tests/support/TempDir.h"
 
 using namespace testing_support;
@@ -74,14 +74,35 @@ Bytes Black100x50Raster()
     return raster;
 }
 
-class NvStreamTest : public ::testing::Test {
-protected:
-    NvStreamTest()
+// The download driver paced as the command line paces it, into a scripted sink, with
+// its pauses on the virtual clock.
+class RecordingWalk final : public CDownloadWalk {
+public:
+    RecordingWalk(const LogoListRecord& lists, ByteSink& sink, bool pauses, int threshold = 128,
+                  int maxPrintWidth = 512)
+        : CDownloadWalk(DownloadJobs(lists, BuildDownloadOrder(lists)), threshold, maxPrintWidth),
+          m_sink(sink), m_bPauses(pauses)
     {
-        g_Shared.m_nThreshold = 128;
-        g_Shared.m_nMaxPrintWidth = 512;
     }
 
+protected:
+    bool WriteBuffer(const uint8_t* buffer, uint32_t length) override
+    {
+        return m_sink.WriteBuffer(buffer, length);
+    }
+    void Pause(int ms) override
+    {
+        if (m_bPauses)
+            platform::Sleep(ms);
+    }
+
+private:
+    ByteSink& m_sink;
+    bool m_bPauses;
+};
+
+class NvStreamTest : public ::testing::Test {
+protected:
     // Lists a picture as the Selection page does; 24 bits, black, unless said otherwise.
     void List(const std::string& name, int width, int height, const PixelFn& pixel = kBlack,
               BmpParams params = {})
@@ -94,16 +115,23 @@ protected:
     }
     bool Download(bool pauses = true)
     {
-        NvStreamWriter writer(sink, pauses);
-        return WriteNvDownload(writer, *image, emptyRows);
+        if (lists.LogoCount() == 0)
+            return SendDeleteAll(sink);
+        RecordingWalk walk(lists, sink, pauses, threshold, maxPrintWidth);
+        const bool sent = walk.RunToEnd();
+        centringBytes = walk.m_image->m_nCentringBytes;
+        return sent;
     }
 
     FakePlatform fake;
     TempDir dir;
-    CLogoLoader loader;
+    LogoListRecord lists;
+    CLogoLoader loader{lists};
     ScriptedSink sink;
     std::unique_ptr<CNvImage> image = std::make_unique<CNvImage>();
-    std::vector<int> emptyRows;
+    int centringBytes = 0;
+    int threshold = 128;
+    int maxPrintWidth = 512;
 };
 
 TEST_F(NvStreamTest, TwoLogosOf100By50)
@@ -140,12 +168,12 @@ TEST_F(NvStreamTest, AnExactMultipleOf512EndsWithAnEmptyPiece)
 TEST_F(NvStreamTest, ACentredImageIsSentWithItsBlankColumns)
 {
     List("c.bmp", 100, 50);
-    g_Shared.m_arrAutoCenter[0] = 1;
+    lists.m_arrAutoCenter[0] = 1;
     ASSERT_TRUE(Download());
     EXPECT_EQ(sink.All(),
               Bytes({0x1C, 0x71, 0x01, 0x27, 0x00, 0x07, 0x00}) + Bytes(1456, 0) + Black100x50Raster());
     EXPECT_THAT(sink.Lengths(), ElementsAre(3, 4, 512, 512, 512, 512, 136));
-    EXPECT_EQ(g_Shared.m_nTotalBytes, 728 + 1456);
+    EXPECT_EQ(centringBytes, 1456);
 }
 
 TEST_F(NvStreamTest, TwoHundredFiftyFiveLogosInAscendingNumberOrderWithoutPauses)
@@ -153,7 +181,7 @@ TEST_F(NvStreamTest, TwoHundredFiftyFiveLogosInAscendingNumberOrderWithoutPauses
     for (int i = 0; i < 255; ++i)
         List("l" + std::to_string(i) + ".bmp", 1 + i % 3 * 8, 1);
     // Rows 0 and 1 swap numbers: row 1 must go first.
-    std::swap(g_Shared.m_arrNumber[0], g_Shared.m_arrNumber[1]);
+    std::swap(lists.m_arrNumber[0], lists.m_arrNumber[1]);
     ASSERT_TRUE(Download(false));
     EXPECT_EQ(sink.writes.size(), 1u + 255 * 2);
     EXPECT_EQ(sink.writes[0], Bytes({0x1C, 0x71, 0xFF}));
@@ -181,11 +209,10 @@ TEST_F(NvStreamTest, CancelAfterTwoOfFive)
 {
     for (int i = 0; i < 5; ++i)
         List("l" + std::to_string(i) + ".bmp", 8, 8);
-    NvStreamWriter writer(sink);
-    NvDownloadProgress progress;
-    ASSERT_TRUE(WriteNvDownload(writer, *image, progress, {}, [&] { return progress.started == 2; }));
-    EXPECT_TRUE(progress.stopped);
-    ASSERT_TRUE(CompleteStoppedDownload(sink, 5, progress.started, 30));
+    RecordingWalk walk(lists, sink, true);
+    ASSERT_TRUE(walk.RunToEnd([&] { return walk.m_nDefined == 2; }));
+    EXPECT_TRUE(walk.m_bStop);
+    ASSERT_TRUE(walk.CompleteStopped(30));
     const Bytes record = Bytes({1, 0, 1, 0}) + Bytes(8, 0xFF);
     EXPECT_EQ(sink.All(), Bytes({0x1C, 0x71, 0x05}) + record + record + Bytes(16, 0));
     EXPECT_THAT(sink.Lengths(), ElementsAre(3, 4, 8, 4, 8, 4, 4, 4, 4));
@@ -196,8 +223,14 @@ TEST_F(NvStreamTest, CancelAfterTwoOfFive)
 // Every failed group is reported and the rest still go; the settle wait is skipped.
 TEST_F(NvStreamTest, AFailedCompletionGroupIsReportedAndTheRestStillGo)
 {
+    for (int i = 0; i < 3; ++i)
+        List("l" + std::to_string(i) + ".bmp", 8, 8);
+    RecordingWalk walk(lists, sink, true);
+    ASSERT_TRUE(walk.RunToEnd([] { return true; })); // stopped before the first image
+    sink.writes.clear();
+    fake.clock.sleeps.clear();
     sink.failing = {1, 2};
-    EXPECT_FALSE(CompleteStoppedDownload(sink, 3, 0, 500));
+    EXPECT_FALSE(walk.CompleteStopped(500));
     EXPECT_EQ(sink.writes.size(), 4u);
     EXPECT_THAT(fake.boxes.Texts(), ElementsAre("ERROR - Write to port.", "ERROR - Write to port."));
     EXPECT_EQ(fake.boxes.shown[0].flags, 0x30u);
@@ -228,18 +261,17 @@ TEST_F(NvStreamTest, TheCheckNamesTheFirstFileThatCannotBeDefined)
     oneBit.bitsPerPixel = 1;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        ResetSharedRecord();
-        g_Shared.m_nNvAreaKB = 384;
-        g_Shared.m_nMaxPrintWidth = 512;
+        lists = LogoListRecord{};
+        lists.m_nNvAreaKB = 384;
         loader.Reset();
         fake.boxes.shown.clear();
         List("ok.bmp", 8, 8);
         List(c.name, c.width, c.height, kBlack, oneBit);
-        g_Shared.m_arrAutoCenter[1] = c.centre;
+        lists.m_arrAutoCenter[1] = c.centre;
         if (std::string(c.name) == "gone.bmp")
             std::remove(dir.File(c.name).c_str());
-        EXPECT_EQ(CheckListedLogos(), c.message == nullptr);
-        EXPECT_EQ(PrepareNvImage(*image, 1), c.message == nullptr);
+        EXPECT_EQ(CheckListedLogos(lists, 512), c.message == nullptr);
+        EXPECT_EQ(PrepareNvImage(*image, lists.m_arrPath[1], {128, 512, c.centre}), c.message == nullptr);
         EXPECT_EQ(image->m_nLength == 0 && image->m_nWidth == 0 && image->m_nHeight == 0,
                   c.message != nullptr);
         ASSERT_EQ(fake.boxes.shown.size(), c.message ? 1u : 0u);
@@ -309,9 +341,8 @@ class RoundTripTest : public NvStreamTest, public ::testing::WithParamInterface<
 // as wide as (or wider than) that maximum and get no blank columns.
 TEST_P(RoundTripTest, TheStoredDotsAreThePicturesThresholded)
 {
-    const int threshold = GetParam();
-    g_Shared.m_nThreshold = threshold;
-    g_Shared.m_nMaxPrintWidth = threshold == 128 ? 512 : 511;
+    threshold = GetParam();
+    maxPrintWidth = threshold == 128 ? 512 : 511;
     std::mt19937 random(static_cast<unsigned>(threshold));
     const std::pair<int, int> sizes[] = {{1, 1}, {7, 13}, {100, 50}, {33, 9}, {250, 3}, {64, 16}, {512, 3}};
     std::vector<Picture> pictures;
@@ -322,7 +353,7 @@ TEST_P(RoundTripTest, TheStoredDotsAreThePicturesThresholded)
             List(
                 std::to_string(row) + ".bmp", width, height,
                 [&p, w = width](int x, int y) { return p.pixels[static_cast<size_t>(y * w + x)]; }, p.params);
-            g_Shared.m_arrAutoCenter[row] = row % 3 == 1;
+            lists.m_arrAutoCenter[row] = row % 3 == 1;
         }
     ASSERT_TRUE(Download(false));
     const DecodedStream stream = DecodeStream(sink.All());
@@ -331,7 +362,7 @@ TEST_P(RoundTripTest, TheStoredDotsAreThePicturesThresholded)
     for (size_t i = 0; i < pictures.size(); ++i) {
         const auto& [width, height] = sizes[i % std::size(sizes)];
         EXPECT_EQ(stream.definitions[i].Dots(),
-                  Expected(pictures[i], width, height, i % 3 == 1, g_Shared.m_nMaxPrintWidth))
+                  Expected(pictures[i], width, height, i % 3 == 1, maxPrintWidth))
             << pictures[i].params.bitsPerPixel << " bits, " << width << " x " << height;
     }
 }

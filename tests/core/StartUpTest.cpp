@@ -8,7 +8,7 @@
 #include <tuple>
 #include <unistd.h>
 
-#include "app/Text.h"
+#include "platform/Text.h"
 #include "tests/support/BmpWriter.h"
 #include "tests/support/FakePlatform.h"
 #include "tests/support/TempDir.h"

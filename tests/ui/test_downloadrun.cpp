@@ -14,12 +14,13 @@
 #include <unistd.h>
 
 #include "app/SharedRecord.h"
-#include "download/Prograss.h"
+#include "ui/Prograss.h"
 #include "download/StreamDecoder.h"
 #include "logo/StoredList.h"
 #include "platform/MessageBox.h"
 #include "platform/Wait.h"
 #include "tests/support/BmpWriter.h"
+#include "tools/cli/Command.h"
 #include "tests/support/FakePrinter.h"
 #include "tests/ui/support/PageHarness.h"
 #include "ui/Page3Upload.h"
@@ -133,6 +134,7 @@ private slots:
     void runsThatEndBeforeTheImages();
     void anEmptyListDeletesAllImages();
     void aFileUnreadableAtDownloadTimeIsSentEmptyAndNamedAfterwards();
+    void theWindowAndTheCommandLineSendTheSameBytesAndPauses();
 };
 
 void TestDownloadRun::threeLogosGoInLogoNumberOrderAndTheProfileFollows()
@@ -176,7 +178,7 @@ void TestDownloadRun::threeLogosGoInLogoNumberOrderAndTheProfileFollows()
     QCOMPARE(g_Shared.m_nProfileCount, 3);
     QCOMPARE(g_Shared.m_nStoredCount, 3);
     QCOMPARE(g_Shared.m_nJobCount, 3);
-    QVERIFY(!h.upload->m_hPort.IsOpen());
+    QVERIFY(!h.upload->m_port.m_hPort.IsOpen());
 
     // The next start-up lists exactly these files, numbered as the printer holds them.
     h.page.app.ShutDown();
@@ -263,7 +265,7 @@ void TestDownloadRun::stopsBetweenImages()
     QCOMPARE(bytes.size(), sent + 4 * groups);
     QCOMPARE(Bytes(bytes.begin() + static_cast<long>(sent), bytes.end()), Bytes(4 * groups, 0));
     ExpectOldKeys(h);
-    QVERIFY(!h.upload->m_hPort.IsOpen());
+    QVERIFY(!h.upload->m_port.m_hPort.IsOpen());
 }
 
 // The printer stops taking data: the pieces still due time out unnoticed, the serial
@@ -288,7 +290,7 @@ void TestDownloadRun::aPrinterThatStopsTakingDataEndsTheRun()
     QCOMPARE(h.page.fake.boxes.shown[1].flags, 0x30u);
     QVERIFY(g_Shared.m_nStoredCount >= 2 && g_Shared.m_nStoredCount < 5);
     ExpectOldKeys(h);
-    QVERIFY(!h.upload->m_hPort.IsOpen());
+    QVERIFY(!h.upload->m_port.m_hPort.IsOpen());
 }
 
 void TestDownloadRun::runsThatEndBeforeTheImages_data()
@@ -340,7 +342,7 @@ void TestDownloadRun::runsThatEndBeforeTheImages()
     QCOMPARE(h.page.fake.clock.sleeps, (device == "/dev/full" ? std::vector<int>{3500} : std::vector<int>{}));
     QCOMPARE(h.printer.Requests(), 0);
     QVERIFY(h.printer.Bytes().empty());
-    QVERIFY(!h.upload->m_hPort.IsOpen());
+    QVERIFY(!h.upload->m_port.m_hPort.IsOpen());
 }
 
 void TestDownloadRun::anEmptyListDeletesAllImages()
@@ -364,7 +366,7 @@ void TestDownloadRun::anEmptyListDeletesAllImages()
     h.printer.WaitForBytes(12);
     QCOMPARE(h.printer.Bytes(), (Bytes{0x1D, 0x49, 0x01, 0x1B, 0x40, 0x1C, 0x71, 0x01, 0, 0, 0, 0}));
     QVERIFY(h.page.fake.clock.sleeps.empty());
-    QVERIFY(!h.upload->m_hPort.IsOpen());
+    QVERIFY(!h.upload->m_port.m_hPort.IsOpen());
 }
 
 // A file gone while the run is on keeps its place as an empty definition, so the images
@@ -392,6 +394,38 @@ void TestDownloadRun::aFileUnreadableAtDownloadTimeIsSentEmptyAndNamedAfterwards
     QCOMPARE(texts[1], std::string(kComplete));
     QVERIFY(texts[2].find("NV image 3: " + b) != std::string::npos);
     QCOMPARE((Texts{h.Key(1), h.Key(3)}), (Texts{c, b}));
+}
+
+// The download protocol exists once: the window's run and nivora-cli's run of the same
+// logos (one centred, one that needs two pieces, one a full and an empty piece) put the
+// same bytes on the same port with the same pauses.
+void TestDownloadRun::theWindowAndTheCommandLineSendTheSameBytesAndPauses()
+{
+    DownloadHarness h;
+    const std::string a = h.List("a.bmp", 200, 24, 1);
+    const std::string b = h.List("b.bmp", 20, 10, 2);
+    const std::string c = h.List("c.bmp", 64, 64, 3);
+    h.Show();
+    g_Shared.m_arrAutoCenter[1] = 1; // ticked on the Selection page, which has been left
+    g_Shared.m_nMaxPrintWidth = 512;
+    h.Download();
+    QCOMPARE(h.page.fake.boxes.Texts(), (Texts{kConfirm, kComplete}));
+    const Bytes total = {0x1D, 0x49, 0x01, 0x1B, 0x40};
+    // Check and reset, FS q 3, three headers, 600 + (248 + 24) * 2 + 512 raster bytes.
+    QVERIFY(h.printer.WaitForBytes(5 + 3 + 3 * 4 + 600 + 544 + 512));
+    const Bytes window = h.printer.Bytes();
+    const std::vector<int> windowPauses = h.page.fake.clock.sleeps;
+
+    h.printer.Clear();
+    h.page.fake.clock.sleeps.clear();
+    const int status =
+        cli::Registry::Find("download")->run({"-p", "COM1", "-t", "128", "-w", "512", "-c", "2", a, b, c});
+    QCOMPARE(status, 0);
+    QVERIFY(h.printer.WaitForBytes(window.size()));
+    QCOMPARE(h.printer.Bytes(), window);
+    QCOMPARE(h.page.fake.clock.sleeps, windowPauses);
+    QVERIFY(std::equal(total.begin(), total.end(), window.begin()));
+    QCOMPARE(DecodeStream(window).definitions[1].WidthDots(), 272); // b behind 248 blank columns
 }
 
 QTEST_MAIN(TestDownloadRun)

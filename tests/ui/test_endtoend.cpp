@@ -19,7 +19,7 @@
 
 #include "app/NvLogoApp.h"
 #include "app/SharedRecord.h"
-#include "app/Text.h"
+#include "platform/Text.h"
 #include "download/StreamDecoder.h"
 #include "logo/StoredList.h"
 #include "tests/support/BmpWriter.h"

@@ -11,7 +11,7 @@
 #include <utility>
 
 #include "app/SharedRecord.h"
-#include "print/PrintProgress.h"
+#include "ui/PrintProgress.h"
 #include "printer/PrinterPort.h"
 #include "tests/support/FakePlatform.h"
 #include "tests/support/FakePrinter.h"
@@ -154,7 +154,7 @@ void TestPrintRun::aRunPrintsItsImagesInOrderWithItsProgress()
         QCOMPARE(rig.record.result, int(QDialog::Accepted));
         QCOMPARE(rig.fake.clock.sleeps, std::vector<int>{1000}); // the last count stays in view
         QVERIFY(rig.fake.boxes.shown.empty());
-        QVERIFY(!rig.page->m_hPort.IsOpen());
+        QVERIFY(!rig.page->m_port.m_hPort.IsOpen());
     }
 }
 
@@ -198,7 +198,7 @@ void TestPrintRun::aStopOrAFailedWriteEndsTheRunAtOnce()
                  c.printed.empty() ? QStringLiteral(" ") : QStringLiteral("Printing... 2/255"));
         QCOMPARE(rig.fake.boxes.Texts(), c.boxes);
         QVERIFY(rig.fake.clock.sleeps.empty()); // no finishing pause
-        QVERIFY(!rig.page->m_hPort.IsOpen());
+        QVERIFY(!rig.page->m_port.m_hPort.IsOpen());
         platform::AfxMessageBox("Later", kExclamation); // the run is over: it reaches no dialog
     }
 }
@@ -223,7 +223,7 @@ void TestPrintRun::aRunThatCannotStartSaysWhyAndSendsNothingAfterTheCheck()
         QCOMPARE(rig.fake.boxes.Texts(), std::vector<std::string>{c.message});
         QCOMPARE(rig.fake.boxes.shown[0].flags, kExclamation);
         QCOMPARE(g_Shared.m_nJobCount, 0);
-        QVERIFY(!rig.page->m_hPort.IsOpen());
+        QVERIFY(!rig.page->m_port.m_hPort.IsOpen());
     }
 }
 

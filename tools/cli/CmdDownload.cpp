@@ -2,18 +2,19 @@
 // line, to a printer port as the window's Download button sends it, or to a file as
 // the window's "Print To File" writes it.
 #include <cerrno>
+#include <functional>
 #include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "app/SharedRecord.h"
 #include "download/DownloadRun.h"
+#include "download/DownloadWalk.h"
 #include "download/NvDownload.h"
-#include "download/NvImage.h"
-#include "download/NvStream.h"
 #include "logo/LogoLoader.h"
 #include "platform/MessageBox.h"
+#include "platform/Messages.h"
+#include "platform/Wait.h"
 #include "printer/ByteSink.h"
 #include "printer/PortNames.h"
 #include "printer/PrinterPort.h"
@@ -158,9 +159,9 @@ bool ListFiles(const DownloadOptions& options, CLogoLoader& loader, cli::CliMess
     for (const std::string& path : options.files) {
         boxes.SetSubject(path);
         loader.m_strFilePath = path;
-        const int before = g_Shared.LogoCount();
+        const int before = loader.Lists().LogoCount();
         // "Out of memory" lists nothing but still answers true: count the rows instead.
-        if (!loader.AddFile(0, path) || g_Shared.LogoCount() != before + 1) {
+        if (!loader.AddFile(0, path) || loader.Lists().LogoCount() != before + 1) {
             if (boxes.Shown() == 0)
                 std::fprintf(stderr, "nivora-cli: %s: refused\n", path.c_str());
             return false;
@@ -170,41 +171,11 @@ bool ListFiles(const DownloadOptions& options, CLogoLoader& loader, cli::CliMess
     return true;
 }
 
-std::string DescribeImage(int number, int row, const CNvImage& sent)
+std::string DescribeImage(int number, const NvLogoJob& job, const CNvImage& sent)
 {
     return "NV image " + std::to_string(number) + ": " + std::to_string(sent.m_nWidth) + " x " +
            std::to_string(sent.m_nHeight) + " dots, " + std::to_string(sent.m_nLength) + " bytes, " +
-           g_Shared.m_arrPath[static_cast<size_t>(row)];
-}
-
-int WriteToFile(const DownloadOptions& options)
-{
-    MemorySink sink;
-    NvStreamWriter writer(sink, false);
-    auto image = std::make_unique<CNvImage>();
-    std::vector<int> emptyRows;
-    std::vector<std::string> written;
-    WriteNvDownload(writer, *image, emptyRows, [&](int row, const CNvImage& sent) {
-        written.push_back(DescribeImage(static_cast<int>(written.size()) + 1, row, sent));
-    });
-    // The files were read a moment ago; one that fails now changed under our feet.
-    // An output file is not a printer that has already erased its memory: write none.
-    for (const int row : emptyRows)
-        std::fprintf(stderr,
-                     "nivora-cli: %s: could not be read again while the stream was made; %s not written\n",
-                     g_Shared.m_arrPath[static_cast<size_t>(row)].c_str(), options.output.c_str());
-    if (!emptyRows.empty())
-        return cli::kExitFailed;
-
-    std::string error;
-    if (!cli::WriteFileAtomically(options.output, sink.bytes, error)) {
-        std::fprintf(stderr, "nivora-cli: %s\n", error.c_str());
-        return cli::kExitFailed;
-    }
-    if (options.verbose)
-        for (const std::string& line : written)
-            std::fprintf(options.output == "-" ? stderr : stdout, "%s\n", line.c_str());
-    return cli::kExitOk;
+           job.path;
 }
 
 // Only what reached the printer counts: the tail must have left the port before the
@@ -213,28 +184,85 @@ bool Delivered(CPrinterPort& port)
 {
     if (port.m_hPort.Deliver())
         return true;
-    platform::AfxMessageBox("Communication error. Can not transimitted.", platform::MB_ICONEXCLAMATION);
+    platform::AfxMessageBox(msg::kNotTransmitted, platform::MB_ICONEXCLAMATION);
     return false;
 }
 
-// The images of the list on the open port, then what a completed or stopped run owes.
-int SendListed(CPrinterPort& port, const DownloadOptions& options)
+// The command line's pacing of the download driver: bytes to a sink, pauses through
+// platform::Sleep (none for an output file), and a note of every image sent.
+class CliDownload final : public CDownloadWalk {
+public:
+    CliDownload(const LogoListRecord& lists, const DownloadOptions& options, ByteSink& sink, bool withPauses)
+        : CDownloadWalk(DownloadJobs(lists, BuildDownloadOrder(lists)), options.threshold, options.maxWidth),
+          m_sink(sink), m_bPauses(withPauses)
+    {
+    }
+
+    std::vector<std::string> m_sent; // one description per image sent
+    std::function<void(const std::string&)> m_onSent;
+
+protected:
+    bool WriteBuffer(const uint8_t* buffer, uint32_t length) override
+    {
+        return m_sink.WriteBuffer(buffer, length);
+    }
+    void Pause(int ms) override
+    {
+        if (m_bPauses)
+            platform::Sleep(ms);
+    }
+    void OnImageSent(const CNvImage& image) override
+    {
+        m_sent.push_back(DescribeImage(m_nDefined, *Current(), image));
+        if (m_onSent)
+            m_onSent(m_sent.back());
+    }
+
+private:
+    ByteSink& m_sink;
+    bool m_bPauses;
+};
+
+int WriteToFile(const LogoListRecord& lists, const DownloadOptions& options)
 {
-    const int count = g_Shared.LogoCount();
-    NvStreamWriter writer(port);
-    auto image = std::make_unique<CNvImage>();
-    NvDownloadProgress progress;
-    int sent = 0;
+    MemorySink sink;
+    if (lists.LogoCount() == 0)
+        SendDeleteAll(sink);
+    CliDownload download(lists, options, sink, false);
+    if (lists.LogoCount() > 0)
+        download.RunToEnd();
+    // The files were read a moment ago; one that fails now changed under our feet.
+    // An output file is not a printer that has already erased its memory: write none.
+    for (const int row : download.m_arrEmptyRows)
+        std::fprintf(stderr,
+                     "nivora-cli: %s: could not be read again while the stream was made; %s not written\n",
+                     lists.m_arrPath[static_cast<size_t>(row)].c_str(), options.output.c_str());
+    if (!download.m_arrEmptyRows.empty())
+        return cli::kExitFailed;
+
+    std::string error;
+    if (!cli::WriteFileAtomically(options.output, sink.bytes, error)) {
+        std::fprintf(stderr, "nivora-cli: %s\n", error.c_str());
+        return cli::kExitFailed;
+    }
+    if (options.verbose)
+        for (const std::string& line : download.m_sent)
+            std::fprintf(options.output == "-" ? stderr : stdout, "%s\n", line.c_str());
+    return cli::kExitOk;
+}
+
+// The images of the list on the open port, then what a completed or stopped run owes.
+int SendListed(const LogoListRecord& lists, CPrinterPort& port, const DownloadOptions& options)
+{
+    const int count = lists.LogoCount();
+    CliDownload download(lists, options, port, true);
+    if (options.verbose)
+        download.m_onSent = [](const std::string& line) {
+            std::printf("%s\n", line.c_str());
+            std::fflush(stdout);
+        };
     cli::StopOnInterrupt interrupt;
-    const bool written = WriteNvDownload(
-        writer, *image, progress,
-        [&](int row, const CNvImage& sentImage) {
-            if (options.verbose) {
-                std::printf("%s\n", DescribeImage(++sent, row, sentImage).c_str());
-                std::fflush(stdout);
-            }
-        },
-        [] { return cli::StopOnInterrupt::Requested(); });
+    const bool written = download.RunToEnd([] { return cli::StopOnInterrupt::Requested(); });
     // Raster pieces that fail are not looked at: the port itself knows it gave up.
     if (cli::StopOnInterrupt::Requested() && port.m_hPort.LastError() == ECANCELED) {
         // The printer takes nothing: completion groups would only wait for it again.
@@ -245,11 +273,11 @@ int SendListed(CPrinterPort& port, const DownloadOptions& options)
     }
     if (!written)
         return cli::kExitFailed;
-    const std::string empty = EmptyDefinitionsText(progress.emptyRows);
-    if (progress.stopped) {
-        const bool completed = CompleteStoppedDownload(port, count, progress.started, 0);
+    const std::string empty = EmptyDefinitionsText(lists, download.m_arrEmptyRows);
+    if (download.m_bStop) {
+        const bool completed = download.CompleteStopped(0);
         std::fprintf(stderr, "nivora-cli: stopped after %d of %d images; the rest %s empty definitions\n",
-                     progress.started, count,
+                     download.m_nDefined, count,
                      completed ? "were completed with" : "could not all be completed with");
         if (!empty.empty())
             platform::AfxMessageBox(empty, platform::MB_ICONEXCLAMATION);
@@ -265,16 +293,17 @@ int SendListed(CPrinterPort& port, const DownloadOptions& options)
     return cli::kExitOk;
 }
 
-int SendToPort(const DownloadOptions& options, cli::CliMessageBox& boxes)
+int SendToPort(const LogoListRecord& lists, const DownloadOptions& options, cli::CliMessageBox& boxes)
 {
     const cli::PortOptions& port = options.port;
-    g_Shared.m_nPortType = printer::LptNumber(port.port) != 0 ? 1 : 0;
-    g_Shared.m_strPortDevice = port.port;
-    g_Shared.m_dwBaudRate = port.baud;
-    g_Shared.m_byByteSize = port.byteSize;
-    g_Shared.m_byParity = port.parity;
-    g_Shared.m_byStopBits = port.stopBits;
-    g_Shared.m_nHandshake = port.handshake;
+    printer::PortRecord settings;
+    settings.m_nPortType = printer::LptNumber(port.port) != 0 ? 1 : 0;
+    settings.m_strPortDevice = port.port;
+    settings.m_dwBaudRate = port.baud;
+    settings.m_byByteSize = port.byteSize;
+    settings.m_byParity = port.parity;
+    settings.m_byStopBits = port.stopBits;
+    settings.m_nHandshake = port.handshake;
 
     if (const std::string reason = cli::NotAPortReason(port.port); !reason.empty()) {
         std::fprintf(stderr, "nivora-cli download: %s\n", reason.c_str());
@@ -282,15 +311,15 @@ int SendToPort(const DownloadOptions& options, cli::CliMessageBox& boxes)
     }
     cli::ApplyStallLimit(port);
     CPrinterPort printerPort(printer::kDownloadVariant);
-    const bool listed = g_Shared.LogoCount() > 0;
+    const bool listed = lists.LogoCount() > 0;
     boxes.SetSubject(cli::DescribePort(port.port));
     bool opened = false;
     int status = cli::kExitFailed;
-    if (OpenDownloadPort(printerPort, listed ? OpenFailureMessage::Numbered : OpenFailureMessage::Plain,
-                         opened)) {
+    if (OpenDownloadPort(printerPort, settings,
+                         listed ? OpenFailureMessage::Numbered : OpenFailureMessage::Plain, opened)) {
         if (listed)
-            status = SendListed(printerPort, options);
-        else if (NvStreamWriter(printerPort).WriteDeleteAll() && Delivered(printerPort))
+            status = SendListed(lists, printerPort, options);
+        else if (SendDeleteAll(printerPort) && Delivered(printerPort))
             status = cli::kExitOk;
     } else if (!opened) {
         const std::string reason = cli::OpenFailureText(printerPort.m_nOpenError);
@@ -311,16 +340,15 @@ int RunDownload(const std::vector<std::string>& args)
         return usage;
 
     cli::CliMessageBox boxes;
-    CLogoLoader loader;
+    LogoListRecord lists;
+    CLogoLoader loader(lists);
     if (!ListFiles(options, loader, boxes))
         return cli::kExitFailed;
-    g_Shared.m_nThreshold = options.threshold;
-    g_Shared.m_nMaxPrintWidth = options.maxWidth;
     for (const int position : options.centred)
-        g_Shared.m_arrAutoCenter[static_cast<size_t>(position - 1)] = 1;
-    if (!CheckListedLogos())
+        lists.m_arrAutoCenter[static_cast<size_t>(position - 1)] = 1;
+    if (!CheckListedLogos(lists, options.maxWidth))
         return cli::kExitFailed;
-    return options.output.empty() ? SendToPort(options, boxes) : WriteToFile(options);
+    return options.output.empty() ? SendToPort(lists, options, boxes) : WriteToFile(lists, options);
 }
 
 } // namespace

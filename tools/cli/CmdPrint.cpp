@@ -14,6 +14,7 @@
 #include "tools/cli/Command.h"
 #include "tools/cli/PortOptions.h"
 #include "tools/cli/PortProblems.h"
+#include "platform/Messages.h"
 
 namespace {
 
@@ -191,7 +192,7 @@ int RunPrint(const std::vector<std::string>& args)
             std::fprintf(stderr,
                          "nivora-cli print: %s\nRANGE lists NV image numbers 1..255 and ranges, "
                          "as in 1,3-5,9 or 10-.\n",
-                         kRangeErrorMessage);
+                         msg::kRangeError);
             return 2;
         }
     }

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Text.h"
+#include "platform/Text.h"
 #include "download/StreamDecoder.h"
 #include "tools/cli/Command.h"
 #include "tools/cli/OutputFile.h"

@@ -1,4 +1,4 @@
-#include "print/PrintProgress.h"
+#include "ui/PrintProgress.h"
 
 #include <QApplication>
 #include <QLabel>

@@ -1,4 +1,4 @@
-#include "download/Prograss.h"
+#include "ui/Prograss.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -10,28 +10,26 @@
 
 #include "app/NvLogoApp.h"
 #include "app/SharedRecord.h"
-#include "app/Text.h"
-#include "download/NvDownload.h"
-#include "download/NvImage.h"
 #include "logo/StoredList.h"
 #include "platform/MessageBox.h"
+#include "platform/Messages.h"
+#include "platform/Text.h"
 #include "platform/Trace.h"
 #include "platform/Wait.h"
-#include "printer/EscPos.h"
 #include "printer/PrinterPort.h"
 #include "ui/DataExchange.h"
 #include "ui/DialogUnits.h"
 
 namespace {
 
-const char* const kNotTransmitted = "Communication error. Can not transimitted.";
 constexpr int kStepIntervalMs = 10;
 
 } // namespace
 
 CPrograss::CPrograss(QWidget* parent)
-    : QDialog(parent), m_image(std::make_unique<CNvImage>()), m_timer1(new QTimer(this)),
-      m_timer2(new QTimer(this)), m_writer(*this)
+    : QDialog(parent), CDownloadWalk(DownloadJobs(g_Shared, BuildDownloadOrder(g_Shared)),
+                                     g_Shared.m_nThreshold, g_Shared.m_nMaxPrintWidth),
+      m_timer1(new QTimer(this)), m_timer2(new QTimer(this))
 {
     setObjectName(QStringLiteral("CPrograss"));
     setWindowTitle(QStringLiteral("Nivora"));
@@ -106,35 +104,16 @@ bool CPrograss::OnInitDialog()
     m_progress->setValue(0);
     m_strStatus = "Erasing...";
 
-    g_Shared.m_arrDownloadOrder.fill(0);
-    m_nBytesSent = 0;
+    // The order the images go in, kept where the other pages find it.
+    g_Shared.m_arrDownloadOrder = BuildDownloadOrder(g_Shared);
     m_nImage = 0;
-    m_nSeq = -1;
-    m_bStop = m_bError = false;
-    m_nDefined = 0;
-    BuildOrder();
-
-    const int count = std::min(g_Shared.LogoCount(), kMaxLogos);
-    const auto define = escpos::DefineNvImages(static_cast<uint8_t>(count));
-    std::copy(define.begin(), define.end(), m_cmd.begin());
-    if (m_writer.WriteDefine(count)) {
-        // The printer has erased its images: a stop from now on owes all n definitions.
+    // The printer has erased its images: a stop from now on owes all n definitions.
+    if (Start())
         g_Shared.m_nStoredCount = 0;
-    } else {
-        m_bError = true;
-        platform::Trace("CProgress OnInitDialog[%d]", errno);
-        platform::AfxMessageBox(kNotTransmitted, platform::MB_ICONEXCLAMATION);
-        EndDialog(platform::IDOK);
-    }
     UpdateData(false);
-    m_writer.WaitForErase(); // also after a failure: the printer may have begun erasing
+    WaitForErase(); // also after a failure: the printer may have begun erasing
     SetTimer(1);
     return true;
-}
-
-void CPrograss::BuildOrder()
-{
-    BuildDownloadOrder();
 }
 
 void CPrograss::OnTimer(int id)
@@ -147,16 +126,11 @@ void CPrograss::OnTimer(int id)
         return;
     }
     m_bInTimer = true;
-    if (id == 1) {
-        KillTimer(1);
+    KillTimer(id);
+    if (id == 1 || m_nImage < g_Shared.m_nJobCount)
         Step();
-    } else if (id == 2) {
-        KillTimer(2);
-        if (m_nImage < g_Shared.m_nJobCount)
-            Step();
-        else
-            Finish();
-    }
+    else
+        Finish();
     m_bInTimer = false;
 }
 
@@ -164,47 +138,53 @@ void CPrograss::Step()
 {
     if (++m_nImage > g_Shared.m_nJobCount)
         return;
-    if (m_bStop) {
+    switch (NextStep()) {
+    case Step::Sent:
+        SetTimer(2);
+        break;
+    case Step::Stopped:
         m_nWait = SizeOfImageAt(m_nSeq);
         platform::Sleep(2 * m_nWait);
         EndDialog(platform::IDOK);
-        return;
+        break;
+    case Step::Finished:
+        Finish();
+        break;
+    case Step::Failed: // reported; the box has ended the dialog
+        break;
     }
+}
+
+void CPrograss::OnImagePrepared(const CNvImage& image)
+{
     m_nWait = 0;
-    ++m_nDefined;
-    ++m_nSeq;
     g_Shared.m_nStoredCount = m_nDefined;
-
-    const int row = g_Shared.m_arrDownloadOrder[static_cast<size_t>(m_nSeq)];
-    if (!PrepareNvImage(*m_image, row))
-        m_arrEmptyRows.push_back(row);
-    ShowStatus(Format("Updating(%ld/%ld)...%s", static_cast<long>(m_nBytesSent),
-                      static_cast<long>(g_Shared.m_nTotalBytes), CurrentName().c_str()));
-
-    const auto header = escpos::NvImageHeader(m_image->m_nWidth, m_image->m_nHeight);
-    std::copy(header.begin(), header.end(), m_cmd.begin());
-    if (!writeInstruction())
-        return;
-    SetTimer(2);
+    // Centring columns are part of what this run sends.
+    g_Shared.m_nTotalBytes += image.m_nCentringBytes;
+    ShowSending();
 }
 
-bool CPrograss::writeInstruction()
+void CPrograss::OnPieceSent(int)
 {
-    if (m_writer.WriteImage(*m_image, [this](int bytes) { PieceSent(bytes); }))
-        return true;
-    m_bError = true;
-    platform::Trace("CPrograss writeInstruction[%d]", errno);
-    platform::AfxMessageBox(kNotTransmitted, platform::MB_ICONEXCLAMATION);
-    return false;
-}
-
-void CPrograss::PieceSent(int bytes)
-{
-    m_nBytesSent += bytes;
     // Centring columns can take the count past the range: the bar then stays at its
     // end, as the Windows control did (Qt would ignore the value).
     m_progress->setValue(std::clamp(m_nBytesSent / 100, 0, std::max(m_nRangeUpper, 0)));
-    ShowStatus(Format("Updating(%d/%d)...%s", m_nBytesSent, g_Shared.m_nTotalBytes, CurrentName().c_str()));
+    ShowSending();
+}
+
+void CPrograss::OnWriteFailed()
+{
+    platform::Trace(m_nSeq < 0 ? "CProgress OnInitDialog[%d]" : "CPrograss writeInstruction[%d]", errno);
+    CDownloadWalk::OnWriteFailed(); // the box ends the dialog (OnCancelMode)
+    if (m_nSeq < 0)
+        EndDialog(platform::IDOK);
+}
+
+void CPrograss::ShowSending()
+{
+    const NvLogoJob* job = Current();
+    const std::string& name = g_Shared.m_arrName[static_cast<size_t>(job ? job->row : 0)];
+    ShowStatus(Format("Updating(%d/%d)...%s", m_nBytesSent, g_Shared.m_nTotalBytes, name.c_str()));
 }
 
 void CPrograss::ShowStatus(const std::string& text)
@@ -213,23 +193,13 @@ void CPrograss::ShowStatus(const std::string& text)
     UpdateData(false);
 }
 
-const std::string& CPrograss::CurrentName() const
-{
-    const int row = g_Shared.m_arrDownloadOrder[static_cast<size_t>(std::max(m_nSeq, 0))];
-    return g_Shared.m_arrName[static_cast<size_t>(row)];
-}
-
 void CPrograss::Finish()
 {
     const int count = m_nSeq + 1;
     if (!m_bStop && m_pApp) {
-        std::vector<std::string> paths;
-        for (int i = 0; i < count; ++i)
-            paths.push_back(
-                g_Shared.m_arrPath[static_cast<size_t>(g_Shared.m_arrDownloadOrder[static_cast<size_t>(i)])]);
         PrivateProfile profile = m_pApp->Profile();
         // All keys change in one replacement of the file, or none does.
-        m_bProfileFailed = !WriteStoredList(profile, paths, g_Shared.m_nProfileCount);
+        m_bProfileFailed = !WriteStoredList(profile, SentPaths(), g_Shared.m_nProfileCount);
     }
     g_Shared.m_nProfileCount = count;
     EndDialog(platform::IDOK);
@@ -264,7 +234,12 @@ void CPrograss::OnCancelMode()
 
 bool CPrograss::WriteBuffer(const uint8_t* buffer, uint32_t length)
 {
-    return m_hPort && ProgressWriteBuffer(*m_hPort, buffer, length);
+    return m_hPort && ProgressWriteBuffer(*m_hPort, g_Shared.m_strPortDevice, buffer, length);
+}
+
+void CPrograss::Pause(int ms)
+{
+    platform::Sleep(ms);
 }
 
 void CPrograss::EndDialog(int result)

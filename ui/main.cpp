@@ -6,6 +6,7 @@
 #include "platform/qt/QtPlatform.h"
 #include "ui/AppIcon.h"
 #include "ui/MyProperty.h"
+#include "ui/OutputFileDlg.h"
 
 int main(int argc, char* argv[])
 {
@@ -23,7 +24,7 @@ int main(int argc, char* argv[])
     QApplication::setApplicationDisplayName(QStringLiteral("Bitmap Nivora"));
     QApplication::setWindowIcon(AppIcon());
     QApplication::setDesktopFileName(QStringLiteral("nivora"));
-    platform::qt::InstallQtPlatform();
+    platform::qt::InstallQtPlatform(AskOutputFileName);
     app.InitInstance(RunPropertySheet);
     return 0;
 }

@@ -1,0 +1,111 @@
+#include "download/DownloadWalk.h"
+
+#include <utility>
+
+#include "platform/MessageBox.h"
+#include "platform/Messages.h"
+
+CDownloadWalk::CDownloadWalk(std::vector<NvLogoJob> jobs, int threshold, int maxPrintWidth)
+    : m_image(std::make_unique<CNvImage>()), m_writer(*this, [this](int ms) { Pause(ms); }),
+      m_jobs(std::move(jobs)), m_nThreshold(threshold), m_nMaxPrintWidth(maxPrintWidth)
+{
+}
+
+CDownloadWalk::~CDownloadWalk() = default;
+
+void CDownloadWalk::OnWriteFailed()
+{
+    platform::AfxMessageBox(msg::kNotTransmitted, platform::MB_ICONEXCLAMATION);
+}
+
+bool CDownloadWalk::Start()
+{
+    m_nSeq = -1;
+    m_nDefined = m_nBytesSent = 0;
+    m_bStop = m_bError = false;
+    m_arrEmptyRows.clear();
+    if (m_writer.WriteDefine(Count()))
+        return true;
+    m_bError = true;
+    OnWriteFailed();
+    return false;
+}
+
+void CDownloadWalk::WaitForErase()
+{
+    m_writer.WaitForErase();
+}
+
+CDownloadWalk::Step CDownloadWalk::NextStep()
+{
+    if (m_nSeq + 1 >= Count())
+        return Step::Finished;
+    if (m_bStop)
+        return Step::Stopped;
+    ++m_nDefined;
+    ++m_nSeq;
+    const NvLogoJob& job = m_jobs[static_cast<size_t>(m_nSeq)];
+    if (!PrepareNvImage(*m_image, job.path, {m_nThreshold, m_nMaxPrintWidth, job.centre}))
+        m_arrEmptyRows.push_back(job.row);
+    OnImagePrepared(*m_image);
+    const bool written = m_writer.WriteImage(*m_image, [this](int bytes) {
+        m_nBytesSent += bytes;
+        OnPieceSent(bytes);
+    });
+    if (!written) {
+        m_bError = true;
+        OnWriteFailed();
+        return Step::Failed;
+    }
+    OnImageSent(*m_image);
+    return Step::Sent;
+}
+
+bool CDownloadWalk::RunToEnd(const std::function<bool()>& stopRequested)
+{
+    const bool defined = Start();
+    WaitForErase();
+    if (!defined)
+        return false;
+    for (;;) {
+        // Asked only while an image is still to go: a stop after the last one changes
+        // nothing.
+        if (m_nSeq + 1 < Count() && stopRequested && stopRequested())
+            m_bStop = true;
+        switch (NextStep()) {
+        case Step::Sent:
+            continue;
+        case Step::Failed:
+            return false;
+        case Step::Finished:
+        case Step::Stopped:
+            return true;
+        }
+    }
+}
+
+bool CDownloadWalk::CompleteStopped(int settleMs)
+{
+    if (!m_writer.WriteCompletion(CompletionGroups(Count(), m_nDefined)))
+        return false;
+    Pause(settleMs);
+    return true;
+}
+
+bool SendDeleteAll(ByteSink& sink)
+{
+    return NvStreamWriter(sink, {}).WriteDeleteAll();
+}
+
+const NvLogoJob* CDownloadWalk::Current() const
+{
+    return m_nSeq >= 0 && m_nSeq < Count() ? &m_jobs[static_cast<size_t>(m_nSeq)] : nullptr;
+}
+
+std::vector<std::string> CDownloadWalk::SentPaths() const
+{
+    std::vector<std::string> paths;
+    for (int seq = 0; seq <= m_nSeq && seq < Count(); ++seq)
+        paths.push_back(m_jobs[static_cast<size_t>(seq)].path);
+    return paths;
+}
