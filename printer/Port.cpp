@@ -335,7 +335,7 @@ bool Port::StillWaiting(Stall& stall, WriteOutcome& outcome)
         stall.pending = pending;
     }
     const milliseconds idle = stall.Idle();
-    if (m_kind == Kind::Device && idle >= kSlowPrinterAfter && Clock::now() >= stall.nextStatus) {
+    if (m_kind == Kind::Device && idle >= SlowPrinterAfter() && Clock::now() >= stall.nextStatus) {
         if (const std::optional<int> status = ReadLpStatus(m_fd))
             m_printerState = DescribeLpStatus(*status);
         stall.nextStatus = Clock::now() + kStatusEvery;

@@ -3,7 +3,18 @@
 namespace printer {
 namespace {
 WaitWatcher* g_watcher = nullptr;
+std::chrono::milliseconds g_slowAfter = kSlowPrinterAfter;
 } // namespace
+
+std::chrono::milliseconds SlowPrinterAfter()
+{
+    return g_slowAfter;
+}
+
+void SetSlowPrinterAfter(std::chrono::milliseconds after)
+{
+    g_slowAfter = after;
+}
 
 void SetWaitWatcher(WaitWatcher* watcher)
 {

@@ -15,8 +15,12 @@ enum class WaitKind {
     Delivery, // bytes already written have not left yet (before a close or an answer)
 };
 
-// A wait that has lasted this long is worth telling the user about.
+// A wait that has lasted this long is worth telling the user about (and the progress
+// dialog's Cancel button then works).
 inline constexpr std::chrono::milliseconds kSlowPrinterAfter{2000};
+// The value in force; tests shorten it.
+std::chrono::milliseconds SlowPrinterAfter();
+void SetSlowPrinterAfter(std::chrono::milliseconds after);
 
 struct WaitProgress {
     WaitKind kind = WaitKind::Write;
