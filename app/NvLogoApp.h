@@ -24,8 +24,8 @@ public:
     std::string m_pszProfileName;      // the profile file, in the working directory
     std::string m_strVersion = "V1.13";
 
-    // Where the guard's lock file lives ("" = the platform default); tests point it
-    // at a temporary folder.
+    // The guard's scope ("" = the one guard of this user on this machine); tests set
+    // it to a temporary folder's path so that they never meet a running program.
     std::string m_strLockDir;
     // The profile's base name: the executable's base name with ".INI".
     std::string m_strProfileBase;

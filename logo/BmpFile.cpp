@@ -8,6 +8,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/RegularFile.h"
+
 namespace {
 
 enum : uint32_t { kBiRgb = 0, kBiRle8 = 1, kBiRle4 = 2, kBiBitfields = 3 };
@@ -273,12 +275,13 @@ bool CheckRle(const uint8_t* data, size_t size, const Layout& layout)
     return RleDecoder(layout, nullptr).Run(data + layout.pixelOffset, size - layout.pixelOffset);
 }
 
-// Opens a regular file; -1 for anything else (folders, devices, pipes).
+// Opens a regular file; -1 for anything else (folders, devices, pipes), without
+// waiting for a FIFO's writer.
 int OpenRegular(const std::string& path, uint64_t& size)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = platform::OpenRegularFile(path);
     struct stat st {};
-    if (fd >= 0 && ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size >= 0) {
+    if (fd >= 0 && ::fstat(fd, &st) == 0 && st.st_size >= 0) {
         size = static_cast<uint64_t>(st.st_size);
         return fd;
     }

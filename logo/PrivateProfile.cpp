@@ -9,6 +9,9 @@
 #include <strings.h>
 #include <unistd.h>
 
+#include "logo/ProfileTempFiles.h"
+#include "platform/RegularFile.h"
+
 namespace {
 
 std::string_view Trim(std::string_view text)
@@ -26,26 +29,36 @@ bool SameName(std::string_view a, std::string_view b)
 }
 
 // The whole file in one read (a missing file reads as empty). Start-up reads one key
-// after another, so each read must be cheap: no stream, no string per line.
-std::string ReadText(const std::string& path)
+// after another, so each read must be cheap: no stream, no string per line. False when
+// the file exists but cannot be read (no permission, not a regular file, a read error).
+bool ReadText(const std::string& path, std::string& text)
 {
-    std::string text;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    text.clear();
+    const int fd = platform::OpenRegularFile(path);
     if (fd < 0)
-        return text;
+        return errno == ENOENT;
     struct stat st {};
     if (::fstat(fd, &st) == 0 && st.st_size > 0)
         text.reserve(static_cast<size_t>(st.st_size));
     char buffer[16384];
+    bool ok = true;
     for (;;) {
         const ssize_t n = ::read(fd, buffer, sizeof buffer);
         if (n < 0 && errno == EINTR)
             continue;
+        ok = n >= 0;
         if (n <= 0)
             break;
         text.append(buffer, static_cast<size_t>(n));
     }
     ::close(fd);
+    return ok;
+}
+
+std::string ReadText(const std::string& path)
+{
+    std::string text;
+    ReadText(path, text);
     return text;
 }
 
@@ -62,14 +75,21 @@ bool NextLine(std::string_view& rest, std::string_view& line)
     return true;
 }
 
-std::vector<std::string> ReadLines(const std::string& path)
+bool ReadLines(const std::string& path, std::vector<std::string>& lines)
 {
-    const std::string text = ReadText(path);
-    std::vector<std::string> lines;
+    std::string text;
+    if (!ReadText(path, text))
+        return false;
     std::string_view rest = text, line;
     while (NextLine(rest, line))
         lines.emplace_back(line);
-    return lines;
+    return true;
+}
+
+// A line break in a name or value would end its line early and start another key.
+bool FitsOneLine(const std::string& text)
+{
+    return text.find_first_of("\r\n") == std::string::npos;
 }
 
 // "[name]" gives name; anything else gives nothing.
@@ -206,7 +226,7 @@ bool WriteAll(int fd, const std::string& content)
 
 bool PrivateProfile::ReplaceFile(const std::string& content) const
 {
-    const std::string temp = m_path + ".tmp" + std::to_string(::getpid());
+    const std::string temp = TempFileFor(m_path);
     const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0)
         return false;
@@ -221,12 +241,26 @@ bool PrivateProfile::ReplaceFile(const std::string& content) const
         ::unlink(temp.c_str());
         return false;
     }
+    RemoveStaleTempFiles(m_path);
     return true;
+}
+
+bool PrivateProfile::Readable() const
+{
+    std::string text;
+    return ReadText(m_path, text);
 }
 
 bool PrivateProfile::WriteProfileStrings(const std::string& section, const std::vector<KeyValue>& entries)
 {
-    std::vector<std::string> lines = ReadLines(m_path);
+    // A file that exists but cannot be read is never replaced: its other sections
+    // would be lost.
+    std::vector<std::string> lines;
+    if (!ReadLines(m_path, lines))
+        return false;
+    for (const auto& [key, value] : entries)
+        if (!FitsOneLine(section) || !FitsOneLine(key) || (value && !FitsOneLine(*value)))
+            return false;
     for (const auto& [key, value] : entries)
         SetKey(lines, section, key, value);
     std::ostringstream text;

@@ -4,7 +4,8 @@
 // writing a key without a value deletes it; every other section, key, comment and
 // their order are kept. Each read goes to the file on disk; each write replaces the
 // file atomically (temporary file in the same folder, then rename), so a failure
-// never leaves a half-written file and never loses the previous one.
+// never leaves a half-written file and never loses the previous one; the temporary
+// files a killed writer left behind are removed by the next write that succeeds.
 #include <functional>
 #include <optional>
 #include <string>
@@ -22,7 +23,9 @@ public:
 
     std::string GetProfileString(const std::string& section, const std::string& key,
                                  const std::string& defaultValue = {}) const;
-    // value nullopt deletes the key. False when the file could not be replaced.
+    // value nullopt deletes the key. False when the file could not be replaced, when
+    // it exists but cannot be read (it is then left as it is), or when a text holds
+    // a line break.
     bool WriteProfileString(const std::string& section, const std::string& key,
                             const std::optional<std::string>& value);
 
@@ -30,6 +33,10 @@ public:
     // change or none does.
     using KeyValue = std::pair<std::string, std::optional<std::string>>;
     bool WriteProfileStrings(const std::string& section, const std::vector<KeyValue>& entries);
+
+    // False when the file exists but cannot be read (no permission, not a regular
+    // file): reads then give the defaults and writes leave it alone.
+    bool Readable() const;
 
     // Tests replace the final rename to simulate a failure at the last moment.
     void SetRenameForTest(RenameFn rename) { m_rename = std::move(rename); }

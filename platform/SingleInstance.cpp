@@ -1,10 +1,11 @@
 #include "platform/SingleInstance.h"
 
 #include <cerrno>
-#include <cstdlib>
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
+#include <algorithm>
+#include <cstddef>
+#include <cstring>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 namespace platform {
@@ -14,33 +15,32 @@ SingleInstance::~SingleInstance()
     Release();
 }
 
-std::string SingleInstance::DefaultLockDir()
+std::string SingleInstance::SocketName(const std::string& name, const std::string& scope)
 {
-    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-    struct stat st {};
-    if (runtime && *runtime && ::stat(runtime, &st) == 0 && S_ISDIR(st.st_mode) &&
-        ::access(runtime, W_OK) == 0)
-        return runtime;
-    return "/tmp";
+    std::string text = name + "-" + std::to_string(::getuid());
+    if (!scope.empty())
+        text += "-" + scope;
+    return text;
 }
 
-std::string SingleInstance::LockPath(const std::string& name, const std::string& dir)
-{
-    // The uid keeps two users of one machine (and a shared /tmp) out of each other's way.
-    return dir + "/" + name + "-" + std::to_string(::getuid()) + ".lock";
-}
-
-SingleInstance::Result SingleInstance::Acquire(const std::string& name, const std::string& dir)
+SingleInstance::Result SingleInstance::Acquire(const std::string& name, const std::string& scope)
 {
     Release();
-    const std::string path = LockPath(name, dir.empty() ? DefaultLockDir() : dir);
-    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    const std::string socketName = SocketName(name, scope);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    // Abstract names start with a zero byte; longer ones are cut, which still names
+    // one guard per name.
+    const size_t length = std::min(socketName.size(), sizeof address.sun_path - 1);
+    std::memcpy(address.sun_path + 1, socketName.data(), length);
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0)
         return Result::Failed;
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    const socklen_t size = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + length);
+    if (::bind(fd, reinterpret_cast<const sockaddr*>(&address), size) != 0) {
         const int err = errno;
         ::close(fd);
-        return err == EWOULDBLOCK ? Result::AlreadyRunning : Result::Failed;
+        return err == EADDRINUSE ? Result::AlreadyRunning : Result::Failed;
     }
     m_fd = fd;
     return Result::Acquired;
@@ -49,7 +49,6 @@ SingleInstance::Result SingleInstance::Acquire(const std::string& name, const st
 void SingleInstance::Release()
 {
     if (m_fd >= 0) {
-        ::flock(m_fd, LOCK_UN);
         ::close(m_fd);
         m_fd = -1;
     }

@@ -1,7 +1,9 @@
 #pragma once
-// The guard that keeps a second copy of the program from starting: an exclusive
-// flock on a lock file named after the guard. The kernel drops the lock when the
-// process ends, so a crashed instance never blocks later starts.
+// The guard that keeps a second copy of the program from starting: one per user per
+// machine, whatever the environment of the copy (desktop session, su, ssh). It is an
+// abstract Unix socket named after the guard and the user's uid: binding it fails
+// while another process holds it, and the kernel frees it when that process ends, so
+// a crashed instance never blocks later starts and no file is left behind.
 #include <string>
 
 namespace platform {
@@ -15,15 +17,14 @@ public:
     SingleInstance(const SingleInstance&) = delete;
     SingleInstance& operator=(const SingleInstance&) = delete;
 
-    // Takes the guard called name, with its lock file in dir ("" = DefaultLockDir()).
-    Result Acquire(const std::string& name, const std::string& dir = {});
+    // Takes the guard called name. scope separates guards of the same name that must
+    // not meet (tests running side by side); the program passes "".
+    Result Acquire(const std::string& name, const std::string& scope = {});
     void Release();
     bool Held() const { return m_fd >= 0; }
 
-    // $XDG_RUNTIME_DIR when it is a usable directory, else /tmp.
-    static std::string DefaultLockDir();
-    // The lock file used for name in dir: dir/name-<uid>.lock.
-    static std::string LockPath(const std::string& name, const std::string& dir);
+    // The socket's abstract name (without the leading zero byte).
+    static std::string SocketName(const std::string& name, const std::string& scope);
 
 private:
     int m_fd = -1;

@@ -8,7 +8,8 @@ namespace printer {
 inline constexpr char kDeviceIniName[] = "Device.INI";
 
 // True (parallel) when the file's first byte is a digit 1-9. Anything else, an empty
-// file, no file or one that cannot be read means serial.
+// file, no file or one that cannot be read means serial. Only a regular file is read:
+// a FIFO or a folder in its place is refused at once and named on standard error.
 bool ReadDeviceIni(const std::string& dir);
 // Creates or empties dir/Device.INI and writes "1" or "0". A failure is silent: the
 // next run simply starts serial.

@@ -146,6 +146,11 @@ void ReleaseFlowControl(int fd)
     ::ioctl(fd, TCXONC, TCOON);
 }
 
+void SuspendOutput(int fd)
+{
+    ::ioctl(fd, TCXONC, TCOOFF);
+}
+
 bool SetModemLines(int fd, int lines, bool on)
 {
     return ::ioctl(fd, on ? TIOCMBIS : TIOCMBIC, &lines) == 0;

@@ -30,6 +30,8 @@ int PendingOutput(int fd);
 // Switches flow control off and restarts stopped output, so that closing never waits
 // for a printer that holds the line.
 void ReleaseFlowControl(int fd);
+// Stops sending (tcflow TCOOFF) until ReleaseFlowControl restarts it.
+void SuspendOutput(int fd);
 // Raises (on) or drops the modem output lines given as TIOCM_DTR / TIOCM_RTS bits.
 bool SetModemLines(int fd, int lines, bool on);
 // TIOCEXCL / TIOCNXCL: no further opens of the terminal (the superuser is exempt).

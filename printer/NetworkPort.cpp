@@ -16,11 +16,6 @@ bool Port::OpenNetwork(const NetAddress& address)
     return true;
 }
 
-bool Port::WaitDelivered()
-{
-    return !m_net.IsOpen() || m_net.Drain();
-}
-
 Port::WriteOutcome NetworkWrite(TcpPort& connection, const uint8_t* data, size_t length)
 {
     const TcpPort::Outcome sent = connection.Write(data, length);

@@ -30,7 +30,7 @@ std::string CPrinterPort::OpenErrorText() const
 
 bool CPrinterPort::WaitDelivered(const char* failureText)
 {
-    if (m_hPort.WaitDelivered())
+    if (m_hPort.Deliver())
         return true;
     platform::AfxMessageBox(failureText, platform::MB_ICONEXCLAMATION);
     return false;

@@ -3,7 +3,9 @@
 // the page's variant (PortVariant.h) decides access, time-outs and flow control.
 //
 // The descriptor stays non-blocking; blocking is done here with poll in short slices
-// so that platform::KeepAlive can repaint the window while a printer holds the line.
+// so that platform::KeepAlive can repaint the window while a printer holds the line,
+// and so that the wait watcher (WaitWatch.h) can follow and end a long wait. No wait
+// outlasts the stall limit (StallRule.h) without a byte moving.
 // A failed open leaves nothing open and errno as the failing call left it.
 #include <chrono>
 #include <cstddef>
@@ -12,6 +14,8 @@
 
 #include "printer/PortVariant.h"
 #include "printer/TcpPort.h"
+#include "printer/UucpLock.h"
+#include "printer/WaitWatch.h"
 
 namespace printer {
 
@@ -32,6 +36,8 @@ public:
     Port(const Port&) = delete;
     Port& operator=(const Port&) = delete;
 
+    // Every open is exclusive: a UUCP lock file held by a live process or a flock held
+    // elsewhere refuses the port (errno EBUSY / EWOULDBLOCK).
     // A serial device: exclusive (flock, and TIOCEXCL for other users), pending data
     // discarded, raw mode with the settings, DTR raised, the variant's flow control.
     // A device that is no terminal (a USB printer) opens without line settings.
@@ -45,21 +51,20 @@ public:
     // A network printer (TcpPort.h). Reads, writes and the close then go over the
     // connection; errno and Connection().ErrorText() tell why an open failed.
     bool OpenNetwork(const NetAddress& address);
-    // True once the printer has everything written so far: a network printer has
-    // acknowledged every byte (under the stall rule); other ports have nothing to wait
-    // for here.
-    bool WaitDelivered();
     bool IsNetwork() const { return m_net.IsOpen(); }
     const TcpPort& Connection() const { return m_net; }
 
     struct WriteOutcome {
-        size_t written = 0;  // bytes handed to the device
-        bool waited = false; // the write could not complete at once
-        int error = 0;       // errno of the failure, ETIMEDOUT when M ms per byte ran out
+        size_t written = 0;   // bytes handed to the device
+        bool waited = false;  // the write could not complete at once
+        int error = 0;        // errno of the failure: ETIMEDOUT when M ms per byte or the
+                              // stall limit ran out, ECANCELED when the watcher ended it
+        bool stalled = false; // the printer took nothing for the stall limit
         bool Complete(size_t length) const { return error == 0 && written == length; }
     };
-    // Returns when all bytes are handed over, the device hung up or failed, or the
-    // write time-out ran out. A write of nothing succeeds at once.
+    // Returns when all bytes are handed over, the device hung up or failed, the write
+    // time-out or the stall limit ran out, or the watcher ended the wait. After such an
+    // end every further write fails at once. A write of nothing succeeds at once.
     WriteOutcome Write(const uint8_t* data, size_t length);
     // One try without waiting: true when the device took all bytes at once.
     bool WriteAtOnce(const uint8_t* data, size_t length);
@@ -69,13 +74,28 @@ public:
         None,   // nothing came within the wait, or nothing ever will (end of file)
         Failed, // the device cannot be read, or it hung up
     };
-    // Waits up to waitMs for one byte; byte is untouched unless one came.
+    // Waits up to waitMs for one byte; byte is untouched unless one came. On a printer
+    // device the request must have left first (Deliver). A read of nothing from a
+    // device means "nothing yet" (an empty USB packet), not the end.
     Answer ReadByte(uint8_t& byte, int waitMs);
 
-    // Gives the device up to half a second without progress to send what it still
-    // holds, throws the rest away and closes; never stalls in the kernel's closing
-    // wait. Keeps errno.
-    void Close();
+    // Waits until what was written has left for the printer: a serial queue
+    // (TIOCOUTQ) empty, a USB printer's last transfer complete (poll POLLOUT). Gives
+    // up when nothing moves for the stall limit (plus, on a serial line, the time the
+    // queued bytes need at the port's speed) or the watcher ends it. A file and a
+    // pseudo-terminal deliver at once. Keeps errno unless it fails.
+    bool Deliver();
+    // Delivers what is pending and closes; when delivery fails, or after a stalled or
+    // cancelled write, the pending output is thrown away instead (output suspended
+    // first, so the kernel's closing wait never blocks). Exclusive mode and the lock
+    // file are released on every path. False when bytes were thrown away. Keeps errno.
+    bool Close();
+    // Closes at once, throwing away whatever is still pending (the user cancelled).
+    void Abandon();
+    // errno of the last failed write or delivery, 0 when none failed since the open.
+    int LastError() const { return m_lastError; }
+    // How the device describes its state at the last stall ("out of paper", ...).
+    const std::string& PrinterState() const { return m_printerState; }
 
     bool IsOpen() const { return m_fd >= 0; }
     bool IsFile() const { return m_fd >= 0 && m_kind == Kind::File; }
@@ -92,10 +112,16 @@ private:
 
     bool OpenExclusive(const std::string& device, int access);
     bool ConfigureTerminal(const SerialSettings& settings, const PortVariant& variant);
+    WriteOutcome WriteToPrinter(const uint8_t* data, size_t length);
     WriteOutcome WriteFile(const uint8_t* data, size_t length);
-    bool WaitWritable(Clock::time_point deadline, bool backOff, int& error);
-    bool WaitForDsr(Clock::time_point deadline, WriteOutcome& outcome);
-    void DrainOrDiscard();
+    struct Stall;
+    bool WaitWritable(Clock::time_point deadline, bool backOff, WriteOutcome& outcome, Stall& stall);
+    bool WaitForDsr(Clock::time_point deadline, WriteOutcome& outcome, Stall& stall);
+    bool StillWaiting(Stall& stall, WriteOutcome& outcome);
+    bool DeliverSerial();
+    bool DeliverToDevice();
+    void DiscardPending();
+    void Release();
 
     int m_fd = -1;
     Kind m_kind = Kind::Device;
@@ -103,6 +129,11 @@ private:
     bool m_dsrGate = false;
     std::chrono::milliseconds m_timeoutPerByte{0};
     TcpPort m_net; // open for a network printer; m_fd is then its socket
+    uint32_t m_baud = 0;
+    bool m_undelivered = false; // a write stalled or was cancelled: nothing more goes out
+    std::string m_printerState;
+    int m_lastError = 0;
+    UucpLock m_lock;
 };
 
 // The network branches of Port's operations (NetworkPort.cpp).

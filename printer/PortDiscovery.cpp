@@ -6,6 +6,7 @@
 #include "printer/Port.h"
 #include "printer/PortNames.h"
 #include "printer/PortTestHooks.h"
+#include "printer/PrinterStatus.h"
 
 namespace printer {
 namespace {
@@ -22,7 +23,7 @@ void Probe(const std::string& name, std::vector<PortListing>& listed)
     if (device.empty() || !Exists(device) || ReservedWithoutHardware(device))
         return;
     if (Port::CanOpenExclusively(device))
-        listed.push_back({name, device});
+        listed.push_back({name, device, {}});
 }
 
 } // namespace
@@ -48,8 +49,11 @@ std::vector<PortListing> ProbeComPorts()
 std::vector<PortListing> ProbeLptPorts()
 {
     std::vector<PortListing> listed;
-    for (int number = 1; number <= kLptNameCount; ++number)
+    for (int number = 1; number <= kLptNameCount; ++number) {
         Probe(LptName(number), listed);
+        if (!listed.empty() && listed.back().name == LptName(number))
+            listed.back().model = LptPrinterModel(number);
+    }
     return listed;
 }
 

@@ -10,6 +10,7 @@ namespace printer {
 struct PortListing {
     std::string name;   // "COM3", "LPT1"
     std::string device; // the device file behind it
+    std::string model;  // the printer's make and model where the device publishes them
 };
 
 // COM1 ... COM255 in ascending order. Only existing device files are tried, and

@@ -8,7 +8,7 @@
 
 namespace printer {
 
-// Prefix put before every /dev and /sys path the port layer touches ("" = the real
+// Prefix put before every /dev, /sys and /run/lock path the port layer touches ("" = the real
 // ones). Device paths given directly to an open are not prefixed.
 void SetDeviceRootForTesting(std::string root);
 const std::string& DeviceRoot();

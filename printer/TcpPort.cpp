@@ -349,4 +349,11 @@ void TcpPort::Close()
     errno = saved;
 }
 
+void TcpPort::Abort()
+{
+    if (m_fd >= 0)
+        m_failed = true;
+    Close();
+}
+
 } // namespace printer

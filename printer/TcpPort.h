@@ -60,6 +60,8 @@ public:
     // connection that failed is reset instead, so a stalled printer costs no more time.
     // Keeps errno.
     void Close();
+    // Closes at once with a reset: what the printer has not taken is dropped.
+    void Abort();
 
     bool IsOpen() const { return m_fd >= 0; }
     int Fd() const { return m_fd; }

@@ -139,6 +139,12 @@ void CPage3Upload::RunProgress(bool& failed)
     CPrograss dialog(this);
     dialog.m_hPort = &m_port.m_hPort;
     const int result = dialog.DoModal();
+    if (dialog.m_bCancelledInWait) {
+        // The printer took nothing and the user gave up on it: what is still queued
+        // goes, and no completion groups are sent into a printer that takes nothing.
+        m_port.m_hPort.Abandon();
+        return;
+    }
     if (result == platform::IDOK && !dialog.m_bStop && !dialog.m_bError) {
         ReportDownloadComplete();
     } else if (!dialog.m_bError && !failed && dialog.m_bStop) {

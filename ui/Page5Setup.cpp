@@ -22,12 +22,33 @@
 #include "printer/DeviceIni.h"
 #include "printer/PortAccess.h"
 #include "printer/PortNames.h"
+#include "printer/PrinterStatus.h"
 #include "ui/AppIcon.h"
 #include "ui/HelpText.h"
 
 using printer::SerialBox;
 
 namespace {
+
+// The parallel port the download and print runs open for the chosen device.
+std::string ParallelPortName(const std::string& device)
+{
+    return printer::LptNumber(device) != 0 ? device : std::string("LPT1");
+}
+
+// The port box's tooltip: the device table, and the USB printers that say who they are.
+QString PortNameToolTip()
+{
+    QString text = QStringLiteral("<p>Port names and the devices behind them:</p>") + PortDeviceTableHtml();
+    for (int number = 1; number <= printer::kLptNameCount; ++number) {
+        const std::string model = printer::LptPrinterModel(number);
+        if (!model.empty())
+            text += QStringLiteral("<p>%1: %2</p>")
+                        .arg(QString::fromStdString(printer::LptName(number)),
+                             QString::fromStdString(model).toHtmlEscaped());
+    }
+    return text;
+}
 
 // The port boxes of the "Port Setting" group: label and list, in template order.
 struct PortBoxLayout {
@@ -156,8 +177,7 @@ void CPage5Setup::BuildPortGroup()
         *combos[i] = AddList(this, group, box.comboId, 56, box.comboY, 109, box.droppedHeight);
     }
     m_serialCombos = {m_cbBaudrate, m_cbBitLength, m_cbParity, m_cbStopBit, m_cbHandshake};
-    m_cbPortName->setToolTip(QStringLiteral("<p>Port names and the devices behind them:</p>") +
-                             PortDeviceTableHtml());
+    m_cbPortName->setToolTip(PortNameToolTip());
 }
 
 void CPage5Setup::BuildAboutGroup()
@@ -238,6 +258,7 @@ bool CPage5Setup::OnInitDialog()
     g_Shared.m_nNvAreaKB = 384;
     printer::RestorePortSetup(*this, m_boxes, StartDir(), g_Shared);
     RestoreNetPrinters();
+    m_cbPortName->setToolTip(PortNameToolTip()); // printers plugged in since
     ShowBoxes();
     m_status->ShowForbidden(printer::ProbeForbiddenPorts());
     if (m_pApp)
@@ -398,7 +419,7 @@ void CPage5Setup::TestConnection()
     const bool serial = g_Shared.m_nPortType == 0;
     const bool opened = serial ? m_port.OpenPort(g_Shared.m_strPortDevice, m_dwBaudRate, m_byByteSize,
                                                  m_byParity, m_byStopBits, m_nHandshake)
-                               : m_port.OpenLpt();
+                               : m_port.OpenLpt(ParallelPortName(g_Shared.m_strPortDevice));
     if (!opened) {
         const int error = m_port.m_nOpenError;
         platform::AfxMessageBox(msg::kPortOpenFailed, platform::MB_ICONEXCLAMATION);

@@ -17,6 +17,7 @@
 #include "platform/Trace.h"
 #include "platform/Wait.h"
 #include "printer/PrinterPort.h"
+#include "ui/CancelButtonOnly.h"
 #include "ui/DataExchange.h"
 #include "ui/DialogUnits.h"
 
@@ -79,7 +80,11 @@ int CPrograss::DoModal()
         if (!m_bEnded)
             OnInitDialog();
     });
-    return exec() == QDialog::Accepted ? platform::IDOK : platform::IDCANCEL;
+    printer::WaitWatcher* previous = printer::CurrentWaitWatcher();
+    printer::SetWaitWatcher(this);
+    const int result = exec();
+    printer::SetWaitWatcher(previous);
+    return result == QDialog::Accepted ? platform::IDOK : platform::IDCANCEL;
 }
 
 void CPrograss::DoDataExchange(CDataExchange& dx)
@@ -174,6 +179,9 @@ void CPrograss::OnPieceSent(int)
 
 void CPrograss::OnWriteFailed()
 {
+    if (m_bCancelledInWait)
+        return; // the user ended it; there is nothing to report
+
     platform::Trace(m_nSeq < 0 ? "CProgress OnInitDialog[%d]" : "CPrograss writeInstruction[%d]", errno);
     CDownloadWalk::OnWriteFailed(); // the box ends the dialog (OnCancelMode)
     if (m_nSeq < 0)
@@ -195,14 +203,16 @@ void CPrograss::ShowStatus(const std::string& text)
 
 void CPrograss::Finish()
 {
-    // Nothing is done, and the stored list stays, until the printer has every byte.
-    if (!m_bStop && m_hPort && !m_hPort->WaitDelivered()) {
+    const int count = m_nSeq + 1;
+    // The list is stored only once the printer has the whole stream: a tail still in
+    // the port (or a USB transfer in flight) is not a download yet.
+    if (!m_bStop && m_hPort && !m_hPort->Deliver()) {
         m_bError = true;
-        OnWriteFailed();
+        if (!m_bCancelledInWait)
+            platform::AfxMessageBox(msg::kNotTransmitted, platform::MB_ICONEXCLAMATION);
         EndDialog(platform::IDOK);
         return;
     }
-    const int count = m_nSeq + 1;
     if (!m_bStop && m_pApp) {
         PrivateProfile profile = m_pApp->Profile();
         // All keys change in one replacement of the file, or none does.
@@ -215,7 +225,26 @@ void CPrograss::Finish()
 void CPrograss::OnCancel()
 {
     m_bStop = true;
+    if (m_bWaitingOnPrinter)
+        m_bCancelledInWait = true;
     EndDialog(platform::IDCANCEL);
+}
+
+bool CPrograss::Continue(const printer::WaitProgress& progress)
+{
+    if (m_bCancelledInWait)
+        return false;
+    if (progress.idle < printer::SlowPrinterAfter())
+        return true;
+    // Every slice: the printer's own state may change while it waits.
+    ShowStatus(printer::NotTakingDataText(progress) + " Cancel ends the download.");
+    m_bWaitingOnPrinter = true;
+    {
+        const CCancelButtonOnly onlyCancel(m_cancel);
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+    }
+    m_bWaitingOnPrinter = false;
+    return !m_bCancelledInWait;
 }
 
 void CPrograss::reject()

@@ -7,7 +7,9 @@
 //
 // Pauses go through platform::Sleep, which in the program runs an event loop that
 // paints but holds user input back: the bar and the status text advance piece by
-// piece, and a click on Cancel waits until the step has ended.
+// piece, and a click on Cancel waits until the step has ended. The one exception is a
+// printer that takes no data: once a write (or a DSR wait) has stood still for a moment
+// the status line says so and Cancel works inside the step, ending the run at once.
 #include <QDialog>
 #include <cstdint>
 #include <string>
@@ -15,6 +17,7 @@
 
 #include "download/DownloadWalk.h"
 #include "platform/CancelMode.h"
+#include "printer/WaitWatch.h"
 
 class CDataExchange;
 class CNvLogoApp;
@@ -27,7 +30,10 @@ namespace printer {
 class Port;
 }
 
-class CPrograss : public QDialog, public CDownloadWalk, public platform::CancelModeTarget {
+class CPrograss : public QDialog,
+                  public CDownloadWalk,
+                  public platform::CancelModeTarget,
+                  public printer::WaitWatcher {
     Q_OBJECT
 public:
     // The listed logos of g_Shared in download order, converted with its threshold and
@@ -61,6 +67,12 @@ public:
     // Cancel and Esc, and the window's close box.
     void reject() override;
 
+    // A wait on the printer: after a moment the status line tells, and only the Cancel
+    // button takes input; false once it was pressed.
+    bool Continue(const printer::WaitProgress& progress) override;
+    // Cancel was pressed while the printer took nothing: the port has given up.
+    bool m_bCancelledInWait = false;
+
 protected:
     bool WriteBuffer(const uint8_t* buffer, uint32_t length) override;
     void Pause(int ms) override;
@@ -84,4 +96,5 @@ private:
     int m_nRangeUpper = 0; // the bar's range as set, 0 ... m_nRangeUpper
     bool m_bInTimer = false;
     bool m_bEnded = false;
+    bool m_bWaitingOnPrinter = false; // Cancel may end the wait that is running
 };

@@ -1,5 +1,6 @@
 // Bitmap Nivora: stores logos in the NV graphics memory of ESC/POS receipt printers.
 #include <QApplication>
+#include <cstdio>
 
 #include <cstdio>
 
@@ -25,9 +26,13 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "nivora: %s\n", error.c_str());
     CNvLogoApp app;
     SetApp(&app);
-    // The guard comes first: a second copy ends silently before it touches the display.
-    if (app.AcquireGuard() != CNvLogoApp::StartResult::Run)
+    // The guard comes first: a second copy ends before it touches the display, with
+    // no window and one line for whoever started it from a terminal.
+    if (const CNvLogoApp::StartResult start = app.AcquireGuard(); start != CNvLogoApp::StartResult::Run) {
+        if (start == CNvLogoApp::StartResult::AlreadyRunning)
+            std::fputs("nivora: already running for this user; this copy ends\n", stderr);
         return 0;
+    }
     QApplication qapp(argc, argv);
     QApplication::setApplicationName(QStringLiteral("nivora"));
     QApplication::setApplicationDisplayName(QStringLiteral("Bitmap Nivora"));

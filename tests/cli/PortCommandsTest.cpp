@@ -1,3 +1,5 @@
+#include <filesystem>
+#include <fstream>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <grp.h>
@@ -58,7 +60,8 @@ TEST(PortOptionsTest, BadValuesAreRefusedWithTheChoicesAndOthersAreLeftAlone)
     }
 }
 
-TEST(PortsCommandTest, ListsTheOpenablePortsWithTheirDevices)
+// A USB printer names itself; a port another program took by a UUCP lock is left out.
+TEST(PortsCommandTest, ListsTheOpenablePortsWithTheirDevicesAndPrinterModels)
 {
     testing_support::FakePlatform platform;
     testing_support::FakeDeviceRoot root;
@@ -66,12 +69,18 @@ TEST(PortsCommandTest, ListsTheOpenablePortsWithTheirDevices)
     root.AddFile("ttyUSB0");
     root.AddFile("ttyS2");
     root.SetTtyType("ttyS2", "0");
+    root.AddFile("ttyS3");
+    std::ofstream(root.Path() + "/run/lock/LCK..ttyS3") << "         1\n"; // init holds it
     root.AddFile("lp0");
+    root.AddFile("usb/lp1");
+    std::filesystem::create_directories(root.Path() + "/sys/class/usbmisc/lp1/device");
+    std::ofstream(root.Path() + "/sys/class/usbmisc/lp1/device/ieee1284_id")
+        << "MFG:Acme;CMD:ESC/POS;MDL:TM-9;";
     testing::internal::CaptureStdout();
     EXPECT_EQ(cli::Registry::Find("ports")->run({}), 0);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "COM2    " + root.Device("ttyS1") + "\nCOM33   " +
-                                                          root.Device("ttyUSB0") + "\nLPT1    " +
-                                                          root.Device("lp0") + "\n");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "COM2    " + root.Device("ttyS1") + "\nCOM33   " + root.Device("ttyUSB0") + "\nLPT1    " +
+                  root.Device("lp0") + "\nLPT2    " + root.Device("usb/lp1") + "  Acme TM-9\n");
 }
 
 // A user outside dialout: the printer's port is named with the group to join, and with

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
+#include <cstdlib>
 #include <tuple>
 #include <unistd.h>
 
@@ -87,6 +88,37 @@ TEST(StartUpTest, AnInstanceThatDiedHoldingTheGuardDoesNotBlockTheNextStart)
     ASSERT_EQ(status, 0); // it held the guard and ended without releasing it
     platform::SingleInstance next;
     EXPECT_EQ(next.Acquire(kInstanceGuardName, locks.Path()), platform::SingleInstance::Result::Acquired);
+}
+
+// The same user may start the program from the desktop and from su or ssh, with
+// different runtime folders (or none); still only one copy runs.
+TEST(StartUpTest, OneGuardPerUserWhateverTheRuntimeFolder)
+{
+    const std::string name = "NivoraGuardTest-" + std::to_string(::getpid());
+    TempDir first, second;
+    const char* environments[] = {first.Path().c_str(), second.Path().c_str(), nullptr};
+    std::vector<platform::SingleInstance::Result> results;
+    platform::SingleInstance holder; // the copy already running, started from this environment
+    ASSERT_EQ(holder.Acquire(name), platform::SingleInstance::Result::Acquired);
+    for (const char* runtime : environments) {
+        const pid_t child = ::fork();
+        if (child == 0) {
+            if (runtime)
+                ::setenv("XDG_RUNTIME_DIR", runtime, 1);
+            else
+                ::unsetenv("XDG_RUNTIME_DIR");
+            platform::SingleInstance guard;
+            ::_exit(static_cast<int>(guard.Acquire(name)));
+        }
+        int status = -1;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        results.push_back(static_cast<platform::SingleInstance::Result>(WEXITSTATUS(status)));
+    }
+    EXPECT_EQ(results, std::vector<platform::SingleInstance::Result>(
+                           3, platform::SingleInstance::Result::AlreadyRunning));
+    holder.Release();
+    platform::SingleInstance next;
+    EXPECT_EQ(next.Acquire(name), platform::SingleInstance::Result::Acquired);
 }
 
 } // namespace

@@ -87,7 +87,7 @@ TEST_F(TcpPortTest, TheCheckReadsTheAnswerOrWaitsItsTimeForNone)
     ASSERT_TRUE(Write(request).Complete(3));
     EXPECT_EQ(port.ReadByte(answer, 50), Port::Answer::None);
     EXPECT_EQ(answer, 0x77);
-    EXPECT_TRUE(port.WaitDelivered());
+    EXPECT_TRUE(port.Deliver());
     EXPECT_EQ(printer.Requests(), 2);
 }
 
@@ -168,7 +168,7 @@ TEST_F(TcpPortTest, APrinterThatStopsReadingFailsTheWriteOrTheDeliveryAfterTheSt
             EXPECT_LT(outcome.written, length);
         } else {
             EXPECT_TRUE(outcome.Complete(length));
-            EXPECT_FALSE(port.WaitDelivered());
+            EXPECT_FALSE(port.Deliver());
         }
         EXPECT_EQ(port.Connection().ErrorText(), "the printer took nothing for 0.3 s");
         EXPECT_FALSE(Write({0x1B, 0x40}).Complete(2)); // the connection is of no more use
@@ -196,7 +196,7 @@ TEST_F(TcpPortTest, APrinterThatResetsMidImageFailsTheWriteWithoutASignal)
     const std::string text = port.Connection().ErrorText();
     EXPECT_TRUE(text == "connection reset by the printer" || text == "the printer closed the connection")
         << text;
-    EXPECT_FALSE(port.WaitDelivered());
+    EXPECT_FALSE(port.Deliver());
     uint8_t answer = 0;
     EXPECT_EQ(port.ReadByte(answer, 10), Port::Answer::Failed);
     port.Close();

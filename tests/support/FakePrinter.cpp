@@ -90,6 +90,8 @@ void FakePrinter::Run()
         // Packet mode: a leading 0 means data follows; anything else is a status byte.
         if (n > 0 && buffer[0] == TIOCPKT_DATA)
             Received(buffer + 1, static_cast<size_t>(n - 1));
+        if (m_stallAt != 0 && m_bytes.size() >= m_stallAt)
+            m_stalled = true;
         else if (n > 0 && (buffer[0] & (TIOCPKT_STOP | TIOCPKT_START)))
             m_outputStopped = !(buffer[0] & TIOCPKT_START);
         m_changed.notify_all();
@@ -142,10 +144,17 @@ void FakePrinter::Stall()
     }
 }
 
+void FakePrinter::StallAfter(size_t count)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_stallAt = count;
+}
+
 void FakePrinter::Resume()
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_stalled = false;
+    m_stallAt = 0;
 }
 
 bool FakePrinter::SendXonXoff(uint8_t flowByte)
@@ -223,6 +232,7 @@ FakeDeviceRoot::FakeDeviceRoot()
 {
     std::filesystem::create_directories(Path() + "/dev");
     std::filesystem::create_directories(Path() + "/sys/class/tty");
+    std::filesystem::create_directories(Path() + "/run/lock");
     printer::SetDeviceRootForTesting(Path());
 }
 

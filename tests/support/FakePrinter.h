@@ -33,6 +33,9 @@ public:
     void AnswerWith(std::optional<uint8_t> answer);
     // Takes nothing more and fills the line, so the program's next write blocks.
     void Stall();
+    // Stops taking data once count bytes have arrived, in the middle of whatever the
+    // program is sending; the program's own writes then fill the line.
+    void StallAfter(size_t count);
     void Resume();
     // Sends XOFF (0x13) or XON (0x11) and returns once the port side has stopped or
     // restarted its output; false when it did not within two seconds (no IXON).
@@ -65,6 +68,7 @@ private:
     bool m_outputStopped = false;
     size_t m_fillerLeft = 0; // bytes of Stall's filling still to throw away
     bool m_draining = false; // Drain's marker is on its way
+    size_t m_stallAt = 0;    // StallAfter's count, 0 for none
     std::optional<uint8_t> m_answer = 0x20;
     std::vector<uint8_t> m_bytes;
     uint32_t m_window = 0; // the last three bytes, for spotting GS I 1
@@ -72,7 +76,8 @@ private:
     std::thread m_thread;
 };
 
-// A device tree under a temporary folder (<root>/dev, <root>/sys/class/tty),
+// A device tree under a temporary folder (<root>/dev, <root>/sys/class/tty,
+// <root>/run/lock),
 // installed as the port layer's device root for the lifetime of the object.
 class FakeDeviceRoot {
 public:

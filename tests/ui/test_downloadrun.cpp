@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTimer>
 #include <QtTest>
 #include <cstdio>
 #include <fcntl.h>
@@ -21,6 +22,8 @@
 #include "platform/Wait.h"
 #include "tests/support/BmpWriter.h"
 #include "tools/cli/Command.h"
+#include "printer/StallRule.h"
+#include "printer/WaitWatch.h"
 #include "tests/support/FakePrinter.h"
 #include "tests/ui/support/PageHarness.h"
 #include "ui/Page3Upload.h"
@@ -43,8 +46,14 @@ public:
             onSleep(ms, qobject_cast<CPrograss*>(QApplication::activeModalWidget()));
         m_clock.Sleep(ms);
     }
-    void KeepAlive() override { m_clock.KeepAlive(); }
+    void KeepAlive() override
+    {
+        if (onKeepAlive)
+            onKeepAlive(qobject_cast<CPrograss*>(QApplication::activeModalWidget()));
+        m_clock.KeepAlive();
+    }
     std::function<void(int ms, CPrograss* dialog)> onSleep;
+    std::function<void(CPrograss* dialog)> onKeepAlive; // while a port operation waits
 
 private:
     VirtualClock& m_clock;
@@ -130,6 +139,7 @@ private slots:
     void stopsBetweenImages_data();
     void stopsBetweenImages();
     void aPrinterThatStopsTakingDataEndsTheRun();
+    void cancelWorksWhileThePrinterTakesNothing();
     void runsThatEndBeforeTheImages_data();
     void runsThatEndBeforeTheImages();
     void anEmptyListDeletesAllImages();
@@ -289,6 +299,43 @@ void TestDownloadRun::aPrinterThatStopsTakingDataEndsTheRun()
     QCOMPARE(h.page.fake.boxes.Texts(), (Texts{kConfirm, kNotTransmitted}));
     QCOMPARE(h.page.fake.boxes.shown[1].flags, 0x30u);
     QVERIFY(g_Shared.m_nStoredCount >= 2 && g_Shared.m_nStoredCount < 5);
+    ExpectOldKeys(h);
+    QVERIFY(!h.upload->m_port.m_hPort.IsOpen());
+}
+
+// The printer stops in the middle of an image and stays stopped (far inside the stall
+// limit): the status line says so, Cancel ends the run inside the step, and nothing
+// more is sent or reported.
+void TestDownloadRun::cancelWorksWhileThePrinterTakesNothing()
+{
+    DownloadHarness h;
+    ScopedWriteTimeout timeout(std::chrono::minutes(10));
+    printer::SetStallTimeout(std::chrono::minutes(10));
+    printer::SetSlowPrinterAfter(std::chrono::milliseconds(50));
+    ListFive(h);
+    h.List("big.bmp", 512, 400, 6); // 25600 bytes of raster, sent last
+    h.printer.StallAfter(3 + 2 + 3 + 5 * (4 + 8) + 4 + 1000);
+    h.Show();
+    QString shown;
+    h.clock.onKeepAlive = [&](CPrograss* dialog) {
+        const QString status =
+            dialog ? dialog->findChild<QLabel*>(QStringLiteral("static1057"))->text() : QString();
+        if (!shown.isEmpty() || !status.startsWith(QStringLiteral("The printer is not taking data")))
+            return;
+        shown = status;
+        // Delivered inside the wait, where the dialog lets only Cancel through.
+        QTimer::singleShot(0, dialog, [&h, dialog] {
+            QTest::mouseClick(h.upload->findChild<QPushButton*>(QStringLiteral("button1023")),
+                              Qt::LeftButton);
+            QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("button2")), Qt::LeftButton);
+        });
+    };
+    h.Download();
+    printer::SetStallTimeout(printer::kDefaultStallTimeout);
+    printer::SetSlowPrinterAfter(printer::kSlowPrinterAfter);
+
+    QVERIFY2(shown.startsWith(QStringLiteral("The printer is not taking data")), qPrintable(shown));
+    QCOMPARE(h.page.fake.boxes.Texts(), (Texts{kConfirm})); // one run, no error, no completion
     ExpectOldKeys(h);
     QVERIFY(!h.upload->m_port.m_hPort.IsOpen());
 }

@@ -156,6 +156,7 @@ private slots:
     void thresholdAndWidthAreCheckedAndOnlyLeavingTakesThem();
     void applyTestsThePrinterUnlessPrintingToFile();
     void theStatusLineSaysWhetherThePrinterAnswered();
+    void applyOpensTheParallelPortTheRunsUse();
     void theTitleBarCloseSavesLikeCloseAndEscDoesNothing();
     void f1OpensThePagesOwnHelp();
     void halftoneSitsInTheOptionsFreeSpaceAndStartsClassicEveryRun();
@@ -454,6 +455,27 @@ void TestSetupPage::theStatusLineSaysWhetherThePrinterAnswered()
     h.Button(Button::Apply)->click();
     QCOMPARE(h.Boxes(), std::vector<std::string>{"ERROR - Port open."});
     QVERIFY(!status->isVisible());
+}
+
+// With LPT2 chosen, Apply must test LPT2, not LPT1: here another program holds LPT1.
+void TestSetupPage::applyOpensTheParallelPortTheRunsUse()
+{
+    SetupHarness h;
+    const std::string lpt1 = h.root.AddFile("usb/lp0");
+    h.root.AddFile("usb/lp1");
+    h.startDir.Write("Device.INI", "1");
+    h.Start();
+    QCOMPARE(h.Entries(1045), QStringList({"LPT1", "LPT2", "Add network printer..."}));
+    QVERIFY(h.Choose(1045, "LPT2"));
+    printer::Port otherProgram;
+    QVERIFY(otherProgram.OpenPrinterDevice(lpt1, false));
+    h.Button(Button::Apply)->click();
+    QCOMPARE(g_Shared.m_strPortDevice, std::string("LPT2"));
+    QVERIFY(h.Boxes().empty());
+
+    QVERIFY(h.Choose(1045, "LPT1"));
+    h.Button(Button::Apply)->click();
+    QCOMPARE(h.Boxes(), std::vector<std::string>{"ERROR - Port open."});
 }
 
 void TestSetupPage::theTitleBarCloseSavesLikeCloseAndEscDoesNothing()

@@ -5,10 +5,12 @@
 #include <vector>
 
 #include "printer/PortAccess.h"
+#include "printer/NetAddress.h"
 #include "printer/PortNames.h"
 #include "printer/PrinterPort.h"
 #include "tools/cli/Command.h"
 #include "tools/cli/PortOptions.h"
+#include "tools/cli/PortProblems.h"
 
 namespace {
 
@@ -41,8 +43,11 @@ int RunCheck(const std::vector<std::string>& args)
 
     CPrinterPort port(printer::kDownloadVariant);
     if (!cli::OpenPortFromOptions(port, options)) {
-        std::fprintf(stderr, "nivora-cli check: cannot open %s: %s\n",
-                     cli::DescribePort(options.port).c_str(), port.OpenErrorText().c_str());
+        const std::string what =
+            printer::HasNetPrefix(options.port)
+                ? "cannot open " + cli::DescribePort(options.port) + ": " + port.OpenErrorText()
+                : cli::DescribeOpenFailure(options.port, port.m_nOpenError);
+        std::fprintf(stderr, "nivora-cli check: %s\n", what.c_str());
         const std::string advice =
             printer::PermissionMessage(printer::ResolveDevice(options.port), port.m_nOpenError);
         if (!advice.empty())

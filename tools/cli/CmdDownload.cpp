@@ -2,7 +2,7 @@
 // line, to a printer port as the window's Download button sends it, or to a file as
 // the window's "Print To File" writes it.
 #include <algorithm>
-#include <csignal>
+#include <cerrno>
 #include <functional>
 #include <cstdio>
 #include <memory>
@@ -27,7 +27,9 @@
 #include "tools/cli/OutputFile.h"
 #include "tools/cli/Options.h"
 #include "tools/cli/PortOptions.h"
+#include "tools/cli/PortProblems.h"
 #include "tools/cli/ProgressLine.h"
+#include "tools/cli/Signals.h"
 
 namespace {
 
@@ -44,7 +46,8 @@ const std::string kUsage =
                 "--erase-all instead of BMP files every NV image in the printer is deleted\n"
                 "(1C 71 01 00 00 00 00).\n"
                 "Ctrl-C stops between two images and completes the definitions the printer is owed\n"
-                "with empty ones; a second Ctrl-C ends at once.\n"
+                "with empty ones; while the printer takes nothing it stops at once; a second Ctrl-C\n"
+                "ends at once. The port is released on every way out (SIGTERM and SIGHUP too).\n"
                 "\n"
                 "With -o the same bytes (without GS I 1 and ESC @, and without pauses) go to the file\n"
                 "OUT, as the window writes them to an output file.\n"
@@ -209,34 +212,6 @@ std::string DescribeImage(int number, const NvLogoJob& job, const CNvImage& sent
            job.path;
 }
 
-volatile std::sig_atomic_t g_interrupted = 0;
-
-extern "C" void OnInterrupt(int)
-{
-    g_interrupted = 1;
-}
-
-// While a download runs, the first Ctrl-C asks it to stop between two images (the
-// handler then reverts to the default, so a second one ends the program).
-class InterruptToStop {
-public:
-    InterruptToStop()
-    {
-        g_interrupted = 0;
-        struct sigaction action {};
-        action.sa_handler = OnInterrupt;
-        sigemptyset(&action.sa_mask);
-        action.sa_flags = SA_RESETHAND;
-        sigaction(SIGINT, &action, &m_previous);
-    }
-    ~InterruptToStop() { sigaction(SIGINT, &m_previous, nullptr); }
-    InterruptToStop(const InterruptToStop&) = delete;
-    InterruptToStop& operator=(const InterruptToStop&) = delete;
-
-private:
-    struct sigaction m_previous {};
-};
-
 // The command line's pacing of the download driver: bytes to a sink, pauses through
 // platform::Sleep (none for an output file), and a note of every image sent.
 class CliDownload final : public CDownloadWalk {
@@ -319,13 +294,21 @@ int SendListed(const LogoListRecord& lists, CPrinterPort& port, const DownloadOp
             std::printf("%s\n", line.c_str());
             std::fflush(stdout);
         };
-    const bool ran = download.RunToEnd([] { return g_interrupted != 0; });
+    const bool written = download.RunToEnd([] { return cli::StopOnInterrupt::Requested(); });
     progress.Finish();
-    if (!ran)
+    // Raster pieces that fail are not looked at: the port itself knows it gave up.
+    if (cli::StopOnInterrupt::Requested() && port.m_hPort.LastError() == ECANCELED) {
+        // The printer takes nothing: completion groups would only wait for it again.
+        port.m_hPort.Abandon();
+        std::fprintf(stderr, "nivora-cli: stopped while the printer was taking nothing; its NV images are "
+                             "incomplete, run the download again\n");
+        return kExitInterrupted;
+    }
+    if (!written)
         return cli::kExitFailed;
     const std::string empty = EmptyDefinitionsText(lists, download.m_arrEmptyRows);
     if (download.m_bStop) {
-        const bool completed = download.CompleteStopped(0) && port.m_hPort.WaitDelivered();
+        const bool completed = download.CompleteStopped(0) && port.m_hPort.Deliver();
         std::fprintf(stderr, "nivora-cli: stopped after %d of %d images; the rest %s empty definitions\n",
                      download.m_nDefined, count,
                      completed ? "were completed with" : "could not all be completed with");
@@ -358,6 +341,13 @@ int SendToPort(const LogoListRecord& lists, const DownloadOptions& options, cons
     settings.m_byStopBits = port.stopBits;
     settings.m_nHandshake = port.handshake;
 
+    if (const std::string why = cli::NotAPortReason(target); !why.empty()) {
+        if (boxes)
+            std::fprintf(stderr, "nivora-cli download: %s\n", why.c_str());
+        reason = why;
+        return cli::kExitFailed;
+    }
+    cli::ApplyStallLimit(port);
     CPrinterPort printerPort(printer::kDownloadVariant);
     const bool listed = lists.LogoCount() > 0;
     if (boxes)
@@ -370,21 +360,22 @@ int SendToPort(const LogoListRecord& lists, const DownloadOptions& options, cons
             status = SendListed(lists, printerPort, options);
         else if (SendDeleteAll(printerPort) && printerPort.WaitDelivered(msg::kWriteToPortFailed))
             status = cli::kExitOk;
-    } else if (const std::string advice =
-                   printer::PermissionMessage(printer::ResolveDevice(target), printerPort.m_nOpenError);
-               !opened && !advice.empty()) {
-        if (boxes)
-            std::fprintf(stderr, "nivora-cli: %s\n", advice.c_str());
-        else
-            reason = advice;
+    } else if (!opened) {
+        reason = cli::OpenFailureText(printerPort.m_nOpenError);
+        if (const std::string advice =
+                printer::PermissionMessage(printer::ResolveDevice(target), printerPort.m_nOpenError);
+            !advice.empty())
+            reason += "; " + advice;
     }
+    if (const std::string why = cli::WriteFailureText(printerPort.m_hPort.LastError()); !why.empty())
+        reason = why;
     if (printer::HasNetPrefix(target) && status != cli::kExitOk)
         reason = opened ? printerPort.m_hPort.Connection().ErrorText() : printerPort.OpenErrorText();
     if (opened)
         printerPort.ClosePort();
     if (boxes) {
         if (!reason.empty())
-            std::fprintf(stderr, "nivora-cli: %s: %s\n", target.c_str(), reason.c_str());
+            std::fprintf(stderr, "nivora-cli: %s: %s\n", cli::DescribePort(target).c_str(), reason.c_str());
         boxes->SetSubject("");
     }
     return status;
@@ -407,7 +398,7 @@ int RunDownload(const std::vector<std::string>& args)
         return cli::kExitFailed;
     if (!options.output.empty())
         return WriteToFile(lists, options);
-    InterruptToStop interrupt;
+    cli::StopOnInterrupt interrupt;
     if (options.fleet.ports.size() > 1) {
         DownloadOptions quiet = options; // lines of many printers would interleave
         quiet.verbose = false;
@@ -417,7 +408,7 @@ int RunDownload(const std::vector<std::string>& args)
             [&](const std::string& target, std::string& reason) {
                 return cli::Fleet::ResultOf(SendToPort(lists, quiet, target, nullptr, reason));
             },
-            [] { return g_interrupted != 0; });
+            [] { return cli::StopOnInterrupt::Requested(); });
     }
     std::string reason;
     return SendToPort(lists, options, options.port.port, &boxes, reason);

@@ -27,8 +27,12 @@ int RunPorts(const std::vector<std::string>& args)
     std::vector<printer::PortListing> ports = printer::ProbeComPorts();
     for (printer::PortListing& lpt : printer::ProbeLptPorts())
         ports.push_back(std::move(lpt));
-    for (const printer::PortListing& port : ports)
-        std::printf("%-7s %s\n", port.name.c_str(), port.device.c_str());
+    for (const printer::PortListing& port : ports) {
+        std::printf("%-7s %s", port.name.c_str(), port.device.c_str());
+        if (!port.model.empty())
+            std::printf("  %s", port.model.c_str());
+        std::printf("\n");
+    }
     // The ports a user outside the device's group cannot have, so that an empty list
     // is never the whole story.
     for (const printer::PortRefusal& refused : printer::ProbeForbiddenPorts())
@@ -48,9 +52,10 @@ NIVORA_CLI_COMMAND(ports,
                    cli::Command{"ports", "list the COM and LPT ports that can be opened now",
                                 "Usage: nivora-cli ports [--table]\n"
                                 "Lists the port names whose devices exist and can be opened exclusively\n"
-                                "right now, each with its device. A port another program holds is left out.\n"
-                                "Ports the user may not open are named on standard error with the group to\n"
-                                "join. Exit status 1 when no port can be opened.\n"
+                                "right now, each with its device, and for a USB printer its make and model.\n"
+                                "A port another program holds (a lock, or a UUCP lock file in /run/lock) is\n"
+                                "left out. Ports the user may not open are named on standard error with the\n"
+                                "group to join. Exit status 1 when no port can be opened.\n"
                                 "\n"
                                 "  --table   show the fixed table of names and devices instead\n",
                                 RunPorts});

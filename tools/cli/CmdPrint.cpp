@@ -12,12 +12,14 @@
 #include "print/PrintRange.h"
 #include "print/PrintWalk.h"
 #include "printer/PortAccess.h"
+#include "printer/NetAddress.h"
 #include "printer/PortNames.h"
 #include "printer/PrinterPort.h"
 #include "tools/cli/Command.h"
 #include "tools/cli/Fleet.h"
 #include "tools/cli/Options.h"
 #include "tools/cli/PortOptions.h"
+#include "tools/cli/PortProblems.h"
 #include "tools/cli/ProgressLine.h"
 
 namespace {
@@ -189,10 +191,13 @@ int PrintToPort(PrintOptions options, const std::vector<std::string>& list, int 
     CPrinterPort port(printer::kPrintVariant);
     options.port.port = target;
     if (!cli::OpenPortFromOptions(port, options.port)) {
-        reason = port.OpenErrorText();
+        reason =
+            printer::HasNetPrefix(target) ? port.OpenErrorText() : cli::OpenFailureText(port.m_nOpenError);
         if (!options.oneOfMany) {
-            std::fprintf(stderr, "nivora-cli print: cannot open %s: %s\n", cli::DescribePort(target).c_str(),
-                         reason.c_str());
+            std::fprintf(stderr, "nivora-cli print: %s\n",
+                         printer::HasNetPrefix(target)
+                             ? ("cannot open " + cli::DescribePort(target) + ": " + reason).c_str()
+                             : cli::DescribeOpenFailure(target, port.m_nOpenError).c_str());
             const std::string advice =
                 printer::PermissionMessage(printer::ResolveDevice(target), port.m_nOpenError);
             if (!advice.empty())

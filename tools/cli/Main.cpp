@@ -7,6 +7,7 @@
 #include "app/StartOptions.h"
 #include "platform/MessageBox.h"
 #include "tools/cli/Command.h"
+#include "tools/cli/Signals.h"
 
 namespace {
 
@@ -37,6 +38,7 @@ int PrintVersion()
 int main(int argc, char* argv[])
 {
     platform::SetApplicationTitle("nivora-cli");
+    cli::InstallSignalHandlers();
     const std::vector<std::string> args(argv + 1, argv + argc);
     if (args.empty()) {
         PrintOverview(stderr);

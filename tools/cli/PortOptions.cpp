@@ -1,12 +1,16 @@
 #include "tools/cli/PortOptions.h"
 
 #include <array>
+#include <cerrno>
+#include <chrono>
 #include <span>
 
 #include "printer/NetAddress.h"
 #include "printer/PortNames.h"
 #include "printer/PortSettings.h"
 #include "printer/PrinterPort.h"
+#include "printer/StallRule.h"
+#include "tools/cli/PortProblems.h"
 
 namespace cli {
 namespace {
@@ -77,7 +81,9 @@ const char kPortOptionsUsage[] =
     "  --data-bits 7|8        (default 8)\n"
     "  --parity none|odd|even (default none)\n"
     "  --stop-bits 1|2        (default 1)\n"
-    "  --handshake dtr|xon    DTR/DSR or XON/XOFF flow control (default dtr)\n";
+    "  --handshake dtr|xon    DTR/DSR or XON/XOFF flow control (default dtr)\n"
+    "  --stall-timeout SECONDS  give up when the printer takes nothing for this long\n"
+    "                         (1..86400, default 30)\n";
 
 OptionResult TakePortOption(const std::vector<std::string>& args, size_t& i, PortOptions& options,
                             std::string& error)
@@ -95,6 +101,18 @@ OptionResult TakePortOption(const std::vector<std::string>& args, size_t& i, Por
         options.port = value;
         return OptionResult::Taken;
     }
+    if (Matches(args, i, "--stall-timeout", value, hasValue)) {
+        const bool number = hasValue && !value.empty() && value.size() <= 5 &&
+                            value.find_first_not_of("0123456789") == std::string::npos;
+        const int seconds = number ? std::stoi(value) : 0;
+        if (seconds < 1 || seconds > 86400) {
+            error = "--stall-timeout needs a number of seconds from 1 to 86400" +
+                    (hasValue ? ", not '" + value + "'" : std::string());
+            return OptionResult::Error;
+        }
+        options.stallSeconds = seconds;
+        return OptionResult::Taken;
+    }
     for (const ValueOption& option : ValueOptions()) {
         if (!Matches(args, i, option.name, value, hasValue))
             continue;
@@ -110,8 +128,19 @@ OptionResult TakePortOption(const std::vector<std::string>& args, size_t& i, Por
     return OptionResult::NotMine;
 }
 
+void ApplyStallLimit(const PortOptions& options)
+{
+    if (options.stallSeconds > 0)
+        printer::SetStallTimeout(std::chrono::seconds(options.stallSeconds));
+}
+
 bool OpenPortFromOptions(CPrinterPort& port, const PortOptions& options)
 {
+    ApplyStallLimit(options);
+    if (!NotAPortReason(options.port).empty()) {
+        errno = port.m_nOpenError = ENOTTY;
+        return false;
+    }
     if (printer::LptNumber(options.port) != 0)
         return port.OpenLpt(options.port);
     return port.OpenPort(options.port, options.baud, options.byteSize, options.parity, options.stopBits,

@@ -26,6 +26,8 @@ struct PortOptions {
     uint8_t parity = 0;    // 0 none, 1 odd, 2 even
     uint8_t stopBits = 0;  // 0 one, 2 two
     int32_t handshake = 0; // 0 DTR/DSR, 1 XON/XOFF
+    int stallSeconds = 0;  // --stall-timeout: a write the printer takes nothing of for this long
+                           // fails; 0 when not given (the process keeps its limit, 30 s)
 };
 
 enum class OptionResult { Taken, NotMine, Error };
@@ -40,9 +42,12 @@ OptionResult TakePortOption(const std::vector<std::string>& args, size_t& i, Por
 extern const char kPortOptionsUsage[];
 
 // Opens options.port through port: an LPT name as the parallel port, anything else
-// (COM name or device path) as a serial port with the line settings. false with
-// errno set when it cannot be opened.
+// (COM name or device path) as a serial port with the line settings, under the stall
+// limit of the options. false with errno (and port.m_nOpenError) set when it cannot
+// be opened; ENOTTY when the path is no port (NotAPortReason says why).
 bool OpenPortFromOptions(CPrinterPort& port, const PortOptions& options);
+// Makes the options' stall limit the one of this process.
+void ApplyStallLimit(const PortOptions& options);
 // "COM1 (/dev/ttyS0)", or the device path itself, for messages.
 std::string DescribePort(const std::string& port);
 

@@ -1,0 +1,27 @@
+#pragma once
+// What a printer device tells about itself without a byte of ESC/POS: the status
+// lines of a USB or parallel printer (LPGETSTATUS) and the IEEE 1284 device ID that
+// the USB printer driver publishes in sysfs.
+#include <optional>
+#include <string>
+
+namespace printer {
+
+// The status byte of a printer device, nullopt when the device has none (a terminal,
+// a file) or cannot be asked.
+std::optional<int> ReadLpStatus(int fd);
+// "out of paper", "off-line", "error", or "" when the byte shows nothing wrong.
+std::string DescribeLpStatus(int status);
+
+struct DeviceId {
+    std::string make;  // MFG / MANUFACTURER
+    std::string model; // MDL / MODEL
+};
+// Parses an IEEE 1284 device ID ("MFG:Acme;MDL:TM-1;CMD:ESC/POS;"), with or without
+// its two length bytes. Keys are matched without regard to case.
+DeviceId ParseDeviceId(const std::string& text);
+// "Acme TM-1" for LPT1 / LPT2 when the USB printer behind it publishes an ID; read
+// from /sys/class/usbmisc/lp<n-1>/device/ieee1284_id without opening the device.
+std::string LptPrinterModel(int lptNumber);
+
+} // namespace printer
