@@ -30,8 +30,8 @@ class Port;
 class CPrograss : public QDialog, public CDownloadWalk, public platform::CancelModeTarget {
     Q_OBJECT
 public:
-    // The listed logos of g_Shared in download order, converted with its threshold and
-    // printable width.
+    // The listed logos of g_Shared in download order, converted with its threshold,
+    // printable width and halftone.
     explicit CPrograss(QWidget* parent = nullptr);
     ~CPrograss() override;
 

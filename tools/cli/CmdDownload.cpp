@@ -1,4 +1,4 @@
-// nivora-cli download: the NV bit image download of BMP files given on the command
+// nivora-cli download: the NV bit image download of logo files given on the command
 // line, to a printer port as the window's Download button sends it, or to a file as
 // the window's "Print To File" writes it.
 #include <csignal>
@@ -19,6 +19,7 @@
 #include "printer/PrinterPort.h"
 #include "tools/cli/CliMessageBox.h"
 #include "tools/cli/Command.h"
+#include "tools/cli/HalftoneOption.h"
 #include "tools/cli/OutputFile.h"
 #include "tools/cli/Options.h"
 #include "tools/cli/PortOptions.h"
@@ -26,15 +27,16 @@
 namespace {
 
 const std::string kUsage =
-    std::string("Usage: nivora-cli download -p PORT [SERIAL OPTIONS] [-t N] [-w DOTS] [-c LIST] [BMP ...]\n"
-                "       nivora-cli download -o OUT [-t N] [-w DOTS] [-c LIST] [BMP ...]\n"
+    std::string("Usage: nivora-cli download -p PORT [SERIAL OPTIONS] [-t N] [-w DOTS] [-c LIST] [IMAGE ...]\n"
+                "       nivora-cli download -o OUT [-t N] [-w DOTS] [-c LIST] [IMAGE ...]\n"
                 "\n"
-                "Stores the BMP files in the NV graphics memory of the printer on PORT, exactly as the\n"
-                "window's Download button does: GS I 1 and a wait of up to 500 ms for the answer,\n"
-                "ESC @ (not on LPT), FS q n, a pause of 3.5 s while the printer erases its images,\n"
-                "then one image record per file, its raster in pieces of 512 bytes with a pause of\n"
-                "10 ms after each. The files become NV images 1, 2, ... in the order given. Without\n"
-                "BMP files every NV image in the printer is deleted (1C 71 01 00 00 00 00).\n"
+                "Stores the logo files (BMP, PNG, JPEG or GIF) in the NV graphics memory of the\n"
+                "printer on PORT, exactly as the window's Download button does: GS I 1 and a wait\n"
+                "of up to 500 ms for the answer, ESC @ (not on LPT), FS q n, a pause of 3.5 s\n"
+                "while the printer erases its images, then one image record per file, its raster\n"
+                "in pieces of 512 bytes with a pause of 10 ms after each. The files become NV\n"
+                "images 1, 2, ... in the order given. Without files every NV image in the printer\n"
+                "is deleted (1C 71 01 00 00 00 00).\n"
                 "Ctrl-C stops between two images and completes the definitions the printer is owed\n"
                 "with empty ones; a second Ctrl-C ends at once.\n"
                 "\n"
@@ -47,18 +49,21 @@ const std::string kUsage =
     "                          when the whole stream was made.\n"
     "  -t, --threshold N       black/white diverging point 0..255 (default 128): a\n"
     "                          16-, 24- or 32-bit pixel prints when its grey is below N,\n"
-    "                          an 8-bit pixel when 255 - its palette index is N or more.\n"
+    "                          an 8-bit pixel when 255 - its palette index is N or more\n"
+    "                          (classic BMP rules; other files and modes by grey).\n"
     "  -w, --max-width DOTS    maximum printable width 1..512 (default 512); centred\n"
     "                          images are centred within it.\n"
     "  -c, --center LIST       centre these images: comma-separated 1-based positions\n"
-    "                          of the BMP arguments, e.g. -c 1,3 (may be repeated).\n"
-    "  -v, --verbose           list each image as it is sent or written.\n"
+    "                          of the file arguments, e.g. -c 1,3 (may be repeated).\n"
+    "  -v, --verbose           list each image as it is sent or written.\n" +
+    std::string(cli::kHalftoneUsage) +
     "  -h, --help              show this help.\n"
     "\n"
     "The files are checked as the window checks them when they are added: at most 255\n"
-    "files, 384 KByte of NV data in all, bit depths up to 32, readable bitmaps; and one\n"
+    "files, 384 KByte of NV data in all, bit depths up to 32, readable pictures; and one\n"
     "image's raster (centring included) must fit 147456 bytes and at most 8184 x 2304\n"
-    "dots. A refused file is named on standard error with the program's message, and\n"
+    "dots. A refused file is named on standard error with the program's message and\n"
+    "the reason (\"not a BMP, PNG, JPEG or GIF file\", \"truncated PNG\", ...), and\n"
     "nothing is sent.\n"
     "\n"
     "Messages of a download are the window's, on standard error.\n"
@@ -68,7 +73,7 @@ const std::string kUsage =
 
 const std::vector<cli::OptionDef> kOptions = {
     {'o', "output", true}, {'t', "threshold", true}, {'w', "max-width", true},
-    {'c', "center", true}, {'v', "verbose", false},
+    {'c', "center", true}, {'v', "verbose", false},  cli::kHalftoneOption,
 };
 
 constexpr int kExitInterrupted = 130;
@@ -82,6 +87,7 @@ struct DownloadOptions {
     std::vector<int> centred; // 1-based argument positions
     std::vector<std::string> files;
     bool verbose = false;
+    HalftoneMode halftone = HalftoneMode::Classic;
 };
 
 // Takes the port options out of args; the rest is left for the command's own options.
@@ -135,6 +141,8 @@ int ReadOptions(const std::vector<std::string>& args, DownloadOptions& options)
     options.output = parsed.Get("output");
     options.files = parsed.positional;
     options.verbose = parsed.Has("verbose");
+    if (const std::string bad = cli::ReadHalftoneOption(parsed, options.halftone); !bad.empty())
+        return cli::UsageError("download", bad);
     if (parsed.Has("threshold") && !cli::ParseNumber(parsed.Get("threshold"), 0, 255, options.threshold))
         return cli::UsageError("download", "the threshold must be a number from 0 to 255");
     if (parsed.Has("max-width") && !cli::ParseNumber(parsed.Get("max-width"), 1, 512, options.maxWidth))
@@ -142,7 +150,7 @@ int ReadOptions(const std::vector<std::string>& args, DownloadOptions& options)
     for (const std::string& list : parsed.GetAll("center")) {
         const int count = static_cast<int>(options.files.size());
         if (!cli::ParseNumberList(list, 1, count, options.centred))
-            return cli::UsageError("download", "-c takes positions of the BMP arguments from 1 to " +
+            return cli::UsageError("download", "-c takes positions of the file arguments from 1 to " +
                                                    std::to_string(count) + ", separated by commas: '" + list +
                                                    "'");
     }
@@ -158,7 +166,9 @@ bool ListFiles(const DownloadOptions& options, CLogoLoader& loader, cli::CliMess
         const int before = loader.Lists().LogoCount();
         // "Out of memory" lists nothing but still answers true: count the rows instead.
         if (!loader.AddFile(0, path) || loader.Lists().LogoCount() != before + 1) {
-            if (boxes.Shown() == 0)
+            if (!loader.m_strFailReason.empty())
+                std::fprintf(stderr, "nivora-cli: %s: %s\n", path.c_str(), loader.m_strFailReason.c_str());
+            else if (boxes.Shown() == 0)
                 std::fprintf(stderr, "nivora-cli: %s: refused\n", path.c_str());
             return false;
         }
@@ -207,7 +217,8 @@ private:
 class CliDownload final : public CDownloadWalk {
 public:
     CliDownload(const LogoListRecord& lists, const DownloadOptions& options, ByteSink& sink, bool withPauses)
-        : CDownloadWalk(DownloadJobs(lists, BuildDownloadOrder(lists)), options.threshold, options.maxWidth),
+        : CDownloadWalk(DownloadJobs(lists, BuildDownloadOrder(lists)), options.threshold, options.maxWidth,
+                        options.halftone),
           m_sink(sink), m_bPauses(withPauses)
     {
     }
@@ -348,5 +359,5 @@ int RunDownload(const std::vector<std::string>& args)
 
 NIVORA_CLI_COMMAND(download,
                    cli::Command{"download",
-                                "store BMP files in a printer's NV memory, or write that stream to a file",
+                                "store logo files in a printer's NV memory, or write that stream to a file",
                                 kUsage, RunDownload});
