@@ -192,8 +192,11 @@ bool CNvImage::LoadFile(const std::string& path, std::string* why)
         // Width and height 0 too: the header then announces the empty definition that
         // keeps the image count of FS q n true.
         Clear();
-        if (why)
-            *why = kind == ImageKind::Bmp ? "unsupported or damaged BMP file" : kNotAnImageReason;
+        ImageInfo info;
+        if (why && kind == ImageKind::Bmp)
+            *why = "unsupported or damaged BMP file";
+        else if (why)
+            ReadImageInfo(path, info, *why); // tells a missing file from one of no known kind
         return false;
     }
     m_decoded.reset();
