@@ -38,6 +38,7 @@ public:
     bool m_bSortAscending = false;
     // "Printed dots": draw the dots the printer will print instead of the file's colours.
     bool m_bPrintedDots = false;
+    PrintedDotsCache m_dotsCache; // the last logo's dots, for redraws at other sizes
 
     void DoDataExchange(CDataExchange& dx) override;
     bool OnInitDialog() override;
@@ -59,6 +60,5 @@ private:
     QLineEdit* m_editTotalSize;
     std::vector<QAbstractButton*> m_radios;
     QCheckBox* m_checkPrintedDots;
-    PrintedDotsCache m_dotsCache;
     bool m_bMemoryReported = false;
 };
