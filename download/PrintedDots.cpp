@@ -1,5 +1,6 @@
 #include "download/PrintedDots.h"
 
+#include <algorithm>
 #include <new>
 #include <sys/stat.h>
 
@@ -38,15 +39,23 @@ const DotImage* PrintedDotsCache::Get(const std::string& path, const NvConversio
         key.mtimeNs = int64_t{st.st_mtim.tv_sec} * 1000000000 + st.st_mtim.tv_nsec;
         key.size = st.st_size;
     }
-    if (!m_bValid || !(key == m_key)) {
-        m_key = key;
-        m_bValid = true;
+    auto found =
+        std::find_if(m_entries.begin(), m_entries.end(), [&](const Entry& e) { return e.key == key; });
+    if (found == m_entries.end()) {
+        // A changed file or other settings replace what was kept for the same path.
+        std::erase_if(m_entries, [&](const Entry& e) { return e.key.path == path; });
+        if (m_entries.size() >= kKept)
+            m_entries.pop_back();
+        Entry entry{key, false, {}, {}};
         ++m_nConversions;
-        m_strWhy.clear();
-        m_bConverted = ConvertToDots(path, conversion, m_dots, m_strWhy);
-        if (!m_bConverted)
-            m_dots = DotImage{};
+        entry.converted = ConvertToDots(path, conversion, entry.dots, entry.why);
+        if (!entry.converted)
+            entry.dots = DotImage{};
+        m_entries.insert(m_entries.begin(), std::move(entry));
+    } else if (found != m_entries.begin()) {
+        std::rotate(m_entries.begin(), found, found + 1);
     }
-    why = m_strWhy;
-    return m_bConverted ? &m_dots : nullptr;
+    const Entry& entry = m_entries.front();
+    why = entry.why;
+    return entry.converted ? &entry.dots : nullptr;
 }

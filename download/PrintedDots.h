@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "download/NvImage.h"
 #include "download/StreamDecoder.h"
@@ -13,15 +14,20 @@
 // the file does not read as a picture or its raster exceeds one NV image.
 bool ConvertToDots(const std::string& path, const NvConversion& conversion, DotImage& dots, std::string& why);
 
-// The last conversion, kept while the file and the settings stay the same: a redraw at
-// another print size, or a repaint, does not read and convert the file again. A file
-// counts as the same while its path, modification time and size are.
+// The last few conversions, kept while the file and the settings stay the same: a
+// redraw at another print size, a repaint, or a return to a logo just looked at does
+// not read and convert the file again. A file counts as the same while its path,
+// modification time and size are.
 class PrintedDotsCache {
 public:
-    // The dots for path with conversion; null with the reason in why when it cannot be
-    // converted (a failure is kept too, until the file or the settings change).
+    // The dots for path with conversion, valid until the next Get; null with the reason
+    // in why when it cannot be converted (a failure is kept too, until the file or the
+    // settings change).
     const DotImage* Get(const std::string& path, const NvConversion& conversion, std::string& why);
     int Conversions() const { return m_nConversions; }
+
+    // Logos kept: a 512 x 2304 logo takes 1.2 MB.
+    static constexpr size_t kKept = 4;
 
 private:
     struct Key {
@@ -35,10 +41,13 @@ private:
         bool operator==(const Key&) const = default;
     };
 
-    bool m_bValid = false;
-    Key m_key;
-    bool m_bConverted = false;
-    DotImage m_dots;
-    std::string m_strWhy;
+    struct Entry {
+        Key key;
+        bool converted = false;
+        DotImage dots;
+        std::string why;
+    };
+
+    std::vector<Entry> m_entries; // the most recently used first
     int m_nConversions = 0;
 };

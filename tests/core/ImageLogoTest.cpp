@@ -256,19 +256,34 @@ TEST_F(ImageLogoTest, PrintedDotsAreTheStreamsDotsAndAreConvertedOncePerFileAndS
     std::string why;
     const DotImage* dots = cache.Get(png, conversion, why);
     ASSERT_NE(dots, nullptr) << why;
-    EXPECT_EQ(*dots, DecodeStream(Stream(120, 100, HalftoneMode::Atkinson)).definitions[0].Dots());
+    const DotImage first = *dots;
+    EXPECT_EQ(first, DecodeStream(Stream(120, 100, HalftoneMode::Atkinson)).definitions[0].Dots());
     EXPECT_EQ(cache.Conversions(), 1);
     cache.Get(png, conversion, why);
     EXPECT_EQ(cache.Conversions(), 1);
+    // Other logos looked at in between: coming back to this one converts nothing.
+    for (const int width : {8, 16, 24}) {
+        const std::string other = WriteShadedPng(dir.File(Format("w%d.png", width)), width, 8);
+        ASSERT_NE(cache.Get(other, conversion, why), nullptr) << why;
+    }
+    const DotImage* again = cache.Get(png, conversion, why);
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(*again, first);
+    EXPECT_EQ(cache.Conversions(), 4);
+    ASSERT_NE(cache.Get(WriteShadedPng(dir.File("w32.png"), 32, 8), conversion, why), nullptr);
+    EXPECT_EQ(cache.Conversions(), 5);
+    cache.Get(png, conversion, why); // kept, but w8.png is no more
+    cache.Get(dir.File("w8.png"), conversion, why);
+    EXPECT_EQ(cache.Conversions(), 6);
 
     NvConversion other = conversion;
     other.threshold = 121;
     cache.Get(png, other, why);
-    EXPECT_EQ(cache.Conversions(), 2);
+    EXPECT_EQ(cache.Conversions(), 7);
     // The file changed: its size (and time) differ.
     WriteShadedPng(png, 46, 21);
     ASSERT_NE(cache.Get(png, other, why), nullptr);
-    EXPECT_EQ(cache.Conversions(), 3);
+    EXPECT_EQ(cache.Conversions(), 8);
     EXPECT_EQ(cache.Get(png, other, why)->width, 48 + 32);
     // A file that no longer converts draws nothing, and says why.
     dir.Write("a.png", "no picture");
