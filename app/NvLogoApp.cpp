@@ -3,7 +3,9 @@
 #include <cstdio>
 
 #include "app/SharedRecord.h"
+#include "app/WorkDirWarning.h"
 #include "logo/StoredList.h"
+#include "platform/Paths.h"
 #include "platform/WorkDir.h"
 
 namespace {
@@ -57,7 +59,7 @@ void CNvLogoApp::LoadStoredList()
     } else
         std::perror("_getcwd error");
     // Every profile read and write goes to this file in the working directory.
-    m_pszProfileName = m_szWorkDir + "/" + m_strProfileBase;
+    m_pszProfileName = platform::JoinPath(m_szWorkDir, m_strProfileBase);
 
     m_bListLoaded = false;
     m_loader.Reset();
@@ -83,6 +85,7 @@ bool CNvLogoApp::InitInstance(const SheetRunner& runSheet)
     if (AcquireGuard() != StartResult::Run)
         return false;
     LoadStoredList();
+    WarnIfWorkDirUnwritable(m_szWorkDir);
     if (runSheet)
         runSheet(*this);
     ShutDown();

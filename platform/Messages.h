@@ -54,7 +54,18 @@ inline constexpr char kProfileNotWrittenFormat[] =
 // The print.
 inline constexpr char kRangeError[] = "NV image number is incorrect.";
 
-// The output-file name.
+// The output-file name and the network printer's address.
 inline constexpr char kNoOutputFileName[] = "Input the output file name!";
+inline constexpr char kNoPrinterAddress[] = "Input the printer address!";
+
+// The Setup page's status line after Apply.
+inline constexpr char kPrinterAnswered[] = "The printer answered.";
+inline constexpr char kPrinterDidNotAnswer[] = "The printer did not answer.";
+
+// Start-up in a folder that cannot be written: the folder, then the reason.
+inline constexpr char kWorkDirUnwritableFormat[] =
+    "The settings cannot be saved in the folder\r\n%s\r\n(%s).\r\n\r\n"
+    "The list of logos in the printer and the port kind will be forgotten when the program ends. "
+    "Start it from the desktop menu, or from a folder you may write to.";
 
 } // namespace msg

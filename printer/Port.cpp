@@ -99,6 +99,7 @@ Port& Port::operator=(Port&& other) noexcept
         m_canRead = other.m_canRead;
         m_dsrGate = other.m_dsrGate;
         m_timeoutPerByte = other.m_timeoutPerByte;
+        m_net = std::move(other.m_net);
     }
     return *this;
 }
@@ -219,6 +220,8 @@ Port::WriteOutcome Port::WriteFile(const uint8_t* data, size_t length)
 
 Port::WriteOutcome Port::Write(const uint8_t* data, size_t length)
 {
+    if (m_net.IsOpen())
+        return NetworkWrite(m_net, data, length);
     WriteOutcome outcome;
     if (m_fd < 0) {
         outcome.error = EBADF;
@@ -310,6 +313,8 @@ bool Port::WaitForDsr(Clock::time_point deadline, WriteOutcome& outcome)
 
 bool Port::WriteAtOnce(const uint8_t* data, size_t length)
 {
+    if (m_net.IsOpen())
+        return m_net.WriteAtOnce(data, length);
     if (m_fd < 0)
         return false;
     if (m_kind == Kind::File)
@@ -329,6 +334,8 @@ bool Port::WriteAtOnce(const uint8_t* data, size_t length)
 
 Port::Answer Port::ReadByte(uint8_t& byte, int waitMs)
 {
+    if (m_net.IsOpen())
+        return NetworkReadByte(m_net, byte, waitMs);
     if (m_fd < 0 || !m_canRead)
         return Answer::Failed;
     const Clock::time_point deadline = Clock::now() + milliseconds(waitMs);
@@ -379,6 +386,11 @@ void Port::DrainOrDiscard()
 
 void Port::Close()
 {
+    if (m_net.IsOpen()) {
+        m_net.Close();
+        m_fd = -1;
+        return;
+    }
     if (m_fd < 0)
         return;
     const int error = errno;

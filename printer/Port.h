@@ -11,6 +11,7 @@
 #include <string>
 
 #include "printer/PortVariant.h"
+#include "printer/TcpPort.h"
 
 namespace printer {
 
@@ -41,6 +42,15 @@ public:
     // An output file, created or emptied; a name without a folder lands in the
     // current folder.
     bool OpenOutputFile(const std::string& path);
+    // A network printer (TcpPort.h). Reads, writes and the close then go over the
+    // connection; errno and Connection().ErrorText() tell why an open failed.
+    bool OpenNetwork(const NetAddress& address);
+    // True once the printer has everything written so far: a network printer has
+    // acknowledged every byte (under the stall rule); other ports have nothing to wait
+    // for here.
+    bool WaitDelivered();
+    bool IsNetwork() const { return m_net.IsOpen(); }
+    const TcpPort& Connection() const { return m_net; }
 
     struct WriteOutcome {
         size_t written = 0;  // bytes handed to the device
@@ -92,6 +102,11 @@ private:
     bool m_canRead = false;
     bool m_dsrGate = false;
     std::chrono::milliseconds m_timeoutPerByte{0};
+    TcpPort m_net; // open for a network printer; m_fd is then its socket
 };
+
+// The network branches of Port's operations (NetworkPort.cpp).
+Port::WriteOutcome NetworkWrite(TcpPort& connection, const uint8_t* data, size_t length);
+Port::Answer NetworkReadByte(TcpPort& connection, uint8_t& byte, int waitMs);
 
 } // namespace printer

@@ -16,16 +16,6 @@ bool Exists(const std::string& path)
     return ::stat(path.c_str(), &st) == 0;
 }
 
-// The serial core registers every port it was configured for; those without a UART
-// behind them report type 0, and opening them only wastes time or fails late.
-bool ReservedWithoutHardware(const std::string& device)
-{
-    const std::string base = device.substr(device.find_last_of('/') + 1);
-    std::ifstream in(DeviceRoot() + "/sys/class/tty/" + base + "/type");
-    std::string type;
-    return in >> type && type == "0";
-}
-
 void Probe(const std::string& name, std::vector<PortListing>& listed)
 {
     const std::string device = ResolveDevice(name);
@@ -36,6 +26,16 @@ void Probe(const std::string& name, std::vector<PortListing>& listed)
 }
 
 } // namespace
+
+// The serial core registers every port it was configured for; those without a UART
+// behind them report type 0, and opening them only wastes time or fails late.
+bool ReservedWithoutHardware(const std::string& device)
+{
+    const std::string base = device.substr(device.find_last_of('/') + 1);
+    std::ifstream in(DeviceRoot() + "/sys/class/tty/" + base + "/type");
+    std::string type;
+    return in >> type && type == "0";
+}
 
 std::vector<PortListing> ProbeComPorts()
 {

@@ -19,4 +19,7 @@ std::vector<PortListing> ProbeComPorts();
 // LPT1 and LPT2, likewise.
 std::vector<PortListing> ProbeLptPorts();
 
+// A serial port the kernel reserved without hardware behind it (sysfs type 0).
+bool ReservedWithoutHardware(const std::string& device);
+
 } // namespace printer

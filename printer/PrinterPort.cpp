@@ -78,12 +78,16 @@ bool CPrinterPort::OpenPort(const std::string& device, uint32_t baud, uint8_t by
                             uint8_t stopBits, int32_t handshake)
 {
     bool opened = false;
+    m_strNetError.clear();
     if (m_variant.fileTarget && device == printer::kFileDevice) {
         std::string name;
         if (!platform::GetFileChooser().AskOutputFileName(name))
             name = "temp.prn";
         m_bToFile = true;
         opened = m_hPort.OpenOutputFile(name);
+    } else if (printer::HasNetPrefix(device)) {
+        m_bToFile = false;
+        opened = OpenNetwork(device);
     } else {
         m_bToFile = false;
         const std::string path = DeviceFor(device);

@@ -21,8 +21,16 @@ public:
     // variant has a file target, "FILE" (the name is asked for; "temp.prn" when the
     // question is cancelled). Sets m_bToFile. On failure m_nOpenError (and errno)
     // hold the error for "ERROR[%d] - Open port or file.".
+    // A network printer ("NET:HOST:PORT", "tcp://HOST[:PORT]") is connected to instead;
+    // the serial settings do not apply to it.
     bool OpenPort(const std::string& device, uint32_t baud, uint8_t byteSize, uint8_t parity,
                   uint8_t stopBits, int32_t handshake);
+    // Why the last open failed, in words: the network printer's reason, else errno's.
+    std::string OpenErrorText() const;
+    // Before a run counts as done: true once the printer has everything written (a
+    // network printer has acknowledged every byte; other ports at once). Otherwise
+    // shows failureText and returns false.
+    bool WaitDelivered(const char* failureText);
     // True when all length bytes were handed over; a write of nothing succeeds.
     bool WriteBuffer(const uint8_t* buffer, uint32_t length) override;
     // Releases m_hPort; always true.
@@ -48,7 +56,10 @@ public:
     int m_nAnswer = -1;     // the answer byte of the last check, -1 when none came
 
 private:
+    bool OpenNetwork(const std::string& name); // NetworkPrinterPort.cpp
+
     printer::PortVariant m_variant;
+    std::string m_strNetError; // a malformed network address
 };
 
 // The download progress dialog's WriteBuffer on the handle it borrowed: traced like

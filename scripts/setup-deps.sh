@@ -9,7 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libspng-dev libturbojpeg0-dev libgif-dev
   xvfb xauth socat imagemagick file dpkg-dev
-  clang-format lintian appstream desktop-file-utils bash-completion
+  clang-format lintian appstream desktop-file-utils bash-completion scdoc
 )
 
 missing=()

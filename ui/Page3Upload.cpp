@@ -166,7 +166,8 @@ void CPage3Upload::DeleteAll()
         return;
     bool opened = false;
     if (OpenDownloadPort(m_port, g_Shared, OpenFailureMessage::Plain, opened))
-        SendDeleteAll(m_port); // shows its own message
+        if (SendDeleteAll(m_port)) // shows its own message
+            m_port.WaitDelivered(msg::kWriteToPortFailed);
     if (opened)
         m_port.ClosePort();
 }

@@ -16,6 +16,7 @@
 #include "ui/PrintProgress.h"
 #include "print/PrintRange.h"
 #include "print/PrintWalk.h"
+#include "printer/NetAddress.h"
 #include "printer/PortNames.h"
 
 namespace {
@@ -28,7 +29,7 @@ QString ControlName(const char* kind, int id)
 // Only a COM or LPT device can take a print; a file (FILE) cannot answer the check.
 bool IsPrinterDevice(const std::string& device)
 {
-    return device.compare(0, 3, "COM") == 0 || device.compare(0, 3, "LPT") == 0;
+    return device.compare(0, 3, "COM") == 0 || device.compare(0, 3, "LPT") == 0 || printer::IsNetName(device);
 }
 
 // The parallel port to open: LPT1, or LPT2 where the settings name it.
@@ -253,4 +254,6 @@ void CPage4Print::RunPrintProgress()
     CPrintProgress dialog(window());
     dialog.SetPrintParam(&m_port.m_hPort, m_nRange, m_nQuality, m_nHeader);
     dialog.DoModal();
+    if (!dialog.m_bError)
+        m_port.WaitDelivered(msg::kNotTransmitted);
 }

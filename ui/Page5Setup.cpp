@@ -20,6 +20,8 @@
 #include "platform/MessageBox.h"
 #include "platform/Messages.h"
 #include "printer/DeviceIni.h"
+#include "printer/PortAccess.h"
+#include "printer/PortNames.h"
 #include "ui/AppIcon.h"
 #include "ui/HelpText.h"
 
@@ -135,6 +137,8 @@ void CPage5Setup::BuildControls()
     m_checkPrintToFile->setObjectName(QStringLiteral("check1064"));
     BuildAboutGroup();
     BuildOptionGroup();
+    // The free space under the port settings.
+    m_status = std::make_unique<CSetupStatusLine>(this, TemplateRect(this, this, 7, 183, 166, 46));
 }
 
 void CPage5Setup::BuildPortGroup()
@@ -233,7 +237,9 @@ bool CPage5Setup::OnInitDialog()
     SetUpSheetButtons();
     g_Shared.m_nNvAreaKB = 384;
     printer::RestorePortSetup(*this, m_boxes, StartDir(), g_Shared);
+    RestoreNetPrinters();
     ShowBoxes();
+    m_status->ShowForbidden(printer::ProbeForbiddenPorts());
     if (m_pApp)
         m_labelVersion->setText(QString::fromStdString(m_pApp->m_strVersion));
     // The restore has set the width to 512 on the page and in g_Shared.
@@ -297,14 +303,19 @@ void CPage5Setup::OnSelchangePrinterName()
     ReadBoxes();
     UpdateData(true);
     printer::ChangeModel(*this, m_boxes, m_boxes.printerName.selected);
+    AppendNetPrinters(false);
     ShowBoxes();
+    m_status->ShowForbidden(printer::ProbeForbiddenPorts());
     UpdateData(false);
     SetModified();
 }
 
 void CPage5Setup::OnSelchangeSetting(QComboBox* combo)
 {
+    const int previousPort = m_boxes.portName.selected;
     ReadBoxes();
+    if (combo == m_cbPortName && !OnSelchangeNetPort(previousPort))
+        return;
     UpdateData(true);
     if (combo == m_cbPortName) {
         printer::ChangePortName(*this, m_boxes, g_Shared);
@@ -368,6 +379,7 @@ bool CPage5Setup::OnNotifyApply(bool closeRequested)
 void CPage5Setup::OnOK()
 {
     printer::SaveDeviceIni(StartDir(), m_bParallel);
+    SaveNetPrinters();
 }
 
 bool CPage5Setup::OnApply()
@@ -388,12 +400,19 @@ void CPage5Setup::TestConnection()
                                                  m_byParity, m_byStopBits, m_nHandshake)
                                : m_port.OpenLpt();
     if (!opened) {
+        const int error = m_port.m_nOpenError;
         platform::AfxMessageBox(msg::kPortOpenFailed, platform::MB_ICONEXCLAMATION);
+        m_status->ShowOpenFailure(printer::ResolveDevice(serial ? g_Shared.m_strPortDevice : "LPT1"), error);
         return;
     }
-    // The test tells the user what it found through its own messages; Apply goes on
-    // whatever that was. A parallel port is only opened.
-    if (serial)
+    // The test tells the user what it found through its own messages, and the status
+    // line whether anything came back at all; Apply goes on whatever that was. A
+    // parallel port is only opened.
+    m_status->Hide();
+    if (serial) {
+        m_port.m_nAnswer = -1; // a write that fails before the question gets no answer
         RunPrinterTest(m_port);
+        m_status->ShowAnswer(m_port.m_nAnswer >= 0);
+    }
     m_port.ClosePort();
 }

@@ -5,11 +5,14 @@
 // the page moves values between its controls and those rules, tests the connection on
 // Apply and keeps Device.INI in the start-up directory.
 #include <array>
+#include <memory>
 #include <string>
 
+#include "printer/NetPrinterList.h"
 #include "printer/PortSettings.h"
 #include "printer/PrinterPort.h"
 #include "ui/PropertySheet.h"
+#include "ui/SetupStatusLine.h"
 
 class CNvLogoApp;
 class QCheckBox;
@@ -57,6 +60,11 @@ private:
     void OnHScrollThreshold();
     void OnChangeThresholdEdit();
     void TestConnection();
+    // The network printers in the PortName box (Page5SetupNet.cpp).
+    void RestoreNetPrinters();
+    void AppendNetPrinters(bool chooseSaved);
+    bool OnSelchangeNetPort(int previous);
+    void SaveNetPrinters();
 
     QLineEdit* m_editMaxArea = nullptr;         // 1066
     QSlider* m_sliderThreshold = nullptr;       // 1067
@@ -73,4 +81,6 @@ private:
     QLabel* m_labelVersion = nullptr;           // 1063
     std::array<QComboBox*, 5> m_serialCombos{}; // the five serial lists in printer::SerialBox order
     printer::SetupBoxes m_boxes;                // what the seven lists show
+    std::unique_ptr<CSetupStatusLine> m_status; // under the port settings: the answer, permissions
+    printer::NetPrinterList m_netPrinters;      // the added network printers, from the profile
 };

@@ -196,6 +196,13 @@ void CPrograss::ShowStatus(const std::string& text)
 
 void CPrograss::Finish()
 {
+    // Nothing is done, and the stored list stays, until the printer has every byte.
+    if (!m_bStop && m_hPort && !m_hPort->WaitDelivered()) {
+        m_bError = true;
+        OnWriteFailed();
+        EndDialog(platform::IDOK);
+        return;
+    }
     const int count = m_nSeq + 1;
     if (!m_bStop && m_pApp) {
         PrivateProfile profile = m_pApp->Profile();

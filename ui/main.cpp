@@ -1,7 +1,11 @@
 // Bitmap Nivora: stores logos in the NV graphics memory of ESC/POS receipt printers.
 #include <QApplication>
 
+#include <cstdio>
+
 #include "app/NvLogoApp.h"
+#include "app/StartOptions.h"
+#include "platform/UserDir.h"
 #include "platform/qt/QtPlatform.h"
 #include "ui/AppIcon.h"
 #include "ui/MyProperty.h"
@@ -9,6 +13,16 @@
 
 int main(int argc, char* argv[])
 {
+    const StartOptions options = ReadStartOptions(argc, argv);
+    if (options.help || options.version) {
+        std::fputs((options.help ? StartUsage() : VersionLine("nivora") + "\n").c_str(), stdout);
+        return 0;
+    }
+    // The menu entry's way: a folder of the user's own, whatever folder the menu starts
+    // in. When it cannot be had, the start-up warning names the folder we are left in.
+    std::string userDir, error;
+    if (options.userDir && !platform::EnterUserDataDir(userDir, error))
+        std::fprintf(stderr, "nivora: %s\n", error.c_str());
     CNvLogoApp app;
     SetApp(&app);
     // The guard comes first: a second copy ends silently before it touches the display.

@@ -140,6 +140,9 @@ TEST_F(CliDownloadTest, WrongUsageExitsWithTwo)
         {"-p", "FILE", a},
         {"-o", Out(), "--baud", "9600", a},
         {"-p", "COM1", "--parity", "mark", a},
+        {"-p", "COM1"}, // an empty list in a script erases nothing
+        {"-p", "COM1", "--erase-all", a},
+        {"-o", Out(), "--erase-all"},
     };
     for (const auto& options : cases) {
         std::vector<std::string> args = {"download"};
@@ -197,12 +200,16 @@ TEST_F(CliDownloadPortTest, PortRunsSendTheWindowsBytesAndMessages)
          "Complete the NV bit image definition.\nPlease wait some paper feed.\n",
          {0x1D, 0x49, 0x01, 0x1B, 0x40, 0x1C, 0x71, 0x01, 0x01, 0x00,
           0x01, 0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}},
-        {{"-p", printer.Path()}, 0, "", {0x1D, 0x49, 0x01, 0x1B, 0x40, 0x1C, 0x71, 0x01, 0, 0, 0, 0}},
+        {{"-p", printer.Path(), "--erase-all"},
+         0,
+         "",
+         {0x1D, 0x49, 0x01, 0x1B, 0x40, 0x1C, 0x71, 0x01, 0, 0, 0, 0}},
+        {{"-p", printer.Path()}, 2, "to delete every image stored in the printer, give --erase-all", {}},
         {{"-p", "COM7", a},
          1,
          "nivora-cli: COM7 (" + root.Device("ttyS6") + "): ERROR[2] - Open port or file.\n",
          {}},
-        {{"-p", "COM7"}, 1, "ERROR - Open port.", {}},
+        {{"-p", "COM7", "--erase-all"}, 1, "ERROR - Open port.", {}},
         {{"-p", "COM2", a}, 1, "ERROR - Write to port.", {}},
         {{"-p", "LPT1", a}, 0, "", {}},
         {{"-p", "LPT2", a}, 1, "ERROR - Write to port.", {}},

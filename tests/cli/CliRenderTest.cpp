@@ -40,7 +40,8 @@ TEST(CliRenderTest, EveryCommandIsListedAndImagesBecomePictures)
               std::string("\x1D\x49\x01\x1B\x40\x1C\x71\x02\x01\x00\x01\x00", 12) +
                   std::string("\x00\x00\x04\x00\x00\x00\x00\x00\x00\x00\x00\x00", 12) + "--- Logo 1 ---\n" +
                   std::string("\x1C\x70\x01\x00\x1C\x70\x01\x03\x1C\x70\x03\x00\x00\x00\x00\x00", 16));
-    const CliResult run = RunCli({"render", dir.File("p.prn"), "--dir", dir.File("out")});
+    const CliResult run =
+        RunCli({"render", dir.File("p.prn"), "--dir", dir.File("out") + "/"}); // one slash in the names
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, "       0  GS I 1       printer ID request\n"
                        "       3  ESC @        initialise\n"

@@ -1,7 +1,10 @@
 #include "tests/cli/CliRunner.h"
 
+#include <pty.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 
 #include "tests/support/TempDir.h"
@@ -18,12 +21,47 @@ CliResult RunCli(const std::vector<std::string>& args, const std::string& input)
     };
     testing_support::TempDir io;
     io.Write("in", input);
-    std::string command = quote(NIVORA_CLI_EXE);
+    // The fixed pauses of a port run are skipped (the bytes are what is tested).
+    std::string command = "LD_PRELOAD=" + quote(NIVORA_NO_SLEEP_LIBRARY) + " " + quote(NIVORA_CLI_EXE);
     for (const std::string& arg : args)
         command += " " + quote(arg);
     command += " <" + quote(io.File("in")) + " >" + quote(io.File("out")) + " 2>" + quote(io.File("err"));
     const int status = std::system(command.c_str());
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, io.Read("out"), io.Read("err")};
+}
+
+CliResult RunCliOnTerminal(const std::vector<std::string>& args)
+{
+    std::vector<std::string> argv = {NIVORA_CLI_EXE};
+    argv.insert(argv.end(), args.begin(), args.end());
+    std::vector<char*> pointers;
+    for (std::string& arg : argv)
+        pointers.push_back(arg.data());
+    pointers.push_back(nullptr);
+    int terminal = -1;
+    const pid_t child = ::forkpty(&terminal, nullptr, nullptr, nullptr);
+    if (child == 0) {
+        ::setenv("LD_PRELOAD", NIVORA_NO_SLEEP_LIBRARY, 1);
+        ::execv(pointers[0], pointers.data());
+        ::_exit(127);
+    }
+    CliResult result;
+    if (child < 0)
+        return result;
+    char buffer[4096];
+    // Until the program has ended and closed its side (EIO then).
+    for (ssize_t n; (n = ::read(terminal, buffer, sizeof buffer)) != 0;) {
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            break;
+        result.out.append(buffer, static_cast<size_t>(n));
+    }
+    ::close(terminal);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return result;
 }
 
 } // namespace cli_test

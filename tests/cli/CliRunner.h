@@ -11,7 +11,13 @@ struct CliResult {
     std::string err;
 };
 
-// Runs nivora-cli with args; input, when given, is fed to its standard input.
+// Runs nivora-cli with args; input, when given, is fed to its standard input. The
+// program's fixed pauses are skipped.
 CliResult RunCli(const std::vector<std::string>& args, const std::string& input = "");
+
+// Runs nivora-cli on a pseudo-terminal, as typed in a terminal window: standard input,
+// output and error are the terminal, and everything it wrote is in out (err stays
+// empty). The program's fixed pauses are skipped.
+CliResult RunCliOnTerminal(const std::vector<std::string>& args);
 
 } // namespace cli_test

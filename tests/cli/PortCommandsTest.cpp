@@ -1,7 +1,12 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <grp.h>
+#include <sys/stat.h>
 #include <tuple>
+#include <unistd.h>
 
 #include "tests/cli/CliRunner.h"
+#include "tests/support/AsNobody.h"
 #include "tests/support/FakePlatform.h"
 #include "tests/support/FakePrinter.h"
 #include "tools/cli/Command.h"
@@ -69,6 +74,36 @@ TEST(PortsCommandTest, ListsTheOpenablePortsWithTheirDevices)
                                                           root.Device("lp0") + "\n");
 }
 
+// A user outside dialout: the printer's port is named with the group to join, and with
+// no port to open the command fails.
+TEST(PortsCommandTest, NamesThePortsTheUserMayNotOpenAndFailsWithoutAny)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root to list the ports as the user nobody";
+    testing_support::FakePlatform platform;
+    testing_support::FakeDeviceRoot root;
+    testing_support::FakePrinter printer;
+    const group* dialout = ::getgrnam("dialout");
+    ASSERT_NE(dialout, nullptr);
+    ASSERT_EQ(::chown(printer.Path().c_str(), 0, dialout->gr_gid), 0);
+    ASSERT_EQ(::chmod(printer.Path().c_str(), 0660), 0);
+    root.Link("ttyUSB0", printer.Path());
+    for (const std::string& dir : {root.Path(), root.Path() + "/dev"})
+        ASSERT_EQ(::chmod(dir.c_str(), 0755), 0);
+    const auto seen = testing_support::RunAsNobody([] {
+        testing::internal::CaptureStderr();
+        testing::internal::CaptureStdout();
+        const int status = cli::Registry::Find("ports")->run({});
+        const std::string out = testing::internal::GetCapturedStdout();
+        return std::to_string(status) + "|" + out + "|" + testing::internal::GetCapturedStderr();
+    });
+    ASSERT_TRUE(seen);
+    EXPECT_EQ(*seen,
+              "1||nivora-cli ports: COM33 " + root.Device("ttyUSB0") +
+                  ": Permission denied; to use it, add yourself to the group dialout and log in again "
+                  "(sudo usermod -aG dialout \"$USER\")\nnivora-cli ports: no port can be opened now\n");
+}
+
 TEST(CheckCommandTest, PrintsTheAnswerByteInHexOrNoAnswerAndFailuresGiveAStatusAndAMessage)
 {
     testing_support::FakePrinter answering, silent, gone;
@@ -76,7 +111,7 @@ TEST(CheckCommandTest, PrintsTheAnswerByteInHexOrNoAnswerAndFailuresGiveAStatusA
     gone.HangUp();
     const std::tuple<Args, int, std::string, std::string> cases[] = {
         {{"check", "-p", answering.Path(), "--baud", "9600", "--handshake", "xon"}, 0, "0x20\n", ""},
-        {{"check", "--port=" + silent.Path()}, 0, "no answer\n", ""},
+        {{"check", "--port=" + silent.Path()}, 3, "no answer\n", ""},
         {{"check", "-p", gone.Path()}, 1, "", ""},
         {{"check"}, 2, "", "-p PORT is required"},
         {{"check", "-p", "COM1", "--parity", "mark"}, 2, "", "none, odd or even"},

@@ -3,6 +3,7 @@
 // a virtual clock, a scripted file chooser. FakePlatform installs all three (and a
 // fresh g_Shared) for the lifetime of a test and restores the defaults afterwards.
 #include <deque>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -33,17 +34,26 @@ public:
 
 class VirtualClock final : public platform::Waiter {
 public:
+    // Many printers' runs may pause at once, each on its own thread.
     void Sleep(int ms) override
     {
+        const std::lock_guard<std::mutex> lock(m_mutex);
         sleeps.push_back(ms);
         now += ms;
     }
-    void KeepAlive() override { ++keepAlives; }
+    void KeepAlive() override
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        ++keepAlives;
+    }
     long long TotalSlept() const { return now; }
 
     std::vector<int> sleeps;
     long long now = 0;
     int keepAlives = 0;
+
+private:
+    std::mutex m_mutex;
 };
 
 class ScriptedFileChooser final : public platform::FileChooser {

@@ -5,6 +5,7 @@
 // the Apply test against a fake printer, and the page's help.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -14,6 +15,7 @@
 #include <QtTest>
 #include <filesystem>
 #include <memory>
+#include <optional>
 
 #include "app/NvLogoApp.h"
 #include "app/SharedRecord.h"
@@ -153,6 +155,7 @@ private slots:
     void printToFileSetThenCleared();
     void thresholdAndWidthAreCheckedAndOnlyLeavingTakesThem();
     void applyTestsThePrinterUnlessPrintingToFile();
+    void theStatusLineSaysWhetherThePrinterAnswered();
     void theTitleBarCloseSavesLikeCloseAndEscDoesNothing();
     void f1OpensThePagesOwnHelp();
     void halftoneSitsInTheOptionsFreeSpaceAndStartsClassicEveryRun();
@@ -166,7 +169,7 @@ void TestSetupPage::firstRunThenTheShortAndTheParallelModel()
     h.Start();
     QCOMPARE(h.Entries(1044), QStringList({"ORVAN 7S/U", "ORVAN 7P", "ORVAN 4S/U", "ORVAN 4P"}));
     QCOMPARE(h.Combo(1044)->currentText(), QStringLiteral("ORVAN 7S/U"));
-    QCOMPARE(h.Combo(1045)->count(), 12);
+    QCOMPARE(h.Combo(1045)->count(), 13); // and "Add network printer..." last
     QCOMPARE(h.Combo(1045)->currentText(), QStringLiteral("COM1"));
     ExpectSerialDefaults(h, kFullBauds, "115200");
     QCOMPARE(h.Edit(1066)->text(), QStringLiteral("512"));
@@ -191,11 +194,12 @@ void TestSetupPage::firstRunThenTheShortAndTheParallelModel()
     QVERIFY(h.Choose(1044, "ORVAN 4S/U"));
     ExpectSerialDefaults(h, {"4800", "9600", "19200", "38400"}, "38400");
     QCOMPARE(h.Edit(1066)->text(), QStringLiteral("384"));
-    QCOMPARE(h.Combo(1045)->count(), 12);
+    QCOMPARE(h.Combo(1045)->count(), 13); // and "Add network printer..." last
 
     const uint32_t committedBaud = g_Shared.m_dwBaudRate;
     QVERIFY(h.Choose(1044, "ORVAN 4P"));
-    QCOMPARE(h.Entries(1045), QStringList({"LPT1"})); // however many serial ports there are
+    QCOMPARE(h.Entries(1045),
+             QStringList({"LPT1", "Add network printer..."})); // however many serial ports there are
     ExpectSerialBoxesEmptyAndOff(h);
     QCOMPARE(h.Edit(1066)->text(), QStringLiteral("384"));
     QCOMPARE(g_Shared.m_nPortType, 0); // nothing is committed before the page is left
@@ -243,7 +247,7 @@ void TestSetupPage::closeKeepsThePortKindForTheNextRun()
     QCOMPARE(h.Combo(1044)->currentText(), restored);
     QCOMPARE(h.Edit(1066)->text(), QStringLiteral("512"));
     if (stored == "1") {
-        QCOMPARE(h.Entries(1045), QStringList({"LPT1", "LPT2"}));
+        QCOMPARE(h.Entries(1045), QStringList({"LPT1", "LPT2", "Add network printer..."}));
         ExpectSerialBoxesEmptyAndOff(h);
         QCOMPARE(g_Shared.m_strPortDevice, std::string("LPT1"));
     } else {
@@ -410,6 +414,46 @@ void TestSetupPage::applyTestsThePrinterUnlessPrintingToFile()
     QCOMPARE(h.DeviceIni(), std::string("0"));
     QVERIFY(!h.page->m_port.m_hPort.IsOpen());
     QVERIFY(printer.Bytes().empty());
+}
+
+// The line under the port settings: hidden at first, then after each Apply on a
+// serial port whether a byte came back; an open that fails for another reason than
+// permissions says nothing there.
+void TestSetupPage::theStatusLineSaysWhetherThePrinterAnswered()
+{
+    SetupHarness h;
+    FakePrinter printer;
+    h.root.Link("ttyS0", printer.Path());
+    h.Start();
+    auto* status = h.page->findChild<QLabel*>(QStringLiteral("labelSetupStatus"));
+    QVERIFY(status);
+    QVERIFY(!status->isVisible());
+    auto* portGroup = h.page->findChild<QGroupBox*>(QStringLiteral("group1026"));
+    QVERIFY(portGroup);
+    QVERIFY(status->geometry().top() >= portGroup->geometry().bottom());
+    QVERIFY(h.page->rect().contains(status->geometry()));
+
+    const struct {
+        std::optional<uint8_t> answer;
+        const char* text;
+    } cases[] = {{0x20, "The printer answered."},
+                 {std::nullopt, "The printer did not answer."},
+                 {0x35, "The printer answered."}};
+    for (const auto& c : cases) {
+        printer.AnswerWith(c.answer);
+        QVERIFY(h.Choose(1046, h.Combo(1046)->currentText() == "9600" ? "4800" : "9600"));
+        h.Button(Button::Apply)->click();
+        QVERIFY(status->isVisible());
+        QCOMPARE(status->text(), QString::fromLatin1(c.text));
+    }
+    QVERIFY(h.Boxes().empty()); // the boxes stay as silent as ever
+
+    CPrinterPort otherProgram(printer::kPrintVariant);
+    QVERIFY(otherProgram.OpenPort("COM1", 115200, 8, 0, 0, 0));
+    QVERIFY(h.Choose(1046, "4800"));
+    h.Button(Button::Apply)->click();
+    QCOMPARE(h.Boxes(), std::vector<std::string>{"ERROR - Port open."});
+    QVERIFY(!status->isVisible());
 }
 
 void TestSetupPage::theTitleBarCloseSavesLikeCloseAndEscDoesNothing()

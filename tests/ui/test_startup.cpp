@@ -18,6 +18,7 @@ class TestStartUp : public QObject {
 private slots:
     void opensOnSetupWithFiveTabsInOrder();
     void aSecondInstanceEndsAtOnceWithoutAWindow();
+    void theMenuEntryStartsInThePerUserFolder();
 };
 
 void TestStartUp::opensOnSetupWithFiveTabsInOrder()
@@ -68,6 +69,39 @@ void TestStartUp::aSecondInstanceEndsAtOnceWithoutAWindow()
     QCOMPARE(first.state(), QProcess::Running);
     first.kill();
     first.waitForFinished(5000);
+}
+
+// Started as the desktop entry's Exec line says, from a folder it may not write to,
+// the program works in ${XDG_DATA_HOME}/nivora, made for it.
+void TestStartUp::theMenuEntryStartsInThePerUserFolder()
+{
+    QFile entry(QStringLiteral(NIVORA_DESKTOP_FILE));
+    QVERIFY(entry.open(QIODevice::ReadOnly));
+    QStringList exec;
+    for (const QString& line : QString::fromUtf8(entry.readAll()).split('\n'))
+        if (line.startsWith(QStringLiteral("Exec=")))
+            exec = line.mid(5).split(' ', Qt::SkipEmptyParts);
+    QVERIFY(!exec.isEmpty());
+    QCOMPARE(exec.takeFirst(), QStringLiteral("nivora"));
+
+    TempDir home, runtime;
+    const QString data = QString::fromStdString(home.File("data"));
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("XDG_RUNTIME_DIR", QString::fromStdString(runtime.Path()));
+    env.insert("XDG_DATA_HOME", data);
+    env.insert("HOME", QString::fromStdString(home.Path()));
+    QProcess program;
+    program.setProcessEnvironment(env);
+    program.setWorkingDirectory(QStringLiteral("/proc")); // nobody writes here, not even root
+    program.start(NIVORA_EXE, exec);
+    // Start-up prints its working directory once it holds the guard.
+    QVERIFY(program.waitForReadyRead(10000));
+    const QString workDir = QString::fromUtf8(program.readAllStandardOutput()).trimmed();
+    program.kill();
+    program.waitForFinished(5000);
+    QCOMPARE(workDir, data + "/nivora");
+    QVERIFY(QFileInfo(workDir).isDir());
 }
 
 QTEST_MAIN(TestStartUp)

@@ -4,12 +4,17 @@
 #include <string>
 #include <vector>
 
+#include "printer/PortAccess.h"
 #include "printer/PortNames.h"
 #include "printer/PrinterPort.h"
 #include "tools/cli/Command.h"
 #include "tools/cli/PortOptions.h"
 
 namespace {
+
+// Distinct from a port that failed, so that scripts can tell "no printer answers on
+// this port" from "this port cannot be used".
+constexpr int kExitNoAnswer = 3;
 
 int UsageError(const std::string& message)
 {
@@ -37,26 +42,32 @@ int RunCheck(const std::vector<std::string>& args)
     CPrinterPort port(printer::kDownloadVariant);
     if (!cli::OpenPortFromOptions(port, options)) {
         std::fprintf(stderr, "nivora-cli check: cannot open %s: %s\n",
-                     cli::DescribePort(options.port).c_str(), std::strerror(port.m_nOpenError));
+                     cli::DescribePort(options.port).c_str(), port.OpenErrorText().c_str());
+        const std::string advice =
+            printer::PermissionMessage(printer::ResolveDevice(options.port), port.m_nOpenError);
+        if (!advice.empty())
+            std::fprintf(stderr, "nivora-cli check: %s\n", advice.c_str());
         return 1;
     }
     const bool written = port.CheckPrinter(); // its own message goes to standard error
     port.ClosePort();
     if (!written)
         return 1;
-    if (port.m_nAnswer >= 0)
+    if (port.m_nAnswer >= 0) {
         std::printf("0x%02X\n", port.m_nAnswer);
-    else
-        std::puts("no answer");
-    return 0;
+        return 0;
+    }
+    std::puts("no answer");
+    return kExitNoAnswer;
 }
 
 const std::string kUsage =
     std::string("Usage: nivora-cli check -p PORT [OPTIONS]\n"
                 "Sends GS I 1 (1D 49 01), the check made before every download and print,\n"
                 "and waits 500 ms for the printer's one-byte answer. Prints the byte in hex\n"
-                "(0x20) or \"no answer\". Exit status 1 when the port cannot be opened or\n"
-                "the request cannot be written.\n\nOptions:\n") +
+                "(0x20) or \"no answer\".\n\n"
+                "Exit status: 0 the printer answered, 3 no answer came, 1 the port cannot be\n"
+                "opened or the request cannot be written, 2 wrong usage.\n\nOptions:\n") +
     cli::kPortOptionsUsage;
 
 } // namespace

@@ -1,6 +1,7 @@
 // nivora-cli download: the NV bit image download of logo files given on the command
 // line, to a printer port as the window's Download button sends it, or to a file as
 // the window's "Print To File" writes it.
+#include <algorithm>
 #include <csignal>
 #include <functional>
 #include <cstdio>
@@ -13,21 +14,27 @@
 #include "download/NvDownload.h"
 #include "logo/LogoLoader.h"
 #include "platform/MessageBox.h"
+#include "platform/Messages.h"
 #include "platform/Wait.h"
 #include "printer/ByteSink.h"
+#include "printer/NetAddress.h"
+#include "printer/PortAccess.h"
 #include "printer/PortNames.h"
 #include "printer/PrinterPort.h"
 #include "tools/cli/CliMessageBox.h"
 #include "tools/cli/Command.h"
+#include "tools/cli/Fleet.h"
 #include "tools/cli/HalftoneOption.h"
 #include "tools/cli/OutputFile.h"
 #include "tools/cli/Options.h"
 #include "tools/cli/PortOptions.h"
+#include "tools/cli/ProgressLine.h"
 
 namespace {
 
 const std::string kUsage =
-    std::string("Usage: nivora-cli download -p PORT [SERIAL OPTIONS] [-t N] [-w DOTS] [-c LIST] [IMAGE ...]\n"
+    std::string("Usage: nivora-cli download -p PORT [SERIAL OPTIONS] [-t N] [-w DOTS] [-c LIST] IMAGE ...\n"
+                "       nivora-cli download -p PORT [SERIAL OPTIONS] --erase-all\n"
                 "       nivora-cli download -o OUT [-t N] [-w DOTS] [-c LIST] [IMAGE ...]\n"
                 "\n"
                 "Stores the logo files (BMP, PNG, JPEG or GIF) in the NV graphics memory of the\n"
@@ -35,8 +42,8 @@ const std::string kUsage =
                 "of up to 500 ms for the answer, ESC @ (not on LPT), FS q n, a pause of 3.5 s\n"
                 "while the printer erases its images, then one image record per file, its raster\n"
                 "in pieces of 512 bytes with a pause of 10 ms after each. The files become NV\n"
-                "images 1, 2, ... in the order given. Without files every NV image in the printer\n"
-                "is deleted (1C 71 01 00 00 00 00).\n"
+                "images 1, 2, ... in the order given. With --erase-all instead of files every NV\n"
+                "image in the printer is deleted (1C 71 01 00 00 00 00).\n"
                 "Ctrl-C stops between two images and completes the definitions the printer is owed\n"
                 "with empty ones; a second Ctrl-C ends at once.\n"
                 "\n"
@@ -44,7 +51,7 @@ const std::string kUsage =
                 "OUT, as the window writes them to an output file.\n"
                 "\n"
                 "Options:\n") +
-    cli::kPortOptionsUsage +
+    cli::kPortOptionsUsage + cli::kFleetUsage +
     "  -o, --output OUT        file to write; '-' for standard output. OUT is replaced only\n"
     "                          when the whole stream was made.\n"
     "  -t, --threshold N       black/white diverging point 0..255 (default 128): a\n"
@@ -55,6 +62,10 @@ const std::string kUsage =
     "                          images are centred within it.\n"
     "  -c, --center LIST       centre these images: comma-separated 1-based positions\n"
     "                          of the file arguments, e.g. -c 1,3 (may be repeated).\n"
+    "  --erase-all             with -p and no files: delete every NV image in the\n"
+    "                          printer. Without it, -p refuses to run without files.\n"
+    "  -q, --quiet             no progress line (shown on standard error when it is a\n"
+    "                          terminal and -v is not given: image i of n, bytes, time).\n"
     "  -v, --verbose           list each image as it is sent or written.\n" +
     std::string(cli::kHalftoneUsage) +
     "  -h, --help              show this help.\n"
@@ -68,13 +79,19 @@ const std::string kUsage =
     "\n"
     "Messages of a download are the window's, on standard error.\n"
     "\n"
-    "Exit status: 0 done, 1 a file was refused, the port could not be opened or a write\n"
-    "failed, 2 wrong usage, 130 stopped by Ctrl-C.\n";
+    "A network printer's run is done only when the printer has acknowledged every byte.\n"
+    "\n"
+    "Exit status: 0 done (on every printer), 1 a file was refused, a port could not be\n"
+    "opened or a write failed, 2 wrong usage, 130 stopped by Ctrl-C.\n";
 
-const std::vector<cli::OptionDef> kOptions = {
-    {'o', "output", true}, {'t', "threshold", true}, {'w', "max-width", true},
-    {'c', "center", true}, {'v', "verbose", false},  cli::kHalftoneOption,
-};
+const std::vector<cli::OptionDef> kOptions = [] {
+    std::vector<cli::OptionDef> options = {
+        {'o', "output", true},   {'t', "threshold", true}, {'w', "max-width", true}, {'c', "center", true},
+        {'v', "verbose", false}, {0, "erase-all", false},  {'q', "quiet", false},    cli::kHalftoneOption,
+    };
+    options.insert(options.end(), cli::FleetOptionDefs().begin(), cli::FleetOptionDefs().end());
+    return options;
+}();
 
 constexpr int kExitInterrupted = 130;
 
@@ -87,6 +104,9 @@ struct DownloadOptions {
     std::vector<int> centred; // 1-based argument positions
     std::vector<std::string> files;
     bool verbose = false;
+    bool eraseAll = false; // -p without images deletes every stored image only when asked
+    bool quiet = false;
+    cli::FleetOptions fleet; // every printer to serve
     HalftoneMode halftone = HalftoneMode::Classic;
 };
 
@@ -105,6 +125,8 @@ int TakePortOptions(const std::vector<std::string>& args, DownloadOptions& optio
         switch (cli::TakePortOption(args, i, options.port, error)) {
         case cli::OptionResult::Taken:
             options.portSettings = options.portSettings || !isPort;
+            if (isPort)
+                options.fleet.ports.push_back(options.port.port);
             continue;
         case cli::OptionResult::Error:
             return cli::UsageError("download", error);
@@ -126,8 +148,12 @@ int ReadOptions(const std::vector<std::string>& args, DownloadOptions& options)
     std::string error;
     if (!cli::ParseOptions(rest, kOptions, parsed, error))
         return cli::UsageError("download", error);
+    if (const std::string fleetError = cli::ReadFleetOptions(parsed, options.fleet); !fleetError.empty())
+        return cli::UsageError("download", fleetError);
+    if (options.fleet.ports.size() == 1)
+        options.port.port = options.fleet.ports.front();
     const bool toFile = parsed.Has("output");
-    const bool toPort = !options.port.port.empty();
+    const bool toPort = !options.fleet.ports.empty();
     if (toFile == toPort)
         return cli::UsageError("download",
                                toFile ? "give either -o OUT or -p PORT, not both"
@@ -136,11 +162,19 @@ int ReadOptions(const std::vector<std::string>& args, DownloadOptions& options)
         return cli::UsageError("download", "the output file is missing (-o OUT)");
     if (toFile && options.portSettings)
         return cli::UsageError("download", "the serial options go with -p PORT");
-    if (options.port.port == printer::kFileDevice)
+    if (std::count(options.fleet.ports.begin(), options.fleet.ports.end(), printer::kFileDevice) != 0)
         return cli::UsageError("download", "to write a file, use -o OUT");
     options.output = parsed.Get("output");
     options.files = parsed.positional;
     options.verbose = parsed.Has("verbose");
+    options.eraseAll = parsed.Has("erase-all");
+    options.quiet = parsed.Has("quiet");
+    // An empty file list in a script must not wipe a printer.
+    if (toPort && options.files.empty() && !options.eraseAll)
+        return cli::UsageError("download", "no images given; to delete every image stored in the printer, "
+                                           "give --erase-all");
+    if (options.eraseAll && (!toPort || !options.files.empty()))
+        return cli::UsageError("download", "--erase-all goes with -p PORT and no images");
     if (const std::string bad = cli::ReadHalftoneOption(parsed, options.halftone); !bad.empty())
         return cli::UsageError("download", bad);
     if (parsed.Has("threshold") && !cli::ParseNumber(parsed.Get("threshold"), 0, 255, options.threshold))
@@ -225,6 +259,7 @@ public:
 
     std::vector<std::string> m_sent; // one description per image sent
     std::function<void(const std::string&)> m_onSent;
+    cli::ProgressLine* m_progress = nullptr;
 
 protected:
     bool WriteBuffer(const uint8_t* buffer, uint32_t length) override
@@ -235,6 +270,11 @@ protected:
     {
         if (m_bPauses)
             platform::Sleep(ms);
+    }
+    void OnPieceSent(int) override
+    {
+        if (m_progress)
+            m_progress->Update(m_nDefined, Count(), static_cast<size_t>(m_nBytesSent));
     }
     void OnImageSent(const CNvImage& image) override
     {
@@ -281,17 +321,21 @@ int SendListed(const LogoListRecord& lists, CPrinterPort& port, const DownloadOp
 {
     const int count = lists.LogoCount();
     CliDownload download(lists, options, port, true);
+    // The list of -v takes the place of the line: the two would break each other up.
+    cli::ProgressLine progress(options.quiet || options.verbose);
+    download.m_progress = &progress;
     if (options.verbose)
         download.m_onSent = [](const std::string& line) {
             std::printf("%s\n", line.c_str());
             std::fflush(stdout);
         };
-    InterruptToStop interrupt;
-    if (!download.RunToEnd([] { return g_interrupted != 0; }))
+    const bool ran = download.RunToEnd([] { return g_interrupted != 0; });
+    progress.Finish();
+    if (!ran)
         return cli::kExitFailed;
     const std::string empty = EmptyDefinitionsText(lists, download.m_arrEmptyRows);
     if (download.m_bStop) {
-        const bool completed = download.CompleteStopped(0);
+        const bool completed = download.CompleteStopped(0) && port.m_hPort.WaitDelivered();
         std::fprintf(stderr, "nivora-cli: stopped after %d of %d images; the rest %s empty definitions\n",
                      download.m_nDefined, count,
                      completed ? "were completed with" : "could not all be completed with");
@@ -299,6 +343,8 @@ int SendListed(const LogoListRecord& lists, CPrinterPort& port, const DownloadOp
             platform::AfxMessageBox(empty, platform::MB_ICONEXCLAMATION);
         return kExitInterrupted;
     }
+    if (!port.WaitDelivered(msg::kNotTransmitted))
+        return cli::kExitFailed;
     ReportDownloadComplete();
     if (!empty.empty()) {
         platform::AfxMessageBox(empty, platform::MB_ICONEXCLAMATION);
@@ -307,12 +353,15 @@ int SendListed(const LogoListRecord& lists, CPrinterPort& port, const DownloadOp
     return cli::kExitOk;
 }
 
-int SendToPort(const LogoListRecord& lists, const DownloadOptions& options, cli::CliMessageBox& boxes)
+// The run on one printer. Without boxes (one printer of many) nothing names the port
+// in the messages; reason then gets the network's own word on a failure.
+int SendToPort(const LogoListRecord& lists, const DownloadOptions& options, const std::string& target,
+               cli::CliMessageBox* boxes, std::string& reason)
 {
     const cli::PortOptions& port = options.port;
     printer::PortRecord settings;
-    settings.m_nPortType = printer::LptNumber(port.port) != 0 ? 1 : 0;
-    settings.m_strPortDevice = port.port;
+    settings.m_nPortType = printer::LptNumber(target) != 0 ? 1 : 0;
+    settings.m_strPortDevice = target;
     settings.m_dwBaudRate = port.baud;
     settings.m_byByteSize = port.byteSize;
     settings.m_byParity = port.parity;
@@ -321,19 +370,33 @@ int SendToPort(const LogoListRecord& lists, const DownloadOptions& options, cli:
 
     CPrinterPort printerPort(printer::kDownloadVariant);
     const bool listed = lists.LogoCount() > 0;
-    boxes.SetSubject(cli::DescribePort(port.port));
+    if (boxes)
+        boxes->SetSubject(cli::DescribePort(target));
     bool opened = false;
     int status = cli::kExitFailed;
     if (OpenDownloadPort(printerPort, settings,
                          listed ? OpenFailureMessage::Numbered : OpenFailureMessage::Plain, opened)) {
         if (listed)
             status = SendListed(lists, printerPort, options);
-        else if (SendDeleteAll(printerPort))
+        else if (SendDeleteAll(printerPort) && printerPort.WaitDelivered(msg::kWriteToPortFailed))
             status = cli::kExitOk;
+    } else if (const std::string advice =
+                   printer::PermissionMessage(printer::ResolveDevice(target), printerPort.m_nOpenError);
+               !opened && !advice.empty()) {
+        if (boxes)
+            std::fprintf(stderr, "nivora-cli: %s\n", advice.c_str());
+        else
+            reason = advice;
     }
+    if (printer::HasNetPrefix(target) && status != cli::kExitOk)
+        reason = opened ? printerPort.m_hPort.Connection().ErrorText() : printerPort.OpenErrorText();
     if (opened)
         printerPort.ClosePort();
-    boxes.SetSubject("");
+    if (boxes) {
+        if (!reason.empty())
+            std::fprintf(stderr, "nivora-cli: %s: %s\n", target.c_str(), reason.c_str());
+        boxes->SetSubject("");
+    }
     return status;
 }
 
@@ -352,7 +415,22 @@ int RunDownload(const std::vector<std::string>& args)
         lists.m_arrAutoCenter[static_cast<size_t>(position - 1)] = 1;
     if (!CheckListedLogos(lists, options.maxWidth))
         return cli::kExitFailed;
-    return options.output.empty() ? SendToPort(lists, options, boxes) : WriteToFile(lists, options);
+    if (!options.output.empty())
+        return WriteToFile(lists, options);
+    InterruptToStop interrupt;
+    if (options.fleet.ports.size() > 1) {
+        DownloadOptions quiet = options; // lines of many printers would interleave
+        quiet.verbose = false;
+        quiet.quiet = true;
+        return cli::RunOnPrinters(
+            options.fleet,
+            [&](const std::string& target, std::string& reason) {
+                return cli::Fleet::ResultOf(SendToPort(lists, quiet, target, nullptr, reason));
+            },
+            [] { return g_interrupted != 0; });
+    }
+    std::string reason;
+    return SendToPort(lists, options, options.port.port, &boxes, reason);
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "printer/PortAccess.h"
 #include "printer/PortDiscovery.h"
 #include "printer/PortNames.h"
 #include "tools/cli/Command.h"
@@ -28,8 +29,16 @@ int RunPorts(const std::vector<std::string>& args)
         ports.push_back(std::move(lpt));
     for (const printer::PortListing& port : ports)
         std::printf("%-7s %s\n", port.name.c_str(), port.device.c_str());
-    if (ports.empty())
+    // The ports a user outside the device's group cannot have, so that an empty list
+    // is never the whole story.
+    for (const printer::PortRefusal& refused : printer::ProbeForbiddenPorts())
+        std::fprintf(stderr, "nivora-cli ports: %s %s: %s; to use it, %s\n", refused.name.c_str(),
+                     refused.device.c_str(), refused.reason.c_str(),
+                     printer::PermissionAdvice(refused.device).c_str());
+    if (ports.empty()) {
         std::fputs("nivora-cli ports: no port can be opened now\n", stderr);
+        return 1;
+    }
     return 0;
 }
 
@@ -40,6 +49,8 @@ NIVORA_CLI_COMMAND(ports,
                                 "Usage: nivora-cli ports [--table]\n"
                                 "Lists the port names whose devices exist and can be opened exclusively\n"
                                 "right now, each with its device. A port another program holds is left out.\n"
+                                "Ports the user may not open are named on standard error with the group to\n"
+                                "join. Exit status 1 when no port can be opened.\n"
                                 "\n"
                                 "  --table   show the fixed table of names and devices instead\n",
                                 RunPorts});

@@ -1,19 +1,24 @@
 // nivora-cli print: prints NV images the printer holds, by number, as the Print page
 // does; or writes the print stream to a file to see what would be sent.
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "platform/Messages.h"
 #include "platform/Wait.h"
 #include "print/PrintRange.h"
 #include "print/PrintWalk.h"
+#include "printer/PortAccess.h"
 #include "printer/PortNames.h"
 #include "printer/PrinterPort.h"
 #include "tools/cli/Command.h"
+#include "tools/cli/Fleet.h"
+#include "tools/cli/Options.h"
 #include "tools/cli/PortOptions.h"
-#include "platform/Messages.h"
+#include "tools/cli/ProgressLine.h"
 
 namespace {
 
@@ -24,6 +29,9 @@ struct PrintOptions {
     bool hasRange = false;
     int mode = 0;
     bool header = false;
+    bool quiet = false;      // -q: no progress line
+    cli::FleetOptions fleet; // every printer to serve
+    bool oneOfMany = false;  // one printer of many: its own lines would interleave
 };
 
 // The walk writing wherever the run goes.
@@ -34,8 +42,12 @@ public:
 protected:
     bool WriteBuffer(const uint8_t* buffer, uint32_t length) override
     {
+        m_nBytes += length;
         return m_sink.WriteBuffer(buffer, length);
     }
+
+public:
+    size_t m_nBytes = 0; // written in this run
 
 private:
     ByteSink& m_sink;
@@ -94,9 +106,12 @@ bool TakeValue(const std::vector<std::string>& args, size_t& i, const char* shor
 std::string ParseArgs(const std::vector<std::string>& args, PrintOptions& options)
 {
     for (size_t i = 0; i < args.size(); ++i) {
-        std::string error, mode;
+        std::string error, mode, value;
+        const bool isPort = args[i] == "-p" || args[i].rfind("--port", 0) == 0;
         switch (cli::TakePortOption(args, i, options.port, error)) {
         case cli::OptionResult::Taken:
+            if (isPort)
+                options.fleet.ports.push_back(options.port.port);
             continue;
         case cli::OptionResult::Error:
             return error;
@@ -105,6 +120,14 @@ std::string ParseArgs(const std::vector<std::string>& args, PrintOptions& option
         }
         if (args[i] == "--header") {
             options.header = true;
+        } else if (args[i] == "-q" || args[i] == "--quiet") {
+            options.quiet = true;
+        } else if (TakeValue(args, i, "--printers", "--printers", value, error)) {
+            if (error.empty())
+                cli::ReadPrinterList(value, options.fleet.ports, error);
+        } else if (TakeValue(args, i, "-j", "--jobs", value, error)) {
+            if (error.empty() && !cli::ParseNumber(value, 1, 4096, options.fleet.jobs))
+                error = "--jobs takes a number from 1 to 4096";
         } else if (TakeValue(args, i, "-o", "--output", options.output, error)) {
             if (error.empty() && options.output.empty())
                 error = "-o needs a file name";
@@ -120,9 +143,11 @@ std::string ParseArgs(const std::vector<std::string>& args, PrintOptions& option
         if (!error.empty())
             return error;
     }
-    if (options.output.empty() == options.port.port.empty())
+    if (options.fleet.ports.size() == 1)
+        options.port.port = options.fleet.ports.front();
+    if (options.output.empty() == options.fleet.ports.empty())
         return "name either -o OUT or -p PORT";
-    if (options.port.port == printer::kFileDevice)
+    if (std::count(options.fleet.ports.begin(), options.fleet.ports.end(), printer::kFileDevice) != 0)
         return "a file cannot be checked; use -o OUT to write the print stream to a file";
     return {};
 }
@@ -137,12 +162,18 @@ bool Walk(ByteSink& sink, const PrintOptions& options, const std::vector<std::st
     walk.m_nQuality = options.mode;
     walk.m_nHeader = options.header ? 1 : 0;
     walk.StartWalk();
+    cli::ProgressLine progress(options.quiet || !paced);
     for (;;) {
         if (paced)
             platform::Sleep(kPrintTickMs);
-        switch (walk.NextTick(list, jobCount)) {
+        const CPrintWalk::Tick tick = walk.NextTick(list, jobCount);
+        progress.Update(walk.m_nPrinted, jobCount, walk.m_nBytes);
+        if (tick == CPrintWalk::Tick::Finished || tick == CPrintWalk::Tick::Failed)
+            progress.Finish();
+        switch (tick) {
         case CPrintWalk::Tick::Finished:
-            std::printf("Printed %d image%s.\n", walk.m_nPrinted, walk.m_nPrinted == 1 ? "" : "s");
+            if (!options.oneOfMany)
+                std::printf("Printed %d image%s.\n", walk.m_nPrinted, walk.m_nPrinted == 1 ? "" : "s");
             return true;
         case CPrintWalk::Tick::Failed:
             return false;
@@ -152,16 +183,28 @@ bool Walk(ByteSink& sink, const PrintOptions& options, const std::vector<std::st
     }
 }
 
-int PrintToPort(const PrintOptions& options, const std::vector<std::string>& list, int jobCount)
+int PrintToPort(PrintOptions options, const std::vector<std::string>& list, int jobCount,
+                const std::string& target, std::string& reason)
 {
     CPrinterPort port(printer::kPrintVariant);
+    options.port.port = target;
     if (!cli::OpenPortFromOptions(port, options.port)) {
-        std::fprintf(stderr, "nivora-cli print: cannot open %s: %s\n",
-                     cli::DescribePort(options.port.port).c_str(), std::strerror(port.m_nOpenError));
+        reason = port.OpenErrorText();
+        if (!options.oneOfMany) {
+            std::fprintf(stderr, "nivora-cli print: cannot open %s: %s\n", cli::DescribePort(target).c_str(),
+                         reason.c_str());
+            const std::string advice =
+                printer::PermissionMessage(printer::ResolveDevice(target), port.m_nOpenError);
+            if (!advice.empty())
+                std::fprintf(stderr, "nivora-cli print: %s\n", advice.c_str());
+        }
         return 1;
     }
-    const bool serial = printer::LptNumber(options.port.port) == 0;
-    const bool printed = SendPrintPreamble(port, serial) && Walk(port, options, list, jobCount, true);
+    const bool serial = printer::LptNumber(target) == 0;
+    const bool printed = SendPrintPreamble(port, serial) && Walk(port, options, list, jobCount, true) &&
+                         port.WaitDelivered(msg::kNotTransmitted);
+    if (!printed && port.m_hPort.IsNetwork())
+        reason = port.m_hPort.Connection().ErrorText();
     port.ClosePort();
     return printed ? 0 : 1;
 }
@@ -195,8 +238,19 @@ int RunPrint(const std::vector<std::string>& args)
             return 2;
         }
     }
-    return options.output.empty() ? PrintToPort(options, list, jobCount)
-                                  : PrintToFile(options, list, jobCount);
+    if (!options.output.empty())
+        return PrintToFile(options, list, jobCount);
+    if (options.fleet.ports.size() > 1) {
+        options.quiet = options.oneOfMany = true;
+        return cli::RunOnPrinters(options.fleet,
+                                  [&](const std::string& target, std::string& reason) {
+                                      return cli::Fleet::ResultOf(
+                                          PrintToPort(options, list, jobCount, target, reason));
+                                  },
+                                  {});
+    }
+    std::string reason;
+    return PrintToPort(options, list, jobCount, options.port.port, reason);
 }
 
 const std::string kUsage =
@@ -210,8 +264,10 @@ const std::string kUsage =
                 "                         10..255, -3 is 1..3 (default: all, 1..255)\n"
                 "  -m, --mode MODE        normal, double-width, double-height or quadruple,\n"
                 "                         or 0..3 (default normal)\n"
-                "  --header               print \"--- Logo n ---\" above every image\n") +
-    cli::kPortOptionsUsage +
+                "  --header               print \"--- Logo n ---\" above every image\n"
+                "  -q, --quiet            no progress line (shown on standard error when it is\n"
+                "                         a terminal: image i of n, bytes, elapsed time)\n") +
+    cli::kPortOptionsUsage + cli::kFleetUsage +
     "\nExit status 2 for bad options or an invalid RANGE (nothing is sent), 1 when the\n"
     "port or file cannot be opened or a write fails.\n";
 

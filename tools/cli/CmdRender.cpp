@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/Paths.h"
 #include "platform/Text.h"
 #include "download/StreamDecoder.h"
 #include "logo/PngWrite.h"
@@ -60,7 +61,7 @@ public:
 private:
     std::string Picture(const char* prefix, int number) const
     {
-        return m_dir + "/" + Format("%s-%03d.png", prefix, number);
+        return platform::JoinPath(m_dir, Format("%s-%03d.png", prefix, number));
     }
     bool Save(const DotImage& image, const std::string& path);
     std::string Record(const DecodedStream& stream, const StreamEvent& event);

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "app/StartOptions.h"
 #include "platform/MessageBox.h"
 #include "tools/cli/Command.h"
 
@@ -16,7 +17,19 @@ void PrintOverview(std::FILE* out)
                       "them, without the window.\n\nCommands:\n");
     for (const cli::Command& command : cli::Registry::All())
         std::fprintf(out, "  %-10s %s\n", command.name.c_str(), command.summary.c_str());
-    std::fprintf(out, "\nRun 'nivora-cli COMMAND --help' for a command's options.\n");
+    std::fprintf(out, "\nRun 'nivora-cli COMMAND --help' for a command's options, 'man nivora-cli' for\n"
+                      "all of them; -V or --version, with or without a command, prints the version.\n");
+}
+
+bool IsVersionOption(const std::string& arg)
+{
+    return arg == "--version" || arg == "-V";
+}
+
+int PrintVersion()
+{
+    std::printf("%s\n", VersionLine("nivora-cli").c_str());
+    return 0;
 }
 
 } // namespace
@@ -29,6 +42,8 @@ int main(int argc, char* argv[])
         PrintOverview(stderr);
         return 2;
     }
+    if (IsVersionOption(args[0]))
+        return PrintVersion();
     if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
         if (args.size() > 1)
             if (const cli::Command* command = cli::Registry::Find(args[1])) {
@@ -49,6 +64,7 @@ int main(int argc, char* argv[])
         if (arg == "--help" || arg == "-h") {
             std::fputs(command->usage.c_str(), stdout);
             return 0;
-        }
+        } else if (IsVersionOption(arg))
+            return PrintVersion();
     return command->run(rest);
 }

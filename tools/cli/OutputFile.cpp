@@ -27,6 +27,11 @@ bool WriteFileAtomically(const std::string& path, const std::vector<uint8_t>& by
 {
     if (path != "-")
         return platform::WriteFileAtomically(path, bytes, error);
+    // A binary stream would garble the terminal and help nobody.
+    if (::isatty(STDOUT_FILENO) == 1) {
+        error = "standard output is a terminal; redirect it to a file or a pipe, or name a file with -o";
+        return false;
+    }
     if (platform::WriteAll(STDOUT_FILENO, bytes))
         return true;
     error = Reason("standard output");

@@ -9,7 +9,7 @@
 namespace cli {
 
 // False with a message in error when the file could not be written completely; the
-// target is then unchanged.
+// target is then unchanged. "-" is refused when standard output is a terminal.
 bool WriteFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes, std::string& error);
 
 // Reads a whole file, or standard input for "-". False with a message in error.

@@ -3,6 +3,7 @@
 #include <array>
 #include <span>
 
+#include "printer/NetAddress.h"
 #include "printer/PortNames.h"
 #include "printer/PortSettings.h"
 #include "printer/PrinterPort.h"
@@ -68,7 +69,9 @@ std::string Alternatives(std::span<const Choice> values)
 } // namespace
 
 const char kPortOptionsUsage[] =
-    "  -p, --port PORT        COM1 ... COM255, LPT1, LPT2 or a device path (/dev/pts/3)\n"
+    "  -p, --port PORT        COM1 ... COM255, LPT1, LPT2, a device path (/dev/pts/3), or\n"
+    "                         a network printer tcp://HOST[:PORT] (port 9100 when left out;\n"
+    "                         IPv6 in brackets: tcp://[fe80::1]:9100)\n"
     "  --baud N               2400, 4800, 9600, 14400, 19200, 38400, 57600, 115200\n"
     "                         (default 115200)\n"
     "  --data-bits 7|8        (default 8)\n"
@@ -81,11 +84,14 @@ OptionResult TakePortOption(const std::vector<std::string>& args, size_t& i, Por
 {
     std::string value;
     bool hasValue = false;
+    printer::NetAddress address;
     if (Matches(args, i, "-p", value, hasValue) || Matches(args, i, "--port", value, hasValue)) {
         if (!hasValue || value.empty()) {
             error = "-p needs a port name or device path";
             return OptionResult::Error;
         }
+        if (printer::HasNetPrefix(value) && !printer::ParseNetPortName(value, address, error))
+            return OptionResult::Error;
         options.port = value;
         return OptionResult::Taken;
     }

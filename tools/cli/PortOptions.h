@@ -20,7 +20,7 @@ class CPrinterPort;
 namespace cli {
 
 struct PortOptions {
-    std::string port; // COM1 ... COM255, LPT1, LPT2, or a device path such as /dev/pts/3
+    std::string port; // COM1 ... COM255, LPT1, LPT2, a device path such as /dev/pts/3, or tcp://HOST[:PORT]
     uint32_t baud = 115200;
     uint8_t byteSize = 8;
     uint8_t parity = 0;    // 0 none, 1 odd, 2 even

@@ -1,0 +1,28 @@
+#pragma once
+// The network printers in the Setup page's PortName box: after the COM or LPT names,
+// one "NET:HOST:PORT" entry per added printer, then "Add network printer...", which
+// asks for a new one instead of choosing a port.
+#include <string>
+
+#include "printer/NetPrinterList.h"
+#include "printer/PortSettings.h"
+
+namespace printer {
+
+inline constexpr char kAddNetPrinterEntry[] = "Add network printer...";
+
+// Appends the entries of list and the add entry to the box. The box's selection stays
+// on a COM or LPT name; when there is none (nothing selected) or chooseSaved is set
+// and list.selected names a printer, that printer's entry is selected instead. The add
+// entry is never selected by this.
+void AppendNetEntries(ListBoxState& box, const NetPrinterList& list, bool chooseSaved);
+// Removes the entries AppendNetEntries added.
+void RemoveNetEntries(ListBoxState& box);
+// Adds address to list (once), rebuilds the box's network entries and selects its entry.
+void AddNetPrinter(ListBoxState& box, NetPrinterList& list, const NetAddress& address);
+
+bool IsAddNetPrinterEntry(const std::string& text);
+// The index in list of the printer the box's selected entry names; -1 for other entries.
+int SelectedNetPrinter(const ListBoxState& box, const NetPrinterList& list);
+
+} // namespace printer

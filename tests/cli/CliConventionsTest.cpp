@@ -1,0 +1,83 @@
+// nivora-cli as people know command-line tools: --version everywhere, no binary on a
+// terminal, a progress line only where someone watches.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "tests/cli/CliRunner.h"
+#include "tests/support/BmpWriter.h"
+#include "tests/support/FakePrinter.h"
+#include "tests/support/TempDir.h"
+
+using namespace cli_test;
+using ::testing::HasSubstr;
+using ::testing::MatchesRegex;
+
+namespace {
+
+TEST(CliConventionsTest, VersionOnTheProgramAndEveryCommand)
+{
+    const std::vector<std::vector<std::string>> cases = {
+        {"--version"},
+        {"-V"},
+        {"download", "--version"},
+        {"print", "-p", "COM1", "-V"},
+        {"render", "-V"},
+        {"ports", "--version"},
+        {"check", "--version"},
+    };
+    for (const auto& args : cases) {
+        const CliResult run = RunCli(args);
+        EXPECT_EQ(run.status, 0) << ::testing::PrintToString(args);
+        EXPECT_THAT(run.out, MatchesRegex("nivora-cli [0-9]+\\.[0-9]+\n")) << ::testing::PrintToString(args);
+    }
+}
+
+TEST(CliConventionsTest, BinaryOutputIsRefusedOnATerminalButGoesIntoAPipe)
+{
+    testing_support::TempDir dir;
+    testing_support::WriteSolidBmp(dir.File("a.bmp"), 8, 8);
+    const CliResult terminal = RunCliOnTerminal({"download", "-o", "-", dir.File("a.bmp")});
+    EXPECT_EQ(terminal.status, 1);
+    EXPECT_THAT(terminal.out, HasSubstr("standard output is a terminal"));
+    EXPECT_EQ(terminal.out.find('\x1C'), std::string::npos); // not one byte of FS q
+
+    const CliResult pipe = RunCli({"download", "-o", "-", dir.File("a.bmp")});
+    EXPECT_EQ(pipe.status, 0);
+    EXPECT_EQ(pipe.out.substr(0, 3), std::string("\x1C\x71\x01"));
+}
+
+// One progress line where someone watches: on a terminal, not with -q or -v, and
+// never into a pipe or a log file.
+TEST(CliConventionsTest, ProgressLineOnlyOnATerminal)
+{
+    testing_support::TempDir dir;
+    testing_support::WriteSolidBmp(dir.File("a.bmp"), 8, 8);
+    testing_support::WriteSolidBmp(dir.File("b.bmp"), 16, 8);
+    testing_support::FakePrinter printer;
+    const std::string finalState = "image 2 of 2, 24 bytes";
+    const struct {
+        const char* name;
+        bool terminal;
+        std::vector<std::string> extra;
+        bool shown;
+    } cases[] = {
+        {"terminal", true, {}, true},
+        {"quiet", true, {"-q"}, false},
+        {"verbose", true, {"-v"}, false},
+        {"pipe", false, {}, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<std::string> args = {"download", "-p", printer.Path(), dir.File("a.bmp"),
+                                         dir.File("b.bmp")};
+        args.insert(args.end(), c.extra.begin(), c.extra.end());
+        const CliResult run = c.terminal ? RunCliOnTerminal(args) : RunCli(args);
+        EXPECT_EQ(run.status, 0) << run.out << run.err;
+        const std::string said = run.out + run.err;
+        EXPECT_EQ(said.find(finalState) != std::string::npos, c.shown) << said;
+        EXPECT_EQ(said.find("image 1 of 2") != std::string::npos, c.shown) << said;
+        EXPECT_THAT(said, HasSubstr("Complete the NV bit image definition."));
+    }
+}
+
+} // namespace

@@ -1,0 +1,137 @@
+#include "tools/cli/Fleet.h"
+
+#include <condition_variable>
+#include <cstdio>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <mutex>
+
+#include "platform/MessageBox.h"
+#include "tests/support/TempDir.h"
+
+using cli::Fleet;
+using cli::FleetOutcome;
+using Result = FleetOutcome::Result;
+using ::testing::ElementsAre;
+using ::testing::UnorderedElementsAre;
+
+namespace {
+
+std::string Printed(std::FILE* out)
+{
+    std::rewind(out);
+    std::string text;
+    for (int c; (c = std::fgetc(out)) != EOF;)
+        text += static_cast<char>(c);
+    return text;
+}
+
+std::vector<std::string> Lines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    for (size_t start = 0, end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
+        lines.push_back(text.substr(start, end - start));
+    return lines;
+}
+
+// Eight printers, four at a time: each run waits until four run together, so the runs
+// overlap for certain and the bound is seen to hold.
+TEST(Fleet, RunsEveryPrinterOnceAtMostJobsAtATimeAndCollectsEachRunsBoxes)
+{
+    std::mutex mutex;
+    std::condition_variable changed;
+    int running = 0, most = 0;
+    bool fourTogether = false;
+    std::vector<std::string> ports;
+    for (int i = 1; i <= 8; ++i)
+        ports.push_back("tcp://p" + std::to_string(i));
+    std::FILE* out = std::tmpfile();
+    const std::vector<FleetOutcome> outcomes = Fleet(4, out).Run(
+        ports,
+        [&](const std::string& port, std::string& reason) {
+            {
+                std::unique_lock<std::mutex> lock(mutex);
+                most = std::max(most, ++running);
+                fourTogether = fourTogether || running == 4;
+                changed.notify_all();
+                changed.wait_for(lock, std::chrono::seconds(10), [&] { return fourTogether; });
+                --running;
+            }
+            if (port == "tcp://p3") {
+                platform::AfxMessageBox("ERROR[111] - Open port or file.", platform::MB_ICONEXCLAMATION);
+                reason = "p3:9100: connection refused";
+                return Result::Failed;
+            }
+            if (port == "tcp://p6") {
+                platform::AfxMessageBox("Communication error.\r\nCan not transimitted.");
+                return Result::Failed;
+            }
+            return Result::Ok;
+        },
+        {});
+    EXPECT_EQ(most, 4);
+    ASSERT_EQ(outcomes.size(), 8u);
+    for (size_t i = 0; i < 8; ++i)
+        EXPECT_EQ(outcomes[i].port, ports[i]);
+    EXPECT_EQ(outcomes[2].reason, "p3:9100: connection refused; ERROR[111] - Open port or file.");
+    EXPECT_EQ(outcomes[5].reason, "Communication error. Can not transimitted.");
+    EXPECT_THAT(Lines(Printed(out)),
+                UnorderedElementsAre("tcp://p1: OK", "tcp://p2: OK",
+                                     "tcp://p3: p3:9100: connection refused; ERROR[111] - Open port or file.",
+                                     "tcp://p4: OK", "tcp://p5: OK",
+                                     "tcp://p6: Communication error. Can not transimitted.", "tcp://p7: OK",
+                                     "tcp://p8: OK"));
+    EXPECT_EQ(Fleet::Summary(outcomes), "6 of 8 printers OK; not done: tcp://p3, tcp://p6");
+    EXPECT_EQ(Fleet::ExitStatus(outcomes), 1);
+    std::fclose(out);
+}
+
+TEST(Fleet, AStopStartsNoFurtherPrinterAndEndsWith130)
+{
+    std::FILE* out = std::tmpfile();
+    bool stop = false;
+    const std::vector<FleetOutcome> outcomes = Fleet(1, out).Run(
+        {"a", "b", "c"},
+        [&](const std::string&, std::string&) {
+            stop = true; // Ctrl-C during the first printer's run
+            return Result::Stopped;
+        },
+        [&] { return stop; });
+    EXPECT_EQ(outcomes[0].result, Result::Stopped);
+    EXPECT_EQ(outcomes[1].result, Result::NotStarted);
+    EXPECT_EQ(outcomes[2].result, Result::NotStarted);
+    EXPECT_THAT(Lines(Printed(out)), ElementsAre("a: stopped"));
+    EXPECT_EQ(Fleet::Summary(outcomes), "0 of 3 printers OK; not done: a, b, c");
+    EXPECT_EQ(Fleet::ExitStatus(outcomes), 130);
+    std::fclose(out);
+}
+
+TEST(Fleet, ExitStatusIsZeroOnlyWhenEveryPrinterSucceeded)
+{
+    const std::vector<std::pair<std::vector<Result>, int>> cases = {
+        {{Result::Ok, Result::Ok}, 0},
+        {{Result::Ok, Result::Failed}, 1},
+        {{Result::Failed, Result::Stopped}, 130},
+        {{Result::Ok, Result::NotStarted}, 130},
+    };
+    for (const auto& [results, status] : cases) {
+        std::vector<FleetOutcome> outcomes;
+        for (const Result result : results)
+            outcomes.push_back({"p", result, ""});
+        EXPECT_EQ(Fleet::ExitStatus(outcomes), status);
+    }
+}
+
+TEST(Fleet, ThePrinterListSkipsCommentsAndBlankLines)
+{
+    testing_support::TempDir dir;
+    dir.Write("printers", "# shop tills\n  tcp://till-1  \n\n\t# spare\ntcp://[::1]:9101\r\nCOM3\n");
+    std::vector<std::string> ports;
+    std::string error;
+    ASSERT_TRUE(cli::ReadPrinterList(dir.File("printers"), ports, error));
+    EXPECT_THAT(ports, ElementsAre("tcp://till-1", "tcp://[::1]:9101", "COM3"));
+    EXPECT_FALSE(cli::ReadPrinterList(dir.File("missing"), ports, error));
+    EXPECT_EQ(error, "cannot read the printer list " + dir.File("missing"));
+}
+
+} // namespace

@@ -1,0 +1,191 @@
+#include "tests/support/FakeNetPrinter.h"
+
+#include <algorithm>
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <stdexcept>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace testing_support {
+namespace {
+
+constexpr uint32_t kRequest = 0x1D4901; // GS I 1
+
+void Ignore(ssize_t)
+{
+}
+
+} // namespace
+
+FakeNetPrinter::FakeNetPrinter(Options options) : m_receiveBuffer(options.receiveBuffer)
+{
+    m_listener = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (m_listener < 0 || ::pipe2(m_wake, O_CLOEXEC | O_NONBLOCK) != 0)
+        throw std::runtime_error("no socket for the network printer");
+    if (m_receiveBuffer > 0) // inherited by the accepted connections, before the handshake
+        ::setsockopt(m_listener, SOL_SOCKET, SO_RCVBUF, &m_receiveBuffer, sizeof m_receiveBuffer);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    if (::bind(m_listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        ::getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &length) != 0 ||
+        (!options.refusing && ::listen(m_listener, 8) != 0))
+        throw std::runtime_error("the network printer cannot listen");
+    m_port = ntohs(address.sin_port);
+    // A bound socket that does not listen keeps the port taken and refuses every connect.
+    if (!options.refusing)
+        m_thread = std::thread([this] { Run(); });
+}
+
+FakeNetPrinter::~FakeNetPrinter()
+{
+    Ignore(::write(m_wake[1], "x", 1));
+    if (m_thread.joinable())
+        m_thread.join();
+    DropClient(false);
+    for (const int fd : {m_listener, m_wake[0], m_wake[1]})
+        if (fd >= 0)
+            ::close(fd);
+}
+
+void FakeNetPrinter::Run()
+{
+    for (;;) {
+        bool reading = false;
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            reading = m_client >= 0 && !(m_stallAt && m_bytes.size() >= *m_stallAt);
+        }
+        pollfd fds[3] = {{m_wake[0], POLLIN, 0}, {m_listener, POLLIN, 0}, {m_client, POLLIN, 0}};
+        ::poll(fds, reading ? 3 : 2, 20);
+        if (fds[0].revents)
+            return;
+        if (fds[1].revents & POLLIN)
+            Accept();
+        if (reading && fds[2].revents)
+            ReadClient();
+    }
+}
+
+void FakeNetPrinter::Accept()
+{
+    const int client = ::accept4(m_listener, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+    if (client < 0)
+        return;
+    DropClient(false); // the program opens one connection at a time
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_client = client;
+    m_open = true;
+    ++m_connections;
+    m_changed.notify_all();
+}
+
+void FakeNetPrinter::ReadClient()
+{
+    uint8_t buffer[4096];
+    std::unique_lock<std::mutex> lock(m_mutex);
+    size_t room = sizeof buffer;
+    if (m_stallAt)
+        room = std::min(room, *m_stallAt - std::min(*m_stallAt, m_bytes.size()));
+    if (m_resetAt)
+        room = std::min(room, *m_resetAt - std::min(*m_resetAt, m_bytes.size()));
+    const ssize_t n = room == 0 ? 0 : ::recv(m_client, buffer, room, 0);
+    if (n <= 0 && room != 0) {
+        if (n < 0 && errno == EAGAIN)
+            return;
+        lock.unlock();
+        DropClient(false);
+        return;
+    }
+    m_arrivals.push_back({std::chrono::steady_clock::now(), m_bytes.size(), static_cast<size_t>(n)});
+    m_bytes.insert(m_bytes.end(), buffer, buffer + n);
+    for (ssize_t i = 0; i < n; ++i) {
+        m_window = ((m_window << 8) | buffer[i]) & 0xFFFFFF;
+        if (m_window != kRequest)
+            continue;
+        ++m_requests;
+        if (m_answer)
+            Ignore(::send(m_client, &*m_answer, 1, MSG_NOSIGNAL));
+    }
+    m_changed.notify_all();
+    const bool reset = m_resetAt && m_bytes.size() >= *m_resetAt;
+    lock.unlock();
+    if (reset)
+        DropClient(true);
+}
+
+void FakeNetPrinter::DropClient(bool reset)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_client < 0)
+        return;
+    if (reset) {
+        const linger now{1, 0};
+        ::setsockopt(m_client, SOL_SOCKET, SO_LINGER, &now, sizeof now);
+        m_resetAt.reset();
+    }
+    ::close(m_client);
+    m_client = -1;
+    m_open = false;
+    m_changed.notify_all();
+}
+
+void FakeNetPrinter::AnswerWith(std::optional<uint8_t> answer)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_answer = answer;
+}
+
+void FakeNetPrinter::StallAfter(size_t count)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_stallAt = count;
+}
+
+void FakeNetPrinter::ResetAfter(size_t count)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_resetAt = count;
+}
+
+std::vector<uint8_t> FakeNetPrinter::Bytes() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_bytes;
+}
+
+std::vector<FakeNetPrinter::Arrival> FakeNetPrinter::Arrivals() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_arrivals;
+}
+
+bool FakeNetPrinter::WaitForBytes(size_t count, std::chrono::milliseconds timeout) const
+{
+    std::unique_lock<std::mutex> lock(m_mutex);
+    return m_changed.wait_for(lock, timeout, [&] { return m_bytes.size() >= count; });
+}
+
+bool FakeNetPrinter::WaitUntilClosed(std::chrono::milliseconds timeout) const
+{
+    std::unique_lock<std::mutex> lock(m_mutex);
+    return m_changed.wait_for(lock, timeout, [&] { return m_connections > 0 && !m_open; });
+}
+
+int FakeNetPrinter::Connections() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_connections;
+}
+
+int FakeNetPrinter::Requests() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_requests;
+}
+
+} // namespace testing_support

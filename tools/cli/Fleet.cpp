@@ -1,0 +1,195 @@
+#include "tools/cli/Fleet.h"
+
+#include <atomic>
+#include <fstream>
+#include <mutex>
+#include <thread>
+
+#include "platform/MessageBox.h"
+#include "tools/cli/Options.h"
+
+namespace cli {
+namespace {
+
+constexpr int kExitInterrupted = 130;
+
+// Where the boxes of the run on this thread go; none outside a run.
+thread_local std::vector<std::string>* t_boxes = nullptr;
+
+// The boxes of a run belong to its printer. Questions are answered No, as everywhere
+// on the command line; a box outside any run goes to standard error.
+class CollectingMessageBox final : public platform::MessageBoxHandler {
+public:
+    CollectingMessageBox() { platform::SetMessageBoxHandler(this); }
+    ~CollectingMessageBox() override { platform::SetMessageBoxHandler(nullptr); }
+    CollectingMessageBox(const CollectingMessageBox&) = delete;
+    CollectingMessageBox& operator=(const CollectingMessageBox&) = delete;
+
+    int Show(const std::string& text, unsigned flags, const std::string&) override
+    {
+        std::string line;
+        for (const char c : text)
+            if (c != '\r')
+                line += c == '\n' ? ' ' : c;
+        if (t_boxes)
+            t_boxes->push_back(line);
+        else
+            std::fprintf(stderr, "nivora-cli: %s\n", line.c_str());
+        return (flags & platform::MB_TYPEMASK) == platform::MB_YESNO ? platform::IDNO : platform::IDOK;
+    }
+};
+
+std::string Trim(const std::string& text)
+{
+    const size_t first = text.find_first_not_of(" \t\r");
+    if (first == std::string::npos)
+        return "";
+    return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
+}
+
+FleetOutcome RunOne(const std::string& port, const Fleet::Job& job)
+{
+    FleetOutcome outcome{port, FleetOutcome::Result::Failed, ""};
+    std::vector<std::string> boxes;
+    t_boxes = &boxes;
+    outcome.result = job(port, outcome.reason);
+    t_boxes = nullptr;
+    for (const std::string& box : boxes)
+        outcome.reason += (outcome.reason.empty() ? "" : "; ") + box;
+    return outcome;
+}
+
+} // namespace
+
+const std::vector<OptionDef>& FleetOptionDefs()
+{
+    static const std::vector<OptionDef> definitions = {{0, "printers", true}, {'j', "jobs", true}};
+    return definitions;
+}
+
+const char kFleetUsage[] =
+    "  -p may be given many times, and --printers FILE names more printers, one per line\n"
+    "  ('#' starts a comment). All of them are then served at the same time, each with its\n"
+    "  own connection, bytes and pauses, and a line per printer says OK or why not:\n"
+    "  --printers FILE         printers to serve besides those of -p\n"
+    "  -j, --jobs N            at most N printers at once (default 64)\n";
+
+std::string ReadFleetOptions(const ParsedOptions& parsed, FleetOptions& fleet)
+{
+    for (const std::string& path : parsed.GetAll("printers")) {
+        std::string error;
+        if (!ReadPrinterList(path, fleet.ports, error))
+            return error;
+    }
+    if (parsed.Has("jobs") && !ParseNumber(parsed.Get("jobs"), 1, 4096, fleet.jobs))
+        return "--jobs takes a number from 1 to 4096";
+    return "";
+}
+
+bool ReadPrinterList(const std::string& path, std::vector<std::string>& ports, std::string& error)
+{
+    std::ifstream file(path);
+    if (!file) {
+        error = "cannot read the printer list " + path;
+        return false;
+    }
+    for (std::string line; std::getline(file, line);) {
+        line = Trim(line);
+        if (!line.empty() && line.front() != '#')
+            ports.push_back(line);
+    }
+    if (file.bad()) {
+        error = "cannot read the printer list " + path;
+        return false;
+    }
+    return true;
+}
+
+std::vector<FleetOutcome> Fleet::Run(const std::vector<std::string>& ports, const Job& job,
+                                     const std::function<bool()>& stopRequested)
+{
+    std::vector<FleetOutcome> outcomes(ports.size());
+    for (size_t i = 0; i < ports.size(); ++i)
+        outcomes[i].port = ports[i];
+    CollectingMessageBox boxes;
+    std::atomic<size_t> next{0};
+    std::mutex printing;
+    auto work = [&] {
+        for (size_t i; (i = next.fetch_add(1)) < ports.size();) {
+            if (stopRequested && stopRequested())
+                continue; // stays NotStarted
+            outcomes[i] = RunOne(ports[i], job);
+            const std::lock_guard<std::mutex> lock(printing);
+            std::fprintf(m_out, "%s\n", Line(outcomes[i]).c_str());
+            std::fflush(m_out);
+        }
+    };
+    std::vector<std::thread> workers;
+    const size_t count = std::min(ports.size(), static_cast<size_t>(m_jobs));
+    for (size_t k = 0; k < count; ++k)
+        workers.emplace_back(work);
+    for (std::thread& worker : workers)
+        worker.join();
+    return outcomes;
+}
+
+std::string Fleet::Line(const FleetOutcome& outcome)
+{
+    switch (outcome.result) {
+    case FleetOutcome::Result::Ok:
+        return outcome.port + ": OK";
+    case FleetOutcome::Result::Stopped:
+        return outcome.port + ": stopped" + (outcome.reason.empty() ? "" : ": " + outcome.reason);
+    case FleetOutcome::Result::NotStarted:
+        return outcome.port + ": not started";
+    case FleetOutcome::Result::Failed:
+        break;
+    }
+    return outcome.port + ": " + (outcome.reason.empty() ? "failed" : outcome.reason);
+}
+
+std::string Fleet::Summary(const std::vector<FleetOutcome>& outcomes)
+{
+    size_t ok = 0;
+    std::string others;
+    for (const FleetOutcome& outcome : outcomes) {
+        if (outcome.result == FleetOutcome::Result::Ok)
+            ++ok;
+        else
+            others += (others.empty() ? "" : ", ") + outcome.port;
+    }
+    std::string text = std::to_string(ok) + " of " + std::to_string(outcomes.size()) + " printers OK";
+    if (!others.empty())
+        text += "; not done: " + others;
+    return text;
+}
+
+FleetOutcome::Result Fleet::ResultOf(int status)
+{
+    if (status == kExitOk)
+        return FleetOutcome::Result::Ok;
+    return status == kExitInterrupted ? FleetOutcome::Result::Stopped : FleetOutcome::Result::Failed;
+}
+
+int RunOnPrinters(const FleetOptions& fleet, const Fleet::Job& job,
+                  const std::function<bool()>& stopRequested)
+{
+    const std::vector<FleetOutcome> outcomes = Fleet(fleet.jobs, stdout).Run(fleet.ports, job, stopRequested);
+    std::printf("%s\n", Fleet::Summary(outcomes).c_str());
+    std::fflush(stdout);
+    return Fleet::ExitStatus(outcomes);
+}
+
+int Fleet::ExitStatus(const std::vector<FleetOutcome>& outcomes)
+{
+    bool failed = false;
+    for (const FleetOutcome& outcome : outcomes) {
+        if (outcome.result == FleetOutcome::Result::Stopped ||
+            outcome.result == FleetOutcome::Result::NotStarted)
+            return kExitInterrupted;
+        failed = failed || outcome.result == FleetOutcome::Result::Failed;
+    }
+    return failed ? kExitFailed : kExitOk;
+}
+
+} // namespace cli

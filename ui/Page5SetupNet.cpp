@@ -1,0 +1,66 @@
+// The Setup page's network printers: listed after the COM and LPT names, added through
+// "Add network printer...", kept in the profile's [NET] section.
+#include <QComboBox>
+
+#include "app/NvLogoApp.h"
+#include "app/SharedRecord.h"
+#include "logo/PrivateProfile.h"
+#include "platform/MessageBox.h"
+#include "printer/NetPortEntries.h"
+#include "printer/PortNames.h"
+#include "ui/NetPrinterDlg.h"
+#include "ui/Page5Setup.h"
+
+void CPage5Setup::RestoreNetPrinters()
+{
+    if (m_pApp)
+        m_netPrinters = printer::ReadNetPrinters(m_pApp->Profile());
+    AppendNetPrinters(true);
+    // Device.INI said serial for a network choice; the saved printer is the port again.
+    if (printer::SelectedNetPrinter(m_boxes.portName, m_netPrinters) >= 0 && !m_bParallel) {
+        m_strSelPort = m_boxes.portName.Text();
+        g_Shared.m_strPortDevice = m_strSelPort;
+    }
+}
+
+void CPage5Setup::AppendNetPrinters(bool chooseSaved)
+{
+    printer::AppendNetEntries(m_boxes.portName, m_netPrinters, chooseSaved && !m_bParallel);
+}
+
+// Before the PortName box's change is taken: the add entry asks for an address and
+// selects the new printer, or goes back to the entry chosen before. False when the
+// change is over.
+bool CPage5Setup::OnSelchangeNetPort(int previous)
+{
+    const std::string text = m_boxes.portName.Text();
+    if (printer::IsAddNetPrinterEntry(text)) {
+        CNetPrinterDlg dialog(window());
+        if (dialog.exec() != QDialog::Accepted) {
+            m_boxes.portName.selected = previous;
+            ShowBoxes();
+            return false;
+        }
+        printer::AddNetPrinter(m_boxes.portName, m_netPrinters, dialog.m_address);
+        SaveNetPrinters(); // an added printer is kept even if the dialog is not closed normally
+        ShowBoxes();
+    }
+    // A network printer is driven like a serial one (and Device.INI says serial).
+    const std::string chosen = m_boxes.portName.Text();
+    if (printer::IsNetName(chosen))
+        m_bParallel = false;
+    else if (printer::LptNumber(chosen) != 0)
+        m_bParallel = true;
+    return true;
+}
+
+void CPage5Setup::SaveNetPrinters()
+{
+    if (!m_pApp)
+        return;
+    m_netPrinters.selected = printer::SelectedNetPrinter(m_boxes.portName, m_netPrinters);
+    PrivateProfile profile = m_pApp->Profile();
+    if (!m_netPrinters.printers.empty() ||
+        !profile.GetProfileString(printer::kNetSection, "Printer1").empty())
+        printer::WriteNetPrinters(profile, m_netPrinters);
+}

@@ -1,0 +1,32 @@
+#pragma once
+// The Setup page's line of text under the port settings. The message boxes of Apply
+// say nothing when no printer answers, and nothing says why a port is missing from
+// the list; this line does, and is hidden otherwise.
+#include <string>
+#include <vector>
+
+#include <QLabel>
+
+#include "printer/PortAccess.h"
+
+class CSetupStatusLine {
+public:
+    // geometry: the free space under the port settings, in the page's coordinates.
+    CSetupStatusLine(QWidget* page, const QRect& geometry);
+
+    // After the Apply test of a serial port.
+    void ShowAnswer(bool answered);
+    // After an open that failed: the permission advice when the error was EACCES or
+    // EPERM, else nothing.
+    void ShowOpenFailure(const std::string& device, int error);
+    // After discovery: the ports the user may not open, if any.
+    void ShowForbidden(const std::vector<printer::PortRefusal>& refused);
+    void Hide();
+
+    QLabel* Label() const { return m_label; }
+
+private:
+    void Show(const std::string& text);
+
+    QLabel* m_label;
+};
