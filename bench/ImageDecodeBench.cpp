@@ -9,6 +9,7 @@
 #include <array>
 #include <cmath>
 #include <cstdlib>
+#include <memory>
 #include <random>
 #include <spng.h>
 #include <string>
@@ -17,6 +18,7 @@
 
 #include "bench/BenchFiles.h"
 #include "download/Halftone.h"
+#include "download/NvDownload.h"
 #include "logo/ImageFile.h"
 
 namespace {
@@ -97,6 +99,25 @@ void DecodeAndHalftone(benchmark::State& state)
     state.SetLabel(std::string(png ? "PNG " : "JPEG ") + HalftoneLabel(mode));
 }
 BENCHMARK(DecodeAndHalftone)->ArgsProduct({{1, 0}, {1, 2, 3}})->Unit(benchmark::kMillisecond);
+
+// The download's own step: the file read, decoded and converted into the FS q raster
+// (PrepareNvImage), as the dialog and nivora-cli run it for each image.
+void ConvertForDownload(benchmark::State& state)
+{
+    const bool png = state.range(0) == 1;
+    const auto mode = static_cast<HalftoneMode>(state.range(1));
+    const std::string& path = File(png);
+    auto image = std::make_unique<CNvImage>();
+    for (auto _ : state) {
+        if (!PrepareNvImage(*image, path, {128, 512, false, mode})) {
+            state.SkipWithError("the file was not converted");
+            break;
+        }
+        benchmark::DoNotOptimize(image->m_raster);
+    }
+    state.SetLabel(std::string(png ? "PNG " : "JPEG ") + HalftoneLabel(mode));
+}
+BENCHMARK(ConvertForDownload)->ArgsProduct({{1, 0}, {0, 1, 2, 3}})->Unit(benchmark::kMillisecond);
 
 } // namespace
 

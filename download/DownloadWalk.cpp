@@ -5,9 +5,10 @@
 #include "platform/MessageBox.h"
 #include "platform/Messages.h"
 
-CDownloadWalk::CDownloadWalk(std::vector<NvLogoJob> jobs, int threshold, int maxPrintWidth)
+CDownloadWalk::CDownloadWalk(std::vector<NvLogoJob> jobs, int threshold, int maxPrintWidth,
+                             HalftoneMode halftone)
     : m_image(std::make_unique<CNvImage>()), m_writer(*this, [this](int ms) { Pause(ms); }),
-      m_jobs(std::move(jobs)), m_nThreshold(threshold), m_nMaxPrintWidth(maxPrintWidth)
+      m_jobs(std::move(jobs)), m_nThreshold(threshold), m_nMaxPrintWidth(maxPrintWidth), m_halftone(halftone)
 {
 }
 
@@ -45,7 +46,7 @@ CDownloadWalk::Step CDownloadWalk::NextStep()
     ++m_nDefined;
     ++m_nSeq;
     const NvLogoJob& job = m_jobs[static_cast<size_t>(m_nSeq)];
-    if (!PrepareNvImage(*m_image, job.path, {m_nThreshold, m_nMaxPrintWidth, job.centre}))
+    if (!PrepareNvImage(*m_image, job.path, {m_nThreshold, m_nMaxPrintWidth, job.centre, m_halftone}))
         m_arrEmptyRows.push_back(job.row);
     OnImagePrepared(*m_image);
     const bool written = m_writer.WriteImage(*m_image, [this](int bytes) {

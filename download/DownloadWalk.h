@@ -28,8 +28,10 @@ public:
         Failed,   // an image header could not be written; the failure was reported
     };
 
-    // jobs in download order (at most 255), all converted with threshold and width.
-    CDownloadWalk(std::vector<NvLogoJob> jobs, int threshold, int maxPrintWidth);
+    // jobs in download order (at most 255), all converted with threshold, width and
+    // halftone.
+    CDownloadWalk(std::vector<NvLogoJob> jobs, int threshold, int maxPrintWidth,
+                  HalftoneMode halftone = HalftoneMode::Classic);
     ~CDownloadWalk() override;
     CDownloadWalk(const CDownloadWalk&) = delete;
     CDownloadWalk& operator=(const CDownloadWalk&) = delete;
@@ -87,6 +89,7 @@ private:
     std::vector<NvLogoJob> m_jobs;
     int m_nThreshold;
     int m_nMaxPrintWidth;
+    HalftoneMode m_halftone;
 };
 
 // FS q 1 with one empty record, in one write: the printer keeps no image.

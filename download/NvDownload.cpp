@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "logo/BmpFile.h"
+#include "logo/ImageFile.h"
 #include "platform/MessageBox.h"
 #include "platform/Messages.h"
 #include "platform/Text.h"
@@ -65,8 +65,10 @@ std::vector<NvLogoJob> DownloadJobs(const LogoListRecord& lists, const DownloadO
 
 long long ListedRasterLength(const LogoListRecord& lists, int row, int maxPrintWidth)
 {
-    BmpInfo info;
-    if (row < 0 || row >= lists.LogoCount() || !ReadBmpInfo(lists.m_arrPath[static_cast<size_t>(row)], info))
+    ImageInfo info;
+    std::string why;
+    if (row < 0 || row >= lists.LogoCount() ||
+        !ReadImageInfo(lists.m_arrPath[static_cast<size_t>(row)], info, why))
         return -1;
     return NvRasterLength(info.width, info.height, lists.CentreRequested(row), maxPrintWidth);
 }
@@ -75,8 +77,9 @@ bool CheckListedLogos(const LogoListRecord& lists, int maxPrintWidth)
 {
     for (int row = 0; row < lists.LogoCount(); ++row) {
         const std::string& path = lists.m_arrPath[static_cast<size_t>(row)];
-        BmpInfo info;
-        if (!ReadBmpInfo(path, info)) {
+        ImageInfo info;
+        std::string why;
+        if (!ReadImageInfo(path, info, why)) {
             Warn(Format(msg::kCannotReadFormat, path.c_str()));
             return false;
         }

@@ -5,9 +5,9 @@
 // How files that fail are treated:
 // - Before a download starts, CheckListedLogos reads every listed file's headers and
 //   refuses the download, with a message naming the file, when one no longer reads as
-//   a bitmap, when its raster (centring included) would exceed the converter's 147456
-//   bytes, or when FS q cannot describe its size (more than 1023 8-dot units across or
-//   288 down). Nothing has been sent then, so the printer keeps the images it has.
+//   a picture (BMP, PNG, JPEG or GIF), when its raster (centring included) would exceed the converter's
+//   147456 bytes, or when FS q cannot describe its size (more than 1023 8-dot units across or 288 down).
+//   Nothing has been sent then, so the printer keeps the images it has.
 // - A file that fails after that (removed or changed while the download runs) goes out
 //   as an empty definition (header 00 00 00 00, no data): FS q n has promised n
 //   definitions and the printer counts them, and the images after it keep their NV
@@ -47,11 +47,11 @@ std::vector<NvLogoJob> DownloadJobs(const LogoListRecord& lists, const DownloadO
 bool CheckListedLogos(const LogoListRecord& lists, int maxPrintWidth);
 
 // The raster bytes a listed row will take, centring included; -1 when its file does not
-// read as a bitmap.
+// read as a picture.
 long long ListedRasterLength(const LogoListRecord& lists, int row, int maxPrintWidth);
 
 // Reads the logo's file again and converts it into image. False when the image goes
-// out as an empty definition instead: the file no longer reads as a bitmap, or it
+// out as an empty definition instead: the file no longer reads as a picture, or it
 // changed into one that no definition can hold.
 bool PrepareNvImage(CNvImage& image, const std::string& path, const NvConversion& conversion);
 

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
+
+#include "logo/ImageFile.h"
 
 namespace {
 
@@ -170,6 +173,7 @@ CNvImage::~CNvImage() = default;
 void CNvImage::Clear()
 {
     m_hBitmap.reset();
+    m_decoded.reset();
     m_bm = BitmapRecord{};
     m_fileHeader = BmpFileHeader{};
     m_pFileRest = nullptr;
@@ -177,16 +181,25 @@ void CNvImage::Clear()
     m_nWidth = m_nHeight = m_nLength = 0;
 }
 
-bool CNvImage::LoadFile(const std::string& path)
+bool CNvImage::LoadFile(const std::string& path, std::string* why)
 {
     m_nLength = 0;
+    const ImageKind kind = SniffImageFile(path);
+    if (kind == ImageKind::Png || kind == ImageKind::Jpeg || kind == ImageKind::Gif)
+        return LoadColours(path, why);
     auto bitmap = std::make_unique<BmpImage>();
     if (!LoadBmp(path, *bitmap)) {
         // Width and height 0 too: the header then announces the empty definition that
         // keeps the image count of FS q n true.
         Clear();
+        ImageInfo info;
+        if (why && kind == ImageKind::Bmp)
+            *why = "unsupported or damaged BMP file";
+        else if (why)
+            ReadImageInfo(path, info, *why); // tells a missing file from one of no known kind
         return false;
     }
+    m_decoded.reset();
     m_hBitmap = std::move(bitmap);
     const BmpImage& bmp = *m_hBitmap;
     m_bm = BitmapRecord{
@@ -208,8 +221,36 @@ bool CNvImage::LoadFile(const std::string& path)
     return true;
 }
 
+bool CNvImage::LoadColours(const std::string& path, std::string* why)
+{
+    // Bounded by one image's raster: a bigger picture could not be converted anyway.
+    auto image = std::make_unique<DecodedImage>();
+    std::string reason;
+    if (!LoadImageFile(path, *image, reason, kNvRasterCapacity)) {
+        Clear();
+        if (why)
+            *why = reason;
+        return false;
+    }
+    Clear();
+    m_decoded = std::move(image);
+    m_bm = BitmapRecord{0, m_decoded->width, m_decoded->height, 0, 1, 0, nullptr};
+    m_nWidth = RoundUp8(m_decoded->width);
+    m_nHeight = RoundUp8(m_decoded->height);
+    return true;
+}
+
 uint8_t CNvImage::GetDot(int x, int y, int threshold) const
 {
+    if (m_decoded && x >= 0 && y >= 0 && x < m_decoded->width && y < m_decoded->height) {
+        const uint8_t* p = m_decoded->At(x, y);
+        if (m_decoded->layout == PixelLayout::GreyAlpha) {
+            const auto grey = static_cast<unsigned>(OnWhite(p[0], p[1]));
+            return static_cast<uint8_t>(Grey24(grey, grey, grey) < threshold);
+        }
+        const auto on = [&](int c) { return static_cast<unsigned>(OnWhite(p[c], p[3])); };
+        return static_cast<uint8_t>(Grey24(on(2), on(1), on(0)) < threshold);
+    }
     if (!m_hBitmap || x < 0 || y < 0 || x >= m_bm.bmWidth || y >= m_bm.bmHeight)
         return 0;
     const uint8_t* row = m_bm.bmBits + static_cast<ptrdiff_t>(m_bm.bmHeight - 1 - y) * m_bm.bmWidthBytes;
@@ -221,7 +262,7 @@ uint8_t CNvImage::GetDot(int x, int y, int threshold) const
 void CNvImage::BuildRaster(const NvConversion& conversion)
 {
     m_nCentringBytes = 0;
-    if (!m_hBitmap)
+    if (!m_hBitmap && !m_decoded)
         return;
     const bool centre = conversion.centre;
     if (NvRasterLength(m_bm.bmWidth, m_bm.bmHeight, centre, conversion.maxPrintWidth) > kNvRasterCapacity) {
@@ -231,10 +272,22 @@ void CNvImage::BuildRaster(const NvConversion& conversion)
     const int bytesPerColumn = m_nHeight / 8;
     m_nLength = m_nWidth * bytesPerColumn;
     std::memset(m_raster, 0, static_cast<size_t>(m_nLength));
+    if (m_hBitmap && conversion.halftone == HalftoneMode::Classic) {
+        BuildClassicBmp(conversion.threshold);
+    } else if (!BuildFromColours(conversion.halftone, conversion.threshold)) {
+        Clear();
+        return;
+    }
+    if (centre && m_nWidth < conversion.maxPrintWidth)
+        Centre(bytesPerColumn, conversion.maxPrintWidth);
+}
 
+void CNvImage::BuildClassicBmp(int threshold)
+{
     // Band by band: the 8 stored rows of a band are read left to right and each column
     // byte is written once. Columns and rows of the rounding margins stay 0 (white).
-    WithDotRule(*this, conversion.threshold, [&](const auto& rule) {
+    const int bytesPerColumn = m_nHeight / 8;
+    WithDotRule(*this, threshold, [&](const auto& rule) {
         const int width = m_bm.bmWidth;
         for (int band = 0; band < bytesPerColumn; ++band) {
             const int rows = std::min(8, m_bm.bmHeight - band * 8);
@@ -251,8 +304,42 @@ void CNvImage::BuildRaster(const NvConversion& conversion)
             }
         }
     });
-    if (centre && m_nWidth < conversion.maxPrintWidth)
-        Centre(bytesPerColumn, conversion.maxPrintWidth);
+}
+
+bool CNvImage::BuildFromColours(HalftoneMode mode, int threshold)
+{
+    // PNG, JPEG and GIF files have no historic rule: Classic treats them as Colour.
+    if (mode == HalftoneMode::Classic)
+        mode = HalftoneMode::Colour;
+    try {
+        DecodedImage bmpColours;
+        const DecodedImage* image = m_decoded.get();
+        if (!image) {
+            std::string why;
+            if (!BmpColours(*m_hBitmap, bmpColours, why, kNvRasterCapacity))
+                return false;
+            image = &bmpColours;
+        }
+        PackDotsIntoRaster(Halftone(*image, mode, threshold), m_nHeight / 8, m_raster);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    return true;
+}
+
+void PackDotsIntoRaster(const DotMatrix& dots, int bytesPerColumn, uint8_t* raster)
+{
+    const int columns = (dots.width + 7) / 8 * 8;
+    std::memset(raster, 0, static_cast<size_t>(columns) * static_cast<size_t>(bytesPerColumn));
+    const int rows = std::min(dots.height, bytesPerColumn * 8);
+    for (int y = 0; y < rows; ++y) {
+        const uint8_t* in = dots.dots.data() + static_cast<size_t>(y) * static_cast<size_t>(dots.width);
+        uint8_t* out = raster + y / 8;
+        const auto bit = static_cast<uint8_t>(0x80u >> (y % 8));
+        for (int x = 0; x < dots.width; ++x, out += bytesPerColumn)
+            if (in[x])
+                *out |= bit;
+    }
 }
 
 void CNvImage::Centre(int bytesPerColumn, int maxPrintWidth)

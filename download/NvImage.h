@@ -1,8 +1,9 @@
 #pragma once
-// Turns one BMP file into the column raster of FS q: columns from the left, each column
-// top to bottom in bytes of 8 dots, bit 7 the top dot, 1 = print. Whether a pixel
-// prints is decided in the file's own pixel format (palette index, 5-5-5 word, BGR
-// bytes) against the black/white threshold it is given.
+// Turns one logo file into the column raster of FS q: columns from the left, each column
+// top to bottom in bytes of 8 dots, bit 7 the top dot, 1 = print. In the Classic mode a
+// BMP pixel's dot is decided in the file's own pixel format (palette index, 5-5-5 word,
+// BGR bytes) against the black/white threshold, as the printer has always had it; every
+// other file and mode goes through the picture's colours and download/Halftone.
 //
 // One object serves a whole download: LoadFile, BuildRaster, then read m_nWidth,
 // m_nHeight, m_nLength and the first m_nLength bytes of m_raster. The object is large
@@ -12,17 +13,20 @@
 #include <memory>
 #include <string>
 
+#include "download/Halftone.h"
 #include "logo/BmpFile.h"
+#include "logo/DecodedImage.h"
 
 // Bytes m_raster holds: 512 columns of 2304 dots.
 inline constexpr int kNvRasterCapacity = 147456;
 
-// How one logo is converted: the Setup page's threshold and printable width, and the
-// logo's own centring tick.
+// How one logo is converted: the Setup page's threshold, printable width and halftone,
+// and the logo's own centring tick.
 struct NvConversion {
     int threshold = 128;     // a dot prints when its grey is below this (0..255)
     int maxPrintWidth = 512; // centred images are centred within this width (dots)
     bool centre = false;
+    HalftoneMode halftone = HalftoneMode::Classic;
 };
 
 // The bitmap's vital data as the platform reports it.
@@ -54,7 +58,10 @@ public:
 
     uint8_t m_raster[kNvRasterCapacity];  // the current image, column after column
     uint8_t m_scratch[kNvRasterCapacity]; // copy used while centring columns go in
-    std::unique_ptr<BmpImage> m_hBitmap;  // the loaded bitmap; null when loading failed
+    std::unique_ptr<BmpImage> m_hBitmap;  // the loaded BMP file; null when loading failed
+    // The colours of a loaded PNG, JPEG or GIF file (m_hBitmap is then null); m_bm holds
+    // its width and height with 0 bits per pixel.
+    std::unique_ptr<DecodedImage> m_decoded;
     BitmapRecord m_bm;
     BmpFileHeader m_fileHeader;
     // The file after its 14-byte header (info header, colour table, pixels); points into
@@ -66,10 +73,12 @@ public:
     int m_nLength = 0;        // raster bytes in m_raster
     int m_nCentringBytes = 0; // of m_nLength, the blank columns centring added
 
-    // Reads the file again. False when it no longer reads as a bitmap; the image is then
-    // empty (width, height and length 0) so that it goes out as a definition of size 0.
-    bool LoadFile(const std::string& path);
-    // 1 when the pixel in column x, row y (0 = top) prints. Outside the bitmap: 0.
+    // Reads the file again (BMP, PNG, JPEG or GIF, by its first bytes). False when it no
+    // longer reads as a picture; the image is then empty (width, height and length 0)
+    // so that it goes out as a definition of size 0. why, when given, gets the reason.
+    bool LoadFile(const std::string& path, std::string* why = nullptr);
+    // 1 when the pixel in column x, row y (0 = top) prints by the Classic rule (for a
+    // PNG, JPEG or GIF file: its grey below the threshold). Outside the picture: 0.
     uint8_t GetDot(int x, int y, int threshold) const;
     // Converts the loaded bitmap into m_raster and centres it when asked to
     // (m_nCentringBytes tells how many bytes that added). A bitmap whose raster would
@@ -79,6 +88,9 @@ public:
 
 private:
     void Clear();
+    bool LoadColours(const std::string& path, std::string* why);
+    void BuildClassicBmp(int threshold);
+    bool BuildFromColours(HalftoneMode mode, int threshold);
     void Centre(int bytesPerColumn, int maxPrintWidth);
 };
 
@@ -86,6 +98,10 @@ private:
 // centre is set and the width is below maxPrintWidth. 64-bit: a bitmap may be far
 // larger than the raster.
 int64_t NvRasterLength(int32_t width, int32_t height, bool centre, int32_t maxPrintWidth);
+
+// Packs dots (rows top to bottom, 1 = print) into the column raster: columns from the
+// left, bytesPerColumn bytes each, bit 7 the top dot. Dots beyond the matrix are 0.
+void PackDotsIntoRaster(const DotMatrix& dots, int bytesPerColumn, uint8_t* raster);
 
 // The grey levels the threshold is compared with, from the channel values of one
 // pixel (8 bits each for 24/32 bits, 5 bits each for 16 bits).

@@ -88,6 +88,20 @@ bool ReadImageInfo(const std::string& path, ImageInfo& info, std::string& why)
     return true;
 }
 
+bool CheckImageFile(const std::string& path, ImageInfo& info, std::string& why)
+{
+    ImageInfo read;
+    if (!ReadImageInfo(path, read, why))
+        return false;
+    if (read.kind != ImageKind::Bmp && NvBytesOf(read.width, read.height) <= kNvAreaBytes) {
+        DecodedImage image;
+        if (!LoadImageFile(path, image, why))
+            return false;
+    }
+    info = read;
+    return true;
+}
+
 bool DecodeImageBytes(const uint8_t* data, size_t size, DecodedImage& image, std::string& why,
                       int64_t maxNvBytes)
 {

@@ -23,6 +23,11 @@ struct ImageInfo {
 // Reads only as much as it takes to know the kind and the size.
 bool ReadImageInfo(const std::string& path, ImageInfo& info, std::string& why);
 
+// ReadImageInfo, and for a PNG, JPEG or GIF file whose NV size fits the NV area also
+// a full decode: only that tells whether its pixels load (a BMP's rows are checked by
+// the file's length). What the logo list asks of a file before it lists it.
+bool CheckImageFile(const std::string& path, ImageInfo& info, std::string& why);
+
 // Reads and decodes a file of any supported kind into colours.
 bool LoadImageFile(const std::string& path, DecodedImage& image, std::string& why,
                    int64_t maxNvBytes = kNvAreaBytes);

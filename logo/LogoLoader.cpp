@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "platform/Text.h"
-#include "logo/BmpFile.h"
+#include "logo/ImageFile.h"
 #include "platform/FileChooser.h"
 #include "platform/MessageBox.h"
 #include "platform/Messages.h"
@@ -13,7 +13,10 @@
 using platform::AfxMessageBox;
 
 namespace {
-const char* const kBitmapFilter = "Bitmap Files(*.bmp)|*.bmp||";
+const char* const kBitmapFilter = "Images (*.bmp *.png *.jpg *.jpeg *.gif)|*.bmp;*.png;*.jpg;*.jpeg;*.gif|"
+                                  "Bitmap Files(*.bmp)|*.bmp|PNG Files(*.png)|*.png|"
+                                  "JPEG Files(*.jpg *.jpeg)|*.jpg;*.jpeg|GIF Files(*.gif)|*.gif|"
+                                  "All Files(*.*)|*.*||";
 } // namespace
 
 int32_t NvDataSize(int32_t width, int32_t height)
@@ -53,12 +56,13 @@ void CLogoLoader::RecordFailure(int32_t nIndex)
 
 bool CLogoLoader::AddFile(int32_t nIndex, std::string path)
 {
+    m_strFailReason.clear();
     if (m_nCount >= kMaxLogos) {
         AfxMessageBox(msg::kTooManyFiles, platform::MB_OK);
         return false;
     }
-    BmpInfo info;
-    if (!ReadBmpInfo(path, info)) {
+    ImageInfo info;
+    if (!CheckImageFile(path, info, m_strFailReason)) {
         RecordFailure(nIndex);
         return false;
     }

@@ -29,8 +29,10 @@ public:
     std::string m_strSize;                            // size text of the file being added
     std::string m_strName;                            // name text of the file being added
     std::string m_strFilePath;                        // last path taken from the open dialog
+    std::string m_strFailReason;                      // why AddFile's last file did not read
 
-    // Loads one BMP file, checks it and appends it to the lists. nIndex is the profile
+    // Loads one picture file (BMP, PNG, JPEG or GIF, told by its first bytes), checks it
+    // and appends it to the lists. nIndex is the profile
     // key's number for a stored file, 0 for a file the user picked.
     bool AddFile(int32_t nIndex, std::string path);
     // Multi-select open dialog, then AddFile(0, path) for each chosen file until one

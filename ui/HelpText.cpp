@@ -31,7 +31,8 @@ QString SelectionHelp()
     return QStringLiteral(
         "<h2>Select Bitmap</h2>"
         "<p>Here you build the list of logos to store in the printer.</p>"
-        "<ul><li><b>Open File...</b> adds BMP files; several can be chosen at once. Each file "
+        "<ul><li><b>Open File...</b> adds BMP, PNG, JPEG or GIF files; several can be chosen at "
+        "once. Each file "
         "gets a logo number when it is added.</li>"
         "<li><b>Remove</b> takes the selected rows off the list (after asking).</li>"
         "<li><b>Reset</b> brings back the list of the last download, the logos the printer "
@@ -52,8 +53,9 @@ QString PreviewHelp()
         "can print a stored logo at: <b>Normal</b>, <b>Double Width</b>, <b>Double Height</b> "
         "and <b>Quadraple</b> (both doubled).</p>"
         "<p>The preview shows the file as it is. The conversion to black and white dots, set "
-        "by the Black / White diverging point on the Setup page, happens when the logos are "
-        "downloaded.</p>");
+        "by the Black / White diverging point and the Halftone on the Setup page, happens when "
+        "the logos are downloaded. Tick <b>Printed dots</b> to see those dots now, with the "
+        "Setup page's values and the logo's centring.</p>");
 }
 
 QString DownloadHelp()

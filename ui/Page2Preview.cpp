@@ -1,5 +1,6 @@
 #include "ui/Page2Preview.h"
 
+#include <QCheckBox>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLineEdit>
@@ -83,6 +84,11 @@ CPage2Preview::CPage2Preview() : CPropertyPage(QStringLiteral("Preview Bitmap"),
     const int border = m_pFrame->frameWidth();
     m_pFrame->setGeometry(Dlu().Rect(182, 19, 169, 153).adjusted(-border, -border, border, border));
 
+    // In the free strip above the frame, beside the list's label.
+    m_checkPrintedDots = Place(new QCheckBox(QStringLiteral("Printed dots"), this), 182, 6, 100, 10);
+    m_checkPrintedDots->setObjectName(QStringLiteral("checkPrintedDots"));
+    connect(m_checkPrintedDots, &QCheckBox::toggled, this, &CPage2Preview::DrawPreview);
+
     connect(m_list, &CCheckListCtrl::ItemChanged, this, &CPage2Preview::OnItemChanged);
     connect(m_list, &CCheckListCtrl::ColumnClick, this, &CPage2Preview::OnColumnClick);
 }
@@ -92,6 +98,7 @@ void CPage2Preview::DoDataExchange(CDataExchange& dx)
     DDX_Text(dx, m_editFileCount, m_strFileCount);
     DDX_Text(dx, m_editTotalSize, m_strTotalSize);
     DDX_Radio(dx, m_radios, m_nQuality);
+    DDX_Check(dx, m_checkPrintedDots, m_bPrintedDots);
 }
 
 bool CPage2Preview::OnInitDialog()
@@ -155,8 +162,12 @@ void CPage2Preview::PaintPreview(QPainter& painter)
     if (entry < 0 || entry >= g_Shared.LogoCount())
         return;
     const std::string& path = g_Shared.m_arrPath[static_cast<size_t>(entry)];
-    UpdateData(true); // takes the current Quality button
-    const PreviewResult result = DrawBmpPreview(painter, path, m_bitmap, m_rcFrame.size(), m_nQuality);
+    UpdateData(true); // takes the current Quality button and the Printed dots tick
+    PreviewResult result = PreviewResult::Unreadable;
+    if (!m_bPrintedDots)
+        result = DrawBmpPreview(painter, path, m_bitmap, m_rcFrame.size(), m_nQuality);
+    else if (const DotImage* dots = PrintedDotsOf(entry))
+        result = DrawDotsPreview(painter, *dots, m_rcFrame.size(), m_nQuality);
     if (result == PreviewResult::Drawn) {
         m_bMemoryReported = false;
     } else if (result == PreviewResult::OutOfMemory && !m_bMemoryReported) {
@@ -165,4 +176,13 @@ void CPage2Preview::PaintPreview(QPainter& painter)
         QTimer::singleShot(0, this,
                            [] { platform::AfxMessageBox(msg::kOutOfMemory, platform::MB_ICONHAND); });
     }
+}
+
+const DotImage* CPage2Preview::PrintedDotsOf(int32_t entry)
+{
+    const NvConversion conversion{g_Shared.m_nThreshold, g_Shared.m_nMaxPrintWidth,
+                                  g_Shared.CentreRequested(entry),
+                                  static_cast<HalftoneMode>(g_Shared.m_nHalftone)};
+    std::string why; // a file that does not convert leaves the frame empty, as one that does not read
+    return m_dotsCache.Get(g_Shared.m_arrPath[static_cast<size_t>(entry)], conversion, why);
 }

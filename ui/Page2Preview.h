@@ -6,12 +6,14 @@
 #include <string>
 #include <vector>
 
+#include "download/PrintedDots.h"
 #include "logo/BmpFile.h"
 #include "ui/PropertySheet.h"
 
 class CCheckListCtrl;
 class CNvLogoApp;
 class QAbstractButton;
+class QCheckBox;
 class QFrame;
 class QLineEdit;
 class QPainter;
@@ -34,6 +36,9 @@ public:
     CNvLogoApp* m_pApp = nullptr;
     int32_t m_nSortColumn = 0;
     bool m_bSortAscending = false;
+    // "Printed dots": draw the dots the printer will print instead of the file's colours.
+    bool m_bPrintedDots = false;
+    PrintedDotsCache m_dotsCache; // the last logo's dots, for redraws at other sizes
 
     void DoDataExchange(CDataExchange& dx) override;
     bool OnInitDialog() override;
@@ -42,14 +47,18 @@ public:
 
     void OnItemChanged(int row);
     void OnColumnClick(int column);
-    // Has the preview drawn again: the file is read anew at every drawing.
+    // Has the preview drawn again: the file is read anew at every drawing (the printed
+    // dots are kept while the file and the settings stay the same).
     void DrawPreview();
     // The frame's painting: the selected logo at the frame's top-left corner, or nothing.
     void PaintPreview(QPainter& painter);
+    // The dots of the logo in list row entry with the Setup page's values, or null.
+    const DotImage* PrintedDotsOf(int32_t entry);
 
 private:
     QLineEdit* m_editFileCount;
     QLineEdit* m_editTotalSize;
     std::vector<QAbstractButton*> m_radios;
+    QCheckBox* m_checkPrintedDots;
     bool m_bMemoryReported = false;
 };

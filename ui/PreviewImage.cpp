@@ -4,10 +4,13 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <functional>
 #include <new>
 #include <vector>
 
+#include "download/Halftone.h"
 #include "logo/BmpFile.h"
+#include "logo/ImageFile.h"
 
 namespace {
 
@@ -93,17 +96,14 @@ QSize PreviewDrawSize(QSize base, int quality)
     }
 }
 
-QImage StretchBmp(const BmpImage& bmp, QSize size)
+QImage StretchRows(int32_t sw, int32_t sh, QSize size, const std::function<void(int32_t, uint32_t*)>& rowOf)
 {
     const int dw = size.width(), dh = size.height();
-    const int32_t sw = bmp.width, sh = bmp.height;
     if (dw <= 0 || dh <= 0 || sw <= 0 || sh <= 0)
         return {};
     QImage out(dw, dh, QImage::Format_RGB32);
     if (out.isNull())
         return {};
-    Palette256 palette{};
-    std::copy_n(bmp.palette.begin(), std::min<size_t>(bmp.palette.size(), palette.size()), palette.begin());
     std::vector<uint32_t> row;
     std::vector<int> x0, x1;
     try {
@@ -129,7 +129,7 @@ QImage StretchBmp(const BmpImage& bmp, QSize size)
         }
         std::fill(line, line + dw, 0x00FFFFFFu);
         for (int sy = y0; sy < y1; ++sy) {
-            ConvertRow(bmp, palette, sy, row.data());
+            rowOf(sy, row.data());
             for (int dx = 0; dx < dw; ++dx) {
                 uint32_t pixel = line[dx];
                 for (int sx = x0[static_cast<size_t>(dx)]; sx < x1[static_cast<size_t>(dx)]; ++sx)
@@ -145,12 +145,99 @@ QImage StretchBmp(const BmpImage& bmp, QSize size)
     return out;
 }
 
+QImage StretchBmp(const BmpImage& bmp, QSize size)
+{
+    Palette256 palette{};
+    std::copy_n(bmp.palette.begin(), std::min<size_t>(bmp.palette.size(), palette.size()), palette.begin());
+    return StretchRows(bmp.width, bmp.height, size,
+                       [&](int32_t y, uint32_t* out) { ConvertRow(bmp, palette, y, out); });
+}
+
+QImage StretchColours(const DecodedImage& image, QSize size)
+{
+    return StretchRows(image.width, image.height, size, [&](int32_t y, uint32_t* out) {
+        for (int32_t x = 0; x < image.width; ++x) {
+            const uint8_t* p = image.At(x, y);
+            uint32_t r, g, b;
+            if (image.layout == PixelLayout::GreyAlpha) {
+                r = g = b = static_cast<uint32_t>(OnWhite(p[0], p[1]));
+            } else {
+                r = static_cast<uint32_t>(OnWhite(p[0], p[3]));
+                g = static_cast<uint32_t>(OnWhite(p[1], p[3]));
+                b = static_cast<uint32_t>(OnWhite(p[2], p[3]));
+            }
+            out[x] = (r << 16) | (g << 8) | b;
+        }
+    });
+}
+
+QImage StretchDots(const DotImage& dots, QSize size)
+{
+    return StretchRows(dots.width, dots.height, size, [&](int32_t y, uint32_t* out) {
+        const uint8_t* in = dots.dots.data() + static_cast<size_t>(y) * static_cast<size_t>(dots.width);
+        for (int x = 0; x < dots.width; ++x)
+            out[x] = in[x] ? 0u : 0x00FFFFFFu;
+    });
+}
+
+int PrintModeOfQuality(int quality)
+{
+    switch (quality) {
+    case kQualityQuadruple:
+        return 3;
+    case kQualityDoubleHeight:
+        return 2;
+    case kQualityDoubleWidth:
+        return 1;
+    default:
+        return 0;
+    }
+}
+
+PreviewResult DrawDotsPreview(QPainter& painter, const DotImage& dots, QSize frameSize, int quality)
+{
+    const QSize size = PreviewDrawSize(
+        PreviewBaseSize(dots.width, dots.height, frameSize.width(), frameSize.height()), quality);
+    if (size.isEmpty())
+        return PreviewResult::NothingToDraw;
+    const QImage image = StretchDots(dots, size);
+    if (image.isNull())
+        return PreviewResult::OutOfMemory;
+    painter.drawImage(QPoint(0, 0), image);
+    return PreviewResult::Drawn;
+}
+
+namespace {
+
+// A PNG, JPEG or GIF file in its own colours, put on white paper.
+PreviewResult DrawColourPreview(QPainter& painter, const std::string& path, QSize frameSize, int quality)
+{
+    DecodedImage image;
+    std::string why;
+    if (!LoadImageFile(path, image, why))
+        return PreviewResult::Unreadable;
+    const QSize size = PreviewDrawSize(
+        PreviewBaseSize(image.width, image.height, frameSize.width(), frameSize.height()), quality);
+    if (size.isEmpty())
+        return PreviewResult::NothingToDraw;
+    const QImage drawn = StretchColours(image, size);
+    if (drawn.isNull())
+        return PreviewResult::OutOfMemory;
+    painter.drawImage(QPoint(0, 0), drawn);
+    return PreviewResult::Drawn;
+}
+
+} // namespace
+
 PreviewResult DrawBmpPreview(QPainter& painter, const std::string& path, BmpImage& bitmap, QSize frameSize,
                              int quality)
 {
     PreviewResult result = PreviewResult::NothingToDraw;
     try {
         bitmap = BmpImage();
+        const ImageKind kind = SniffImageFile(path);
+        if (kind == ImageKind::Png || kind == ImageKind::Jpeg || kind == ImageKind::Gif)
+            return DrawColourPreview(painter, path, frameSize, quality);
         if (!LoadBmp(path, bitmap))
             return PreviewResult::Unreadable;
         const QSize size = PreviewDrawSize(

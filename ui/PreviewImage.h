@@ -5,6 +5,9 @@
 #include <QSize>
 #include <string>
 
+#include "download/StreamDecoder.h"
+#include "logo/DecodedImage.h"
+
 class BmpImage;
 class QPainter;
 
@@ -28,10 +31,21 @@ QSize PreviewDrawSize(QSize base, int quality);
 // light ground (a thin black stroke survives a reduction). A null image for an empty
 // size or when memory runs out.
 QImage StretchBmp(const BmpImage& bmp, QSize size);
+// The same for a decoded PNG, JPEG or GIF picture, its colours put on white paper, and
+// for printer dots, black on white.
+QImage StretchColours(const DecodedImage& image, QSize size);
+QImage StretchDots(const DotImage& dots, QSize size);
+
+// The FS p print mode that prints at a Quality button's size.
+int PrintModeOfQuality(int quality);
 
 enum class PreviewResult { Drawn, Unreadable, NothingToDraw, OutOfMemory };
 // Reads the file into bitmap (released again before returning) and draws it with its
 // top-left corner at the painter's origin, at the size the quality gives for a frame
-// of frameSize.
+// of frameSize. A PNG, JPEG or GIF file is drawn in its colours on white.
 PreviewResult DrawBmpPreview(QPainter& painter, const std::string& path, BmpImage& bitmap, QSize frameSize,
                              int quality);
+
+// The printer's dots (the stored image, unscaled) drawn like a picture: fitted into the
+// frame and doubled by the quality, so that double width doubles the dots across.
+PreviewResult DrawDotsPreview(QPainter& painter, const DotImage& dots, QSize frameSize, int quality);

@@ -28,8 +28,9 @@ constexpr int kStepIntervalMs = 10;
 } // namespace
 
 CPrograss::CPrograss(QWidget* parent)
-    : QDialog(parent), CDownloadWalk(DownloadJobs(g_Shared, BuildDownloadOrder(g_Shared)),
-                                     g_Shared.m_nThreshold, g_Shared.m_nMaxPrintWidth),
+    : QDialog(parent),
+      CDownloadWalk(DownloadJobs(g_Shared, BuildDownloadOrder(g_Shared)), g_Shared.m_nThreshold,
+                    g_Shared.m_nMaxPrintWidth, static_cast<HalftoneMode>(g_Shared.m_nHalftone)),
       m_timer1(new QTimer(this)), m_timer2(new QTimer(this))
 {
     setObjectName(QStringLiteral("CPrograss"));

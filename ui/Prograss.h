@@ -36,8 +36,8 @@ class CPrograss : public QDialog,
                   public printer::WaitWatcher {
     Q_OBJECT
 public:
-    // The listed logos of g_Shared in download order, converted with its threshold and
-    // printable width.
+    // The listed logos of g_Shared in download order, converted with its threshold,
+    // printable width and halftone.
     explicit CPrograss(QWidget* parent = nullptr);
     ~CPrograss() override;
 

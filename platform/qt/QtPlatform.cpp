@@ -90,7 +90,12 @@ QString QtFilterFromWindows(const std::string& filter)
             if (pattern.toUpper() != pattern.toLower())
                 patterns << pattern.toUpper();
         }
-        filters << parts[i] + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
+        // A description that names its patterns itself, "Images (*.bmp *.png)", would
+        // show them twice: Qt's form puts them after the name.
+        QString name = parts[i];
+        if (name.endsWith(QLatin1Char(')')) && name.lastIndexOf(QLatin1Char('(')) > 0)
+            name = name.left(name.lastIndexOf(QLatin1Char('('))).trimmed();
+        filters << name + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
     }
     return filters.join(QStringLiteral(";;"));
 }

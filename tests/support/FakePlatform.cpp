@@ -24,10 +24,11 @@ std::vector<std::string> RecordingMessageBox::Texts() const
     return texts;
 }
 
-bool ScriptedFileChooser::ChooseOpenFiles(const std::string& initialPath, const std::string&,
+bool ScriptedFileChooser::ChooseOpenFiles(const std::string& initialPath, const std::string& filter,
                                           std::vector<std::string>& paths)
 {
     initialPaths.push_back(initialPath);
+    filters.push_back(filter);
     if (openChoices.empty())
         return false;
     Choice choice = openChoices.front();

@@ -70,6 +70,7 @@ public:
     std::deque<Choice> openChoices;
     std::deque<Choice> outputChoices;      // paths[0] is the name
     std::vector<std::string> initialPaths; // what each open dialog was given
+    std::vector<std::string> filters;      // and the file kinds it offered
 };
 
 class FakePlatform {

@@ -4,6 +4,9 @@
 #include <cstring>
 #include <gif_lib.h>
 #include <spng.h>
+#include <turbojpeg.h>
+
+#include "tests/support/BmpWriter.h"
 
 namespace testing_support {
 
@@ -138,6 +141,73 @@ std::vector<uint8_t> EncodeGif(const GifParams& p, uint8_t (*index)(int x, int y
     EGifCloseFile(gif, &error);
     GifFreeMapObject(map);
     return out;
+}
+
+std::vector<uint8_t> EncodeJpeg(int width, int height, const std::vector<uint8_t>& rgb)
+{
+    tjhandle handle = tjInitCompress();
+    unsigned char* out = nullptr;
+    unsigned long size = 0;
+    std::vector<uint8_t> file;
+    if (tjCompress2(handle, rgb.data(), width, 0, height, TJPF_RGB, &out, &size, TJSAMP_420, 90, 0) == 0)
+        file.assign(out, out + size);
+    tjFree(out);
+    tjDestroy(handle);
+    return file;
+}
+
+namespace {
+
+int Shade(int x, int y, int width, int height)
+{
+    // 0..235: with the channel offsets below every sample stays within 0..255.
+    return x * 200 / (width > 1 ? width - 1 : 1) + (y * 2 >= height ? 0 : 35);
+}
+
+} // namespace
+
+std::string WriteShadedPng(const std::string& path, int width, int height)
+{
+    struct Size {
+        int width, height;
+    } size{width, height};
+    PngParams p;
+    p.width = width;
+    p.height = height;
+    p.colourType = 6;
+    WriteFile(path,
+              EncodePng(
+                  p,
+                  [](int x, int y, int channel, void* context) -> uint16_t {
+                      const auto* s = static_cast<const Size*>(context);
+                      if (channel == 3)
+                          return static_cast<uint16_t>(x < 6 ? x * 40 : 255);
+                      return static_cast<uint16_t>(Shade(x, y, s->width, s->height) - channel * 10 + 20);
+                  },
+                  &size));
+    return path;
+}
+
+std::string WriteShadedJpeg(const std::string& path, int width, int height)
+{
+    std::vector<uint8_t> rgb;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            for (int c = 0; c < 3; ++c)
+                rgb.push_back(static_cast<uint8_t>(Shade(x, y, width, height) - c * 10 + 20));
+    WriteFile(path, EncodeJpeg(width, height, rgb));
+    return path;
+}
+
+std::string WriteBarsGif(const std::string& path, int width, int height)
+{
+    GifParams p;
+    p.width = width;
+    p.height = height;
+    p.palette = {0xFFFFFF, 0x404040, 0x909090, 0x000000};
+    p.transparentIndex = 0;
+    WriteFile(path, EncodeGif(p, [](int x, int) { return static_cast<uint8_t>(x / 5 % 3); }));
+    return path;
 }
 
 } // namespace testing_support

@@ -33,4 +33,15 @@ struct GifParams {
 // index(x, y) gives the palette index of each pixel.
 std::vector<uint8_t> EncodeGif(const GifParams& params, uint8_t (*index)(int x, int y));
 
+// A JPEG written by TurboJPEG from RGB samples (width x height x 3), quality 90, 4:2:0.
+std::vector<uint8_t> EncodeJpeg(int width, int height, const std::vector<uint8_t>& rgb);
+
+// The logo files the halftone modes are tried on, made by the libraries' own encoders;
+// each returns path. A grey ramp across with a darker band down, on a transparent
+// ground at the left (RGBA PNG); the same shades as a JPEG; two grey bars as a GIF
+// with its white as the transparent index.
+std::string WriteShadedPng(const std::string& path, int width, int height);
+std::string WriteShadedJpeg(const std::string& path, int width, int height);
+std::string WriteBarsGif(const std::string& path, int width, int height);
+
 } // namespace testing_support

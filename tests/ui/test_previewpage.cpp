@@ -7,8 +7,11 @@
 #include <QtTest>
 
 #include "app/SharedRecord.h"
+#include "download/DownloadWalk.h"
+#include "download/StreamDecoder.h"
 #include "logo/BmpFile.h"
 #include "tests/support/BmpWriter.h"
+#include "tests/support/ImageWriters.h"
 #include "tests/ui/support/PageHarness.h"
 #include "ui/CheckListCtrl.h"
 #include "ui/Page1Selection.h"
@@ -36,6 +39,24 @@ BmpImage Decode(const BmpParams& params, const PixelFn& pixel)
     return image;
 }
 
+// The download of the shared list with the Setup page's values, into memory.
+class MemoryWalk final : public CDownloadWalk {
+public:
+    MemoryWalk()
+        : CDownloadWalk(DownloadJobs(g_Shared, BuildDownloadOrder(g_Shared)), g_Shared.m_nThreshold,
+                        g_Shared.m_nMaxPrintWidth, static_cast<HalftoneMode>(g_Shared.m_nHalftone))
+    {
+    }
+    MemorySink sink;
+
+protected:
+    bool WriteBuffer(const uint8_t* buffer, uint32_t length) override
+    {
+        return sink.WriteBuffer(buffer, length);
+    }
+    void Pause(int) override {}
+};
+
 } // namespace
 
 class TestPreviewPage : public QObject {
@@ -46,6 +67,7 @@ private slots:
     void shrinkingKeepsThinDarkLines();
     void drawsTheSharedSelectionAtTheFrameCornerAtEachQualitySize();
     void aColumnClickOrAnUnreadableFileLeavesTheFrameEmpty();
+    void printedDotsOfACentredDoubleHeightLogoAreTheStreamsDots();
 };
 
 void TestPreviewPage::baseSizes()
@@ -153,6 +175,58 @@ void TestPreviewPage::aColumnClickOrAnUnreadableFileLeavesTheFrameEmpty()
     h.work.Write("a.bmp", "BM not a bitmap");
     QVERIFY(DrawnRect(h.preview).isNull());
     QVERIFY(h.fake.boxes.shown.empty());
+}
+
+// A PNG logo, centred, with a dither: the frame shows at double height exactly the
+// dots the download stream defines, printed by FS p in double-height mode.
+void TestPreviewPage::printedDotsOfACentredDoubleHeightLogoAreTheStreamsDots()
+{
+    PageHarness h;
+    h.StartUp({WriteShadedPng(h.work.File("logo.png"), 40, 24)});
+    g_Shared.m_arrAutoCenter[0] = 1;
+    g_Shared.m_nThreshold = 140;
+    g_Shared.m_nMaxPrintWidth = 96;
+    g_Shared.m_nHalftone = static_cast<int>(HalftoneMode::FloydSteinberg);
+    h.Show(1);
+    CPage2Preview* page = h.preview;
+    ClickRow(*page->m_list, 0);
+    // The file's own colours first: shades of grey, not only black and white.
+    auto* frame = page->findChild<QFrame*>(QStringLiteral("frame1017"));
+    const QPoint corner = frame->contentsRect().topLeft();
+    const QRgb shade = frame->grab().toImage().pixel(corner + QPoint(page->m_rcFrame.width() / 4, 2));
+    QVERIFY(qGray(shade) > 0 && qGray(shade) < 255);
+
+    auto* box = page->findChild<QCheckBox*>(QStringLiteral("checkPrintedDots"));
+    QCOMPARE(box->text(), QStringLiteral("Printed dots"));
+    box->click();
+    page->findChild<QRadioButton*>(QStringLiteral("radio1021"))->click(); // "Double &Height"
+
+    MemoryWalk walk;
+    QVERIFY(walk.RunToEnd());
+    const DecodedStream stream = DecodeStream(walk.sink.bytes);
+    QCOMPARE(stream.definitions.size(), size_t{1});
+    const DotImage printed =
+        ScaleForPrint(stream.definitions[0].Dots(), PrintModeOfQuality(kQualityDoubleHeight));
+    QCOMPARE(printed.width, 72); // 40 dots after 32 blank columns of centring
+    QCOMPARE(printed.height, 48);
+
+    const QSize base = PreviewBaseSize(72, 24, page->m_rcFrame.width(), page->m_rcFrame.height());
+    const QSize size(base.width(), base.height() * 2);
+    QVERIFY(size.width() >= printed.width && size.height() >= printed.height); // each dot shows
+    const QImage shown = frame->grab().toImage();
+    for (int y = 0; y < size.height(); ++y)
+        for (int x = 0; x < size.width(); ++x) {
+            const bool dot =
+                printed.Dot(x * printed.width / size.width(), y * printed.height / size.height());
+            const QRgb pixel = shown.pixel(corner + QPoint(x, y)) & 0xFFFFFF;
+            if (pixel != (dot ? 0x000000u : 0xFFFFFFu))
+                QFAIL(qPrintable(QStringLiteral("pixel %1, %2").arg(x).arg(y)));
+        }
+    // Other sizes and repaints draw from the same conversion.
+    for (const int radio : {1019, 1020, 1022})
+        page->findChild<QRadioButton*>(QStringLiteral("radio%1").arg(radio))->click();
+    frame->grab();
+    QCOMPARE(page->m_dotsCache.Conversions(), 1);
 }
 
 QTEST_MAIN(TestPreviewPage)

@@ -7,6 +7,8 @@
 #include <cstdio>
 
 #include "app/SharedRecord.h"
+#include "platform/qt/QtPlatform.h"
+#include "tests/support/ImageWriters.h"
 #include "tests/ui/support/PageHarness.h"
 #include "ui/CheckListCtrl.h"
 #include "ui/Page1Selection.h"
@@ -44,6 +46,7 @@ private slots:
     void filesAddedThroughTheDialogKeepTheirTicksThroughATripToPreview();
     void removingRows1And3RemovesBothAndFreesTheirNumbersThenSorting();
     void resetRebuildsTheListFromTheProfile();
+    void theDialogOffersEveryKindAndAPngJoinsTheList();
 };
 
 void TestSelectionPage::filesAddedThroughTheDialogKeepTheirTicksThroughATripToPreview()
@@ -166,6 +169,26 @@ void TestSelectionPage::resetRebuildsTheListFromTheProfile()
     QCOMPARE(list->GetItemCount(), 0);
     QCOMPARE(Counters(h), QStringList({"  0 / 255", "  0 / 384 KByte"}));
     QCOMPARE(g_Shared.m_nTotalBytes, 0);
+}
+
+void TestSelectionPage::theDialogOffersEveryKindAndAPngJoinsTheList()
+{
+    PageHarness h;
+    h.Show(0);
+    const std::string png = WriteShadedPng(h.work.File("logo.png"), 100, 50);
+    h.work.Write("notes.txt", "no picture");
+    h.fake.files.openChoices.push_back({true, {png, h.work.File("notes.txt")}});
+    Press(h, kOpenFile);
+    const QStringList offered =
+        platform::qt::QtFilterFromWindows(h.fake.files.filters.at(0)).split(QStringLiteral(";;"));
+    QCOMPARE(offered.size(), 6);
+    QCOMPARE(offered.front(),
+             QStringLiteral("Images (*.bmp *.BMP *.png *.PNG *.jpg *.JPG *.jpeg *.JPEG *.gif *.GIF)"));
+    QCOMPARE(offered.back(), QStringLiteral("All Files (*.*)"));
+    QCOMPARE(ColumnTexts(*h.selection->m_list, 2), QStringList({"logo.png"}));
+    QCOMPARE(h.selection->m_list->GetItemText(0, 3), QStringLiteral("%1").arg(728, 15));
+    QCOMPARE(h.fake.boxes.Texts(),
+             std::vector<std::string>({"Bitmap files that was defined with Log file is incorrect."}));
 }
 
 QTEST_MAIN(TestSelectionPage)

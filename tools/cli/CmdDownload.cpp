@@ -1,4 +1,4 @@
-// nivora-cli download: the NV bit image download of BMP files given on the command
+// nivora-cli download: the NV bit image download of logo files given on the command
 // line, to a printer port as the window's Download button sends it, or to a file as
 // the window's "Print To File" writes it.
 #include <algorithm>
@@ -24,6 +24,7 @@
 #include "tools/cli/CliMessageBox.h"
 #include "tools/cli/Command.h"
 #include "tools/cli/Fleet.h"
+#include "tools/cli/HalftoneOption.h"
 #include "tools/cli/OutputFile.h"
 #include "tools/cli/Options.h"
 #include "tools/cli/PortOptions.h"
@@ -34,17 +35,17 @@
 namespace {
 
 const std::string kUsage =
-    std::string("Usage: nivora-cli download -p PORT [SERIAL OPTIONS] [-t N] [-w DOTS] [-c LIST] BMP ...\n"
+    std::string("Usage: nivora-cli download -p PORT [SERIAL OPTIONS] [-t N] [-w DOTS] [-c LIST] IMAGE ...\n"
                 "       nivora-cli download -p PORT [SERIAL OPTIONS] --erase-all\n"
-                "       nivora-cli download -o OUT [-t N] [-w DOTS] [-c LIST] [BMP ...]\n"
+                "       nivora-cli download -o OUT [-t N] [-w DOTS] [-c LIST] [IMAGE ...]\n"
                 "\n"
-                "Stores the BMP files in the NV graphics memory of the printer on PORT, exactly as the\n"
-                "window's Download button does: GS I 1 and a wait of up to 500 ms for the answer,\n"
-                "ESC @ (not on LPT), FS q n, a pause of 3.5 s while the printer erases its images,\n"
-                "then one image record per file, its raster in pieces of 512 bytes with a pause of\n"
-                "10 ms after each. The files become NV images 1, 2, ... in the order given. With\n"
-                "--erase-all instead of BMP files every NV image in the printer is deleted\n"
-                "(1C 71 01 00 00 00 00).\n"
+                "Stores the logo files (BMP, PNG, JPEG or GIF) in the NV graphics memory of the\n"
+                "printer on PORT, exactly as the window's Download button does: GS I 1 and a wait\n"
+                "of up to 500 ms for the answer, ESC @ (not on LPT), FS q n, a pause of 3.5 s\n"
+                "while the printer erases its images, then one image record per file, its raster\n"
+                "in pieces of 512 bytes with a pause of 10 ms after each. The files become NV\n"
+                "images 1, 2, ... in the order given. With --erase-all instead of files every NV\n"
+                "image in the printer is deleted (1C 71 01 00 00 00 00).\n"
                 "Ctrl-C stops between two images and completes the definitions the printer is owed\n"
                 "with empty ones; while the printer takes nothing it stops at once; a second Ctrl-C\n"
                 "ends at once. The port is released on every way out (SIGTERM and SIGHUP too).\n"
@@ -58,22 +59,25 @@ const std::string kUsage =
     "                          when the whole stream was made.\n"
     "  -t, --threshold N       black/white diverging point 0..255 (default 128): a\n"
     "                          16-, 24- or 32-bit pixel prints when its grey is below N,\n"
-    "                          an 8-bit pixel when 255 - its palette index is N or more.\n"
+    "                          an 8-bit pixel when 255 - its palette index is N or more\n"
+    "                          (classic BMP rules; other files and modes by grey).\n"
     "  -w, --max-width DOTS    maximum printable width 1..512 (default 512); centred\n"
     "                          images are centred within it.\n"
     "  -c, --center LIST       centre these images: comma-separated 1-based positions\n"
-    "                          of the BMP arguments, e.g. -c 1,3 (may be repeated).\n"
-    "  --erase-all             with -p and no BMP files: delete every NV image in the\n"
+    "                          of the file arguments, e.g. -c 1,3 (may be repeated).\n"
+    "  --erase-all             with -p and no files: delete every NV image in the\n"
     "                          printer. Without it, -p refuses to run without files.\n"
     "  -q, --quiet             no progress line (shown on standard error when it is a\n"
     "                          terminal and -v is not given: image i of n, bytes, time).\n"
-    "  -v, --verbose           list each image as it is sent or written.\n"
+    "  -v, --verbose           list each image as it is sent or written.\n" +
+    std::string(cli::kHalftoneUsage) +
     "  -h, --help              show this help.\n"
     "\n"
     "The files are checked as the window checks them when they are added: at most 255\n"
-    "files, 384 KByte of NV data in all, bit depths up to 32, readable bitmaps; and one\n"
+    "files, 384 KByte of NV data in all, bit depths up to 32, readable pictures; and one\n"
     "image's raster (centring included) must fit 147456 bytes and at most 8184 x 2304\n"
-    "dots. A refused file is named on standard error with the program's message, and\n"
+    "dots. A refused file is named on standard error with the program's message and\n"
+    "the reason (\"not a BMP, PNG, JPEG or GIF file\", \"truncated PNG\", ...), and\n"
     "nothing is sent.\n"
     "\n"
     "Messages of a download are the window's, on standard error.\n"
@@ -86,7 +90,7 @@ const std::string kUsage =
 const std::vector<cli::OptionDef> kOptions = [] {
     std::vector<cli::OptionDef> options = {
         {'o', "output", true},   {'t', "threshold", true}, {'w', "max-width", true}, {'c', "center", true},
-        {'v', "verbose", false}, {0, "erase-all", false},  {'q', "quiet", false},
+        {'v', "verbose", false}, {0, "erase-all", false},  {'q', "quiet", false},    cli::kHalftoneOption,
     };
     options.insert(options.end(), cli::FleetOptionDefs().begin(), cli::FleetOptionDefs().end());
     return options;
@@ -106,6 +110,7 @@ struct DownloadOptions {
     bool eraseAll = false; // -p without images deletes every stored image only when asked
     bool quiet = false;
     cli::FleetOptions fleet; // every printer to serve
+    HalftoneMode halftone = HalftoneMode::Classic;
 };
 
 // Takes the port options out of args; the rest is left for the command's own options.
@@ -173,6 +178,8 @@ int ReadOptions(const std::vector<std::string>& args, DownloadOptions& options)
                                            "give --erase-all");
     if (options.eraseAll && (!toPort || !options.files.empty()))
         return cli::UsageError("download", "--erase-all goes with -p PORT and no images");
+    if (const std::string bad = cli::ReadHalftoneOption(parsed, options.halftone); !bad.empty())
+        return cli::UsageError("download", bad);
     if (parsed.Has("threshold") && !cli::ParseNumber(parsed.Get("threshold"), 0, 255, options.threshold))
         return cli::UsageError("download", "the threshold must be a number from 0 to 255");
     if (parsed.Has("max-width") && !cli::ParseNumber(parsed.Get("max-width"), 1, 512, options.maxWidth))
@@ -180,7 +187,7 @@ int ReadOptions(const std::vector<std::string>& args, DownloadOptions& options)
     for (const std::string& list : parsed.GetAll("center")) {
         const int count = static_cast<int>(options.files.size());
         if (!cli::ParseNumberList(list, 1, count, options.centred))
-            return cli::UsageError("download", "-c takes positions of the BMP arguments from 1 to " +
+            return cli::UsageError("download", "-c takes positions of the file arguments from 1 to " +
                                                    std::to_string(count) + ", separated by commas: '" + list +
                                                    "'");
     }
@@ -196,7 +203,9 @@ bool ListFiles(const DownloadOptions& options, CLogoLoader& loader, cli::CliMess
         const int before = loader.Lists().LogoCount();
         // "Out of memory" lists nothing but still answers true: count the rows instead.
         if (!loader.AddFile(0, path) || loader.Lists().LogoCount() != before + 1) {
-            if (boxes.Shown() == 0)
+            if (!loader.m_strFailReason.empty())
+                std::fprintf(stderr, "nivora-cli: %s: %s\n", path.c_str(), loader.m_strFailReason.c_str());
+            else if (boxes.Shown() == 0)
                 std::fprintf(stderr, "nivora-cli: %s: refused\n", path.c_str());
             return false;
         }
@@ -217,7 +226,8 @@ std::string DescribeImage(int number, const NvLogoJob& job, const CNvImage& sent
 class CliDownload final : public CDownloadWalk {
 public:
     CliDownload(const LogoListRecord& lists, const DownloadOptions& options, ByteSink& sink, bool withPauses)
-        : CDownloadWalk(DownloadJobs(lists, BuildDownloadOrder(lists)), options.threshold, options.maxWidth),
+        : CDownloadWalk(DownloadJobs(lists, BuildDownloadOrder(lists)), options.threshold, options.maxWidth,
+                        options.halftone),
           m_sink(sink), m_bPauses(withPauses)
     {
     }
@@ -418,5 +428,5 @@ int RunDownload(const std::vector<std::string>& args)
 
 NIVORA_CLI_COMMAND(download,
                    cli::Command{"download",
-                                "store BMP files in a printer's NV memory, or write that stream to a file",
+                                "store logo files in a printer's NV memory, or write that stream to a file",
                                 kUsage, RunDownload});

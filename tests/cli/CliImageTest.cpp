@@ -1,0 +1,125 @@
+// nivora-cli with PNG, JPEG and GIF logos: the refusals that name the file and the
+// reason, --halftone, and preview's picture against the virtual printer's.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "download/Halftone.h"
+#include "download/StreamDecoder.h"
+#include "tests/cli/CliRunner.h"
+#include "tests/support/BmpWriter.h"
+#include "tests/support/ImageWriters.h"
+#include "tests/support/PngRead.h"
+#include "tests/support/TempDir.h"
+
+using namespace testing_support;
+using cli_test::CliResult;
+using cli_test::RunCli;
+using ::testing::HasSubstr;
+
+namespace {
+
+class CliImageTest : public ::testing::Test {
+protected:
+    DecodedStream Written() const
+    {
+        const std::string text = dir.Read("out.prn");
+        return DecodeStream(std::vector<uint8_t>(text.begin(), text.end()));
+    }
+
+    TempDir dir;
+    const std::string png = WriteShadedPng(dir.File("logo.png"), 45, 21);
+    const std::string out = dir.File("out.prn");
+};
+
+TEST_F(CliImageTest, RefusedFilesAreNamedWithTheReason)
+{
+    dir.Write("notes.bmp", "shopping list: milk, bread");
+    const std::string full = dir.Read("logo.png");
+    dir.Write("cut.png", full.substr(0, full.size() - 30));
+    const std::pair<std::string, std::string> cases[] = {
+        {dir.File("notes.bmp"), "not a BMP, PNG, JPEG or GIF file"},
+        {dir.File("cut.png"), "truncated PNG"},
+    };
+    for (const auto& [file, reason] : cases) {
+        dir.Write("out.prn", "old");
+        const CliResult run = RunCli({"download", "-o", out, png, file});
+        EXPECT_EQ(run.status, 1) << file;
+        EXPECT_THAT(run.err, HasSubstr("nivora-cli: " + file + ": " + reason));
+        EXPECT_EQ(dir.Read("out.prn"), "old");
+    }
+}
+
+TEST_F(CliImageTest, HalftoneNamesChooseTheModeAndABadNameIsAUsageError)
+{
+    std::vector<std::vector<uint8_t>> rasters;
+    for (const HalftoneMode mode : kHalftoneModes) {
+        const CliResult run = RunCli({"download", "-o", out, "--halftone", HalftoneOptionName(mode), png});
+        ASSERT_EQ(run.status, 0) << run.err;
+        const DecodedStream stream = Written();
+        ASSERT_EQ(stream.definitions.size(), 1u);
+        rasters.push_back(stream.definitions[0].raster);
+    }
+    EXPECT_EQ(rasters[0], rasters[1]); // a PNG has no historic rule: Classic is Colour
+    EXPECT_NE(rasters[1], rasters[2]);
+    EXPECT_NE(rasters[2], rasters[3]);
+    EXPECT_NE(rasters[1], rasters[3]);
+
+    for (const std::string command : {"download", "preview"}) {
+        const CliResult run = RunCli({command, "-o", out, "--halftone", "Floyd-Steinberg", png});
+        EXPECT_EQ(run.status, 2);
+        EXPECT_THAT(run.err, HasSubstr("--halftone takes one of classic, colour, floyd-steinberg, atkinson"));
+    }
+    EXPECT_THAT(RunCli({"download", "--help"}).out, HasSubstr("--halftone MODE"));
+}
+
+// preview -c -m double-height is what the virtual printer prints after the download
+// with the same settings and FS p n 2.
+TEST_F(CliImageTest, PreviewWritesTheDotsThePrinterPrints)
+{
+    const std::string gif = WriteBarsGif(dir.File("bars.gif"), 30, 9);
+    for (const std::string& file : {png, gif}) {
+        SCOPED_TRACE(file);
+        ASSERT_EQ(RunCli({"download", "-o", out, "-t", "150", "-w", "120", "-c", "1", "--halftone",
+                          "atkinson", file})
+                      .status,
+                  0);
+        const DecodedStream stream = Written();
+        ASSERT_EQ(stream.definitions.size(), 1u);
+        const DotImage printed = ScaleForPrint(stream.definitions[0].Dots(), 2);
+
+        const std::string picture = dir.File("preview.png");
+        const CliResult run = RunCli({"preview", "-t", "150", "-w", "120", "-c", "--halftone", "atkinson",
+                                      "-m", "double-height", file, "-o", picture});
+        ASSERT_EQ(run.status, 0) << run.err;
+        const DecodedPng shown = ReadPng(picture);
+        ASSERT_EQ(shown.width, printed.width);
+        ASSERT_EQ(shown.height, printed.height);
+        ASSERT_EQ(shown.colourType, 0);
+        for (size_t i = 0; i < printed.dots.size(); ++i)
+            ASSERT_EQ(shown.samples[i], printed.dots[i] ? 0 : 255) << "dot " << i;
+    }
+}
+
+TEST_F(CliImageTest, PreviewUsageAndRefusals)
+{
+    const std::string picture = dir.File("p.png");
+    const struct {
+        std::vector<std::string> args;
+        int status;
+        std::string says;
+    } cases[] = {
+        {{"preview", png}, 2, "the output picture is missing"},
+        {{"preview", "-o", picture}, 2, "the image file is missing"},
+        {{"preview", "-m", "triple", png, "-o", picture}, 2, "-m needs normal"},
+        {{"preview", "-t", "256", png, "-o", picture}, 2, "threshold"},
+        {{"preview", dir.File("none.png"), "-o", picture}, 1, dir.File("none.png") + ": cannot be opened"},
+        {{"preview", png, "-o", dir.File("no/dir/p.png")}, 1, dir.File("no/dir/p.png")},
+    };
+    for (const auto& c : cases) {
+        const CliResult run = RunCli(c.args);
+        EXPECT_EQ(run.status, c.status) << c.says;
+        EXPECT_THAT(run.err, HasSubstr(c.says));
+    }
+}
+
+} // namespace

@@ -1,0 +1,294 @@
+// PNG, JPEG and GIF logos on the road of a download: listed with their sizes and the
+// capacity rules, checked before a download, converted in every halftone mode into the
+// stream, and the printed dots the preview shows.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "download/DownloadWalk.h"
+#include "download/Halftone.h"
+#include "download/PrintedDots.h"
+#include "download/StreamDecoder.h"
+#include "logo/ImageFile.h"
+#include "logo/LogoLoader.h"
+#include "platform/Messages.h"
+#include "platform/Text.h"
+#include "tests/support/BmpWriter.h"
+#include "tests/support/FakePlatform.h"
+#include "tests/support/ImageWriters.h"
+#include "tests/support/TempDir.h"
+
+using namespace testing_support;
+
+namespace {
+
+// The driver writing into memory without pauses, as nivora-cli writes a file.
+class MemoryWalk final : public CDownloadWalk {
+public:
+    MemoryWalk(const LogoListRecord& lists, int threshold, int maxPrintWidth, HalftoneMode halftone)
+        : CDownloadWalk(DownloadJobs(lists, BuildDownloadOrder(lists)), threshold, maxPrintWidth, halftone)
+    {
+    }
+    MemorySink sink;
+
+protected:
+    bool WriteBuffer(const uint8_t* buffer, uint32_t length) override
+    {
+        return sink.WriteBuffer(buffer, length);
+    }
+    void Pause(int) override {}
+};
+
+// An 8-bit BMP as image editors write them: the palette is in no particular order, and
+// white, which most of the logo is, stands at index 39.
+std::string WriteEditorBmp(const std::string& path, int width, int height)
+{
+    BmpParams params{.width = width, .height = height, .bitsPerPixel = 8};
+    params.palette.assign(256, 0x000000);
+    params.palette[39] = 0xFFFFFF;
+    params.palette[3] = 0x000000;
+    WriteFile(path, MakeBmp(params, [](int x, int y) { return (x + y) % 7 == 0 ? 3u : 39u; }));
+    return path;
+}
+
+// A 24-bit BMP with the same shades as the PNG and JPEG.
+std::string WriteShadedBmp(const std::string& path, int width, int height)
+{
+    WriteFile(path, MakeBmp(BmpParams{.width = width, .height = height}, [=](int x, int y) {
+                  const auto v = static_cast<uint32_t>(x * 200 / (width - 1) + (y * 2 >= height ? 0 : 35));
+                  return v * 0x010101u;
+              }));
+    return path;
+}
+
+class ImageLogoTest : public ::testing::Test {
+protected:
+    bool Pick(const std::string& path)
+    {
+        loader.m_strFilePath = path;
+        return loader.AddFile(0, path);
+    }
+    std::vector<uint8_t> Stream(int threshold, int maxPrintWidth, HalftoneMode halftone)
+    {
+        MemoryWalk walk(lists, threshold, maxPrintWidth, halftone);
+        EXPECT_TRUE(walk.RunToEnd());
+        EXPECT_TRUE(walk.m_arrEmptyRows.empty());
+        return walk.sink.bytes;
+    }
+
+    FakePlatform fake;
+    TempDir dir;
+    LogoListRecord lists;
+    CLogoLoader loader{lists};
+};
+
+TEST_F(ImageLogoTest, PngJpegAndGifFilesAreListedWithTheirNvSizes)
+{
+    const struct {
+        std::string path;
+        const char* size;
+    } cases[] = {
+        {WriteShadedPng(dir.File("a.png"), 100, 50), "            728"},  // 7 bands x 104
+        {WriteShadedJpeg(dir.File("b.jpg"), 201, 96), "           2496"}, // 12 x 208
+        {WriteBarsGif(dir.File("c.gif"), 1, 1), "              8"},
+        // Named for another kind: the first bytes decide.
+        {WriteShadedPng(dir.File("d.bmp"), 8, 8), "              8"},
+    };
+    for (const auto& c : cases)
+        ASSERT_TRUE(Pick(c.path)) << c.path;
+    ASSERT_EQ(lists.LogoCount(), 4);
+    for (size_t i = 0; i < 4; ++i) {
+        EXPECT_EQ(lists.m_arrSize[i], cases[i].size);
+        EXPECT_EQ(lists.m_arrNumber[i], Format("%3d", static_cast<int>(i) + 1));
+    }
+    EXPECT_EQ(lists.m_arrName[1], "b.jpg");
+    EXPECT_EQ(lists.m_strFileCount, "  4 / 255");
+    EXPECT_EQ(lists.m_strTotalSize, "  4 / 384 KByte"); // 3240 bytes, rounded up
+    EXPECT_TRUE(fake.boxes.shown.empty());
+}
+
+// The NV area holds 393216 bytes: 147456 + 147456 + 98304 fill it exactly.
+TEST_F(ImageLogoTest, TheCapacityRulesUseThePicturesWidthAndHeight)
+{
+    ASSERT_TRUE(Pick(WriteShadedPng(dir.File("a.png"), 512, 2304)));
+    ASSERT_TRUE(Pick(WriteShadedJpeg(dir.File("b.jpg"), 505, 2300)));
+    ASSERT_TRUE(Pick(WriteBarsGif(dir.File("c.gif"), 512, 1536)));
+    EXPECT_EQ(lists.m_nTotalBytes, 393216);
+    EXPECT_EQ(lists.m_strTotalSize, "384 / 384 KByte");
+
+    EXPECT_FALSE(Pick(WriteShadedPng(dir.File("d.png"), 1, 1)));
+    EXPECT_EQ(fake.boxes.Texts(), std::vector<std::string>{msg::kAreaTooSmall});
+    EXPECT_EQ(loader.m_nCount, 3);
+    // A stored file that does not fit is a failed one.
+    EXPECT_FALSE(loader.AddFile(4, dir.File("d.png")));
+    EXPECT_EQ(lists.m_nBadCount, 1);
+    EXPECT_EQ(lists.m_arrBadNumber[0], 4);
+}
+
+// Whatever is wrong with a file, the window says what it always said (once); the
+// reason is kept for the command line.
+TEST_F(ImageLogoTest, FilesThatAreNoSupportedPictureAreRefusedLikeABadBmp)
+{
+    const std::string png = WriteShadedPng(dir.File("full.png"), 60, 40);
+    std::string bytes = dir.Read("full.png");
+    dir.Write("cut.png", bytes.substr(0, bytes.size() / 2));
+    dir.Write("text.png", "just some text, no picture at all");
+    const std::string jpeg = WriteShadedJpeg(dir.File("full.jpg"), 60, 40);
+    bytes = dir.Read("full.jpg");
+    dir.Write("cut.jpg", bytes.substr(0, bytes.size() - 200));
+    const struct {
+        std::string name;
+        const char* reason;
+    } cases[] = {
+        {"cut.png", "truncated PNG"},
+        {"text.png", kNotAnImageReason},
+        {"cut.jpg", "truncated JPEG"},
+        {"missing.gif", "cannot be opened"},
+    };
+    int32_t index = 1;
+    for (const auto& c : cases) {
+        EXPECT_FALSE(loader.AddFile(index++, dir.File(c.name))) << c.name;
+        EXPECT_EQ(loader.m_strFailReason.rfind(c.reason, 0), 0u) << c.name << ": " << loader.m_strFailReason;
+    }
+    EXPECT_EQ(fake.boxes.Texts(), std::vector<std::string>{msg::kStoredFileIncorrect});
+    EXPECT_EQ(lists.m_nBadCount, 4);
+    EXPECT_EQ(lists.LogoCount(), 0);
+    EXPECT_TRUE(Pick(png));
+    EXPECT_EQ(loader.m_strFailReason, "");
+}
+
+TEST_F(ImageLogoTest, TheDownloadCheckReadsTheSizesOfEveryKind)
+{
+    ASSERT_TRUE(Pick(WriteShadedPng(dir.File("a.png"), 100, 50)));
+    ASSERT_TRUE(Pick(WriteBarsGif(dir.File("wide.gif"), 512, 2304)));
+    EXPECT_EQ(ListedRasterLength(lists, 0, 512), 728);
+    lists.m_arrAutoCenter[0] = 1;
+    EXPECT_EQ(ListedRasterLength(lists, 0, 512), 2184); // 208 blank columns of 7 bytes
+    EXPECT_TRUE(CheckListedLogos(lists, 512));
+
+    // Centring adds nothing to a picture as wide as the printable width. A file
+    // replaced by a text is caught before anything is sent.
+    lists.m_arrAutoCenter[1] = 1;
+    EXPECT_TRUE(CheckListedLogos(lists, 511));
+    dir.Write("wide.gif", "GIF89a but nothing more");
+    EXPECT_FALSE(CheckListedLogos(lists, 512));
+    ASSERT_EQ(fake.boxes.shown.size(), 1u);
+    EXPECT_NE(fake.boxes.shown[0].text.find(dir.File("wide.gif")), std::string::npos);
+}
+
+// Every mode, every kind, centred or not: the stream carries exactly the dots of the
+// halftone of the file's colours, in the raster's layout with white margins.
+TEST_F(ImageLogoTest, EachHalftoneModeEndToEndThroughTheStream)
+{
+    const std::string files[] = {
+        WriteShadedPng(dir.File("a.png"), 45, 21), WriteShadedJpeg(dir.File("b.jpg"), 37, 30),
+        WriteBarsGif(dir.File("c.gif"), 30, 9), WriteShadedBmp(dir.File("d.bmp"), 43, 19),
+        WriteEditorBmp(dir.File("e.bmp"), 20, 12)};
+    for (const std::string& file : files)
+        ASSERT_TRUE(Pick(file)) << file;
+    lists.m_arrAutoCenter[1] = lists.m_arrAutoCenter[3] = 1;
+    const int threshold = 140, maxWidth = 200;
+    for (const HalftoneMode mode : kHalftoneModes) {
+        SCOPED_TRACE(HalftoneLabel(mode));
+        const DecodedStream stream = DecodeStream(Stream(threshold, maxWidth, mode));
+        ASSERT_TRUE(stream.complete) << stream.error;
+        ASSERT_EQ(stream.definitions.size(), 5u);
+        for (size_t i = 0; i < 5; ++i) {
+            const bool bmp = i >= 3;
+            if (bmp && mode == HalftoneMode::Classic)
+                continue; // the historic rules, checked byte by byte by the stream tests
+            SCOPED_TRACE(files[i]);
+            DecodedImage colours;
+            std::string why;
+            ASSERT_TRUE(LoadImageFile(files[i], colours, why)) << why;
+            const DotMatrix dots =
+                Halftone(colours, mode == HalftoneMode::Classic ? HalftoneMode::Colour : mode, threshold);
+            const int width = (dots.width + 7) / 8 * 8;
+            const int pad =
+                lists.CentreRequested(static_cast<int>(i)) ? ((maxWidth - width) / 2 + 7) / 8 * 8 : 0;
+            const DotImage got = stream.definitions[i].Dots();
+            ASSERT_EQ(got.width, pad + width);
+            ASSERT_EQ(got.height, (dots.height + 7) / 8 * 8);
+            for (int y = 0; y < got.height; ++y)
+                for (int x = 0; x < got.width; ++x) {
+                    const int sx = x - pad;
+                    const bool inside = sx >= 0 && sx < dots.width && y < dots.height;
+                    ASSERT_EQ(got.Dot(x, y), inside ? dots.At(sx, y) : 0) << x << ", " << y;
+                }
+        }
+    }
+}
+
+// What a person sees: the editor's 8-bit logo prints solid black by the historic index
+// rule, and as drawn by colour; the transparent ground of the PNG stays white.
+TEST_F(ImageLogoTest, ColourModesPrintWhatThePictureShows)
+{
+    ASSERT_TRUE(Pick(WriteEditorBmp(dir.File("e.bmp"), 16, 8)));
+    ASSERT_TRUE(Pick(WriteShadedPng(dir.File("a.png"), 40, 8)));
+    const auto printed = [&](HalftoneMode mode, size_t image, int x0, int x1) {
+        const DotImage dots = DecodeStream(Stream(128, 512, mode)).definitions[image].Dots();
+        long count = 0;
+        for (int y = 0; y < 8; ++y)
+            for (int x = x0; x < x1; ++x)
+                count += dots.Dot(x, y);
+        return count;
+    };
+    EXPECT_EQ(printed(HalftoneMode::Classic, 0, 0, 16), 16 * 8);
+    long blackPixels = 0;
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 16; ++x)
+            blackPixels += (x + y) % 7 == 0;
+    for (const HalftoneMode mode :
+         {HalftoneMode::Colour, HalftoneMode::FloydSteinberg, HalftoneMode::Atkinson})
+        EXPECT_EQ(printed(mode, 0, 0, 16), blackPixels) << HalftoneLabel(mode);
+    // Alpha 0 at the PNG's left edge: paper white in every mode.
+    for (const HalftoneMode mode : kHalftoneModes)
+        EXPECT_EQ(printed(mode, 1, 0, 1), 0) << HalftoneLabel(mode);
+}
+
+TEST_F(ImageLogoTest, PrintedDotsAreTheStreamsDotsAndAreConvertedOncePerFileAndSettings)
+{
+    const std::string png = WriteShadedPng(dir.File("a.png"), 45, 21);
+    ASSERT_TRUE(Pick(png));
+    lists.m_arrAutoCenter[0] = 1;
+    const NvConversion conversion{120, 100, true, HalftoneMode::Atkinson};
+    PrintedDotsCache cache;
+    std::string why;
+    const DotImage* dots = cache.Get(png, conversion, why);
+    ASSERT_NE(dots, nullptr) << why;
+    const DotImage first = *dots;
+    EXPECT_EQ(first, DecodeStream(Stream(120, 100, HalftoneMode::Atkinson)).definitions[0].Dots());
+    EXPECT_EQ(cache.Conversions(), 1);
+    cache.Get(png, conversion, why);
+    EXPECT_EQ(cache.Conversions(), 1);
+    // Other logos looked at in between: coming back to this one converts nothing.
+    for (const int width : {8, 16, 24}) {
+        const std::string other = WriteShadedPng(dir.File(Format("w%d.png", width)), width, 8);
+        ASSERT_NE(cache.Get(other, conversion, why), nullptr) << why;
+    }
+    const DotImage* again = cache.Get(png, conversion, why);
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(*again, first);
+    EXPECT_EQ(cache.Conversions(), 4);
+    ASSERT_NE(cache.Get(WriteShadedPng(dir.File("w32.png"), 32, 8), conversion, why), nullptr);
+    EXPECT_EQ(cache.Conversions(), 5);
+    cache.Get(png, conversion, why); // kept, but w8.png is no more
+    cache.Get(dir.File("w8.png"), conversion, why);
+    EXPECT_EQ(cache.Conversions(), 6);
+
+    NvConversion other = conversion;
+    other.threshold = 121;
+    cache.Get(png, other, why);
+    EXPECT_EQ(cache.Conversions(), 7);
+    // The file changed: its size (and time) differ.
+    WriteShadedPng(png, 46, 21);
+    ASSERT_NE(cache.Get(png, other, why), nullptr);
+    EXPECT_EQ(cache.Conversions(), 8);
+    EXPECT_EQ(cache.Get(png, other, why)->width, 48 + 32);
+    // A file that no longer converts draws nothing, and says why.
+    dir.Write("a.png", "no picture");
+    EXPECT_EQ(cache.Get(png, other, why), nullptr);
+    EXPECT_EQ(why, kNotAnImageReason);
+}
+
+} // namespace
