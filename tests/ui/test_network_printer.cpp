@@ -4,6 +4,7 @@
 // in the next run. A virtual serial printer behind COM1 takes the same download first:
 // the network printer must get the same bytes with the same pauses.
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -15,6 +16,7 @@
 #include "download/StreamDecoder.h"
 #include "logo/PrivateProfile.h"
 #include "printer/NetPrinterList.h"
+#include "printer/StallRule.h"
 #include "tests/support/FakeNetPrinter.h"
 #include "tests/support/FakePrinter.h"
 #include "tests/support/PrintBytes.h"
@@ -49,6 +51,30 @@ QStringList Entries(const QComboBox* combo)
     for (int i = 0; i < combo->count(); ++i)
         entries << combo->itemText(i);
     return entries;
+}
+
+// Network printers the user added in an earlier run, none of them chosen.
+void StoreNetPrinters(const PageHarness& h, const std::vector<std::string>& addresses)
+{
+    printer::NetPrinterList list;
+    for (const std::string& text : addresses) {
+        printer::NetAddress address;
+        std::string error;
+        QVERIFY2(printer::ParseNetAddress(text, address, error), error.c_str());
+        list.Add(address);
+    }
+    PrivateProfile profile(h.app.m_pszProfileName);
+    QVERIFY(printer::WriteNetPrinters(profile, list));
+}
+
+// Picks an entry of the Setup page's PortName box the way the user does.
+void ChoosePort(PageHarness& h, const QString& entry)
+{
+    auto* port = Child<QComboBox>(h.Sheet()->GetPage(kSetupTab), "combo1045");
+    const int index = port->findText(entry);
+    QVERIFY2(index >= 0, qPrintable(entry));
+    port->setCurrentIndex(index);
+    emit port->activated(index);
 }
 
 Bytes From(const Bytes& bytes, size_t offset)
@@ -99,6 +125,8 @@ class TestNetworkPrinter : public QObject {
 private slots:
     void addedOnSetupDownloadedAndPrintedToAndChosenAfterARestart();
     void cancellingTheAddressDialogKeepsThePortChosenBefore();
+    void applySaysWhyANetworkPrinterCannotBeReached();
+    void aPrinterThatStopsTakingOrResetsEndsTheDownloadWithTheWriteError();
 
 private:
     void AddNetworkPrinter(PageHarness& h, const std::string& address);
@@ -239,6 +267,62 @@ void TestNetworkPrinter::cancellingTheAddressDialogKeepsThePortChosenBefore()
     QCOMPARE(port->currentText(), QStringLiteral("COM1"));
     QCOMPARE(g_Shared.m_strPortDevice, std::string("COM1"));
     QVERIFY(h.fake.boxes.shown.empty());
+}
+
+void TestNetworkPrinter::applySaysWhyANetworkPrinterCannotBeReached()
+{
+    PageHarness h;
+    FakeDeviceRoot root; // no serial port at all
+    FakeNetPrinter refusing({.refusing = true});
+    const struct {
+        std::string address;
+        std::string reason;
+    } cases[] = {
+        {refusing.Address(), "connection refused"},
+        {"no-such-printer.invalid:9100", "unknown host"},
+    };
+    StoreNetPrinters(h, {cases[0].address, cases[1].address});
+    h.ShowProgram();
+    auto* status = Child<QLabel>(h.Sheet()->GetPage(kSetupTab), "labelSetupStatus");
+    for (const auto& [address, reason] : cases) {
+        const std::string entry = "NET:" + address;
+        ChoosePort(h, QString::fromStdString(entry));
+        h.fake.boxes.shown.clear();
+        h.Sheet()->GetButton(CPropertySheet::Button::Apply)->click();
+        QCOMPARE(h.fake.boxes.Texts(), Texts{"ERROR - Port open."});
+        QVERIFY(!status->isHidden());
+        QCOMPARE(status->text().toStdString(), entry + ": " + reason);
+    }
+}
+
+// The printer takes the first 600 bytes of the download and then nothing more (the
+// program's stall limit shortened), or resets the connection there.
+void TestNetworkPrinter::aPrinterThatStopsTakingOrResetsEndsTheDownloadWithTheWriteError()
+{
+    printer::SetStallTimeout(std::chrono::milliseconds(200));
+    for (const bool reset : {false, true}) {
+        PageHarness h;
+        FakeDeviceRoot root;
+        FakeNetPrinter network({.receiveBuffer = 4096});
+        if (reset)
+            network.ResetAfter(600);
+        else
+            network.StallAfter(600);
+        // Large enough not to vanish into the kernel's buffers.
+        h.StartUp({h.Logo("big.bmp", 2048, 80), h.Logo("small.bmp", 16, 16)});
+        h.StoreProfile({"/old/one.bmp"}); // what the printer held before
+        StoreNetPrinters(h, {network.Address()});
+        h.ShowProgram();
+        const QString netName = QString::fromStdString("NET:" + network.Address());
+        ChoosePort(h, netName);
+        Texts boxes;
+        Download(h, netName, boxes);
+        QCOMPARE(boxes, (Texts{kConfirm, "Communication error. Can not transimitted."}));
+        QVERIFY(network.WaitUntilClosed());
+        QCOMPARE(network.Bytes().size(), size_t{600});
+        QCOMPARE(h.app.Profile().GetProfileString("LOG", "Logofile1"), std::string("/old/one.bmp"));
+    }
+    printer::SetStallTimeout(printer::kDefaultStallTimeout);
 }
 
 QTEST_MAIN(TestNetworkPrinter)
