@@ -1,6 +1,7 @@
 #include "tools/cli/Fleet.h"
 
 #include <condition_variable>
+#include <csignal>
 #include <cstdio>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -104,6 +105,30 @@ TEST(Fleet, AStopStartsNoFurtherPrinterAndEndsWith130)
     EXPECT_EQ(Fleet::Summary(outcomes), "0 of 3 printers OK; not done: a, b, c");
     EXPECT_EQ(Fleet::ExitStatus(outcomes), 130);
     std::fclose(out);
+}
+
+// The previous handling is SIG_IGN here, so that a second signal cannot end the test.
+TEST(Fleet, TheFirstCtrlCAsksEveryPrinterToStopAndPutsThePreviousHandlingBack)
+{
+    struct sigaction ignore {
+    }, before{}, now{};
+    ignore.sa_handler = SIG_IGN;
+    sigaction(SIGINT, &ignore, &before);
+    {
+        const cli::StopAllOnInterrupt interrupt;
+        EXPECT_FALSE(cli::StopAllOnInterrupt::Requested());
+        std::raise(SIGINT);
+        EXPECT_TRUE(cli::StopAllOnInterrupt::Requested());
+        sigaction(SIGINT, nullptr, &now);
+        EXPECT_EQ(now.sa_handler, SIG_IGN);
+    }
+    {
+        const cli::StopAllOnInterrupt next; // a new run starts unstopped
+        EXPECT_FALSE(cli::StopAllOnInterrupt::Requested());
+    }
+    sigaction(SIGINT, nullptr, &now);
+    EXPECT_EQ(now.sa_handler, SIG_IGN);
+    sigaction(SIGINT, &before, nullptr);
 }
 
 TEST(Fleet, ExitStatusIsZeroOnlyWhenEveryPrinterSucceeded)

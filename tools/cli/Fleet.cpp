@@ -1,6 +1,7 @@
 #include "tools/cli/Fleet.h"
 
 #include <atomic>
+#include <csignal>
 #include <fstream>
 #include <mutex>
 #include <thread>
@@ -45,6 +46,15 @@ std::string Trim(const std::string& text)
     if (first == std::string::npos)
         return "";
     return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
+}
+
+volatile std::sig_atomic_t g_stopAll = 0;
+struct sigaction g_beforeStopAll {};
+
+extern "C" void OnInterruptStopAll(int)
+{
+    g_stopAll = 1;
+    sigaction(SIGINT, &g_beforeStopAll, nullptr); // async-signal-safe
 }
 
 FleetOutcome RunOne(const std::string& port, const Fleet::Job& job)
@@ -169,6 +179,25 @@ FleetOutcome::Result Fleet::ResultOf(int status)
     if (status == kExitOk)
         return FleetOutcome::Result::Ok;
     return status == kExitInterrupted ? FleetOutcome::Result::Stopped : FleetOutcome::Result::Failed;
+}
+
+StopAllOnInterrupt::StopAllOnInterrupt()
+{
+    g_stopAll = 0;
+    struct sigaction action {};
+    action.sa_handler = OnInterruptStopAll;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, &g_beforeStopAll);
+}
+
+StopAllOnInterrupt::~StopAllOnInterrupt()
+{
+    sigaction(SIGINT, &g_beforeStopAll, nullptr);
+}
+
+bool StopAllOnInterrupt::Requested()
+{
+    return g_stopAll != 0;
 }
 
 int RunOnPrinters(const FleetOptions& fleet, const Fleet::Job& job,

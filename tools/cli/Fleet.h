@@ -64,6 +64,20 @@ private:
     std::FILE* m_out;
 };
 
+// While it lives, the first Ctrl-C asks every running printer to stop at its next image
+// boundary (each then completes what it owes its printer) and no further printer is
+// started. The handling that was there before is back at once, so a second Ctrl-C
+// ends the program as it would have ended without this.
+class StopAllOnInterrupt {
+public:
+    StopAllOnInterrupt();
+    ~StopAllOnInterrupt();
+    StopAllOnInterrupt(const StopAllOnInterrupt&) = delete;
+    StopAllOnInterrupt& operator=(const StopAllOnInterrupt&) = delete;
+
+    static bool Requested();
+};
+
 // Runs job on every printer of fleet, a line each on standard output as it ends, then
 // the summary; returns the exit status.
 int RunOnPrinters(const FleetOptions& fleet, const Fleet::Job& job,
