@@ -5,6 +5,12 @@
 namespace printer {
 namespace {
 
+std::function<DiscoveryOutcome(std::chrono::milliseconds)>& DiscoveryOverride()
+{
+    static std::function<DiscoveryOutcome(std::chrono::milliseconds)> browse;
+    return browse;
+}
+
 // An address the program can connect to; a link-local IPv6 address only with its zone.
 bool UsableAddress(const AnnouncedService& service, NetAddress& address)
 {
@@ -45,6 +51,16 @@ std::vector<FoundPrinter> ListFoundPrinters(const std::vector<AnnouncedService>&
     std::sort(found.begin(), found.end(),
               [](const FoundPrinter& a, const FoundPrinter& b) { return a.name < b.name; });
     return found;
+}
+
+DiscoveryOutcome FindRawPrinters(std::chrono::milliseconds within)
+{
+    return DiscoveryOverride() ? DiscoveryOverride()(within) : BrowseRawPrinters(within);
+}
+
+void SetDiscoveryForTesting(std::function<DiscoveryOutcome(std::chrono::milliseconds)> browse)
+{
+    DiscoveryOverride() = std::move(browse);
 }
 
 std::string FoundPrinterLine(const FoundPrinter& printer)

@@ -5,6 +5,7 @@
 // the network does.
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -53,6 +54,12 @@ struct DiscoveryOutcome {
 // Asks the Avahi daemon for every announcement of kRawPrintingService, for at most
 // `within` (platform::KeepAlive is called between short waits, so the window paints).
 DiscoveryOutcome BrowseRawPrinters(std::chrono::milliseconds within = kDiscoveryTime);
+
+// What the Setup page's "Find network printers..." uses: BrowseRawPrinters, or what a
+// test put in its place.
+DiscoveryOutcome FindRawPrinters(std::chrono::milliseconds within = kDiscoveryTime);
+// Replaces the browse of FindRawPrinters; an empty function restores it.
+void SetDiscoveryForTesting(std::function<DiscoveryOutcome(std::chrono::milliseconds)> browse);
 
 // "No Avahi daemon is running: network printers cannot be found." and its sisters.
 std::string DescribeDiscoveryFailure(const DiscoveryOutcome& outcome);

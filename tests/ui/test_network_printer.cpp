@@ -4,6 +4,7 @@
 // in the next run. A virtual serial printer behind COM1 takes the same download first:
 // the network printer must get the same bytes with the same pauses.
 #include <QComboBox>
+#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -15,6 +16,7 @@
 #include "app/SharedRecord.h"
 #include "download/StreamDecoder.h"
 #include "logo/PrivateProfile.h"
+#include "printer/NetDiscovery.h"
 #include "printer/NetPrinterList.h"
 #include "printer/StallRule.h"
 #include "tests/support/FakeNetPrinter.h"
@@ -127,6 +129,7 @@ private slots:
     void cancellingTheAddressDialogKeepsThePortChosenBefore();
     void applySaysWhyANetworkPrinterCannotBeReached();
     void aPrinterThatStopsTakingOrResetsEndsTheDownloadWithTheWriteError();
+    void findOffersTheAnnouncedPrintersAndAddsTheChosenOne();
 
 private:
     void AddNetworkPrinter(PageHarness& h, const std::string& address);
@@ -137,7 +140,7 @@ void TestNetworkPrinter::AddNetworkPrinter(PageHarness& h, const std::string& ad
 {
     auto* port = Child<QComboBox>(h.Sheet()->GetPage(kSetupTab), "combo1045");
     const int add = port->findText("Add network printer...");
-    QCOMPARE(add, port->count() - 1);
+    QCOMPARE(add, port->count() - 2); // before "Find network printers..."
     OnNextModal([&h, address](QWidget* modal) {
         AddressDialog(modal, h.fake, address);
         if (auto* dialog = qobject_cast<QDialog*>(modal); dialog && dialog->isVisible())
@@ -191,7 +194,8 @@ void TestNetworkPrinter::addedOnSetupDownloadedAndPrintedToAndChosenAfterARestar
 
     h.Activate(kSetupTab);
     AddNetworkPrinter(h, network.Address());
-    QCOMPARE(Entries(port), QStringList({"COM1", netName, "Add network printer..."}));
+    QCOMPARE(Entries(port),
+             QStringList({"COM1", netName, "Add network printer...", "Find network printers..."}));
     QCOMPARE(port->currentText(), netName);
     QCOMPARE(PrivateProfile(h.app.m_pszProfileName).GetProfileString(printer::kNetSection, "Printer1"),
              network.Address()); // kept at once
@@ -237,7 +241,8 @@ void TestNetworkPrinter::addedOnSetupDownloadedAndPrintedToAndChosenAfterARestar
     h.ShowProgram();
     QCOMPARE(h.Sheet()->GetActiveIndex(), int(kSetupTab));
     port = Child<QComboBox>(h.Sheet()->GetPage(kSetupTab), "combo1045");
-    QCOMPARE(Entries(port), QStringList({"COM1", netName, "Add network printer..."}));
+    QCOMPARE(Entries(port),
+             QStringList({"COM1", netName, "Add network printer...", "Find network printers..."}));
     QCOMPARE(port->currentText(), netName);
     QCOMPARE(QString::fromStdString(g_Shared.m_strPortDevice), netName);
     const int connections = network.Connections();
@@ -263,7 +268,7 @@ void TestNetworkPrinter::cancellingTheAddressDialogKeepsThePortChosenBefore()
     });
     port->setCurrentIndex(add);
     emit port->activated(add);
-    QCOMPARE(Entries(port), QStringList({"COM1", "Add network printer..."}));
+    QCOMPARE(Entries(port), QStringList({"COM1", "Add network printer...", "Find network printers..."}));
     QCOMPARE(port->currentText(), QStringLiteral("COM1"));
     QCOMPARE(g_Shared.m_strPortDevice, std::string("COM1"));
     QVERIFY(h.fake.boxes.shown.empty());
@@ -323,6 +328,58 @@ void TestNetworkPrinter::aPrinterThatStopsTakingOrResetsEndsTheDownloadWithTheWr
         QCOMPARE(h.app.Profile().GetProfileString("LOG", "Logofile1"), std::string("/old/one.bmp"));
     }
     printer::SetStallTimeout(printer::kDefaultStallTimeout);
+}
+
+// The browse is replaced: first no daemon runs, then nobody announces, then two
+// printers do (one of them twice); the user picks the second.
+void TestNetworkPrinter::findOffersTheAnnouncedPrintersAndAddsTheChosenOne()
+{
+    using printer::DiscoveryOutcome;
+    PageHarness h;
+    FakeDeviceRoot root;
+    FakePrinter serial;
+    root.Link("ttyS0", serial.Path());
+    DiscoveryOutcome outcome{DiscoveryOutcome::Status::NoDaemon, {}, "Daemon not running"};
+    printer::SetDiscoveryForTesting([&outcome](std::chrono::milliseconds) { return outcome; });
+    h.ShowProgram();
+    auto* port = Child<QComboBox>(h.Sheet()->GetPage(kSetupTab), "combo1045");
+
+    const std::pair<DiscoveryOutcome::Status, std::string> refusals[] = {
+        {DiscoveryOutcome::Status::NoDaemon, "No Avahi daemon is running: network printers cannot be found."},
+        {DiscoveryOutcome::Status::Done, "No network printer announced itself."},
+    };
+    for (const auto& [status, message] : refusals) {
+        outcome.status = status;
+        h.fake.boxes.shown.clear();
+        ChoosePort(h, "Find network printers...");
+        QCOMPARE(h.fake.boxes.Texts(), Texts{message});
+        QCOMPARE(port->currentText(), QStringLiteral("COM1"));
+        QCOMPARE(g_Shared.m_strPortDevice, std::string("COM1"));
+    }
+
+    outcome.services = {{"Till 2", "till2.local", "fe80::21", true, "eth0", 9100},
+                        {"Till 2", "till2.local", "192.168.1.52", false, "eth0", 9100},
+                        {"Kitchen", "kitchen.local", "192.168.1.60", false, "eth0", 9101}};
+    QStringList offered;
+    OnNextModal([&offered](QWidget* modal) {
+        auto* dialog = qobject_cast<QInputDialog*>(modal);
+        if (!dialog) {
+            modal->close();
+            return;
+        }
+        offered = dialog->comboBoxItems();
+        dialog->setTextValue(offered.value(1));
+        dialog->accept();
+    });
+    h.fake.boxes.shown.clear();
+    ChoosePort(h, "Find network printers...");
+    QCOMPARE(offered, QStringList({"Kitchen  NET:192.168.1.60:9101", "Till 2  NET:192.168.1.52:9100"}));
+    QCOMPARE(port->currentText(), QStringLiteral("NET:192.168.1.52:9100"));
+    QCOMPARE(g_Shared.m_strPortDevice, std::string("NET:192.168.1.52:9100"));
+    QCOMPARE(PrivateProfile(h.app.m_pszProfileName).GetProfileString(printer::kNetSection, "Printer1"),
+             std::string("192.168.1.52:9100"));
+    QVERIFY(h.fake.boxes.shown.empty());
+    printer::SetDiscoveryForTesting({});
 }
 
 QTEST_MAIN(TestNetworkPrinter)
