@@ -10,6 +10,7 @@ void AppendNetEntries(ListBoxState& box, const NetPrinterList& list, bool choose
     for (const NetAddress& address : list.printers)
         box.entries.push_back(NetName(address));
     box.entries.emplace_back(kAddNetPrinterEntry);
+    box.entries.emplace_back(kFindNetPrintersEntry);
     if (list.selected >= 0 && (chooseSaved || box.selected < 0))
         box.selected = static_cast<int>(first) + list.selected;
 }
@@ -17,7 +18,7 @@ void AppendNetEntries(ListBoxState& box, const NetPrinterList& list, bool choose
 void RemoveNetEntries(ListBoxState& box)
 {
     const auto firstNet = std::find_if(box.entries.begin(), box.entries.end(), [](const std::string& entry) {
-        return IsNetName(entry) || IsAddNetPrinterEntry(entry);
+        return IsNetName(entry) || IsAddNetPrinterEntry(entry) || IsFindNetPrintersEntry(entry);
     });
     box.entries.erase(firstNet, box.entries.end());
     if (box.selected >= static_cast<int>(box.entries.size()))
@@ -34,6 +35,11 @@ void AddNetPrinter(ListBoxState& box, NetPrinterList& list, const NetAddress& ad
 bool IsAddNetPrinterEntry(const std::string& text)
 {
     return text == kAddNetPrinterEntry;
+}
+
+bool IsFindNetPrintersEntry(const std::string& text)
+{
+    return text == kFindNetPrintersEntry;
 }
 
 int SelectedNetPrinter(const ListBoxState& box, const NetPrinterList& list)

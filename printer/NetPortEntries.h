@@ -1,7 +1,8 @@
 #pragma once
 // The network printers in the Setup page's PortName box: after the COM or LPT names,
 // one "NET:HOST:PORT" entry per added printer, then "Add network printer...", which
-// asks for a new one instead of choosing a port.
+// asks for a new one instead of choosing a port, and "Find network printers...", which
+// offers those that announce themselves on the local network.
 #include <string>
 
 #include "printer/NetPrinterList.h"
@@ -10,8 +11,9 @@
 namespace printer {
 
 inline constexpr char kAddNetPrinterEntry[] = "Add network printer...";
+inline constexpr char kFindNetPrintersEntry[] = "Find network printers...";
 
-// Appends the entries of list and the add entry to the box. The box's selection stays
+// Appends the entries of list, the add entry and the find entry to the box. The box's selection stays
 // on a COM or LPT name; when there is none (nothing selected) or chooseSaved is set
 // and list.selected names a printer, that printer's entry is selected instead. The add
 // entry is never selected by this.
@@ -22,6 +24,7 @@ void RemoveNetEntries(ListBoxState& box);
 void AddNetPrinter(ListBoxState& box, NetPrinterList& list, const NetAddress& address);
 
 bool IsAddNetPrinterEntry(const std::string& text);
+bool IsFindNetPrintersEntry(const std::string& text);
 // The index in list of the printer the box's selected entry names; -1 for other entries.
 int SelectedNetPrinter(const ListBoxState& box, const NetPrinterList& list);
 

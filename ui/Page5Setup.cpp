@@ -20,6 +20,7 @@
 #include "platform/MessageBox.h"
 #include "platform/Messages.h"
 #include "printer/DeviceIni.h"
+#include "printer/NetAddress.h"
 #include "printer/PortAccess.h"
 #include "printer/PortNames.h"
 #include "printer/PrinterStatus.h"
@@ -423,7 +424,11 @@ void CPage5Setup::TestConnection()
     if (!opened) {
         const int error = m_port.m_nOpenError;
         platform::AfxMessageBox(msg::kPortOpenFailed, platform::MB_ICONEXCLAMATION);
-        m_status->ShowOpenFailure(printer::ResolveDevice(serial ? g_Shared.m_strPortDevice : "LPT1"), error);
+        if (serial && printer::IsNetName(g_Shared.m_strPortDevice))
+            m_status->ShowNetFailure(g_Shared.m_strPortDevice, m_port.OpenErrorText());
+        else
+            m_status->ShowOpenFailure(printer::ResolveDevice(serial ? g_Shared.m_strPortDevice : "LPT1"),
+                                      error);
         return;
     }
     // The test tells the user what it found through its own messages, and the status

@@ -64,6 +64,8 @@ private:
     void RestoreNetPrinters();
     void AppendNetPrinters(bool chooseSaved);
     bool OnSelchangeNetPort(int previous);
+    bool AskNetAddress(printer::NetAddress& address);
+    bool FindNetPrinter(printer::NetAddress& address);
     void SaveNetPrinters();
 
     QLineEdit* m_editMaxArea = nullptr;         // 1066

@@ -1,11 +1,14 @@
 // The Setup page's network printers: listed after the COM and LPT names, added through
 // "Add network printer...", kept in the profile's [NET] section.
+#include <QApplication>
 #include <QComboBox>
+#include <QInputDialog>
 
 #include "app/NvLogoApp.h"
 #include "app/SharedRecord.h"
 #include "logo/PrivateProfile.h"
 #include "platform/MessageBox.h"
+#include "printer/NetDiscovery.h"
 #include "printer/NetPortEntries.h"
 #include "printer/PortNames.h"
 #include "ui/NetPrinterDlg.h"
@@ -28,20 +31,21 @@ void CPage5Setup::AppendNetPrinters(bool chooseSaved)
     printer::AppendNetEntries(m_boxes.portName, m_netPrinters, chooseSaved && !m_bParallel);
 }
 
-// Before the PortName box's change is taken: the add entry asks for an address and
-// selects the new printer, or goes back to the entry chosen before. False when the
-// change is over.
+// Before the PortName box's change is taken: the add entry asks for an address, the
+// find entry offers the printers that announce themselves; either selects the new
+// printer, or goes back to the entry chosen before. False when the change is over.
 bool CPage5Setup::OnSelchangeNetPort(int previous)
 {
     const std::string text = m_boxes.portName.Text();
-    if (printer::IsAddNetPrinterEntry(text)) {
-        CNetPrinterDlg dialog(window());
-        if (dialog.exec() != QDialog::Accepted) {
+    const bool adding = printer::IsAddNetPrinterEntry(text);
+    if (adding || printer::IsFindNetPrintersEntry(text)) {
+        printer::NetAddress address;
+        if (!(adding ? AskNetAddress(address) : FindNetPrinter(address))) {
             m_boxes.portName.selected = previous;
             ShowBoxes();
             return false;
         }
-        printer::AddNetPrinter(m_boxes.portName, m_netPrinters, dialog.m_address);
+        printer::AddNetPrinter(m_boxes.portName, m_netPrinters, address);
         SaveNetPrinters(); // an added printer is kept even if the dialog is not closed normally
         ShowBoxes();
     }
@@ -51,6 +55,46 @@ bool CPage5Setup::OnSelchangeNetPort(int previous)
         m_bParallel = false;
     else if (printer::LptNumber(chosen) != 0)
         m_bParallel = true;
+    return true;
+}
+
+bool CPage5Setup::AskNetAddress(printer::NetAddress& address)
+{
+    CNetPrinterDlg dialog(window());
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    address = dialog.m_address;
+    return true;
+}
+
+// Looks for a bounded time (the window keeps painting), then lets the user pick one of
+// the printers found; false with a message when there is none to pick.
+bool CPage5Setup::FindNetPrinter(printer::NetAddress& address)
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const printer::DiscoveryOutcome outcome = printer::FindRawPrinters();
+    QApplication::restoreOverrideCursor();
+    if (outcome.status != printer::DiscoveryOutcome::Status::Done) {
+        platform::AfxMessageBox(printer::DescribeDiscoveryFailure(outcome), platform::MB_ICONEXCLAMATION);
+        return false;
+    }
+    const std::vector<printer::FoundPrinter> found = printer::ListFoundPrinters(outcome.services);
+    if (found.empty()) {
+        platform::AfxMessageBox("No network printer announced itself.", platform::MB_ICONEXCLAMATION);
+        return false;
+    }
+    QStringList items;
+    for (const printer::FoundPrinter& printer : found)
+        items << QString::fromStdString(printer.name + "  " + printer::NetName(printer.address));
+    QInputDialog dialog(window());
+    dialog.setObjectName(QStringLiteral("findNetPrinters"));
+    dialog.setWindowTitle(QStringLiteral("Nivora"));
+    dialog.setLabelText(QStringLiteral("Network printers found:"));
+    dialog.setComboBoxItems(items);
+    dialog.setOption(QInputDialog::UseListViewForComboBoxItems);
+    if (dialog.exec() != QDialog::Accepted || !items.contains(dialog.textValue()))
+        return false;
+    address = found[static_cast<size_t>(items.indexOf(dialog.textValue()))].address;
     return true;
 }
 

@@ -38,6 +38,11 @@ void CSetupStatusLine::ShowOpenFailure(const std::string& device, int error)
         Show(text);
 }
 
+void CSetupStatusLine::ShowNetFailure(const std::string& entry, const std::string& reason)
+{
+    Show(entry + ": " + reason);
+}
+
 void CSetupStatusLine::ShowForbidden(const std::vector<printer::PortRefusal>& refused)
 {
     if (refused.empty()) {

@@ -19,6 +19,9 @@ public:
     // After an open that failed: the permission advice when the error was EACCES or
     // EPERM, else nothing.
     void ShowOpenFailure(const std::string& device, int error);
+    // After a network printer could not be reached: its entry and the reason
+    // ("NET:till-3:9100: connection refused"); the message box says only that it failed.
+    void ShowNetFailure(const std::string& entry, const std::string& reason);
     // After discovery: the ports the user may not open, if any.
     void ShowForbidden(const std::vector<printer::PortRefusal>& refused);
     void Hide();

@@ -4,13 +4,22 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <condition_variable>
+#include <csignal>
+#include <map>
 #include <memory>
+#include <mutex>
+#include <thread>
+
+#include "download/StreamDecoder.h"
+#include "platform/Wait.h"
 
 #include "printer/StallRule.h"
 #include "tests/support/BmpWriter.h"
 #include "tests/support/FakeNetPrinter.h"
 #include "tests/support/FakePlatform.h"
 #include "tests/support/FakePrinter.h"
+#include "tests/support/PrintBytes.h"
 #include "tests/support/TempDir.h"
 #include "tools/cli/Command.h"
 
@@ -19,6 +28,53 @@ using ::testing::HasSubstr;
 using Bytes = std::vector<uint8_t>;
 
 namespace {
+
+// Ctrl-C in the middle of a run on many printers: every printer's run is held at its
+// nth pause of a given length until all of them are there, so that all are running;
+// then SIGINT is raised and they go on. Pauses cost no time.
+class InterruptWhenAllRun final : public platform::Waiter {
+public:
+    // previous: the waiter to put back afterwards.
+    InterruptWhenAllRun(platform::Waiter& previous, int printers, int pauseMs, int nth)
+        : m_previous(previous), m_printers(printers), m_pauseMs(pauseMs), m_nth(nth)
+    {
+        platform::SetWaiter(this);
+    }
+    ~InterruptWhenAllRun() override { platform::SetWaiter(&m_previous); }
+
+    void Sleep(int ms) override
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        if (ms != m_pauseMs || ++m_seen[std::this_thread::get_id()] != m_nth)
+            return;
+        if (++m_arrived == m_printers) {
+            std::raise(SIGINT);
+            m_changed.notify_all();
+        }
+        m_changed.wait_for(lock, std::chrono::seconds(10), [this] { return m_arrived == m_printers; });
+    }
+    void KeepAlive() override {}
+    bool AllArrived()
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_arrived == m_printers;
+    }
+
+private:
+    platform::Waiter& m_previous;
+    const int m_printers, m_pauseMs, m_nth;
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::map<std::thread::id, int> m_seen; // pauses of that length per printer's thread
+    int m_arrived = 0;
+};
+
+bool SigintIsDefault()
+{
+    struct sigaction now {};
+    sigaction(SIGINT, nullptr, &now);
+    return now.sa_handler == SIG_DFL;
+}
 
 struct Outcome {
     int status;
@@ -161,6 +217,78 @@ TEST_F(CliNetworkTest, ManyPrintersAtOnceGetIdenticalStreamsAndTheSummaryNamesTh
         EXPECT_EQ(printers[i]->Connections(), 1);
     }
     EXPECT_EQ(printers[13]->Bytes().size(), 600u);
+}
+
+// Ctrl-C while three printers take the first piece of a download's first image: each
+// finishes that image, completes the definitions it was promised with empty ones, and
+// the run ends with 130. A second Ctrl-C would end the program: the handling before is back.
+TEST_F(CliNetworkTest, CtrlCStopsEveryPrinterOfADownloadAfterItsCurrentImage)
+{
+    FakeNetPrinter alone;
+    std::vector<std::string> args = {"-p", Tcp(alone)};
+    const std::vector<std::string> logos = {WriteSolidBmp(dir.File("big.bmp"), 2048, 80),
+                                            WriteSolidBmp(dir.File("b.bmp"), 96, 80, 0x808080),
+                                            WriteSolidBmp(dir.File("c.bmp"), 24, 16)};
+    args.insert(args.end(), logos.begin(), logos.end());
+    ASSERT_EQ(Command("download", args).status, 0);
+    const DecodedStream whole = DecodeStream(alone.Bytes());
+
+    std::vector<std::unique_ptr<FakeNetPrinter>> printers(3);
+    args.clear();
+    for (auto& printer : printers) {
+        printer = std::make_unique<FakeNetPrinter>();
+        args.insert(args.end(), {"-p", Tcp(*printer)});
+    }
+    args.insert(args.end(), logos.begin(), logos.end());
+    Outcome run;
+    {
+        InterruptWhenAllRun interrupt(fake.clock, 3, 10, 1);
+        run = Command("download", args);
+        EXPECT_TRUE(interrupt.AllArrived());
+    }
+    EXPECT_EQ(run.status, 130) << run.err;
+    EXPECT_TRUE(SigintIsDefault());
+    for (const auto& printer : printers) {
+        SCOPED_TRACE(Tcp(*printer));
+        EXPECT_THAT(run.out,
+                    HasSubstr(Tcp(*printer) + ": stopped: after 1 of 3 images; the rest were completed with "
+                                              "empty definitions\n"));
+        EXPECT_TRUE(printer->WaitUntilClosed());
+        const DecodedStream stream = DecodeStream(printer->Bytes());
+        EXPECT_TRUE(stream.complete) << stream.error;
+        ASSERT_EQ(stream.definitions.size(), 3u);
+        EXPECT_EQ(stream.definitions[0].raster, whole.definitions[0].raster);
+        EXPECT_TRUE(stream.definitions[1].raster.empty());
+        EXPECT_TRUE(stream.definitions[2].raster.empty());
+    }
+    EXPECT_THAT(run.out, HasSubstr("0 of 3 printers OK; not done: "));
+}
+
+// Print has the same stop on many printers: Ctrl-C while each waits for its second
+// image's tick leaves every printer with the first image only, all of it delivered.
+TEST_F(CliNetworkTest, CtrlCStopsEveryPrinterOfAPrintBeforeItsNextImage)
+{
+    std::vector<std::unique_ptr<FakeNetPrinter>> printers(3);
+    std::vector<std::string> args = {"-r", "1-5"};
+    for (auto& printer : printers) {
+        printer = std::make_unique<FakeNetPrinter>();
+        args.insert(args.end(), {"-p", Tcp(*printer)});
+    }
+    Outcome run;
+    {
+        InterruptWhenAllRun interrupt(fake.clock, 3, 300, 2);
+        run = Command("print", args);
+        EXPECT_TRUE(interrupt.AllArrived());
+    }
+    EXPECT_EQ(run.status, 130) << run.err;
+    EXPECT_TRUE(SigintIsDefault());
+    for (const auto& printer : printers) {
+        SCOPED_TRACE(Tcp(*printer));
+        EXPECT_THAT(run.out, HasSubstr(Tcp(*printer) + ": stopped: after 1 of 5 images\n"));
+        EXPECT_TRUE(printer->WaitUntilClosed());
+        EXPECT_EQ(printer->Bytes(), PrintedImages({1}, 0, false, kSerialPreamble));
+    }
+    EXPECT_THAT(run.out, HasSubstr("0 of 3 printers OK; not done: "));
 }
 
 } // namespace

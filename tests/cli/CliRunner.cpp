@@ -21,8 +21,11 @@ CliResult RunCli(const std::vector<std::string>& args, const std::string& input)
     };
     testing_support::TempDir io;
     io.Write("in", input);
-    // The fixed pauses of a port run are skipped (the bytes are what is tested).
-    std::string command = "LD_PRELOAD=" + quote(NIVORA_NO_SLEEP_LIBRARY) + " " + quote(NIVORA_CLI_EXE);
+    // The fixed pauses of a port run are skipped (the bytes are what is tested). A
+    // sanitizer build accepts the preloaded library only when told to.
+    std::string command =
+        "ASAN_OPTIONS=verify_asan_link_order=0 LD_PRELOAD=" + quote(NIVORA_NO_SLEEP_LIBRARY) + " " +
+        quote(NIVORA_CLI_EXE);
     for (const std::string& arg : args)
         command += " " + quote(arg);
     command += " <" + quote(io.File("in")) + " >" + quote(io.File("out")) + " 2>" + quote(io.File("err"));
@@ -42,6 +45,7 @@ CliResult RunCliOnTerminal(const std::vector<std::string>& args)
     const pid_t child = ::forkpty(&terminal, nullptr, nullptr, nullptr);
     if (child == 0) {
         ::setenv("LD_PRELOAD", NIVORA_NO_SLEEP_LIBRARY, 1);
+        ::setenv("ASAN_OPTIONS", "verify_asan_link_order=0", 1);
         ::execv(pointers[0], pointers.data());
         ::_exit(127);
     }

@@ -1,3 +1,4 @@
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <gmock/gmock.h>
@@ -11,6 +12,7 @@
 #include "tests/support/AsNobody.h"
 #include "tests/support/FakePlatform.h"
 #include "tests/support/FakePrinter.h"
+#include "tests/support/TempDir.h"
 #include "tools/cli/Command.h"
 #include "tools/cli/PortOptions.h"
 
@@ -111,6 +113,33 @@ TEST(PortsCommandTest, NamesThePortsTheUserMayNotOpenAndFailsWithoutAny)
               "1||nivora-cli ports: COM33 " + root.Device("ttyUSB0") +
                   ": Permission denied; to use it, add yourself to the group dialout and log in again "
                   "(sudo usermod -aG dialout \"$USER\")\nnivora-cli ports: no port can be opened now\n");
+}
+
+// Without a daemon (the system bus pointed at nothing) --network says so, lists
+// nothing and fails; --network and --table do not go together.
+TEST(PortsCommandTest, NetworkSaysWhenNoDaemonRunsAndListsNothing)
+{
+    testing_support::TempDir dir;
+    const char* previous = std::getenv("DBUS_SYSTEM_BUS_ADDRESS");
+    const std::string saved = previous ? previous : "";
+    ::setenv("DBUS_SYSTEM_BUS_ADDRESS", ("unix:path=" + dir.File("no-bus")).c_str(), 1);
+    const std::vector<std::tuple<Args, int, std::string>> cases = {
+        {{"--network"},
+         1,
+         "nivora-cli ports: No Avahi daemon is running: network printers cannot be found.\n"},
+        {{"--network", "--table"}, 2, "nivora-cli ports: give --table or --network, not both\n"},
+    };
+    for (const auto& [args, status, err] : cases) {
+        testing::internal::CaptureStdout();
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(cli::Registry::Find("ports")->run(args), status);
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), err);
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    }
+    if (previous)
+        ::setenv("DBUS_SYSTEM_BUS_ADDRESS", saved.c_str(), 1);
+    else
+        ::unsetenv("DBUS_SYSTEM_BUS_ADDRESS");
 }
 
 TEST(CheckCommandTest, PrintsTheAnswerByteInHexOrNoAnswerAndFailuresGiveAStatusAndAMessage)

@@ -87,7 +87,8 @@ TEST(NetPortEntries, FollowThePortNamesAndKeepTheAddEntryLast)
         list.selected = c.saved;
         printer::AppendNetEntries(box, list, c.chooseSaved);
         std::vector<std::string> expected = c.ports;
-        expected.insert(expected.end(), {"NET:till-1:9100", "NET:[::1]:9101", "Add network printer..."});
+        expected.insert(expected.end(), {"NET:till-1:9100", "NET:[::1]:9101", "Add network printer...",
+                                         "Find network printers..."});
         EXPECT_EQ(box.entries, expected);
         EXPECT_EQ(box.selected, c.expected);
         EXPECT_EQ(printer::SelectedNetPrinter(box, list), c.expected >= static_cast<int>(c.ports.size())
@@ -104,13 +105,14 @@ TEST(NetPortEntries, AnAddedPrinterIsListedOnceAndSelected)
     printer::AppendNetEntries(box, list, false);
     printer::AddNetPrinter(box, list, {"till-2", 9100});
     EXPECT_EQ(box.entries, (std::vector<std::string>{"COM1", "NET:till-1:9100", "NET:till-2:9100",
-                                                     "Add network printer..."}));
+                                                     "Add network printer...", "Find network printers..."}));
     EXPECT_EQ(box.Text(), "NET:till-2:9100");
     printer::AddNetPrinter(box, list, {"till-1", 9100});
-    EXPECT_EQ(box.entries.size(), 4u);
+    EXPECT_EQ(box.entries.size(), 5u);
     EXPECT_EQ(box.Text(), "NET:till-1:9100");
     EXPECT_EQ(list.selected, 0);
-    EXPECT_TRUE(printer::IsAddNetPrinterEntry(box.entries.back()));
+    EXPECT_TRUE(printer::IsAddNetPrinterEntry(box.entries[3]));
+    EXPECT_TRUE(printer::IsFindNetPrintersEntry(box.entries.back()));
 }
 
 } // namespace

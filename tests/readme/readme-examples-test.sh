@@ -34,6 +34,8 @@ mkdir -p "$work/bin"
 ln -s "$cli" "$work/bin/nivora-cli"
 export PATH="$work/bin:$PATH"
 export LD_PRELOAD="$nosleep"
+# A sanitizer build accepts the preloaded library only when told to.
+export ASAN_OPTIONS="verify_asan_link_order=0${ASAN_OPTIONS:+:$ASAN_OPTIONS}"
 cd "$work"
 
 failures=0

@@ -55,19 +55,25 @@ FakeNetPrinter::~FakeNetPrinter()
 void FakeNetPrinter::Run()
 {
     for (;;) {
-        bool reading = false;
+        bool connected = false, reading = false;
         {
             std::lock_guard<std::mutex> lock(m_mutex);
-            reading = m_client >= 0 && !(m_stallAt && m_bytes.size() >= *m_stallAt);
+            connected = m_client >= 0;
+            reading = connected && !(m_stallAt && m_bytes.size() >= *m_stallAt);
         }
-        pollfd fds[3] = {{m_wake[0], POLLIN, 0}, {m_listener, POLLIN, 0}, {m_client, POLLIN, 0}};
-        ::poll(fds, reading ? 3 : 2, 20);
+        // A stalled printer reads nothing more but still sees the program hang up.
+        pollfd fds[3] = {{m_wake[0], POLLIN, 0},
+                         {m_listener, POLLIN, 0},
+                         {m_client, static_cast<short>(reading ? POLLIN : POLLRDHUP), 0}};
+        ::poll(fds, connected ? 3 : 2, 20);
         if (fds[0].revents)
             return;
         if (fds[1].revents & POLLIN)
             Accept();
         if (reading && fds[2].revents)
             ReadClient();
+        else if (connected && !reading && fds[2].revents)
+            DropClient(false);
     }
 }
 

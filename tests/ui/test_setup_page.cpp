@@ -170,7 +170,7 @@ void TestSetupPage::firstRunThenTheShortAndTheParallelModel()
     h.Start();
     QCOMPARE(h.Entries(1044), QStringList({"ORVAN 7S/U", "ORVAN 7P", "ORVAN 4S/U", "ORVAN 4P"}));
     QCOMPARE(h.Combo(1044)->currentText(), QStringLiteral("ORVAN 7S/U"));
-    QCOMPARE(h.Combo(1045)->count(), 13); // and "Add network printer..." last
+    QCOMPARE(h.Combo(1045)->count(), 14); // and "Add network printer...", "Find network printers..." last
     QCOMPARE(h.Combo(1045)->currentText(), QStringLiteral("COM1"));
     ExpectSerialDefaults(h, kFullBauds, "115200");
     QCOMPARE(h.Edit(1066)->text(), QStringLiteral("512"));
@@ -195,12 +195,13 @@ void TestSetupPage::firstRunThenTheShortAndTheParallelModel()
     QVERIFY(h.Choose(1044, "ORVAN 4S/U"));
     ExpectSerialDefaults(h, {"4800", "9600", "19200", "38400"}, "38400");
     QCOMPARE(h.Edit(1066)->text(), QStringLiteral("384"));
-    QCOMPARE(h.Combo(1045)->count(), 13); // and "Add network printer..." last
+    QCOMPARE(h.Combo(1045)->count(), 14); // and "Add network printer...", "Find network printers..." last
 
     const uint32_t committedBaud = g_Shared.m_dwBaudRate;
     QVERIFY(h.Choose(1044, "ORVAN 4P"));
     QCOMPARE(h.Entries(1045),
-             QStringList({"LPT1", "Add network printer..."})); // however many serial ports there are
+             QStringList({"LPT1", "Add network printer...",
+                          "Find network printers..."})); // however many serial ports there are
     ExpectSerialBoxesEmptyAndOff(h);
     QCOMPARE(h.Edit(1066)->text(), QStringLiteral("384"));
     QCOMPARE(g_Shared.m_nPortType, 0); // nothing is committed before the page is left
@@ -248,7 +249,8 @@ void TestSetupPage::closeKeepsThePortKindForTheNextRun()
     QCOMPARE(h.Combo(1044)->currentText(), restored);
     QCOMPARE(h.Edit(1066)->text(), QStringLiteral("512"));
     if (stored == "1") {
-        QCOMPARE(h.Entries(1045), QStringList({"LPT1", "LPT2", "Add network printer..."}));
+        QCOMPARE(h.Entries(1045),
+                 QStringList({"LPT1", "LPT2", "Add network printer...", "Find network printers..."}));
         ExpectSerialBoxesEmptyAndOff(h);
         QCOMPARE(g_Shared.m_strPortDevice, std::string("LPT1"));
     } else {
@@ -465,7 +467,7 @@ void TestSetupPage::applyOpensTheParallelPortTheRunsUse()
     h.root.AddFile("usb/lp1");
     h.startDir.Write("Device.INI", "1");
     h.Start();
-    QCOMPARE(h.Entries(1045), QStringList({"LPT1", "LPT2", "Add network printer..."}));
+    QCOMPARE(h.Entries(1045), QStringList({"LPT1", "LPT2", "Add network printer...", "Find network printers..."}));
     QVERIFY(h.Choose(1045, "LPT2"));
     printer::Port otherProgram;
     QVERIFY(otherProgram.OpenPrinterDevice(lpt1, false));

@@ -15,6 +15,7 @@
 #include "logo/LogoLoader.h"
 #include "platform/MessageBox.h"
 #include "platform/Messages.h"
+#include "platform/Text.h"
 #include "platform/Wait.h"
 #include "printer/ByteSink.h"
 #include "printer/NetAddress.h"
@@ -111,6 +112,7 @@ struct DownloadOptions {
     bool quiet = false;
     cli::FleetOptions fleet; // every printer to serve
     HalftoneMode halftone = HalftoneMode::Classic;
+    bool oneOfMany = false; // one printer of many: its line says what a stop left behind
 };
 
 // Takes the port options out of args; the rest is left for the command's own options.
@@ -292,7 +294,9 @@ int WriteToFile(const LogoListRecord& lists, const DownloadOptions& options)
 }
 
 // The images of the list on the open port, then what a completed or stopped run owes.
-int SendListed(const LogoListRecord& lists, CPrinterPort& port, const DownloadOptions& options)
+// One printer of many says in reason what a stop left behind.
+int SendListed(const LogoListRecord& lists, CPrinterPort& port, const DownloadOptions& options,
+               std::string& reason)
 {
     const int count = lists.LogoCount();
     CliDownload download(lists, options, port, true);
@@ -319,9 +323,13 @@ int SendListed(const LogoListRecord& lists, CPrinterPort& port, const DownloadOp
     const std::string empty = EmptyDefinitionsText(lists, download.m_arrEmptyRows);
     if (download.m_bStop) {
         const bool completed = download.CompleteStopped(0) && port.m_hPort.Deliver();
-        std::fprintf(stderr, "nivora-cli: stopped after %d of %d images; the rest %s empty definitions\n",
-                     download.m_nDefined, count,
-                     completed ? "were completed with" : "could not all be completed with");
+        const std::string what =
+            Format("after %d of %d images; the rest %s empty definitions", download.m_nDefined, count,
+                   completed ? "were completed with" : "could not all be completed with");
+        if (options.oneOfMany)
+            reason = what;
+        else
+            std::fprintf(stderr, "nivora-cli: stopped %s\n", what.c_str());
         if (!empty.empty())
             platform::AfxMessageBox(empty, platform::MB_ICONEXCLAMATION);
         return kExitInterrupted;
@@ -367,7 +375,7 @@ int SendToPort(const LogoListRecord& lists, const DownloadOptions& options, cons
     if (OpenDownloadPort(printerPort, settings,
                          listed ? OpenFailureMessage::Numbered : OpenFailureMessage::Plain, opened)) {
         if (listed)
-            status = SendListed(lists, printerPort, options);
+            status = SendListed(lists, printerPort, options, reason);
         else if (SendDeleteAll(printerPort) && printerPort.WaitDelivered(msg::kWriteToPortFailed))
             status = cli::kExitOk;
     } else if (!opened) {
@@ -379,7 +387,7 @@ int SendToPort(const LogoListRecord& lists, const DownloadOptions& options, cons
     }
     if (const std::string why = cli::WriteFailureText(printerPort.m_hPort.LastError()); !why.empty())
         reason = why;
-    if (printer::HasNetPrefix(target) && status != cli::kExitOk)
+    if (printer::HasNetPrefix(target) && status == cli::kExitFailed)
         reason = opened ? printerPort.m_hPort.Connection().ErrorText() : printerPort.OpenErrorText();
     if (opened)
         printerPort.ClosePort();
@@ -413,6 +421,7 @@ int RunDownload(const std::vector<std::string>& args)
         DownloadOptions quiet = options; // lines of many printers would interleave
         quiet.verbose = false;
         quiet.quiet = true;
+        quiet.oneOfMany = true;
         return cli::RunOnPrinters(
             options.fleet,
             [&](const std::string& target, std::string& reason) {

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "printer/NetDiscovery.h"
 #include "printer/PortAccess.h"
 #include "printer/PortDiscovery.h"
 #include "printer/PortNames.h"
@@ -10,16 +11,43 @@
 
 namespace {
 
+// The printers that announce raw printing on the local network, as -p takes them.
+int ListNetworkPrinters()
+{
+    const printer::DiscoveryOutcome outcome = printer::BrowseRawPrinters();
+    if (outcome.status != printer::DiscoveryOutcome::Status::Done) {
+        std::fprintf(stderr, "nivora-cli ports: %s\n", printer::DescribeDiscoveryFailure(outcome).c_str());
+        return 1;
+    }
+    const std::vector<printer::FoundPrinter> found = printer::ListFoundPrinters(outcome.services);
+    for (const printer::FoundPrinter& printer : found)
+        std::printf("%s\n", printer::FoundPrinterLine(printer).c_str());
+    if (found.empty()) {
+        std::fputs("nivora-cli ports: no network printer announced itself\n", stderr);
+        return 1;
+    }
+    return 0;
+}
+
 int RunPorts(const std::vector<std::string>& args)
 {
-    bool table = false;
+    bool table = false, network = false;
     for (const std::string& arg : args) {
-        if (arg != "--table") {
+        if (arg == "--table") {
+            table = true;
+        } else if (arg == "--network") {
+            network = true;
+        } else {
             std::fprintf(stderr, "nivora-cli ports: unknown option '%s'\n", arg.c_str());
             return 2;
         }
-        table = true;
     }
+    if (table && network) {
+        std::fputs("nivora-cli ports: give --table or --network, not both\n", stderr);
+        return 2;
+    }
+    if (network)
+        return ListNetworkPrinters();
     if (table) {
         std::fputs(printer::PortDeviceTableText().c_str(), stdout);
         return 0;
@@ -50,12 +78,16 @@ int RunPorts(const std::vector<std::string>& args)
 
 NIVORA_CLI_COMMAND(ports,
                    cli::Command{"ports", "list the COM and LPT ports that can be opened now",
-                                "Usage: nivora-cli ports [--table]\n"
+                                "Usage: nivora-cli ports [--table | --network]\n"
                                 "Lists the port names whose devices exist and can be opened exclusively\n"
                                 "right now, each with its device, and for a USB printer its make and model.\n"
                                 "A port another program holds (a lock, or a UUCP lock file in /run/lock) is\n"
                                 "left out. Ports the user may not open are named on standard error with the\n"
                                 "group to join. Exit status 1 when no port can be opened.\n"
                                 "\n"
-                                "  --table   show the fixed table of names and devices instead\n",
+                                "  --table   show the fixed table of names and devices instead\n"
+                                "  --network list the network printers that announce raw printing\n"
+                                "            (_pdl-datastream._tcp) through the Avahi daemon, as\n"
+                                "            tcp://ADDRESS:PORT, looking for up to 3 s; without a\n"
+                                "            running daemon it says so and lists nothing\n",
                                 RunPorts});

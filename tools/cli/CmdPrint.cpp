@@ -21,6 +21,7 @@
 #include "tools/cli/PortOptions.h"
 #include "tools/cli/PortProblems.h"
 #include "tools/cli/ProgressLine.h"
+#include "tools/cli/Signals.h"
 
 namespace {
 
@@ -34,7 +35,12 @@ struct PrintOptions {
     bool quiet = false;      // -q: no progress line
     cli::FleetOptions fleet; // every printer to serve
     bool oneOfMany = false;  // one printer of many: its own lines would interleave
+    // Asked before every image; true stops the run there. Only runs on many printers
+    // have one (Ctrl-C).
+    bool (*stopRequested)() = nullptr;
 };
+
+constexpr int kExitInterrupted = 130;
 
 // The walk writing wherever the run goes.
 class CliPrintWalk final : public CPrintWalk {
@@ -154,10 +160,10 @@ std::string ParseArgs(const std::vector<std::string>& args, PrintOptions& option
     return {};
 }
 
-// The images one tick at a time; paced like the window on a printer. False when a
-// write failed (the message is out).
-bool Walk(ByteSink& sink, const PrintOptions& options, const std::vector<std::string>& list, int jobCount,
-          bool paced)
+// The images one tick at a time; paced like the window on a printer. Ends Finished,
+// Failed (a write failed; the message is out) or Stopped (between two images).
+CPrintWalk::Tick Walk(ByteSink& sink, const PrintOptions& options, const std::vector<std::string>& list,
+                      int jobCount, bool paced, int& printed)
 {
     CliPrintWalk walk(sink);
     walk.m_nRange = options.hasRange ? 1 : 0;
@@ -168,20 +174,17 @@ bool Walk(ByteSink& sink, const PrintOptions& options, const std::vector<std::st
     for (;;) {
         if (paced)
             platform::Sleep(kPrintTickMs);
+        if (options.stopRequested && options.stopRequested())
+            walk.m_bStop = true;
         const CPrintWalk::Tick tick = walk.NextTick(list, jobCount);
         progress.Update(walk.m_nPrinted, jobCount, walk.m_nBytes);
-        if (tick == CPrintWalk::Tick::Finished || tick == CPrintWalk::Tick::Failed)
-            progress.Finish();
-        switch (tick) {
-        case CPrintWalk::Tick::Finished:
-            if (!options.oneOfMany)
-                std::printf("Printed %d image%s.\n", walk.m_nPrinted, walk.m_nPrinted == 1 ? "" : "s");
-            return true;
-        case CPrintWalk::Tick::Failed:
-            return false;
-        default:
-            break;
-        }
+        printed = walk.m_nPrinted;
+        if (tick == CPrintWalk::Tick::Printed)
+            continue;
+        progress.Finish();
+        if (tick == CPrintWalk::Tick::Finished && !options.oneOfMany)
+            std::printf("Printed %d image%s.\n", walk.m_nPrinted, walk.m_nPrinted == 1 ? "" : "s");
+        return tick;
     }
 }
 
@@ -206,12 +209,21 @@ int PrintToPort(PrintOptions options, const std::vector<std::string>& list, int 
         return 1;
     }
     const bool serial = printer::LptNumber(target) == 0;
-    const bool printed = SendPrintPreamble(port, serial) && Walk(port, options, list, jobCount, true) &&
-                         port.WaitDelivered(msg::kNotTransmitted);
-    if (!printed && port.m_hPort.IsNetwork())
+    int printed = 0;
+    const CPrintWalk::Tick end = SendPrintPreamble(port, serial)
+                                     ? Walk(port, options, list, jobCount, true, printed)
+                                     : CPrintWalk::Tick::Failed;
+    // A stopped run too is over only once the printer has what was sent.
+    const bool delivered = end != CPrintWalk::Tick::Failed && port.WaitDelivered(msg::kNotTransmitted);
+    if (!delivered && port.m_hPort.IsNetwork())
         reason = port.m_hPort.Connection().ErrorText();
     port.ClosePort();
-    return printed ? 0 : 1;
+    if (!delivered)
+        return 1;
+    if (end != CPrintWalk::Tick::Stopped)
+        return 0;
+    reason = "after " + std::to_string(printed) + " of " + std::to_string(jobCount) + " images";
+    return kExitInterrupted;
 }
 
 int PrintToFile(const PrintOptions& options, const std::vector<std::string>& list, int jobCount)
@@ -222,7 +234,8 @@ int PrintToFile(const PrintOptions& options, const std::vector<std::string>& lis
                      std::strerror(errno));
         return 1;
     }
-    return Walk(file, options, list, jobCount, false) ? 0 : 1;
+    int printed = 0;
+    return Walk(file, options, list, jobCount, false, printed) == CPrintWalk::Tick::Finished ? 0 : 1;
 }
 
 int RunPrint(const std::vector<std::string>& args)
@@ -247,12 +260,14 @@ int RunPrint(const std::vector<std::string>& args)
         return PrintToFile(options, list, jobCount);
     if (options.fleet.ports.size() > 1) {
         options.quiet = options.oneOfMany = true;
-        return cli::RunOnPrinters(options.fleet,
-                                  [&](const std::string& target, std::string& reason) {
-                                      return cli::Fleet::ResultOf(
-                                          PrintToPort(options, list, jobCount, target, reason));
-                                  },
-                                  {});
+        const cli::StopOnInterrupt interrupt;
+        options.stopRequested = &cli::StopOnInterrupt::Requested;
+        return cli::RunOnPrinters(
+            options.fleet,
+            [&](const std::string& target, std::string& reason) {
+                return cli::Fleet::ResultOf(PrintToPort(options, list, jobCount, target, reason));
+            },
+            options.stopRequested);
     }
     std::string reason;
     return PrintToPort(options, list, jobCount, options.port.port, reason);
@@ -273,8 +288,11 @@ const std::string kUsage =
                 "  -q, --quiet            no progress line (shown on standard error when it is\n"
                 "                         a terminal: image i of n, bytes, elapsed time)\n") +
     cli::kPortOptionsUsage + cli::kFleetUsage +
+    "\nWith many printers, Ctrl-C stops each one before its next image and starts no\n"
+    "further one; a second Ctrl-C ends at once.\n"
     "\nExit status 2 for bad options or an invalid RANGE (nothing is sent), 1 when the\n"
-    "port or file cannot be opened or a write fails.\n";
+    "port or file cannot be opened or a write fails, 130 when many printers were stopped\n"
+    "by Ctrl-C.\n";
 
 } // namespace
 

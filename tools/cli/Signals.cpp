@@ -85,8 +85,7 @@ bool StopOnInterrupt::Requested()
 
 bool StopOnInterrupt::Continue(const printer::WaitProgress& progress)
 {
-    if (progress.idle >= printer::SlowPrinterAfter() && !m_toldSlow) {
-        m_toldSlow = true;
+    if (progress.idle >= printer::SlowPrinterAfter() && !m_toldSlow.exchange(true)) {
         std::fprintf(stderr, "nivora-cli: %s\n", printer::NotTakingDataText(progress).c_str());
     }
     return !(Requested() && progress.idle >= kStalledAfterInterrupt);

@@ -7,6 +7,7 @@
 // While a download runs, the first Ctrl-C only asks it to stop: it is acknowledged on
 // standard error at once, the run stops at the next image boundary, or at once when
 // the printer is taking nothing; a second Ctrl-C ends the program.
+#include <atomic>
 #include <csignal>
 
 #include "printer/WaitWatch.h"
@@ -32,7 +33,7 @@ public:
 private:
     printer::WaitWatcher* m_previous;
     struct sigaction m_previousAction {};
-    bool m_toldSlow = false;
+    std::atomic<bool> m_toldSlow{false}; // the printers of a many-printer run share it
 };
 
 } // namespace cli

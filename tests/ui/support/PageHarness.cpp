@@ -4,6 +4,9 @@
 
 #include "ui/Page1Selection.h"
 #include "ui/Page2Preview.h"
+#include "ui/Page3Upload.h"
+#include "ui/Page4Print.h"
+#include "ui/Page5Setup.h"
 
 namespace testing_support {
 
@@ -50,6 +53,31 @@ void PageHarness::Show(int start)
     m_sheet->AddPage(preview);
     m_sheet->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_sheet.get()));
+}
+
+void PageHarness::ShowProgram()
+{
+    m_sheet = std::make_unique<CPropertySheet>(QStringLiteral("Test"), nullptr, 4);
+    selection = new CPage1Selection;
+    preview = new CPage2Preview;
+    for (CPropertyPage* page : std::initializer_list<CPropertyPage*>{selection, preview, new CPage3Upload,
+                                                                     new CPage4Print, new CPage5Setup})
+        m_sheet->AddPage(page);
+    m_sheet->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_sheet.get()));
+}
+
+CNvLogoApp& PageHarness::Restart()
+{
+    m_sheet.reset();
+    selection = nullptr;
+    preview = nullptr;
+    AfxGetApp()->ShutDown();
+    ResetSharedRecord();
+    m_nextApp = std::make_unique<CNvLogoApp>();
+    SetApp(m_nextApp.get());
+    m_nextApp->LoadStoredList(); // the current folder is still the working folder
+    return *m_nextApp;
 }
 
 } // namespace testing_support

@@ -43,12 +43,19 @@ public:
 
     // Builds the sheet (Selection, Preview) and shows it on page `start`.
     void Show(int start = 0);
+    // Builds the program's sheet, all five pages, and shows it on Setup as start-up does.
+    void ShowProgram();
+    // The program's next run over the same working folder: the sheet gone, a fresh
+    // shared record, and a new application object that has reloaded the profile. Show
+    // the sheet again afterwards; the returned object is the running one from then on.
+    CNvLogoApp& Restart();
     void Activate(int page) { QVERIFY(m_sheet->SetActivePage(page)); }
     CPropertySheet* Sheet() const { return m_sheet.get(); }
     CPage1Selection* selection = nullptr;
     CPage2Preview* preview = nullptr;
 
 private:
+    std::unique_ptr<CNvLogoApp> m_nextApp; // after a restart
     std::unique_ptr<CPropertySheet> m_sheet;
 };
 

@@ -1,0 +1,386 @@
+// A network printer in the window, as a user sets one up: added on the Setup page
+// through "Add network printer..." (after an empty and a malformed address were
+// refused), tested with Apply, downloaded to and printed to, and found again chosen
+// in the next run. A virtual serial printer behind COM1 takes the same download first:
+// the network printer must get the same bytes with the same pauses.
+#include <QComboBox>
+#include <QInputDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QtTest>
+#include <string>
+#include <vector>
+
+#include "app/SharedRecord.h"
+#include "download/StreamDecoder.h"
+#include "logo/PrivateProfile.h"
+#include "printer/NetDiscovery.h"
+#include "printer/NetPrinterList.h"
+#include "printer/StallRule.h"
+#include "tests/support/FakeNetPrinter.h"
+#include "tests/support/FakePrinter.h"
+#include "tests/support/PrintBytes.h"
+#include "tests/ui/support/PageHarness.h"
+#include "tests/ui/support/UiTestSupport.h"
+#include "ui/NetPrinterDlg.h"
+#include "ui/PrintProgress.h"
+
+using namespace testing_support;
+using Bytes = std::vector<uint8_t>;
+using Texts = std::vector<std::string>;
+
+namespace {
+
+enum Tab { kDownloadTab = 2, kPrintTab = 3, kSetupTab = 4 };
+
+const char* const kConfirm = "All bit image files are written in the NV Graphics memory of the printer.";
+const char* const kComplete = "Complete the NV bit image definition.\r\nPlease wait some paper feed.";
+const Bytes kApplyTest = {0x1B, 0x40, 0x1D, 0x49, 0x01}; // ESC @, GS I 1
+
+template <class T> T* Child(QWidget* root, const QString& name)
+{
+    T* widget = root->findChild<T*>(name);
+    if (!widget)
+        qFatal("no widget %s", qPrintable(name));
+    return widget;
+}
+
+QStringList Entries(const QComboBox* combo)
+{
+    QStringList entries;
+    for (int i = 0; i < combo->count(); ++i)
+        entries << combo->itemText(i);
+    return entries;
+}
+
+// Network printers the user added in an earlier run, none of them chosen.
+void StoreNetPrinters(const PageHarness& h, const std::vector<std::string>& addresses)
+{
+    printer::NetPrinterList list;
+    for (const std::string& text : addresses) {
+        printer::NetAddress address;
+        std::string error;
+        QVERIFY2(printer::ParseNetAddress(text, address, error), error.c_str());
+        list.Add(address);
+    }
+    PrivateProfile profile(h.app.m_pszProfileName);
+    QVERIFY(printer::WriteNetPrinters(profile, list));
+}
+
+// Picks an entry of the Setup page's PortName box the way the user does.
+void ChoosePort(PageHarness& h, const QString& entry)
+{
+    auto* port = Child<QComboBox>(h.Sheet()->GetPage(kSetupTab), "combo1045");
+    const int index = port->findText(entry);
+    QVERIFY2(index >= 0, qPrintable(entry));
+    port->setCurrentIndex(index);
+    emit port->activated(index);
+}
+
+Bytes From(const Bytes& bytes, size_t offset)
+{
+    return offset < bytes.size() ? Bytes(bytes.begin() + static_cast<std::ptrdiff_t>(offset), bytes.end())
+                                 : Bytes();
+}
+
+// The address dialog as the user meets it: OK on an empty box, OK on a malformed
+// address (each refused with a message, the dialog staying open), then the printer's
+// address. The dialog is closed whatever happens, so that a failure cannot hang.
+void AddressDialog(QWidget* modal, FakePlatform& fake, const std::string& address)
+{
+    auto* dialog = qobject_cast<CNetPrinterDlg*>(modal);
+    QVERIFY(dialog);
+    auto* edit = Child<QLineEdit>(dialog, "editAddress");
+    auto* ok = Child<QPushButton>(dialog, "okButton");
+    const struct {
+        QString typed;
+        ShownBox box;
+    } refused[] = {
+        {"  ", {"Input the printer address!", platform::MB_OK, ""}},
+        {"[fe80::1",
+         {"An IPv6 address goes in brackets, followed by nothing or by :PORT: [fe80::1]:9100.",
+          platform::MB_ICONEXCLAMATION, ""}},
+        {"till-7:65536",
+         {"The port must be a number from 1 to 65535, not '65536'.", platform::MB_ICONEXCLAMATION, ""}},
+    };
+    for (const auto& [typed, box] : refused) {
+        const size_t before = fake.boxes.shown.size();
+        edit->setText(typed);
+        ok->click();
+        QVERIFY2(dialog->isVisible(), qPrintable(typed));
+        QCOMPARE(fake.boxes.shown.size(), before + 1);
+        QCOMPARE(fake.boxes.shown.back().text, box.text);
+        QCOMPARE(fake.boxes.shown.back().flags, box.flags);
+    }
+    edit->clear();
+    QTest::keyClicks(edit, QString::fromStdString(address));
+    ok->click();
+    QVERIFY(!dialog->isVisible());
+}
+
+} // namespace
+
+class TestNetworkPrinter : public QObject {
+    Q_OBJECT
+private slots:
+    void addedOnSetupDownloadedAndPrintedToAndChosenAfterARestart();
+    void cancellingTheAddressDialogKeepsThePortChosenBefore();
+    void applySaysWhyANetworkPrinterCannotBeReached();
+    void aPrinterThatStopsTakingOrResetsEndsTheDownloadWithTheWriteError();
+    void findOffersTheAnnouncedPrintersAndAddsTheChosenOne();
+
+private:
+    void AddNetworkPrinter(PageHarness& h, const std::string& address);
+    void Download(PageHarness& h, const QString& portName, Texts& boxes);
+};
+
+void TestNetworkPrinter::AddNetworkPrinter(PageHarness& h, const std::string& address)
+{
+    auto* port = Child<QComboBox>(h.Sheet()->GetPage(kSetupTab), "combo1045");
+    const int add = port->findText("Add network printer...");
+    QCOMPARE(add, port->count() - 2); // before "Find network printers..."
+    OnNextModal([&h, address](QWidget* modal) {
+        AddressDialog(modal, h.fake, address);
+        if (auto* dialog = qobject_cast<QDialog*>(modal); dialog && dialog->isVisible())
+            dialog->reject();
+    });
+    port->setCurrentIndex(add);
+    emit port->activated(add);
+}
+
+// Presses Download on the Download page after checking the port it names; the boxes
+// the run raised come back in boxes, its pauses stay on the virtual clock.
+void TestNetworkPrinter::Download(PageHarness& h, const QString& portName, Texts& boxes)
+{
+    h.Activate(kDownloadTab);
+    QWidget* upload = h.Sheet()->GetPage(kDownloadTab);
+    QCOMPARE(Child<QLineEdit>(upload, "edit1076")->text(), portName); // "Port Name"
+    QCOMPARE(Child<QLineEdit>(upload, "edit1077")->text(), QStringLiteral("ORVAN 7S/U"));
+    const size_t before = h.fake.boxes.shown.size();
+    h.fake.clock.sleeps.clear();
+    Child<QPushButton>(upload, "button1023")->click();
+    const Texts all = h.fake.boxes.Texts();
+    boxes.assign(all.begin() + static_cast<std::ptrdiff_t>(before), all.end());
+}
+
+void TestNetworkPrinter::addedOnSetupDownloadedAndPrintedToAndChosenAfterARestart()
+{
+    PageHarness h;
+    FakeDeviceRoot root;
+    FakePrinter serial;
+    serial.AnswerWith(0x20);
+    root.Link("ttyS0", serial.Path()); // COM1
+    FakeNetPrinter network;
+    const QString netName = QStringLiteral("NET:127.0.0.1:%1").arg(network.Port());
+    // A logo of several 512-byte pieces between two small ones.
+    h.StartUp({h.Logo("a.bmp", 16, 16), h.Logo("wide.bmp", 200, 64, 0x808080), h.Logo("c.bmp", 24, 8)});
+
+    h.ShowProgram();
+    QCOMPARE(h.Sheet()->GetActiveIndex(), int(kSetupTab));
+    QWidget* setup = h.Sheet()->GetPage(kSetupTab);
+    auto* port = Child<QComboBox>(setup, "combo1045");
+    QCOMPARE(port->currentText(), QStringLiteral("COM1"));
+
+    // The serial printer's download: what the network printer must get too.
+    Texts boxes;
+    Download(h, "COM1", boxes);
+    QCOMPARE(boxes, (Texts{kConfirm, kComplete}));
+    const std::vector<int> serialPauses = h.fake.clock.sleeps;
+    QTRY_VERIFY(DecodeStream(serial.Bytes()).complete);
+    const Bytes serialStream = serial.Bytes();
+    QCOMPARE(DecodeStream(serialStream).definitions.size(), size_t{3});
+
+    h.Activate(kSetupTab);
+    AddNetworkPrinter(h, network.Address());
+    QCOMPARE(Entries(port),
+             QStringList({"COM1", netName, "Add network printer...", "Find network printers..."}));
+    QCOMPARE(port->currentText(), netName);
+    QCOMPARE(PrivateProfile(h.app.m_pszProfileName).GetProfileString(printer::kNetSection, "Printer1"),
+             network.Address()); // kept at once
+
+    // Apply tests it as a serial printer: ESC @, GS I 1, the answer; no message.
+    const size_t boxesBeforeApply = h.fake.boxes.shown.size();
+    h.Sheet()->GetButton(CPropertySheet::Button::Apply)->click();
+    QCOMPARE(h.fake.boxes.shown.size(), boxesBeforeApply);
+    QVERIFY(network.WaitUntilClosed());
+    QCOMPARE(network.Bytes(), kApplyTest);
+    QCOMPARE(network.Requests(), 1);
+
+    Download(h, netName, boxes);
+    QCOMPARE(boxes, (Texts{kConfirm, kComplete}));
+    QCOMPARE(h.fake.clock.sleeps, serialPauses); // the 3.5 s and every 10 ms pause
+    QTRY_COMPARE(From(network.Bytes(), kApplyTest.size()), serialStream);
+    QVERIFY(network.WaitUntilClosed());
+
+    // The Print page takes it as a printer: the button is there, "1-2" reaches it.
+    h.Activate(kPrintTab);
+    QWidget* print = h.Sheet()->GetPage(kPrintTab);
+    QCOMPARE(Child<QLineEdit>(print, "edit1073")->text(), netName);
+    auto* printButton = Child<QPushButton>(print, "button1029");
+    QVERIFY(printButton->isEnabled());
+    Child<QRadioButton>(print, "radio1033")->click(); // "Selection"
+    QTest::keyClicks(Child<QLineEdit>(print, "edit1034"), "1-2");
+    OnNextModal([](QWidget* modal) {
+        if (auto* dialog = qobject_cast<CPrintProgress*>(modal))
+            dialog->SetTickInterval(1);
+    });
+    const size_t printedFrom = network.Bytes().size();
+    const size_t boxesBeforePrint = h.fake.boxes.shown.size();
+    printButton->click();
+    QCOMPARE(h.fake.boxes.shown.size(), boxesBeforePrint);
+    QTRY_COMPARE(From(network.Bytes(), printedFrom), PrintedImages({1, 2}, 0, false, kSerialPreamble));
+
+    h.Activate(kSetupTab);
+    h.Sheet()->GetButton(CPropertySheet::Button::Ok)->click(); // "Close"
+    QCOMPARE(h.work.Read("Device.INI"), std::string("0"));     // a network choice is a serial one there
+
+    // The next run finds the printer listed and chosen, and Apply reaches it.
+    h.Restart();
+    h.ShowProgram();
+    QCOMPARE(h.Sheet()->GetActiveIndex(), int(kSetupTab));
+    port = Child<QComboBox>(h.Sheet()->GetPage(kSetupTab), "combo1045");
+    QCOMPARE(Entries(port),
+             QStringList({"COM1", netName, "Add network printer...", "Find network printers..."}));
+    QCOMPARE(port->currentText(), netName);
+    QCOMPARE(QString::fromStdString(g_Shared.m_strPortDevice), netName);
+    const int connections = network.Connections();
+    h.Sheet()->GetButton(CPropertySheet::Button::Apply)->click();
+    QVERIFY(network.WaitUntilClosed());
+    QCOMPARE(network.Connections(), connections + 1);
+    h.Activate(kDownloadTab);
+    QCOMPARE(Child<QLineEdit>(h.Sheet()->GetPage(kDownloadTab), "edit1076")->text(), netName);
+}
+
+void TestNetworkPrinter::cancellingTheAddressDialogKeepsThePortChosenBefore()
+{
+    PageHarness h;
+    FakeDeviceRoot root;
+    FakePrinter serial;
+    root.Link("ttyS0", serial.Path());
+    h.ShowProgram();
+    auto* port = Child<QComboBox>(h.Sheet()->GetPage(kSetupTab), "combo1045");
+    const int add = port->findText("Add network printer...");
+    OnNextModal([](QWidget* modal) {
+        Child<QLineEdit>(modal, "editAddress")->setText("till-3");
+        Child<QPushButton>(modal, "cancelButton")->click();
+    });
+    port->setCurrentIndex(add);
+    emit port->activated(add);
+    QCOMPARE(Entries(port), QStringList({"COM1", "Add network printer...", "Find network printers..."}));
+    QCOMPARE(port->currentText(), QStringLiteral("COM1"));
+    QCOMPARE(g_Shared.m_strPortDevice, std::string("COM1"));
+    QVERIFY(h.fake.boxes.shown.empty());
+}
+
+void TestNetworkPrinter::applySaysWhyANetworkPrinterCannotBeReached()
+{
+    PageHarness h;
+    FakeDeviceRoot root; // no serial port at all
+    FakeNetPrinter refusing({.refusing = true});
+    const struct {
+        std::string address;
+        std::string reason;
+    } cases[] = {
+        {refusing.Address(), "connection refused"},
+        {"no-such-printer.invalid:9100", "unknown host"},
+    };
+    StoreNetPrinters(h, {cases[0].address, cases[1].address});
+    h.ShowProgram();
+    auto* status = Child<QLabel>(h.Sheet()->GetPage(kSetupTab), "labelSetupStatus");
+    for (const auto& [address, reason] : cases) {
+        const std::string entry = "NET:" + address;
+        ChoosePort(h, QString::fromStdString(entry));
+        h.fake.boxes.shown.clear();
+        h.Sheet()->GetButton(CPropertySheet::Button::Apply)->click();
+        QCOMPARE(h.fake.boxes.Texts(), Texts{"ERROR - Port open."});
+        QVERIFY(!status->isHidden());
+        QCOMPARE(status->text().toStdString(), entry + ": " + reason);
+    }
+}
+
+// The printer takes the first 600 bytes of the download and then nothing more (the
+// program's stall limit shortened), or resets the connection there.
+void TestNetworkPrinter::aPrinterThatStopsTakingOrResetsEndsTheDownloadWithTheWriteError()
+{
+    printer::SetStallTimeout(std::chrono::milliseconds(200));
+    for (const bool reset : {false, true}) {
+        PageHarness h;
+        FakeDeviceRoot root;
+        FakeNetPrinter network({.receiveBuffer = 4096});
+        if (reset)
+            network.ResetAfter(600);
+        else
+            network.StallAfter(600);
+        // Large enough not to vanish into the kernel's buffers.
+        h.StartUp({h.Logo("big.bmp", 2048, 80), h.Logo("small.bmp", 16, 16)});
+        h.StoreProfile({"/old/one.bmp"}); // what the printer held before
+        StoreNetPrinters(h, {network.Address()});
+        h.ShowProgram();
+        const QString netName = QString::fromStdString("NET:" + network.Address());
+        ChoosePort(h, netName);
+        Texts boxes;
+        Download(h, netName, boxes);
+        QCOMPARE(boxes, (Texts{kConfirm, "Communication error. Can not transimitted."}));
+        QVERIFY(network.WaitUntilClosed());
+        QCOMPARE(network.Bytes().size(), size_t{600});
+        QCOMPARE(h.app.Profile().GetProfileString("LOG", "Logofile1"), std::string("/old/one.bmp"));
+    }
+    printer::SetStallTimeout(printer::kDefaultStallTimeout);
+}
+
+// The browse is replaced: first no daemon runs, then nobody announces, then two
+// printers do (one of them twice); the user picks the second.
+void TestNetworkPrinter::findOffersTheAnnouncedPrintersAndAddsTheChosenOne()
+{
+    using printer::DiscoveryOutcome;
+    PageHarness h;
+    FakeDeviceRoot root;
+    FakePrinter serial;
+    root.Link("ttyS0", serial.Path());
+    DiscoveryOutcome outcome{DiscoveryOutcome::Status::NoDaemon, {}, "Daemon not running"};
+    printer::SetDiscoveryForTesting([&outcome](std::chrono::milliseconds) { return outcome; });
+    h.ShowProgram();
+    auto* port = Child<QComboBox>(h.Sheet()->GetPage(kSetupTab), "combo1045");
+
+    const std::pair<DiscoveryOutcome::Status, std::string> refusals[] = {
+        {DiscoveryOutcome::Status::NoDaemon, "No Avahi daemon is running: network printers cannot be found."},
+        {DiscoveryOutcome::Status::Done, "No network printer announced itself."},
+    };
+    for (const auto& [status, message] : refusals) {
+        outcome.status = status;
+        h.fake.boxes.shown.clear();
+        ChoosePort(h, "Find network printers...");
+        QCOMPARE(h.fake.boxes.Texts(), Texts{message});
+        QCOMPARE(port->currentText(), QStringLiteral("COM1"));
+        QCOMPARE(g_Shared.m_strPortDevice, std::string("COM1"));
+    }
+
+    outcome.services = {{"Till 2", "till2.local", "fe80::21", true, "eth0", 9100},
+                        {"Till 2", "till2.local", "192.168.1.52", false, "eth0", 9100},
+                        {"Kitchen", "kitchen.local", "192.168.1.60", false, "eth0", 9101}};
+    QStringList offered;
+    OnNextModal([&offered](QWidget* modal) {
+        auto* dialog = qobject_cast<QInputDialog*>(modal);
+        if (!dialog) {
+            modal->close();
+            return;
+        }
+        offered = dialog->comboBoxItems();
+        dialog->setTextValue(offered.value(1));
+        dialog->accept();
+    });
+    h.fake.boxes.shown.clear();
+    ChoosePort(h, "Find network printers...");
+    QCOMPARE(offered, QStringList({"Kitchen  NET:192.168.1.60:9101", "Till 2  NET:192.168.1.52:9100"}));
+    QCOMPARE(port->currentText(), QStringLiteral("NET:192.168.1.52:9100"));
+    QCOMPARE(g_Shared.m_strPortDevice, std::string("NET:192.168.1.52:9100"));
+    QCOMPARE(PrivateProfile(h.app.m_pszProfileName).GetProfileString(printer::kNetSection, "Printer1"),
+             std::string("192.168.1.52:9100"));
+    QVERIFY(h.fake.boxes.shown.empty());
+    printer::SetDiscoveryForTesting({});
+}
+
+QTEST_MAIN(TestNetworkPrinter)
+#include "test_network_printer.moc"
