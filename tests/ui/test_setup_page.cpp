@@ -467,7 +467,8 @@ void TestSetupPage::applyOpensTheParallelPortTheRunsUse()
     h.root.AddFile("usb/lp1");
     h.startDir.Write("Device.INI", "1");
     h.Start();
-    QCOMPARE(h.Entries(1045), QStringList({"LPT1", "LPT2", "Add network printer...", "Find network printers..."}));
+    QCOMPARE(h.Entries(1045),
+             QStringList({"LPT1", "LPT2", "Add network printer...", "Find network printers..."}));
     QVERIFY(h.Choose(1045, "LPT2"));
     printer::Port otherProgram;
     QVERIFY(otherProgram.OpenPrinterDevice(lpt1, false));
