@@ -85,7 +85,8 @@ bool CNvLogoApp::InitInstance(const SheetRunner& runSheet)
     if (AcquireGuard() != StartResult::Run)
         return false;
     LoadStoredList();
-    WarnIfWorkDirUnwritable(m_szWorkDir);
+    if (WarnIfWorkDirUnwritable(m_szWorkDir))
+        WarnIfProfileUnreadable(m_pszProfileName);
     if (runSheet)
         runSheet(*this);
     ShutDown();

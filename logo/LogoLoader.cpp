@@ -19,6 +19,21 @@ const char* const kBitmapFilter = "Images (*.bmp *.png *.jpg *.jpeg *.gif)|*.bmp
                                   "All Files(*.*)|*.*||";
 } // namespace
 
+namespace {
+
+bool IsControlCharacter(char c)
+{
+    const auto byte = static_cast<unsigned char>(c);
+    return byte < 0x20 || byte == 0x7F;
+}
+
+bool HasControlCharacter(const std::string& text)
+{
+    return std::any_of(text.begin(), text.end(), IsControlCharacter);
+}
+
+} // namespace
+
 int32_t NvDataSize(int32_t width, int32_t height)
 {
     const int64_t bands = height / 8 + (height % 8 ? 1 : 0);
@@ -59,6 +74,20 @@ bool CLogoLoader::AddFile(int32_t nIndex, std::string path)
     m_strFailReason.clear();
     if (m_nCount >= kMaxLogos) {
         AfxMessageBox(msg::kTooManyFiles, platform::MB_OK);
+        return false;
+    }
+    // The profile keeps one path a line: a line break (or any control character) in a
+    // name would cut it at the next start or smuggle keys in.
+    if (HasControlCharacter(path)) {
+        m_strFailReason = "the file name holds a control character";
+        if (nIndex >= 1) {
+            RecordFailure(nIndex);
+        } else {
+            std::string shown = path;
+            std::replace_if(shown.begin(), shown.end(), IsControlCharacter, '?');
+            AfxMessageBox(Format(msg::kControlCharacterPathFormat, shown.c_str()),
+                          platform::MB_ICONEXCLAMATION);
+        }
         return false;
     }
     ImageInfo info;

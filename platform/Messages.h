@@ -62,6 +62,16 @@ inline constexpr char kNoPrinterAddress[] = "Input the printer address!";
 inline constexpr char kPrinterAnswered[] = "The printer answered.";
 inline constexpr char kPrinterDidNotAnswer[] = "The printer did not answer.";
 
+// A settings file that exists but cannot be read: the file, then the reason.
+inline constexpr char kProfileUnreadableFormat[] =
+    "The settings file\r\n%s\r\ncannot be read (%s).\r\n\r\n"
+    "It is left as it is: the logos stored in the printer are not listed, and nothing is saved in it "
+    "until it can be read again.";
+
+// A file whose path holds a control character (shown as '?').
+inline constexpr char kControlCharacterPathFormat[] =
+    "This file name holds a control character and cannot be listed:\r\n%s";
+
 // Start-up in a folder that cannot be written: the folder, then the reason.
 inline constexpr char kWorkDirUnwritableFormat[] =
     "The settings cannot be saved in the folder\r\n%s\r\n(%s).\r\n\r\n"

@@ -122,6 +122,33 @@ TEST_F(LogoLoaderTest, DeeperThan32BitsIsNotSupportedAndNotCountedAsAFailure)
     EXPECT_EQ(loader.m_nFailCount, 0);
 }
 
+// A name with a control character would break the profile's one-path-a-line layout:
+// a picked file is refused with a message naming it (the characters shown as '?'), a
+// stored one counts as a file that failed; nothing is listed either way.
+TEST_F(LogoLoaderTest, APathWithAControlCharacterIsNeverListed)
+{
+    for (const char* name : {"line\nbreak.bmp", "car\rriage.bmp", "tab\t.bmp", "del\x7F.bmp"}) {
+        SCOPED_TRACE(::testing::PrintToString(std::string(name)));
+        const std::string path = Bmp(name, 8, 8); // a good picture under a bad name
+        fake.boxes.shown.clear();
+        EXPECT_FALSE(Pick(path));
+        std::string shown = path;
+        for (char& c : shown)
+            if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+                c = '?';
+        ASSERT_EQ(fake.boxes.shown.size(), 1u);
+        EXPECT_EQ(fake.boxes.shown[0].text,
+                  "This file name holds a control character and cannot be listed:\r\n" + shown);
+        EXPECT_TRUE(lists.m_arrPath.empty());
+        EXPECT_EQ(loader.m_nCount, 0);
+    }
+    fake.boxes.shown.clear();
+    EXPECT_FALSE(loader.AddFile(7, Bmp("stored\t.bmp", 8, 8)));
+    EXPECT_THAT(fake.boxes.Texts(), ElementsAre(kIncorrect));
+    EXPECT_EQ(lists.m_nBadCount, 1);
+    EXPECT_EQ(lists.m_arrBadNumber[0], 7);
+}
+
 TEST_F(LogoLoaderTest, FilesThatFailKeepTheirNumbersFreeAndWarnOnceUntilReset)
 {
     const std::string a = Bmp("a.bmp", 16, 16);

@@ -7,6 +7,8 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <functional>
 #include <sys/stat.h>
 
 #include "app/NvLogoApp.h"
@@ -131,6 +133,44 @@ TEST(UserDirTest, AnUnwritableWorkingDirectoryIsReportedOnceAtStartUp)
     if (!asUser)
         GTEST_SKIP() << "a folder root may not write to needs root to make";
     EXPECT_EQ(*asUser, "Permission denied");
+}
+
+// A profile that exists but cannot be read is named once at start-up with the reason;
+// the start goes on, and the file is left as it is.
+TEST(UserDirTest, AnUnreadableProfileIsReportedOnceAtStartUp)
+{
+    struct Case {
+        const char* what;
+        std::function<void(const std::string&)> make;
+        const char* reason; // nullptr: no box
+    };
+    const Case cases[] = {
+        {"readable", [](const std::string& path) { std::ofstream(path) << "[LOG]\r\n"; }, nullptr},
+        {"missing", [](const std::string&) {}, nullptr},
+        {"folder", [](const std::string& path) { std::filesystem::create_directory(path); },
+         "(it is a folder)"},
+        {"fifo", [](const std::string& path) { ::mkfifo(path.c_str(), 0600); }, "(it is a FIFO)"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        FakePlatform fake;
+        TempDir locks, work;
+        ScopedCurrentDir here(work.Path());
+        CNvLogoApp app;
+        app.m_strLockDir = locks.Path();
+        c.make(work.File(app.m_strProfileBase));
+        bool ran = false;
+        app.InitInstance([&](CNvLogoApp&) { ran = true; });
+        EXPECT_TRUE(ran);
+        if (!c.reason) {
+            EXPECT_TRUE(fake.boxes.shown.empty());
+            continue;
+        }
+        ASSERT_EQ(fake.boxes.shown.size(), 1u);
+        EXPECT_THAT(fake.boxes.shown[0].text, HasSubstr(work.File(app.m_strProfileBase)));
+        EXPECT_THAT(fake.boxes.shown[0].text, HasSubstr(c.reason));
+        EXPECT_THAT(fake.boxes.shown[0].text, HasSubstr("It is left as it is"));
+    }
 }
 
 TEST(UserDirTest, StartOptionsLeaveQtItsOwn)
