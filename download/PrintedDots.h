@@ -2,8 +2,10 @@
 // The dots the printer prints for a logo file, made by the download's own conversion so
 // that what is shown before a download is what the printer gets: the raster of
 // PrepareNvImage turned back into dots, centring columns and rounding margins included.
+#include <atomic>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -17,13 +19,18 @@ bool ConvertToDots(const std::string& path, const NvConversion& conversion, DotI
 // The last few conversions, kept while the file and the settings stay the same: a
 // redraw at another print size, a repaint, or a return to a logo just looked at does
 // not read and convert the file again. A file counts as the same while its path,
-// modification time and size are.
+// modification time and size are. Prefetch converts a logo the user is likely to look
+// at next from another thread, so that choosing it draws at once; Get and Prefetch may
+// run at the same time.
 class PrintedDotsCache {
 public:
-    // The dots for path with conversion, valid until the next Get; null with the reason
-    // in why when it cannot be converted (a failure is kept too, until the file or the
-    // settings change).
-    const DotImage* Get(const std::string& path, const NvConversion& conversion, std::string& why);
+    // The dots for path with conversion; null with the reason in why when it cannot be
+    // converted (a failure is kept too, until the file or the settings change).
+    std::shared_ptr<const DotImage> Get(const std::string& path, const NvConversion& conversion,
+                                        std::string& why);
+    // Converts and keeps path's dots unless they are kept already.
+    void Prefetch(const std::string& path, const NvConversion& conversion);
+    // Conversions Get had to make itself (what Prefetch made does not count).
     int Conversions() const { return m_nConversions; }
 
     // Logos kept: a 512 x 2304 logo takes 1.2 MB.
@@ -47,7 +54,16 @@ private:
         DotImage dots;
         std::string why;
     };
+    using EntryPtr = std::shared_ptr<const Entry>;
 
-    std::vector<Entry> m_entries; // the most recently used first
-    int m_nConversions = 0;
+    static Key KeyOf(const std::string& path, const NvConversion& conversion);
+    static EntryPtr Convert(const Key& key, const NvConversion& conversion);
+    // Under the lock: the kept entry for key, moved to the front, or null.
+    EntryPtr FindLocked(const Key& key);
+    // Under the lock: keeps entry first, in place of what was kept for its path.
+    void KeepLocked(EntryPtr entry);
+
+    std::mutex m_mutex;
+    std::vector<EntryPtr> m_entries; // the most recently used first
+    std::atomic<int> m_nConversions{0};
 };

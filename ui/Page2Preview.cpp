@@ -166,8 +166,10 @@ void CPage2Preview::PaintPreview(QPainter& painter)
     PreviewResult result = PreviewResult::Unreadable;
     if (!m_bPrintedDots)
         result = DrawBmpPreview(painter, path, m_bitmap, m_rcFrame.size(), m_nQuality);
-    else if (const DotImage* dots = PrintedDotsOf(entry))
+    else if (const std::shared_ptr<const DotImage> dots = PrintedDotsOf(entry)) {
         result = DrawDotsPreview(painter, *dots, m_rcFrame.size(), m_nQuality);
+        PrefetchNeighbours(entry);
+    }
     if (result == PreviewResult::Drawn) {
         m_bMemoryReported = false;
     } else if (result == PreviewResult::OutOfMemory && !m_bMemoryReported) {
@@ -178,11 +180,45 @@ void CPage2Preview::PaintPreview(QPainter& painter)
     }
 }
 
-const DotImage* CPage2Preview::PrintedDotsOf(int32_t entry)
+CPage2Preview::~CPage2Preview()
 {
-    const NvConversion conversion{g_Shared.m_nThreshold, g_Shared.m_nMaxPrintWidth,
-                                  g_Shared.CentreRequested(entry),
-                                  static_cast<HalftoneMode>(g_Shared.m_nHalftone)};
+    if (m_prefetch.joinable())
+        m_prefetch.join();
+}
+
+NvConversion CPage2Preview::ConversionOf(int32_t entry) const
+{
+    return {g_Shared.m_nThreshold, g_Shared.m_nMaxPrintWidth, g_Shared.CentreRequested(entry),
+            static_cast<HalftoneMode>(g_Shared.m_nHalftone)};
+}
+
+std::shared_ptr<const DotImage> CPage2Preview::PrintedDotsOf(int32_t entry)
+{
     std::string why; // a file that does not convert leaves the frame empty, as one that does not read
-    return m_dotsCache.Get(g_Shared.m_arrPath[static_cast<size_t>(entry)], conversion, why);
+    return m_dotsCache.Get(g_Shared.m_arrPath[static_cast<size_t>(entry)], ConversionOf(entry), why);
+}
+
+void CPage2Preview::PrefetchNeighbours(int32_t entry)
+{
+    if (m_bPrefetching) // the next drawing asks again
+        return;
+    std::vector<std::pair<std::string, NvConversion>> logos;
+    const int row = RowOfEntry(*m_list, entry);
+    for (const int neighbour : {row + 1, row - 1}) {
+        if (neighbour < 0 || neighbour >= m_list->GetItemCount())
+            continue;
+        const int32_t other = EntryOfRow(*m_list, neighbour);
+        if (other >= 0 && other < g_Shared.LogoCount())
+            logos.emplace_back(g_Shared.m_arrPath[static_cast<size_t>(other)], ConversionOf(other));
+    }
+    if (logos.empty())
+        return;
+    if (m_prefetch.joinable())
+        m_prefetch.join(); // done: m_bPrefetching is clear
+    m_bPrefetching = true;
+    m_prefetch = std::thread([this, logos = std::move(logos)] {
+        for (const auto& [path, conversion] : logos)
+            m_dotsCache.Prefetch(path, conversion);
+        m_bPrefetching = false;
+    });
 }

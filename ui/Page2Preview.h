@@ -2,7 +2,9 @@
 // Tab "Preview Bitmap" (dialog template 130): the shared logo list and, beside it, the
 // selected logo drawn from its file at one of the printer's four print sizes.
 #include <QRect>
+#include <atomic>
 #include <cstdint>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -22,6 +24,7 @@ class CPage2Preview : public CPropertyPage {
     Q_OBJECT
 public:
     CPage2Preview();
+    ~CPage2Preview() override;
     QString HelpTopic() const override { return QStringLiteral("Preview"); }
 
     CCheckListCtrl* m_list;     // control 1001
@@ -53,7 +56,9 @@ public:
     // The frame's painting: the selected logo at the frame's top-left corner, or nothing.
     void PaintPreview(QPainter& painter);
     // The dots of the logo in list row entry with the Setup page's values, or null.
-    const DotImage* PrintedDotsOf(int32_t entry);
+    std::shared_ptr<const DotImage> PrintedDotsOf(int32_t entry);
+    // True while the logos beside the shown one are being converted in the background.
+    bool Prefetching() const { return m_bPrefetching; }
 
 private:
     QLineEdit* m_editFileCount;
@@ -61,4 +66,12 @@ private:
     std::vector<QAbstractButton*> m_radios;
     QCheckBox* m_checkPrintedDots;
     bool m_bMemoryReported = false;
+
+    // The conversion of a logo never shown takes longer than a frame (a large PNG is
+    // decoded first); the rows above and below the shown one are converted ahead in
+    // the background, so that an arrow key draws at once.
+    void PrefetchNeighbours(int32_t entry);
+    NvConversion ConversionOf(int32_t entry) const;
+    std::thread m_prefetch;
+    std::atomic<bool> m_bPrefetching{false};
 };

@@ -254,7 +254,7 @@ TEST_F(ImageLogoTest, PrintedDotsAreTheStreamsDotsAndAreConvertedOncePerFileAndS
     const NvConversion conversion{120, 100, true, HalftoneMode::Atkinson};
     PrintedDotsCache cache;
     std::string why;
-    const DotImage* dots = cache.Get(png, conversion, why);
+    const std::shared_ptr<const DotImage> dots = cache.Get(png, conversion, why);
     ASSERT_NE(dots, nullptr) << why;
     const DotImage first = *dots;
     EXPECT_EQ(first, DecodeStream(Stream(120, 100, HalftoneMode::Atkinson)).definitions[0].Dots());
@@ -266,7 +266,7 @@ TEST_F(ImageLogoTest, PrintedDotsAreTheStreamsDotsAndAreConvertedOncePerFileAndS
         const std::string other = WriteShadedPng(dir.File(Format("w%d.png", width)), width, 8);
         ASSERT_NE(cache.Get(other, conversion, why), nullptr) << why;
     }
-    const DotImage* again = cache.Get(png, conversion, why);
+    const std::shared_ptr<const DotImage> again = cache.Get(png, conversion, why);
     ASSERT_NE(again, nullptr);
     EXPECT_EQ(*again, first);
     EXPECT_EQ(cache.Conversions(), 4);

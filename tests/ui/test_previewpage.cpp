@@ -68,6 +68,7 @@ private slots:
     void drawsTheSharedSelectionAtTheFrameCornerAtEachQualitySize();
     void aColumnClickOrAnUnreadableFileLeavesTheFrameEmpty();
     void printedDotsOfACentredDoubleHeightLogoAreTheStreamsDots();
+    void theLogosBesideTheShownOneAreConvertedAhead();
 };
 
 void TestPreviewPage::baseSizes()
@@ -227,6 +228,40 @@ void TestPreviewPage::printedDotsOfACentredDoubleHeightLogoAreTheStreamsDots()
         page->findChild<QRadioButton*>(QStringLiteral("radio%1").arg(radio))->click();
     frame->grab();
     QCOMPARE(page->m_dotsCache.Conversions(), 1);
+}
+
+// A logo never shown takes longer to convert than a frame: the rows beside the one
+// shown are converted ahead, in the background, so that moving to one of them draws
+// without converting on the window's thread. The dots are the same either way.
+void TestPreviewPage::theLogosBesideTheShownOneAreConvertedAhead()
+{
+    PageHarness h;
+    h.StartUp({WriteShadedPng(h.work.File("a.png"), 40, 24), WriteShadedPng(h.work.File("b.png"), 64, 16),
+               WriteShadedPng(h.work.File("c.png"), 24, 40)});
+    g_Shared.m_nThreshold = 128;
+    g_Shared.m_nMaxPrintWidth = 512;
+    g_Shared.m_nHalftone = static_cast<int>(HalftoneMode::Atkinson);
+    h.Show(1);
+    CPage2Preview* page = h.preview;
+    auto* frame = page->findChild<QFrame*>(QStringLiteral("frame1017"));
+    page->findChild<QCheckBox*>(QStringLiteral("checkPrintedDots"))->click();
+    ClickRow(*page->m_list, 1);
+    frame->grab();
+    QCOMPARE(page->m_dotsCache.Conversions(), 1);
+    QTRY_VERIFY(!page->Prefetching());
+    for (const int row : {0, 2}) {
+        ClickRow(*page->m_list, row);
+        const QImage shown = frame->grab().toImage();
+        QCOMPARE(page->m_dotsCache.Conversions(), 1); // drawn from what was converted ahead
+        const int32_t entry = g_Shared.m_nSelItem;
+        DotImage direct;
+        std::string why;
+        QVERIFY(ConvertToDots(g_Shared.m_arrPath[static_cast<size_t>(entry)],
+                              {128, 512, false, HalftoneMode::Atkinson}, direct, why));
+        QCOMPARE(*page->PrintedDotsOf(entry), direct);
+        QVERIFY(!shown.isNull());
+        QTRY_VERIFY(!page->Prefetching());
+    }
 }
 
 QTEST_MAIN(TestPreviewPage)
