@@ -40,17 +40,6 @@ const std::vector<cli::OptionDef> kOptions = {
     {'c', "center", false}, {'m', "mode", true},      cli::kHalftoneOption,
 };
 
-bool ParsePrintMode(const std::string& text, int& mode)
-{
-    static const char* const kNames[] = {"normal", "double-width", "double-height", "quadruple"};
-    for (int m = 0; m < 4; ++m)
-        if (text == kNames[m] || text == std::to_string(m)) {
-            mode = m;
-            return true;
-        }
-    return false;
-}
-
 struct PreviewOptions {
     NvConversion conversion;
     int mode = 0;
@@ -81,7 +70,7 @@ int ReadOptions(const std::vector<std::string>& args, PreviewOptions& options)
         return cli::UsageError("preview", "the maximum width must be a number from 1 to 512");
     if (const std::string bad = cli::ReadHalftoneOption(parsed, conversion.halftone); !bad.empty())
         return cli::UsageError("preview", bad);
-    if (parsed.Has("mode") && !ParsePrintMode(parsed.Get("mode"), options.mode))
+    if (parsed.Has("mode") && !cli::ParsePrintMode(parsed.Get("mode"), options.mode))
         return cli::UsageError("preview",
                                "-m needs normal, double-width, double-height or quadruple (0..3), not '" +
                                    parsed.Get("mode") + "'");

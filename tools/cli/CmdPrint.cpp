@@ -80,17 +80,6 @@ int UsageError(const std::string& message)
     return 2;
 }
 
-bool ParseMode(const std::string& text, int& mode)
-{
-    static const char* const kNames[] = {"normal", "double-width", "double-height", "quadruple"};
-    for (int m = 0; m < 4; ++m)
-        if (text == kNames[m] || text == std::to_string(m)) {
-            mode = m;
-            return true;
-        }
-    return false;
-}
-
 // "-o X", "--output X" or "--output=X"; i moves to the value.
 bool TakeValue(const std::vector<std::string>& args, size_t& i, const char* shortName, const char* longName,
                std::string& value, std::string& error)
@@ -142,7 +131,7 @@ std::string ParseArgs(const std::vector<std::string>& args, PrintOptions& option
         } else if (TakeValue(args, i, "-r", "--range", options.range, error)) {
             options.hasRange = true;
         } else if (TakeValue(args, i, "-m", "--mode", mode, error)) {
-            if (error.empty() && !ParseMode(mode, options.mode))
+            if (error.empty() && !cli::ParsePrintMode(mode, options.mode))
                 error =
                     "-m needs normal, double-width, double-height or quadruple (0..3), not '" + mode + "'";
         } else {

@@ -89,6 +89,17 @@ bool ParseOptions(const std::vector<std::string>& args, const std::vector<Option
     return true;
 }
 
+bool ParsePrintMode(const std::string& text, int& mode)
+{
+    static const char* const kNames[] = {"normal", "double-width", "double-height", "quadruple"};
+    for (int m = 0; m < 4; ++m)
+        if (text == kNames[m] || text == std::to_string(m)) {
+            mode = m;
+            return true;
+        }
+    return false;
+}
+
 bool ParseNumber(const std::string& text, int low, int high, int& value)
 {
     if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos || text.size() > 9)

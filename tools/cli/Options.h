@@ -36,6 +36,9 @@ bool ParseOptions(const std::vector<std::string>& args, const std::vector<Option
 
 // A whole decimal number within [low, high].
 bool ParseNumber(const std::string& text, int low, int high, int& value);
+// A print size by name ("normal", "double-width", "double-height", "quadruple") or as
+// its FS p mode byte 0..3.
+bool ParsePrintMode(const std::string& text, int& mode);
 // Comma-separated numbers, each within [low, high]; empty items are errors.
 bool ParseNumberList(const std::string& text, int low, int high, std::vector<int>& values);
 
