@@ -87,25 +87,6 @@ void BM_LoadFile24(benchmark::State& state)
 }
 BENCHMARK(BM_LoadFile24)->Unit(benchmark::kMillisecond);
 
-// The download driver writing into memory without pauses, as `download -o` runs it.
-class FileDownload final : public CDownloadWalk {
-public:
-    FileDownload(const LogoListRecord& lists, ByteSink& sink)
-        : CDownloadWalk(DownloadJobs(lists, BuildDownloadOrder(lists)), 128, 512), m_sink(sink)
-    {
-    }
-
-protected:
-    bool WriteBuffer(const uint8_t* buffer, uint32_t length) override
-    {
-        return m_sink.WriteBuffer(buffer, length);
-    }
-    void Pause(int) override {}
-
-private:
-    ByteSink& m_sink;
-};
-
 // 393216 bytes of NV data: 512 x 2304, 512 x 2304 and 512 x 1536 dots.
 std::vector<std::string> FullSet(int bits)
 {
@@ -128,7 +109,7 @@ void BM_DownloadFullSetInProcess(benchmark::State& state)
             loader.AddFile(0, path);
         }
         MemorySink sink;
-        FileDownload download(lists, sink);
+        CSinkDownload download(lists, {}, sink);
         if (!CheckListedLogos(lists, 512) || !download.RunToEnd() || sink.bytes.size() != 393216 + 3 + 12)
             state.SkipWithError("the download did not come out whole");
         std::ofstream(out, std::ios::binary)

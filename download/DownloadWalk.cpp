@@ -110,3 +110,22 @@ std::vector<std::string> CDownloadWalk::SentPaths() const
         paths.push_back(m_jobs[static_cast<size_t>(seq)].path);
     return paths;
 }
+
+CSinkDownload::CSinkDownload(const LogoListRecord& lists, const NvConversion& conversion, ByteSink& sink,
+                             PauseFn pause)
+    : CDownloadWalk(DownloadJobs(lists, BuildDownloadOrder(lists)), conversion.threshold,
+                    conversion.maxPrintWidth, conversion.halftone),
+      m_sink(sink), m_pause(std::move(pause))
+{
+}
+
+bool CSinkDownload::WriteBuffer(const uint8_t* buffer, uint32_t length)
+{
+    return m_sink.WriteBuffer(buffer, length);
+}
+
+void CSinkDownload::Pause(int ms)
+{
+    if (m_pause)
+        m_pause(ms);
+}

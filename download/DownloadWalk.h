@@ -95,3 +95,22 @@ private:
 // FS q 1 with one empty record, in one write: the printer keeps no image.
 // "ERROR - Write to port." when it fails.
 bool SendDeleteAll(ByteSink& sink);
+
+// The driver writing into a ByteSink and pausing as its caller says: the command
+// line's run (pauses through platform::Sleep, none for an output file), and the many
+// places that want a download's bytes in memory.
+class CSinkDownload : public CDownloadWalk {
+public:
+    using PauseFn = std::function<void(int ms)>;
+    // The lists' logos in download order; no pause at all when pause is empty.
+    CSinkDownload(const LogoListRecord& lists, const NvConversion& conversion, ByteSink& sink,
+                  PauseFn pause = {});
+
+protected:
+    bool WriteBuffer(const uint8_t* buffer, uint32_t length) override;
+    void Pause(int ms) override;
+
+private:
+    ByteSink& m_sink;
+    PauseFn m_pause;
+};

@@ -23,20 +23,14 @@ using namespace testing_support;
 namespace {
 
 // The driver writing into memory without pauses, as nivora-cli writes a file.
-class MemoryWalk final : public CDownloadWalk {
-public:
+struct MemoryWalk {
     MemoryWalk(const LogoListRecord& lists, int threshold, int maxPrintWidth, HalftoneMode halftone)
-        : CDownloadWalk(DownloadJobs(lists, BuildDownloadOrder(lists)), threshold, maxPrintWidth, halftone)
+        : walk(lists, {threshold, maxPrintWidth, false, halftone}, sink)
     {
     }
+    bool RunToEnd() { return walk.RunToEnd(); }
     MemorySink sink;
-
-protected:
-    bool WriteBuffer(const uint8_t* buffer, uint32_t length) override
-    {
-        return sink.WriteBuffer(buffer, length);
-    }
-    void Pause(int) override {}
+    CSinkDownload walk;
 };
 
 // An 8-bit BMP as image editors write them: the palette is in no particular order, and
@@ -72,7 +66,7 @@ protected:
     {
         MemoryWalk walk(lists, threshold, maxPrintWidth, halftone);
         EXPECT_TRUE(walk.RunToEnd());
-        EXPECT_TRUE(walk.m_arrEmptyRows.empty());
+        EXPECT_TRUE(walk.walk.m_arrEmptyRows.empty());
         return walk.sink.bytes;
     }
 

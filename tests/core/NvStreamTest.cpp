@@ -76,30 +76,12 @@ Bytes Black100x50Raster()
 
 // The download driver paced as the command line paces it, into a scripted sink, with
 // its pauses on the virtual clock.
-class RecordingWalk final : public CDownloadWalk {
-public:
-    RecordingWalk(const LogoListRecord& lists, ByteSink& sink, bool pauses, int threshold = 128,
-                  int maxPrintWidth = 512)
-        : CDownloadWalk(DownloadJobs(lists, BuildDownloadOrder(lists)), threshold, maxPrintWidth),
-          m_sink(sink), m_bPauses(pauses)
-    {
-    }
-
-protected:
-    bool WriteBuffer(const uint8_t* buffer, uint32_t length) override
-    {
-        return m_sink.WriteBuffer(buffer, length);
-    }
-    void Pause(int ms) override
-    {
-        if (m_bPauses)
-            platform::Sleep(ms);
-    }
-
-private:
-    ByteSink& m_sink;
-    bool m_bPauses;
-};
+CSinkDownload RecordingWalk(const LogoListRecord& lists, ByteSink& sink, bool pauses, int threshold = 128,
+                            int maxPrintWidth = 512)
+{
+    return CSinkDownload(lists, {threshold, maxPrintWidth}, sink,
+                         pauses ? CSinkDownload::PauseFn(platform::Sleep) : CSinkDownload::PauseFn());
+}
 
 class NvStreamTest : public ::testing::Test {
 protected:
@@ -117,7 +99,7 @@ protected:
     {
         if (lists.LogoCount() == 0)
             return SendDeleteAll(sink);
-        RecordingWalk walk(lists, sink, pauses, threshold, maxPrintWidth);
+        CSinkDownload walk = RecordingWalk(lists, sink, pauses, threshold, maxPrintWidth);
         const bool sent = walk.RunToEnd();
         centringBytes = walk.m_image->m_nCentringBytes;
         return sent;
@@ -209,7 +191,7 @@ TEST_F(NvStreamTest, CancelAfterTwoOfFive)
 {
     for (int i = 0; i < 5; ++i)
         List("l" + std::to_string(i) + ".bmp", 8, 8);
-    RecordingWalk walk(lists, sink, true);
+    CSinkDownload walk = RecordingWalk(lists, sink, true);
     ASSERT_TRUE(walk.RunToEnd([&] { return walk.m_nDefined == 2; }));
     EXPECT_TRUE(walk.m_bStop);
     ASSERT_TRUE(walk.CompleteStopped(30));
@@ -225,7 +207,7 @@ TEST_F(NvStreamTest, AFailedCompletionGroupIsReportedAndTheRestStillGo)
 {
     for (int i = 0; i < 3; ++i)
         List("l" + std::to_string(i) + ".bmp", 8, 8);
-    RecordingWalk walk(lists, sink, true);
+    CSinkDownload walk = RecordingWalk(lists, sink, true);
     ASSERT_TRUE(walk.RunToEnd([] { return true; })); // stopped before the first image
     sink.writes.clear();
     fake.clock.sleeps.clear();

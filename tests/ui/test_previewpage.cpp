@@ -40,21 +40,13 @@ BmpImage Decode(const BmpParams& params, const PixelFn& pixel)
 }
 
 // The download of the shared list with the Setup page's values, into memory.
-class MemoryWalk final : public CDownloadWalk {
-public:
-    MemoryWalk()
-        : CDownloadWalk(DownloadJobs(g_Shared, BuildDownloadOrder(g_Shared)), g_Shared.m_nThreshold,
-                        g_Shared.m_nMaxPrintWidth, static_cast<HalftoneMode>(g_Shared.m_nHalftone))
-    {
-    }
+struct MemoryWalk {
     MemorySink sink;
-
-protected:
-    bool WriteBuffer(const uint8_t* buffer, uint32_t length) override
-    {
-        return sink.WriteBuffer(buffer, length);
-    }
-    void Pause(int) override {}
+    CSinkDownload walk{g_Shared,
+                       {g_Shared.m_nThreshold, g_Shared.m_nMaxPrintWidth, false,
+                        static_cast<HalftoneMode>(g_Shared.m_nHalftone)},
+                       sink};
+    bool RunToEnd() { return walk.RunToEnd(); }
 };
 
 } // namespace

@@ -225,12 +225,11 @@ std::string DescribeImage(int number, const NvLogoJob& job, const CNvImage& sent
 
 // The command line's pacing of the download driver: bytes to a sink, pauses through
 // platform::Sleep (none for an output file), and a note of every image sent.
-class CliDownload final : public CDownloadWalk {
+class CliDownload final : public CSinkDownload {
 public:
     CliDownload(const LogoListRecord& lists, const DownloadOptions& options, ByteSink& sink, bool withPauses)
-        : CDownloadWalk(DownloadJobs(lists, BuildDownloadOrder(lists)), options.threshold, options.maxWidth,
-                        options.halftone),
-          m_sink(sink), m_bPauses(withPauses)
+        : CSinkDownload(lists, {options.threshold, options.maxWidth, false, options.halftone}, sink,
+                        withPauses ? CSinkDownload::PauseFn(platform::Sleep) : CSinkDownload::PauseFn())
     {
     }
 
@@ -239,15 +238,6 @@ public:
     cli::ProgressLine* m_progress = nullptr;
 
 protected:
-    bool WriteBuffer(const uint8_t* buffer, uint32_t length) override
-    {
-        return m_sink.WriteBuffer(buffer, length);
-    }
-    void Pause(int ms) override
-    {
-        if (m_bPauses)
-            platform::Sleep(ms);
-    }
     void OnPieceSent(int) override
     {
         if (m_progress)
@@ -259,10 +249,6 @@ protected:
         if (m_onSent)
             m_onSent(m_sent.back());
     }
-
-private:
-    ByteSink& m_sink;
-    bool m_bPauses;
 };
 
 int WriteToFile(const LogoListRecord& lists, const DownloadOptions& options)
