@@ -54,6 +54,10 @@ inline constexpr char kProfileNotWrittenFormat[] =
 // The print.
 inline constexpr char kRangeError[] = "NV image number is incorrect.";
 
+// Follows "The printer is not taking data." on a progress dialog's status line.
+inline constexpr char kCancelEndsDownload[] = "Cancel ends the download.";
+inline constexpr char kCancelEndsPrint[] = "Cancel ends the printing.";
+
 // The output-file name and the network printer's address.
 inline constexpr char kNoOutputFileName[] = "Input the output file name!";
 inline constexpr char kNoPrinterAddress[] = "Input the printer address!";

@@ -38,6 +38,22 @@ public:
 // One watcher for the process, or none (nullptr).
 void SetWaitWatcher(WaitWatcher* watcher);
 WaitWatcher* CurrentWaitWatcher();
+
+// Makes watcher the process's watcher for a scope, and the one before it again after.
+class ScopedWaitWatcher {
+public:
+    explicit ScopedWaitWatcher(WaitWatcher* watcher) : m_previous(CurrentWaitWatcher())
+    {
+        SetWaitWatcher(watcher);
+    }
+    ~ScopedWaitWatcher() { SetWaitWatcher(m_previous); }
+    ScopedWaitWatcher(const ScopedWaitWatcher&) = delete;
+    ScopedWaitWatcher& operator=(const ScopedWaitWatcher&) = delete;
+
+private:
+    WaitWatcher* m_previous;
+};
+
 // What the port layer calls: true when the wait may go on.
 bool WaitMayContinue(const WaitProgress& progress);
 

@@ -254,6 +254,12 @@ void CPage4Print::RunPrintProgress()
     CPrintProgress dialog(window());
     dialog.SetPrintParam(&m_port.m_hPort, m_nRange, m_nQuality, m_nHeader);
     dialog.DoModal();
+    if (dialog.m_bCancelledInWait) {
+        // The printer took nothing and the user gave up on it: what is still queued
+        // goes instead of waiting on a printer that takes nothing.
+        m_port.m_hPort.Abandon();
+        return;
+    }
     if (!dialog.m_bError)
         m_port.WaitDelivered(msg::kNotTransmitted);
 }

@@ -8,29 +8,35 @@
 
 #include "app/SharedRecord.h"
 #include "platform/MessageBox.h"
+#include "platform/Messages.h"
 #include "platform/Wait.h"
 #include "printer/Port.h"
+#include "printer/WaitWatch.h"
 #include "ui/DataExchange.h"
 #include "ui/DialogUnits.h"
 
-CPrintProgress::CPrintProgress(QWidget* parent) : QDialog(parent), m_timer(new QTimer(this))
+CPrintProgress::CPrintProgress(QWidget* parent)
+    : QDialog(parent), CPrinterWaitCancel(msg::kCancelEndsPrint), m_timer(new QTimer(this))
 {
     setObjectName(QStringLiteral("CPrintProgress"));
     setWindowTitle(QStringLiteral("Nivora"));
     const DialogUnits dlu(QApplication::font());
-    setFixedSize(dlu.X(187), dlu.Y(59));
+    // Two lines of status: one for the count, room for why a printer takes nothing.
+    setFixedSize(dlu.X(187), dlu.Y(68));
 
     m_status = new QLabel(QStringLiteral("Printing..."), this);
     m_status->setObjectName(QStringLiteral("static1057"));
-    m_status->setGeometry(dlu.Rect(7, 7, 173, 11));
+    m_status->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_status->setWordWrap(true);
+    m_status->setGeometry(dlu.Rect(7, 7, 173, 20));
     m_progress = new QProgressBar(this);
     m_progress->setObjectName(QStringLiteral("progress1058"));
-    m_progress->setGeometry(dlu.Rect(7, 21, 173, 13));
+    m_progress->setGeometry(dlu.Rect(7, 30, 173, 13));
     m_progress->setTextVisible(false);
-    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
-    cancel->setObjectName(QStringLiteral("cancelButton"));
-    cancel->setGeometry(dlu.Rect(59, 38, 69, 14));
-    connect(cancel, &QPushButton::clicked, this, &CPrintProgress::reject);
+    m_cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    m_cancel->setObjectName(QStringLiteral("cancelButton"));
+    m_cancel->setGeometry(dlu.Rect(59, 47, 69, 14));
+    connect(m_cancel, &QPushButton::clicked, this, &CPrintProgress::reject);
 
     m_timer->setTimerType(Qt::PreciseTimer);
     connect(m_timer, &QTimer::timeout, this, &CPrintProgress::OnTimer);
@@ -52,6 +58,8 @@ int CPrintProgress::DoModal()
     // every message box calls the registered target's OnCancelMode before it is shown,
     // so the dialog is registered for exactly the length of its modal run.
     platform::CancelModeScope cancelMode(this);
+    // The port layer tells this dialog about every long wait of the run.
+    const printer::ScopedWaitWatcher watching(this);
     OnInitDialog();
     return exec() == QDialog::Accepted ? platform::IDOK : platform::IDCANCEL;
 }
@@ -94,6 +102,7 @@ void CPrintProgress::Finish()
 void CPrintProgress::OnCancel()
 {
     m_bStop = true;
+    CancelWait();
     QDialog::reject();
 }
 
@@ -129,8 +138,23 @@ void CPrintProgress::OnImagePrinted()
 void CPrintProgress::OnWriteFailed()
 {
     m_timer->stop();
+    // Cancel during a wait on the printer ended the write, and the dialog with it:
+    // there is nothing to report.
+    if (m_bCancelledInWait)
+        return;
     CPrintWalk::OnWriteFailed(); // the message, and with it the cancel mode
     OnOK();
+}
+
+QAbstractButton* CPrintProgress::WaitCancelButton() const
+{
+    return m_cancel;
+}
+
+void CPrintProgress::ShowWaitStatus(const std::string& text)
+{
+    m_strStatus = text;
+    UpdateData(false);
 }
 
 bool CPrintProgress::UpdateData(bool saveAndValidate)

@@ -1,22 +1,31 @@
 #pragma once
 // The modal dialog of a print run (template 135): one image per 300 ms tick on the
 // port the Print page opened and lends it, a progress bar, and Cancel.
+//
+// Waits hold user input back until the tick has ended, as in the download dialog,
+// except while the printer takes no data: then the status line says so and Cancel
+// ends the run inside the tick (m_bCancelledInWait).
 #include <QDialog>
 #include <string>
 
 #include "platform/CancelMode.h"
 #include "print/PrintWalk.h"
+#include "ui/PrinterWaitCancel.h"
 
 class CDataExchange;
 class QLabel;
 class QProgressBar;
+class QPushButton;
 class QTimer;
 
 namespace printer {
 class Port;
 }
 
-class CPrintProgress : public QDialog, public CPrintWalk, public platform::CancelModeTarget {
+class CPrintProgress : public QDialog,
+                       public CPrintWalk,
+                       public platform::CancelModeTarget,
+                       public CPrinterWaitCancel {
     Q_OBJECT
 public:
     explicit CPrintProgress(QWidget* parent = nullptr);
@@ -51,12 +60,15 @@ protected:
     bool WriteBuffer(const uint8_t* buffer, uint32_t length) override;
     void OnImagePrinted() override;
     void OnWriteFailed() override;
+    QAbstractButton* WaitCancelButton() const override;
+    void ShowWaitStatus(const std::string& text) override;
     virtual void DoDataExchange(CDataExchange& dx);
     void reject() override;
 
 private:
     void Finish();
 
+    QPushButton* m_cancel;
     QTimer* m_timer;
     bool m_bInTick = false;
 };

@@ -17,7 +17,6 @@
 #include "platform/Trace.h"
 #include "platform/Wait.h"
 #include "printer/PrinterPort.h"
-#include "ui/CancelButtonOnly.h"
 #include "ui/DataExchange.h"
 #include "ui/DialogUnits.h"
 
@@ -31,7 +30,7 @@ CPrograss::CPrograss(QWidget* parent)
     : QDialog(parent),
       CDownloadWalk(DownloadJobs(g_Shared, BuildDownloadOrder(g_Shared)), g_Shared.m_nThreshold,
                     g_Shared.m_nMaxPrintWidth, static_cast<HalftoneMode>(g_Shared.m_nHalftone)),
-      m_timer1(new QTimer(this)), m_timer2(new QTimer(this))
+      CPrinterWaitCancel(msg::kCancelEndsDownload), m_timer1(new QTimer(this)), m_timer2(new QTimer(this))
 {
     setObjectName(QStringLiteral("CPrograss"));
     setWindowTitle(QStringLiteral("Nivora"));
@@ -81,11 +80,8 @@ int CPrograss::DoModal()
         if (!m_bEnded)
             OnInitDialog();
     });
-    printer::WaitWatcher* previous = printer::CurrentWaitWatcher();
-    printer::SetWaitWatcher(this);
-    const int result = exec();
-    printer::SetWaitWatcher(previous);
-    return result == QDialog::Accepted ? platform::IDOK : platform::IDCANCEL;
+    const printer::ScopedWaitWatcher watching(this);
+    return exec() == QDialog::Accepted ? platform::IDOK : platform::IDCANCEL;
 }
 
 void CPrograss::DoDataExchange(CDataExchange& dx)
@@ -226,26 +222,18 @@ void CPrograss::Finish()
 void CPrograss::OnCancel()
 {
     m_bStop = true;
-    if (m_bWaitingOnPrinter)
-        m_bCancelledInWait = true;
+    CancelWait();
     EndDialog(platform::IDCANCEL);
 }
 
-bool CPrograss::Continue(const printer::WaitProgress& progress)
+QAbstractButton* CPrograss::WaitCancelButton() const
 {
-    if (m_bCancelledInWait)
-        return false;
-    if (progress.idle < printer::SlowPrinterAfter())
-        return true;
-    // Every slice: the printer's own state may change while it waits.
-    ShowStatus(printer::NotTakingDataText(progress) + " Cancel ends the download.");
-    m_bWaitingOnPrinter = true;
-    {
-        const CCancelButtonOnly onlyCancel(m_cancel);
-        QCoreApplication::processEvents(QEventLoop::AllEvents);
-    }
-    m_bWaitingOnPrinter = false;
-    return !m_bCancelledInWait;
+    return m_cancel;
+}
+
+void CPrograss::ShowWaitStatus(const std::string& text)
+{
+    ShowStatus(text);
 }
 
 void CPrograss::reject()

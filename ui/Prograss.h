@@ -17,7 +17,7 @@
 
 #include "download/DownloadWalk.h"
 #include "platform/CancelMode.h"
-#include "printer/WaitWatch.h"
+#include "ui/PrinterWaitCancel.h"
 
 class CDataExchange;
 class CNvLogoApp;
@@ -33,7 +33,7 @@ class Port;
 class CPrograss : public QDialog,
                   public CDownloadWalk,
                   public platform::CancelModeTarget,
-                  public printer::WaitWatcher {
+                  public CPrinterWaitCancel {
     Q_OBJECT
 public:
     // The listed logos of g_Shared in download order, converted with its threshold,
@@ -67,18 +67,14 @@ public:
     // Cancel and Esc, and the window's close box.
     void reject() override;
 
-    // A wait on the printer: after a moment the status line tells, and only the Cancel
-    // button takes input; false once it was pressed.
-    bool Continue(const printer::WaitProgress& progress) override;
-    // Cancel was pressed while the printer took nothing: the port has given up.
-    bool m_bCancelledInWait = false;
-
 protected:
     bool WriteBuffer(const uint8_t* buffer, uint32_t length) override;
     void Pause(int ms) override;
     void OnImagePrepared(const CNvImage& image) override;
     void OnPieceSent(int bytes) override;
     void OnWriteFailed() override;
+    QAbstractButton* WaitCancelButton() const override;
+    void ShowWaitStatus(const std::string& text) override;
 
 private:
     void EndDialog(int result);
@@ -96,5 +92,4 @@ private:
     int m_nRangeUpper = 0; // the bar's range as set, 0 ... m_nRangeUpper
     bool m_bInTimer = false;
     bool m_bEnded = false;
-    bool m_bWaitingOnPrinter = false; // Cancel may end the wait that is running
 };
