@@ -98,7 +98,21 @@ void PrintedDotsCache::Prefetch(const std::string& path, const NvConversion& con
         if (std::any_of(m_entries.begin(), m_entries.end(), [&](const EntryPtr& e) { return e->key == key; }))
             return;
     }
+    ++m_nConversions;
     EntryPtr entry = Convert(key, conversion);
     const std::lock_guard lock(m_mutex);
     KeepLocked(std::move(entry));
+}
+
+bool PrintedDotsCache::Find(const std::string& path, const NvConversion& conversion,
+                            std::shared_ptr<const DotImage>& dots, std::string& why)
+{
+    const Key key = KeyOf(path, conversion);
+    const std::lock_guard lock(m_mutex);
+    const EntryPtr entry = FindLocked(key);
+    if (!entry)
+        return false;
+    why = entry->why;
+    dots = entry->converted ? std::shared_ptr<const DotImage>(entry, &entry->dots) : nullptr;
+    return true;
 }

@@ -19,9 +19,10 @@ bool ConvertToDots(const std::string& path, const NvConversion& conversion, DotI
 // The last few conversions, kept while the file and the settings stay the same: a
 // redraw at another print size, a repaint, or a return to a logo just looked at does
 // not read and convert the file again. A file counts as the same while its path,
-// modification time and size are. Prefetch converts a logo the user is likely to look
-// at next from another thread, so that choosing it draws at once; Get and Prefetch may
-// run at the same time.
+// modification time and size are. Prefetch converts from another thread (the logo about
+// to be shown, those the user is likely to look at next), Find only looks: a window
+// that draws from Find never waits for a conversion. Every member may run at the same
+// time as the others.
 class PrintedDotsCache {
 public:
     // The dots for path with conversion; null with the reason in why when it cannot be
@@ -30,7 +31,11 @@ public:
                                         std::string& why);
     // Converts and keeps path's dots unless they are kept already.
     void Prefetch(const std::string& path, const NvConversion& conversion);
-    // Conversions Get had to make itself (what Prefetch made does not count).
+    // True when path's dots with conversion are kept (converted or failed); dots is
+    // then set (null for a failure, with why).
+    bool Find(const std::string& path, const NvConversion& conversion, std::shared_ptr<const DotImage>& dots,
+              std::string& why);
+    // Conversions made so far, by Get and Prefetch.
     int Conversions() const { return m_nConversions; }
 
     // Logos kept: a 512 x 2304 logo takes 1.2 MB.

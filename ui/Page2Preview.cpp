@@ -166,9 +166,13 @@ void CPage2Preview::PaintPreview(QPainter& painter)
     PreviewResult result = PreviewResult::Unreadable;
     if (!m_bPrintedDots)
         result = DrawBmpPreview(painter, path, m_bitmap, m_rcFrame.size(), m_nQuality);
-    else if (const std::shared_ptr<const DotImage> dots = PrintedDotsOf(entry)) {
-        result = DrawDotsPreview(painter, *dots, m_rcFrame.size(), m_nQuality);
-        PrefetchNeighbours(entry);
+    else {
+        std::shared_ptr<const DotImage> dots;
+        std::string why; // a file that does not convert leaves the frame empty, as one that does not read
+        const bool kept = m_dotsCache.Find(path, ConversionOf(entry), dots, why);
+        if (dots)
+            result = DrawDotsPreview(painter, *dots, m_rcFrame.size(), m_nQuality);
+        ConvertInBackground(entry, !kept);
     }
     if (result == PreviewResult::Drawn) {
         m_bMemoryReported = false;
@@ -198,27 +202,42 @@ std::shared_ptr<const DotImage> CPage2Preview::PrintedDotsOf(int32_t entry)
     return m_dotsCache.Get(g_Shared.m_arrPath[static_cast<size_t>(entry)], ConversionOf(entry), why);
 }
 
-void CPage2Preview::PrefetchNeighbours(int32_t entry)
+void CPage2Preview::ConvertInBackground(int32_t entry, bool shownToo)
 {
-    if (m_bPrefetching) // the next drawing asks again
+    if (m_bPrefetching) {
+        // The end of the conversions under way draws again, and this asks again then.
+        m_bRedrawWanted = true;
         return;
-    std::vector<std::pair<std::string, NvConversion>> logos;
-    const int row = RowOfEntry(*m_list, entry);
-    for (const int neighbour : {row + 1, row - 1}) {
-        if (neighbour < 0 || neighbour >= m_list->GetItemCount())
-            continue;
-        const int32_t other = EntryOfRow(*m_list, neighbour);
-        if (other >= 0 && other < g_Shared.LogoCount())
-            logos.emplace_back(g_Shared.m_arrPath[static_cast<size_t>(other)], ConversionOf(other));
     }
+    std::vector<std::pair<std::string, NvConversion>> logos;
+    const auto add = [&](int32_t other) {
+        if (other < 0 || other >= g_Shared.LogoCount())
+            return;
+        std::shared_ptr<const DotImage> dots;
+        std::string why;
+        const std::string& path = g_Shared.m_arrPath[static_cast<size_t>(other)];
+        if (!m_dotsCache.Find(path, ConversionOf(other), dots, why))
+            logos.emplace_back(path, ConversionOf(other));
+    };
+    if (shownToo)
+        add(entry);
+    const int row = RowOfEntry(*m_list, entry);
+    for (const int neighbour : {row + 1, row - 1})
+        if (neighbour >= 0 && neighbour < m_list->GetItemCount())
+            add(EntryOfRow(*m_list, neighbour));
     if (logos.empty())
         return;
     if (m_prefetch.joinable())
         m_prefetch.join(); // done: m_bPrefetching is clear
     m_bPrefetching = true;
-    m_prefetch = std::thread([this, logos = std::move(logos)] {
+    m_prefetch = std::thread([this, logos = std::move(logos), shownToo] {
         for (const auto& [path, conversion] : logos)
             m_dotsCache.Prefetch(path, conversion);
         m_bPrefetching = false;
+        // The window's thread draws what is now kept (a page being destroyed has joined
+        // this thread first; Qt drops a call to an object that is gone).
+        if (m_bRedrawWanted.exchange(false) || shownToo)
+            QMetaObject::invokeMethod(
+                this, [this] { m_pFrame->update(); }, Qt::QueuedConnection);
     });
 }

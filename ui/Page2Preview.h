@@ -57,7 +57,7 @@ public:
     void PaintPreview(QPainter& painter);
     // The dots of the logo in list row entry with the Setup page's values, or null.
     std::shared_ptr<const DotImage> PrintedDotsOf(int32_t entry);
-    // True while the logos beside the shown one are being converted in the background.
+    // True while logos are being converted in the background.
     bool Prefetching() const { return m_bPrefetching; }
 
 private:
@@ -68,10 +68,12 @@ private:
     bool m_bMemoryReported = false;
 
     // The conversion of a logo never shown takes longer than a frame (a large PNG is
-    // decoded first); the rows above and below the shown one are converted ahead in
-    // the background, so that an arrow key draws at once.
-    void PrefetchNeighbours(int32_t entry);
+    // decoded first), so the window never converts: a logo whose dots are not kept yet
+    // is converted in the background and drawn when it is done, and the rows above and
+    // below the shown one are converted ahead, so that an arrow key draws at once.
+    void ConvertInBackground(int32_t entry, bool shownToo);
     NvConversion ConversionOf(int32_t entry) const;
     std::thread m_prefetch;
     std::atomic<bool> m_bPrefetching{false};
+    std::atomic<bool> m_bRedrawWanted{false}; // a logo asked for while a conversion ran
 };

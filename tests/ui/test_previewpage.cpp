@@ -193,6 +193,8 @@ void TestPreviewPage::printedDotsOfACentredDoubleHeightLogoAreTheStreamsDots()
     QCOMPARE(box->text(), QStringLiteral("Printed dots"));
     box->click();
     page->findChild<QRadioButton*>(QStringLiteral("radio1021"))->click(); // "Double &Height"
+    frame->grab();
+    QTRY_VERIFY(!page->Prefetching()); // converted away from the window's thread
 
     MemoryWalk walk;
     QVERIFY(walk.RunToEnd());
@@ -229,7 +231,7 @@ void TestPreviewPage::theLogosBesideTheShownOneAreConvertedAhead()
 {
     PageHarness h;
     h.StartUp({WriteShadedPng(h.work.File("a.png"), 40, 24), WriteShadedPng(h.work.File("b.png"), 64, 16),
-               WriteShadedPng(h.work.File("c.png"), 24, 40)});
+               WriteShadedPng(h.work.File("c.png"), 24, 40), WriteShadedPng(h.work.File("d.png"), 32, 32)});
     g_Shared.m_nThreshold = 128;
     g_Shared.m_nMaxPrintWidth = 512;
     g_Shared.m_nHalftone = static_cast<int>(HalftoneMode::Atkinson);
@@ -237,23 +239,34 @@ void TestPreviewPage::theLogosBesideTheShownOneAreConvertedAhead()
     CPage2Preview* page = h.preview;
     auto* frame = page->findChild<QFrame*>(QStringLiteral("frame1017"));
     page->findChild<QCheckBox*>(QStringLiteral("checkPrintedDots"))->click();
+    const auto drawnDots = [&] { // black dots in the frame
+        const QImage shown = frame->grab().toImage();
+        int black = 0;
+        for (int y = 0; y < shown.height(); ++y)
+            for (int x = 0; x < shown.width(); ++x)
+                black += (shown.pixel(x, y) & 0xFFFFFF) == 0;
+        return black;
+    };
+    // A logo never shown: the window draws nothing yet, the conversion runs elsewhere,
+    // and the frame is drawn once it is done, with the logo and its two neighbours.
     ClickRow(*page->m_list, 1);
-    frame->grab();
-    QCOMPARE(page->m_dotsCache.Conversions(), 1);
+    const int empty = drawnDots(); // this drawing only asks for the conversion
     QTRY_VERIFY(!page->Prefetching());
+    QTRY_VERIFY(drawnDots() > empty);
+    QCOMPARE(page->m_dotsCache.Conversions(), 3);
+    // A neighbour draws at once: nothing more is converted for it.
     for (const int row : {0, 2}) {
         ClickRow(*page->m_list, row);
-        const QImage shown = frame->grab().toImage();
-        QCOMPARE(page->m_dotsCache.Conversions(), 1); // drawn from what was converted ahead
+        QVERIFY(drawnDots() > empty);
         const int32_t entry = g_Shared.m_nSelItem;
         DotImage direct;
         std::string why;
         QVERIFY(ConvertToDots(g_Shared.m_arrPath[static_cast<size_t>(entry)],
                               {128, 512, false, HalftoneMode::Atkinson}, direct, why));
         QCOMPARE(*page->PrintedDotsOf(entry), direct);
-        QVERIFY(!shown.isNull());
         QTRY_VERIFY(!page->Prefetching());
     }
+    QCOMPARE(page->m_dotsCache.Conversions(), 4); // row 2 brought row 3 along
 }
 
 QTEST_MAIN(TestPreviewPage)
