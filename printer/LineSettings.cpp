@@ -5,6 +5,8 @@
 #include <cerrno>
 #include <sys/ioctl.h>
 
+#include "printer/PortTestHooks.h"
+
 namespace printer {
 namespace {
 
@@ -131,8 +133,7 @@ bool FlushLine(int fd, bool input, bool output)
 
 int PendingOutput(int fd)
 {
-    int pending = 0;
-    return ::ioctl(fd, TIOCOUTQ, &pending) == 0 ? pending : -1;
+    return QueryOutputQueue(fd);
 }
 
 void ReleaseFlowControl(int fd)

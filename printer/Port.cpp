@@ -490,7 +490,7 @@ bool Port::Deliver()
     const int error = errno;
     bool delivered = true;
     if (m_kind == Kind::Terminal)
-        delivered = IsPseudoTerminal(m_fd) || DeliverSerial();
+        delivered = (IsPseudoTerminal(m_fd) && !OutputQueueQueryReplaced()) || DeliverSerial();
     else
         delivered = DeliverToDevice();
     if (delivered)

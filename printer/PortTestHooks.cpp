@@ -8,6 +8,7 @@ namespace {
 std::string g_deviceRoot;
 std::optional<std::chrono::milliseconds> g_writeTimeoutPerByte;
 ModemLineQuery g_modemLineQuery;
+OutputQueueQuery g_outputQueueQuery;
 
 } // namespace
 
@@ -39,6 +40,24 @@ int QueryModemLines(int fd, int& lines)
     if (g_modemLineQuery)
         return g_modemLineQuery(fd, lines);
     return ::ioctl(fd, TIOCMGET, &lines);
+}
+
+void SetOutputQueueQueryForTesting(OutputQueueQuery query)
+{
+    g_outputQueueQuery = std::move(query);
+}
+
+bool OutputQueueQueryReplaced()
+{
+    return static_cast<bool>(g_outputQueueQuery);
+}
+
+int QueryOutputQueue(int fd)
+{
+    if (g_outputQueueQuery)
+        return g_outputQueueQuery(fd);
+    int pending = 0;
+    return ::ioctl(fd, TIOCOUTQ, &pending) == 0 ? pending : -1;
 }
 
 } // namespace printer

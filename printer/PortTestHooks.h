@@ -23,4 +23,14 @@ using ModemLineQuery = std::function<int(int fd, int& lines)>;
 void SetModemLineQueryForTesting(ModemLineQuery query);
 int QueryModemLines(int fd, int& lines);
 
+// Replaces the output-queue query of a serial line (TIOCOUTQ): returns the bytes still
+// queued, or -1. A pseudo-terminal always reports an empty queue, so the drain before a
+// close can be seen at work only through this. An empty function restores the real
+// query.
+using OutputQueueQuery = std::function<int(int fd)>;
+void SetOutputQueueQueryForTesting(OutputQueueQuery query);
+// True while a test's query stands in for the line's own.
+bool OutputQueueQueryReplaced();
+int QueryOutputQueue(int fd);
+
 } // namespace printer

@@ -1,6 +1,7 @@
 // The printer link under a printer that misbehaves: stalls, cancelled waits, delivery
 // before a close, USB devices that answer with empty packets or vanish, and ports held
 // by other programs through UUCP lock files.
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -14,9 +15,11 @@
 #include <sys/ioctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 #include "printer/Port.h"
 #include "printer/PortDiscovery.h"
+#include "printer/PortTestHooks.h"
 #include "printer/PrinterStatus.h"
 #include "printer/StallRule.h"
 #include "printer/UucpLock.h"
@@ -202,6 +205,42 @@ TEST_F(UsbDeliveryTest, AVanishedPrinterIsReportedAsTakenAway)
 }
 
 // An empty USB packet reads as 0 bytes; the answer may still come within the wait.
+// A serial line's close waits while the printer takes what the driver still holds (the
+// queue shrinks), however long that is, and reports the tail lost only once the queue
+// stops moving for the stall limit. The queue is the test's: a pseudo-terminal has none.
+TEST(SerialDeliveryTest, CloseWaitsWhileTheQueueShrinksAndReportsAQueueThatStops)
+{
+    struct Case {
+        const char* name;
+        std::vector<int> queue; // what each query finds; the last value stays
+        bool delivered;
+    };
+    const Case cases[] = {
+        {"drains slowly", {4000, 4000, 3000, 3000, 3000, 2000, 1000, 1000, 500, 0}, true},
+        {"empty at once", {0}, true},
+        {"stops half-way", {4000, 3000, 2000}, false},
+        {"never moves", {700}, false},
+    };
+    const ScopedStallTimeout limit(100ms);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakePrinter serial;
+        Port port;
+        ASSERT_TRUE(port.OpenSerial(serial.Path(), {}, printer::kDownloadVariant)) << std::strerror(errno);
+        size_t queries = 0;
+        printer::SetOutputQueueQueryForTesting([&](int) {
+            // Each value stands for a while, longer than the stall limit in the slow case
+            // only when added up: progress resets the limit.
+            const size_t at = std::min(queries++ / 3, c.queue.size() - 1);
+            return c.queue[at];
+        });
+        EXPECT_EQ(port.Close(), c.delivered);
+        printer::SetOutputQueueQueryForTesting({});
+        EXPECT_FALSE(port.IsOpen());
+        EXPECT_GE(queries, c.delivered ? 1u : 3u);
+    }
+}
+
 TEST(PrinterDeviceAnswerTest, AnEmptyReadIsNothingYetNotTheEnd)
 {
     testing_support::FakePlatform platform;
