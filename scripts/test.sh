@@ -7,6 +7,8 @@ cd "$(dirname "$0")/.."
 scripts/setup-deps.sh
 scripts/check-format.sh
 export QT_QPA_PLATFORM=offscreen
+# Compiler cache hits across checkouts in other folders (a CI clone, a worktree).
+export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$PWD}"
 jobs=$(nproc)
 
 cmake --preset default
