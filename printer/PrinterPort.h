@@ -27,6 +27,8 @@ public:
                   uint8_t stopBits, int32_t handshake);
     // Why the last open failed, in words: the network printer's reason, else errno's.
     std::string OpenErrorText() const;
+    // The network printer's reason alone; "" when the last open was of no network printer.
+    const std::string& NetErrorText() const { return m_strNetError; }
     // Before a run counts as done: true once the printer has everything written (a
     // network printer has acknowledged every byte; other ports at once). Otherwise
     // shows failureText and returns false.

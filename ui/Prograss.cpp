@@ -106,8 +106,10 @@ bool CPrograss::OnInitDialog()
     m_progress->setValue(0);
     m_strStatus = "Erasing...";
 
-    // The order the images go in, kept where the other pages find it.
-    g_Shared.m_arrDownloadOrder = BuildDownloadOrder(g_Shared);
+    // The order the images go in (the driver's), kept in the shared record too.
+    g_Shared.m_arrDownloadOrder.fill(0);
+    for (int seq = 0; seq < Count(); ++seq)
+        g_Shared.m_arrDownloadOrder[static_cast<size_t>(seq)] = Jobs()[static_cast<size_t>(seq)].row;
     m_nImage = 0;
     // The printer has erased its images: a stop from now on owes all n definitions.
     if (Start())
@@ -291,8 +293,7 @@ void CPrograss::KillTimer(int id)
 
 int CPrograss::SizeOfImageAt(int seq) const
 {
-    if (seq < 0 || seq >= g_Shared.LogoCount())
+    if (seq < 0 || seq >= Count())
         return 0;
-    const int row = g_Shared.m_arrDownloadOrder[static_cast<size_t>(seq)];
-    return Atoi(g_Shared.m_arrSize[static_cast<size_t>(row)]);
+    return Atoi(g_Shared.m_arrSize[static_cast<size_t>(Jobs()[static_cast<size_t>(seq)].row)]);
 }

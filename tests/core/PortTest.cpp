@@ -2,7 +2,6 @@
 
 #include <cstring>
 #include <gtest/gtest.h>
-#include <numeric>
 #include <sys/ioctl.h>
 #include <termios.h>
 
@@ -18,15 +17,9 @@ using printer::SerialSettings;
 using testing_support::FakePrinter;
 using testing_support::OnKeepAlive;
 using testing_support::OpenDescriptorCount;
+using testing_support::Sequence;
 
 namespace {
-
-std::vector<uint8_t> Sequence(size_t length)
-{
-    std::vector<uint8_t> bytes(length);
-    std::iota(bytes.begin(), bytes.end(), uint8_t{0});
-    return bytes;
-}
 
 // Every test here ends with a leak check: whatever path it took, only the printer's
 // own port side may still be open.

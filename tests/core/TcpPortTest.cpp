@@ -5,7 +5,6 @@
 #include <cstring>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
-#include <numeric>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -20,15 +19,9 @@ using printer::NetAddress;
 using printer::Port;
 using testing_support::FakeNetPrinter;
 using testing_support::OpenDescriptorCount;
+using testing_support::Sequence;
 
 namespace {
-
-std::vector<uint8_t> Sequence(size_t length)
-{
-    std::vector<uint8_t> bytes(length);
-    std::iota(bytes.begin(), bytes.end(), uint8_t{0});
-    return bytes;
-}
 
 NetAddress Loopback(const FakeNetPrinter& printer)
 {

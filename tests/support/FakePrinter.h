@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <mutex>
+#include <numeric>
 #include <optional>
 #include <string>
 #include <thread>
@@ -19,6 +20,15 @@
 #include "tests/support/TempDir.h"
 
 namespace testing_support {
+
+// Bytes 0, 1, 2, ... (wrapping): a stream whose every byte says where it stands, so that
+// a lost, doubled or reordered piece shows.
+inline std::vector<uint8_t> Sequence(size_t length)
+{
+    std::vector<uint8_t> bytes(length);
+    std::iota(bytes.begin(), bytes.end(), uint8_t{0});
+    return bytes;
+}
 
 class FakePrinter {
 public:

@@ -1,11 +1,8 @@
 // nivora-cli check: the connection check that precedes every download and print.
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <vector>
 
-#include "printer/PortAccess.h"
-#include "printer/NetAddress.h"
 #include "printer/PortNames.h"
 #include "printer/PrinterPort.h"
 #include "tools/cli/Command.h"
@@ -43,15 +40,7 @@ int RunCheck(const std::vector<std::string>& args)
 
     CPrinterPort port(printer::kDownloadVariant);
     if (!cli::OpenPortFromOptions(port, options)) {
-        const std::string what =
-            printer::HasNetPrefix(options.port)
-                ? "cannot open " + cli::DescribePort(options.port) + ": " + port.OpenErrorText()
-                : cli::DescribeOpenFailure(options.port, port.m_nOpenError);
-        std::fprintf(stderr, "nivora-cli check: %s\n", what.c_str());
-        const std::string advice =
-            printer::PermissionMessage(printer::ResolveDevice(options.port), port.m_nOpenError);
-        if (!advice.empty())
-            std::fprintf(stderr, "nivora-cli check: %s\n", advice.c_str());
+        cli::ReportOpenFailure("check", options.port, port);
         return 1;
     }
     const bool written = port.CheckPrinter(); // its own message goes to standard error

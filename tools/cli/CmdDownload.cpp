@@ -365,7 +365,7 @@ int SendToPort(const LogoListRecord& lists, const DownloadOptions& options, cons
         else if (SendDeleteAll(printerPort) && printerPort.WaitDelivered(msg::kWriteToPortFailed))
             status = cli::kExitOk;
     } else if (!opened) {
-        reason = cli::OpenFailureText(printerPort.m_nOpenError);
+        reason = cli::OpenFailureText(printerPort);
         if (const std::string advice =
                 printer::PermissionMessage(printer::ResolveDevice(target), printerPort.m_nOpenError);
             !advice.empty())
@@ -373,8 +373,8 @@ int SendToPort(const LogoListRecord& lists, const DownloadOptions& options, cons
     }
     if (const std::string why = cli::WriteFailureText(printerPort.m_hPort.LastError()); !why.empty())
         reason = why;
-    if (printer::HasNetPrefix(target) && status == cli::kExitFailed)
-        reason = opened ? printerPort.m_hPort.Connection().ErrorText() : printerPort.OpenErrorText();
+    if (opened && printer::HasNetPrefix(target) && status == cli::kExitFailed)
+        reason = printerPort.m_hPort.Connection().ErrorText();
     if (opened)
         printerPort.ClosePort();
     if (boxes) {

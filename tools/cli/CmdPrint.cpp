@@ -11,8 +11,6 @@
 #include "platform/Wait.h"
 #include "print/PrintRange.h"
 #include "print/PrintWalk.h"
-#include "printer/PortAccess.h"
-#include "printer/NetAddress.h"
 #include "printer/PortNames.h"
 #include "printer/PrinterPort.h"
 #include "tools/cli/Command.h"
@@ -183,18 +181,9 @@ int PrintToPort(PrintOptions options, const std::vector<std::string>& list, int 
     CPrinterPort port(printer::kPrintVariant);
     options.port.port = target;
     if (!cli::OpenPortFromOptions(port, options.port)) {
-        reason =
-            printer::HasNetPrefix(target) ? port.OpenErrorText() : cli::OpenFailureText(port.m_nOpenError);
-        if (!options.oneOfMany) {
-            std::fprintf(stderr, "nivora-cli print: %s\n",
-                         printer::HasNetPrefix(target)
-                             ? ("cannot open " + cli::DescribePort(target) + ": " + reason).c_str()
-                             : cli::DescribeOpenFailure(target, port.m_nOpenError).c_str());
-            const std::string advice =
-                printer::PermissionMessage(printer::ResolveDevice(target), port.m_nOpenError);
-            if (!advice.empty())
-                std::fprintf(stderr, "nivora-cli print: %s\n", advice.c_str());
-        }
+        reason = cli::OpenFailureText(port);
+        if (!options.oneOfMany)
+            cli::ReportOpenFailure("print", target, port);
         return 1;
     }
     const bool serial = printer::LptNumber(target) == 0;

@@ -1,12 +1,15 @@
 #include "tools/cli/PortProblems.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 
 #include "platform/RegularFile.h"
+#include "printer/PortAccess.h"
 #include "printer/PortNames.h"
+#include "printer/PrinterPort.h"
 #include "tools/cli/PortOptions.h"
 
 namespace cli {
@@ -33,8 +36,11 @@ std::string NotAPortReason(const std::string& port)
     return {};
 }
 
-std::string OpenFailureText(int error)
+std::string OpenFailureText(const CPrinterPort& port)
 {
+    if (!port.NetErrorText().empty())
+        return port.NetErrorText();
+    const int error = port.m_nOpenError;
     if (error == EBUSY || error == EWOULDBLOCK)
         return "in use by another program";
     if (error == ENODEV)
@@ -42,11 +48,19 @@ std::string OpenFailureText(int error)
     return std::strerror(error);
 }
 
-std::string DescribeOpenFailure(const std::string& port, int error)
+std::string DescribeOpenFailure(const std::string& name, const CPrinterPort& port)
 {
-    if (const std::string reason = NotAPortReason(port); !reason.empty())
+    if (const std::string reason = NotAPortReason(name); !reason.empty())
         return reason;
-    return "cannot open " + DescribePort(port) + ": " + OpenFailureText(error);
+    return "cannot open " + DescribePort(name) + ": " + OpenFailureText(port);
+}
+
+void ReportOpenFailure(const char* command, const std::string& name, const CPrinterPort& port)
+{
+    std::fprintf(stderr, "nivora-cli %s: %s\n", command, DescribeOpenFailure(name, port).c_str());
+    const std::string advice = printer::PermissionMessage(printer::ResolveDevice(name), port.m_nOpenError);
+    if (!advice.empty())
+        std::fprintf(stderr, "nivora-cli %s: %s\n", command, advice.c_str());
 }
 
 std::string WriteFailureText(int error)

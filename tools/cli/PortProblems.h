@@ -4,6 +4,8 @@
 // or write, in the user's terms.
 #include <string>
 
+class CPrinterPort;
+
 namespace cli {
 
 // Why port cannot be a printer port, or "" when nothing speaks against it before the
@@ -12,13 +14,18 @@ namespace cli {
 // which take everything and answer nonsense.
 std::string NotAPortReason(const std::string& port);
 
-// The reason for a failed open of a port: "in use by another program" for a port
-// someone holds, the printer-taken text for a vanished USB printer, else strerror.
-std::string OpenFailureText(int error);
+// The reason port could not be opened: the network's own words for a network printer
+// ("connection refused"), "in use by another program" for a port someone holds, the
+// printer-taken text for a vanished USB printer, else strerror.
+std::string OpenFailureText(const CPrinterPort& port);
 
-// "cannot open COM1 (/dev/ttyS0): in use by another program", or the reason the path
-// is no port, for a failed open with error.
-std::string DescribeOpenFailure(const std::string& port, int error);
+// "cannot open COM1 (/dev/ttyS0): in use by another program", or the reason the name
+// is no port, for a failed open of name into port.
+std::string DescribeOpenFailure(const std::string& name, const CPrinterPort& port);
+
+// Says on standard error, as "nivora-cli COMMAND: ...", why name could not be opened,
+// and what to do when the user may not open the device.
+void ReportOpenFailure(const char* command, const std::string& name, const CPrinterPort& port);
 
 // A sentence to add after a failed write, "" when the failure needs no more words.
 std::string WriteFailureText(int error);

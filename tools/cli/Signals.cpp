@@ -62,18 +62,16 @@ void InstallSignalHandlers()
     Handle(SIGINT, OnInterrupt);
 }
 
-StopOnInterrupt::StopOnInterrupt() : m_previous(printer::CurrentWaitWatcher())
+StopOnInterrupt::StopOnInterrupt()
 {
     g_stopRequested = 0;
     g_stopMode = 1;
     sigaction(SIGINT, nullptr, &m_previousAction);
     Handle(SIGINT, OnInterrupt);
-    printer::SetWaitWatcher(this);
 }
 
 StopOnInterrupt::~StopOnInterrupt()
 {
-    printer::SetWaitWatcher(m_previous);
     sigaction(SIGINT, &m_previousAction, nullptr);
     g_stopMode = 0;
 }

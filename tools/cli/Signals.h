@@ -31,7 +31,7 @@ public:
     bool Continue(const printer::WaitProgress& progress) override;
 
 private:
-    printer::WaitWatcher* m_previous;
+    printer::ScopedWaitWatcher m_watching{this};
     struct sigaction m_previousAction {};
     std::atomic<bool> m_toldSlow{false}; // the printers of a many-printer run share it
 };
