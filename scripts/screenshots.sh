@@ -35,11 +35,11 @@ if [ ${#need[@]} -gt 0 ]; then
   $SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${need[@]}"
 fi
 
-exe=$root/build/default/app/nivora
-if [ ! -x "$exe" ]; then
-  cmake --preset default >/dev/null
-  cmake --build --preset default -j2 --target nivora
-fi
+cmake --preset default >/dev/null
+cmake --build --preset default -j"$(nproc)" --target nivora
+# shellcheck source=/dev/null
+. "$root/build/default/programs.env"
+exe=$NIVORA
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
