@@ -1,0 +1,199 @@
+#include "download/Adjustments.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+GreyImage Picture(int32_t width, int32_t height, std::vector<uint8_t> grey)
+{
+    return GreyImage{width, height, std::move(grey)};
+}
+
+// A 3 x 2 picture with every pixel different:  1 2 3
+//                                             4 5 6
+GreyImage Small()
+{
+    return Picture(3, 2, {1, 2, 3, 4, 5, 6});
+}
+
+TEST(AdjustmentsTest, TrimTakesTheWhiteBordersOfEachSide)
+{
+    // White (>= 250) margins of 1 left, 2 right, 0 top, 1 bottom around a 2 x 2 logo;
+    // 249 is not white and stays.
+    const GreyImage in = Picture(5, 3,
+                                 {255, 0, 249, 250, 255, //
+                                  251, 10, 20, 255, 252, //
+                                  255, 255, 255, 250, 255});
+    const GreyImage out = Trim(in);
+    EXPECT_EQ(out.width, 2);
+    EXPECT_EQ(out.height, 2);
+    EXPECT_EQ(out.grey, (std::vector<uint8_t>{0, 249, 10, 20}));
+    // A picture with nothing but white paper is left whole.
+    EXPECT_EQ(Trim(Picture(2, 1, {255, 250})).width, 2);
+}
+
+TEST(AdjustmentsTest, RotatesClockwise)
+{
+    EXPECT_EQ(Rotate(Small(), 0).grey, Small().grey);
+    const GreyImage quarter = Rotate(Small(), 90);
+    EXPECT_EQ(quarter.width, 2);
+    EXPECT_EQ(quarter.height, 3);
+    EXPECT_EQ(quarter.grey, (std::vector<uint8_t>{4, 1, 5, 2, 6, 3}));
+    const GreyImage half = Rotate(Small(), 180);
+    EXPECT_EQ(half.width, 3);
+    EXPECT_EQ(half.grey, (std::vector<uint8_t>{6, 5, 4, 3, 2, 1}));
+    const GreyImage threeQuarters = Rotate(Small(), 270);
+    EXPECT_EQ(threeQuarters.width, 2);
+    EXPECT_EQ(threeQuarters.grey, (std::vector<uint8_t>{3, 6, 2, 5, 1, 4}));
+}
+
+TEST(AdjustmentsTest, FitShrinksToThePrintableWidthOnly)
+{
+    Adjustments fit;
+    fit.scale = Adjustments::Scale::Fit;
+    int32_t w = 0, h = 0;
+    ScaledSize(fit, 1200, 300, 576, w, h);
+    EXPECT_EQ(w, 576);
+    EXPECT_EQ(h, 144);
+    ScaledSize(fit, 600, 100, 384, w, h);
+    EXPECT_EQ(w, 384);
+    EXPECT_EQ(h, 64);
+    ScaledSize(fit, 300, 100, 576, w, h); // never grows
+    EXPECT_EQ(w, 300);
+    EXPECT_EQ(h, 100);
+    ScaledSize(fit, 1000, 8000, 500, w, h); // the height is held to 2304
+    EXPECT_EQ(h, 2304);
+    EXPECT_EQ(w, 288);
+}
+
+TEST(AdjustmentsTest, PercentScalesBothWays)
+{
+    Adjustments scale;
+    scale.scale = Adjustments::Scale::Percent;
+    scale.percent = 250;
+    int32_t w = 0, h = 0;
+    ScaledSize(scale, 4, 3, 576, w, h);
+    EXPECT_EQ(w, 10);
+    EXPECT_EQ(h, 8); // 7.5 rounds up
+    scale.percent = 10;
+    ScaledSize(scale, 15, 4, 576, w, h);
+    EXPECT_EQ(w, 2); // 1.5 rounds up
+    EXPECT_EQ(h, 1); // never below one dot
+}
+
+TEST(AdjustmentsTest, ShrinkingAveragesTheCoveredPixels)
+{
+    // Halving a 4 x 2 picture: each target pixel is the mean of a 2 x 2 block.
+    const GreyImage in = Picture(4, 2,
+                                 {0, 255, 100, 100, //
+                                  255, 0, 100, 200});
+    const GreyImage out = Resize(in, 2, 1);
+    EXPECT_EQ(out.grey, (std::vector<uint8_t>{128, 125})); // 127.5 and 125
+    // Thirds of a 3-pixel row into 2: 2/3 of the first plus 1/3 of the second.
+    EXPECT_EQ(Resize(Picture(3, 1, {0, 90, 255}), 2, 1).grey, (std::vector<uint8_t>{30, 200}));
+}
+
+TEST(AdjustmentsTest, GrowingRepeatsPixels)
+{
+    const GreyImage out = Resize(Picture(2, 1, {0, 255}), 4, 2);
+    EXPECT_EQ(out.grey, (std::vector<uint8_t>{0, 0, 255, 255, 0, 0, 255, 255}));
+}
+
+TEST(AdjustmentsTest, ToneCurvesAtTheirEndsAndMiddles)
+{
+    Adjustments none;
+    const std::vector<uint8_t> identity = ToneCurve(none);
+    for (int v = 0; v < 256; ++v)
+        ASSERT_EQ(identity[static_cast<size_t>(v)], v);
+
+    Adjustments bright;
+    bright.brightness = 100;
+    EXPECT_EQ(ToneCurve(bright)[0], 255);
+    bright.brightness = -50;
+    EXPECT_EQ(ToneCurve(bright)[200], 73); // 200 - 127.5
+    EXPECT_EQ(ToneCurve(bright)[100], 0);
+
+    Adjustments contrast;
+    contrast.contrast = -100; // everything mid-grey
+    EXPECT_EQ(ToneCurve(contrast)[0], 128);
+    EXPECT_EQ(ToneCurve(contrast)[255], 128);
+    contrast.contrast = 100; // a hard step at the middle
+    EXPECT_EQ(ToneCurve(contrast)[127], 0);
+    EXPECT_EQ(ToneCurve(contrast)[128], 255);
+    contrast.contrast = 50; // steeper, still turning about the middle
+    EXPECT_LT(ToneCurve(contrast)[64], 64);
+    EXPECT_GT(ToneCurve(contrast)[192], 192);
+
+    Adjustments gamma;
+    gamma.gamma = 2.0; // lightens: 255 * sqrt(64 / 255)
+    EXPECT_EQ(ToneCurve(gamma)[64], 128);
+    EXPECT_EQ(ToneCurve(gamma)[0], 0);
+    EXPECT_EQ(ToneCurve(gamma)[255], 255);
+    gamma.gamma = 0.5; // darkens
+    EXPECT_EQ(ToneCurve(gamma)[128], 64);
+
+    Adjustments invert;
+    invert.invert = true;
+    EXPECT_EQ(ToneCurve(invert)[0], 255);
+    EXPECT_EQ(ToneCurve(invert)[200], 55);
+}
+
+TEST(AdjustmentsTest, StepsRunInTheirOrder)
+{
+    // Trim before the fit: the 2-pixel white margin must not count towards the width
+    // that is scaled to 2, so each half of the logo becomes one pixel.
+    const GreyImage in = Picture(6, 1, {255, 255, 0, 0, 200, 200});
+    Adjustments adjust;
+    adjust.trim = true;
+    adjust.scale = Adjustments::Scale::Fit;
+    EXPECT_EQ(Adjust(in, adjust, 2).grey, (std::vector<uint8_t>{0, 200}));
+    // Rotation before the fit: a 1 x 4 column turned becomes 4 wide, then fits 2.
+    Adjustments turned;
+    turned.rotate = 90;
+    turned.scale = Adjustments::Scale::Fit;
+    const GreyImage column = Adjust(Picture(1, 4, {0, 0, 255, 255}), turned, 2);
+    EXPECT_EQ(column.width, 2);
+    EXPECT_EQ(column.grey, (std::vector<uint8_t>{255, 0}));
+    // Invert after the tone: brightening black to grey then inverting gives dark grey.
+    Adjustments toned;
+    toned.brightness = 20;
+    toned.invert = true;
+    EXPECT_EQ(Adjust(Picture(1, 1, {0}), toned, 576).grey[0], 204);
+}
+
+TEST(AdjustmentsTest, ExactGreyOfEveryPureGrey)
+{
+    for (int v = 0; v < 256; ++v)
+        ASSERT_EQ(ExactGrey(v, v, v), v);
+    EXPECT_EQ(ExactGrey(255, 0, 0), 77);
+    EXPECT_EQ(ExactGrey(0, 255, 0), 149);
+    EXPECT_EQ(ExactGrey(0, 0, 255), 29);
+}
+
+TEST(AdjustmentsTest, TextsRoundTripAndRefuseNonsense)
+{
+    Adjustments adjust;
+    EXPECT_EQ(adjust.ToText(), "");
+    EXPECT_EQ(adjust.Summary(), "");
+    EXPECT_FALSE(adjust.Any());
+    adjust.scale = Adjustments::Scale::Fit;
+    adjust.rotate = 90;
+    adjust.gamma = 1.4;
+    EXPECT_EQ(adjust.Summary(), "fit, 90\u00b0, \u03b31.4");
+    adjust.trim = true;
+    adjust.brightness = -20;
+    adjust.contrast = 35;
+    adjust.invert = true;
+    EXPECT_EQ(adjust.ToText(), "trim rotate=90 fit brightness=-20 contrast=35 gamma=1.4 invert");
+    EXPECT_EQ(Adjustments::Parse(adjust.ToText()), adjust);
+    Adjustments percent;
+    percent.scale = Adjustments::Scale::Percent;
+    percent.percent = 150;
+    EXPECT_EQ(Adjustments::Parse(percent.ToText()), percent);
+    EXPECT_EQ(Adjustments::Parse(""), Adjustments{});
+    for (const char* bad : {"rotate=45", "rotate=360", "scale=9", "scale=401", "gamma=0.1", "gamma=5.5",
+                            "brightness=101", "contrast=-101", "tilt", "trim=1", "fit=yes", "gamma=x"})
+        EXPECT_FALSE(Adjustments::Parse(bad).has_value()) << bad;
+}
+
+} // namespace
