@@ -14,6 +14,8 @@ inline constexpr uint8_t ESC = 0x1B;
 inline constexpr uint8_t FS = 0x1C;
 inline constexpr uint8_t GS = 0x1D;
 inline constexpr uint8_t HT = 0x09;
+inline constexpr uint8_t DLE = 0x10;
+inline constexpr uint8_t EOT = 0x04;
 inline constexpr uint8_t LF = 0x0A; // ends a text line: the printer prints it and feeds
 inline constexpr uint8_t CR = 0x0D;
 
@@ -50,5 +52,12 @@ inline std::array<uint8_t, 4> PrintNvImage(uint8_t number, uint8_t mode)
 
 // Print modes of FS p.
 enum PrintMode : uint8_t { kNormal = 0, kDoubleWidth = 1, kDoubleHeight = 2, kQuadruple = 3 };
+
+// DLE EOT n: transmit real-time status n (1 printer, 2 off-line cause, 3 error cause,
+// 4 roll paper sensor); the printer answers one byte even while its buffer is full.
+inline std::array<uint8_t, 3> RealTimeStatus(uint8_t n)
+{
+    return {DLE, EOT, n};
+}
 
 } // namespace escpos
