@@ -48,6 +48,9 @@ add_custom_target(nivora_docs ALL DEPENDS ${NIVORA_GENERATED_DOCS})
 
 set(CPACK_PACKAGE_NAME "bitmap-nivora")
 set(CPACK_PACKAGE_VENDOR "Bitmap Nivora developers")
+# The project has no mail address yet. Debian's Maintainer field and changelog must
+# carry one, and lintian refuses the reserved .invalid domain, so these two keep the
+# reserved example domain; nothing else names an address or a homepage.
 set(CPACK_PACKAGE_CONTACT "Bitmap Nivora developers <nivora@example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Stores logos in the NV memory of ESC/POS receipt printers")
 set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
