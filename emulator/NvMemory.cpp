@@ -55,14 +55,21 @@ private:
 void NvMemory::BeginClassic()
 {
     m_classic.clear();
+    m_classicUsed = 0;
     if (m_options.eraseAcross)
         DeleteAll();
 }
 
-void NvMemory::AddClassic(NvDefinition image)
+bool NvMemory::AddClassic(NvDefinition image)
 {
     image.number = static_cast<int>(m_classic.size()) + 1;
+    const bool fits =
+        m_options.classicCapacity == 0 || m_classicUsed + image.raster.size() <= m_options.classicCapacity;
+    if (!fits)
+        image.raster.clear();
+    m_classicUsed += image.raster.size();
     m_classic.push_back(std::move(image));
+    return fits;
 }
 
 const NvDefinition* NvMemory::Classic(int number) const
@@ -86,8 +93,10 @@ bool NvMemory::Define(KeyedGraphic graphic)
     const uint64_t needed = Footprint(graphic.raster.size());
     if (m_options.capacity != 0 && needed > Free() + freed)
         return false;
-    if (m_options.eraseAcross)
+    if (m_options.eraseAcross) {
         m_classic.clear();
+        m_classicUsed = 0;
+    }
     m_used = m_used - freed + needed;
     const std::string key = graphic.key;
     m_keyed[key] = std::move(graphic);
@@ -179,6 +188,9 @@ bool NvMemory::Load(const std::vector<uint8_t>& bytes)
     }
     if (!in.AtEnd())
         return false;
+    m_classicUsed = 0;
+    for (const NvDefinition& image : classic)
+        m_classicUsed += image.raster.size();
     m_classic = std::move(classic);
     m_keyed = std::move(keyed);
     m_used = used;

@@ -21,6 +21,7 @@ public:
     struct Options {
         uint64_t capacity = 262144; // key-coded memory in bytes; 0 = without limit
         bool eraseAcross = true;
+        uint64_t classicCapacity = 0; // FS q image data in bytes; 0 = without limit
     };
 
     NvMemory() : NvMemory(Options{}) {}
@@ -29,7 +30,8 @@ public:
     // FS q n: the NV bit images go (and, erasing across, the key-coded graphics).
     void BeginClassic();
     // One image record of the FS q begun last; it becomes NV image Classic().size().
-    void AddClassic(NvDefinition image);
+    // False when its data would exceed the FS q memory: it is then kept empty.
+    bool AddClassic(NvDefinition image);
     // NV image number (1..n), null when not stored.
     const NvDefinition* Classic(int number) const;
     const std::vector<NvDefinition>& ClassicImages() const { return m_classic; }
@@ -59,4 +61,5 @@ private:
     std::vector<NvDefinition> m_classic;
     std::map<std::string, KeyedGraphic> m_keyed;
     uint64_t m_used = 0;
+    uint64_t m_classicUsed = 0;
 };

@@ -36,7 +36,7 @@ StreamRenderer::StreamRenderer(Options options, NvMemory& memory, LineSink sink)
 {
 }
 
-std::string StreamRenderer::Save(const DotImage& image, const std::string& name)
+std::string StreamRenderer::Save(const std::function<DotImage()>& image, const std::string& name)
 {
     if (m_written >= m_options.maxPictures) {
         m_capReached = true;
@@ -45,7 +45,7 @@ std::string StreamRenderer::Save(const DotImage& image, const std::string& name)
     const std::string path = platform::JoinPath(m_options.dir, name);
     bool saved = false;
     try {
-        saved = SavePng(image, path);
+        saved = SavePng(image(), path);
     } catch (const std::bad_alloc&) {
         saved = false;
     }
@@ -154,13 +154,15 @@ void StreamRenderer::OnNvImage(const StreamEvent& event, NvDefinition image)
         line += " (ignored)";
     } else if (image.xUnits == 0 || image.yUnits == 0) {
         line += " (empty definition)";
-    } else if (!event.dataKept) {
-        line += " (too large: not stored)";
-    } else {
-        line += Save(image.Dots(), Format("nv-%03d.png", number));
-    }
-    if (m_options.classic)
         m_memory.AddClassic(std::move(image));
+    } else if (!event.dataKept || !m_memory.AddClassic(std::move(image))) {
+        line += " (too large: not stored)";
+        if (!event.dataKept)
+            m_memory.AddClassic(NvDefinition{});
+    } else {
+        const NvDefinition* stored = m_memory.Classic(static_cast<int>(m_memory.ClassicImages().size()));
+        line += Save([&] { return stored->Dots(); }, Format("nv-%03d.png", number));
+    }
     m_printed.clear();
     List(event.offset, line);
     m_wrote = m_options.classic && --m_recordsLeft == 0;
@@ -175,13 +177,15 @@ void StreamRenderer::OnKeyedGraphic(const StreamEvent& event, KeyedGraphic graph
                static_cast<size_t>(graphic.BytesPerRow()) * static_cast<size_t>(graphic.height));
     if (!m_options.keyed) {
         line += " (ignored: no key-coded memory)";
-    } else if (!event.dataKept || !m_memory.Define(graphic)) {
+    } else if (!event.dataKept || !m_memory.Define(std::move(graphic))) {
         line += Format(" (ignored: does not fit the %llu bytes free)",
                        static_cast<unsigned long long>(m_memory.Free()));
     } else {
         m_printed.clear();
         const int number = ++m_numbers.keyed;
-        line += Save(graphic.Dots(), Format("key-%s-%03d.png", KeyFileName(event.key).c_str(), number));
+        const KeyedGraphic* stored = m_memory.Keyed(event.key);
+        line += Save([&] { return stored->Dots(); },
+                     Format("key-%s-%03d.png", KeyFileName(event.key).c_str(), number));
         m_wrote = true;
     }
     List(event.offset, line);
@@ -223,10 +227,12 @@ std::string StreamRenderer::Printed(const std::string& id, const DotImage& store
     const auto found = m_printed.find(key);
     if (found != m_printed.end())
         return " -> " + found->second + " (as printed before)";
-    const std::string name = Format("print-%03d.png", ++m_numbers.print);
-    const std::string saved = Save(ScaleForPrint(stored, mode), name);
-    if (saved.rfind(" -> ", 0) == 0)
+    const std::string saved =
+        Save([&] { return ScaleForPrint(stored, mode); }, Format("print-%03d.png", m_numbers.print + 1));
+    if (saved.rfind(" -> ", 0) == 0) {
+        ++m_numbers.print;
         m_printed[key] = saved.substr(4);
+    }
     return saved;
 }
 

@@ -64,7 +64,7 @@ public:
 
 private:
     // " -> path", " (picture not saved: ...)" or " (cannot write the picture)".
-    std::string Save(const DotImage& image, const std::string& name);
+    std::string Save(const std::function<DotImage()>& image, const std::string& name);
     std::string ClassicPrint(const StreamEvent& event);
     std::string KeyedPrint(const StreamEvent& event);
     // A print's picture: the one written for the same image and size since the last

@@ -21,9 +21,12 @@ constexpr size_t kMaxMemoryFile = size_t{256} << 20;
 // Fixed bits of every real-time status byte: bit 1 and bit 4 on.
 constexpr uint8_t kStatusBase = 0x12;
 
+// FS q image data it keeps: the NV area this program downloads into.
+constexpr uint64_t kClassicCapacity = 384 * 1024;
+
 NvMemory::Options MemoryOptions(const VirtualPrinterOptions& options)
 {
-    return {options.capacity, !options.keepBoth};
+    return {options.capacity, !options.keepBoth, kClassicCapacity};
 }
 
 StreamRenderer::Options RendererOptions(const VirtualPrinterOptions& options)
@@ -129,7 +132,12 @@ void VirtualPrinter::Connect()
 
 void VirtualPrinter::Disconnect()
 {
-    Process();
+    // What came before the host hung up is in the printer's buffer: it is read, once
+    // the printer has finished writing.
+    while (HasUnread()) {
+        m_clock.SleepFor(m_clock.Until(m_busyUntil));
+        Process();
+    }
     m_decoder->Finish();
     Connect();
 }

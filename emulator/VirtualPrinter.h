@@ -47,7 +47,8 @@ public:
     // Reads the memory kept in the folder (none there: empty). False with the reason
     // in why when the file is damaged; the printer then starts empty.
     bool LoadMemory(std::string& why);
-    // A new connection: offsets start at 0 again. Disconnect logs a command cut off.
+    // A new connection: offsets start at 0 again. Disconnect reads what the host sent
+    // before it went (waiting out a busy time) and logs a command cut off.
     void Connect();
     void Disconnect();
     // Bytes from the host, in order; read as far as the printer reads now (Process).

@@ -11,8 +11,9 @@
 // fn 67 define (raster)  1D 28 4C pL pH 30 43 30 kc1 kc2 01 xL xH yL yH 31 d1...dk, p = 11 + k;
 //                        GS 8 L p1 p2 p3 p4 ... when p > 65,535
 // fn 69 print            1D 28 4C 06 00 30 45 kc1 kc2 x y
+//
+// Thread-safety: plain functions, safe from any thread.
 #include <cstdint>
-#include <span>
 #include <string>
 #include <vector>
 

@@ -3,6 +3,9 @@
 // (threshold, halftone, printable width, centring: CNvImage), so that the printer
 // stores the dots of the printed-dots preview, then packed row by row. A key-coded
 // graphic may be up to 8192 dots wide and 2304 high, beyond what one FS q image holds.
+//
+// Thread-safety: plain functions, safe from any thread (each conversion has its own
+// converter).
 #include <cstdint>
 #include <string>
 #include <vector>

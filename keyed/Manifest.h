@@ -10,6 +10,8 @@
 // key with a space cannot be written here); IMAGE may be double-quoted, and a relative
 // path is taken from the manifest's folder. '#' starts a comment at the start of a
 // line or after a space. A key listed twice is an error.
+//
+// Thread-safety: plain functions, safe from any thread.
 #include <string>
 #include <vector>
 

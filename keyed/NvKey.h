@@ -1,6 +1,7 @@
 #pragma once
 // The key of a key-coded NV graphic: two bytes, each 32 to 126 (printable ASCII and the
 // space), such as "L1". Keys are kept as two-character strings.
+// Thread-safety: plain functions, safe from any thread.
 #include <string>
 #include <string_view>
 

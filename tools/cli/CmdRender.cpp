@@ -124,7 +124,7 @@ int RunRender(const std::vector<std::string>& args)
         return cli::kExitFailed;
     }
     // render shows what was sent; a printer model's limits are the virtual printer's.
-    NvMemory memory(NvMemory::Options{0, false});
+    NvMemory memory(NvMemory::Options{0, false, 0});
     StreamRenderer::Options options;
     options.dir = dir;
     options.maxPictures = maxImages;
