@@ -71,7 +71,7 @@ bool KeyedWriter::Begin()
 
 bool KeyedWriter::Holds(const std::string& key) const
 {
-    return !m_deletedAll && Contains(m_heldAtBegin, key) && !Contains(m_deleted, key);
+    return Contains(m_heldAtBegin, key) && !Contains(m_deleted, key);
 }
 
 bool KeyedWriter::Ask(Question question, const std::string& text)
@@ -176,7 +176,6 @@ bool KeyedWriter::DeleteAll()
     m_session.Report({Step::Sending, {}, 1, 1, 0, "deleting"});
     if (!m_session.Send(keyed::DeleteAll()))
         return End(Outcome::Failed, "The printer cannot be written to any more.");
-    m_deletedAll = true;
     m_deleted = m_heldAtBegin;
     return AfterWrite({});
 }

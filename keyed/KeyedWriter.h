@@ -57,7 +57,6 @@ private:
     int m_writes = 0;
     bool m_askedErasure = false;
     bool m_askedWear = false;
-    bool m_deletedAll = false;
     std::map<std::string, Written> m_stored; // key -> what was sent, in the order of keys
     std::vector<std::string> m_storedOrder;
     std::vector<std::string> m_deleted;

@@ -196,6 +196,21 @@ TEST_F(KeyedScriptTest, APrinterThatAnswersNothingIsToldWithinTheDeadline)
     EXPECT_EQ(clock.Now() - start, 1000ms);
     EXPECT_EQ(printer.Sent(), kCapacity); // nothing more after the first silence
 
+    // A stop ends the wait within 200 ms.
+    ScriptedPrinter silent(clock);
+    const auto asked = clock.Now();
+    auto stoppedAt = asked;
+    silent.whileWaiting = [&] {
+        if (!stop && clock.Now() - asked >= 150ms) {
+            stop = true;
+            stoppedAt = clock.Now();
+        }
+    };
+    keyed::RunContext stopping{silent, clock, stop};
+    EXPECT_EQ(keyed::AskMemory(stopping).outcome, keyed::Outcome::Stopped);
+    EXPECT_LE(clock.Now() - stoppedAt, 200ms);
+    stop = false;
+
     // An answer that comes after its deadline is too late.
     ScriptedPrinter late(clock);
     late.Answer({kCapacity, {NumberReply(0x30, 1)}, 1001ms});

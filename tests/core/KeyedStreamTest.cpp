@@ -84,7 +84,9 @@ TEST(KeyedStreamTest, EveryKeyedCommandIsDecoded)
               // fn 50 (not ours), and a define whose length does not match its size
               {0x1D, 0x28, 0x4C, 0x02, 0x00, 0x30, 0x32},
               {0x1D, 0x28, 0x4C, 0x0C, 0x00, 0x30, 0x43, 0x30, 'L', '9', 1, 8, 0, 2, 0, 0x31, 0xFF},
-              {0x1D, 0x28, 0x4C, 0x01, 0x00, 0x31}});
+              {0x1D, 0x28, 0x4C, 0x01, 0x00, 0x31},
+              Define("L8", 8, 2305),
+              Define("L9", 8193, 1)});
     const DecodedStream decoded = DecodeStream(stream);
     ASSERT_TRUE(decoded.complete) << decoded.error;
     std::vector<std::string> seen;
@@ -94,7 +96,9 @@ TEST(KeyedStreamTest, EveryKeyedCommandIsDecoded)
                 ElementsAre("capacity", "free", "list", "reply 6", "reply 21", "reply 24", "status 4",
                             "GS ( L define L1", "GS 8 L define L2", "print L1 2 -> 0", "print L3 3 -> -1",
                             "delete L2", "print L2 0 -> -1", "delete all", "GS ( L fn 50 (7)",
-                            "GS ( L fn 67 for 8 x 2 dots with 1 data bytes (17)", "GS ( L with m = 49 (6)"));
+                            "GS ( L fn 67 for 8 x 2 dots with 1 data bytes (17)", "GS ( L with m = 49 (6)",
+                            "GS ( L fn 67 for 8 x 2305 dots with 2305 data bytes (2321)",
+                            "GS ( L fn 67 for 8193 x 1 dots with 1025 data bytes (1041)"));
     ASSERT_EQ(decoded.keyedDefinitions.size(), 2u);
     const KeyedGraphic& first = decoded.keyedDefinitions[0];
     EXPECT_EQ(first.width, 12);
@@ -119,6 +123,12 @@ TEST(KeyedStreamTest, CutOffCommandsAndStreamsInPieces)
     }
     EXPECT_EQ(DecodeStream(Bytes(define.begin(), define.end() - 1)).error,
               "GS ( L fn 67 for L1: 4 data bytes announced, 3 left in the stream");
+    // A line without end is handed over in pieces of 4096 bytes.
+    const DecodedStream line = DecodeStream(Join({Bytes(4097, 'a'), {'\n'}}));
+    ASSERT_EQ(line.events.size(), 2u);
+    EXPECT_EQ(line.events[0].text.size(), 4096u);
+    EXPECT_FALSE(line.events[0].lineEnded);
+    EXPECT_EQ(line.events[1].offset, 4096u);
 
     // Random streams made of command pieces and noise: the decoder's view must not
     // depend on how the bytes are split.

@@ -122,6 +122,14 @@ TEST_F(VirtualPrinterTest, TheTwoMemories)
     Send({0x1C, 0x70, 0x01, 0x00});
     EXPECT_THAT(Keys(), ElementsAre("L1")); // kept in the folder, not erased
     EXPECT_FALSE(std::filesystem::exists(dir.File("print-002.png")));
+    // A graphic printed, defined anew and printed again gets a picture of its own.
+    for (int round = 0; round < 2; ++round) {
+        Send(Define("L1", 8, 2 + round));
+        Send(keyed::PrintKey("L1", 0));
+        Send(keyed::PrintKey("L1", 0));
+    }
+    EXPECT_TRUE(std::filesystem::exists(dir.File("print-003.png")));
+    EXPECT_FALSE(std::filesystem::exists(dir.File("print-004.png")));
 }
 
 // After a write it reads nothing for its busy time: what follows waits, in order.

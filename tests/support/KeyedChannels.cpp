@@ -28,6 +28,8 @@ long ScriptedPrinter::Receive(std::span<uint8_t> into, std::chrono::milliseconds
 {
     if (closed)
         return -1;
+    if (whileWaiting)
+        whileWaiting();
     if (m_queued.empty() || m_queued.front().first > m_clock.Now() + wait) {
         m_clock.SleepFor(wait);
         return 0;

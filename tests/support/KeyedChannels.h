@@ -34,6 +34,8 @@ public:
 
     const Bytes& Sent() const { return m_sent; }
     bool closed = false;
+    // Called at every Receive, before the time passes.
+    std::function<void()> whileWaiting;
 
 private:
     ManualClock& m_clock;
