@@ -162,10 +162,11 @@ int64_t NvRasterLength(int32_t width, int32_t height, bool centre, int32_t maxPr
     return length;
 }
 
-CNvImage::CNvImage()
+CNvImage::CNvImage(int capacity)
+    : m_nCapacity(capacity), m_rasterBytes(new uint8_t[static_cast<size_t>(capacity)]()),
+      m_scratchBytes(new uint8_t[static_cast<size_t>(capacity)]()), m_raster(m_rasterBytes.get()),
+      m_scratch(m_scratchBytes.get())
 {
-    std::memset(m_raster, 0, sizeof m_raster);
-    std::memset(m_scratch, 0, sizeof m_scratch);
 }
 
 CNvImage::~CNvImage() = default;
@@ -226,7 +227,7 @@ bool CNvImage::LoadColours(const std::string& path, std::string* why)
     // Bounded by one image's raster: a bigger picture could not be converted anyway.
     auto image = std::make_unique<DecodedImage>();
     std::string reason;
-    if (!LoadImageFile(path, *image, reason, kNvRasterCapacity)) {
+    if (!LoadImageFile(path, *image, reason, m_nCapacity)) {
         Clear();
         if (why)
             *why = reason;
@@ -265,7 +266,7 @@ void CNvImage::BuildRaster(const NvConversion& conversion)
     if (!m_hBitmap && !m_decoded)
         return;
     const bool centre = conversion.centre;
-    if (NvRasterLength(m_bm.bmWidth, m_bm.bmHeight, centre, conversion.maxPrintWidth) > kNvRasterCapacity) {
+    if (NvRasterLength(m_bm.bmWidth, m_bm.bmHeight, centre, conversion.maxPrintWidth) > m_nCapacity) {
         Clear();
         return;
     }
@@ -316,7 +317,7 @@ bool CNvImage::BuildFromColours(HalftoneMode mode, int threshold)
         const DecodedImage* image = m_decoded.get();
         if (!image) {
             std::string why;
-            if (!BmpColours(*m_hBitmap, bmpColours, why, kNvRasterCapacity))
+            if (!BmpColours(*m_hBitmap, bmpColours, why, m_nCapacity))
                 return false;
             image = &bmpColours;
         }
@@ -346,10 +347,27 @@ void CNvImage::Centre(int bytesPerColumn, int maxPrintWidth)
 {
     const int pad = RoundUp8((maxPrintWidth - m_nWidth) / 2);
     const int padBytes = pad * bytesPerColumn;
-    std::memcpy(m_scratch, m_raster, sizeof m_raster);
-    std::memset(m_raster, 0, sizeof m_raster);
+    const auto capacity = static_cast<size_t>(m_nCapacity);
+    std::memcpy(m_scratch, m_raster, capacity);
+    std::memset(m_raster, 0, capacity);
     std::memcpy(m_raster + padBytes, m_scratch, static_cast<size_t>(m_nLength));
     m_nLength += padBytes;
     m_nCentringBytes = padBytes;
     m_nWidth += pad;
+}
+
+std::vector<uint8_t> CNvImage::RowRaster() const
+{
+    const int bytesPerRow = m_nWidth / 8;
+    const int bytesPerColumn = m_nHeight / 8;
+    std::vector<uint8_t> rows(static_cast<size_t>(bytesPerRow) * static_cast<size_t>(m_nHeight), 0);
+    for (int x = 0; x < m_nWidth; ++x) {
+        const uint8_t* column = m_raster + static_cast<ptrdiff_t>(x) * bytesPerColumn;
+        const auto bit = static_cast<uint8_t>(0x80u >> (x % 8));
+        for (int y = 0; y < m_nHeight; ++y)
+            if ((column[y / 8] >> (7 - y % 8)) & 1)
+                rows[static_cast<size_t>(y) * static_cast<size_t>(bytesPerRow) +
+                     static_cast<size_t>(x / 8)] |= bit;
+    }
+    return rows;
 }

@@ -6,12 +6,15 @@
 // other file and mode goes through the picture's colours and download/Halftone.
 //
 // One object serves a whole download: LoadFile, BuildRaster, then read m_nWidth,
-// m_nHeight, m_nLength and the first m_nLength bytes of m_raster. The object is large
-// (two 144 KiB buffers): keep it on the heap or as a member of a heap object.
+// m_nHeight, m_nLength and the first m_nLength bytes of m_raster. The raster holds
+// kNvRasterCapacity bytes, what one FS q image can be; a key-coded graphic is converted
+// by an object made with a larger capacity, through the same steps, so that it gets
+// the same dots.
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "download/Halftone.h"
 #include "logo/BmpFile.h"
@@ -51,14 +54,21 @@ struct BmpFileHeader {
 
 class CNvImage {
 public:
-    CNvImage();
+    // capacity: the raster bytes an image may take, centring included.
+    explicit CNvImage(int capacity = kNvRasterCapacity);
     virtual ~CNvImage();
     CNvImage(const CNvImage&) = delete;
     CNvImage& operator=(const CNvImage&) = delete;
 
-    uint8_t m_raster[kNvRasterCapacity];  // the current image, column after column
-    uint8_t m_scratch[kNvRasterCapacity]; // copy used while centring columns go in
-    std::unique_ptr<BmpImage> m_hBitmap;  // the loaded BMP file; null when loading failed
+private:
+    int m_nCapacity;
+    std::unique_ptr<uint8_t[]> m_rasterBytes;
+    std::unique_ptr<uint8_t[]> m_scratchBytes;
+
+public:
+    uint8_t* const m_raster;             // the current image, column after column (capacity bytes)
+    uint8_t* const m_scratch;            // copy used while centring columns go in
+    std::unique_ptr<BmpImage> m_hBitmap; // the loaded BMP file; null when loading failed
     // The colours of a loaded PNG, JPEG or GIF file (m_hBitmap is then null); m_bm holds
     // its width and height with 0 bits per pixel.
     std::unique_ptr<DecodedImage> m_decoded;
@@ -85,6 +95,10 @@ public:
     // not fit m_raster is left empty; CheckListedLogos refuses such files before a
     // download starts.
     void BuildRaster(const NvConversion& conversion);
+    int Capacity() const { return m_nCapacity; }
+    // The raster row by row, as key-coded graphics take it: rows top to bottom,
+    // m_nWidth / 8 bytes a row, bit 7 the leftmost dot.
+    std::vector<uint8_t> RowRaster() const;
 
 private:
     void Clear();

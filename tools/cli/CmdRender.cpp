@@ -1,141 +1,96 @@
-// nivora-cli render: a virtual printer. Reads a byte stream as the printer would and
-// shows what it would store and print.
+// nivora-cli render: a virtual printer for a recorded stream. Reads the bytes as the
+// printer would and shows what it would store and print.
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
-#include "platform/Paths.h"
-#include "platform/Text.h"
 #include "download/StreamDecoder.h"
-#include "logo/PngWrite.h"
+#include "emulator/StreamRenderer.h"
+#include "platform/Text.h"
 #include "tools/cli/Command.h"
-#include "tools/cli/OutputFile.h"
 #include "tools/cli/Options.h"
 
 namespace {
 
 const char* const kUsage =
-    "Usage: nivora-cli render STREAM -d DIR\n"
+    "Usage: nivora-cli render STREAM -d DIR [--max-images N]\n"
     "\n"
     "A virtual printer: decodes the byte stream STREAM ('-' for standard input) as the\n"
     "printer would and lists what it finds, one line per command with its byte offset:\n"
-    "GS I 1, ESC @, FS q with one line per NV image (number, width x height in dots,\n"
-    "data bytes), FS p, text lines, and NUL bytes the printer ignores.\n"
+    "GS I 1, ESC @, DLE EOT, FS q with one line per NV image (number, width x height in\n"
+    "dots, data bytes), FS p, the key-coded NV graphics functions of GS ( L and GS 8 L\n"
+    "(capacity, free room and key list requests, define, delete, print), text lines, and\n"
+    "NUL bytes the printer ignores. Both memories are kept: FS q replaces the NV images,\n"
+    "the key-coded graphics stay.\n"
     "\n"
     "  DIR/nv-001.png, nv-002.png, ...  each FS q image definition in stream order,\n"
     "                                   black dots on white, its exact size in dots\n"
     "                                   (an empty definition gets no file)\n"
-    "  DIR/print-001.png, ...           each FS p n m that prints a stored image: the\n"
-    "                                   image scaled by the mode (1 double width,\n"
-    "                                   2 double height, 3 both)\n"
+    "  DIR/key-L1-001.png, ...          each key-coded graphic defined (fn 67), by key\n"
+    "                                   (a key that is not two letters or digits is\n"
+    "                                   written in hexadecimal)\n"
+    "  DIR/print-001.png, ...           each FS p n m or fn 69 that prints a stored\n"
+    "                                   image: the image scaled by the mode (1 double\n"
+    "                                   width, 2 double height, 3 both)\n"
     "\n"
     "Options:\n"
-    "  -d, --dir DIR    folder for the pictures (created if missing; required).\n"
-    "  -h, --help       show this help.\n"
+    "  -d, --dir DIR      folder for the pictures (created if missing; required).\n"
+    "  --max-images N     write at most N pictures (default 1000); the commands after\n"
+    "                     are still listed, and a note says that the cap was reached.\n"
+    "  -h, --help         show this help.\n"
     "\n"
     "Exit status: 0 the stream decoded completely, 1 it is malformed or truncated (the\n"
     "offset is reported; what came before it is still rendered) or a file could not be\n"
     "read or written, 2 wrong usage.\n";
 
-const std::vector<cli::OptionDef> kOptions = {{'d', "dir", true}};
+const std::vector<cli::OptionDef> kOptions = {{'d', "dir", true}, {0, "max-images", true}};
 
-const char* const kModeNames[] = {"normal", "double width", "double height", "quadruple"};
+// Far more than any stream of this program (a full NV set is 384 KByte), and a bound
+// for a pipe that never ends.
+constexpr size_t kMaxInputBytes = size_t{256} << 20;
 
-// Black dots on white, one grey sample per dot.
-bool SavePng(const DotImage& dots, const std::string& path)
+// The input's descriptor ("-": standard input), or -1 with a message in error.
+int OpenInput(const std::string& path, std::string& error)
 {
-    std::vector<uint8_t> samples(dots.dots.size());
-    for (size_t i = 0; i < samples.size(); ++i)
-        samples[i] = dots.dots[i] ? 0 : 255;
-    std::string error;
-    return WritePng(path, {dots.width, dots.height, PngColour::Grey, samples}, error);
-}
-
-class Renderer {
-public:
-    explicit Renderer(std::string dir) : m_dir(std::move(dir)) {}
-    // False when a picture could not be written.
-    bool List(const DecodedStream& stream);
-
-private:
-    std::string Picture(const char* prefix, int number) const
-    {
-        return platform::JoinPath(m_dir, Format("%s-%03d.png", prefix, number));
+    const int fd = path == "-" ? STDIN_FILENO : ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    struct stat st {};
+    if (fd >= 0 && ::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+        ::close(fd);
+        errno = EISDIR;
+    } else if (fd >= 0) {
+        return fd;
     }
-    bool Save(const DotImage& image, const std::string& path);
-    std::string Record(const DecodedStream& stream, const StreamEvent& event);
-    std::string Print(const DecodedStream& stream, const StreamEvent& event);
-
-    std::string m_dir;
-    int m_prints = 0;
-    bool m_ok = true;
-};
-
-bool Renderer::Save(const DotImage& image, const std::string& path)
-{
-    if (SavePng(image, path))
-        return true;
-    std::fprintf(stderr, "nivora-cli render: %s: cannot write the picture\n", path.c_str());
-    m_ok = false;
-    return false;
+    error = path + ": " + std::strerror(errno);
+    return -1;
 }
 
-std::string Renderer::Record(const DecodedStream& stream, const StreamEvent& event)
+// Reads fd piece by piece into the decoder. False with a message in error.
+bool DecodeInput(int fd, const std::string& name, StreamDecoder& decoder, std::string& error)
 {
-    const NvDefinition& image = stream.definitions[static_cast<size_t>(event.value)];
-    std::string line = Format("NV image %d: %d x %d dots, %zu bytes", image.number, image.WidthDots(),
-                              image.HeightDots(), image.raster.size());
-    if (image.raster.empty())
-        return line + " (empty definition)";
-    const std::string path = Picture("nv", event.value + 1);
-    return Save(image.Dots(), path) ? line + " -> " + path : line;
-}
-
-std::string Renderer::Print(const DecodedStream& stream, const StreamEvent& event)
-{
-    std::string line = Format("FS p %d %d     print NV image %d, %s", event.value, event.mode, event.value,
-                              kModeNames[event.mode & 3]);
-    if (event.definition < 0)
-        return line + " (no such image stored)";
-    const NvDefinition& image = stream.definitions[static_cast<size_t>(event.definition)];
-    if (image.raster.empty())
-        return line + " (the stored image is empty)";
-    const std::string path = Picture("print", ++m_prints);
-    return Save(ScaleForPrint(image.Dots(), event.mode), path) ? line + " -> " + path : line;
-}
-
-bool Renderer::List(const DecodedStream& stream)
-{
-    for (const StreamEvent& event : stream.events) {
-        std::string line;
-        switch (event.kind) {
-        case StreamEventKind::PrinterIdRequest:
-            line = "GS I 1       printer ID request";
-            break;
-        case StreamEventKind::Initialize:
-            line = "ESC @        initialise";
-            break;
-        case StreamEventKind::DefineNvImages:
-            line = Format("FS q %-7d define %d NV bit image%s", event.value, event.value,
-                          event.value == 1 ? "" : "s");
-            break;
-        case StreamEventKind::NvImageRecord:
-            line = "  " + Record(stream, event);
-            break;
-        case StreamEventKind::PrintNvImage:
-            line = Print(stream, event);
-            break;
-        case StreamEventKind::TextLine:
-            line = "text         \"" + event.text + (event.lineEnded ? "\"" : "\" (no line feed)");
-            break;
-        case StreamEventKind::IgnoredBytes:
-            line = Format("00 x %-7d ignored", event.value);
-            break;
+    std::vector<uint8_t> buffer(size_t{1} << 16);
+    size_t total = 0;
+    while (true) {
+        const ssize_t n = ::read(fd, buffer.data(), buffer.size());
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            error = name + ": " + std::strerror(errno);
+            return false;
         }
-        std::printf("%8zu  %s\n", event.offset, line.c_str());
+        if (n == 0)
+            return true;
+        if ((total += static_cast<size_t>(n)) > kMaxInputBytes) {
+            error = name + ": more than 256 MiB, not a stream of this program";
+            return false;
+        }
+        decoder.Feed(buffer.data(), static_cast<size_t>(n));
     }
-    return m_ok;
 }
 
 int RunRender(const std::vector<std::string>& args)
@@ -149,11 +104,14 @@ int RunRender(const std::vector<std::string>& args)
                                                                    : "only one stream can be read at a time");
     if (parsed.Get("dir").empty())
         return cli::UsageError("render", "the folder for the pictures is missing (-d DIR)");
+    int maxImages = 1000;
+    if (parsed.Has("max-images") && !cli::ParseNumber(parsed.Get("max-images"), 0, 1000000000, maxImages))
+        return cli::UsageError("render", "--max-images takes a number of pictures (0 or more)");
     const std::string input = parsed.positional.front();
     const std::string dir = parsed.Get("dir");
 
-    std::vector<uint8_t> bytes;
-    if (!cli::ReadWholeInput(input, bytes, error)) {
+    const int fd = OpenInput(input, error);
+    if (fd < 0) {
         std::fprintf(stderr, "nivora-cli render: %s\n", error.c_str());
         return cli::kExitFailed;
     }
@@ -161,19 +119,45 @@ int RunRender(const std::vector<std::string>& args)
     std::filesystem::create_directories(dir, failed);
     if (failed) {
         std::fprintf(stderr, "nivora-cli render: %s: cannot create the folder\n", dir.c_str());
+        if (fd != STDIN_FILENO)
+            ::close(fd);
         return cli::kExitFailed;
     }
-    const DecodedStream stream = DecodeStream(bytes);
-    Renderer renderer(dir);
-    const bool saved = renderer.List(stream);
+    // render shows what was sent; a printer model's limits are the virtual printer's.
+    NvMemory memory(NvMemory::Options{0, false, 0});
+    StreamRenderer::Options options;
+    options.dir = dir;
+    options.maxPictures = maxImages;
+    options.onFailure = [](const std::string& path) {
+        std::fprintf(stderr, "nivora-cli render: %s: cannot write the picture\n", path.c_str());
+    };
+    StreamRenderer renderer(options, memory, [](size_t offset, const std::string& text) {
+        std::printf("%8zu  %s\n", offset, text.c_str());
+    });
+    StreamDecoder decoder(renderer);
+    const std::string name = input == "-" ? "standard input" : input;
+    const bool read = DecodeInput(fd, name, decoder, error);
+    if (fd != STDIN_FILENO)
+        ::close(fd);
+    if (read)
+        decoder.Finish();
     std::fflush(stdout);
-    if (!stream.complete) {
-        std::fprintf(stderr, "nivora-cli render: %s: malformed stream at byte %zu of %zu: %s\n",
-                     input == "-" ? "standard input" : input.c_str(), stream.errorOffset, bytes.size(),
-                     stream.error.c_str());
+    if (!read) {
+        std::fprintf(stderr, "nivora-cli render: %s\n", error.c_str());
         return cli::kExitFailed;
     }
-    return saved ? cli::kExitOk : cli::kExitFailed;
+    if (renderer.CapReached())
+        std::fprintf(
+            stderr,
+            "nivora-cli render: note: %d pictures written, the most --max-images allows; the later ones "
+            "are listed only\n",
+            renderer.PicturesWritten());
+    if (renderer.HasError()) {
+        std::fprintf(stderr, "nivora-cli render: %s: malformed stream at byte %zu of %zu: %s\n", name.c_str(),
+                     renderer.ErrorOffset(), decoder.Offset(), renderer.Error().c_str());
+        return cli::kExitFailed;
+    }
+    return renderer.PicturesOk() ? cli::kExitOk : cli::kExitFailed;
 }
 
 } // namespace

@@ -5,7 +5,7 @@
 # :dir, :port, :number). tests/completion checks that every option a command's --help
 # names is offered here.
 
-_nivora_cli_commands="check download help ports preview print render"
+_nivora_cli_commands="check download help ports preview print render virtual-printer"
 
 _nivora_cli_port_options="-p --port --baud --data-bits --parity --stop-bits --handshake --stall-timeout"
 
@@ -14,7 +14,9 @@ declare -A _nivora_cli_options=(
     [download]="$_nivora_cli_port_options -o --output --erase-all -t --threshold -w --max-width -c --center
                 --halftone --printers -j --jobs -q --quiet -v --verbose"
     [print]="$_nivora_cli_port_options -o --output -r --range -m --mode --header --printers -j --jobs -q --quiet"
-    [render]="-d --dir"
+    [render]="-d --dir --max-images"
+    [virtual-printer]="--listen --pty -d --dir --capacity --busy-ms --classic-only --keyed-only --keep-both
+                       --paper-out --max-images"
     [preview]="-o --output -t --threshold -w --max-width -c --center --halftone -m --mode"
     [ports]="--table --network"
     [help]=""
@@ -38,6 +40,8 @@ declare -A _nivora_cli_values=(
     [-r]=:number [--range]=:number
     [-m]="normal double-width double-height quadruple" [--mode]="normal double-width double-height quadruple"
     [-d]=:dir [--dir]=:dir
+    [--max-images]=:number
+    [--listen]=:number [--pty]=:file [--capacity]=:number [--busy-ms]=:number
 )
 # -c is a value-taking list of positions for download and a flag for preview.
 _nivora_cli_takes_value() # command option

@@ -1,0 +1,36 @@
+#include "keyed/NvKey.h"
+
+#include <cctype>
+
+#include "platform/Text.h"
+
+bool IsNvKey(std::string_view text)
+{
+    if (text.size() != 2)
+        return false;
+    for (const char c : text)
+        if (static_cast<unsigned char>(c) < 32 || static_cast<unsigned char>(c) > 126)
+            return false;
+    return true;
+}
+
+std::string KeyFileName(std::string_view key)
+{
+    bool plain = true;
+    for (const char c : key)
+        plain = plain && std::isalnum(static_cast<unsigned char>(c));
+    if (plain)
+        return std::string(key);
+    std::string hex;
+    for (const char c : key)
+        hex += Format("%02X", static_cast<unsigned char>(c));
+    return hex;
+}
+
+std::string KeyText(std::string_view key)
+{
+    bool plain = true;
+    for (const char c : key)
+        plain = plain && c != ' ' && c != '"';
+    return plain ? std::string(key) : "\"" + std::string(key) + "\"";
+}

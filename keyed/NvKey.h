@@ -1,0 +1,14 @@
+#pragma once
+// The key of a key-coded NV graphic: two bytes, each 32 to 126 (printable ASCII and the
+// space), such as "L1". Keys are kept as two-character strings.
+// Thread-safety: plain functions, safe from any thread.
+#include <string>
+#include <string_view>
+
+// True when text is a key.
+bool IsNvKey(std::string_view text);
+// The key as a file name part: itself when both bytes are letters or digits, else the
+// two bytes in hexadecimal ("2F41" for "/A"); either way one name per key.
+std::string KeyFileName(std::string_view key);
+// The key for messages: "L1", or with a space or a quote shown as "\" 1\"".
+std::string KeyText(std::string_view key);

@@ -1,0 +1,298 @@
+// The key-coded commands and the reading of the printer's answers, against a printer
+// that answers from a script.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "keyed/KeyedCommands.h"
+#include "keyed/KeyedRuns.h"
+#include "keyed/KeyedSession.h"
+#include "keyed/NvKey.h"
+#include "tests/support/BmpWriter.h"
+#include "tests/support/KeyedChannels.h"
+#include "tests/support/TempDir.h"
+
+using namespace testing_support;
+using namespace std::chrono_literals;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+
+namespace {
+
+const Bytes kCapacity = {0x1D, 0x28, 0x4C, 0x02, 0x00, 0x30, 0x30};
+const Bytes kFree = {0x1D, 0x28, 0x4C, 0x02, 0x00, 0x30, 0x33};
+const Bytes kKeyList = {0x1D, 0x28, 0x4C, 0x04, 0x00, 0x30, 0x40, 0x4B, 0x43};
+
+TEST(KeyedCommandsTest, BytesOfEveryFunction)
+{
+    EXPECT_EQ(keyed::RequestCapacity(), kCapacity);
+    EXPECT_EQ(keyed::RequestFreeRoom(), kFree);
+    EXPECT_EQ(keyed::RequestKeyList(), kKeyList);
+    EXPECT_EQ(keyed::DeleteAll(), (Bytes{0x1D, 0x28, 0x4C, 0x05, 0x00, 0x30, 0x41, 0x43, 0x4C, 0x52}));
+    EXPECT_EQ(keyed::DeleteKey("L1"), (Bytes{0x1D, 0x28, 0x4C, 0x04, 0x00, 0x30, 0x42, 'L', '1'}));
+    // FS p's four print sizes: x and y are the width and height scales.
+    const std::pair<int, Bytes> sizes[] = {{0, {1, 1}}, {1, {2, 1}}, {2, {1, 2}}, {3, {2, 2}}};
+    for (const auto& [mode, scales] : sizes)
+        EXPECT_EQ(keyed::PrintKey("A ", mode),
+                  (Bytes{0x1D, 0x28, 0x4C, 0x06, 0x00, 0x30, 0x45, 'A', ' ', scales[0], scales[1]}))
+            << mode;
+    // p = 11 + k: GS ( L up to 65,535, GS 8 L with four length bytes beyond.
+    EXPECT_EQ(keyed::DefineHeader("L1", 300, 2, 76),
+              (Bytes{0x1D, 0x28, 0x4C, 87, 0, 0x30, 0x43, 0x30, 'L', '1', 1, 0x2C, 0x01, 2, 0, 0x31}));
+    EXPECT_EQ(keyed::DefineHeader("L1", 8, 65524, 65524),
+              (Bytes{0x1D, 0x28, 0x4C, 0xFF, 0xFF, 0x30, 0x43, 0x30, 'L', '1', 1, 8, 0, 0xF4, 0xFF, 0x31}));
+    EXPECT_EQ(
+        keyed::DefineHeader("L1", 512, 2304, 147456),
+        (Bytes{0x1D, 0x38, 0x4C, 0x0B, 0x40, 0x02, 0x00, 0x30, 0x43, 0x30, 'L', '1', 1, 0, 2, 0, 9, 0x31}));
+    EXPECT_EQ(keyed::DefineHeader("L1", 8, 65525, 65525)[1], 0x38);
+
+    EXPECT_TRUE(IsNvKey(" ~"));
+    EXPECT_TRUE(IsNvKey("01"));
+    for (const char* bad : {"", "L", "L12",
+                            "\x1F"
+                            "A",
+                            "A\x7F"})
+        EXPECT_FALSE(IsNvKey(bad)) << bad;
+}
+
+// Answers as printers send them: in pieces of any size, after automatic status bytes,
+// with XON / XOFF inside, and with rubbish that only looks like an answer.
+TEST(KeyedRepliesTest, AnswersAreFoundAmongOtherBytes)
+{
+    const auto readAll = [](const Bytes& bytes) {
+        keyed::ReplyReader reader;
+        std::vector<std::string> found;
+        for (const uint8_t byte : bytes) {
+            const auto fed = reader.Feed(byte);
+            if (fed == keyed::ReplyReader::Fed::Malformed)
+                found.push_back("malformed");
+            else if (fed == keyed::ReplyReader::Fed::Reply &&
+                     reader.Reply().kind == keyed::ReplyKind::KeyBlock) {
+                std::string keys = reader.Reply().more ? "more:" : "last:";
+                for (const std::string& key : reader.Reply().keys)
+                    keys += key;
+                found.push_back(keys);
+            } else if (fed == keyed::ReplyReader::Fed::Reply)
+                found.push_back((reader.Reply().kind == keyed::ReplyKind::Capacity ? "capacity " : "free ") +
+                                std::to_string(reader.Reply().number));
+        }
+        return found;
+    };
+    EXPECT_THAT(readAll({0x14, 0x00, 0x00, 0x0F, 0x37, 0x30, '2', 0x13, '5', '6', 0x11, 0x00}),
+                ElementsAre("capacity 256"));
+    EXPECT_THAT(readAll({0x12, 0x37, 0x31, '0', 0x00, 0x37, 0x72, 0x41, 'L', '1', 0x13, 'C', 'P', 0x00}),
+                ElementsAre("free 0", "more:L1CP"));
+    EXPECT_THAT(readAll({0x37, 0x72, 0x40, 0x00, 0x37, 0x72, 0x40, 'L', 0x00, 0x37, 0x72, 0x42, 0x00}),
+                ElementsAre("last:", "malformed", "malformed"));
+    // Not answers: an unknown identifier, a number with a letter or nine digits, a key
+    // below the space.
+    EXPECT_THAT(
+        readAll({0x37, 0x35, '1', 0x00, 0x37, 0x30, '1',  'x',  0x00, 0x37, 0x30, '1',  '2',  '3', '4', '5',
+                 '6',  '7',  '8', '9',  0x00, 0x37, 0x72, 0x40, 0x1F, 'A',  0x00, 0x37, 0x31, '7', 0x00}),
+        ElementsAre("malformed", "free 7"));
+}
+
+class KeyedScriptTest : public ::testing::Test {
+protected:
+    keyed::RunContext Context()
+    {
+        keyed::RunContext context{printer, clock, stop};
+        context.progress = [this](const keyed::Progress& p) {
+            if (p.step == keyed::Step::Writing)
+                writingSeconds = p.seconds;
+            if (onProgress)
+                onProgress(p);
+        };
+        context.wallClock = [] { return std::time_t{1'700'000'000}; };
+        return context;
+    }
+    // The answers of a printer holding keys, with free room.
+    void Holds(uint64_t free, const std::vector<std::string>& keys, int times = 1)
+    {
+        printer.Answer({kCapacity, {NumberReply(0x30, 262144)}, 0ms, times});
+        printer.Answer({kFree, {NumberReply(0x31, free)}, 0ms, times});
+        printer.Answer({kKeyList, {KeyBlock(false, keys)}, 0ms, times});
+    }
+    std::string Logo(int width, int height)
+    {
+        return WriteSolidBmp(dir.File(std::to_string(width) + "x" + std::to_string(height) + ".bmp"), width,
+                             height);
+    }
+
+    ManualClock clock;
+    ScriptedPrinter printer{clock};
+    std::atomic<bool> stop{false};
+    TempDir dir;
+    int writingSeconds = -1;
+    std::function<void(const keyed::Progress&)> onProgress;
+};
+
+TEST_F(KeyedScriptTest, MemoryIsReadFromAnswersInSinglesWithStatusBytesAndXoff)
+{
+    std::vector<Bytes> singles;
+    for (const uint8_t byte :
+         Bytes{0x14, 0x00, 0x00, 0x0F, 0x37, 0x30, '2', '6', 0x13, '2', '1', '4', '4', 0x00})
+        singles.push_back({byte});
+    printer.Answer({kCapacity, singles});
+    printer.Answer({kFree, {{0x37, 0x31, '1', '8', '0'}, {0x11, '0', '0', '4', 0x00}}});
+    printer.Answer({kKeyList, {KeyBlock(false, {"L1", "L2", "CP"})}});
+    keyed::RunContext context = Context();
+    const keyed::RunResult result = keyed::AskMemory(context);
+    ASSERT_EQ(result.outcome, keyed::Outcome::Done) << result.message;
+    EXPECT_EQ(result.memory.capacity, 262144u);
+    EXPECT_EQ(result.memory.free, 180004u);
+    EXPECT_THAT(result.memory.keys, ElementsAre("L1", "L2", "CP"));
+    Bytes expected = kCapacity;
+    for (const Bytes& part : {kFree, kKeyList, Bytes{keyed::ACK}})
+        expected.insert(expected.end(), part.begin(), part.end());
+    EXPECT_EQ(printer.Sent(), expected);
+}
+
+// 41 keys come in two blocks, each acknowledged; a block that cannot be read is asked
+// for again with NAK; a stop cancels the list with CAN.
+TEST_F(KeyedScriptTest, KeyListHandshake)
+{
+    std::vector<std::string> keys;
+    for (int i = 0; i < 41; ++i)
+        keys.push_back({static_cast<char>('A' + i / 10), static_cast<char>('0' + i % 10)});
+    const Bytes broken = {0x37, 0x72, 0x41, 'A', 0x00};
+    printer.Answer({kKeyList, {broken}});
+    printer.Answer({{keyed::NAK}, {KeyBlock(true, {keys.begin(), keys.begin() + 40})}});
+    printer.Answer({{keyed::ACK}, {KeyBlock(false, {keys.back()})}});
+    keyed::RunContext context = Context();
+    keyed::KeyedSession session(context);
+    std::vector<std::string> read;
+    ASSERT_EQ(session.ReadKeys(read), keyed::Got::Answer);
+    EXPECT_EQ(read, keys);
+    const Bytes& sent = printer.Sent();
+    EXPECT_EQ(Bytes(sent.end() - 3, sent.end()), (Bytes{keyed::NAK, keyed::ACK, keyed::ACK}));
+
+    // A printer that never sends a readable block is cancelled after three NAKs.
+    ScriptedPrinter rubbish(clock);
+    rubbish.Answer({kKeyList, {broken}});
+    rubbish.Answer({{keyed::NAK}, {broken}, 0ms, 3});
+    keyed::RunContext other{rubbish, clock, stop};
+    keyed::KeyedSession failing(other);
+    EXPECT_EQ(failing.ReadKeys(read), keyed::Got::Malformed);
+    EXPECT_EQ(Bytes(rubbish.Sent().end() - 4, rubbish.Sent().end()),
+              (Bytes{keyed::NAK, keyed::NAK, keyed::NAK, keyed::CAN}));
+
+    ScriptedPrinter slow(clock);
+    slow.Answer({kKeyList, {KeyBlock(true, {"L1"})}, 500ms});
+    keyed::RunContext stopping{slow, clock, stop};
+    keyed::KeyedSession stopped(stopping);
+    stop = true;
+    EXPECT_EQ(stopped.ReadKeys(read), keyed::Got::Stopped);
+    EXPECT_EQ(slow.Sent().back(), keyed::CAN);
+}
+
+TEST_F(KeyedScriptTest, APrinterThatAnswersNothingIsToldWithinTheDeadline)
+{
+    keyed::RunContext context = Context();
+    const auto start = clock.Now();
+    keyed::RunResult result = keyed::AskMemory(context);
+    EXPECT_EQ(result.outcome, keyed::Outcome::NoAnswer);
+    EXPECT_EQ(result.message,
+              "The printer does not answer key-coded memory requests; use All at once (FS q).");
+    EXPECT_EQ(clock.Now() - start, 1000ms);
+    EXPECT_EQ(printer.Sent(), kCapacity); // nothing more after the first silence
+
+    // A stop ends the wait within 200 ms.
+    ScriptedPrinter silent(clock);
+    const auto asked = clock.Now();
+    auto stoppedAt = asked;
+    silent.whileWaiting = [&] {
+        if (!stop && clock.Now() - asked >= 150ms) {
+            stop = true;
+            stoppedAt = clock.Now();
+        }
+    };
+    keyed::RunContext stopping{silent, clock, stop};
+    EXPECT_EQ(keyed::AskMemory(stopping).outcome, keyed::Outcome::Stopped);
+    EXPECT_LE(clock.Now() - stoppedAt, 200ms);
+    stop = false;
+
+    // An answer that comes after its deadline is too late.
+    ScriptedPrinter late(clock);
+    late.Answer({kCapacity, {NumberReply(0x30, 1)}, 1001ms});
+    keyed::RunContext lateContext{late, clock, stop};
+    EXPECT_EQ(keyed::AskMemory(lateContext).outcome, keyed::Outcome::NoAnswer);
+}
+
+// The printer takes 35 s to write: longer than the 30 s stall limit, well within the
+// busy limit. A stop during the wait ends the run only once the printer has finished.
+TEST_F(KeyedScriptTest, TheBusyTimeIsWaitedOutAndAStopWaitsForIt)
+{
+    const std::string logo = Logo(64, 16);
+    Holds(100000, {});
+    printer.Answer({kCapacity, {NumberReply(0x30, 262144)}});
+    printer.Answer({kFree, {NumberReply(0x31, 99900)}, 35s});
+    printer.Answer({kFree, {NumberReply(0x31, 99900)}});
+    printer.Answer({kKeyList, {KeyBlock(false, {"L1"})}});
+    keyed::RunContext context = Context();
+    keyed::Ledger ledger("test", "");
+    keyed::RunResult result = keyed::StoreLogos(context, {{"L1", logo, {}}}, ledger);
+    EXPECT_EQ(result.outcome, keyed::Outcome::Done) << result.message;
+    EXPECT_THAT(result.stored, ElementsAre("L1"));
+    EXPECT_EQ(writingSeconds, 35);
+    EXPECT_EQ(result.memory.free, 99900u);
+
+    ScriptedPrinter busy(clock);
+    busy.Answer({kCapacity, {NumberReply(0x30, 262144)}, 0ms, 2});
+    busy.Answer({kFree, {NumberReply(0x31, 100000)}});
+    busy.Answer({kKeyList, {KeyBlock(false, {})}});
+    busy.Answer({kFree, {NumberReply(0x31, 99000)}, 40s});
+    busy.Answer({kKeyList, {KeyBlock(false, {"L1"})}});
+    busy.Answer({kFree, {NumberReply(0x31, 99000)}});
+    keyed::RunContext stopping{busy, clock, stop};
+    stopping.progress = [&](const keyed::Progress& p) {
+        if (p.step == keyed::Step::Writing && p.seconds == 2)
+            stop = true;
+    };
+    keyed::Ledger fresh("test", "");
+    result = keyed::StoreLogos(stopping, {{"L1", logo, {}}, {"L2", logo, {}}}, fresh);
+    EXPECT_EQ(result.outcome, keyed::Outcome::Stopped);
+    EXPECT_THAT(result.message, HasSubstr("Stopped after the printer had finished writing L1."));
+    EXPECT_THAT(result.stored, ElementsAre("L1")); // verified, and L2 never sent
+    ASSERT_NE(fresh.Find("L1"), nullptr);
+    EXPECT_EQ(fresh.WritesWithin24h(1'700'000'000), 1);
+
+    // Beyond the busy limit the run fails.
+    ScriptedPrinter stuck(clock);
+    stuck.Answer({kCapacity, {NumberReply(0x30, 262144)}});
+    stuck.Answer({kFree, {NumberReply(0x31, 100000)}});
+    stuck.Answer({kKeyList, {KeyBlock(false, {})}});
+    keyed::RunContext limited{stuck, clock, stop};
+    limited.limits.busyLimit = 60s;
+    stop = false;
+    result = keyed::StoreLogos(limited, {{"L1", logo, {}}}, fresh);
+    EXPECT_EQ(result.outcome, keyed::Outcome::Failed);
+    EXPECT_THAT(result.message, HasSubstr("did not finish writing its memory within 60 s"));
+}
+
+// A graphic that does not fit with the margin is refused before a byte of it is sent;
+// a printer that drops one without a word is caught when the keys are read again.
+TEST_F(KeyedScriptTest, WhatDoesNotFitIsRefusedAndWhatIsDroppedIsCaught)
+{
+    const std::string logo = Logo(512, 16); // 1,024 bytes: with the margin 1,088
+    Holds(1087, {});
+    keyed::RunContext context = Context();
+    keyed::Ledger ledger("test", "");
+    keyed::RunResult result = keyed::StoreLogos(context, {{"L1", logo, {}}}, ledger);
+    EXPECT_EQ(result.outcome, keyed::Outcome::Failed);
+    ASSERT_EQ(result.refused.size(), 1u);
+    EXPECT_EQ(result.refused[0].second, "does not fit: needs 1,088 bytes, the printer has 1,087 free");
+    EXPECT_EQ(Bytes(printer.Sent().end() - 1, printer.Sent().end()), Bytes{keyed::ACK}); // no define
+
+    ScriptedPrinter dropping(clock);
+    dropping.Answer({kCapacity, {NumberReply(0x30, 262144)}, 0ms, 2});
+    dropping.Answer({kFree, {NumberReply(0x31, 1088)}, 0ms, 3});
+    dropping.Answer({kKeyList, {KeyBlock(false, {"CP"})}, 0ms, 2});
+    keyed::RunContext other{dropping, clock, stop};
+    result = keyed::StoreLogos(other, {{"L1", logo, {}}}, ledger);
+    EXPECT_EQ(result.outcome, keyed::Outcome::Failed);
+    EXPECT_EQ(result.message, "The printer did not keep L1.");
+    EXPECT_TRUE(result.stored.empty());
+    EXPECT_EQ(ledger.Find("L1"), nullptr);
+}
+
+} // namespace
