@@ -8,7 +8,7 @@
 #     --only N[,M-K...]   only these mutant numbers
 #     --jobs N            build jobs (default 1: the machine is shared)
 #     --test-jobs N       tests run side by side (default 1)
-#     --timeout S         limit for one test that sets none itself (default 120 s)
+#     --timeout S         limit for one test that sets none itself (default 60 s)
 #     --all-tests         run the whole suite for every mutant and name every test
 #                         that catches it (default: stop at the first failing test)
 #     --no-baseline       skip the run of the suite on the unchanged code
@@ -21,7 +21,8 @@
 # files as they are now, committed or not), never in the checkout itself. The copy
 # keeps its build folder between runs, so each mutant recompiles only what its file
 # touches, and the compiler cache serves the unchanged code. A mutant ends as
-#   killed        a test failed (or the suite hung)
+#   killed        a test failed three times in a row (or the suite hung); a test that
+#                 fails and then passes is flaky, not a catch, and is named at the end
 #   survived      every test passed: a gap in the tests, or a mutant that changes
 #                 nothing a user could see (say which in the list's description)
 #   build-broken  it does not compile: caught by the compiler, not by a test; a good
@@ -33,7 +34,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 
 list="$root/scripts/mutants.txt"
-areas="" only="" jobs=1 test_jobs=1 test_timeout=120 all_tests=0 baseline=1 check_only=0
+areas="" only="" jobs=1 test_jobs=1 test_timeout=60 all_tests=0 baseline=1 check_only=0
 scratch="/tmp/nivora-mutate-$(printf %s "$root" | md5sum | cut -c1-8)"
 
 die() {
@@ -224,7 +225,14 @@ run_suite() {
     local stop=()
     [ "$2" = 1 ] && stop=(--stop-on-failure)
     (cd "$build" && timeout -k 30 "$suite_limit" ctest --timeout "$test_timeout" -j"$test_jobs" \
-        -E '^readme\.run_command$' --output-on-failure "${stop[@]}") >"$1" 2>&1
+        --repeat until-pass:3 -E '^readme\.run_command$' --output-on-failure "${stop[@]}") >"$1" 2>&1
+}
+
+# Tests a log shows failing and then passing when run again: they depend on the
+# machine's load or timing, and are named so that they can be made sound.
+flaky_tests() {
+    sed -n 's/^.*Test *#[0-9]*: \([^ ]*\) \.*[ *]*\([A-Za-z]*\).*$/\1 \2/p' "$1" |
+        awk '$2 != "Passed" { bad[$1] = 1 } $2 == "Passed" && bad[$1] { print $1 }' | sort -u
 }
 
 # The tests a log names as failed, comma-separated.
@@ -242,6 +250,7 @@ if [ "$baseline" = 1 ]; then
         die "the suite fails without any mutant ($(failed_tests "$run_dir/baseline.test.log")), see $run_dir/baseline.test.log"
     fi
     baseline_s=$(($(date +%s) - t0))
+    flaky_tests "$run_dir/baseline.test.log" >>"$run_dir/flaky"
     # A suite three times slower than unchanged is hanging somewhere.
     suite_limit=$((3 * baseline_s + 300))
     echo "The unchanged code passes the suite in ${baseline_s} s."
@@ -279,6 +288,7 @@ try_mutant() {
         return
     fi
     run_suite "$log.test.log" $((1 - all_tests)) || status=$?
+    flaky_tests "$log.test.log" >>"$run_dir/flaky"
     if [ "$status" = 0 ]; then
         result=survived
     elif [ "$status" = 124 ]; then
@@ -308,7 +318,7 @@ build_all "$run_dir/final.build.log" || echo "mutate.sh: the restored copy does 
 # --- The summary ----------------------------------------------------------------------
 {
     echo
-    echo "Mutants by area (killed counts those the compiler refused; score = killed of applicable):"
+    echo "Mutants by area (score: killed by a test or refused by the compiler, of those applicable):"
     awk -F'\t' '
         { area[$2] = 1; n[$2, $3]++; all[$3]++ }
         END {
@@ -337,6 +347,11 @@ build_all "$run_dir/final.build.log" || echo "mutate.sh: the restored copy does 
             done <"$results"
         fi
     done
+    if [ -s "$run_dir/flaky" ]; then
+        echo
+        echo "Flaky (failed, then passed when run again):"
+        sort "$run_dir/flaky" | uniq -c | awk '{ printf "  %s (%d run%s)\n", $2, $1, ($1 > 1 ? "s" : "") }'
+    fi
     echo
     echo "$total mutants in $(($(date +%s) - started)) s; per-mutant results in $results"
 } | tee "$run_dir/summary.txt"
