@@ -238,7 +238,7 @@ flaky_tests() {
 # The tests a log names as failed, comma-separated.
 failed_tests() {
     sed -n '/The following tests FAILED:/,$p' "$1" | sed -n 's/^[[:space:]]*[0-9]* - \(.*\) (.*)$/\1/p' |
-        paste -sd, - | sed 's/,/, /g'
+        sed 's/[[:space:]]*# GetParam() = .*//; s/ *[0-9]*-byte object <[^>]*>//' | paste -sd, - | sed 's/,/, /g'
 }
 
 started=$(date +%s)
