@@ -204,6 +204,9 @@ mkdir -p "$run_dir"
 results="$run_dir/results.tsv"
 : >"$results"
 export CCACHE_BASEDIR="$src"
+# Debug information may name another checkout's folder: nobody debugs the scratch
+# copy, and a fresh one then builds from what a checkout's build left in the cache.
+export CCACHE_NOHASHDIR=1
 export QT_QPA_PLATFORM=offscreen
 
 echo "Scratch copy: $src"
