@@ -4,7 +4,12 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
 #include <condition_variable>
+#include <functional>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 #include <csignal>
 #include <map>
 #include <memory>
@@ -12,16 +17,13 @@
 #include <thread>
 
 #include "download/StreamDecoder.h"
-#include "platform/Wait.h"
-
-#include "printer/StallRule.h"
+#include "tests/cli/CliRunner.h"
 #include "tests/support/BmpWriter.h"
 #include "tests/support/FakeNetPrinter.h"
 #include "tests/support/FakePlatform.h"
 #include "tests/support/FakePrinter.h"
 #include "tests/support/PrintBytes.h"
 #include "tests/support/TempDir.h"
-#include "tools/cli/Command.h"
 
 using namespace testing_support;
 using ::testing::HasSubstr;
@@ -32,20 +34,26 @@ namespace {
 // Ctrl-C in the middle of a run on many printers: every printer's run is held at its
 // nth pause of a given length until all of them are there, so that all are running;
 // then SIGINT is raised and they go on. Pauses cost no time.
-class InterruptWhenAllRun final : public platform::Waiter {
+class InterruptWhenAllRun final : public platform::Clock {
 public:
-    // previous: the waiter to put back afterwards.
-    InterruptWhenAllRun(platform::Waiter& previous, int printers, int pauseMs, int nth)
-        : m_previous(previous), m_printers(printers), m_pauseMs(pauseMs), m_nth(nth)
+    // The clock of context is this one until the object goes.
+    InterruptWhenAllRun(platform::Context& context, int printers, int pauseMs, int nth)
+        : m_context(context), m_next(*context.clock), m_printers(printers), m_pauseMs(pauseMs), m_nth(nth)
     {
-        platform::SetWaiter(this);
+        context.clock = this;
     }
-    ~InterruptWhenAllRun() override { platform::SetWaiter(&m_previous); }
+    ~InterruptWhenAllRun() override { m_context.clock = &m_next; }
 
-    void Sleep(int ms) override
+    TimePoint Now() const override { return m_next.Now(); }
+    int Poll(int fd, short events, std::chrono::milliseconds d) override
     {
+        return m_next.Poll(fd, events, d);
+    }
+    void SleepFor(std::chrono::milliseconds d) override
+    {
+        m_next.SleepFor(d);
         std::unique_lock<std::mutex> lock(m_mutex);
-        if (ms != m_pauseMs || ++m_seen[std::this_thread::get_id()] != m_nth)
+        if (d.count() != m_pauseMs || ++m_seen[std::this_thread::get_id()] != m_nth)
             return;
         if (++m_arrived == m_printers) {
             std::raise(SIGINT);
@@ -53,7 +61,6 @@ public:
         }
         m_changed.wait_for(lock, std::chrono::seconds(10), [this] { return m_arrived == m_printers; });
     }
-    void KeepAlive() override {}
     bool AllArrived()
     {
         std::lock_guard<std::mutex> lock(m_mutex);
@@ -61,12 +68,44 @@ public:
     }
 
 private:
-    platform::Waiter& m_previous;
+    platform::Context& m_context;
+    platform::Clock& m_next;
     const int m_printers, m_pauseMs, m_nth;
     std::mutex m_mutex;
     std::condition_variable m_changed;
     std::map<std::thread::id, int> m_seen; // pauses of that length per printer's thread
     int m_arrived = 0;
+};
+
+// Ctrl-C while the run waits on its printer: SIGINT at the nth wait once ready says
+// so, and the time it was raised.
+class InterruptWhileWaiting final : public platform::Clock {
+public:
+    InterruptWhileWaiting(platform::Context& context, std::function<bool()> ready, int nth)
+        : m_context(context), m_next(*context.clock), m_ready(std::move(ready)), m_left(nth)
+    {
+        context.clock = this;
+    }
+    ~InterruptWhileWaiting() override { m_context.clock = &m_next; }
+
+    TimePoint Now() const override { return m_next.Now(); }
+    void SleepFor(std::chrono::milliseconds d) override { m_next.SleepFor(d); }
+    int Poll(int fd, short events, std::chrono::milliseconds d) override
+    {
+        const int revents = m_next.Poll(fd, events, d);
+        if (m_left > 0 && m_ready() && --m_left == 0) {
+            raisedAt = Now();
+            std::raise(SIGINT);
+        }
+        return revents;
+    }
+    TimePoint raisedAt = TimePoint::max();
+
+private:
+    platform::Context& m_context;
+    platform::Clock& m_next;
+    std::function<bool()> m_ready;
+    int m_left;
 };
 
 bool SigintIsDefault()
@@ -76,23 +115,14 @@ bool SigintIsDefault()
     return now.sa_handler == SIG_DFL;
 }
 
-struct Outcome {
-    int status;
-    std::string out;
-    std::string err;
-};
+using Outcome = cli_test::CliResult;
 
 class CliNetworkTest : public ::testing::Test {
 protected:
-    ~CliNetworkTest() override { printer::SetStallTimeout(printer::kDefaultStallTimeout); }
-
     Outcome Command(const std::string& name, const std::vector<std::string>& args)
     {
-        fake.clock.sleeps.clear();
-        ::testing::internal::CaptureStdout();
-        ::testing::internal::CaptureStderr();
-        const int status = cli::Registry::Find(name)->run(args);
-        return {status, ::testing::internal::GetCapturedStdout(), ::testing::internal::GetCapturedStderr()};
+        cli.clock.ClearSleeps();
+        return cli.Run(name, args);
     }
     // Three logos, the middle one wider than a piece of 512 bytes; large ones are more
     // than the kernel's buffers hide from a printer that stops reading.
@@ -105,6 +135,7 @@ protected:
 
     TempDir dir;
     FakePlatform fake;
+    cli_test::InProcess cli;
 };
 
 TEST_F(CliNetworkTest, ANetworkPrinterGetsTheSerialPrintersBytesAndPauses)
@@ -124,7 +155,7 @@ TEST_F(CliNetworkTest, ANetworkPrinterGetsTheSerialPrintersBytesAndPauses)
         std::vector<std::string> args = {"-p", serial.Path()};
         args.insert(args.end(), c.args.begin(), c.args.end());
         const Outcome overSerial = Command(c.command, args);
-        const std::vector<int> serialPauses = fake.clock.sleeps;
+        const std::vector<int> serialPauses = cli.clock.Sleeps();
         ASSERT_EQ(overSerial.status, 0) << overSerial.err;
 
         FakeNetPrinter network;
@@ -135,7 +166,7 @@ TEST_F(CliNetworkTest, ANetworkPrinterGetsTheSerialPrintersBytesAndPauses)
         for (size_t at; (at = err.find(serial.Path())) != std::string::npos;)
             err.replace(at, serial.Path().size(), Tcp(network));
         EXPECT_EQ(overNetwork.err, err);
-        EXPECT_EQ(fake.clock.sleeps, serialPauses);
+        EXPECT_EQ(cli.clock.Sleeps(), serialPauses);
         ASSERT_TRUE(serial.WaitForBytes(network.Bytes().size()));
         EXPECT_EQ(network.Bytes(), serial.Bytes()); // no wait: the run ended once all had arrived
         EXPECT_TRUE(network.WaitUntilClosed());
@@ -144,7 +175,10 @@ TEST_F(CliNetworkTest, ANetworkPrinterGetsTheSerialPrintersBytesAndPauses)
 
 TEST_F(CliNetworkTest, FailuresOfOnePrinterSayWhyAndEndWithOne)
 {
-    printer::SetStallTimeout(std::chrono::milliseconds(200));
+    // Real time for the limit, so that the healthy printers' threads are not outrun.
+    PauseSkippingClock realTime;
+    cli.context.clock = &realTime;
+    cli.context.stallLimit = std::chrono::milliseconds(200);
     FakeNetPrinter refusing({.refusing = true});
     FakeNetPrinter stalling({.receiveBuffer = 4096});
     stalling.StallAfter(600);
@@ -176,7 +210,10 @@ TEST_F(CliNetworkTest, FailuresOfOnePrinterSayWhyAndEndWithOne)
 // gets the whole stream, the same as one printer alone, and only those two are named.
 TEST_F(CliNetworkTest, ManyPrintersAtOnceGetIdenticalStreamsAndTheSummaryNamesTheFailures)
 {
-    printer::SetStallTimeout(std::chrono::milliseconds(200));
+    // Real time for the limit, so that the healthy printers' threads are not outrun.
+    PauseSkippingClock realTime;
+    cli.context.clock = &realTime;
+    cli.context.stallLimit = std::chrono::milliseconds(200);
     std::vector<std::unique_ptr<FakeNetPrinter>> printers;
     for (int i = 0; i < 20; ++i)
         printers.push_back(std::make_unique<FakeNetPrinter>(
@@ -242,7 +279,7 @@ TEST_F(CliNetworkTest, CtrlCStopsEveryPrinterOfADownloadAfterItsCurrentImage)
     args.insert(args.end(), logos.begin(), logos.end());
     Outcome run;
     {
-        InterruptWhenAllRun interrupt(fake.clock, 3, 10, 1);
+        InterruptWhenAllRun interrupt(cli.context, 3, 10, 1);
         run = Command("download", args);
         EXPECT_TRUE(interrupt.AllArrived());
     }
@@ -276,7 +313,7 @@ TEST_F(CliNetworkTest, CtrlCStopsEveryPrinterOfAPrintBeforeItsNextImage)
     }
     Outcome run;
     {
-        InterruptWhenAllRun interrupt(fake.clock, 3, 300, 2);
+        InterruptWhenAllRun interrupt(cli.context, 3, 300, 2);
         run = Command("print", args);
         EXPECT_TRUE(interrupt.AllArrived());
     }
@@ -289,6 +326,61 @@ TEST_F(CliNetworkTest, CtrlCStopsEveryPrinterOfAPrintBeforeItsNextImage)
         EXPECT_EQ(printer->Bytes(), PrintedImages({1}, 0, false, kSerialPreamble));
     }
     EXPECT_THAT(run.out, HasSubstr("0 of 3 printers OK; not done: "));
+}
+
+// Ctrl-C ends a run whose printer takes nothing at once (and not after the stall
+// limit), also while the printer is still being connected to, with 130; what it says
+// counts only the images the printer really has, not those still in a buffer.
+TEST_F(CliNetworkTest, CtrlCEndsARunWaitingOnItsPrinterWithin300Ms)
+{
+    FakeNetPrinter stalling({.receiveBuffer = 4096});
+    stalling.StallAfter(600);
+    const std::vector<std::string> logos = {WriteSolidBmp(dir.File("a.bmp"), 2048, 48),
+                                            WriteSolidBmp(dir.File("b.bmp"), 2048, 80),
+                                            WriteSolidBmp(dir.File("c.bmp"), 24, 16)};
+    std::vector<std::string> args = {"-p", Tcp(stalling)};
+    args.insert(args.end(), logos.begin(), logos.end());
+    Outcome run;
+    platform::Clock::TimePoint raisedAt;
+    {
+        InterruptWhileWaiting interrupt(
+            cli.context, [&] { return stalling.Bytes().size() >= 600; }, 200);
+        run = Command("download", args);
+        raisedAt = interrupt.raisedAt;
+    }
+    EXPECT_EQ(run.status, 130) << run.err;
+    EXPECT_LE(cli.clock.Now() - raisedAt, std::chrono::milliseconds(300));
+    EXPECT_THAT(run.err, HasSubstr("not taking data"));
+    EXPECT_THAT(run.err, HasSubstr("stopped while the printer was taking nothing, after 0 of 3 images"));
+    EXPECT_TRUE(SigintIsDefault());
+
+    // A listener whose queue is full drops further handshakes: nobody answers.
+    const int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    ::listen(listener, 0);
+    ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
+    std::vector<int> fillers;
+    for (int i = 0; i < 2; ++i) {
+        fillers.push_back(::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
+        ::connect(fillers.back(), reinterpret_cast<sockaddr*>(&address), sizeof address);
+    }
+    {
+        InterruptWhileWaiting interrupt(
+            cli.context, [] { return true; }, 5);
+        run = Command("download",
+                      {"-p", "tcp://127.0.0.1:" + std::to_string(ntohs(address.sin_port)), logos[2]});
+        raisedAt = interrupt.raisedAt;
+    }
+    EXPECT_EQ(run.status, 130) << run.err;
+    EXPECT_LE(cli.clock.Now() - raisedAt, std::chrono::milliseconds(300));
+    EXPECT_THAT(run.err, HasSubstr("stopped before the printer was reached"));
+    for (const int fd : fillers)
+        ::close(fd);
+    ::close(listener);
 }
 
 } // namespace

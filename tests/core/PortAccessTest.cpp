@@ -10,7 +10,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "printer/PortVariant.h"
+#include "download/DownloadRun.h"
 #include "printer/PrinterPort.h"
 #include "tests/support/AsNobody.h"
 #include "tests/support/FakePlatform.h"
@@ -73,7 +73,8 @@ TEST(PortAccessTest, AUserOutsideTheGroupIsToldWhichPortAndWhy)
     if (::geteuid() != 0)
         GTEST_SKIP() << "needs root to open the port as the user nobody";
     FakePlatform fake;
-    FakeDeviceRoot root;
+    platform::Context context;
+    FakeDeviceRoot root{context};
     FakePrinter printer;
     ASSERT_EQ(::chown(printer.Path().c_str(), 0, GroupId("dialout")), 0);
     ASSERT_EQ(::chmod(printer.Path().c_str(), 0660), 0);
@@ -84,10 +85,10 @@ TEST(PortAccessTest, AUserOutsideTheGroupIsToldWhichPortAndWhy)
 
     const auto result = RunAsNobody([&] {
         std::string seen;
-        for (const printer::PortRefusal& refusal : printer::ProbeForbiddenPorts())
+        for (const printer::PortRefusal& refusal : printer::ProbeForbiddenPorts(context))
             seen += refusal.name + " " + refusal.device + " " + refusal.reason + "\n";
-        CPrinterPort port(printer::kDownloadVariant);
-        if (port.OpenPort("COM1", 115200, 8, 0, 0, 0))
+        CPrinterPort port(kDownloadLink);
+        if (port.OpenPort(context, "COM1", 115200, 8, 0, 0, 0))
             return seen + "opened";
         return seen + printer::PermissionMessage(printer.Path(), port.m_nOpenError);
     });

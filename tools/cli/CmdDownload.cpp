@@ -16,7 +16,7 @@
 #include "platform/MessageBox.h"
 #include "platform/Messages.h"
 #include "platform/Text.h"
-#include "platform/Wait.h"
+#include "platform/Context.h"
 #include "printer/ByteSink.h"
 #include "printer/NetAddress.h"
 #include "printer/PortAccess.h"
@@ -30,6 +30,7 @@
 #include "tools/cli/Options.h"
 #include "tools/cli/PortOptions.h"
 #include "tools/cli/PortProblems.h"
+#include "tools/cli/Printable.h"
 #include "tools/cli/ProgressLine.h"
 #include "tools/cli/Signals.h"
 
@@ -112,7 +113,8 @@ struct DownloadOptions {
     bool quiet = false;
     cli::FleetOptions fleet; // every printer to serve
     HalftoneMode halftone = HalftoneMode::Classic;
-    bool oneOfMany = false; // one printer of many: its line says what a stop left behind
+    bool oneOfMany = false;                    // one printer of many: its line says what a stop left behind
+    printer::WaitObserver* observer = nullptr; // hears when a printer stops taking data
 };
 
 // Takes the port options out of args; the rest is left for the command's own options.
@@ -206,9 +208,10 @@ bool ListFiles(const DownloadOptions& options, CLogoLoader& loader, cli::CliMess
         // "Out of memory" lists nothing but still answers true: count the rows instead.
         if (!loader.AddFile(0, path) || loader.Lists().LogoCount() != before + 1) {
             if (!loader.m_strFailReason.empty())
-                std::fprintf(stderr, "nivora-cli: %s: %s\n", path.c_str(), loader.m_strFailReason.c_str());
+                std::fprintf(stderr, "nivora-cli: %s: %s\n", cli::Printable(path).c_str(),
+                             cli::Printable(loader.m_strFailReason).c_str());
             else if (boxes.Shown() == 0)
-                std::fprintf(stderr, "nivora-cli: %s: refused\n", path.c_str());
+                std::fprintf(stderr, "nivora-cli: %s: refused\n", cli::Printable(path).c_str());
             return false;
         }
     }
@@ -220,17 +223,31 @@ std::string DescribeImage(int number, const NvLogoJob& job, const CNvImage& sent
 {
     return "NV image " + std::to_string(number) + ": " + std::to_string(sent.m_nWidth) + " x " +
            std::to_string(sent.m_nHeight) + " dots, " + std::to_string(sent.m_nLength) + " bytes, " +
-           job.path;
+           cli::Printable(job.path);
 }
 
-// The command line's pacing of the download driver: bytes to a sink, pauses through
-// platform::Sleep (none for an output file), and a note of every image sent.
+// The command line's pacing of the download driver: bytes to a sink, pauses on the
+// context's clock (none for an output file), and a note of every image sent. Once the
+// printer is given up on (it stalled, went away, or the run was cancelled while it took
+// nothing) the rest of the image fails at once, without its pauses.
 class CliDownload final : public CSinkDownload {
 public:
-    CliDownload(const LogoListRecord& lists, const DownloadOptions& options, ByteSink& sink, bool withPauses)
+    CliDownload(const LogoListRecord& lists, const DownloadOptions& options, ByteSink& sink,
+                const platform::Context* pacing, const CPrinterPort* port = nullptr)
         : CSinkDownload(lists, {options.threshold, options.maxWidth, false, options.halftone}, sink,
-                        withPauses ? CSinkDownload::PauseFn(platform::Sleep) : CSinkDownload::PauseFn())
+                        pacing ? CSinkDownload::PauseFn([this](int ms) { TakePause(ms); })
+                               : CSinkDownload::PauseFn()),
+          m_pacing(pacing), m_port(port)
     {
+    }
+
+    // How many images the printer has whole, by the link's count of delivered bytes.
+    int DeliveredImages() const
+    {
+        const printer::Link* link = m_port ? m_port->GetLink() : nullptr;
+        const uint64_t delivered = link ? link->DeliveredBytes() : 0;
+        return static_cast<int>(std::count_if(m_imageEnds.begin(), m_imageEnds.end(),
+                                              [delivered](uint64_t end) { return end <= delivered; }));
     }
 
     std::vector<std::string> m_sent; // one description per image sent
@@ -245,10 +262,26 @@ protected:
     }
     void OnImageSent(const CNvImage& image) override
     {
+        if (const printer::Link* link = m_port ? m_port->GetLink() : nullptr)
+            m_imageEnds.push_back(link->WrittenBytes());
         m_sent.push_back(DescribeImage(m_nDefined, *Current(), image));
         if (m_onSent)
             m_onSent(m_sent.back());
     }
+
+private:
+    void TakePause(int ms)
+    {
+        using Code = printer::LinkStatus::Code;
+        const Code failure = m_port ? m_port->LastFailure().code : Code::Ok;
+        if (failure == Code::Cancelled || failure == Code::Stalled || failure == Code::Gone)
+            return;
+        m_pacing->clock->SleepFor(std::chrono::milliseconds(ms));
+    }
+
+    const platform::Context* m_pacing;
+    const CPrinterPort* m_port;
+    std::vector<uint64_t> m_imageEnds; // the link's byte count at the end of each image
 };
 
 int WriteToFile(const LogoListRecord& lists, const DownloadOptions& options)
@@ -256,7 +289,7 @@ int WriteToFile(const LogoListRecord& lists, const DownloadOptions& options)
     MemorySink sink;
     if (lists.LogoCount() == 0)
         SendDeleteAll(sink);
-    CliDownload download(lists, options, sink, false);
+    CliDownload download(lists, options, sink, nullptr);
     if (lists.LogoCount() > 0)
         download.RunToEnd();
     // The files were read a moment ago; one that fails now changed under our feet.
@@ -264,13 +297,14 @@ int WriteToFile(const LogoListRecord& lists, const DownloadOptions& options)
     for (const int row : download.m_arrEmptyRows)
         std::fprintf(stderr,
                      "nivora-cli: %s: could not be read again while the stream was made; %s not written\n",
-                     lists.m_arrPath[static_cast<size_t>(row)].c_str(), options.output.c_str());
+                     cli::Printable(lists.m_arrPath[static_cast<size_t>(row)]).c_str(),
+                     cli::Printable(options.output).c_str());
     if (!download.m_arrEmptyRows.empty())
         return cli::kExitFailed;
 
     std::string error;
     if (!cli::WriteFileAtomically(options.output, sink.bytes, error)) {
-        std::fprintf(stderr, "nivora-cli: %s\n", error.c_str());
+        std::fprintf(stderr, "nivora-cli: %s\n", cli::Printable(error).c_str());
         return cli::kExitFailed;
     }
     if (options.verbose)
@@ -281,11 +315,11 @@ int WriteToFile(const LogoListRecord& lists, const DownloadOptions& options)
 
 // The images of the list on the open port, then what a completed or stopped run owes.
 // One printer of many says in reason what a stop left behind.
-int SendListed(const LogoListRecord& lists, CPrinterPort& port, const DownloadOptions& options,
-               std::string& reason)
+int SendListed(const platform::Context& context, const LogoListRecord& lists, CPrinterPort& port,
+               const DownloadOptions& options, std::string& reason)
 {
     const int count = lists.LogoCount();
-    CliDownload download(lists, options, port, true);
+    CliDownload download(lists, options, port, &context, &port);
     // The list of -v takes the place of the line: the two would break each other up.
     cli::ProgressLine progress(options.quiet || options.verbose);
     download.m_progress = &progress;
@@ -296,96 +330,114 @@ int SendListed(const LogoListRecord& lists, CPrinterPort& port, const DownloadOp
         };
     const bool written = download.RunToEnd([] { return cli::StopOnInterrupt::Requested(); });
     progress.Finish();
-    // Raster pieces that fail are not looked at: the port itself knows it gave up.
-    if (cli::StopOnInterrupt::Requested() && port.m_hPort.LastError() == ECANCELED) {
+    // Raster pieces that fail are not looked at: the link itself knows it gave up.
+    const auto cancelledWhileTakingNothing = [&] {
+        if (!cli::StopOnInterrupt::Requested() ||
+            port.LastFailure().code != printer::LinkStatus::Code::Cancelled)
+            return false;
         // The printer takes nothing: completion groups would only wait for it again.
-        port.m_hPort.Abandon();
-        std::fprintf(stderr, "nivora-cli: stopped while the printer was taking nothing; its NV images are "
-                             "incomplete, run the download again\n");
+        const int delivered = download.DeliveredImages();
+        port.Abandon();
+        const std::string what = Format("while the printer was taking nothing, after %d of %d images; its NV "
+                                        "images are incomplete, run the download again",
+                                        delivered, count);
+        if (options.oneOfMany)
+            reason = what;
+        else
+            std::fprintf(stderr, "nivora-cli: stopped %s\n", what.c_str());
+        return true;
+    };
+    if (cancelledWhileTakingNothing())
         return kExitInterrupted;
-    }
     if (!written)
         return cli::kExitFailed;
     const std::string empty = EmptyDefinitionsText(lists, download.m_arrEmptyRows);
     if (download.m_bStop) {
-        const bool completed = download.CompleteStopped(0) && port.m_hPort.Deliver();
+        const bool completed = download.CompleteStopped(0) && port.Deliver();
+        // Only what the printer really has counts: bytes still in a buffer on the way
+        // are no image of its.
         const std::string what =
-            Format("after %d of %d images; the rest %s empty definitions", download.m_nDefined, count,
+            Format("after %d of %d images; the rest %s empty definitions", download.DeliveredImages(), count,
                    completed ? "were completed with" : "could not all be completed with");
         if (options.oneOfMany)
             reason = what;
         else
             std::fprintf(stderr, "nivora-cli: stopped %s\n", what.c_str());
         if (!empty.empty())
-            platform::AfxMessageBox(empty, platform::MB_ICONEXCLAMATION);
+            context.Show(empty, platform::MB_ICONEXCLAMATION);
         return kExitInterrupted;
     }
-    if (!port.WaitDelivered(msg::kNotTransmitted))
+    if (!port.Deliver()) {
+        if (cancelledWhileTakingNothing())
+            return kExitInterrupted;
+        context.Show(msg::kNotTransmitted, platform::MB_ICONEXCLAMATION);
         return cli::kExitFailed;
-    ReportDownloadComplete();
+    }
+    ReportDownloadComplete(context);
     if (!empty.empty()) {
-        platform::AfxMessageBox(empty, platform::MB_ICONEXCLAMATION);
+        context.Show(empty, platform::MB_ICONEXCLAMATION);
         return cli::kExitFailed;
     }
     return cli::kExitOk;
 }
 
-// The run on one printer. Without boxes (one printer of many) nothing names the port
-// in the messages; reason then gets the network's own word on a failure.
-int SendToPort(const LogoListRecord& lists, const DownloadOptions& options, const std::string& target,
-               cli::CliMessageBox* boxes, std::string& reason)
+// Why the run on target failed to open, for its line or its message.
+std::string OpenFailureReason(const CPrinterPort& port)
 {
-    const cli::PortOptions& port = options.port;
-    printer::PortRecord settings;
-    settings.m_nPortType = printer::LptNumber(target) != 0 ? 1 : 0;
-    settings.m_strPortDevice = target;
-    settings.m_dwBaudRate = port.baud;
-    settings.m_byByteSize = port.byteSize;
-    settings.m_byParity = port.parity;
-    settings.m_byStopBits = port.stopBits;
-    settings.m_nHandshake = port.handshake;
+    std::string reason = cli::OpenFailureText(port);
+    const printer::LinkStatus& failure = port.OpenStatus();
+    if (const std::string advice = printer::PermissionMessage(failure.device, failure.error); !advice.empty())
+        reason += "; " + cli::Printable(advice);
+    return reason;
+}
 
+// The run on one printer. Without boxes (one printer of many) nothing names the port
+// in the messages; reason then gets the link's own word on a failure.
+int SendToPort(const platform::Context& base, const LogoListRecord& lists, const DownloadOptions& options,
+               const std::string& target, cli::CliMessageBox* boxes, std::string& reason)
+{
     if (const std::string why = cli::NotAPortReason(target); !why.empty()) {
         if (boxes)
             std::fprintf(stderr, "nivora-cli download: %s\n", why.c_str());
         reason = why;
         return cli::kExitFailed;
     }
-    cli::ApplyStallLimit(port);
-    CPrinterPort printerPort(printer::kDownloadVariant);
+    const platform::Context context = cli::RunContext(base, options.port);
+    CPrinterPort printerPort(kDownloadLink, CPrinterPort::WriteReport::Traced);
+    printerPort.Supervise(options.observer, cli::StopOnInterrupt::Token());
     const bool listed = lists.LogoCount() > 0;
     if (boxes)
-        boxes->SetSubject(cli::DescribePort(target));
+        boxes->SetSubject(cli::DescribePort(context, target));
     bool opened = false;
     int status = cli::kExitFailed;
-    if (OpenDownloadPort(printerPort, settings,
+    if (OpenDownloadPort(printerPort, context, cli::PortSettingsFor(options.port, target),
                          listed ? OpenFailureMessage::Numbered : OpenFailureMessage::Plain, opened)) {
         if (listed)
-            status = SendListed(lists, printerPort, options, reason);
+            status = SendListed(context, lists, printerPort, options, reason);
         else if (SendDeleteAll(printerPort) && printerPort.WaitDelivered(msg::kWriteToPortFailed))
             status = cli::kExitOk;
+    } else if (!opened && printerPort.OpenStatus().code == printer::LinkStatus::Code::Cancelled) {
+        status = kExitInterrupted; // Ctrl-C while the printer was being looked up or connected to
+        reason = "before the printer was reached";
     } else if (!opened) {
-        reason = cli::OpenFailureText(printerPort);
-        if (const std::string advice =
-                printer::PermissionMessage(printer::ResolveDevice(target), printerPort.m_nOpenError);
-            !advice.empty())
-            reason += "; " + advice;
+        reason = OpenFailureReason(printerPort);
     }
-    if (const std::string why = cli::WriteFailureText(printerPort.m_hPort.LastError()); !why.empty())
-        reason = why;
-    if (opened && printer::HasNetPrefix(target) && status == cli::kExitFailed)
-        reason = printerPort.m_hPort.Connection().ErrorText();
+    if (status == cli::kExitFailed && reason.empty())
+        reason = cli::WriteFailureText(printerPort);
     if (opened)
         printerPort.ClosePort();
     if (boxes) {
-        if (!reason.empty())
-            std::fprintf(stderr, "nivora-cli: %s: %s\n", cli::DescribePort(target).c_str(), reason.c_str());
+        const std::string port = cli::DescribePort(context, target);
+        if (status == kExitInterrupted && !opened)
+            std::fprintf(stderr, "nivora-cli: %s: stopped %s\n", port.c_str(), reason.c_str());
+        else if (status == cli::kExitFailed && !reason.empty())
+            std::fprintf(stderr, "nivora-cli: %s: %s\n", port.c_str(), reason.c_str());
         boxes->SetSubject("");
     }
     return status;
 }
 
-int RunDownload(const std::vector<std::string>& args)
+int RunDownload(const platform::Context& context, const std::vector<std::string>& args)
 {
     DownloadOptions options;
     if (const int usage = ReadOptions(args, options); usage >= 0)
@@ -403,6 +455,7 @@ int RunDownload(const std::vector<std::string>& args)
     if (!options.output.empty())
         return WriteToFile(lists, options);
     cli::StopOnInterrupt interrupt;
+    options.observer = &interrupt;
     if (options.fleet.ports.size() > 1) {
         DownloadOptions quiet = options; // lines of many printers would interleave
         quiet.verbose = false;
@@ -411,12 +464,12 @@ int RunDownload(const std::vector<std::string>& args)
         return cli::RunOnPrinters(
             options.fleet,
             [&](const std::string& target, std::string& reason) {
-                return cli::Fleet::ResultOf(SendToPort(lists, quiet, target, nullptr, reason));
+                return cli::Fleet::ResultOf(SendToPort(context, lists, quiet, target, nullptr, reason));
             },
             [] { return cli::StopOnInterrupt::Requested(); });
     }
     std::string reason;
-    return SendToPort(lists, options, options.port.port, &boxes, reason);
+    return SendToPort(context, lists, options, options.port.port, &boxes, reason);
 }
 
 } // namespace
@@ -424,4 +477,4 @@ int RunDownload(const std::vector<std::string>& args)
 NIVORA_CLI_COMMAND(download,
                    cli::Command{"download",
                                 "store logo files in a printer's NV memory, or write that stream to a file",
-                                kUsage, RunDownload});
+                                kUsage, nullptr, RunDownload});
