@@ -12,6 +12,8 @@ bool OpenDownloadPort(CPrinterPort& port, const platform::Context& context,
     opened = false;
     const bool parallel = settings.m_nPortType == 1;
     if (!port.Open(context, settings)) {
+        if (port.OpenStatus().code == printer::LinkStatus::Code::Cancelled)
+            return false; // the user gave up on a printer still being reached: nothing to say
         if (parallel || message == OpenFailureMessage::Plain)
             context.Show(msg::kOpenPortFailed, platform::MB_ICONEXCLAMATION);
         else

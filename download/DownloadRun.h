@@ -21,9 +21,9 @@ enum class OpenFailureMessage {
 
 // Opens the port the settings name (printer/OpenLink.h), then, on a port and not a
 // file, checks the printer (GS I 1 and the wait for its answer) and, unless it is the
-// parallel port, sends ESC @. Every failure shows its message through the context. True
-// when the run may go on; opened tells whether the port is open, so that the caller
-// closes it also after a failed check.
+// parallel port, sends ESC @. Every failure shows its message through the context, but
+// for an open the run's own cancel ended. True when the run may go on; opened tells
+// whether the port is open, so that the caller closes it also after a failed check.
 bool OpenDownloadPort(CPrinterPort& port, const platform::Context& context,
                       const printer::PortRecord& settings, OpenFailureMessage message, bool& opened);
 

@@ -1,15 +1,12 @@
 // What only a printer device or a network printer does: a USB printer's last transfer
 // and empty answers, a device the user may only write to, and the network printer's
 // name lookup, connect and acknowledgements.
-#include <arpa/inet.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <memory>
 #include <mutex>
 #include <netdb.h>
-#include <netinet/in.h>
 #include <sys/stat.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include "download/DownloadRun.h"
@@ -146,21 +143,8 @@ TEST_F(LinkKindsTest, CancelEndsALookupThatHangsAndAConnectNobodyAnswersWithin20
     release->unlock();
     context.resolve = {};
 
-    // A listener whose queue is full drops further handshakes: nobody answers.
-    const int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    ::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    ::listen(listener, 0);
-    ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
-    std::vector<int> fillers;
-    for (int i = 0; i < 2; ++i) {
-        fillers.push_back(::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
-        ::connect(fillers.back(), reinterpret_cast<sockaddr*>(&address), sizeof address);
-    }
-    const std::string unanswering = "127.0.0.1:" + std::to_string(ntohs(address.sin_port));
+    const UnansweringAddress nobody;
+    const std::string unanswering = nobody.Address();
     AtSlice cancelConnect(40, [&] {
         cancelledAt = clock.Now();
         cancelConnect.token = true;
@@ -173,9 +157,6 @@ TEST_F(LinkKindsTest, CancelEndsALookupThatHangsAndAConnectNobodyAnswersWithin20
     EXPECT_FALSE(Connect(unanswering));
     EXPECT_EQ(status.Describe(), "no answer within 3 s (time-out)");
     EXPECT_GE(clock.Elapsed() - start, 3000ms);
-    for (const int fd : fillers)
-        ::close(fd);
-    ::close(listener);
 
     EXPECT_FALSE(Connect("no-such-printer.invalid:9100"));
     EXPECT_EQ(status.code, Code::UnknownHost);

@@ -146,6 +146,7 @@ TEST_F(SerialLinkTest, XoffHoldsAPrintWriteUntilXonAndDsrLowHoldsItUntilDsrRises
         const Link::Written written = link->Write(Sequence(16));
         EXPECT_TRUE(written.Complete(16) && written.waited);
         EXPECT_EQ(arrivedWhileHeld, 0u);
+        ASSERT_TRUE(printer.WaitForBytes(16));
     }
     int queries = 0;
     context.modemLines = [&](int, int& lines) {

@@ -149,4 +149,29 @@ int FakeNetPrinter::Connections() const
     return m_connections;
 }
 
+UnansweringAddress::UnansweringAddress()
+{
+    const int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    if (listener < 0 || ::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        ::listen(listener, 0) != 0 ||
+        ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+        throw std::runtime_error("no listener for the unanswering address");
+    m_sockets.push_back(listener);
+    for (int i = 0; i < 2; ++i) { // fill the queue
+        m_sockets.push_back(::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
+        ::connect(m_sockets.back(), reinterpret_cast<sockaddr*>(&address), sizeof address);
+    }
+    m_address = "127.0.0.1:" + std::to_string(ntohs(address.sin_port));
+}
+
+UnansweringAddress::~UnansweringAddress()
+{
+    for (const int fd : m_sockets)
+        ::close(fd);
+}
+
 } // namespace testing_support

@@ -5,6 +5,7 @@
 // its port without listening, so a connect is refused.
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "tests/support/RecordingPrinter.h"
 
@@ -48,6 +49,21 @@ private:
     int m_connections = 0;
     bool m_open = false; // a connection is open
     std::thread m_thread;
+};
+
+// An address on loopback where nobody answers a connect: a listener whose queue is
+// full drops further handshakes, as a host that is off does.
+class UnansweringAddress {
+public:
+    UnansweringAddress();
+    ~UnansweringAddress();
+    UnansweringAddress(const UnansweringAddress&) = delete;
+    UnansweringAddress& operator=(const UnansweringAddress&) = delete;
+    const std::string& Address() const { return m_address; } // "127.0.0.1:PORT"
+
+private:
+    std::vector<int> m_sockets;
+    std::string m_address;
 };
 
 } // namespace testing_support

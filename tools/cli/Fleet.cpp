@@ -73,7 +73,8 @@ const char kFleetUsage[] =
     "  -p may be given many times, and --printers FILE names more printers, one per line\n"
     "  ('#' starts a comment). All of them are then served at the same time, each with its\n"
     "  own connection, bytes and pauses, and a line per printer says OK or why not:\n"
-    "  --printers FILE         printers to serve besides those of -p\n"
+    "  --printers FILE         printers to serve besides those of -p (a regular file of at\n"
+    "                          most 1 MiB, lines of at most 4 KiB)\n"
     "  -j, --jobs N            at most N printers at once (default 64)\n";
 
 std::string ReadFleetOptions(const ParsedOptions& parsed, FleetOptions& fleet)
