@@ -170,35 +170,6 @@ TEST_F(CliNetworkTest, ANetworkPrinterGetsTheSerialPrintersBytesAndPauses)
     }
 }
 
-TEST_F(CliNetworkTest, FailuresOfOnePrinterSayWhyAndEndWithOne)
-{
-    RealTimeWaits();
-    FakeNetPrinter refusing({.refusing = true});
-    FakeNetPrinter stalling({.receiveBuffer = 4096});
-    stalling.StallAfter(600);
-    FakeNetPrinter resetting({.receiveBuffer = 4096});
-    resetting.ResetAfter(600);
-    const std::vector<std::pair<std::string, std::string>> cases = {
-        {Tcp(refusing),
-         "ERROR[111] - Open port or file.\nnivora-cli: " + Tcp(refusing) + ": connection refused"},
-        {"tcp://no-such-printer.invalid", "nivora-cli: tcp://no-such-printer.invalid: unknown host"},
-        {Tcp(stalling), "Communication error. Can not transimitted."},
-        {Tcp(resetting), "Communication error. Can not transimitted."},
-        {"tcp://[::1", ""}, // refused as usage
-    };
-    for (const auto& [port, message] : cases) {
-        SCOPED_TRACE(port);
-        std::vector<std::string> args = {"-p", port};
-        for (const std::string& logo : Logos(2048))
-            args.push_back(logo);
-        const Outcome run = Command("download", args);
-        EXPECT_EQ(run.status, message.empty() ? 2 : 1);
-        EXPECT_THAT(run.err, HasSubstr(message));
-        EXPECT_THAT(run.err, ::testing::Not(HasSubstr("Complete the NV bit image definition.")));
-    }
-    EXPECT_THAT(Command("download", {"-p", Tcp(stalling), dir.File("b.bmp")}).err, HasSubstr(kTookNothing));
-}
-
 // Ctrl-C while three printers take the first piece of a download's first image: each
 // finishes that image, completes the definitions it was promised with empty ones, and
 // the run ends with 130. A second Ctrl-C would end the program: the handling before is back.

@@ -1,7 +1,6 @@
 #include "tools/cli/Fleet.h"
 
 #include <condition_variable>
-#include <csignal>
 #include <cstdio>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -10,7 +9,6 @@
 
 #include "platform/MessageBox.h"
 #include "tests/support/TempDir.h"
-#include "tools/cli/Signals.h"
 
 using cli::Fleet;
 using cli::FleetOutcome;
@@ -107,28 +105,6 @@ TEST(Fleet, AStopStartsNoFurtherPrinterAndEndsWith130)
     EXPECT_EQ(Fleet::Summary(outcomes), "0 of 3 printers OK; not done: a, b, c");
     EXPECT_EQ(Fleet::ExitStatus(outcomes), 130);
     std::fclose(out);
-}
-
-// The previous handling is SIG_IGN here, and it is back once the run is over.
-TEST(Fleet, TheFirstCtrlCAsksEveryPrinterToStopAndThePreviousHandlingComesBack)
-{
-    struct sigaction ignore {
-    }, before{}, now{};
-    ignore.sa_handler = SIG_IGN;
-    sigaction(SIGINT, &ignore, &before);
-    {
-        const cli::StopOnInterrupt interrupt;
-        EXPECT_FALSE(cli::StopOnInterrupt::Requested());
-        std::raise(SIGINT);
-        EXPECT_TRUE(cli::StopOnInterrupt::Requested());
-    }
-    {
-        const cli::StopOnInterrupt next; // a new run starts unstopped
-        EXPECT_FALSE(cli::StopOnInterrupt::Requested());
-    }
-    sigaction(SIGINT, nullptr, &now);
-    EXPECT_EQ(now.sa_handler, SIG_IGN);
-    sigaction(SIGINT, &before, nullptr);
 }
 
 TEST(Fleet, ExitStatusIsZeroOnlyWhenEveryPrinterSucceeded)

@@ -48,6 +48,7 @@ TEST(PortOptionsTest, BadValuesAreRefusedWithTheChoicesAndOthersAreLeftAlone)
         {{"--stop-bits", "1.5"}, cli::OptionResult::Error, "1 or 2"},
         {{"--handshake"}, cli::OptionResult::Error, "dtr or xon"},
         {{"-p"}, cli::OptionResult::Error, "-p needs"},
+        {{"-p", "tcp://[::1"}, cli::OptionResult::Error, "IPv6 address goes in brackets"},
         {{"--port="}, cli::OptionResult::Error, "-p needs"},
         {{"--count", "3"}, cli::OptionResult::NotMine, ""},
         {{"--baudrate", "9600"}, cli::OptionResult::NotMine, ""},
