@@ -102,7 +102,9 @@ TEST_F(SerialLinkTest, TheLineHoldsSpeedStopBitsAndTheRunsFlowControl)
         printer::LinkOptions options;
         printer::SerialSettings settings;
     };
-    const Case cases[] = {{kDownloadLink, {14400, 8, 0, 2, 1}}, {kPrintLink, {2400, 8, 0, 0, 0}}};
+    std::vector<Case> cases = {{kDownloadLink, {14400, 8, 0, 2, 1}}};
+    for (const uint32_t baud : {2400u, 4800u, 9600u, 19200u, 38400u, 57600u, 115200u})
+        cases.push_back({kPrintLink, {baud, 8, 0, 0, 0}});
     for (const Case& c : cases) {
         std::unique_ptr<Link> link = Open(c.options, c.settings);
         termios t{};

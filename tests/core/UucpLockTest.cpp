@@ -92,6 +92,8 @@ TEST_P(UucpLockTest, ALiveOrUnreadableLockRefusesAndHidesThePortAStaleOneIsRemov
     LinkStatus second;
     EXPECT_FALSE(Open(second));
     EXPECT_EQ(second.code, LinkStatus::Code::Locked);
+    printer::UucpLock sameProcess; // a port of this process holds it, whatever flock says
+    EXPECT_EQ(sameProcess.Acquire(context, device), printer::UucpLock::Result::Held);
     link->Close();
     EXPECT_FALSE(std::filesystem::exists(lockFile));
 }
