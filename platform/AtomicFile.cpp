@@ -85,6 +85,11 @@ bool OutputFile::Open(const std::string& path, std::string& error, const std::st
     return true;
 }
 
+bool OutputFile::Flush()
+{
+    return m_fd >= 0 && ::fsync(m_fd) == 0;
+}
+
 bool OutputFile::Commit(std::string& error)
 {
     if (m_fd < 0) {

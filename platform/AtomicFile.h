@@ -43,6 +43,8 @@ public:
     const std::string& Path() const { return m_path; }
     // False with errno when the disk takes no more.
     bool Write(std::span<const uint8_t> bytes) { return WriteAll(m_fd, bytes); }
+    // Puts the bytes written so far on disk; false with errno when that fails.
+    bool Flush();
     // Flushes the bytes to disk, gives the file the target's permissions (a new one
     // those of any new file), and renames it over the target. False with error; the
     // target is then unchanged and the temporary file gone.

@@ -58,7 +58,11 @@ long FileLink::Read(std::span<uint8_t>, std::chrono::milliseconds)
 
 LinkStatus FileLink::Drain()
 {
-    return LinkStatus::Success();
+    // What was written is "delivered" once it is on disk; the file is put in place at
+    // the close.
+    if (!m_file.IsOpen() || m_file.Flush())
+        return LinkStatus::Success();
+    return Note(LinkStatus::FromErrno(errno));
 }
 
 LinkStatus FileLink::Close()

@@ -3,7 +3,7 @@
 // bytes go to a temporary file beside the target, which the close puts in place; the
 // target rules of platform/AtomicFile.h apply (a link is replaced, never followed; a
 // device, FIFO or folder there is refused). Nothing is ever waited for and nothing
-// answers.
+// answers; the drain puts what was written on disk.
 #include "platform/AtomicFile.h"
 #include <memory>
 

@@ -13,18 +13,23 @@
 namespace printer {
 namespace {
 
-// What the helper and the run share; whoever lets go last frees it.
+// What the helper and the run share; whoever lets go last frees it. The run closes the
+// pipe as soon as it has the answer, so nothing of the lookup stays open after it.
 struct Shared {
     int wake[2] = {-1, -1}; // the helper writes a byte when it has the answer
     std::mutex mutex;
     LookupResult result;
+    void Close()
+    {
+        for (int& fd : wake)
+            if (fd >= 0)
+                ::close(std::exchange(fd, -1));
+    }
     ~Shared()
     {
         if (result.found)
             ::freeaddrinfo(result.found);
-        for (const int fd : wake)
-            if (fd >= 0)
-                ::close(fd);
+        Close();
     }
 };
 
@@ -53,10 +58,8 @@ LookupResult LookUpName(StallPolicy& policy, const std::string& host, const std:
     try {
         std::thread([shared, context = policy.Context(), host, service] {
             LookupResult answer = Resolve(context, host, service);
-            {
-                const std::lock_guard<std::mutex> lock(shared->mutex);
-                shared->result = answer;
-            }
+            const std::lock_guard<std::mutex> lock(shared->mutex);
+            shared->result = answer;
             [[maybe_unused]] const ssize_t woken = ::write(shared->wake[1], "x", 1);
         }).detach();
     } catch (const std::system_error&) {
@@ -67,6 +70,7 @@ LookupResult LookUpName(StallPolicy& policy, const std::string& host, const std:
         const int revents = policy.Clock().Poll(shared->wake[0], POLLIN, kSlice);
         if (revents > 0) {
             const std::lock_guard<std::mutex> lock(shared->mutex);
+            shared->Close();
             return std::exchange(shared->result, LookupResult{});
         }
         if (policy.CancelledNow()) {

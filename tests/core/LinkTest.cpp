@@ -175,9 +175,9 @@ TEST_P(LinkTest, CancelEndsTheWaitOnAPrinterThatTakesNothingWithin200Ms)
     for (const bool early : {false, true}) {
         SCOPED_TRACE(early ? "cancelled before" : "cancelled while it waits");
         Watch watch(clock, !early);
-        watch.token = early;
         std::unique_ptr<Link> link = Open({&watch, &watch.token});
         ASSERT_TRUE(link);
+        watch.token = early;
         Shut();
         EXPECT_EQ(WriteUntilRefused(*link).code, Code::Cancelled);
         if (early) {
