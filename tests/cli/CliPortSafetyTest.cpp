@@ -61,32 +61,6 @@ TEST(CliPortPathTest, OnlyCharacterDevicesThatArePrintersServeAsPorts)
     EXPECT_EQ(dir.Read("x"), "keep me");
 }
 
-// Another program holds the port by flock (another run) or by a UUCP lock file.
-TEST(CliPortPathTest, AHeldPortIsInUseByAnotherProgram)
-{
-    FakePrinter printer;
-    const platform::Context machine;
-    printer::LinkStatus status;
-    std::unique_ptr<printer::Link> otherRun =
-        printer::OpenDevice(machine, printer.Path(), {}, kPrintLink, false, status);
-    ASSERT_TRUE(otherRun) << status.Describe();
-    const cli_test::CliResult check = cli_test::RunCli({"check", "-p", printer.Path()});
-    EXPECT_EQ(check.status, 1);
-    EXPECT_THAT(check.err, HasSubstr("cannot open " + printer.Path() + ": in use by another program"));
-    otherRun.reset();
-
-    const std::string base = printer.Path().substr(printer.Path().rfind('/') + 1);
-    std::ofstream("/run/lock/LCK.." + base) << "         1\n"; // init holds it
-    const cli_test::CliResult print = cli_test::RunCli({"print", "-p", printer.Path()});
-    const cli_test::CliResult download = cli_test::RunCli({"download", "-p", printer.Path(), "--erase-all"});
-    std::filesystem::remove("/run/lock/LCK.." + base);
-    EXPECT_EQ(print.status, 1);
-    EXPECT_THAT(print.err, HasSubstr("in use by another program"));
-    EXPECT_EQ(download.status, 1);
-    EXPECT_THAT(download.err, HasSubstr(printer.Path() + ": in use by another program"));
-    EXPECT_TRUE(printer.Bytes().empty());
-}
-
 // A download to twelve printers runs in a child process (on the manual clock, so the
 // 3.5 s pause costs nothing) with the program's signal handling; every printer stops
 // taking data in the middle of the image, and the test then signals the child.

@@ -106,13 +106,21 @@ TEST(PortsCommandTest, NamesThePortsTheUserMayNotOpenAndFailsWithoutAny)
         ASSERT_EQ(::chmod(dir.c_str(), 0755), 0);
     const auto seen = testing_support::RunAsNobody([&] {
         const cli_test::CliResult run = cli.Run("ports", {});
-        return std::to_string(run.status) + "|" + run.out + "|" + run.err;
+        const cli_test::CliResult check = cli.Run("check", {"-p", "COM33"});
+        return std::to_string(run.status) + "|" + run.out + "|" + run.err + std::to_string(check.status) +
+               "|" + check.err;
     });
     ASSERT_TRUE(seen);
-    EXPECT_EQ(*seen,
-              "1||nivora-cli ports: COM33 " + root.Device("ttyUSB0") +
-                  ": Permission denied; to use it, add yourself to the group dialout and log in again "
-                  "(sudo usermod -aG dialout \"$USER\")\nnivora-cli ports: no port can be opened now\n");
+    const std::string advice = "add yourself to the group dialout and log in again (sudo usermod -aG dialout "
+                               "\"$USER\")";
+    EXPECT_EQ(*seen, "1||nivora-cli ports: COM33 " + root.Device("ttyUSB0") +
+                         ": Permission denied; to use it, " + advice +
+                         "\nnivora-cli ports: no port can be opened now\n1|nivora-cli check: cannot open "
+                         "COM33 (" +
+                         root.Device("ttyUSB0") +
+                         "): Permission denied\nnivora-cli check: Permission "
+                         "denied: " +
+                         root.Device("ttyUSB0") + ". To use it, " + advice + ".\n");
 }
 
 // Without a daemon (the system bus pointed at nothing) --network says so, lists

@@ -14,6 +14,7 @@
 #include "printer/OpenLink.h"
 #include "tests/support/AsNobody.h"
 #include "tests/support/FakeNetPrinter.h"
+#include "tests/support/AtSlice.h"
 #include "tests/support/FakePrinter.h"
 #include "tests/support/FakeUsbPrinter.h"
 #include "tests/support/VirtualClock.h"
@@ -25,23 +26,6 @@ using Code = printer::LinkStatus::Code;
 using namespace testing_support;
 
 namespace {
-
-// Runs action at the nth slice of a wait; cancels the run then when asked to.
-class AtSlice final : public printer::WaitObserver {
-public:
-    AtSlice(int n, std::function<void()> action) : m_left(n), m_action(std::move(action)) {}
-    void OnSlice() override
-    {
-        if (--m_left == 0)
-            m_action();
-    }
-    void OnNotTakingData(const printer::WaitReport&) override {}
-    printer::CancelToken token{false};
-
-private:
-    int m_left;
-    std::function<void()> m_action;
-};
 
 class LinkKindsTest : public ::testing::Test {
 protected:

@@ -9,6 +9,7 @@
 #include "print/PrintLink.h"
 #include "printer/LineSettings.h"
 #include "printer/OpenLink.h"
+#include "tests/support/AtSlice.h"
 #include "tests/support/FakePrinter.h"
 #include "tests/support/VirtualClock.h"
 
@@ -16,6 +17,7 @@ using namespace std::chrono_literals;
 using printer::LineFlags;
 using printer::LineSettings;
 using printer::Link;
+using testing_support::AtSlice;
 using testing_support::FakeDeviceRoot;
 using testing_support::FakePrinter;
 using testing_support::Sequence;
@@ -41,22 +43,6 @@ protected:
     platform::Context context;
     FakeDeviceRoot root{context};
     FakePrinter printer;
-};
-
-// Runs action at the nth slice of a wait.
-class AtSlice final : public printer::WaitObserver {
-public:
-    AtSlice(int n, std::function<void()> action) : m_left(n), m_action(std::move(action)) {}
-    void OnSlice() override
-    {
-        if (--m_left == 0)
-            m_action();
-    }
-    void OnNotTakingData(const printer::WaitReport&) override {}
-
-private:
-    int m_left;
-    std::function<void()> m_action;
 };
 
 // A pseudo-terminal forces 8 data bits and no parity, so these are looked at where they
