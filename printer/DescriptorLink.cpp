@@ -207,14 +207,15 @@ bool DescriptorLink::WriteAtOnce(std::span<const uint8_t> bytes)
     size_t done = 0;
     while (done < bytes.size()) {
         const ssize_t n = ::write(m_fd, bytes.data() + done, bytes.size() - done);
-        if (n > 0)
+        if (n > 0) {
             done += static_cast<size_t>(n);
-        else if (n < 0 && errno == EINTR)
+            m_written += static_cast<uint64_t>(n);
+        } else if (n < 0 && errno == EINTR) {
             continue;
-        else
+        } else {
             return false;
+        }
     }
-    m_written += done;
     return true;
 }
 

@@ -60,7 +60,8 @@ LinkStatus PrinterDeviceLink::Drain()
 
 uint64_t PrinterDeviceLink::DeliveredBytes() const
 {
-    // A transfer still under way is not the printer's yet; the driver runs one at a time.
+    // The driver runs one transfer at a time and says nothing of how far it got: while
+    // one is under way, its last byte at least is not the printer's yet.
     pollfd entry{m_fd, POLLOUT, 0};
     if (m_fd < 0 || (::poll(&entry, 1, 0) == 1 && (entry.revents & POLLOUT)))
         return m_written;
