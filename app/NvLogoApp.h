@@ -8,6 +8,7 @@
 #include "app/SharedRecord.h"
 #include "logo/LogoLoader.h"
 #include "logo/PrivateProfile.h"
+#include "platform/Context.h"
 #include "platform/SingleInstance.h"
 
 class CNvLogoApp {
@@ -24,9 +25,11 @@ public:
     std::string m_pszProfileName;      // the profile file, in the working directory
     std::string m_strVersion = "V1.13";
 
-    // The guard's scope ("" = the one guard of this user on this machine); tests set
-    // it to a temporary folder's path so that they never meet a running program.
+    // The guard's folder ("" = the user's own, the one guard of this user); tests set
+    // it to a temporary folder so that they never meet a running program.
     std::string m_strLockDir;
+    // What the window's runs and port lists go by: clock, limits, devices.
+    platform::Context m_context;
     // The profile's base name: the executable's base name with ".INI".
     std::string m_strProfileBase;
 

@@ -13,17 +13,22 @@ StartOptions ReadStartOptions(int argc, const char* const argv[])
             options.version = true;
         else if (arg == "-h" || arg == "--help")
             options.help = true;
+        else if (arg == "--instance-dir" && i + 1 < argc)
+            options.instanceDir = argv[++i];
     }
     return options;
 }
 
 std::string StartUsage()
 {
-    return "Usage: nivora [--user-dir] [Qt options]\n"
+    return "Usage: nivora [--user-dir] [--instance-dir DIR] [Qt options]\n"
            "Stores logos in the NV graphics memory of ESC/POS receipt printers and prints them.\n"
            "\n"
            "  --user-dir     keep the settings in ${XDG_DATA_HOME:-~/.local/share}/nivora\n"
            "                 (created when missing) instead of the current directory\n"
+           "  --instance-dir DIR\n"
+           "                 keep the one-copy lock in DIR instead of ~/.local/state/nivora:\n"
+           "                 a copy with a folder of its own runs beside the usual one\n"
            "  -V, --version  print the version and exit\n"
            "  -h, --help     print this help and exit\n"
            "\n"

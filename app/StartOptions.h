@@ -4,9 +4,10 @@
 #include <string>
 
 struct StartOptions {
-    bool userDir = false; // --user-dir: work in the per-user folder (the menu entry)
-    bool version = false; // -V, --version
-    bool help = false;    // -h, --help
+    bool userDir = false;    // --user-dir: work in the per-user folder (the menu entry)
+    bool version = false;    // -V, --version
+    bool help = false;       // -h, --help
+    std::string instanceDir; // --instance-dir DIR: the one-copy lock there (a separate copy)
 };
 
 StartOptions ReadStartOptions(int argc, const char* const argv[]);

@@ -9,7 +9,7 @@
 #include <unistd.h>
 
 #include "printer/PortDiscovery.h"
-#include "printer/PortTestHooks.h"
+#include "platform/Context.h"
 
 namespace {
 
@@ -41,15 +41,16 @@ public:
             m_masters.push_back(master);
             std::filesystem::create_symlink(name, m_root + "/dev/ttyUSB" + std::to_string(n));
         }
-        printer::SetDeviceRootForTesting(m_root);
+        context.deviceRoot = m_root;
     }
     ~DeviceTree()
     {
-        printer::SetDeviceRootForTesting({});
         for (int master : m_masters)
             ::close(master);
         std::filesystem::remove_all(m_root);
     }
+
+    platform::Context context;
 
 private:
     std::string m_root;
@@ -61,7 +62,7 @@ void BM_ProbeAllComNames(benchmark::State& state)
     DeviceTree tree(static_cast<int>(state.range(0)));
     size_t listed = 0;
     for (auto _ : state)
-        benchmark::DoNotOptimize(listed = printer::ProbeComPorts().size());
+        benchmark::DoNotOptimize(listed = printer::ProbeComPorts(tree.context).size());
     state.counters["listed"] = static_cast<double>(listed);
 }
 BENCHMARK(BM_ProbeAllComNames)->Arg(0)->Arg(2)->Arg(8)->Unit(benchmark::kMillisecond);
@@ -70,7 +71,7 @@ void BM_ProbeLptNames(benchmark::State& state)
 {
     DeviceTree tree(0);
     for (auto _ : state)
-        benchmark::DoNotOptimize(printer::ProbeLptPorts());
+        benchmark::DoNotOptimize(printer::ProbeLptPorts(tree.context));
 }
 BENCHMARK(BM_ProbeLptNames)->Unit(benchmark::kMicrosecond);
 

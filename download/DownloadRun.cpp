@@ -1,42 +1,24 @@
 #include "download/DownloadRun.h"
 
+#include "platform/Context.h"
 #include "platform/MessageBox.h"
 #include "platform/Messages.h"
 #include "platform/Text.h"
 #include "printer/EscPos.h"
-#include "printer/PortNames.h"
 
-namespace {
-
-void Warn(const std::string& text)
-{
-    platform::AfxMessageBox(text, platform::MB_ICONEXCLAMATION);
-}
-
-bool OpenParallel(CPrinterPort& port, const printer::PortRecord& settings)
-{
-    const std::string& device = settings.m_strPortDevice;
-    return port.OpenLpt(printer::LptNumber(device) != 0 ? device : "LPT1");
-}
-
-bool OpenSerialOrFile(CPrinterPort& port, const printer::PortRecord& settings)
-{
-    return port.OpenPort(settings.m_strPortDevice, settings.m_dwBaudRate, settings.m_byByteSize,
-                         settings.m_byParity, settings.m_byStopBits, settings.m_nHandshake);
-}
-
-} // namespace
-
-bool OpenDownloadPort(CPrinterPort& port, const printer::PortRecord& settings, OpenFailureMessage message,
-                      bool& opened)
+bool OpenDownloadPort(CPrinterPort& port, const platform::Context& context,
+                      const printer::PortRecord& settings, OpenFailureMessage message, bool& opened)
 {
     opened = false;
     const bool parallel = settings.m_nPortType == 1;
-    if (parallel ? !OpenParallel(port, settings) : !OpenSerialOrFile(port, settings)) {
+    if (!port.Open(context, settings)) {
+        if (port.OpenStatus().code == printer::LinkStatus::Code::Cancelled)
+            return false; // the user gave up on a printer still being reached: nothing to say
         if (parallel || message == OpenFailureMessage::Plain)
-            Warn(msg::kOpenPortFailed);
+            context.Show(msg::kOpenPortFailed, platform::MB_ICONEXCLAMATION);
         else
-            Warn(Format(msg::kOpenPortOrFileFailedFormat, port.m_nOpenError));
+            context.Show(Format(msg::kOpenPortOrFileFailedFormat, port.m_nOpenError),
+                         platform::MB_ICONEXCLAMATION);
         return false;
     }
     opened = true;
@@ -48,13 +30,13 @@ bool OpenDownloadPort(CPrinterPort& port, const printer::PortRecord& settings, O
         return true;
     const auto& init = escpos::kInitialize;
     if (!port.WriteBuffer(init.data(), static_cast<uint32_t>(init.size()))) {
-        Warn(msg::kPrinterCheckFailed);
+        context.Show(msg::kPrinterCheckFailed, platform::MB_ICONEXCLAMATION);
         return false;
     }
     return true;
 }
 
-void ReportDownloadComplete()
+void ReportDownloadComplete(const platform::Context& context)
 {
-    Warn(msg::kDownloadComplete);
+    context.Show(msg::kDownloadComplete, platform::MB_ICONEXCLAMATION);
 }

@@ -9,16 +9,18 @@
 #include <unistd.h>
 
 #include "logo/ImageDecoders.h"
+#include "platform/RegularFile.h"
 
 namespace {
 
 // The whole of a regular file, up to limit bytes.
 bool ReadBytes(const std::string& path, size_t limit, std::vector<uint8_t>& bytes, std::string& why)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = platform::OpenRegularFile(path);
     struct stat st {};
-    if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        why = fd < 0 ? std::string("cannot be opened (") + std::strerror(errno) + ")" : "not a regular file";
+    if (fd < 0 || ::fstat(fd, &st) != 0) {
+        why = fd < 0 && errno != EINVAL ? std::string("cannot be opened (") + std::strerror(errno) + ")"
+                                        : "not a regular file";
         if (fd >= 0)
             ::close(fd);
         return false;

@@ -1,7 +1,9 @@
 #include "logo/ImageKind.h"
 
-#include <cstdio>
 #include <cstring>
+#include <unistd.h>
+
+#include "platform/RegularFile.h"
 
 ImageKind SniffImageKind(const uint8_t* data, size_t size)
 {
@@ -22,12 +24,12 @@ ImageKind SniffImageKind(const uint8_t* data, size_t size)
 ImageKind SniffImageFile(const std::string& path)
 {
     uint8_t head[kSniffBytes] = {};
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f)
+    const int fd = platform::OpenRegularFile(path);
+    if (fd < 0)
         return ImageKind::Unknown;
-    const size_t got = std::fread(head, 1, sizeof head, f);
-    std::fclose(f);
-    return SniffImageKind(head, got);
+    const ssize_t got = ::pread(fd, head, sizeof head, 0);
+    ::close(fd);
+    return SniffImageKind(head, got > 0 ? static_cast<size_t>(got) : 0);
 }
 
 const char* ImageKindName(ImageKind kind)

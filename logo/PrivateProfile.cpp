@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include "logo/ProfileTempFiles.h"
+#include "platform/AtomicFile.h"
 #include "platform/RegularFile.h"
 
 namespace {
@@ -210,37 +211,18 @@ void SetKey(std::vector<std::string>& lines, const std::string& section, const s
     lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), key + "=" + *value);
 }
 
-bool WriteAll(int fd, const std::string& content)
-{
-    size_t written = 0;
-    while (written < content.size()) {
-        const ssize_t n = ::write(fd, content.data() + written, content.size() - written);
-        if (n <= 0)
-            return false;
-        written += static_cast<size_t>(n);
-    }
-    return true;
-}
-
 } // namespace
 
 bool PrivateProfile::ReplaceFile(const std::string& content) const
 {
-    const std::string temp = TempFileFor(m_path);
-    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0)
+    // A new file made exclusively (a link planted at its name is never followed),
+    // renamed over the profile once it is on disk.
+    platform::OutputFile file;
+    std::string error;
+    if (!file.Open(m_path, error, TempFileFor(m_path) + ".") ||
+        !file.Write({reinterpret_cast<const uint8_t*>(content.data()), content.size()}) ||
+        !file.Commit(error))
         return false;
-    const bool ok = WriteAll(fd, content) && ::fsync(fd) == 0;
-    if (::close(fd) != 0 || !ok) {
-        ::unlink(temp.c_str());
-        return false;
-    }
-    const int renamed =
-        m_rename ? m_rename(temp.c_str(), m_path.c_str()) : std::rename(temp.c_str(), m_path.c_str());
-    if (renamed != 0) {
-        ::unlink(temp.c_str());
-        return false;
-    }
     RemoveStaleTempFiles(m_path);
     return true;
 }

@@ -5,8 +5,9 @@
 // their order are kept. Each read goes to the file on disk; each write replaces the
 // file atomically (temporary file in the same folder, then rename), so a failure
 // never leaves a half-written file and never loses the previous one; the temporary
-// files a killed writer left behind are removed by the next write that succeeds.
-#include <functional>
+// files a killed writer left behind are removed by the next write that succeeds. A
+// profile this user may not write, or something other than a regular file (or a link)
+// in its place, is never replaced: the write fails.
 #include <optional>
 #include <string>
 #include <utility>
@@ -14,8 +15,6 @@
 
 class PrivateProfile {
 public:
-    using RenameFn = std::function<int(const char* from, const char* to)>;
-
     explicit PrivateProfile(std::string path = {});
 
     void SetPath(std::string path) { m_path = std::move(path); }
@@ -38,12 +37,8 @@ public:
     // file): reads then give the defaults and writes leave it alone.
     bool Readable() const;
 
-    // Tests replace the final rename to simulate a failure at the last moment.
-    void SetRenameForTest(RenameFn rename) { m_rename = std::move(rename); }
-
 private:
     // Replaces the file with content in one rename, or leaves it as it was; false then.
     bool ReplaceFile(const std::string& content) const;
     std::string m_path;
-    RenameFn m_rename;
 };

@@ -24,8 +24,10 @@ void RemoveStaleTempFiles(const std::string& profilePath)
         const std::string name = entry->d_name;
         if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0)
             continue;
-        const std::string digits = name.substr(prefix.size());
-        if (digits.find_first_not_of("0123456789") != std::string::npos || digits.size() > 9)
+        const std::string rest = name.substr(prefix.size());
+        const std::string digits = rest.substr(0, rest.find('.'));
+        if (digits.empty() || digits.find_first_not_of("0123456789") != std::string::npos ||
+            digits.size() > 9)
             continue;
         const pid_t pid = static_cast<pid_t>(std::atol(digits.c_str()));
         const bool alive = pid == ::getpid() || ::kill(pid, 0) == 0 || errno == EPERM;

@@ -1,46 +1,65 @@
 #include "platform/SingleInstance.h"
 
 #include <cerrno>
-#include <algorithm>
-#include <cstddef>
-#include <cstring>
-#include <sys/socket.h>
-#include <sys/un.h>
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/Paths.h"
+
 namespace platform {
+namespace {
+
+// Creates the missing folders of path, private to the user.
+bool MakeFolders(const std::string& path)
+{
+    for (size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
+        if (::mkdir(path.substr(0, slash).c_str(), 0700) != 0 && errno != EEXIST)
+            return false;
+        if (slash == std::string::npos)
+            return true;
+    }
+}
+
+// A folder nobody but this user can put files into or take them out of.
+bool OnlyOursToWrite(const std::string& dir)
+{
+    struct stat st {};
+    return ::lstat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::getuid() &&
+           (st.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+}
+
+} // namespace
 
 SingleInstance::~SingleInstance()
 {
     Release();
 }
 
-std::string SingleInstance::SocketName(const std::string& name, const std::string& scope)
+std::string SingleInstance::UserFolder()
 {
-    std::string text = name + "-" + std::to_string(::getuid());
-    if (!scope.empty())
-        text += "-" + scope;
-    return text;
+    const passwd* entry = ::getpwuid(::getuid());
+    if (!entry || !entry->pw_dir || entry->pw_dir[0] != '/')
+        return {};
+    return JoinPath(entry->pw_dir, ".local/state/nivora");
 }
 
-SingleInstance::Result SingleInstance::Acquire(const std::string& name, const std::string& scope)
+SingleInstance::Result SingleInstance::Acquire(const std::string& name, const std::string& dir)
 {
     Release();
-    const std::string socketName = SocketName(name, scope);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    // Abstract names start with a zero byte; longer ones are cut, which still names
-    // one guard per name.
-    const size_t length = std::min(socketName.size(), sizeof address.sun_path - 1);
-    std::memcpy(address.sun_path + 1, socketName.data(), length);
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const std::string folder = dir.empty() ? UserFolder() : dir;
+    if (folder.empty() || !MakeFolders(folder) || !OnlyOursToWrite(folder))
+        return Result::Failed;
+    const std::string path = JoinPath(folder, name + ".lock");
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC, 0600);
     if (fd < 0)
         return Result::Failed;
-    const socklen_t size = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + length);
-    if (::bind(fd, reinterpret_cast<const sockaddr*>(&address), size) != 0) {
-        const int err = errno;
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const int error = errno;
         ::close(fd);
-        return err == EADDRINUSE ? Result::AlreadyRunning : Result::Failed;
+        return error == EWOULDBLOCK ? Result::AlreadyRunning : Result::Failed;
     }
     m_fd = fd;
     return Result::Acquired;

@@ -1,9 +1,11 @@
 #pragma once
-// The guard that keeps a second copy of the program from starting: one per user per
-// machine, whatever the environment of the copy (desktop session, su, ssh). It is an
-// abstract Unix socket named after the guard and the user's uid: binding it fails
-// while another process holds it, and the kernel frees it when that process ends, so
-// a crashed instance never blocks later starts and no file is left behind.
+// The guard that keeps a second copy of the program from starting: one per user,
+// whatever the environment of the copy (desktop session, su, ssh, another network
+// namespace or container on the same home). It is a lock (flock) on a file in a
+// folder only this user may write: by default <home>/.local/state/nivora, the home
+// taken from the password database and not from the environment. Another user cannot
+// take it first, the kernel drops it when the holder ends (a crashed copy never blocks
+// the next start), and no copy in another namespace slips past it.
 #include <string>
 
 namespace platform {
@@ -17,14 +19,16 @@ public:
     SingleInstance(const SingleInstance&) = delete;
     SingleInstance& operator=(const SingleInstance&) = delete;
 
-    // Takes the guard called name. scope separates guards of the same name that must
-    // not meet (tests running side by side); the program passes "".
-    Result Acquire(const std::string& name, const std::string& scope = {});
+    // Takes the guard called name in folder dir, or in the user's own folder when dir
+    // is empty (the program's way; tests and separate copies name a folder of their
+    // own). Failed when the folder cannot be had, or may be written by others.
+    Result Acquire(const std::string& name, const std::string& dir = {});
     void Release();
     bool Held() const { return m_fd >= 0; }
 
-    // The socket's abstract name (without the leading zero byte).
-    static std::string SocketName(const std::string& name, const std::string& scope);
+    // <home>/.local/state/nivora for the user running the program; "" when the
+    // password database knows no home.
+    static std::string UserFolder();
 
 private:
     int m_fd = -1;

@@ -3,10 +3,10 @@
 #include <cstdio>
 #include <sys/utsname.h>
 
+#include "platform/Context.h"
+
 namespace platform {
 namespace {
-
-std::optional<uint32_t> g_testVersion;
 
 uint32_t KernelVersion()
 {
@@ -19,9 +19,9 @@ uint32_t KernelVersion()
 
 } // namespace
 
-uint32_t GetVersion()
+uint32_t GetVersion(const Context& context)
 {
-    return g_testVersion ? *g_testVersion : KernelVersion();
+    return context.platformVersion.value_or(KernelVersion());
 }
 
 bool IsConsumerLine(uint32_t version)
@@ -29,14 +29,9 @@ bool IsConsumerLine(uint32_t version)
     return (version & 0x80000000u) != 0 && (version & 0xFFu) >= 4;
 }
 
-bool IsConsumerLine()
+bool IsConsumerLine(const Context& context)
 {
-    return IsConsumerLine(GetVersion());
-}
-
-void SetVersionForTesting(std::optional<uint32_t> version)
-{
-    g_testVersion = version;
+    return IsConsumerLine(GetVersion(context));
 }
 
 } // namespace platform

@@ -1,9 +1,10 @@
 #include "printer/DeviceIni.h"
 
+#include <cstdint>
 #include <cstdio>
-#include <fcntl.h>
 #include <unistd.h>
 
+#include "platform/AtomicFile.h"
 #include "platform/RegularFile.h"
 
 namespace printer {
@@ -35,15 +36,11 @@ bool ReadDeviceIni(const std::string& dir)
 
 void SaveDeviceIni(const std::string& dir, bool parallel)
 {
-    const std::string path = PathIn(dir);
-    if (!platform::NonRegularKind(path).empty())
-        return; // never write into a FIFO or a device that sits where the file belongs
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK | O_CLOEXEC, 0666);
-    if (fd < 0)
-        return;
-    const char digit = parallel ? '1' : '0';
-    [[maybe_unused]] const ssize_t written = ::write(fd, &digit, 1);
-    ::close(fd);
+    // Replaced whole, never emptied in place: a kill half-way leaves the old file. A
+    // FIFO or a device where the file belongs is not written into.
+    const uint8_t digit = parallel ? '1' : '0';
+    std::string error;
+    platform::WriteFileAtomically(PathIn(dir), {&digit, 1}, error);
 }
 
 } // namespace printer

@@ -11,8 +11,9 @@ inline constexpr char kDeviceIniName[] = "Device.INI";
 // file, no file or one that cannot be read means serial. Only a regular file is read:
 // a FIFO or a folder in its place is refused at once and named on standard error.
 bool ReadDeviceIni(const std::string& dir);
-// Creates or empties dir/Device.INI and writes "1" or "0". A failure is silent: the
-// next run simply starts serial.
+// Replaces dir/Device.INI with "1" or "0" (a new file renamed over the old one, so a
+// kill half-way never leaves it empty). A failure is silent: the next run simply
+// starts serial.
 void SaveDeviceIni(const std::string& dir, bool parallel);
 
 } // namespace printer

@@ -5,7 +5,7 @@
 #include <cerrno>
 #include <sys/ioctl.h>
 
-#include "printer/PortTestHooks.h"
+#include "platform/Context.h"
 
 namespace printer {
 namespace {
@@ -66,6 +66,28 @@ bool IsTerminal(int fd)
     return ::ioctl(fd, TCGETS2, &t) == 0;
 }
 
+LineFlags ComposeLineFlags(const LineSettings& s, LineFlags t)
+{
+    t.iflag &= ~(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | IXON | IXOFF | IXANY | INPCK);
+    t.oflag &= ~OPOST;
+    t.lflag &= ~(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
+    t.cflag &= ~(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS);
+    t.cflag |= SizeFlag(s.byteSize) | CREAD | CLOCAL;
+    if (s.parity != 0) {
+        t.cflag |= PARENB | (s.parity == 1 ? PARODD : 0);
+        t.iflag |= INPCK;
+    }
+    if (s.stopBits == 2)
+        t.cflag |= CSTOPB;
+    if (s.ctsFlow)
+        t.cflag |= CRTSCTS;
+    if (s.xonXoff)
+        t.iflag |= IXON | IXOFF;
+    t.startChar = 0x11;
+    t.stopChar = 0x13;
+    return t;
+}
+
 bool ApplyLineSettings(int fd, const LineSettings& s)
 {
     if (!Valid(s)) {
@@ -75,23 +97,13 @@ bool ApplyLineSettings(int fd, const LineSettings& s)
     termios2 t{};
     if (::ioctl(fd, TCGETS2, &t) != 0)
         return false;
-    t.c_iflag &= ~(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | IXON | IXOFF | IXANY | INPCK);
-    t.c_oflag &= ~OPOST;
-    t.c_lflag &= ~(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
-    t.c_cflag &= ~(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS);
-    t.c_cflag |= SizeFlag(s.byteSize) | CREAD | CLOCAL;
-    if (s.parity != 0) {
-        t.c_cflag |= PARENB | (s.parity == 1 ? PARODD : 0);
-        t.c_iflag |= INPCK;
-    }
-    if (s.stopBits == 2)
-        t.c_cflag |= CSTOPB;
-    if (s.ctsFlow)
-        t.c_cflag |= CRTSCTS;
-    if (s.xonXoff)
-        t.c_iflag |= IXON | IXOFF;
-    t.c_cc[VSTART] = 0x11;
-    t.c_cc[VSTOP] = 0x13;
+    const LineFlags flags = ComposeLineFlags(s, {t.c_cflag, t.c_iflag, t.c_oflag, t.c_lflag, 0, 0});
+    t.c_cflag = flags.cflag;
+    t.c_iflag = flags.iflag;
+    t.c_oflag = flags.oflag;
+    t.c_lflag = flags.lflag;
+    t.c_cc[VSTART] = flags.startChar;
+    t.c_cc[VSTOP] = flags.stopChar;
     t.c_cc[VMIN] = 1;
     t.c_cc[VTIME] = 0;
     SetSpeed(t, s.baud);
@@ -131,9 +143,19 @@ bool FlushLine(int fd, bool input, bool output)
     return ::ioctl(fd, TCFLSH, which) == 0;
 }
 
-int PendingOutput(int fd)
+int PendingOutput(const platform::Context& context, int fd)
 {
-    return QueryOutputQueue(fd);
+    if (context.outputQueue)
+        return context.outputQueue(fd);
+    int pending = 0;
+    return ::ioctl(fd, TIOCOUTQ, &pending) == 0 ? pending : -1;
+}
+
+int QueryModemLines(const platform::Context& context, int fd, int& lines)
+{
+    if (context.modemLines)
+        return context.modemLines(fd, lines);
+    return ::ioctl(fd, TIOCMGET, &lines);
 }
 
 void ReleaseFlowControl(int fd)
@@ -150,6 +172,11 @@ void ReleaseFlowControl(int fd)
 void SuspendOutput(int fd)
 {
     ::ioctl(fd, TCXONC, TCOOFF);
+}
+
+void ResumeOutput(int fd)
+{
+    ::ioctl(fd, TCXONC, TCOON);
 }
 
 bool SetModemLines(int fd, int lines, bool on)

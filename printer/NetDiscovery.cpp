@@ -2,14 +2,10 @@
 
 #include <algorithm>
 
+#include "platform/Context.h"
+
 namespace printer {
 namespace {
-
-std::function<DiscoveryOutcome(std::chrono::milliseconds)>& DiscoveryOverride()
-{
-    static std::function<DiscoveryOutcome(std::chrono::milliseconds)> browse;
-    return browse;
-}
 
 // An address the program can connect to; a link-local IPv6 address only with its zone.
 bool UsableAddress(const AnnouncedService& service, NetAddress& address)
@@ -53,14 +49,9 @@ std::vector<FoundPrinter> ListFoundPrinters(const std::vector<AnnouncedService>&
     return found;
 }
 
-DiscoveryOutcome FindRawPrinters(std::chrono::milliseconds within)
+DiscoveryOutcome FindRawPrinters(const platform::Context& context, std::chrono::milliseconds within)
 {
-    return DiscoveryOverride() ? DiscoveryOverride()(within) : BrowseRawPrinters(within);
-}
-
-void SetDiscoveryForTesting(std::function<DiscoveryOutcome(std::chrono::milliseconds)> browse)
-{
-    DiscoveryOverride() = std::move(browse);
+    return context.discovery ? context.discovery(within) : BrowseRawPrinters(within);
 }
 
 std::string FoundPrinterLine(const FoundPrinter& printer)

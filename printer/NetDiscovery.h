@@ -11,6 +11,10 @@
 
 #include "printer/NetAddress.h"
 
+namespace platform {
+struct Context;
+}
+
 namespace printer {
 
 inline constexpr char kRawPrintingService[] = "_pdl-datastream._tcp";
@@ -55,11 +59,10 @@ struct DiscoveryOutcome {
 // `within` (platform::KeepAlive is called between short waits, so the window paints).
 DiscoveryOutcome BrowseRawPrinters(std::chrono::milliseconds within = kDiscoveryTime);
 
-// What the Setup page's "Find network printers..." uses: BrowseRawPrinters, or what a
-// test put in its place.
-DiscoveryOutcome FindRawPrinters(std::chrono::milliseconds within = kDiscoveryTime);
-// Replaces the browse of FindRawPrinters; an empty function restores it.
-void SetDiscoveryForTesting(std::function<DiscoveryOutcome(std::chrono::milliseconds)> browse);
+// What "Find network printers..." and `ports --network` use: BrowseRawPrinters, or the
+// context's stand-in for it.
+DiscoveryOutcome FindRawPrinters(const platform::Context& context,
+                                 std::chrono::milliseconds within = kDiscoveryTime);
 
 // "No Avahi daemon is running: network printers cannot be found." and its sisters.
 std::string DescribeDiscoveryFailure(const DiscoveryOutcome& outcome);

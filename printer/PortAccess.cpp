@@ -12,11 +12,11 @@
 namespace printer {
 namespace {
 
-void CheckAccess(const std::string& name, std::vector<PortRefusal>& refused)
+void CheckAccess(const platform::Context& context, const std::string& name, std::vector<PortRefusal>& refused)
 {
-    const std::string device = ResolveDevice(name);
+    const std::string device = ResolveDevice(context, name);
     struct stat st {};
-    if (device.empty() || ::stat(device.c_str(), &st) != 0 || ReservedWithoutHardware(device))
+    if (device.empty() || ::stat(device.c_str(), &st) != 0 || ReservedWithoutHardware(context, device))
         return;
     if (::access(device.c_str(), R_OK | W_OK) != 0 && (errno == EACCES || errno == EPERM))
         refused.push_back({name, device, std::strerror(errno)});
@@ -24,13 +24,13 @@ void CheckAccess(const std::string& name, std::vector<PortRefusal>& refused)
 
 } // namespace
 
-std::vector<PortRefusal> ProbeForbiddenPorts()
+std::vector<PortRefusal> ProbeForbiddenPorts(const platform::Context& context)
 {
     std::vector<PortRefusal> refused;
     for (int number = 1; number <= kComNameCount; ++number)
-        CheckAccess(ComName(number), refused);
+        CheckAccess(context, ComName(number), refused);
     for (int number = 1; number <= kLptNameCount; ++number)
-        CheckAccess(LptName(number), refused);
+        CheckAccess(context, LptName(number), refused);
     return refused;
 }
 

@@ -5,6 +5,10 @@
 #include <string>
 #include <vector>
 
+namespace platform {
+struct Context;
+}
+
 namespace printer {
 
 struct PortRefusal {
@@ -15,7 +19,7 @@ struct PortRefusal {
 
 // The COM and LPT names whose device exists (and has hardware behind it) but may not
 // be opened by this user, in the order of discovery.
-std::vector<PortRefusal> ProbeForbiddenPorts();
+std::vector<PortRefusal> ProbeForbiddenPorts(const platform::Context& context);
 
 // What to do about a device the user may not open: the group it belongs to, read
 // from the device itself ("add yourself to the group dialout and log in again").

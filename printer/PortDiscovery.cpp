@@ -3,9 +3,9 @@
 #include <fstream>
 #include <sys/stat.h>
 
-#include "printer/Port.h"
+#include "platform/Context.h"
+#include "printer/OpenLink.h"
 #include "printer/PortNames.h"
-#include "printer/PortTestHooks.h"
 #include "printer/PrinterStatus.h"
 
 namespace printer {
@@ -17,12 +17,12 @@ bool Exists(const std::string& path)
     return ::stat(path.c_str(), &st) == 0;
 }
 
-void Probe(const std::string& name, std::vector<PortListing>& listed)
+void Probe(const platform::Context& context, const std::string& name, std::vector<PortListing>& listed)
 {
-    const std::string device = ResolveDevice(name);
-    if (device.empty() || !Exists(device) || ReservedWithoutHardware(device))
+    const std::string device = ResolveDevice(context, name);
+    if (device.empty() || !Exists(device) || ReservedWithoutHardware(context, device))
         return;
-    if (Port::CanOpenExclusively(device))
+    if (CanOpenExclusively(context, device))
         listed.push_back({name, device, {}});
 }
 
@@ -30,29 +30,29 @@ void Probe(const std::string& name, std::vector<PortListing>& listed)
 
 // The serial core registers every port it was configured for; those without a UART
 // behind them report type 0, and opening them only wastes time or fails late.
-bool ReservedWithoutHardware(const std::string& device)
+bool ReservedWithoutHardware(const platform::Context& context, const std::string& device)
 {
     const std::string base = device.substr(device.find_last_of('/') + 1);
-    std::ifstream in(DeviceRoot() + "/sys/class/tty/" + base + "/type");
+    std::ifstream in(context.DevicePath("/sys/class/tty/") + base + "/type");
     std::string type;
     return in >> type && type == "0";
 }
 
-std::vector<PortListing> ProbeComPorts()
+std::vector<PortListing> ProbeComPorts(const platform::Context& context)
 {
     std::vector<PortListing> listed;
     for (int number = 1; number <= kComNameCount; ++number)
-        Probe(ComName(number), listed);
+        Probe(context, ComName(number), listed);
     return listed;
 }
 
-std::vector<PortListing> ProbeLptPorts()
+std::vector<PortListing> ProbeLptPorts(const platform::Context& context)
 {
     std::vector<PortListing> listed;
     for (int number = 1; number <= kLptNameCount; ++number) {
-        Probe(LptName(number), listed);
+        Probe(context, LptName(number), listed);
         if (!listed.empty() && listed.back().name == LptName(number))
-            listed.back().model = LptPrinterModel(number);
+            listed.back().model = LptPrinterModel(context, number);
     }
     return listed;
 }

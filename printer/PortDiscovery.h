@@ -5,6 +5,10 @@
 #include <string>
 #include <vector>
 
+namespace platform {
+struct Context;
+}
+
 namespace printer {
 
 struct PortListing {
@@ -16,11 +20,11 @@ struct PortListing {
 // COM1 ... COM255 in ascending order. Only existing device files are tried, and
 // serial ports the kernel reserved without hardware (sysfs type 0) are skipped
 // without opening them.
-std::vector<PortListing> ProbeComPorts();
+std::vector<PortListing> ProbeComPorts(const platform::Context& context);
 // LPT1 and LPT2, likewise.
-std::vector<PortListing> ProbeLptPorts();
+std::vector<PortListing> ProbeLptPorts(const platform::Context& context);
 
 // A serial port the kernel reserved without hardware behind it (sysfs type 0).
-bool ReservedWithoutHardware(const std::string& device);
+bool ReservedWithoutHardware(const platform::Context& context, const std::string& device);
 
 } // namespace printer

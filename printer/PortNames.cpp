@@ -3,7 +3,8 @@
 #include <cctype>
 #include <sys/stat.h>
 
-#include "printer/PortTestHooks.h"
+#include "platform/Context.h"
+#include "printer/NetAddress.h"
 
 namespace printer {
 namespace {
@@ -48,7 +49,12 @@ int LptNumber(const std::string& name)
 
 bool IsDevicePath(const std::string& name)
 {
-    return !name.empty() && name[0] == '/';
+    return name.find('/') != std::string::npos && !HasNetPrefix(name);
+}
+
+std::string ParallelPortName(const std::string& device)
+{
+    return LptNumber(device) != 0 ? device : LptName(1);
 }
 
 std::string ComName(int number)
@@ -60,26 +66,26 @@ std::string LptName(int number)
     return "LPT" + std::to_string(number);
 }
 
-std::vector<std::string> DeviceCandidates(const std::string& name)
+std::vector<std::string> DeviceCandidates(const platform::Context& context, const std::string& name)
 {
     if (IsDevicePath(name))
         return {name};
     if (const int com = ComNumber(name)) {
         for (const ComDeviceRange& range : kComDevices)
             if (com >= range.first && com < range.first + range.count)
-                return {DeviceRoot() + range.prefix + std::to_string(com - range.first)};
+                return {context.DevicePath(range.prefix) + std::to_string(com - range.first)};
         return {};
     }
     std::vector<std::string> candidates;
     if (const int lpt = LptNumber(name))
         for (const char* prefix : kLptDevices)
-            candidates.push_back(DeviceRoot() + prefix + std::to_string(lpt - 1));
+            candidates.push_back(context.DevicePath(prefix) + std::to_string(lpt - 1));
     return candidates;
 }
 
-std::string ResolveDevice(const std::string& name)
+std::string ResolveDevice(const platform::Context& context, const std::string& name)
 {
-    const std::vector<std::string> candidates = DeviceCandidates(name);
+    const std::vector<std::string> candidates = DeviceCandidates(context, name);
     for (const std::string& candidate : candidates)
         if (Exists(candidate))
             return candidate;

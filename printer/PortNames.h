@@ -6,6 +6,10 @@
 #include <string>
 #include <vector>
 
+namespace platform {
+struct Context;
+}
+
 namespace printer {
 
 // COM<first> ... COM<first + count - 1> are <prefix>0 ... <prefix><count - 1>.
@@ -31,18 +35,21 @@ inline constexpr char kFileDevice[] = "FILE";
 int ComNumber(const std::string& name);
 // "LPT2" gives 2; 0 for anything that is not LPT1 or LPT2.
 int LptNumber(const std::string& name);
-// An absolute path: the command-line tool may name a device directly (/dev/pts/3).
+// A path: the command-line tool may name a device directly, absolute (/dev/pts/3) or
+// from the current folder (ctl/tty, ./tty).
 bool IsDevicePath(const std::string& name);
+// The parallel port a parallel setup opens: the LPT name given, else "LPT1".
+std::string ParallelPortName(const std::string& device);
 
 std::string ComName(int number); // "COM%d"
 std::string LptName(int number); // "LPT%d"
 
-// The device files name may stand for, in order of preference, under the device root.
-// A device path stands for itself; any other name for nothing.
-std::vector<std::string> DeviceCandidates(const std::string& name);
+// The device files name may stand for, in order of preference, under the context's
+// device root. A device path stands for itself; any other name for nothing.
+std::vector<std::string> DeviceCandidates(const platform::Context& context, const std::string& name);
 // The device to open for name: the first candidate that exists, else the first one
 // (so that the open fails with "no such file"). Empty when the name means no device.
-std::string ResolveDevice(const std::string& name);
+std::string ResolveDevice(const platform::Context& context, const std::string& name);
 
 // The table above as lines of text, one line per range.
 std::string PortDeviceTableText();

@@ -125,8 +125,8 @@ std::string ListBoxState::Text() const
                : std::string();
 }
 
-void RestorePortSetup(PortWorkingCopy& page, SetupBoxes& boxes, const std::string& startDir,
-                      SetupRecord& shared)
+void RestorePortSetup(const platform::Context& context, PortWorkingCopy& page, SetupBoxes& boxes,
+                      const std::string& startDir, SetupRecord& shared)
 {
     const bool parallel = ReadDeviceIni(startDir);
     std::vector<std::string> models;
@@ -134,7 +134,7 @@ void RestorePortSetup(PortWorkingCopy& page, SetupBoxes& boxes, const std::strin
         models.emplace_back(model.text);
     boxes.printerName.enabled = boxes.portName.enabled = true;
     Fill(boxes.printerName, models, parallel ? kFirstParallelRow : kFirstSerialRow);
-    Fill(boxes.portName, Names(parallel ? ProbeLptPorts() : ProbeComPorts()), 0);
+    Fill(boxes.portName, Names(parallel ? ProbeLptPorts(context) : ProbeComPorts(context)), 0);
     if (!boxes.portName.entries.empty())
         shared.m_strPortDevice = boxes.portName.Text();
     if (parallel)
@@ -148,14 +148,14 @@ void RestorePortSetup(PortWorkingCopy& page, SetupBoxes& boxes, const std::strin
     page.m_nBwPoint = 128;
 }
 
-void ChangeModel(PortWorkingCopy& page, SetupBoxes& boxes, int row)
+void ChangeModel(const platform::Context& context, PortWorkingCopy& page, SetupBoxes& boxes, int row)
 {
     if (row < 0 || row >= static_cast<int>(kPrinterModels.size()))
         return;
     const PrinterModel& model = kPrinterModels[static_cast<size_t>(row)];
     boxes.printerName.selected = row;
     if (model.kind == PortKind::Serial) {
-        Fill(boxes.portName, Names(ProbeComPorts()), 0);
+        Fill(boxes.portName, Names(ProbeComPorts(context)), 0);
         FillSerialBoxes(page, boxes, model.baudList);
     } else {
         Fill(boxes.portName, {LptName(1)}, 0);

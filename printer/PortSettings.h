@@ -12,6 +12,10 @@
 
 #include "printer/PortRecord.h"
 
+namespace platform {
+struct Context;
+}
+
 namespace printer {
 
 enum class PortKind { Serial, Parallel };
@@ -84,11 +88,11 @@ struct PortWorkingCopy {
 // the ports that can be opened now fill the port box, the serial boxes get their
 // defaults (or stay empty and disabled for a parallel model), width 512, threshold
 // 128. Sets the shared printable width and port device.
-void RestorePortSetup(PortWorkingCopy& page, SetupBoxes& boxes, const std::string& startDir,
-                      SetupRecord& shared);
+void RestorePortSetup(const platform::Context& context, PortWorkingCopy& page, SetupBoxes& boxes,
+                      const std::string& startDir, SetupRecord& shared);
 // The Printer Name box chose row (0-based). Probes the ports again for a serial model;
 // the shared record is left alone. The page marks itself modified.
-void ChangeModel(PortWorkingCopy& page, SetupBoxes& boxes, int row);
+void ChangeModel(const platform::Context& context, PortWorkingCopy& page, SetupBoxes& boxes, int row);
 // The PortName box's selection changed: the shared port device follows at once.
 void ChangePortName(PortWorkingCopy& page, const SetupBoxes& boxes, PortRecord& shared);
 // One serial box's selection changed: its value goes into the working copy.

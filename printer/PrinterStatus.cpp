@@ -7,7 +7,7 @@
 #include <strings.h>
 #include <sys/ioctl.h>
 
-#include "printer/PortTestHooks.h"
+#include "platform/Context.h"
 
 namespace printer {
 namespace {
@@ -74,11 +74,11 @@ DeviceId ParseDeviceId(const std::string& raw)
     return id;
 }
 
-std::string LptPrinterModel(int lptNumber)
+std::string LptPrinterModel(const platform::Context& context, int lptNumber)
 {
     if (lptNumber < 1)
         return {};
-    std::ifstream in(DeviceRoot() + "/sys/class/usbmisc/lp" + std::to_string(lptNumber - 1) +
+    std::ifstream in(context.DevicePath("/sys/class/usbmisc/lp") + std::to_string(lptNumber - 1) +
                          "/device/ieee1284_id",
                      std::ios::binary);
     const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());

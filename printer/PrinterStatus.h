@@ -5,6 +5,10 @@
 #include <optional>
 #include <string>
 
+namespace platform {
+struct Context;
+}
+
 namespace printer {
 
 // The status byte of a printer device, nullopt when the device has none (a terminal,
@@ -22,6 +26,6 @@ struct DeviceId {
 DeviceId ParseDeviceId(const std::string& text);
 // "Acme TM-1" for LPT1 / LPT2 when the USB printer behind it publishes an ID; read
 // from /sys/class/usbmisc/lp<n-1>/device/ieee1284_id without opening the device.
-std::string LptPrinterModel(int lptNumber);
+std::string LptPrinterModel(const platform::Context& context, int lptNumber);
 
 } // namespace printer

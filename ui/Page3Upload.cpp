@@ -16,6 +16,7 @@
 #include "printer/PortNames.h"
 #include "ui/CheckListCtrl.h"
 #include "ui/LogoListControls.h"
+#include "ui/PageContext.h"
 #include "ui/Prograss.h"
 
 namespace {
@@ -125,7 +126,7 @@ void CPage3Upload::DownloadListed()
     if (!CheckListedLogos(g_Shared, g_Shared.m_nMaxPrintWidth))
         return;
     bool opened = false;
-    bool failed = !OpenDownloadPort(m_port, g_Shared, OpenFailureMessage::Numbered, opened);
+    bool failed = !OpenDownloadPort(m_port, PageContext(), g_Shared, OpenFailureMessage::Numbered, opened);
     if (!failed)
         RunProgress(failed);
     if (opened)
@@ -137,16 +138,16 @@ void CPage3Upload::RunProgress(bool& failed)
     const int count = g_Shared.LogoCount();
     g_Shared.m_nJobCount = count;
     CPrograss dialog(this);
-    dialog.m_hPort = &m_port.m_hPort;
+    dialog.m_hPort = &m_port;
     const int result = dialog.DoModal();
     if (dialog.m_bCancelledInWait) {
         // The printer took nothing and the user gave up on it: what is still queued
         // goes, and no completion groups are sent into a printer that takes nothing.
-        m_port.m_hPort.Abandon();
+        m_port.Abandon();
         return;
     }
     if (result == platform::IDOK && !dialog.m_bStop && !dialog.m_bError) {
-        ReportDownloadComplete();
+        ReportDownloadComplete(PageContext());
     } else if (!dialog.m_bError && !failed && dialog.m_bStop) {
         // FS q n promised count definitions: the printer takes everything that follows
         // as image data until it has them all.
@@ -171,7 +172,7 @@ void CPage3Upload::DeleteAll()
     if (platform::AfxMessageBox(msg::kConfirmDeleteAll, platform::MB_YESNO) != platform::IDYES)
         return;
     bool opened = false;
-    if (OpenDownloadPort(m_port, g_Shared, OpenFailureMessage::Plain, opened))
+    if (OpenDownloadPort(m_port, PageContext(), g_Shared, OpenFailureMessage::Plain, opened))
         if (SendDeleteAll(m_port)) // shows its own message
             m_port.WaitDelivered(msg::kWriteToPortFailed);
     if (opened)

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 
+#include "download/DownloadRun.h"
 #include "printer/PrinterPort.h"
 #include "ui/PropertySheet.h"
 
@@ -29,7 +30,7 @@ public:
     std::string m_strPrinterName; // edit 1077
     std::string m_strPortName;    // edit 1076
     CNvLogoApp* m_pApp = nullptr;
-    CPrinterPort m_port{printer::kDownloadVariant};
+    CPrinterPort m_port{kDownloadLink, CPrinterPort::WriteReport::Traced};
     bool m_bToFile = false; // the chosen device is the output file
     int32_t m_nSortColumn = 0;
     bool m_bSortAscending = false;

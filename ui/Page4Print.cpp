@@ -18,6 +18,7 @@
 #include "print/PrintWalk.h"
 #include "printer/NetAddress.h"
 #include "printer/PortNames.h"
+#include "ui/PageContext.h"
 
 namespace {
 
@@ -33,10 +34,6 @@ bool IsPrinterDevice(const std::string& device)
 }
 
 // The parallel port to open: LPT1, or LPT2 where the settings name it.
-std::string ParallelName(const std::string& device)
-{
-    return printer::LptNumber(device) != 0 ? device : std::string("LPT1");
-}
 
 } // namespace
 
@@ -220,11 +217,11 @@ bool CPage4Print::ParsePrintRange()
 
 void CPage4Print::OnPrint()
 {
+    // Any port kind but serial prints on the parallel port, a file setup too.
     const bool serial = g_Shared.m_nPortType == 0;
-    const bool opened =
-        serial ? m_port.OpenPort(g_Shared.m_strPortDevice, g_Shared.m_dwBaudRate, g_Shared.m_byByteSize,
-                                 g_Shared.m_byParity, g_Shared.m_byStopBits, g_Shared.m_nHandshake)
-               : m_port.OpenLpt(ParallelName(g_Shared.m_strPortDevice));
+    printer::PortRecord settings = g_Shared;
+    settings.m_nPortType = serial ? 0 : 1;
+    const bool opened = m_port.Open(PageContext(), settings);
     if (!opened)
         platform::AfxMessageBox(msg::kPortOpenFailed, platform::MB_ICONEXCLAMATION);
     const bool ready = opened && SendPrintPreamble(m_port, serial);
@@ -252,12 +249,12 @@ void CPage4Print::RunPrintProgress()
 {
     // Centred on the sheet; the dialog only borrows the port.
     CPrintProgress dialog(window());
-    dialog.SetPrintParam(&m_port.m_hPort, m_nRange, m_nQuality, m_nHeader);
+    dialog.SetPrintParam(&m_port, m_nRange, m_nQuality, m_nHeader);
     dialog.DoModal();
     if (dialog.m_bCancelledInWait) {
         // The printer took nothing and the user gave up on it: what is still queued
         // goes instead of waiting on a printer that takes nothing.
-        m_port.m_hPort.Abandon();
+        m_port.Abandon();
         return;
     }
     if (!dialog.m_bError)

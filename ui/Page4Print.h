@@ -4,6 +4,7 @@
 // button that runs the print on the configured port.
 #include <string>
 
+#include "print/PrintLink.h"
 #include "printer/PrinterPort.h"
 #include "ui/PropertySheet.h"
 
@@ -39,7 +40,7 @@ public:
     void OnHeader(int header);
     void OnPrint();
 
-    CPrinterPort m_port{printer::kPrintVariant};
+    CPrinterPort m_port{kPrintLink};
     QLineEdit* m_editSelection; // control 1034
     int m_nRange = -1;          // 0 All, 1 Selection
     std::string m_strPrinterName;

@@ -26,23 +26,20 @@
 #include "printer/PrinterStatus.h"
 #include "ui/AppIcon.h"
 #include "ui/HelpText.h"
+#include "ui/PageContext.h"
 
 using printer::SerialBox;
 
 namespace {
 
 // The parallel port the download and print runs open for the chosen device.
-std::string ParallelPortName(const std::string& device)
-{
-    return printer::LptNumber(device) != 0 ? device : std::string("LPT1");
-}
 
 // The port box's tooltip: the device table, and the USB printers that say who they are.
 QString PortNameToolTip()
 {
     QString text = QStringLiteral("<p>Port names and the devices behind them:</p>") + PortDeviceTableHtml();
     for (int number = 1; number <= printer::kLptNameCount; ++number) {
-        const std::string model = printer::LptPrinterModel(number);
+        const std::string model = printer::LptPrinterModel(PageContext(), number);
         if (!model.empty())
             text += QStringLiteral("<p>%1: %2</p>")
                         .arg(QString::fromStdString(printer::LptName(number)),
@@ -257,11 +254,11 @@ bool CPage5Setup::OnInitDialog()
     m_port.ClosePort();
     SetUpSheetButtons();
     g_Shared.m_nNvAreaKB = 384;
-    printer::RestorePortSetup(*this, m_boxes, StartDir(), g_Shared);
+    printer::RestorePortSetup(PageContext(), *this, m_boxes, StartDir(), g_Shared);
     RestoreNetPrinters();
     m_cbPortName->setToolTip(PortNameToolTip()); // printers plugged in since
     ShowBoxes();
-    m_status->ShowForbidden(printer::ProbeForbiddenPorts());
+    m_status->ShowForbidden(printer::ProbeForbiddenPorts(PageContext()));
     if (m_pApp)
         m_labelVersion->setText(QString::fromStdString(m_pApp->m_strVersion));
     // The restore has set the width to 512 on the page and in g_Shared.
@@ -324,10 +321,10 @@ void CPage5Setup::OnSelchangePrinterName()
 {
     ReadBoxes();
     UpdateData(true);
-    printer::ChangeModel(*this, m_boxes, m_boxes.printerName.selected);
+    printer::ChangeModel(PageContext(), *this, m_boxes, m_boxes.printerName.selected);
     AppendNetPrinters(false);
     ShowBoxes();
-    m_status->ShowForbidden(printer::ProbeForbiddenPorts());
+    m_status->ShowForbidden(printer::ProbeForbiddenPorts(PageContext()));
     UpdateData(false);
     SetModified();
 }
@@ -417,18 +414,23 @@ bool CPage5Setup::OnApply()
 
 void CPage5Setup::TestConnection()
 {
+    // The page's own serial values, not yet the committed ones.
     const bool serial = g_Shared.m_nPortType == 0;
-    const bool opened = serial ? m_port.OpenPort(g_Shared.m_strPortDevice, m_dwBaudRate, m_byByteSize,
-                                                 m_byParity, m_byStopBits, m_nHandshake)
-                               : m_port.OpenLpt(ParallelPortName(g_Shared.m_strPortDevice));
-    if (!opened) {
-        const int error = m_port.m_nOpenError;
+    printer::PortRecord settings;
+    settings.m_nPortType = serial ? 0 : 1;
+    settings.m_strPortDevice = g_Shared.m_strPortDevice;
+    settings.m_dwBaudRate = m_dwBaudRate;
+    settings.m_byByteSize = m_byByteSize;
+    settings.m_byParity = m_byParity;
+    settings.m_byStopBits = m_byStopBits;
+    settings.m_nHandshake = m_nHandshake;
+    if (!m_port.Open(PageContext(), settings)) {
+        const printer::LinkStatus failure = m_port.OpenStatus();
         platform::AfxMessageBox(msg::kPortOpenFailed, platform::MB_ICONEXCLAMATION);
         if (serial && printer::IsNetName(g_Shared.m_strPortDevice))
-            m_status->ShowNetFailure(g_Shared.m_strPortDevice, m_port.OpenErrorText());
+            m_status->ShowNetFailure(g_Shared.m_strPortDevice, failure.Describe());
         else
-            m_status->ShowOpenFailure(printer::ResolveDevice(serial ? g_Shared.m_strPortDevice : "LPT1"),
-                                      error);
+            m_status->ShowOpenFailure(failure.device, failure.error);
         return;
     }
     // The test tells the user what it found through its own messages, and the status

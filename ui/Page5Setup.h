@@ -35,7 +35,7 @@ public:
     void DoDataExchange(CDataExchange& dx) override;
 
     // The port the Apply test opens; its m_hPort holds a handle only during Apply.
-    CPrinterPort m_port{printer::kSetupVariant};
+    CPrinterPort m_port{kConnectionTestLink, CPrinterPort::WriteReport::BoxWhenAWaitFails};
     CNvLogoApp* m_pApp = nullptr; // the start-up directory and the version text
 
 protected:

@@ -13,6 +13,7 @@
 #include "printer/PortNames.h"
 #include "ui/NetPrinterDlg.h"
 #include "ui/Page5Setup.h"
+#include "ui/PageContext.h"
 
 void CPage5Setup::RestoreNetPrinters()
 {
@@ -72,7 +73,7 @@ bool CPage5Setup::AskNetAddress(printer::NetAddress& address)
 bool CPage5Setup::FindNetPrinter(printer::NetAddress& address)
 {
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const printer::DiscoveryOutcome outcome = printer::FindRawPrinters();
+    const printer::DiscoveryOutcome outcome = printer::FindRawPrinters(PageContext());
     QApplication::restoreOverrideCursor();
     if (outcome.status != printer::DiscoveryOutcome::Status::Done) {
         platform::AfxMessageBox(printer::DescribeDiscoveryFailure(outcome), platform::MB_ICONEXCLAMATION);

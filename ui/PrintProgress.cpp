@@ -10,8 +10,7 @@
 #include "platform/MessageBox.h"
 #include "platform/Messages.h"
 #include "platform/Wait.h"
-#include "printer/Port.h"
-#include "printer/WaitWatch.h"
+#include "printer/PrinterPort.h"
 #include "ui/DataExchange.h"
 #include "ui/DialogUnits.h"
 
@@ -44,7 +43,7 @@ CPrintProgress::CPrintProgress(QWidget* parent)
     connect(this, &QDialog::finished, m_timer, &QTimer::stop);
 }
 
-void CPrintProgress::SetPrintParam(printer::Port* port, int range, int quality, int header)
+void CPrintProgress::SetPrintParam(CPrinterPort* port, int range, int quality, int header)
 {
     m_hPort = port;
     m_nRange = range;
@@ -59,7 +58,7 @@ int CPrintProgress::DoModal()
     // so the dialog is registered for exactly the length of its modal run.
     platform::CancelModeScope cancelMode(this);
     // The port layer tells this dialog about every long wait of the run.
-    const printer::ScopedWaitWatcher watching(this);
+    const CPrinterPort::Watching watching(m_hPort, this, WaitCancelToken());
     OnInitDialog();
     return exec() == QDialog::Accepted ? platform::IDOK : platform::IDCANCEL;
 }
@@ -125,7 +124,7 @@ void CPrintProgress::OnCancelMode()
 
 bool CPrintProgress::WriteBuffer(const uint8_t* buffer, uint32_t length)
 {
-    return m_hPort && m_hPort->Write(buffer, length).Complete(length);
+    return m_hPort && m_hPort->WritePlain(buffer, length);
 }
 
 void CPrintProgress::OnImagePrinted()

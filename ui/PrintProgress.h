@@ -12,6 +12,8 @@
 #include "print/PrintWalk.h"
 #include "ui/PrinterWaitCancel.h"
 
+class CPrinterPort;
+
 class CDataExchange;
 class QLabel;
 class QProgressBar;
@@ -31,7 +33,7 @@ public:
     explicit CPrintProgress(QWidget* parent = nullptr);
 
     // The borrowed port (never opened or closed here) and the page's choices.
-    void SetPrintParam(printer::Port* port, int range, int quality, int header);
+    void SetPrintParam(CPrinterPort* port, int range, int quality, int header);
     // Runs the dialog: IDOK when the run ended (all printed, a write failed, a box
     // covered it), IDCANCEL for Cancel or Esc.
     int DoModal();
@@ -51,7 +53,7 @@ public:
     // Ticks come this often from now on (tests shorten the 300 ms).
     void SetTickInterval(int ms);
 
-    printer::Port* m_hPort = nullptr;
+    CPrinterPort* m_hPort = nullptr;
     QProgressBar* m_progress; // control 1058
     QLabel* m_status;         // control 1057, shows m_strStatus
     std::string m_strStatus;

@@ -9,21 +9,20 @@ CPrinterWaitCancel::CPrinterWaitCancel(std::string cancelEnds) : m_strCancelEnds
 {
 }
 
-bool CPrinterWaitCancel::Continue(const printer::WaitProgress& progress)
+void CPrinterWaitCancel::OnNotTakingData(const printer::WaitReport& report)
 {
     if (m_bCancelledInWait)
-        return false;
-    if (progress.idle < printer::SlowPrinterAfter())
-        return true;
+        return;
     // Every slice: the printer's own state may change while it waits.
-    ShowWaitStatus(printer::NotTakingDataText(progress) + " " + m_strCancelEnds);
+    ShowWaitStatus(printer::NotTakingDataText(report) + " " + m_strCancelEnds);
     m_bWaitingOnPrinter = true;
     {
         const CCancelButtonOnly onlyCancel(WaitCancelButton());
         QCoreApplication::processEvents(QEventLoop::AllEvents);
     }
     m_bWaitingOnPrinter = false;
-    return !m_bCancelledInWait;
+    if (m_bCancelledInWait)
+        m_cancelToken.store(true);
 }
 
 void CPrinterWaitCancel::CancelWait()

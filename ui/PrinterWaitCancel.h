@@ -1,23 +1,24 @@
 #pragma once
-// What a progress dialog does while the printer takes no data. The port layer asks the
-// watcher between the slices of a long write, DSR wait or delivery wait; once the
-// printer has taken nothing for a moment the dialog's status line says so, and its
-// Cancel button (and nothing else) takes input from then on. Cancel pressed there ends
-// the wait at once: the port gives up, and the page that lent it throws away what is
-// still queued instead of delivering it into a printer that takes nothing.
+// What a progress dialog does while the printer takes no data. The link's stall policy
+// tells the dialog on every slice of a wait once the printer has taken nothing for a
+// moment; the dialog's status line then says so, and its Cancel button (and nothing
+// else) takes input from then on. Cancel pressed there sets the dialog's cancel token,
+// which ends the wait at once: the link gives up, and the page that lent it throws away
+// what is still queued instead of delivering it into a printer that takes nothing.
 #include <string>
 
-#include "printer/WaitWatch.h"
+#include "printer/StallPolicy.h"
 
 class QAbstractButton;
 
-class CPrinterWaitCancel : public printer::WaitWatcher {
+class CPrinterWaitCancel : public printer::WaitObserver {
 public:
-    // False once Cancel was pressed during the wait.
-    bool Continue(const printer::WaitProgress& progress) override;
+    void OnNotTakingData(const printer::WaitReport& report) override;
 
-    // Cancel was pressed while the printer took nothing: the port has given up.
+    // Cancel was pressed while the printer took nothing: the link has given up.
     bool m_bCancelledInWait = false;
+    // What the dialog's link waits are cancelled by.
+    const printer::CancelToken* WaitCancelToken() const { return &m_cancelToken; }
 
 protected:
     // cancelEnds follows the state on the status line ("Cancel ends the download.").
@@ -33,4 +34,5 @@ protected:
 private:
     std::string m_strCancelEnds;
     bool m_bWaitingOnPrinter = false; // Cancel may end the wait that is running
+    printer::CancelToken m_cancelToken{false};
 };

@@ -14,11 +14,11 @@
 #include "platform/MessageBox.h"
 #include "platform/Messages.h"
 #include "platform/Text.h"
-#include "platform/Trace.h"
 #include "platform/Wait.h"
 #include "printer/PrinterPort.h"
 #include "ui/DataExchange.h"
 #include "ui/DialogUnits.h"
+#include "ui/PageContext.h"
 
 namespace {
 
@@ -80,7 +80,7 @@ int CPrograss::DoModal()
         if (!m_bEnded)
             OnInitDialog();
     });
-    const printer::ScopedWaitWatcher watching(this);
+    const CPrinterPort::Watching watching(m_hPort, this, WaitCancelToken());
     return exec() == QDialog::Accepted ? platform::IDOK : platform::IDCANCEL;
 }
 
@@ -122,7 +122,7 @@ bool CPrograss::OnInitDialog()
 
 void CPrograss::OnTimer(int id)
 {
-    platform::Trace("[VARNEX] CPrograss::OnTimer(%d)\r\n", id);
+    PageContext().Trace("[VARNEX] CPrograss::OnTimer(%d)\r\n", id);
     // Timers fire inside the pauses too (they run an event loop): a step never starts
     // inside another one; the timer comes back instead.
     if (m_bInTimer) {
@@ -181,7 +181,7 @@ void CPrograss::OnWriteFailed()
     if (m_bCancelledInWait)
         return; // the user ended it; there is nothing to report
 
-    platform::Trace(m_nSeq < 0 ? "CProgress OnInitDialog[%d]" : "CPrograss writeInstruction[%d]", errno);
+    PageContext().Trace(m_nSeq < 0 ? "CProgress OnInitDialog[%d]" : "CPrograss writeInstruction[%d]", errno);
     CDownloadWalk::OnWriteFailed(); // the box ends the dialog (OnCancelMode)
     if (m_nSeq < 0)
         EndDialog(platform::IDOK);

@@ -26,9 +26,7 @@ class QProgressBar;
 class QPushButton;
 class QTimer;
 
-namespace printer {
-class Port;
-}
+class CPrinterPort;
 
 class CPrograss : public QDialog,
                   public CDownloadWalk,
@@ -41,13 +39,13 @@ public:
     explicit CPrograss(QWidget* parent = nullptr);
     ~CPrograss() override;
 
-    printer::Port* m_hPort = nullptr; // the Download page's port, handed over before DoModal
-    int32_t m_nWait = 0;              // settle time in ms: 0 during a step; at a stop, the
-                                      // data size of the image sent last
-    int32_t m_nImage = 0;             // image steps begun, 1-based
-    QProgressBar* m_progress;         // control 1069
-    std::string m_strStatus;          // text of static 1057
-    CNvLogoApp* m_pApp = nullptr;     // for the profile
+    CPrinterPort* m_hPort = nullptr; // the Download page's port, handed over before DoModal
+    int32_t m_nWait = 0;             // settle time in ms: 0 during a step; at a stop, the
+                                     // data size of the image sent last
+    int32_t m_nImage = 0;            // image steps begun, 1-based
+    QProgressBar* m_progress;        // control 1069
+    std::string m_strStatus;         // text of static 1057
+    CNvLogoApp* m_pApp = nullptr;    // for the profile
 
     // The completed run's list of files could not be stored in the profile.
     bool m_bProfileFailed = false;

@@ -25,6 +25,7 @@ int main(int argc, char* argv[])
     if (options.userDir && !platform::EnterUserDataDir(userDir, error))
         std::fprintf(stderr, "nivora: %s\n", error.c_str());
     CNvLogoApp app;
+    app.m_strLockDir = options.instanceDir;
     SetApp(&app);
     // The guard comes first: a second copy ends before it touches the display, with
     // no window and one line for whoever started it from a terminal.

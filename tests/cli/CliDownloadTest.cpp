@@ -168,14 +168,12 @@ protected:
     CliResult Download(std::vector<std::string> args)
     {
         ResetSharedRecord();
-        ::testing::internal::CaptureStdout();
-        ::testing::internal::CaptureStderr();
-        const int status = cli::Registry::Find("download")->run(args);
-        return {status, ::testing::internal::GetCapturedStdout(), ::testing::internal::GetCapturedStderr()};
+        return cli.Run("download", args);
     }
 
     FakePlatform fake;
-    FakeDeviceRoot root;
+    cli_test::InProcess cli;
+    FakeDeviceRoot root{cli.context};
     FakePrinter printer;
 };
 
@@ -234,23 +232,32 @@ TEST_F(CliDownloadPortTest, PortRunsSendTheWindowsBytesAndMessages)
 // the printer gets the definitions it is owed.
 TEST_F(CliDownloadPortTest, ControlCStopsBetweenImagesAndCompletesTheDefinitions)
 {
-    class InterruptingClock final : public platform::Waiter {
+    class InterruptingClock final : public platform::Clock {
     public:
-        void Sleep(int ms) override
+        explicit InterruptingClock(platform::Clock& next) : m_next(next) {}
+        TimePoint Now() const override { return m_next.Now(); }
+        int Poll(int fd, short events, std::chrono::milliseconds d) override
         {
-            if (ms == 10 && ++pieces == 2)
+            return m_next.Poll(fd, events, d);
+        }
+        void SleepFor(std::chrono::milliseconds d) override
+        {
+            if (d.count() == 10 && ++m_pieces == 2)
                 std::raise(SIGINT);
         }
-        int pieces = 0;
-    } clock;
+
+    private:
+        platform::Clock& m_next;
+        int m_pieces = 0;
+    } clock(*cli.context.clock);
     struct sigaction before {};
     sigaction(SIGINT, nullptr, &before);
-    platform::SetWaiter(&clock);
+    cli.context.clock = &clock;
     std::vector<std::string> args = {"-p", "COM1", "-v"};
     for (int i = 0; i < 5; ++i)
         args.push_back(Bmp("l" + std::to_string(i) + ".bmp", 8, 8));
     const CliResult run = Download(args);
-    platform::SetWaiter(&fake.clock);
+    cli.context.clock = &cli.clock;
 
     EXPECT_EQ(run.status, 130);
     EXPECT_THAT(run.err, HasSubstr("stopped after 2 of 5 images"));

@@ -6,22 +6,22 @@
 
 #include <condition_variable>
 #include <csignal>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <thread>
 
 #include "download/StreamDecoder.h"
-#include "platform/Wait.h"
-
-#include "printer/StallRule.h"
+#include "printer/LinkStatus.h"
+#include "tests/cli/CliRunner.h"
 #include "tests/support/BmpWriter.h"
 #include "tests/support/FakeNetPrinter.h"
 #include "tests/support/FakePlatform.h"
 #include "tests/support/FakePrinter.h"
 #include "tests/support/PrintBytes.h"
+#include "tests/support/Sanitizers.h"
 #include "tests/support/TempDir.h"
-#include "tools/cli/Command.h"
 
 using namespace testing_support;
 using ::testing::HasSubstr;
@@ -29,40 +29,62 @@ using Bytes = std::vector<uint8_t>;
 
 namespace {
 
+// The context's clock with a hook on every pause and every wait of the runs.
+class HookedClock final : public platform::Clock {
+public:
+    explicit HookedClock(platform::Context& context) : m_context(context), m_next(*context.clock)
+    {
+        context.clock = this;
+    }
+    ~HookedClock() override { m_context.clock = &m_next; }
+
+    TimePoint Now() const override { return m_next.Now(); }
+    void SleepFor(std::chrono::milliseconds d) override
+    {
+        m_next.SleepFor(d);
+        if (onPause)
+            onPause(d);
+    }
+    int Poll(int fd, short events, std::chrono::milliseconds d) override
+    {
+        const int revents = m_next.Poll(fd, events, d);
+        if (onWait)
+            onWait();
+        return revents;
+    }
+    std::function<void(std::chrono::milliseconds)> onPause;
+    std::function<void()> onWait;
+
+private:
+    platform::Context& m_context;
+    platform::Clock& m_next;
+};
+
 // Ctrl-C in the middle of a run on many printers: every printer's run is held at its
 // nth pause of a given length until all of them are there, so that all are running;
-// then SIGINT is raised and they go on. Pauses cost no time.
-class InterruptWhenAllRun final : public platform::Waiter {
+// then SIGINT is raised and they go on.
+class InterruptWhenAllRun {
 public:
-    // previous: the waiter to put back afterwards.
-    InterruptWhenAllRun(platform::Waiter& previous, int printers, int pauseMs, int nth)
-        : m_previous(previous), m_printers(printers), m_pauseMs(pauseMs), m_nth(nth)
+    InterruptWhenAllRun(HookedClock& clock, int printers, int pauseMs, int nth)
     {
-        platform::SetWaiter(this);
+        clock.onPause = [=, this](std::chrono::milliseconds d) {
+            std::unique_lock<std::mutex> lock(m_mutex);
+            if (d.count() != pauseMs || ++m_seen[std::this_thread::get_id()] != nth)
+                return;
+            if (++m_arrived == printers) {
+                std::raise(SIGINT);
+                m_changed.notify_all();
+            }
+            m_changed.wait_for(lock, std::chrono::seconds(10), [=, this] { return m_arrived == printers; });
+        };
     }
-    ~InterruptWhenAllRun() override { platform::SetWaiter(&m_previous); }
-
-    void Sleep(int ms) override
-    {
-        std::unique_lock<std::mutex> lock(m_mutex);
-        if (ms != m_pauseMs || ++m_seen[std::this_thread::get_id()] != m_nth)
-            return;
-        if (++m_arrived == m_printers) {
-            std::raise(SIGINT);
-            m_changed.notify_all();
-        }
-        m_changed.wait_for(lock, std::chrono::seconds(10), [this] { return m_arrived == m_printers; });
-    }
-    void KeepAlive() override {}
-    bool AllArrived()
+    int Arrived()
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        return m_arrived == m_printers;
+        return m_arrived;
     }
 
 private:
-    platform::Waiter& m_previous;
-    const int m_printers, m_pauseMs, m_nth;
     std::mutex m_mutex;
     std::condition_variable m_changed;
     std::map<std::thread::id, int> m_seen; // pauses of that length per printer's thread
@@ -76,23 +98,14 @@ bool SigintIsDefault()
     return now.sa_handler == SIG_DFL;
 }
 
-struct Outcome {
-    int status;
-    std::string out;
-    std::string err;
-};
+using Outcome = cli_test::CliResult;
 
 class CliNetworkTest : public ::testing::Test {
 protected:
-    ~CliNetworkTest() override { printer::SetStallTimeout(printer::kDefaultStallTimeout); }
-
     Outcome Command(const std::string& name, const std::vector<std::string>& args)
     {
-        fake.clock.sleeps.clear();
-        ::testing::internal::CaptureStdout();
-        ::testing::internal::CaptureStderr();
-        const int status = cli::Registry::Find(name)->run(args);
-        return {status, ::testing::internal::GetCapturedStdout(), ::testing::internal::GetCapturedStderr()};
+        cli.clock.ClearSleeps();
+        return cli.Run(name, args);
     }
     // Three logos, the middle one wider than a piece of 512 bytes; large ones are more
     // than the kernel's buffers hide from a printer that stops reading.
@@ -102,9 +115,24 @@ protected:
                 WriteSolidBmp(dir.File("c.bmp"), 24, 16)};
     }
     static std::string Tcp(const FakeNetPrinter& printer) { return "tcp://" + printer.Address(); }
+    // Real time for the waits on printers, so that the limit never outruns the threads
+    // of the healthy printers beside a stalled one (ten times slower under the thread
+    // sanitizer); no time for the pauses.
+    static constexpr std::chrono::seconds kLimit{kThreadSanitizer ? 20 : 2};
+    static inline const std::string kTookNothing =
+        "the printer took nothing for " + printer::SecondsText(std::chrono::milliseconds(kLimit).count());
+    void RealTimeWaits()
+    {
+        cli.context.clock = &m_realTime;
+        cli.context.stallLimit = kLimit;
+    }
 
     TempDir dir;
     FakePlatform fake;
+    cli_test::InProcess cli;
+
+private:
+    PauseSkippingClock m_realTime;
 };
 
 TEST_F(CliNetworkTest, ANetworkPrinterGetsTheSerialPrintersBytesAndPauses)
@@ -124,7 +152,7 @@ TEST_F(CliNetworkTest, ANetworkPrinterGetsTheSerialPrintersBytesAndPauses)
         std::vector<std::string> args = {"-p", serial.Path()};
         args.insert(args.end(), c.args.begin(), c.args.end());
         const Outcome overSerial = Command(c.command, args);
-        const std::vector<int> serialPauses = fake.clock.sleeps;
+        const std::vector<int> serialPauses = cli.clock.Sleeps();
         ASSERT_EQ(overSerial.status, 0) << overSerial.err;
 
         FakeNetPrinter network;
@@ -135,88 +163,11 @@ TEST_F(CliNetworkTest, ANetworkPrinterGetsTheSerialPrintersBytesAndPauses)
         for (size_t at; (at = err.find(serial.Path())) != std::string::npos;)
             err.replace(at, serial.Path().size(), Tcp(network));
         EXPECT_EQ(overNetwork.err, err);
-        EXPECT_EQ(fake.clock.sleeps, serialPauses);
+        EXPECT_EQ(cli.clock.Sleeps(), serialPauses);
         ASSERT_TRUE(serial.WaitForBytes(network.Bytes().size()));
         EXPECT_EQ(network.Bytes(), serial.Bytes()); // no wait: the run ended once all had arrived
         EXPECT_TRUE(network.WaitUntilClosed());
     }
-}
-
-TEST_F(CliNetworkTest, FailuresOfOnePrinterSayWhyAndEndWithOne)
-{
-    printer::SetStallTimeout(std::chrono::milliseconds(200));
-    FakeNetPrinter refusing({.refusing = true});
-    FakeNetPrinter stalling({.receiveBuffer = 4096});
-    stalling.StallAfter(600);
-    FakeNetPrinter resetting({.receiveBuffer = 4096});
-    resetting.ResetAfter(600);
-    const std::vector<std::pair<std::string, std::string>> cases = {
-        {Tcp(refusing),
-         "ERROR[111] - Open port or file.\nnivora-cli: " + Tcp(refusing) + ": connection refused"},
-        {"tcp://no-such-printer.invalid", "nivora-cli: tcp://no-such-printer.invalid: unknown host"},
-        {Tcp(stalling), "Communication error. Can not transimitted."},
-        {Tcp(resetting), "Communication error. Can not transimitted."},
-        {"tcp://[::1", ""}, // refused as usage
-    };
-    for (const auto& [port, message] : cases) {
-        SCOPED_TRACE(port);
-        std::vector<std::string> args = {"-p", port};
-        for (const std::string& logo : Logos(2048))
-            args.push_back(logo);
-        const Outcome run = Command("download", args);
-        EXPECT_EQ(run.status, message.empty() ? 2 : 1);
-        EXPECT_THAT(run.err, HasSubstr(message));
-        EXPECT_THAT(run.err, ::testing::Not(HasSubstr("Complete the NV bit image definition.")));
-    }
-    EXPECT_THAT(Command("download", {"-p", Tcp(stalling), dir.File("b.bmp")}).err,
-                HasSubstr("the printer took nothing for 0.2 s"));
-}
-
-// Twenty printers in one run, one refusing and one that stops reading: every other one
-// gets the whole stream, the same as one printer alone, and only those two are named.
-TEST_F(CliNetworkTest, ManyPrintersAtOnceGetIdenticalStreamsAndTheSummaryNamesTheFailures)
-{
-    printer::SetStallTimeout(std::chrono::milliseconds(200));
-    std::vector<std::unique_ptr<FakeNetPrinter>> printers;
-    for (int i = 0; i < 20; ++i)
-        printers.push_back(std::make_unique<FakeNetPrinter>(
-            FakeNetPrinter::Options{.refusing = i == 4, .receiveBuffer = 4096}));
-    printers[13]->StallAfter(600);
-    FakeNetPrinter alone;
-    std::vector<std::string> args = {"-p", Tcp(alone)};
-    for (const std::string& logo : Logos(2048))
-        args.push_back(logo);
-    ASSERT_EQ(Command("download", args).status, 0);
-    const Bytes expected = alone.Bytes();
-
-    args = {"--jobs", "8"};
-    std::string list = "# the shop's tills\n";
-    for (int i = 0; i < 20; ++i) {
-        if (i < 10)
-            args.insert(args.end(), {"-p", Tcp(*printers[static_cast<size_t>(i)])});
-        else
-            list += Tcp(*printers[static_cast<size_t>(i)]) + "\n";
-    }
-    dir.Write("printers", list);
-    args.insert(args.end(), {"--printers", dir.File("printers")});
-    for (const std::string& logo : Logos(2048))
-        args.push_back(logo);
-    const Outcome run = Command("download", args);
-
-    EXPECT_EQ(run.status, 1) << run.err;
-    const std::string refused = Tcp(*printers[4]), stalled = Tcp(*printers[13]);
-    EXPECT_THAT(run.out, HasSubstr(refused + ": connection refused; ERROR[111] - Open port or file.\n"));
-    EXPECT_THAT(run.out, HasSubstr(stalled + ": the printer took nothing for 0.2 s; Communication error."));
-    EXPECT_THAT(run.out, HasSubstr("\n18 of 20 printers OK; not done: " + refused + ", " + stalled + "\n"));
-    for (size_t i = 0; i < printers.size(); ++i) {
-        if (i == 4 || i == 13)
-            continue;
-        SCOPED_TRACE(i);
-        EXPECT_THAT(run.out, HasSubstr(Tcp(*printers[i]) + ": OK\n"));
-        EXPECT_EQ(printers[i]->Bytes(), expected);
-        EXPECT_EQ(printers[i]->Connections(), 1);
-    }
-    EXPECT_EQ(printers[13]->Bytes().size(), 600u);
 }
 
 // Ctrl-C while three printers take the first piece of a download's first image: each
@@ -242,9 +193,11 @@ TEST_F(CliNetworkTest, CtrlCStopsEveryPrinterOfADownloadAfterItsCurrentImage)
     args.insert(args.end(), logos.begin(), logos.end());
     Outcome run;
     {
-        InterruptWhenAllRun interrupt(fake.clock, 3, 10, 1);
+        RealTimeWaits(); // a printer that takes data is never taken for one that does not
+        HookedClock clock(cli.context);
+        InterruptWhenAllRun interrupt(clock, 3, 10, 1);
         run = Command("download", args);
-        EXPECT_TRUE(interrupt.AllArrived());
+        EXPECT_EQ(interrupt.Arrived(), 3);
     }
     EXPECT_EQ(run.status, 130) << run.err;
     EXPECT_TRUE(SigintIsDefault());
@@ -276,9 +229,11 @@ TEST_F(CliNetworkTest, CtrlCStopsEveryPrinterOfAPrintBeforeItsNextImage)
     }
     Outcome run;
     {
-        InterruptWhenAllRun interrupt(fake.clock, 3, 300, 2);
+        RealTimeWaits();
+        HookedClock clock(cli.context);
+        InterruptWhenAllRun interrupt(clock, 3, 300, 2);
         run = Command("print", args);
-        EXPECT_TRUE(interrupt.AllArrived());
+        EXPECT_EQ(interrupt.Arrived(), 3);
     }
     EXPECT_EQ(run.status, 130) << run.err;
     EXPECT_TRUE(SigintIsDefault());
@@ -289,6 +244,102 @@ TEST_F(CliNetworkTest, CtrlCStopsEveryPrinterOfAPrintBeforeItsNextImage)
         EXPECT_EQ(printer->Bytes(), PrintedImages({1}, 0, false, kSerialPreamble));
     }
     EXPECT_THAT(run.out, HasSubstr("0 of 3 printers OK; not done: "));
+}
+
+// Fifty printers at once, half on serial lines, half on the network, named by -p and
+// by a list: each gets what one printer alone gets, but for one that refuses and one
+// that stops reading, which alone are named. The thread sanitizer's build runs this to
+// find races between the printers' runs.
+TEST_F(CliNetworkTest, FiftyPrintersAtOnceGetTheWholeDownloadAndTheFailuresAreNamed)
+{
+    RealTimeWaits();
+    FakeNetPrinter alone;
+    std::vector<std::string> args = {"-p", Tcp(alone)};
+    const std::vector<std::string> logos = Logos(2048);
+    args.insert(args.end(), logos.begin(), logos.end());
+    ASSERT_EQ(Command("download", args).status, 0);
+    const Bytes expected = alone.Bytes();
+
+    std::vector<std::unique_ptr<RecordingPrinter>> printers;
+    std::string list = "# the shop's tills\n";
+    args = logos;
+    for (int i = 0; i < 50; ++i) {
+        if (i % 2 == 0)
+            printers.push_back(std::make_unique<FakePrinter>());
+        else
+            printers.push_back(std::make_unique<FakeNetPrinter>(
+                FakeNetPrinter::Options{.refusing = i == 5, .receiveBuffer = 4096}));
+        if (i < 25)
+            args.insert(args.end(), {"-p", printers.back()->Port()});
+        else
+            list += printers.back()->Port() + "\n";
+    }
+    printers[13]->StallAfter(600);
+    dir.Write("printers", list);
+    args.insert(args.end(), {"--printers", dir.File("printers")});
+    const Outcome run = Command("download", args);
+
+    EXPECT_EQ(run.status, 1) << run.err;
+    const std::string refused = printers[5]->Port(), stalled = printers[13]->Port();
+    EXPECT_THAT(run.out, HasSubstr(refused + ": connection refused; ERROR[111] - Open port or file.\n"));
+    EXPECT_THAT(run.out, HasSubstr(stalled + ": " + kTookNothing + "; Communication error."));
+    EXPECT_THAT(run.out, HasSubstr("\n48 of 50 printers OK; not done: " + refused + ", " + stalled + "\n"));
+    for (size_t i = 0; i < printers.size(); ++i) {
+        if (i == 5 || i == 13)
+            continue;
+        SCOPED_TRACE(printers[i]->Port());
+        EXPECT_THAT(run.out, HasSubstr(printers[i]->Port() + ": OK\n"));
+        EXPECT_TRUE(printers[i]->WaitForBytes(expected.size()));
+        EXPECT_EQ(printers[i]->Bytes(), expected);
+    }
+    EXPECT_EQ(printers[13]->Bytes().size(), 600u);
+}
+
+// Ctrl-C ends a run whose printer takes nothing at once (and not after the stall
+// limit), also while the printer is still being connected to, with 130; what it says
+// counts only the images the printer really has, not those still in a buffer.
+TEST_F(CliNetworkTest, CtrlCEndsARunWaitingOnItsPrinterWithin300Ms)
+{
+    FakeNetPrinter stalling({.receiveBuffer = 4096});
+    stalling.StallAfter(600);
+    const std::vector<std::string> logos = {WriteSolidBmp(dir.File("a.bmp"), 2048, 48),
+                                            WriteSolidBmp(dir.File("b.bmp"), 2048, 80),
+                                            WriteSolidBmp(dir.File("c.bmp"), 24, 16)};
+    const UnansweringAddress nobody;
+    struct Case {
+        std::vector<std::string> args;
+        int waits; // SIGINT at this wait once the stalling printer has its bytes
+        std::string said;
+    };
+    const Case cases[] = {
+        {{"-p", Tcp(stalling), logos[0], logos[1], logos[2]},
+         200,
+         "stopped while the printer was taking nothing, after 0 of 3 images"},
+        {{"-p", "tcp://" + nobody.Address(), logos[2]}, 50, "stopped before the printer was reached"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.said);
+        platform::Clock::TimePoint raisedAt = platform::Clock::TimePoint::max();
+        Outcome run;
+        {
+            HookedClock clock(cli.context);
+            int waits = 0;
+            clock.onWait = [&] {
+                if ((c.waits == 50 || stalling.Bytes().size() >= 600) && ++waits == c.waits) {
+                    raisedAt = clock.Now();
+                    std::raise(SIGINT);
+                }
+            };
+            run = Command("download", c.args);
+        }
+        EXPECT_EQ(run.status, 130) << run.err;
+        EXPECT_LE(cli.clock.Now() - raisedAt, std::chrono::milliseconds(300));
+        EXPECT_THAT(run.err, HasSubstr(c.said));
+        EXPECT_THAT(run.err, ::testing::Not(HasSubstr("ERROR")));
+        EXPECT_TRUE(SigintIsDefault());
+    }
+    cli.context.stallLimit = std::chrono::seconds(3); // said once, after 2 s
+    EXPECT_THAT(Command("download", {"-p", Tcp(stalling), logos[1]}).err, HasSubstr("not taking data"));
 }
 
 } // namespace

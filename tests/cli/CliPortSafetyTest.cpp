@@ -1,8 +1,11 @@
 // nivora-cli and the ports it touches: only character devices are ports, a held port
-// says so, Ctrl-C ends a download whose printer takes nothing, and every signal that
-// ends the program hands the port back (exclusive mode off, lock file gone).
+// says so, Ctrl-C ends a download whose printers take nothing, and every signal that
+// ends the program hands every port back (closed, lock files gone, not left stopped).
+#include <array>
+#include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
@@ -15,11 +18,15 @@
 #include <unistd.h>
 
 #include "app/SharedRecord.h"
-#include "printer/Port.h"
+#include "platform/AtomicFile.h"
+#include "print/PrintLink.h"
+#include "printer/OpenLink.h"
 #include "tests/cli/CliRunner.h"
+#include "tests/support/AsNobody.h"
 #include "tests/support/BmpWriter.h"
 #include "tests/support/FakePlatform.h"
 #include "tests/support/FakePrinter.h"
+#include "tests/support/Sanitizers.h"
 #include "tests/support/TempDir.h"
 #include "tools/cli/Command.h"
 #include "tools/cli/Signals.h"
@@ -54,48 +61,43 @@ TEST(CliPortPathTest, OnlyCharacterDevicesThatArePrintersServeAsPorts)
     EXPECT_EQ(dir.Read("x"), "keep me");
 }
 
-// Another program holds the port by flock (another run) or by a UUCP lock file.
-TEST(CliPortPathTest, AHeldPortIsInUseByAnotherProgram)
-{
-    FakePrinter printer;
-    FakeDeviceRoot root;
-    printer::Port otherRun;
-    ASSERT_TRUE(otherRun.OpenPrinterDevice(printer.Path(), false));
-    const cli_test::CliResult check = cli_test::RunCli({"check", "-p", printer.Path()});
-    EXPECT_EQ(check.status, 1);
-    EXPECT_THAT(check.err, HasSubstr("cannot open " + printer.Path() + ": in use by another program"));
-    otherRun.Close();
-
-    const std::string base = printer.Path().substr(printer.Path().rfind('/') + 1);
-    std::ofstream("/run/lock/LCK.." + base) << "         1\n"; // init holds it
-    const cli_test::CliResult print = cli_test::RunCli({"print", "-p", printer.Path()});
-    const cli_test::CliResult download = cli_test::RunCli({"download", "-p", printer.Path(), "--erase-all"});
-    std::filesystem::remove("/run/lock/LCK.." + base);
-    EXPECT_EQ(print.status, 1);
-    EXPECT_THAT(print.err, HasSubstr("in use by another program"));
-    EXPECT_EQ(download.status, 1);
-    EXPECT_THAT(download.err, HasSubstr(printer.Path() + ": in use by another program"));
-    EXPECT_TRUE(printer.Bytes().empty());
-}
-
-// A download runs in a child process (on the virtual clock, so the 3.5 s pause costs
-// nothing) with the program's signal handling; the printer stops taking data in the
-// middle of the image, and the test then signals the child.
+// A download to twelve printers runs in a child process (on the manual clock, so the
+// 3.5 s pause costs nothing) with the program's signal handling; every printer stops
+// taking data in the middle of the image, and the test then signals the child.
 class CliSignalTest : public ::testing::TestWithParam<int> {
 protected:
+    static constexpr size_t kPrinters = 12;
+    static constexpr size_t kCheckInitFsqHeader = 3 + 2 + 3 + 4;
+
+    CliSignalTest()
+    {
+        for (auto& printer : printers) {
+            printer = std::make_unique<FakePrinter>();
+            ::fchmod(printer->PortSideFd(), 0666); // so that an ordinary user can try it later
+            printer->StallAfter(kCheckInitFsqHeader + 5000);
+        }
+    }
+
     pid_t StartDownload()
     {
-        ::fchmod(printer.PortSideFd(), 0666); // so that an ordinary user can try it later
         const std::string logo = WriteSolidBmp(dir.File("big.bmp"), 1000, 1100, 0);
+        std::vector<std::string> args = {"--stall-timeout", "600", logo};
+        for (const auto& printer : printers)
+            args.insert(args.end(), {"-p", printer->Path()});
         const pid_t child = ::fork();
         if (child == 0) {
             std::freopen(dir.File("err.txt").c_str(), "w", stderr);
-            std::freopen("/dev/null", "w", stdout);
+            std::freopen(dir.File("out.txt").c_str(), "w", stdout);
             FakePlatform platform;
             ResetSharedRecord();
             cli::InstallSignalHandlers();
-            const int status =
-                cli::Registry::Find("download")->run({"-p", printer.Path(), "--stall-timeout", "600", logo});
+            platform::OutputFile partial; // as download -o has one while it writes
+            std::string error;
+            partial.Open(dir.File("out.prn"), error);
+            cli_test::InProcess cli;
+            cli.context.deviceRoot = root.Path();
+            const int status = cli::Registry::Find("download")->Run(cli.context, args);
+            std::fflush(stdout);
             std::fflush(stderr);
             ::_exit(status);
         }
@@ -116,48 +118,59 @@ protected:
         return -1;
     }
 
-    // errno of an ordinary user's open of the port, 0 when it opened.
-    int OpenAsOrdinaryUser() const
-    {
-        const pid_t child = ::fork();
-        if (child == 0) {
-            if (::setgid(65534) != 0 || ::setuid(65534) != 0)
-                ::_exit(255);
-            const int fd = ::open(printer.Path().c_str(), O_RDWR | O_NONBLOCK | O_NOCTTY);
-            ::_exit(fd >= 0 ? 0 : errno);
-        }
-        int status = 0;
-        ::waitpid(child, &status, 0);
-        return WEXITSTATUS(status);
-    }
-
     TempDir dir;
-    FakeDeviceRoot root; // lock files in a temporary folder, inherited by the child
-    FakePrinter printer;
+    platform::Context context;
+    FakeDeviceRoot root{context}; // lock files in a temporary folder
+    std::array<std::unique_ptr<FakePrinter>, kPrinters> printers;
 };
 
-TEST_P(CliSignalTest, TheSignalEndsTheStalledDownloadAndLeavesThePortOpenToOthers)
+TEST_P(CliSignalTest, TheSignalEndsTheStalledRunAndHandsEveryPortBack)
 {
-    if (::geteuid() != 0)
-        GTEST_SKIP() << "needs root to try the port as an ordinary user afterwards";
+    if (kThreadSanitizer)
+        GTEST_SKIP()
+            << "ThreadSanitizer does not run a program in a child forked from a process with threads";
     const int signal = GetParam();
-    constexpr size_t kCheckInitFsqHeader = 3 + 2 + 3 + 4;
-    printer.StallAfter(kCheckInitFsqHeader + 5000);
     const pid_t child = StartDownload();
-    ASSERT_TRUE(printer.WaitForBytes(kCheckInitFsqHeader + 5000, 20s));
+    for (const auto& printer : printers)
+        ASSERT_TRUE(printer->WaitForBytes(kCheckInitFsqHeader + 5000, 20s));
     ::kill(child, signal);
     const int status = WaitForEnd(child);
     const std::string err = dir.Read("err.txt");
     if (signal == SIGINT) {
         EXPECT_EQ(status, 130) << err;
         EXPECT_THAT(err, HasSubstr("nivora-cli: stopping (Ctrl-C again ends at once)\n"));
-        EXPECT_THAT(err, HasSubstr("stopped while the printer was taking nothing"));
+        EXPECT_THAT(dir.Read("out.txt"), HasSubstr("stopped: while the printer was taking nothing"));
     } else {
         EXPECT_EQ(status, 128 + signal) << err;
     }
-    EXPECT_EQ(OpenAsOrdinaryUser(), 0) << "the port was left exclusive";
-    EXPECT_LT(printer.Bytes().size(), kCheckInitFsqHeader + 137500u) << "the download was not cut short";
-    EXPECT_TRUE(std::filesystem::is_empty(root.Path() + "/run/lock")) << "a lock file was left behind";
+    EXPECT_TRUE(std::filesystem::is_empty(root.LockDir())) << "a lock file was left behind";
+    // A stop the run takes itself (Ctrl-C) ends the program as usual, cleaning up.
+    for (const auto& entry : std::filesystem::directory_iterator(dir.Path())) {
+        if (signal != SIGINT) {
+            EXPECT_NE(entry.path().filename().string().rfind("out.prn", 0), 0u) << "a temporary file";
+        }
+    }
+    // Each port works for the next run, also for an ordinary user: not exclusive, not
+    // stopped, nothing of the old run in the way.
+    for (const auto& printer : printers) {
+        SCOPED_TRACE(printer->Path());
+        EXPECT_LT(printer->Bytes().size(), kCheckInitFsqHeader + 137500u) << "the download was not cut short";
+        const auto ordinary = RunAsNobody([&] {
+            const int fd = ::open(printer->Path().c_str(), O_RDWR | O_NONBLOCK | O_NOCTTY);
+            return std::string(fd >= 0 ? "opened" : std::strerror(errno));
+        });
+        if (ordinary) {
+            EXPECT_EQ(*ordinary, "opened") << "the port was left exclusive";
+        }
+        printer->Clear();
+        printer->Resume();
+        printer::LinkStatus opened;
+        std::unique_ptr<printer::Link> next =
+            printer::OpenDevice(context, printer->Path(), {}, kPrintLink, true, opened);
+        ASSERT_TRUE(next) << opened.Describe();
+        EXPECT_TRUE(next->Write(std::vector<uint8_t>{0x1B, 0x40}).Complete(2));
+        EXPECT_TRUE(printer->WaitForBytes(2));
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Signals, CliSignalTest, ::testing::Values(SIGINT, SIGTERM, SIGHUP),

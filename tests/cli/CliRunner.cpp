@@ -7,7 +7,10 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include <gtest/gtest.h>
+
 #include "tests/support/TempDir.h"
+#include "tools/cli/Command.h"
 
 namespace cli_test {
 
@@ -22,10 +25,11 @@ CliResult RunCli(const std::vector<std::string>& args, const std::string& input)
     testing_support::TempDir io;
     io.Write("in", input);
     // The fixed pauses of a port run are skipped (the bytes are what is tested). A
-    // sanitizer build accepts the preloaded library only when told to.
+    // sanitizer build accepts the preloaded library only when told to. A program that
+    // hangs is ended after a minute (status 124) rather than holding the suite.
     std::string command =
-        "ASAN_OPTIONS=verify_asan_link_order=0 LD_PRELOAD=" + quote(NIVORA_NO_SLEEP_LIBRARY) + " " +
-        quote(NIVORA_CLI_EXE);
+        "ASAN_OPTIONS=verify_asan_link_order=0 LD_PRELOAD=" + quote(NIVORA_NO_SLEEP_LIBRARY) +
+        " timeout 60 " + quote(NIVORA_CLI_EXE);
     for (const std::string& arg : args)
         command += " " + quote(arg);
     command += " <" + quote(io.File("in")) + " >" + quote(io.File("out")) + " 2>" + quote(io.File("err"));
@@ -66,6 +70,14 @@ CliResult RunCliOnTerminal(const std::vector<std::string>& args)
     ::waitpid(child, &status, 0);
     result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return result;
+}
+
+CliResult InProcess::Run(const std::string& command, const std::vector<std::string>& args)
+{
+    ::testing::internal::CaptureStdout();
+    ::testing::internal::CaptureStderr();
+    const int status = cli::Registry::Find(command)->Run(context, args);
+    return {status, ::testing::internal::GetCapturedStdout(), ::testing::internal::GetCapturedStderr()};
 }
 
 } // namespace cli_test

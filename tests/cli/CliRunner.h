@@ -1,7 +1,11 @@
 #pragma once
-// Runs the built nivora-cli and collects what it said and how it ended.
+// Runs nivora-cli and collects what it said and how it ended: the built program as a
+// user starts it, or a command in this process with a context of the test's own.
 #include <string>
 #include <vector>
+
+#include "platform/Context.h"
+#include "tests/support/VirtualClock.h"
 
 namespace cli_test {
 
@@ -19,5 +23,16 @@ CliResult RunCli(const std::vector<std::string>& args, const std::string& input 
 // output and error are the terminal, and everything it wrote is in out (err stays
 // empty). The program's fixed pauses are skipped.
 CliResult RunCliOnTerminal(const std::vector<std::string>& args);
+
+// Commands run in this process, their pauses and waits on a manual clock.
+class InProcess {
+public:
+    InProcess() { context.clock = &clock; }
+    // The command with args; what it printed on standard output and error.
+    CliResult Run(const std::string& command, const std::vector<std::string>& args);
+
+    testing_support::ManualClock clock;
+    platform::Context context;
+};
 
 } // namespace cli_test

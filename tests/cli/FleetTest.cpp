@@ -1,15 +1,14 @@
 #include "tools/cli/Fleet.h"
 
 #include <condition_variable>
-#include <csignal>
 #include <cstdio>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <mutex>
+#include <sys/stat.h>
 
 #include "platform/MessageBox.h"
 #include "tests/support/TempDir.h"
-#include "tools/cli/Signals.h"
 
 using cli::Fleet;
 using cli::FleetOutcome;
@@ -102,32 +101,10 @@ TEST(Fleet, AStopStartsNoFurtherPrinterAndEndsWith130)
     EXPECT_EQ(outcomes[0].result, Result::Stopped);
     EXPECT_EQ(outcomes[1].result, Result::NotStarted);
     EXPECT_EQ(outcomes[2].result, Result::NotStarted);
-    EXPECT_THAT(Lines(Printed(out)), ElementsAre("a: stopped"));
+    EXPECT_THAT(Lines(Printed(out)), ElementsAre("a: stopped", "b: not started", "c: not started"));
     EXPECT_EQ(Fleet::Summary(outcomes), "0 of 3 printers OK; not done: a, b, c");
     EXPECT_EQ(Fleet::ExitStatus(outcomes), 130);
     std::fclose(out);
-}
-
-// The previous handling is SIG_IGN here, and it is back once the run is over.
-TEST(Fleet, TheFirstCtrlCAsksEveryPrinterToStopAndThePreviousHandlingComesBack)
-{
-    struct sigaction ignore {
-    }, before{}, now{};
-    ignore.sa_handler = SIG_IGN;
-    sigaction(SIGINT, &ignore, &before);
-    {
-        const cli::StopOnInterrupt interrupt;
-        EXPECT_FALSE(cli::StopOnInterrupt::Requested());
-        std::raise(SIGINT);
-        EXPECT_TRUE(cli::StopOnInterrupt::Requested());
-    }
-    {
-        const cli::StopOnInterrupt next; // a new run starts unstopped
-        EXPECT_FALSE(cli::StopOnInterrupt::Requested());
-    }
-    sigaction(SIGINT, nullptr, &now);
-    EXPECT_EQ(now.sa_handler, SIG_IGN);
-    sigaction(SIGINT, &before, nullptr);
 }
 
 TEST(Fleet, ExitStatusIsZeroOnlyWhenEveryPrinterSucceeded)
@@ -146,7 +123,9 @@ TEST(Fleet, ExitStatusIsZeroOnlyWhenEveryPrinterSucceeded)
     }
 }
 
-TEST(Fleet, ThePrinterListSkipsCommentsAndBlankLines)
+// The list is read as data: a regular file of bounded size, lines of bounded length;
+// a FIFO, a device or an endless file is refused at once with its name.
+TEST(Fleet, ThePrinterListSkipsCommentsAndBlankLinesAndIsReadOnlyWhenItIsAFile)
 {
     testing_support::TempDir dir;
     dir.Write("printers", "# shop tills\n  tcp://till-1  \n\n\t# spare\ntcp://[::1]:9101\r\nCOM3\n");
@@ -154,8 +133,21 @@ TEST(Fleet, ThePrinterListSkipsCommentsAndBlankLines)
     std::string error;
     ASSERT_TRUE(cli::ReadPrinterList(dir.File("printers"), ports, error));
     EXPECT_THAT(ports, ElementsAre("tcp://till-1", "tcp://[::1]:9101", "COM3"));
-    EXPECT_FALSE(cli::ReadPrinterList(dir.File("missing"), ports, error));
-    EXPECT_EQ(error, "cannot read the printer list " + dir.File("missing"));
+    ASSERT_EQ(::mkfifo(dir.File("fifo").c_str(), 0600), 0);
+    dir.Write("long-line", "COM1\n" + std::string(cli::kMaxPrinterLineBytes + 1, 'x') + "\n");
+    dir.Write("huge", std::string(cli::kMaxPrinterListBytes + 1, '#'));
+    const std::pair<std::string, std::string> refused[] = {
+        {dir.File("missing"), dir.File("missing") + ": No such file or directory"},
+        {dir.File("fifo"), "'" + dir.File("fifo") + "' is a FIFO, not a regular file"},
+        {"/dev/zero", "'/dev/zero' is a device, not a regular file"},
+        {"/dev/urandom", "'/dev/urandom' is a device, not a regular file"},
+        {dir.File("long-line"), dir.File("long-line") + ": line 2 is longer than 4096 bytes"},
+        {dir.File("huge"), dir.File("huge") + ": more than 1048576 bytes"},
+    };
+    for (const auto& [path, reason] : refused) {
+        EXPECT_FALSE(cli::ReadPrinterList(path, ports, error)) << path;
+        EXPECT_EQ(error, "cannot read the printer list: " + reason);
+    }
 }
 
 } // namespace

@@ -48,6 +48,7 @@ TEST(PortOptionsTest, BadValuesAreRefusedWithTheChoicesAndOthersAreLeftAlone)
         {{"--stop-bits", "1.5"}, cli::OptionResult::Error, "1 or 2"},
         {{"--handshake"}, cli::OptionResult::Error, "dtr or xon"},
         {{"-p"}, cli::OptionResult::Error, "-p needs"},
+        {{"-p", "tcp://[::1"}, cli::OptionResult::Error, "IPv6 address goes in brackets"},
         {{"--port="}, cli::OptionResult::Error, "-p needs"},
         {{"--count", "3"}, cli::OptionResult::NotMine, ""},
         {{"--baudrate", "9600"}, cli::OptionResult::NotMine, ""},
@@ -65,8 +66,9 @@ TEST(PortOptionsTest, BadValuesAreRefusedWithTheChoicesAndOthersAreLeftAlone)
 // A USB printer names itself; a port another program took by a UUCP lock is left out.
 TEST(PortsCommandTest, ListsTheOpenablePortsWithTheirDevicesAndPrinterModels)
 {
-    testing_support::FakePlatform platform;
-    testing_support::FakeDeviceRoot root;
+    testing_support::FakePlatform fake;
+    cli_test::InProcess cli;
+    testing_support::FakeDeviceRoot root{cli.context};
     root.AddFile("ttyS1");
     root.AddFile("ttyUSB0");
     root.AddFile("ttyS2");
@@ -78,11 +80,11 @@ TEST(PortsCommandTest, ListsTheOpenablePortsWithTheirDevicesAndPrinterModels)
     std::filesystem::create_directories(root.Path() + "/sys/class/usbmisc/lp1/device");
     std::ofstream(root.Path() + "/sys/class/usbmisc/lp1/device/ieee1284_id")
         << "MFG:Acme;CMD:ESC/POS;MDL:TM-9;";
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(cli::Registry::Find("ports")->run({}), 0);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
-              "COM2    " + root.Device("ttyS1") + "\nCOM33   " + root.Device("ttyUSB0") + "\nLPT1    " +
-                  root.Device("lp0") + "\nLPT2    " + root.Device("usb/lp1") + "  Acme TM-9\n");
+    const cli_test::CliResult run = cli.Run("ports", {});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, "COM2    " + root.Device("ttyS1") + "\nCOM33   " + root.Device("ttyUSB0") +
+                           "\nLPT1    " + root.Device("lp0") + "\nLPT2    " + root.Device("usb/lp1") +
+                           "  Acme TM-9\n");
 }
 
 // A user outside dialout: the printer's port is named with the group to join, and with
@@ -91,8 +93,9 @@ TEST(PortsCommandTest, NamesThePortsTheUserMayNotOpenAndFailsWithoutAny)
 {
     if (::geteuid() != 0)
         GTEST_SKIP() << "needs root to list the ports as the user nobody";
-    testing_support::FakePlatform platform;
-    testing_support::FakeDeviceRoot root;
+    testing_support::FakePlatform fake;
+    cli_test::InProcess cli;
+    testing_support::FakeDeviceRoot root{cli.context};
     testing_support::FakePrinter printer;
     const group* dialout = ::getgrnam("dialout");
     ASSERT_NE(dialout, nullptr);
@@ -101,18 +104,23 @@ TEST(PortsCommandTest, NamesThePortsTheUserMayNotOpenAndFailsWithoutAny)
     root.Link("ttyUSB0", printer.Path());
     for (const std::string& dir : {root.Path(), root.Path() + "/dev"})
         ASSERT_EQ(::chmod(dir.c_str(), 0755), 0);
-    const auto seen = testing_support::RunAsNobody([] {
-        testing::internal::CaptureStderr();
-        testing::internal::CaptureStdout();
-        const int status = cli::Registry::Find("ports")->run({});
-        const std::string out = testing::internal::GetCapturedStdout();
-        return std::to_string(status) + "|" + out + "|" + testing::internal::GetCapturedStderr();
+    const auto seen = testing_support::RunAsNobody([&] {
+        const cli_test::CliResult run = cli.Run("ports", {});
+        const cli_test::CliResult check = cli.Run("check", {"-p", "COM33"});
+        return std::to_string(run.status) + "|" + run.out + "|" + run.err + std::to_string(check.status) +
+               "|" + check.err;
     });
     ASSERT_TRUE(seen);
-    EXPECT_EQ(*seen,
-              "1||nivora-cli ports: COM33 " + root.Device("ttyUSB0") +
-                  ": Permission denied; to use it, add yourself to the group dialout and log in again "
-                  "(sudo usermod -aG dialout \"$USER\")\nnivora-cli ports: no port can be opened now\n");
+    const std::string advice = "add yourself to the group dialout and log in again (sudo usermod -aG dialout "
+                               "\"$USER\")";
+    EXPECT_EQ(*seen, "1||nivora-cli ports: COM33 " + root.Device("ttyUSB0") +
+                         ": Permission denied; to use it, " + advice +
+                         "\nnivora-cli ports: no port can be opened now\n1|nivora-cli check: cannot open "
+                         "COM33 (" +
+                         root.Device("ttyUSB0") +
+                         "): Permission denied\nnivora-cli check: Permission "
+                         "denied: " +
+                         root.Device("ttyUSB0") + ". To use it, " + advice + ".\n");
 }
 
 // Without a daemon (the system bus pointed at nothing) --network says so, lists
@@ -129,12 +137,12 @@ TEST(PortsCommandTest, NetworkSaysWhenNoDaemonRunsAndListsNothing)
          "nivora-cli ports: No Avahi daemon is running: network printers cannot be found.\n"},
         {{"--network", "--table"}, 2, "nivora-cli ports: give --table or --network, not both\n"},
     };
+    cli_test::InProcess cli;
     for (const auto& [args, status, err] : cases) {
-        testing::internal::CaptureStdout();
-        testing::internal::CaptureStderr();
-        EXPECT_EQ(cli::Registry::Find("ports")->run(args), status);
-        EXPECT_EQ(testing::internal::GetCapturedStderr(), err);
-        EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+        const cli_test::CliResult run = cli.Run("ports", args);
+        EXPECT_EQ(run.status, status);
+        EXPECT_EQ(run.err, err);
+        EXPECT_EQ(run.out, "");
     }
     if (previous)
         ::setenv("DBUS_SYSTEM_BUS_ADDRESS", saved.c_str(), 1);

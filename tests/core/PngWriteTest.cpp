@@ -79,15 +79,16 @@ TEST(PngWriteTest, AWriteIntoAnUnwritablePlaceSaysWhy)
     dir.Write("file", "x");
     std::filesystem::create_directory(dir.File("taken.png"));
     const std::pair<std::string, std::string> cases[] = {
-        {dir.File("missing/p.png"), "No such file or directory"},
-        {dir.File("file/p.png"), "Not a directory"},
-        {dir.File("taken.png"), "Is a directory"},
+        {dir.File("missing/p.png"), dir.File("missing/p.png") + ": No such file or directory"},
+        {dir.File("file/p.png"), dir.File("file/p.png") + ": Not a directory"},
+        {dir.File("taken.png"),
+         "'" + dir.File("taken.png") + "' is a folder, not a regular file; it is left alone"},
     };
     const std::vector<uint8_t> samples(4, 128);
-    for (const auto& [path, reason] : cases) {
+    for (const auto& [path, expected] : cases) {
         std::string error;
         EXPECT_FALSE(WritePng(path, {2, 2, PngColour::Grey, samples}, error));
-        EXPECT_EQ(error, path + ": " + reason);
+        EXPECT_EQ(error, expected);
     }
     EXPECT_EQ(Entries(dir.File("taken.png")).size(), 0u);
     EXPECT_EQ(Entries(dir.Path()).size(), 2u); // "file" and "taken.png", no temporary file

@@ -50,7 +50,8 @@ void PrintTo(const SerialValues& v, std::ostream* out)
 // serial box on a non-default entry.
 struct PortRulesTest : ::testing::Test {
     FakePlatform fake;
-    FakeDeviceRoot root;
+    platform::Context context;
+    FakeDeviceRoot root{context};
     PortWorkingCopy page;
     SetupBoxes boxes;
 
@@ -116,7 +117,7 @@ TEST_F(PortRulesTest, AModelChangeResetsTheBoxesForThatModel)
         SCOPED_TRACE(c.printer);
         page = before;
         boxes = boxesBefore;
-        ChangeModel(page, boxes, c.row);
+        ChangeModel(context, page, boxes, c.row);
         EXPECT_EQ(boxes.printerName.selected, c.row);
         EXPECT_EQ(Describe(boxes.portName), c.port);
         const std::vector<std::string> serialBoxes =
@@ -134,7 +135,7 @@ TEST_F(PortRulesTest, AModelChangeResetsTheBoxesForThatModel)
     for (int row : {-1, 4}) {
         page = before;
         boxes = boxesBefore;
-        ChangeModel(page, boxes, row);
+        ChangeModel(context, page, boxes, row);
         EXPECT_EQ(Describe(boxes.printerName), "ORVAN 7S/U ORVAN 7P [ORVAN 4S/U] ORVAN 4P");
         EXPECT_EQ(Describe(boxes.portName), "COM1 [COM2] COM3");
         EXPECT_EQ(Serial(page), kUserValues);
@@ -146,7 +147,7 @@ TEST_F(PortRulesTest, ASerialModelWithoutPortsLeavesThePortBoxEmpty)
 {
     std::filesystem::remove_all(root.Path() + "/dev");
     std::filesystem::create_directory(root.Path() + "/dev");
-    ChangeModel(page, boxes, 0);
+    ChangeModel(context, page, boxes, 0);
     EXPECT_EQ(Describe(boxes.portName), "");
     EXPECT_EQ(page.m_strSelPort, "");
     EXPECT_EQ(Serial(page), (SerialValues{115200, 8, 0, 0, 0}));
@@ -182,7 +183,7 @@ TEST_F(PortRulesTest, ASingleSettingTakesTheValueOfItsEntry)
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::Message()
                      << "row " << c.row << ", box " << static_cast<int>(c.box) << ", entry " << c.index);
-        ChangeModel(page, boxes, c.row);
+        ChangeModel(context, page, boxes, c.row);
         boxes[c.box].selected = c.index;
         ChangeSerialSetting(page, boxes, c.box);
         EXPECT_EQ(Serial(page), c.values);
@@ -205,7 +206,7 @@ TEST_F(PortRulesTest, PrintToFileTurnsTheBoxesOffAndBackOn)
         if (!c.withPorts)
             for (const char* tty : {"ttyS0", "ttyS1", "ttyS2"})
                 std::filesystem::remove(root.Device(tty));
-        ChangeModel(page, boxes, c.row);
+        ChangeModel(context, page, boxes, c.row);
         const PortWorkingCopy before = page;
         const std::vector<std::string> serialBoxes = SerialBoxes();
 

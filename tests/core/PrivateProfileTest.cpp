@@ -1,6 +1,10 @@
 #include "logo/PrivateProfile.h"
 
+#include <csignal>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 
@@ -55,8 +59,18 @@ TEST_F(PrivateProfileTest, AFailedReplacementLeavesThePreviousFileIntact)
 {
     ASSERT_TRUE(profile.WriteProfileString("LOG", "Logofile1", std::string("/a.bmp")));
     const std::string before = dir.Read("nivora.INI");
-    profile.SetRenameForTest([](const char*, const char*) { return -1; });
-    EXPECT_FALSE(profile.WriteProfileStrings("LOG", {{"Logofile1", "/x.bmp"}, {"Logofile2", "/y.bmp"}}));
+    // A disk that takes no more: the new file cannot be written whole.
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const rlimit limit{4, 4};
+        ::signal(SIGXFSZ, SIG_IGN);
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        ::_exit(profile.WriteProfileStrings("LOG", {{"Logofile1", "/x.bmp"}, {"Logofile2", "/y.bmp"}}) ? 1
+                                                                                                       : 0);
+    }
+    int status = -1;
+    ::waitpid(child, &status, 0);
+    EXPECT_EQ(status, 0);
     EXPECT_EQ(dir.Read("nivora.INI"), before);
     // No temporary file is left behind.
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1);

@@ -1,7 +1,7 @@
 #include "tests/support/FakeNetPrinter.h"
 
-#include <algorithm>
 #include <arpa/inet.h>
+#include <cerrno>
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -12,21 +12,19 @@
 namespace testing_support {
 namespace {
 
-constexpr uint32_t kRequest = 0x1D4901; // GS I 1
-
 void Ignore(ssize_t)
 {
 }
 
 } // namespace
 
-FakeNetPrinter::FakeNetPrinter(Options options) : m_receiveBuffer(options.receiveBuffer)
+FakeNetPrinter::FakeNetPrinter(Options options)
 {
     m_listener = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     if (m_listener < 0 || ::pipe2(m_wake, O_CLOEXEC | O_NONBLOCK) != 0)
         throw std::runtime_error("no socket for the network printer");
-    if (m_receiveBuffer > 0) // inherited by the accepted connections, before the handshake
-        ::setsockopt(m_listener, SOL_SOCKET, SO_RCVBUF, &m_receiveBuffer, sizeof m_receiveBuffer);
+    if (options.receiveBuffer > 0) // inherited by the accepted connections, before the handshake
+        ::setsockopt(m_listener, SOL_SOCKET, SO_RCVBUF, &options.receiveBuffer, sizeof options.receiveBuffer);
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
@@ -59,7 +57,7 @@ void FakeNetPrinter::Run()
         {
             std::lock_guard<std::mutex> lock(m_mutex);
             connected = m_client >= 0;
-            reading = connected && !(m_stallAt && m_bytes.size() >= *m_stallAt);
+            reading = connected && Room() > 0;
         }
         // A stalled printer reads nothing more but still sees the program hang up.
         pollfd fds[3] = {{m_wake[0], POLLIN, 0},
@@ -94,11 +92,9 @@ void FakeNetPrinter::ReadClient()
 {
     uint8_t buffer[4096];
     std::unique_lock<std::mutex> lock(m_mutex);
-    size_t room = sizeof buffer;
-    if (m_stallAt)
-        room = std::min(room, *m_stallAt - std::min(*m_stallAt, m_bytes.size()));
+    size_t room = std::min(sizeof buffer, Room());
     if (m_resetAt)
-        room = std::min(room, *m_resetAt - std::min(*m_resetAt, m_bytes.size()));
+        room = std::min(room, *m_resetAt - std::min(*m_resetAt, Recorded().size()));
     const ssize_t n = room == 0 ? 0 : ::recv(m_client, buffer, room, 0);
     if (n <= 0 && room != 0) {
         if (n < 0 && errno == EAGAIN)
@@ -107,21 +103,16 @@ void FakeNetPrinter::ReadClient()
         DropClient(false);
         return;
     }
-    m_arrivals.push_back({std::chrono::steady_clock::now(), m_bytes.size(), static_cast<size_t>(n)});
-    m_bytes.insert(m_bytes.end(), buffer, buffer + n);
-    for (ssize_t i = 0; i < n; ++i) {
-        m_window = ((m_window << 8) | buffer[i]) & 0xFFFFFF;
-        if (m_window != kRequest)
-            continue;
-        ++m_requests;
-        if (m_answer)
-            Ignore(::send(m_client, &*m_answer, 1, MSG_NOSIGNAL));
-    }
-    m_changed.notify_all();
-    const bool reset = m_resetAt && m_bytes.size() >= *m_resetAt;
+    Received(buffer, static_cast<size_t>(n));
+    const bool reset = m_resetAt && Recorded().size() >= *m_resetAt;
     lock.unlock();
     if (reset)
         DropClient(true);
+}
+
+void FakeNetPrinter::SendAnswer(uint8_t byte)
+{
+    Ignore(::send(m_client, &byte, 1, MSG_NOSIGNAL));
 }
 
 void FakeNetPrinter::DropClient(bool reset)
@@ -140,40 +131,10 @@ void FakeNetPrinter::DropClient(bool reset)
     m_changed.notify_all();
 }
 
-void FakeNetPrinter::AnswerWith(std::optional<uint8_t> answer)
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_answer = answer;
-}
-
-void FakeNetPrinter::StallAfter(size_t count)
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_stallAt = count;
-}
-
 void FakeNetPrinter::ResetAfter(size_t count)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_resetAt = count;
-}
-
-std::vector<uint8_t> FakeNetPrinter::Bytes() const
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_bytes;
-}
-
-std::vector<FakeNetPrinter::Arrival> FakeNetPrinter::Arrivals() const
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_arrivals;
-}
-
-bool FakeNetPrinter::WaitForBytes(size_t count, std::chrono::milliseconds timeout) const
-{
-    std::unique_lock<std::mutex> lock(m_mutex);
-    return m_changed.wait_for(lock, timeout, [&] { return m_bytes.size() >= count; });
 }
 
 bool FakeNetPrinter::WaitUntilClosed(std::chrono::milliseconds timeout) const
@@ -188,10 +149,29 @@ int FakeNetPrinter::Connections() const
     return m_connections;
 }
 
-int FakeNetPrinter::Requests() const
+UnansweringAddress::UnansweringAddress()
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_requests;
+    const int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    if (listener < 0 || ::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        ::listen(listener, 0) != 0 ||
+        ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+        throw std::runtime_error("no listener for the unanswering address");
+    m_sockets.push_back(listener);
+    for (int i = 0; i < 2; ++i) { // fill the queue
+        m_sockets.push_back(::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
+        ::connect(m_sockets.back(), reinterpret_cast<sockaddr*>(&address), sizeof address);
+    }
+    m_address = "127.0.0.1:" + std::to_string(ntohs(address.sin_port));
+}
+
+UnansweringAddress::~UnansweringAddress()
+{
+    for (const int fd : m_sockets)
+        ::close(fd);
 }
 
 } // namespace testing_support

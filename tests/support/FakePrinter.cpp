@@ -16,7 +16,6 @@
 namespace testing_support {
 namespace {
 
-constexpr uint32_t kRequest = 0x1D4901; // GS I 1
 // Drain's marker: no GS I 1 in it, no line end that output processing could change.
 constexpr uint8_t kMarker[] = {0xF5, 0x3C, 0x7A, 0xE1, 0x02, 0x99, 0x5B, 0xC4};
 // What the reading side of a pseudo-terminal holds at most; once it does, the kernel
@@ -86,53 +85,34 @@ void FakePrinter::Run()
         std::unique_lock<std::mutex> lock(m_mutex);
         if (m_master < 0)
             return;
-        const ssize_t n = m_stalled ? 0 : ::read(m_master, buffer, sizeof buffer);
         // Packet mode: a leading 0 means data follows; anything else is a status byte.
-        if (n > 0 && buffer[0] == TIOCPKT_DATA)
-            Received(buffer + 1, static_cast<size_t>(n - 1));
-        if (m_stallAt != 0 && m_bytes.size() >= m_stallAt)
-            m_stalled = true;
-        else if (n > 0 && (buffer[0] & (TIOCPKT_STOP | TIOCPKT_START)))
+        const size_t room = std::min(Room(), sizeof buffer - 1);
+        const ssize_t n = room == 0 ? 0 : ::read(m_master, buffer, room + 1);
+        if (n > 0 && buffer[0] == TIOCPKT_DATA) {
+            const size_t skip = std::min(static_cast<size_t>(n - 1), m_fillerLeft);
+            m_fillerLeft -= skip;
+            Received(buffer + 1 + skip, static_cast<size_t>(n - 1) - skip);
+        } else if (n > 0 && (buffer[0] & (TIOCPKT_STOP | TIOCPKT_START))) {
             m_outputStopped = !(buffer[0] & TIOCPKT_START);
+        }
         m_changed.notify_all();
         if (n > 0)
             continue;
-        pollfd fd{m_master, static_cast<short>(m_stalled ? 0 : POLLIN | POLLPRI), 0};
+        pollfd fd{m_master, static_cast<short>(room == 0 ? 0 : POLLIN | POLLPRI), 0};
         lock.unlock();
         ::poll(&fd, 1, 10);
     }
 }
 
-void FakePrinter::Received(const uint8_t* data, size_t length)
+void FakePrinter::SendAnswer(uint8_t byte)
 {
-    const size_t skip = std::min(length, m_fillerLeft);
-    m_fillerLeft -= skip;
-    m_bytes.insert(m_bytes.end(), data + skip, data + length);
-    for (size_t i = skip; i < length; ++i) {
-        m_window = ((m_window << 8) | data[i]) & 0xFFFFFF;
-        if (m_window != kRequest)
-            continue;
-        ++m_requests;
-        if (m_answer)
-            Ignore(::write(m_master, &*m_answer, 1));
-    }
-    if (m_draining && m_bytes.size() >= sizeof kMarker &&
-        std::equal(std::begin(kMarker), std::end(kMarker), m_bytes.end() - sizeof kMarker)) {
-        m_bytes.resize(m_bytes.size() - sizeof kMarker);
-        m_draining = false;
-    }
-}
-
-void FakePrinter::AnswerWith(std::optional<uint8_t> answer)
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_answer = answer;
+    Ignore(::write(m_master, &byte, 1));
 }
 
 void FakePrinter::Stall()
 {
+    StallAfter(Bytes().size());
     std::lock_guard<std::mutex> lock(m_mutex);
-    m_stalled = true;
     // The kernel moves data on to the reading side in the background and gives the
     // port side room again as it does; fill until it gives none.
     const std::vector<uint8_t> filler(4096, 0);
@@ -142,19 +122,6 @@ void FakePrinter::Stall()
         if (!RoomAgain(m_portSide, m_master))
             return;
     }
-}
-
-void FakePrinter::StallAfter(size_t count)
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_stallAt = count;
-}
-
-void FakePrinter::Resume()
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_stalled = false;
-    m_stallAt = 0;
 }
 
 bool FakePrinter::SendXonXoff(uint8_t flowByte)
@@ -185,60 +152,33 @@ void FakePrinter::Send(const std::vector<uint8_t>& bytes)
         Ignore(::write(m_master, bytes.data(), bytes.size()));
 }
 
-std::vector<uint8_t> FakePrinter::Bytes() const
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_bytes;
-}
-
-void FakePrinter::Clear()
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_bytes.clear();
-    m_requests = 0;
-}
-
-bool FakePrinter::WaitForBytes(size_t count, std::chrono::milliseconds timeout) const
-{
-    std::unique_lock<std::mutex> lock(m_mutex);
-    return m_changed.wait_for(lock, timeout, [&] { return m_bytes.size() >= count; });
-}
-
 bool FakePrinter::Drain(std::chrono::milliseconds timeout)
 {
     // The marker goes the program's way onto the line: whatever the program wrote
     // before is ahead of it.
-    std::unique_lock<std::mutex> lock(m_mutex);
-    m_draining = true;
     Ignore(::write(m_portSide, kMarker, sizeof kMarker));
-    const bool drained = m_changed.wait_for(lock, timeout, [&] { return !m_draining; });
-    m_draining = false;
-    return drained;
+    std::unique_lock<std::mutex> lock(m_mutex);
+    const bool arrived = m_changed.wait_for(lock, timeout, [&] {
+        const std::vector<uint8_t>& bytes = Recorded();
+        return bytes.size() >= sizeof kMarker &&
+               std::equal(std::begin(kMarker), std::end(kMarker), bytes.end() - sizeof kMarker);
+    });
+    if (arrived)
+        DropLast(sizeof kMarker);
+    return arrived;
 }
 
-bool FakePrinter::WaitUntilSent(std::chrono::milliseconds timeout) const
-{
-    pollfd port{m_portSide, POLLIN, 0};
-    return ::poll(&port, 1, static_cast<int>(timeout.count())) > 0 && (port.revents & POLLIN);
-}
-
-int FakePrinter::Requests() const
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_requests;
-}
-
-FakeDeviceRoot::FakeDeviceRoot()
+FakeDeviceRoot::FakeDeviceRoot(platform::Context& context) : m_context(context)
 {
     std::filesystem::create_directories(Path() + "/dev");
     std::filesystem::create_directories(Path() + "/sys/class/tty");
-    std::filesystem::create_directories(Path() + "/run/lock");
-    printer::SetDeviceRootForTesting(Path());
+    std::filesystem::create_directories(LockDir());
+    m_context.deviceRoot = Path();
 }
 
 FakeDeviceRoot::~FakeDeviceRoot()
 {
-    printer::SetDeviceRootForTesting({});
+    m_context.deviceRoot.clear();
 }
 
 std::string FakeDeviceRoot::Link(const std::string& device, const std::string& target) const
@@ -262,13 +202,6 @@ void FakeDeviceRoot::SetTtyType(const std::string& tty, const std::string& type)
     const std::string folder = Path() + "/sys/class/tty/" + tty;
     std::filesystem::create_directories(folder);
     std::ofstream(folder + "/type") << type << "\n";
-}
-
-void OnKeepAlive::KeepAlive()
-{
-    m_next.KeepAlive();
-    if (--m_left == 0)
-        m_action();
 }
 
 int OpenDescriptorCount()

@@ -10,7 +10,9 @@
 #include <QTimer>
 #include <QtTest>
 #include <cstdio>
+#include <csignal>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/file.h>
 #include <unistd.h>
 
@@ -22,9 +24,8 @@
 #include "platform/Wait.h"
 #include "tests/support/BmpWriter.h"
 #include "tools/cli/Command.h"
-#include "printer/StallRule.h"
-#include "printer/WaitWatch.h"
 #include "tests/support/FakePrinter.h"
+#include "tests/support/VirtualClock.h"
 #include "tests/ui/support/PageHarness.h"
 #include "ui/Page3Upload.h"
 #include "ui/PropertySheet.h"
@@ -102,7 +103,7 @@ struct DownloadHarness {
     }
 
     PageHarness page; // brings the fake platform, the working folder and the app
-    FakeDeviceRoot root;
+    FakeDeviceRoot root{page.app.m_context};
     FakePrinter printer;
     HookedClock clock{page.fake.clock};
     CPage3Upload* upload = nullptr;
@@ -188,7 +189,7 @@ void TestDownloadRun::threeLogosGoInLogoNumberOrderAndTheProfileFollows()
     QCOMPARE(g_Shared.m_nProfileCount, 3);
     QCOMPARE(g_Shared.m_nStoredCount, 3);
     QCOMPARE(g_Shared.m_nJobCount, 3);
-    QVERIFY(!h.upload->m_port.m_hPort.IsOpen());
+    QVERIFY(!h.upload->m_port.IsOpen());
 
     // The next start-up lists exactly these files, numbered as the printer holds them.
     h.page.app.ShutDown();
@@ -275,7 +276,7 @@ void TestDownloadRun::stopsBetweenImages()
     QCOMPARE(bytes.size(), sent + 4 * groups);
     QCOMPARE(Bytes(bytes.begin() + static_cast<long>(sent), bytes.end()), Bytes(4 * groups, 0));
     ExpectOldKeys(h);
-    QVERIFY(!h.upload->m_port.m_hPort.IsOpen());
+    QVERIFY(!h.upload->m_port.IsOpen());
 }
 
 // The printer stops taking data: the pieces still due time out unnoticed, the serial
@@ -284,7 +285,7 @@ void TestDownloadRun::stopsBetweenImages()
 void TestDownloadRun::aPrinterThatStopsTakingDataEndsTheRun()
 {
     DownloadHarness h;
-    ScopedWriteTimeout timeout(std::chrono::milliseconds(1));
+    h.page.app.m_context.writeTimeoutPerByte = std::chrono::milliseconds(1);
     ListFive(h, 64); // 512 bytes each: more than the line still takes once it is full
     h.Show();
     h.clock.onSleep = [&](int ms, CPrograss* dialog) {
@@ -300,7 +301,7 @@ void TestDownloadRun::aPrinterThatStopsTakingDataEndsTheRun()
     QCOMPARE(h.page.fake.boxes.shown[1].flags, 0x30u);
     QVERIFY(g_Shared.m_nStoredCount >= 2 && g_Shared.m_nStoredCount < 5);
     ExpectOldKeys(h);
-    QVERIFY(!h.upload->m_port.m_hPort.IsOpen());
+    QVERIFY(!h.upload->m_port.IsOpen());
 }
 
 // The printer stops in the middle of an image and stays stopped (far inside the stall
@@ -309,9 +310,9 @@ void TestDownloadRun::aPrinterThatStopsTakingDataEndsTheRun()
 void TestDownloadRun::cancelWorksWhileThePrinterTakesNothing()
 {
     DownloadHarness h;
-    ScopedWriteTimeout timeout(std::chrono::minutes(10));
-    printer::SetStallTimeout(std::chrono::minutes(10));
-    printer::SetSlowPrinterAfter(std::chrono::milliseconds(50));
+    h.page.app.m_context.writeTimeoutPerByte = std::chrono::minutes(10);
+    h.page.app.m_context.stallLimit = std::chrono::minutes(10);
+    h.page.app.m_context.slowPrinterAfter = std::chrono::milliseconds(50);
     ListFive(h);
     h.List("big.bmp", 512, 400, 6); // 25600 bytes of raster, sent last
     h.printer.StallAfter(3 + 2 + 3 + 5 * (4 + 8) + 4 + 1000);
@@ -331,13 +332,11 @@ void TestDownloadRun::cancelWorksWhileThePrinterTakesNothing()
         });
     };
     h.Download();
-    printer::SetStallTimeout(printer::kDefaultStallTimeout);
-    printer::SetSlowPrinterAfter(printer::kSlowPrinterAfter);
 
     QVERIFY2(shown.startsWith(QStringLiteral("The printer is not taking data")), qPrintable(shown));
     QCOMPARE(h.page.fake.boxes.Texts(), (Texts{kConfirm})); // one run, no error, no completion
     ExpectOldKeys(h);
-    QVERIFY(!h.upload->m_port.m_hPort.IsOpen());
+    QVERIFY(!h.upload->m_port.IsOpen());
 }
 
 void TestDownloadRun::runsThatEndBeforeTheImages_data()
@@ -352,9 +351,9 @@ void TestDownloadRun::runsThatEndBeforeTheImages_data()
     QTest::newRow("held by another program") << "COM1" << 1 << true << "ERROR[11] - Open port or file.";
     QTest::newRow("parallel port") << "LPT1" << 1 << false << "ERROR - Open port.";
     QTest::newRow("empty list") << "COM7" << 0 << false << "ERROR - Open port.";
-    // An output "file" that takes nothing: FS q n fails, the error box closes the
-    // dialog, and the erase wait is still kept.
-    QTest::newRow("FS q n fails") << "/dev/full" << 1 << false << kNotTransmitted;
+    // An output file the disk takes nothing of: FS q n fails, the error box closes
+    // the dialog, and the erase wait is still kept.
+    QTest::newRow("FS q n fails") << "FILE" << 1 << false << kNotTransmitted;
 }
 
 void TestDownloadRun::runsThatEndBeforeTheImages()
@@ -366,8 +365,8 @@ void TestDownloadRun::runsThatEndBeforeTheImages()
     DownloadHarness h;
     g_Shared.m_strPortDevice = device.toStdString();
     g_Shared.m_nPortType = device.startsWith("LPT") ? 1 : 0;
-    if (device == "/dev/full")
-        h.UseFile("/dev/full");
+    if (device == "FILE")
+        h.UseFile(h.page.work.File("out.prn"));
     if (logo)
         h.List(logo == 1 ? "a.bmp" : "tall.bmp", 8, logo == 1 ? 8 : 2312, 1);
     const int holder = ::open(h.printer.Path().c_str(), O_RDWR | O_NOCTTY);
@@ -377,7 +376,15 @@ void TestDownloadRun::runsThatEndBeforeTheImages()
     h.Show();
     if (message.isEmpty())
         h.page.fake.boxes.Answer(platform::IDNO);
+    // A disk that takes no more: not a byte of the output file can be written.
+    rlimit unlimited{};
+    ::getrlimit(RLIMIT_FSIZE, &unlimited);
+    const rlimit full{0, unlimited.rlim_max};
+    ::signal(SIGXFSZ, SIG_IGN);
+    if (device == "FILE")
+        ::setrlimit(RLIMIT_FSIZE, &full);
     h.Download();
+    ::setrlimit(RLIMIT_FSIZE, &unlimited);
     ::close(holder);
 
     const Texts texts = h.page.fake.boxes.Texts();
@@ -386,10 +393,10 @@ void TestDownloadRun::runsThatEndBeforeTheImages()
         QVERIFY2(QString::fromStdString(texts[1]).contains(message), texts[1].c_str());
         QCOMPARE(h.page.fake.boxes.shown[1].flags, 0x30u);
     }
-    QCOMPARE(h.page.fake.clock.sleeps, (device == "/dev/full" ? std::vector<int>{3500} : std::vector<int>{}));
+    QCOMPARE(h.page.fake.clock.sleeps, (device == "FILE" ? std::vector<int>{3500} : std::vector<int>{}));
     QCOMPARE(h.printer.Requests(), 0);
     QVERIFY(h.printer.Bytes().empty());
-    QVERIFY(!h.upload->m_port.m_hPort.IsOpen());
+    QVERIFY(!h.upload->m_port.IsOpen());
 }
 
 void TestDownloadRun::anEmptyListDeletesAllImages()
@@ -413,7 +420,7 @@ void TestDownloadRun::anEmptyListDeletesAllImages()
     h.printer.WaitForBytes(12);
     QCOMPARE(h.printer.Bytes(), (Bytes{0x1D, 0x49, 0x01, 0x1B, 0x40, 0x1C, 0x71, 0x01, 0, 0, 0, 0}));
     QVERIFY(h.page.fake.clock.sleeps.empty());
-    QVERIFY(!h.upload->m_port.m_hPort.IsOpen());
+    QVERIFY(!h.upload->m_port.IsOpen());
 }
 
 // A file gone while the run is on keeps its place as an empty definition, so the images
@@ -464,13 +471,15 @@ void TestDownloadRun::theWindowAndTheCommandLineSendTheSameBytesAndPauses()
     const std::vector<int> windowPauses = h.page.fake.clock.sleeps;
 
     h.printer.Clear();
-    h.page.fake.clock.sleeps.clear();
-    const int status =
-        cli::Registry::Find("download")->run({"-p", "COM1", "-t", "128", "-w", "512", "-c", "2", a, b, c});
+    ManualClock cliClock;
+    platform::Context cliContext = h.page.app.m_context;
+    cliContext.clock = &cliClock;
+    const int status = cli::Registry::Find("download")
+                           ->Run(cliContext, {"-p", "COM1", "-t", "128", "-w", "512", "-c", "2", a, b, c});
     QCOMPARE(status, 0);
     QVERIFY(h.printer.WaitForBytes(window.size()));
     QCOMPARE(h.printer.Bytes(), window);
-    QCOMPARE(h.page.fake.clock.sleeps, windowPauses);
+    QCOMPARE(cliClock.Sleeps(), windowPauses);
     QVERIFY(std::equal(total.begin(), total.end(), window.begin()));
     QCOMPARE(DecodeStream(window).definitions[1].WidthDots(), 272); // b behind 248 blank columns
 }

@@ -225,8 +225,6 @@ void TestEndToEnd::aWholeDayWithTheProgram()
     ScopedCurrentDir here(work.Path());
     FakePrinter printer;
     printer.AnswerWith(0x20);
-    FakeDeviceRoot root;
-    root.Link("ttyS0", printer.Path()); // COM1
 
     std::vector<std::string> nvOrder;
     for (const Logo& logo : kStored)
@@ -238,6 +236,8 @@ void TestEndToEnd::aWholeDayWithTheProgram()
 
     CNvLogoApp app;
     app.m_strLockDir = locks.Path();
+    FakeDeviceRoot root{app.m_context};
+    root.Link("ttyS0", printer.Path()); // COM1
     SetApp(&app);
     work.Write(app.m_strProfileBase,
                "[LOG]\r\nLogofile1=" + nvOrder[0] + "\r\nLogofile2=" + nvOrder[1] + "\r\n");

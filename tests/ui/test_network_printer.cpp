@@ -18,7 +18,6 @@
 #include "logo/PrivateProfile.h"
 #include "printer/NetDiscovery.h"
 #include "printer/NetPrinterList.h"
-#include "printer/StallRule.h"
 #include "tests/support/FakeNetPrinter.h"
 #include "tests/support/FakePrinter.h"
 #include "tests/support/PrintBytes.h"
@@ -168,12 +167,12 @@ void TestNetworkPrinter::Download(PageHarness& h, const QString& portName, Texts
 void TestNetworkPrinter::addedOnSetupDownloadedAndPrintedToAndChosenAfterARestart()
 {
     PageHarness h;
-    FakeDeviceRoot root;
+    FakeDeviceRoot root{h.app.m_context};
     FakePrinter serial;
     serial.AnswerWith(0x20);
     root.Link("ttyS0", serial.Path()); // COM1
     FakeNetPrinter network;
-    const QString netName = QStringLiteral("NET:127.0.0.1:%1").arg(network.Port());
+    const QString netName = QStringLiteral("NET:127.0.0.1:%1").arg(network.TcpPort());
     // A logo of several 512-byte pieces between two small ones.
     h.StartUp({h.Logo("a.bmp", 16, 16), h.Logo("wide.bmp", 200, 64, 0x808080), h.Logo("c.bmp", 24, 8)});
 
@@ -256,7 +255,7 @@ void TestNetworkPrinter::addedOnSetupDownloadedAndPrintedToAndChosenAfterARestar
 void TestNetworkPrinter::cancellingTheAddressDialogKeepsThePortChosenBefore()
 {
     PageHarness h;
-    FakeDeviceRoot root;
+    FakeDeviceRoot root{h.app.m_context};
     FakePrinter serial;
     root.Link("ttyS0", serial.Path());
     h.ShowProgram();
@@ -277,7 +276,7 @@ void TestNetworkPrinter::cancellingTheAddressDialogKeepsThePortChosenBefore()
 void TestNetworkPrinter::applySaysWhyANetworkPrinterCannotBeReached()
 {
     PageHarness h;
-    FakeDeviceRoot root; // no serial port at all
+    FakeDeviceRoot root{h.app.m_context}; // no serial port at all
     FakeNetPrinter refusing({.refusing = true});
     const struct {
         std::string address;
@@ -304,10 +303,10 @@ void TestNetworkPrinter::applySaysWhyANetworkPrinterCannotBeReached()
 // program's stall limit shortened), or resets the connection there.
 void TestNetworkPrinter::aPrinterThatStopsTakingOrResetsEndsTheDownloadWithTheWriteError()
 {
-    printer::SetStallTimeout(std::chrono::milliseconds(200));
     for (const bool reset : {false, true}) {
         PageHarness h;
-        FakeDeviceRoot root;
+        h.app.m_context.stallLimit = std::chrono::milliseconds(200);
+        FakeDeviceRoot root{h.app.m_context};
         FakeNetPrinter network({.receiveBuffer = 4096});
         if (reset)
             network.ResetAfter(600);
@@ -327,7 +326,6 @@ void TestNetworkPrinter::aPrinterThatStopsTakingOrResetsEndsTheDownloadWithTheWr
         QCOMPARE(network.Bytes().size(), size_t{600});
         QCOMPARE(h.app.Profile().GetProfileString("LOG", "Logofile1"), std::string("/old/one.bmp"));
     }
-    printer::SetStallTimeout(printer::kDefaultStallTimeout);
 }
 
 // The browse is replaced: first no daemon runs, then nobody announces, then two
@@ -336,11 +334,11 @@ void TestNetworkPrinter::findOffersTheAnnouncedPrintersAndAddsTheChosenOne()
 {
     using printer::DiscoveryOutcome;
     PageHarness h;
-    FakeDeviceRoot root;
+    FakeDeviceRoot root{h.app.m_context};
     FakePrinter serial;
     root.Link("ttyS0", serial.Path());
     DiscoveryOutcome outcome{DiscoveryOutcome::Status::NoDaemon, {}, "Daemon not running"};
-    printer::SetDiscoveryForTesting([&outcome](std::chrono::milliseconds) { return outcome; });
+    h.app.m_context.discovery = [&outcome](std::chrono::milliseconds) { return outcome; };
     h.ShowProgram();
     auto* port = Child<QComboBox>(h.Sheet()->GetPage(kSetupTab), "combo1045");
 
@@ -379,7 +377,6 @@ void TestNetworkPrinter::findOffersTheAnnouncedPrintersAndAddsTheChosenOne()
     QCOMPARE(PrivateProfile(h.app.m_pszProfileName).GetProfileString(printer::kNetSection, "Printer1"),
              std::string("192.168.1.52:9100"));
     QVERIFY(h.fake.boxes.shown.empty());
-    printer::SetDiscoveryForTesting({});
 }
 
 QTEST_MAIN(TestNetworkPrinter)

@@ -13,8 +13,7 @@
 #include "app/SharedRecord.h"
 #include "ui/PrintProgress.h"
 #include "printer/PrinterPort.h"
-#include "printer/StallRule.h"
-#include "printer/WaitWatch.h"
+#include "app/NvLogoApp.h"
 #include "tests/support/FakePlatform.h"
 #include "tests/support/FakePrinter.h"
 #include "tests/support/PrintBytes.h"
@@ -39,12 +38,14 @@ struct RunRecord {
 struct Rig {
     FakePlatform fake;
     FakePrinter printer;
-    FakeDeviceRoot root;
+    CNvLogoApp app; // whose context the page opens its port with
+    FakeDeviceRoot root{app.m_context};
     std::unique_ptr<CPage4Print> page;
     RunRecord record;
 
     explicit Rig(const std::string& device = "COM1")
     {
+        SetApp(&app);
         const bool parallel = device.rfind("LPT", 0) == 0;
         root.Link(parallel ? "usb/lp" + std::to_string(device.back() - '1') : "ttyS0", printer.Path());
         g_Shared.m_nPortType = parallel ? 1 : 0;
@@ -149,18 +150,11 @@ private:
 // Shortens the moment after which a wait counts as slow. The stall limit stays far
 // beyond the moment Cancel comes, yet ends a wait that Cancel failed to end with the
 // communication error rather than a hang.
-struct SlowPrinterSettings {
-    SlowPrinterSettings()
-    {
-        printer::SetStallTimeout(std::chrono::seconds(20));
-        printer::SetSlowPrinterAfter(std::chrono::milliseconds(50));
-    }
-    ~SlowPrinterSettings()
-    {
-        printer::SetStallTimeout(printer::kDefaultStallTimeout);
-        printer::SetSlowPrinterAfter(printer::kSlowPrinterAfter);
-    }
-};
+void SlowPrinterSettings(platform::Context& context)
+{
+    context.stallLimit = std::chrono::seconds(20);
+    context.slowPrinterAfter = std::chrono::milliseconds(50);
+}
 
 } // namespace
 
@@ -202,7 +196,7 @@ void TestPrintRun::aRunPrintsItsImagesInOrderWithItsProgress()
         QCOMPARE(rig.record.result, int(QDialog::Accepted));
         QCOMPARE(rig.fake.clock.sleeps, std::vector<int>{1000}); // the last count stays in view
         QVERIFY(rig.fake.boxes.shown.empty());
-        QVERIFY(!rig.page->m_port.m_hPort.IsOpen());
+        QVERIFY(!rig.page->m_port.IsOpen());
     }
 }
 
@@ -246,7 +240,7 @@ void TestPrintRun::aStopOrAFailedWriteEndsTheRunAtOnce()
                  c.printed.empty() ? QStringLiteral(" ") : QStringLiteral("Printing... 2/255"));
         QCOMPARE(rig.fake.boxes.Texts(), c.boxes);
         QVERIFY(rig.fake.clock.sleeps.empty()); // no finishing pause
-        QVERIFY(!rig.page->m_port.m_hPort.IsOpen());
+        QVERIFY(!rig.page->m_port.IsOpen());
         platform::AfxMessageBox("Later", kExclamation); // the run is over: it reaches no dialog
     }
 }
@@ -271,7 +265,7 @@ void TestPrintRun::aRunThatCannotStartSaysWhyAndSendsNothingAfterTheCheck()
         QCOMPARE(rig.fake.boxes.Texts(), std::vector<std::string>{c.message});
         QCOMPARE(rig.fake.boxes.shown[0].flags, kExclamation);
         QCOMPARE(g_Shared.m_nJobCount, 0);
-        QVERIFY(!rig.page->m_port.m_hPort.IsOpen());
+        QVERIFY(!rig.page->m_port.IsOpen());
     }
 }
 
@@ -297,8 +291,8 @@ void TestPrintRun::ticksArrivingDuringAWriteOrThePauseAreLetPass()
 // the run inside the stalled write with nothing more sent and no box.
 void TestPrintRun::cancelWorksWhileThePrinterTakesNothing()
 {
-    const SlowPrinterSettings slow;
     Rig rig;
+    SlowPrinterSettings(rig.app.m_context);
     rig.page->show();
     auto* quadruple = rig.page->findChild<QAbstractButton*>(QStringLiteral("radio1022"));
     QVERIFY(quadruple);
@@ -334,7 +328,7 @@ void TestPrintRun::cancelWorksWhileThePrinterTakesNothing()
     QCOMPARE(rig.page->m_nQuality, 0); // the click on the page was held back
     QVERIFY(rig.fake.boxes.shown.empty());
     QVERIFY(rig.fake.clock.sleeps.empty()); // no finishing pause
-    QVERIFY(!rig.page->m_port.m_hPort.IsOpen());
+    QVERIFY(!rig.page->m_port.IsOpen());
     QCOMPARE(rig.Received(beforeStall.size()), beforeStall);
 }
 

@@ -19,6 +19,7 @@
 
 #include "app/NvLogoApp.h"
 #include "app/SharedRecord.h"
+#include "print/PrintLink.h"
 #include "tests/support/FakePlatform.h"
 #include "tests/support/FakePrinter.h"
 #include "tests/support/TempDir.h"
@@ -42,8 +43,8 @@ public:
 
     FakePlatform fake;
     TempDir startDir;
-    FakeDeviceRoot root;
     CNvLogoApp app;
+    FakeDeviceRoot root{app.m_context};
     std::unique_ptr<CPropertySheet> sheet;
     CPage5Setup* page = nullptr;
 
@@ -405,8 +406,8 @@ void TestSetupPage::applyTestsThePrinterUnlessPrintingToFile()
 
     // Another program took the port: one message, and Apply still completes.
     printer.Clear();
-    CPrinterPort otherProgram(printer::kPrintVariant);
-    QVERIFY(otherProgram.OpenPort("COM1", 115200, 8, 0, 0, 0));
+    CPrinterPort otherProgram(kPrintLink);
+    QVERIFY(otherProgram.OpenPort(h.app.m_context, "COM1", 115200, 8, 0, 0, 0));
     std::filesystem::remove(h.startDir.File("Device.INI"));
     SetupHarness::Type(h.Edit(1066), "200");
     QVERIFY(h.Choose(1046, "4800")); // a change, so that there is something to apply
@@ -415,7 +416,7 @@ void TestSetupPage::applyTestsThePrinterUnlessPrintingToFile()
     QCOMPARE(h.fake.boxes.shown.front().flags, platform::MB_ICONEXCLAMATION);
     QCOMPARE(g_Shared.m_nMaxPrintWidth, 200);
     QCOMPARE(h.DeviceIni(), std::string("0"));
-    QVERIFY(!h.page->m_port.m_hPort.IsOpen());
+    QVERIFY(!h.page->m_port.IsOpen());
     QVERIFY(printer.Bytes().empty());
 }
 
@@ -451,8 +452,8 @@ void TestSetupPage::theStatusLineSaysWhetherThePrinterAnswered()
     }
     QVERIFY(h.Boxes().empty()); // the boxes stay as silent as ever
 
-    CPrinterPort otherProgram(printer::kPrintVariant);
-    QVERIFY(otherProgram.OpenPort("COM1", 115200, 8, 0, 0, 0));
+    CPrinterPort otherProgram(kPrintLink);
+    QVERIFY(otherProgram.OpenPort(h.app.m_context, "COM1", 115200, 8, 0, 0, 0));
     QVERIFY(h.Choose(1046, "4800"));
     h.Button(Button::Apply)->click();
     QCOMPARE(h.Boxes(), std::vector<std::string>{"ERROR - Port open."});
@@ -470,8 +471,8 @@ void TestSetupPage::applyOpensTheParallelPortTheRunsUse()
     QCOMPARE(h.Entries(1045),
              QStringList({"LPT1", "LPT2", "Add network printer...", "Find network printers..."}));
     QVERIFY(h.Choose(1045, "LPT2"));
-    printer::Port otherProgram;
-    QVERIFY(otherProgram.OpenPrinterDevice(lpt1, false));
+    CPrinterPort otherProgram(kPrintLink);
+    QVERIFY(otherProgram.OpenLpt(h.app.m_context, "LPT1"));
     h.Button(Button::Apply)->click();
     QCOMPARE(g_Shared.m_strPortDevice, std::string("LPT2"));
     QVERIFY(h.Boxes().empty());

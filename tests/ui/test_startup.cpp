@@ -50,7 +50,7 @@ void TestStartUp::opensOnSetupWithFiveTabsInOrder()
 
 void TestStartUp::aSecondInstanceEndsAtOnceWithoutAWindow()
 {
-    TempDir work, runtime;
+    TempDir work, runtime, locks;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("QT_QPA_PLATFORM", "offscreen");
     env.insert("XDG_RUNTIME_DIR", QString::fromStdString(runtime.Path()));
@@ -59,10 +59,12 @@ void TestStartUp::aSecondInstanceEndsAtOnceWithoutAWindow()
         process->setProcessEnvironment(env);
         process->setWorkingDirectory(QString::fromStdString(work.Path()));
     }
-    first.start(NIVORA_EXE, {});
+    // A guard folder of the test's own: a program open on this desktop is not met.
+    const QStringList guard = {QStringLiteral("--instance-dir"), QString::fromStdString(locks.Path())};
+    first.start(NIVORA_EXE, guard);
     // The first instance prints its working directory once it holds the guard.
     QVERIFY(first.waitForReadyRead(10000));
-    second.start(NIVORA_EXE, {});
+    second.start(NIVORA_EXE, guard);
     QVERIFY(second.waitForFinished(3000)); // at once
     QCOMPARE(second.exitCode(), 0);
     QVERIFY(second.readAllStandardOutput().isEmpty()); // it never got as far as start-up
@@ -84,7 +86,8 @@ void TestStartUp::theMenuEntryStartsInThePerUserFolder()
     QVERIFY(!exec.isEmpty());
     QCOMPARE(exec.takeFirst(), QStringLiteral("nivora"));
 
-    TempDir home, runtime;
+    TempDir home, runtime, locks;
+    exec << QStringLiteral("--instance-dir") << QString::fromStdString(locks.Path());
     const QString data = QString::fromStdString(home.File("data"));
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("QT_QPA_PLATFORM", "offscreen");

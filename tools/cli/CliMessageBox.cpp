@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "tools/cli/Printable.h"
+
 namespace cli {
 
 CliMessageBox::CliMessageBox()
@@ -22,10 +24,11 @@ int CliMessageBox::Show(const std::string& text, unsigned flags, const std::stri
     for (size_t i = 0; i < text.size(); ++i)
         if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n'))
             lines += text[i];
+    lines = Printable(lines, true);
     if (m_subject.empty())
         std::fprintf(stderr, "nivora-cli: %s\n", lines.c_str());
     else
-        std::fprintf(stderr, "nivora-cli: %s: %s\n", m_subject.c_str(), lines.c_str());
+        std::fprintf(stderr, "nivora-cli: %s: %s\n", Printable(m_subject).c_str(), lines.c_str());
     return (flags & platform::MB_TYPEMASK) == platform::MB_YESNO ? platform::IDNO : platform::IDOK;
 }
 

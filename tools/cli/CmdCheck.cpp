@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "download/DownloadRun.h"
+#include "platform/Context.h"
 #include "printer/PortNames.h"
 #include "printer/PrinterPort.h"
 #include "tools/cli/Command.h"
@@ -22,7 +24,7 @@ int UsageError(const std::string& message)
     return 2;
 }
 
-int RunCheck(const std::vector<std::string>& args)
+int RunCheck(const platform::Context& base, const std::vector<std::string>& args)
 {
     cli::PortOptions options;
     for (size_t i = 0; i < args.size(); ++i) {
@@ -38,9 +40,10 @@ int RunCheck(const std::vector<std::string>& args)
     if (options.port == printer::kFileDevice)
         return UsageError("a file cannot answer; name a port");
 
-    CPrinterPort port(printer::kDownloadVariant);
-    if (!cli::OpenPortFromOptions(port, options)) {
-        cli::ReportOpenFailure("check", options.port, port);
+    const platform::Context context = cli::RunContext(base, options);
+    CPrinterPort port(kDownloadLink);
+    if (!cli::OpenPortFromOptions(port, context, options)) {
+        cli::ReportOpenFailure(context, "check", options.port, port);
         return 1;
     }
     const bool written = port.CheckPrinter(); // its own message goes to standard error
@@ -66,5 +69,5 @@ const std::string kUsage =
 
 } // namespace
 
-NIVORA_CLI_COMMAND(check,
-                   cli::Command{"check", "send GS I 1 to a printer and show its answer", kUsage, RunCheck});
+NIVORA_CLI_COMMAND(check, cli::Command{"check", "send GS I 1 to a printer and show its answer", kUsage,
+                                       nullptr, RunCheck});

@@ -2,35 +2,22 @@
 // line, to a printer port as the window's Download button sends it, or to a file as
 // the window's "Print To File" writes it.
 #include <algorithm>
-#include <cerrno>
-#include <functional>
 #include <cstdio>
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "download/DownloadRun.h"
-#include "download/DownloadWalk.h"
 #include "download/NvDownload.h"
 #include "logo/LogoLoader.h"
-#include "platform/MessageBox.h"
-#include "platform/Messages.h"
-#include "platform/Text.h"
-#include "platform/Wait.h"
-#include "printer/ByteSink.h"
-#include "printer/NetAddress.h"
-#include "printer/PortAccess.h"
+#include "platform/Context.h"
 #include "printer/PortNames.h"
-#include "printer/PrinterPort.h"
 #include "tools/cli/CliMessageBox.h"
+#include "tools/cli/DownloadRuns.h"
 #include "tools/cli/Command.h"
 #include "tools/cli/Fleet.h"
 #include "tools/cli/HalftoneOption.h"
-#include "tools/cli/OutputFile.h"
 #include "tools/cli/Options.h"
 #include "tools/cli/PortOptions.h"
-#include "tools/cli/PortProblems.h"
-#include "tools/cli/ProgressLine.h"
+#include "tools/cli/Printable.h"
 #include "tools/cli/Signals.h"
 
 namespace {
@@ -97,27 +84,9 @@ const std::vector<cli::OptionDef> kOptions = [] {
     return options;
 }();
 
-constexpr int kExitInterrupted = 130;
-
-struct DownloadOptions {
-    std::string output;
-    cli::PortOptions port;
-    bool portSettings = false; // a serial option was given
-    int threshold = 128;
-    int maxWidth = 512;
-    std::vector<int> centred; // 1-based argument positions
-    std::vector<std::string> files;
-    bool verbose = false;
-    bool eraseAll = false; // -p without images deletes every stored image only when asked
-    bool quiet = false;
-    cli::FleetOptions fleet; // every printer to serve
-    HalftoneMode halftone = HalftoneMode::Classic;
-    bool oneOfMany = false; // one printer of many: its line says what a stop left behind
-};
-
 // Takes the port options out of args; the rest is left for the command's own options.
 // Returns the exit status of a usage error, or -1.
-int TakePortOptions(const std::vector<std::string>& args, DownloadOptions& options,
+int TakePortOptions(const std::vector<std::string>& args, cli::DownloadOptions& options,
                     std::vector<std::string>& rest)
 {
     for (size_t i = 0; i < args.size(); ++i) {
@@ -144,7 +113,7 @@ int TakePortOptions(const std::vector<std::string>& args, DownloadOptions& optio
 }
 
 // Returns the exit status of a usage error, or -1 when the options are good.
-int ReadOptions(const std::vector<std::string>& args, DownloadOptions& options)
+int ReadOptions(const std::vector<std::string>& args, cli::DownloadOptions& options)
 {
     std::vector<std::string> rest;
     if (const int usage = TakePortOptions(args, options, rest); usage >= 0)
@@ -197,7 +166,7 @@ int ReadOptions(const std::vector<std::string>& args, DownloadOptions& options)
 }
 
 // Lists the files as the window's loader does; false after the first refusal.
-bool ListFiles(const DownloadOptions& options, CLogoLoader& loader, cli::CliMessageBox& boxes)
+bool ListFiles(const cli::DownloadOptions& options, CLogoLoader& loader, cli::CliMessageBox& boxes)
 {
     for (const std::string& path : options.files) {
         boxes.SetSubject(path);
@@ -206,9 +175,10 @@ bool ListFiles(const DownloadOptions& options, CLogoLoader& loader, cli::CliMess
         // "Out of memory" lists nothing but still answers true: count the rows instead.
         if (!loader.AddFile(0, path) || loader.Lists().LogoCount() != before + 1) {
             if (!loader.m_strFailReason.empty())
-                std::fprintf(stderr, "nivora-cli: %s: %s\n", path.c_str(), loader.m_strFailReason.c_str());
+                std::fprintf(stderr, "nivora-cli: %s: %s\n", cli::Printable(path).c_str(),
+                             cli::Printable(loader.m_strFailReason).c_str());
             else if (boxes.Shown() == 0)
-                std::fprintf(stderr, "nivora-cli: %s: refused\n", path.c_str());
+                std::fprintf(stderr, "nivora-cli: %s: refused\n", cli::Printable(path).c_str());
             return false;
         }
     }
@@ -216,178 +186,9 @@ bool ListFiles(const DownloadOptions& options, CLogoLoader& loader, cli::CliMess
     return true;
 }
 
-std::string DescribeImage(int number, const NvLogoJob& job, const CNvImage& sent)
+int RunDownload(const platform::Context& context, const std::vector<std::string>& args)
 {
-    return "NV image " + std::to_string(number) + ": " + std::to_string(sent.m_nWidth) + " x " +
-           std::to_string(sent.m_nHeight) + " dots, " + std::to_string(sent.m_nLength) + " bytes, " +
-           job.path;
-}
-
-// The command line's pacing of the download driver: bytes to a sink, pauses through
-// platform::Sleep (none for an output file), and a note of every image sent.
-class CliDownload final : public CSinkDownload {
-public:
-    CliDownload(const LogoListRecord& lists, const DownloadOptions& options, ByteSink& sink, bool withPauses)
-        : CSinkDownload(lists, {options.threshold, options.maxWidth, false, options.halftone}, sink,
-                        withPauses ? CSinkDownload::PauseFn(platform::Sleep) : CSinkDownload::PauseFn())
-    {
-    }
-
-    std::vector<std::string> m_sent; // one description per image sent
-    std::function<void(const std::string&)> m_onSent;
-    cli::ProgressLine* m_progress = nullptr;
-
-protected:
-    void OnPieceSent(int) override
-    {
-        if (m_progress)
-            m_progress->Update(m_nDefined, Count(), static_cast<size_t>(m_nBytesSent));
-    }
-    void OnImageSent(const CNvImage& image) override
-    {
-        m_sent.push_back(DescribeImage(m_nDefined, *Current(), image));
-        if (m_onSent)
-            m_onSent(m_sent.back());
-    }
-};
-
-int WriteToFile(const LogoListRecord& lists, const DownloadOptions& options)
-{
-    MemorySink sink;
-    if (lists.LogoCount() == 0)
-        SendDeleteAll(sink);
-    CliDownload download(lists, options, sink, false);
-    if (lists.LogoCount() > 0)
-        download.RunToEnd();
-    // The files were read a moment ago; one that fails now changed under our feet.
-    // An output file is not a printer that has already erased its memory: write none.
-    for (const int row : download.m_arrEmptyRows)
-        std::fprintf(stderr,
-                     "nivora-cli: %s: could not be read again while the stream was made; %s not written\n",
-                     lists.m_arrPath[static_cast<size_t>(row)].c_str(), options.output.c_str());
-    if (!download.m_arrEmptyRows.empty())
-        return cli::kExitFailed;
-
-    std::string error;
-    if (!cli::WriteFileAtomically(options.output, sink.bytes, error)) {
-        std::fprintf(stderr, "nivora-cli: %s\n", error.c_str());
-        return cli::kExitFailed;
-    }
-    if (options.verbose)
-        for (const std::string& line : download.m_sent)
-            std::fprintf(options.output == "-" ? stderr : stdout, "%s\n", line.c_str());
-    return cli::kExitOk;
-}
-
-// The images of the list on the open port, then what a completed or stopped run owes.
-// One printer of many says in reason what a stop left behind.
-int SendListed(const LogoListRecord& lists, CPrinterPort& port, const DownloadOptions& options,
-               std::string& reason)
-{
-    const int count = lists.LogoCount();
-    CliDownload download(lists, options, port, true);
-    // The list of -v takes the place of the line: the two would break each other up.
-    cli::ProgressLine progress(options.quiet || options.verbose);
-    download.m_progress = &progress;
-    if (options.verbose)
-        download.m_onSent = [](const std::string& line) {
-            std::printf("%s\n", line.c_str());
-            std::fflush(stdout);
-        };
-    const bool written = download.RunToEnd([] { return cli::StopOnInterrupt::Requested(); });
-    progress.Finish();
-    // Raster pieces that fail are not looked at: the port itself knows it gave up.
-    if (cli::StopOnInterrupt::Requested() && port.m_hPort.LastError() == ECANCELED) {
-        // The printer takes nothing: completion groups would only wait for it again.
-        port.m_hPort.Abandon();
-        std::fprintf(stderr, "nivora-cli: stopped while the printer was taking nothing; its NV images are "
-                             "incomplete, run the download again\n");
-        return kExitInterrupted;
-    }
-    if (!written)
-        return cli::kExitFailed;
-    const std::string empty = EmptyDefinitionsText(lists, download.m_arrEmptyRows);
-    if (download.m_bStop) {
-        const bool completed = download.CompleteStopped(0) && port.m_hPort.Deliver();
-        const std::string what =
-            Format("after %d of %d images; the rest %s empty definitions", download.m_nDefined, count,
-                   completed ? "were completed with" : "could not all be completed with");
-        if (options.oneOfMany)
-            reason = what;
-        else
-            std::fprintf(stderr, "nivora-cli: stopped %s\n", what.c_str());
-        if (!empty.empty())
-            platform::AfxMessageBox(empty, platform::MB_ICONEXCLAMATION);
-        return kExitInterrupted;
-    }
-    if (!port.WaitDelivered(msg::kNotTransmitted))
-        return cli::kExitFailed;
-    ReportDownloadComplete();
-    if (!empty.empty()) {
-        platform::AfxMessageBox(empty, platform::MB_ICONEXCLAMATION);
-        return cli::kExitFailed;
-    }
-    return cli::kExitOk;
-}
-
-// The run on one printer. Without boxes (one printer of many) nothing names the port
-// in the messages; reason then gets the network's own word on a failure.
-int SendToPort(const LogoListRecord& lists, const DownloadOptions& options, const std::string& target,
-               cli::CliMessageBox* boxes, std::string& reason)
-{
-    const cli::PortOptions& port = options.port;
-    printer::PortRecord settings;
-    settings.m_nPortType = printer::LptNumber(target) != 0 ? 1 : 0;
-    settings.m_strPortDevice = target;
-    settings.m_dwBaudRate = port.baud;
-    settings.m_byByteSize = port.byteSize;
-    settings.m_byParity = port.parity;
-    settings.m_byStopBits = port.stopBits;
-    settings.m_nHandshake = port.handshake;
-
-    if (const std::string why = cli::NotAPortReason(target); !why.empty()) {
-        if (boxes)
-            std::fprintf(stderr, "nivora-cli download: %s\n", why.c_str());
-        reason = why;
-        return cli::kExitFailed;
-    }
-    cli::ApplyStallLimit(port);
-    CPrinterPort printerPort(printer::kDownloadVariant);
-    const bool listed = lists.LogoCount() > 0;
-    if (boxes)
-        boxes->SetSubject(cli::DescribePort(target));
-    bool opened = false;
-    int status = cli::kExitFailed;
-    if (OpenDownloadPort(printerPort, settings,
-                         listed ? OpenFailureMessage::Numbered : OpenFailureMessage::Plain, opened)) {
-        if (listed)
-            status = SendListed(lists, printerPort, options, reason);
-        else if (SendDeleteAll(printerPort) && printerPort.WaitDelivered(msg::kWriteToPortFailed))
-            status = cli::kExitOk;
-    } else if (!opened) {
-        reason = cli::OpenFailureText(printerPort);
-        if (const std::string advice =
-                printer::PermissionMessage(printer::ResolveDevice(target), printerPort.m_nOpenError);
-            !advice.empty())
-            reason += "; " + advice;
-    }
-    if (const std::string why = cli::WriteFailureText(printerPort.m_hPort.LastError()); !why.empty())
-        reason = why;
-    if (opened && printer::HasNetPrefix(target) && status == cli::kExitFailed)
-        reason = printerPort.m_hPort.Connection().ErrorText();
-    if (opened)
-        printerPort.ClosePort();
-    if (boxes) {
-        if (!reason.empty())
-            std::fprintf(stderr, "nivora-cli: %s: %s\n", cli::DescribePort(target).c_str(), reason.c_str());
-        boxes->SetSubject("");
-    }
-    return status;
-}
-
-int RunDownload(const std::vector<std::string>& args)
-{
-    DownloadOptions options;
+    cli::DownloadOptions options;
     if (const int usage = ReadOptions(args, options); usage >= 0)
         return usage;
 
@@ -401,22 +202,23 @@ int RunDownload(const std::vector<std::string>& args)
     if (!CheckListedLogos(lists, options.maxWidth))
         return cli::kExitFailed;
     if (!options.output.empty())
-        return WriteToFile(lists, options);
+        return cli::WriteToFile(lists, options);
     cli::StopOnInterrupt interrupt;
+    options.observer = &interrupt;
     if (options.fleet.ports.size() > 1) {
-        DownloadOptions quiet = options; // lines of many printers would interleave
+        cli::DownloadOptions quiet = options; // lines of many printers would interleave
         quiet.verbose = false;
         quiet.quiet = true;
         quiet.oneOfMany = true;
         return cli::RunOnPrinters(
             options.fleet,
             [&](const std::string& target, std::string& reason) {
-                return cli::Fleet::ResultOf(SendToPort(lists, quiet, target, nullptr, reason));
+                return cli::Fleet::ResultOf(cli::SendToPort(context, lists, quiet, target, nullptr, reason));
             },
             [] { return cli::StopOnInterrupt::Requested(); });
     }
     std::string reason;
-    return SendToPort(lists, options, options.port.port, &boxes, reason);
+    return cli::SendToPort(context, lists, options, options.port.port, &boxes, reason);
 }
 
 } // namespace
@@ -424,4 +226,4 @@ int RunDownload(const std::vector<std::string>& args)
 NIVORA_CLI_COMMAND(download,
                    cli::Command{"download",
                                 "store logo files in a printer's NV memory, or write that stream to a file",
-                                kUsage, RunDownload});
+                                kUsage, nullptr, RunDownload});

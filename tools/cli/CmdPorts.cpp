@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/Context.h"
 #include "printer/NetDiscovery.h"
 #include "printer/PortAccess.h"
 #include "printer/PortDiscovery.h"
@@ -12,9 +13,9 @@
 namespace {
 
 // The printers that announce raw printing on the local network, as -p takes them.
-int ListNetworkPrinters()
+int ListNetworkPrinters(const platform::Context& context)
 {
-    const printer::DiscoveryOutcome outcome = printer::BrowseRawPrinters();
+    const printer::DiscoveryOutcome outcome = printer::FindRawPrinters(context);
     if (outcome.status != printer::DiscoveryOutcome::Status::Done) {
         std::fprintf(stderr, "nivora-cli ports: %s\n", printer::DescribeDiscoveryFailure(outcome).c_str());
         return 1;
@@ -29,7 +30,7 @@ int ListNetworkPrinters()
     return 0;
 }
 
-int RunPorts(const std::vector<std::string>& args)
+int RunPorts(const platform::Context& context, const std::vector<std::string>& args)
 {
     bool table = false, network = false;
     for (const std::string& arg : args) {
@@ -47,13 +48,13 @@ int RunPorts(const std::vector<std::string>& args)
         return 2;
     }
     if (network)
-        return ListNetworkPrinters();
+        return ListNetworkPrinters(context);
     if (table) {
         std::fputs(printer::PortDeviceTableText().c_str(), stdout);
         return 0;
     }
-    std::vector<printer::PortListing> ports = printer::ProbeComPorts();
-    for (printer::PortListing& lpt : printer::ProbeLptPorts())
+    std::vector<printer::PortListing> ports = printer::ProbeComPorts(context);
+    for (printer::PortListing& lpt : printer::ProbeLptPorts(context))
         ports.push_back(std::move(lpt));
     for (const printer::PortListing& port : ports) {
         std::printf("%-7s %s", port.name.c_str(), port.device.c_str());
@@ -63,7 +64,7 @@ int RunPorts(const std::vector<std::string>& args)
     }
     // The ports a user outside the device's group cannot have, so that an empty list
     // is never the whole story.
-    for (const printer::PortRefusal& refused : printer::ProbeForbiddenPorts())
+    for (const printer::PortRefusal& refused : printer::ProbeForbiddenPorts(context))
         std::fprintf(stderr, "nivora-cli ports: %s %s: %s; to use it, %s\n", refused.name.c_str(),
                      refused.device.c_str(), refused.reason.c_str(),
                      printer::PermissionAdvice(refused.device).c_str());
@@ -90,4 +91,4 @@ NIVORA_CLI_COMMAND(ports,
                                 "            (_pdl-datastream._tcp) through the Avahi daemon, as\n"
                                 "            tcp://ADDRESS:PORT, looking for up to 3 s; without a\n"
                                 "            running daemon it says so and lists nothing\n",
-                                RunPorts});
+                                nullptr, RunPorts});

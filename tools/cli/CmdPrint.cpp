@@ -7,8 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/AtomicFile.h"
+#include "platform/Context.h"
 #include "platform/Messages.h"
-#include "platform/Wait.h"
+#include "print/PrintLink.h"
 #include "print/PrintRange.h"
 #include "print/PrintWalk.h"
 #include "printer/PortNames.h"
@@ -18,6 +20,7 @@
 #include "tools/cli/Options.h"
 #include "tools/cli/PortOptions.h"
 #include "tools/cli/PortProblems.h"
+#include "tools/cli/Printable.h"
 #include "tools/cli/ProgressLine.h"
 #include "tools/cli/Signals.h"
 
@@ -36,6 +39,7 @@ struct PrintOptions {
     // Asked before every image; true stops the run there. Only runs on many printers
     // have one (Ctrl-C).
     bool (*stopRequested)() = nullptr;
+    printer::WaitObserver* observer = nullptr; // hears when a printer stops taking data
 };
 
 constexpr int kExitInterrupted = 130;
@@ -59,16 +63,15 @@ private:
     ByteSink& m_sink;
 };
 
+// The print stream into a file, put in place whole at the end.
 class FileSink final : public ByteSink {
 public:
-    bool Open(const std::string& path) { return m_file.OpenOutputFile(path); }
-    bool WriteBuffer(const uint8_t* data, uint32_t length) override
-    {
-        return m_file.Write(data, length).Complete(length);
-    }
+    bool Open(const std::string& path, std::string& error) { return m_file.Open(path, error); }
+    bool WriteBuffer(const uint8_t* data, uint32_t length) override { return m_file.Write({data, length}); }
+    bool Commit(std::string& error) { return m_file.Commit(error); }
 
 private:
-    printer::Port m_file;
+    platform::OutputFile m_file;
 };
 
 int UsageError(const std::string& message)
@@ -150,17 +153,17 @@ std::string ParseArgs(const std::vector<std::string>& args, PrintOptions& option
 // The images one tick at a time; paced like the window on a printer. Ends Finished,
 // Failed (a write failed; the message is out) or Stopped (between two images).
 CPrintWalk::Tick Walk(ByteSink& sink, const PrintOptions& options, const std::vector<std::string>& list,
-                      int jobCount, bool paced, int& printed)
+                      int jobCount, const platform::Context* pacing, int& printed)
 {
     CliPrintWalk walk(sink);
     walk.m_nRange = options.hasRange ? 1 : 0;
     walk.m_nQuality = options.mode;
     walk.m_nHeader = options.header ? 1 : 0;
     walk.StartWalk();
-    cli::ProgressLine progress(options.quiet || !paced);
+    cli::ProgressLine progress(options.quiet || !pacing);
     for (;;) {
-        if (paced)
-            platform::Sleep(kPrintTickMs);
+        if (pacing)
+            pacing->clock->SleepFor(std::chrono::milliseconds(kPrintTickMs));
         if (options.stopRequested && options.stopRequested())
             walk.m_bStop = true;
         const CPrintWalk::Tick tick = walk.NextTick(list, jobCount);
@@ -175,26 +178,31 @@ CPrintWalk::Tick Walk(ByteSink& sink, const PrintOptions& options, const std::ve
     }
 }
 
-int PrintToPort(PrintOptions options, const std::vector<std::string>& list, int jobCount,
-                const std::string& target, std::string& reason)
+int PrintToPort(const platform::Context& base, PrintOptions options, const std::vector<std::string>& list,
+                int jobCount, const std::string& target, std::string& reason)
 {
-    CPrinterPort port(printer::kPrintVariant);
+    const platform::Context context = cli::RunContext(base, options.port);
+    CPrinterPort port(kPrintLink);
+    port.Supervise(options.observer, options.stopRequested ? cli::StopOnInterrupt::Token() : nullptr);
     options.port.port = target;
-    if (!cli::OpenPortFromOptions(port, options.port)) {
+    if (!cli::OpenPortFromOptions(port, context, options.port)) {
         reason = cli::OpenFailureText(port);
         if (!options.oneOfMany)
-            cli::ReportOpenFailure("print", target, port);
+            cli::ReportOpenFailure(context, "print", target, port);
         return 1;
     }
     const bool serial = printer::LptNumber(target) == 0;
     int printed = 0;
     const CPrintWalk::Tick end = SendPrintPreamble(port, serial)
-                                     ? Walk(port, options, list, jobCount, true, printed)
+                                     ? Walk(port, options, list, jobCount, &context, printed)
                                      : CPrintWalk::Tick::Failed;
     // A stopped run too is over only once the printer has what was sent.
     const bool delivered = end != CPrintWalk::Tick::Failed && port.WaitDelivered(msg::kNotTransmitted);
-    if (!delivered && port.m_hPort.IsNetwork())
-        reason = port.m_hPort.Connection().ErrorText();
+    if (!delivered)
+        reason = cli::WriteFailureText(port);
+    if (!delivered && !reason.empty() && !options.oneOfMany)
+        std::fprintf(stderr, "nivora-cli print: %s: %s\n", cli::DescribePort(context, target).c_str(),
+                     reason.c_str());
     port.ClosePort();
     if (!delivered)
         return 1;
@@ -207,16 +215,19 @@ int PrintToPort(PrintOptions options, const std::vector<std::string>& list, int 
 int PrintToFile(const PrintOptions& options, const std::vector<std::string>& list, int jobCount)
 {
     FileSink file;
-    if (!file.Open(options.output)) {
-        std::fprintf(stderr, "nivora-cli print: cannot write %s: %s\n", options.output.c_str(),
-                     std::strerror(errno));
+    std::string error;
+    int printed = 0;
+    if (!file.Open(options.output, error) ||
+        Walk(file, options, list, jobCount, nullptr, printed) != CPrintWalk::Tick::Finished ||
+        !file.Commit(error)) {
+        if (!error.empty())
+            std::fprintf(stderr, "nivora-cli print: cannot write %s\n", cli::Printable(error).c_str());
         return 1;
     }
-    int printed = 0;
-    return Walk(file, options, list, jobCount, false, printed) == CPrintWalk::Tick::Finished ? 0 : 1;
+    return 0;
 }
 
-int RunPrint(const std::vector<std::string>& args)
+int RunPrint(const platform::Context& context, const std::vector<std::string>& args)
 {
     PrintOptions options;
     if (const std::string error = ParseArgs(args, options); !error.empty())
@@ -238,17 +249,18 @@ int RunPrint(const std::vector<std::string>& args)
         return PrintToFile(options, list, jobCount);
     if (options.fleet.ports.size() > 1) {
         options.quiet = options.oneOfMany = true;
-        const cli::StopOnInterrupt interrupt;
+        cli::StopOnInterrupt interrupt;
         options.stopRequested = &cli::StopOnInterrupt::Requested;
+        options.observer = &interrupt;
         return cli::RunOnPrinters(
             options.fleet,
             [&](const std::string& target, std::string& reason) {
-                return cli::Fleet::ResultOf(PrintToPort(options, list, jobCount, target, reason));
+                return cli::Fleet::ResultOf(PrintToPort(context, options, list, jobCount, target, reason));
             },
             options.stopRequested);
     }
     std::string reason;
-    return PrintToPort(options, list, jobCount, options.port.port, reason);
+    return PrintToPort(context, options, list, jobCount, options.port.port, reason);
 }
 
 const std::string kUsage =
@@ -274,4 +286,5 @@ const std::string kUsage =
 
 } // namespace
 
-NIVORA_CLI_COMMAND(print, cli::Command{"print", "print NV images stored in a printer", kUsage, RunPrint});
+NIVORA_CLI_COMMAND(print,
+                   cli::Command{"print", "print NV images stored in a printer", kUsage, nullptr, RunPrint});

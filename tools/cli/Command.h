@@ -1,8 +1,13 @@
 #pragma once
 // nivora-cli's subcommands. Each command lives in a file of its own and registers
-// itself here; main() dispatches on the first argument.
+// itself here; main() dispatches on the first argument with the program's context
+// (the real machine); tests run a command with a context of their own.
 #include <string>
 #include <vector>
+
+namespace platform {
+struct Context;
+}
 
 namespace cli {
 
@@ -10,8 +15,15 @@ struct Command {
     std::string name;    // "download", "render", ...
     std::string summary; // one line for the command list
     std::string usage;   // the full help text of the command
-    // Runs with the arguments after the command name; returns the exit status.
-    int (*run)(const std::vector<std::string>& args);
+    // Runs with the arguments after the command name; returns the exit status. A
+    // command that talks to printers, waits or reads the devices takes the context.
+    int (*run)(const std::vector<std::string>& args) = nullptr;
+    int (*runIn)(const platform::Context& context, const std::vector<std::string>& args) = nullptr;
+
+    int Run(const platform::Context& context, const std::vector<std::string>& args) const
+    {
+        return runIn ? runIn(context, args) : run(args);
+    }
 };
 
 class Registry {

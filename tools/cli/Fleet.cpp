@@ -1,12 +1,14 @@
 #include "tools/cli/Fleet.h"
 
+#include <algorithm>
 #include <atomic>
-#include <fstream>
 #include <mutex>
 #include <thread>
 
 #include "platform/MessageBox.h"
+#include "platform/RegularFile.h"
 #include "tools/cli/Options.h"
+#include "tools/cli/Printable.h"
 
 namespace cli {
 namespace {
@@ -71,7 +73,8 @@ const char kFleetUsage[] =
     "  -p may be given many times, and --printers FILE names more printers, one per line\n"
     "  ('#' starts a comment). All of them are then served at the same time, each with its\n"
     "  own connection, bytes and pauses, and a line per printer says OK or why not:\n"
-    "  --printers FILE         printers to serve besides those of -p\n"
+    "  --printers FILE         printers to serve besides those of -p (a regular file of at\n"
+    "                          most 1 MiB, lines of at most 4 KiB)\n"
     "  -j, --jobs N            at most N printers at once (default 64)\n";
 
 std::string ReadFleetOptions(const ParsedOptions& parsed, FleetOptions& fleet)
@@ -88,19 +91,24 @@ std::string ReadFleetOptions(const ParsedOptions& parsed, FleetOptions& fleet)
 
 bool ReadPrinterList(const std::string& path, std::vector<std::string>& ports, std::string& error)
 {
-    std::ifstream file(path);
-    if (!file) {
-        error = "cannot read the printer list " + path;
+    std::string text, why;
+    if (!platform::ReadDataFile(path, kMaxPrinterListBytes, text, why)) {
+        error = "cannot read the printer list: " + Printable(why);
         return false;
     }
-    for (std::string line; std::getline(file, line);) {
-        line = Trim(line);
+    size_t number = 0;
+    for (size_t start = 0; start < text.size(); ++number) {
+        const size_t end = std::min(text.find('\n', start), text.size());
+        if (end - start > kMaxPrinterLineBytes) {
+            error = "cannot read the printer list: " + Printable(path) + ": line " +
+                    std::to_string(number + 1) + " is longer than " + std::to_string(kMaxPrinterLineBytes) +
+                    " bytes";
+            return false;
+        }
+        const std::string line = Trim(text.substr(start, end - start));
         if (!line.empty() && line.front() != '#')
             ports.push_back(line);
-    }
-    if (file.bad()) {
-        error = "cannot read the printer list " + path;
-        return false;
+        start = end + 1;
     }
     return true;
 }
@@ -116,9 +124,8 @@ std::vector<FleetOutcome> Fleet::Run(const std::vector<std::string>& ports, cons
     std::mutex printing;
     auto work = [&] {
         for (size_t i; (i = next.fetch_add(1)) < ports.size();) {
-            if (stopRequested && stopRequested())
-                continue; // stays NotStarted
-            outcomes[i] = RunOne(ports[i], job);
+            if (!(stopRequested && stopRequested()))
+                outcomes[i] = RunOne(ports[i], job);
             const std::lock_guard<std::mutex> lock(printing);
             std::fprintf(m_out, "%s\n", Line(outcomes[i]).c_str());
             std::fflush(m_out);
@@ -135,17 +142,18 @@ std::vector<FleetOutcome> Fleet::Run(const std::vector<std::string>& ports, cons
 
 std::string Fleet::Line(const FleetOutcome& outcome)
 {
+    const std::string port = Printable(outcome.port);
     switch (outcome.result) {
     case FleetOutcome::Result::Ok:
-        return outcome.port + ": OK";
+        return port + ": OK";
     case FleetOutcome::Result::Stopped:
-        return outcome.port + ": stopped" + (outcome.reason.empty() ? "" : ": " + outcome.reason);
+        return port + ": stopped" + (outcome.reason.empty() ? "" : ": " + Printable(outcome.reason));
     case FleetOutcome::Result::NotStarted:
-        return outcome.port + ": not started";
+        return port + ": not started";
     case FleetOutcome::Result::Failed:
         break;
     }
-    return outcome.port + ": " + (outcome.reason.empty() ? "failed" : outcome.reason);
+    return port + ": " + (outcome.reason.empty() ? "failed" : Printable(outcome.reason));
 }
 
 std::string Fleet::Summary(const std::vector<FleetOutcome>& outcomes)
@@ -156,7 +164,7 @@ std::string Fleet::Summary(const std::vector<FleetOutcome>& outcomes)
         if (outcome.result == FleetOutcome::Result::Ok)
             ++ok;
         else
-            others += (others.empty() ? "" : ", ") + outcome.port;
+            others += (others.empty() ? "" : ", ") + Printable(outcome.port);
     }
     std::string text = std::to_string(ok) + " of " + std::to_string(outcomes.size()) + " printers OK";
     if (!others.empty())

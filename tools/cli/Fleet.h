@@ -29,7 +29,10 @@ extern const char kFleetUsage[];
 std::string ReadFleetOptions(const ParsedOptions& parsed, FleetOptions& fleet);
 
 // One address per line; blanks around it, empty lines and lines starting with '#'
-// are skipped. False with a message when the file cannot be read.
+// are skipped. Only a regular file of at most kMaxPrinterListBytes, with lines of at
+// most kMaxPrinterLineBytes, is read; false with a message naming the file otherwise.
+inline constexpr size_t kMaxPrinterListBytes = size_t{1} << 20;
+inline constexpr size_t kMaxPrinterLineBytes = 4096;
 bool ReadPrinterList(const std::string& path, std::vector<std::string>& ports, std::string& error);
 
 struct FleetOutcome {
@@ -46,8 +49,9 @@ public:
     Fleet(int jobs, std::FILE* out) : m_jobs(jobs < 1 ? 1 : jobs), m_out(out) {}
 
     // Runs job for every port. Once stopRequested answers true no further printer is
-    // started (the running ones see the same request through their own stop test).
-    // Returns the outcomes in the order of ports.
+    // started (the running ones see the same request through their own stop test) and
+    // each of them gets its "not started" line. Returns the outcomes in the order of
+    // ports.
     std::vector<FleetOutcome> Run(const std::vector<std::string>& ports, const Job& job,
                                   const std::function<bool()>& stopRequested);
 

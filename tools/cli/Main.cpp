@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/StartOptions.h"
+#include "platform/Context.h"
 #include "platform/MessageBox.h"
 #include "tools/cli/Command.h"
 #include "tools/cli/Signals.h"
@@ -68,5 +69,7 @@ int main(int argc, char* argv[])
             return 0;
         } else if (IsVersionOption(arg))
             return PrintVersion();
-    return command->run(rest);
+    // The real machine: its clock, its devices, the default limits.
+    const platform::Context context;
+    return command->Run(context, rest);
 }

@@ -3,11 +3,10 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/AtomicFile.h"
+#include "platform/RegularFile.h"
 
 namespace cli {
 namespace {
@@ -41,18 +40,10 @@ bool WriteFileAtomically(const std::string& path, const std::vector<uint8_t>& by
 bool ReadWholeInput(const std::string& path, std::vector<uint8_t>& bytes, std::string& error)
 {
     const bool stdinInput = path == "-";
-    const int fd = stdinInput ? STDIN_FILENO : ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        error = Reason(path);
+    // A file named is read only when it is a regular one; standard input may be a pipe.
+    const int fd = stdinInput ? STDIN_FILENO : platform::OpenDataFile(path, error);
+    if (fd < 0)
         return false;
-    }
-    struct stat st {};
-    if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
-        errno = EISDIR;
-        error = Reason(path);
-        ::close(fd);
-        return false;
-    }
     bytes.clear();
     uint8_t buffer[65536];
     bool ok = true;

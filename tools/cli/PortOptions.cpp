@@ -9,8 +9,8 @@
 #include "printer/PortNames.h"
 #include "printer/PortSettings.h"
 #include "printer/PrinterPort.h"
-#include "printer/StallRule.h"
 #include "tools/cli/PortProblems.h"
+#include "tools/cli/Printable.h"
 
 namespace cli {
 namespace {
@@ -128,31 +128,42 @@ OptionResult TakePortOption(const std::vector<std::string>& args, size_t& i, Por
     return OptionResult::NotMine;
 }
 
-void ApplyStallLimit(const PortOptions& options)
+printer::PortRecord PortSettingsFor(const PortOptions& options, const std::string& port)
 {
-    if (options.stallSeconds > 0)
-        printer::SetStallTimeout(std::chrono::seconds(options.stallSeconds));
+    printer::PortRecord settings;
+    settings.m_nPortType = printer::LptNumber(port) != 0 ? 1 : 0;
+    settings.m_strPortDevice = port;
+    settings.m_dwBaudRate = options.baud;
+    settings.m_byByteSize = options.byteSize;
+    settings.m_byParity = options.parity;
+    settings.m_byStopBits = options.stopBits;
+    settings.m_nHandshake = options.handshake;
+    return settings;
 }
 
-bool OpenPortFromOptions(CPrinterPort& port, const PortOptions& options)
+platform::Context RunContext(const platform::Context& base, const PortOptions& options)
 {
-    ApplyStallLimit(options);
+    platform::Context context = base;
+    if (options.stallSeconds > 0)
+        context.stallLimit = std::chrono::seconds(options.stallSeconds);
+    return context;
+}
+
+bool OpenPortFromOptions(CPrinterPort& port, const platform::Context& context, const PortOptions& options)
+{
     if (!NotAPortReason(options.port).empty()) {
         errno = port.m_nOpenError = ENOTTY;
         return false;
     }
-    if (printer::LptNumber(options.port) != 0)
-        return port.OpenLpt(options.port);
-    return port.OpenPort(options.port, options.baud, options.byteSize, options.parity, options.stopBits,
-                         options.handshake);
+    return port.Open(context, PortSettingsFor(options, options.port));
 }
 
-std::string DescribePort(const std::string& port)
+std::string DescribePort(const platform::Context& context, const std::string& port)
 {
-    const std::string device = printer::ResolveDevice(port);
+    const std::string device = printer::ResolveDevice(context, port);
     if (device.empty() || device == port)
-        return port;
-    return port + " (" + device + ")";
+        return Printable(port);
+    return Printable(port + " (" + device + ")");
 }
 
 } // namespace cli

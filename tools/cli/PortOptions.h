@@ -15,6 +15,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/Context.h"
+#include "printer/PortRecord.h"
+
 class CPrinterPort;
 
 namespace cli {
@@ -27,7 +30,7 @@ struct PortOptions {
     uint8_t stopBits = 0;  // 0 one, 2 two
     int32_t handshake = 0; // 0 DTR/DSR, 1 XON/XOFF
     int stallSeconds = 0;  // --stall-timeout: a write the printer takes nothing of for this long
-                           // fails; 0 when not given (the process keeps its limit, 30 s)
+                           // fails; 0 when not given (the context keeps its limit, 30 s)
 };
 
 enum class OptionResult { Taken, NotMine, Error };
@@ -41,14 +44,17 @@ OptionResult TakePortOption(const std::vector<std::string>& args, size_t& i, Por
 // The usage lines of these options, for a command's help text.
 extern const char kPortOptionsUsage[];
 
-// Opens options.port through port: an LPT name as the parallel port, anything else
-// (COM name or device path) as a serial port with the line settings, under the stall
-// limit of the options. false with errno (and port.m_nOpenError) set when it cannot
-// be opened; ENOTTY when the path is no port (NotAPortReason says why).
-bool OpenPortFromOptions(CPrinterPort& port, const PortOptions& options);
-// Makes the options' stall limit the one of this process.
-void ApplyStallLimit(const PortOptions& options);
-// "COM1 (/dev/ttyS0)", or the device path itself, for messages.
-std::string DescribePort(const std::string& port);
+// The settings a run on port opens it with: an LPT name as the parallel port, anything
+// else (a COM name, a device path, a network printer) with the serial settings.
+printer::PortRecord PortSettingsFor(const PortOptions& options, const std::string& port);
+// The context of a run on a port: base with the options' stall limit.
+platform::Context RunContext(const platform::Context& base, const PortOptions& options);
+
+// Opens options.port through port with the settings above. false with errno (and
+// port.m_nOpenError) set when it cannot be opened; ENOTTY when the path is no port
+// (NotAPortReason says why).
+bool OpenPortFromOptions(CPrinterPort& port, const platform::Context& context, const PortOptions& options);
+// "COM1 (/dev/ttyS0)", or the device path itself, for messages; printable.
+std::string DescribePort(const platform::Context& context, const std::string& port);
 
 } // namespace cli

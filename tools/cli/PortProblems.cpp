@@ -2,72 +2,66 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 
 #include "platform/RegularFile.h"
+#include "printer/NetAddress.h"
 #include "printer/PortAccess.h"
 #include "printer/PortNames.h"
 #include "printer/PrinterPort.h"
 #include "tools/cli/PortOptions.h"
+#include "tools/cli/Printable.h"
 
 namespace cli {
 namespace {
 
 constexpr unsigned kMemoryDevicesMajor = 1; // null, zero, full, random, ...
-constexpr char kPrinterTaken[] = "the printer was taken by another program (a print spooler?)";
 
 } // namespace
 
 std::string NotAPortReason(const std::string& port)
 {
-    if (printer::ComNumber(port) != 0 || printer::LptNumber(port) != 0)
+    if (printer::ComNumber(port) != 0 || printer::LptNumber(port) != 0 || printer::HasNetPrefix(port))
         return {};
     struct stat st {};
     if (::stat(port.c_str(), &st) != 0)
         return {}; // the open says why
     if (S_ISREG(st.st_mode))
-        return "'" + port + "' is a regular file, not a port; write files with -o";
+        return "'" + Printable(port) + "' is a regular file, not a port; write files with -o";
     if (!S_ISCHR(st.st_mode))
-        return "'" + port + "' is " + platform::NonRegularKind(port) + ", not a port";
+        return "'" + Printable(port) + "' is " + platform::NonRegularKind(port) + ", not a port";
     if (major(st.st_rdev) == kMemoryDevicesMajor)
-        return "'" + port + "' is no printer port";
+        return "'" + Printable(port) + "' is no printer port";
     return {};
 }
 
 std::string OpenFailureText(const CPrinterPort& port)
 {
-    if (!port.NetErrorText().empty())
-        return port.NetErrorText();
-    const int error = port.m_nOpenError;
-    if (error == EBUSY || error == EWOULDBLOCK)
-        return "in use by another program";
-    if (error == ENODEV)
-        return kPrinterTaken;
-    return std::strerror(error);
+    return Printable(port.OpenStatus().Describe());
 }
 
-std::string DescribeOpenFailure(const std::string& name, const CPrinterPort& port)
+std::string DescribeOpenFailure(const platform::Context& context, const std::string& name,
+                                const CPrinterPort& port)
 {
     if (const std::string reason = NotAPortReason(name); !reason.empty())
         return reason;
-    return "cannot open " + DescribePort(name) + ": " + OpenFailureText(port);
+    return "cannot open " + DescribePort(context, name) + ": " + OpenFailureText(port);
 }
 
-void ReportOpenFailure(const char* command, const std::string& name, const CPrinterPort& port)
+void ReportOpenFailure(const platform::Context& context, const char* command, const std::string& name,
+                       const CPrinterPort& port)
 {
-    std::fprintf(stderr, "nivora-cli %s: %s\n", command, DescribeOpenFailure(name, port).c_str());
-    const std::string advice = printer::PermissionMessage(printer::ResolveDevice(name), port.m_nOpenError);
+    std::fprintf(stderr, "nivora-cli %s: %s\n", command, DescribeOpenFailure(context, name, port).c_str());
+    const printer::LinkStatus& status = port.OpenStatus();
+    const std::string advice = printer::PermissionMessage(status.device, status.error);
     if (!advice.empty())
-        std::fprintf(stderr, "nivora-cli %s: %s\n", command, advice.c_str());
+        std::fprintf(stderr, "nivora-cli %s: %s\n", command, Printable(advice).c_str());
 }
 
-std::string WriteFailureText(int error)
+std::string WriteFailureText(const CPrinterPort& port)
 {
-    if (error == ENODEV)
-        return kPrinterTaken;
-    return {};
+    return Printable(port.LastFailure().Describe());
 }
 
 } // namespace cli

@@ -4,6 +4,8 @@
 // or write, in the user's terms.
 #include <string>
 
+#include "platform/Context.h"
+
 class CPrinterPort;
 
 namespace cli {
@@ -21,13 +23,15 @@ std::string OpenFailureText(const CPrinterPort& port);
 
 // "cannot open COM1 (/dev/ttyS0): in use by another program", or the reason the name
 // is no port, for a failed open of name into port.
-std::string DescribeOpenFailure(const std::string& name, const CPrinterPort& port);
+std::string DescribeOpenFailure(const platform::Context& context, const std::string& name,
+                                const CPrinterPort& port);
 
 // Says on standard error, as "nivora-cli COMMAND: ...", why name could not be opened,
 // and what to do when the user may not open the device.
-void ReportOpenFailure(const char* command, const std::string& name, const CPrinterPort& port);
+void ReportOpenFailure(const platform::Context& context, const char* command, const std::string& name,
+                       const CPrinterPort& port);
 
-// A sentence to add after a failed write, "" when the failure needs no more words.
-std::string WriteFailureText(int error);
+// What became of a run whose writes failed, in the user's terms; "" when no write failed.
+std::string WriteFailureText(const CPrinterPort& port);
 
 } // namespace cli

@@ -1,22 +1,16 @@
 #include "tools/cli/Signals.h"
 
-#include <csignal>
 #include <cstdio>
 #include <unistd.h>
 
-#include "printer/OpenPortRegistry.h"
+#include "platform/ReleaseOnExit.h"
 
 namespace cli {
 namespace {
 
-using namespace std::chrono_literals;
-
-// A printer that took nothing for this long after Ctrl-C is not going to reach the
-// next image boundary soon: stop at once.
-constexpr std::chrono::milliseconds kStalledAfterInterrupt = 300ms;
-
-volatile std::sig_atomic_t g_stopRequested = 0;
-volatile std::sig_atomic_t g_stopMode = 0; // 1 while a StopOnInterrupt lives
+printer::CancelToken g_stopRequested{false};
+std::atomic<bool> g_stopMode{false}; // a StopOnInterrupt lives
+static_assert(std::atomic<bool>::is_always_lock_free);
 
 void Say(const char* text)
 {
@@ -28,15 +22,19 @@ void Say(const char* text)
 
 extern "C" void EndOnSignal(int signal)
 {
-    printer::ReleaseOpenPortsForExit();
-    std::signal(signal, SIG_DFL);
+    platform::ReleaseAllForExit();
+    // The default action again, then the same signal: it arrives once this handler
+    // returns (it is blocked until then) and ends the process as it would have.
+    struct sigaction fatal {};
+    fatal.sa_handler = SIG_DFL;
+    sigemptyset(&fatal.sa_mask);
+    sigaction(signal, &fatal, nullptr);
     ::raise(signal);
 }
 
 extern "C" void OnInterrupt(int signal)
 {
-    if (g_stopMode && !g_stopRequested) {
-        g_stopRequested = 1;
+    if (g_stopMode.load() && !g_stopRequested.exchange(true)) {
         Say("nivora-cli: stopping (Ctrl-C again ends at once)\n");
         return;
     }
@@ -64,8 +62,8 @@ void InstallSignalHandlers()
 
 StopOnInterrupt::StopOnInterrupt()
 {
-    g_stopRequested = 0;
-    g_stopMode = 1;
+    g_stopRequested.store(false);
+    g_stopMode.store(true);
     sigaction(SIGINT, nullptr, &m_previousAction);
     Handle(SIGINT, OnInterrupt);
 }
@@ -73,20 +71,23 @@ StopOnInterrupt::StopOnInterrupt()
 StopOnInterrupt::~StopOnInterrupt()
 {
     sigaction(SIGINT, &m_previousAction, nullptr);
-    g_stopMode = 0;
+    g_stopMode.store(false);
 }
 
 bool StopOnInterrupt::Requested()
 {
-    return g_stopRequested != 0;
+    return g_stopRequested.load();
 }
 
-bool StopOnInterrupt::Continue(const printer::WaitProgress& progress)
+const printer::CancelToken* StopOnInterrupt::Token()
 {
-    if (progress.idle >= printer::SlowPrinterAfter() && !m_toldSlow.exchange(true)) {
-        std::fprintf(stderr, "nivora-cli: %s\n", printer::NotTakingDataText(progress).c_str());
-    }
-    return !(Requested() && progress.idle >= kStalledAfterInterrupt);
+    return &g_stopRequested;
+}
+
+void StopOnInterrupt::OnNotTakingData(const printer::WaitReport& report)
+{
+    if (!m_toldSlow.exchange(true))
+        std::fprintf(stderr, "nivora-cli: %s\n", printer::NotTakingDataText(report).c_str());
 }
 
 } // namespace cli

@@ -1,0 +1,95 @@
+// nivora-cli and the files and names a user hands it: a FIFO or device where a file
+// belongs is refused at once by name, outputs go where they safely can, names with
+// control characters reach the terminal escaped, and a port may be named by a path
+// from the current folder.
+#include <filesystem>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "tests/cli/CliRunner.h"
+#include "tests/support/BmpWriter.h"
+#include "tests/support/FakePlatform.h"
+#include "tests/support/FakePrinter.h"
+#include "tests/support/TempDir.h"
+
+using namespace testing_support;
+using ::testing::HasSubstr;
+using ::testing::Not;
+
+namespace {
+
+// A FIFO never written to would hold a reader for ever; each command names it and ends.
+TEST(CliFilesTest, AFifoWhereAFileBelongsIsRefusedAtOnceByName)
+{
+    TempDir dir;
+    const std::string fifo = dir.File("logo.bmp");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string logo = WriteSolidBmp(dir.File("a.bmp"), 8, 8);
+    const std::vector<std::pair<std::vector<std::string>, int>> cases = {
+        {{"download", "-o", dir.File("x.prn"), fifo}, 1},
+        {{"preview", fifo, "-o", dir.File("x.png")}, 1},
+        {{"render", fifo, "-d", dir.File("out")}, 1},
+        {{"download", "-p", "COM1", "--printers", fifo, logo}, 2},
+        {{"download", "-o", fifo, logo}, 1}, // as the output: not written into
+    };
+    for (const auto& [args, status] : cases) {
+        const cli_test::CliResult run = cli_test::RunCli(args);
+        EXPECT_EQ(run.status, status) << args[0] << " " << run.err; // 124: it hung
+        EXPECT_THAT(run.err, HasSubstr(fifo)) << args[0];
+    }
+    EXPECT_TRUE(std::filesystem::is_fifo(fifo));
+}
+
+// A link at the output is replaced, never followed; a device is refused; a file keeps
+// its permissions.
+TEST(CliFilesTest, OutputsReplaceAFileOrALinkAndNothingElse)
+{
+    TempDir dir;
+    const std::string logo = WriteSolidBmp(dir.File("a.bmp"), 8, 8);
+    dir.Write("victim", "keep");
+    std::filesystem::create_symlink(dir.File("victim"), dir.File("out.prn"));
+    dir.Write("private.prn", "old");
+    ::chmod(dir.File("private.prn").c_str(), 0600);
+    EXPECT_EQ(cli_test::RunCli({"print", "-o", dir.File("out.prn"), "-r", "1"}).status, 0);
+    EXPECT_EQ(dir.Read("victim"), "keep");
+    EXPECT_FALSE(std::filesystem::is_symlink(dir.File("out.prn")));
+    EXPECT_EQ(dir.Read("out.prn"), std::string("\x1C\x70\x01\x00", 4));
+
+    EXPECT_EQ(cli_test::RunCli({"download", "-o", dir.File("private.prn"), logo}).status, 0);
+    EXPECT_EQ(std::filesystem::status(dir.File("private.prn")).permissions(), std::filesystem::perms(0600));
+    const cli_test::CliResult device = cli_test::RunCli({"download", "-o", "/dev/null", logo});
+    EXPECT_EQ(device.status, 1);
+    EXPECT_THAT(device.err, HasSubstr("'/dev/null' is a device, not a regular file"));
+}
+
+TEST(CliFilesTest, ControlCharactersInNamesReachTheTerminalEscaped)
+{
+    TempDir dir;
+    const std::string evil = dir.File("logo\x1b[2J\x07.bmp");
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"download", "-o", dir.File("x.prn"), evil},
+          std::vector<std::string>{"check", "-p", dir.File("tty\x1b]0;owned\x07")}}) {
+        const cli_test::CliResult run = cli_test::RunCli(args);
+        EXPECT_NE(run.status, 0);
+        EXPECT_THAT(run.err, Not(HasSubstr("\x1b"))) << args[0];
+        EXPECT_THAT(run.err, HasSubstr("\\x1B")) << args[0];
+    }
+}
+
+TEST(CliFilesTest, APortNamedByAPathFromTheCurrentFolderIsOpened)
+{
+    TempDir dir;
+    ScopedCurrentDir here(dir.Path());
+    FakePrinter printer;
+    std::filesystem::create_directory(dir.File("ctl"));
+    std::filesystem::create_symlink(printer.Path(), dir.File("ctl/tty"));
+    FakePlatform fake;
+    cli_test::InProcess cli;
+    cli.clock.SetRealWait(std::chrono::milliseconds(20)); // the answer takes real time
+    const cli_test::CliResult run = cli.Run("check", {"-p", "ctl/tty"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "0x20\n");
+}
+
+} // namespace

@@ -1,0 +1,200 @@
+// What only a serial line does: the line settings as the kernel gets them, flow
+// control by XON/XOFF and by DSR, the write time-out of M ms a byte, the drain of the
+// line's queue before a close, and a clean line at every open.
+#include <gtest/gtest.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+
+#include "download/DownloadRun.h"
+#include "print/PrintLink.h"
+#include "printer/LineSettings.h"
+#include "printer/OpenLink.h"
+#include "tests/support/AtSlice.h"
+#include "tests/support/FakePrinter.h"
+#include "tests/support/VirtualClock.h"
+
+using namespace std::chrono_literals;
+using printer::LineFlags;
+using printer::LineSettings;
+using printer::Link;
+using testing_support::AtSlice;
+using testing_support::FakeDeviceRoot;
+using testing_support::FakePrinter;
+using testing_support::Sequence;
+
+namespace {
+
+class SerialLinkTest : public ::testing::Test {
+protected:
+    SerialLinkTest() { context.clock = &clock; }
+
+    std::unique_ptr<Link> Open(const printer::LinkOptions& options, printer::SerialSettings settings = {},
+                               printer::WaitSupervision supervision = {})
+    {
+        printer::LinkStatus status;
+        std::unique_ptr<Link> link =
+            printer::OpenDevice(context, printer.Path(), settings, options, true, status, supervision);
+        EXPECT_TRUE(link) << status.Describe();
+        EXPECT_TRUE(!link || link->GetKind() == Link::Kind::Serial);
+        return link;
+    }
+
+    testing_support::ManualClock clock;
+    platform::Context context;
+    FakeDeviceRoot root{context};
+    FakePrinter printer;
+};
+
+// A pseudo-terminal forces 8 data bits and no parity, so these are looked at where they
+// are made.
+TEST(LineSettingsTest, ParityStopBitsSizeAndFlowBecomeTheTermiosFlags)
+{
+    struct Case {
+        LineSettings settings;
+        tcflag_t cflagSet, cflagClear, iflagSet, iflagClear;
+    };
+    const tcflag_t kStale = PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS | CS5;
+    const Case cases[] = {
+        {{9600, 8, 0, 0, false, false},
+         CS8 | CREAD | CLOCAL,
+         PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS,
+         0,
+         IXON | IXOFF | IXANY | INPCK},
+        {{9600, 7, 1, 0, false, false}, CS7 | PARENB | PARODD, CSTOPB | CMSPAR, INPCK, 0},
+        {{9600, 8, 2, 2, false, false}, CS8 | PARENB | CSTOPB, PARODD | CMSPAR, INPCK, 0},
+        {{9600, 8, 0, 0, true, true}, CS8 | CRTSCTS, PARENB, IXON | IXOFF, IXANY | INPCK},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(int{c.settings.parity} * 10 + c.settings.stopBits);
+        const LineFlags flags =
+            printer::ComposeLineFlags(c.settings, {kStale, IXANY | ICRNL, OPOST, ICANON | ECHO | ISIG, 0, 0});
+        EXPECT_EQ(flags.cflag & c.cflagSet, c.cflagSet);
+        EXPECT_EQ(flags.cflag & c.cflagClear, 0u);
+        EXPECT_EQ(flags.cflag & CSIZE, c.cflagSet & CSIZE);
+        EXPECT_EQ(flags.iflag & c.iflagSet, c.iflagSet);
+        EXPECT_EQ(flags.iflag & (c.iflagClear | ICRNL), 0u);
+        EXPECT_EQ(flags.oflag & OPOST, 0u);
+        EXPECT_EQ(flags.lflag & (ICANON | ECHO | ISIG), 0u);
+        EXPECT_EQ(flags.startChar, 0x11);
+        EXPECT_EQ(flags.stopChar, 0x13);
+    }
+}
+
+// What the kernel keeps of them on the line: the speed (14400 needs the free-speed
+// setting), the stop bits and the flow control the run asked for.
+TEST_F(SerialLinkTest, TheLineHoldsSpeedStopBitsAndTheRunsFlowControl)
+{
+    struct Case {
+        printer::LinkOptions options;
+        printer::SerialSettings settings;
+    };
+    std::vector<Case> cases = {{kDownloadLink, {14400, 8, 0, 2, 1}}};
+    for (const uint32_t baud : {2400u, 4800u, 9600u, 19200u, 38400u, 57600u, 115200u})
+        cases.push_back({kPrintLink, {baud, 8, 0, 0, 0}});
+    for (const Case& c : cases) {
+        std::unique_ptr<Link> link = Open(c.options, c.settings);
+        termios t{};
+        LineSettings read;
+        ASSERT_EQ(::tcgetattr(printer.PortSideFd(), &t), 0);
+        ASSERT_TRUE(printer::ReadLineSettings(printer.PortSideFd(), read));
+        EXPECT_EQ(read.baud, c.settings.baud);
+        EXPECT_EQ((t.c_cflag & CSTOPB) != 0, c.settings.stopBits == 2);
+        EXPECT_EQ((t.c_cflag & CRTSCTS) != 0, c.options.outputFlow == printer::OutputFlow::Cts);
+        EXPECT_EQ((t.c_iflag & IXON) != 0, c.settings.handshake == 1);
+        EXPECT_EQ(t.c_lflag & (ICANON | ECHO | ISIG), 0u);
+    }
+}
+
+// Opening throws away what waited on the line, and restarts output that a killed
+// program left stopped (TCOOFF), so each run starts clean.
+TEST_F(SerialLinkTest, EveryOpenStartsOnACleanRunningLine)
+{
+    clock.SetRealWait(printer::kSlice); // the answer takes real time
+    printer.Send({0x55});
+    ::ioctl(printer.PortSideFd(), TCXONC, TCOOFF); // as a killed program's handler left it
+    std::unique_ptr<Link> link = Open(kPrintLink);
+    ASSERT_TRUE(link->Write(std::vector<uint8_t>{0x1D, 0x49, 0x01}).Complete(3));
+    uint8_t answer = 0;
+    ASSERT_EQ(link->Read({&answer, 1}, 500ms), 1);
+    EXPECT_EQ(answer, 0x20);
+    EXPECT_EQ(printer.Bytes(), (std::vector<uint8_t>{0x1D, 0x49, 0x01}));
+}
+
+TEST_F(SerialLinkTest, XoffHoldsAPrintWriteUntilXonAndDsrLowHoldsItUntilDsrRises)
+{
+    std::optional<size_t> arrivedWhileHeld;
+    {
+        std::unique_ptr<Link> link = Open(kPrintLink, {115200, 8, 0, 0, 1});
+        ASSERT_TRUE(printer.SendXonXoff(0x13));
+        AtSlice xon(10, [&] {
+            arrivedWhileHeld = printer.Bytes().size();
+            EXPECT_TRUE(printer.SendXonXoff(0x11));
+        });
+        link->Supervise({&xon, nullptr});
+        const Link::Written written = link->Write(Sequence(16));
+        EXPECT_TRUE(written.Complete(16) && written.waited);
+        EXPECT_EQ(arrivedWhileHeld, 0u);
+        ASSERT_TRUE(printer.WaitForBytes(16));
+    }
+    int queries = 0;
+    context.modemLines = [&](int, int& lines) {
+        if (++queries == 5)
+            arrivedWhileHeld = printer.Bytes().size();
+        lines = TIOCM_CTS | (queries >= 5 ? TIOCM_DSR : 0);
+        return 0;
+    };
+    printer.Clear();
+    std::unique_ptr<Link> link = Open(kPrintLink);
+    const Link::Written written = link->Write(Sequence(200));
+    EXPECT_TRUE(written.Complete(200) && written.waited);
+    EXPECT_EQ(arrivedWhileHeld, 0u);
+    ASSERT_TRUE(printer.WaitForBytes(200));
+    EXPECT_EQ(printer.Bytes(), Sequence(200));
+}
+
+// The download gives a write M ms a byte: 100 bytes at 10 ms end after a second of a
+// printer taking nothing, long before the stall limit.
+TEST_F(SerialLinkTest, ADownloadWriteEndsAfterMMillisecondsAByte)
+{
+    context.writeTimeoutPerByte = 10ms;
+    std::unique_ptr<Link> link = Open(kDownloadLink);
+    printer.Stall();
+    const std::chrono::milliseconds start = clock.Elapsed();
+    EXPECT_EQ(link->Write(Sequence(100)).status.code, printer::LinkStatus::Code::TimedOut);
+    EXPECT_GE(clock.Elapsed() - start, 1000ms);
+    EXPECT_LT(clock.Elapsed() - start, 1000ms + 2 * printer::kSlice);
+}
+
+// The close waits while the printer takes what the driver still holds (the queue
+// shrinks), however long that is, and gives the tail up only once the queue stands
+// still for the stall limit. A pseudo-terminal has no queue: the context's stands in.
+TEST_F(SerialLinkTest, TheCloseWaitsWhileTheQueueShrinksAndGivesUpOnOneThatStopsMoving)
+{
+    struct Case {
+        const char* name;
+        std::vector<int> queue; // what each look finds; the last value stays
+        bool delivered;
+    };
+    const Case cases[] = {
+        {"drains slowly", {4000, 4000, 3000, 3000, 3000, 2000, 1000, 1000, 500, 0}, true},
+        {"empty at once", {0}, true},
+        {"stops half-way", {4000, 3000, 2000}, false},
+    };
+    context.stallLimit = 100ms;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        size_t looks = 0;
+        context.outputQueue = [&](int) { return c.queue[std::min(looks++ / 3, c.queue.size() - 1)]; };
+        std::unique_ptr<Link> link = Open(kDownloadLink, {9600, 8, 0, 0, 0});
+        const std::chrono::milliseconds start = clock.Elapsed();
+        EXPECT_EQ(link->Close().Ok(), c.delivered);
+        EXPECT_FALSE(link->IsOpen());
+        // 4000 bytes take 5 s at 9600 baud: the limit is counted on top of that.
+        if (!c.delivered) {
+            EXPECT_GE(clock.Elapsed() - start, 100ms);
+        }
+        context.outputQueue = {};
+    }
+}
+
+} // namespace
