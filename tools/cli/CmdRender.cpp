@@ -13,6 +13,7 @@
 #include "download/StreamDecoder.h"
 #include "emulator/StreamRenderer.h"
 #include "platform/Text.h"
+#include "platform/RegularFile.h"
 #include "tools/cli/Command.h"
 #include "tools/cli/Options.h"
 
@@ -55,19 +56,13 @@ const std::vector<cli::OptionDef> kOptions = {{'d', "dir", true}, {0, "max-image
 // for a pipe that never ends.
 constexpr size_t kMaxInputBytes = size_t{256} << 20;
 
-// The input's descriptor ("-": standard input), or -1 with a message in error.
+// The input's descriptor ("-": standard input), or -1 with a message in error. A
+// named input must be a regular file: a FIFO or a device would be read without end.
 int OpenInput(const std::string& path, std::string& error)
 {
-    const int fd = path == "-" ? STDIN_FILENO : ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    struct stat st {};
-    if (fd >= 0 && ::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
-        ::close(fd);
-        errno = EISDIR;
-    } else if (fd >= 0) {
-        return fd;
-    }
-    error = path + ": " + std::strerror(errno);
-    return -1;
+    if (path == "-")
+        return STDIN_FILENO;
+    return platform::OpenDataFile(path, error);
 }
 
 // Reads fd piece by piece into the decoder. False with a message in error.
