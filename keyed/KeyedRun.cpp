@@ -1,5 +1,6 @@
 #include "keyed/KeyedRun.h"
 
+#include "keyed/KeyedWriter.h"
 #include "keyed/NvKey.h"
 #include "platform/Text.h"
 
@@ -9,6 +10,17 @@ const char* const kNoAnswerText =
     "The printer does not answer key-coded memory requests; use All at once (FS q).";
 const char* const kMutualErasureText =
     "Storing logos by key erases, on many printers, the logos stored all at once (FS q). Go on?";
+
+std::string DescribeMemory(const Memory& memory)
+{
+    std::string keys;
+    for (const std::string& key : memory.keys)
+        keys += (keys.empty() ? "" : ", ") + KeyText(key);
+    const size_t count = memory.keys.size();
+    return "Key-coded memory: " + GroupedNumber(memory.capacity) + " bytes, " + GroupedNumber(memory.free) +
+           " free, " + std::to_string(count) + (count == 1 ? " logo" : " logos") + " stored" +
+           (keys.empty() ? "" : " (" + keys + ")");
+}
 
 std::string DescribeProgress(const Progress& progress)
 {

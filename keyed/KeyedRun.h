@@ -81,6 +81,8 @@ struct Memory {
     uint64_t free = 0;
     std::vector<std::string> keys; // in the printer's order
 };
+// "Key-coded memory: 262,144 bytes, 180,004 free, 3 logos stored (L1, L2, CP)"
+std::string DescribeMemory(const Memory& memory);
 
 enum class Outcome {
     Done,     // everything done and verified

@@ -117,15 +117,24 @@ Got KeyedSession::ReadMemory(Memory& memory)
     return got;
 }
 
+void KeyedSession::IgnoreStop()
+{
+    m_ignoreStop = true;
+    m_context.channel.SetWaits({std::chrono::milliseconds(0), false});
+}
+
 Got KeyedSession::WaitWhileWriting(const std::string& key, uint64_t& freeRoom, bool& stopSeen)
 {
-    if (!Send(RequestFreeRoom()))
-        return Got::Closed;
+    m_context.channel.SetWaits({m_context.limits.busyLimit, false});
     Report({Step::Writing, key, 0, 0, 0, {}});
     KeyedReply reply;
-    const Got got = Await(ReplyKind::FreeRoom, m_context.limits.busyLimit, false, reply, [&](int seconds) {
-        Report({Step::Writing, key, 0, 0, seconds, {}});
-    });
+    const Got got = Send(RequestFreeRoom())
+                        ? Await(ReplyKind::FreeRoom, m_context.limits.busyLimit, false, reply,
+                                [&](int seconds) {
+                                    Report({Step::Writing, key, 0, 0, seconds, {}});
+                                })
+                        : Got::Closed;
+    m_context.channel.SetWaits({std::chrono::milliseconds(0), !m_ignoreStop});
     stopSeen = m_context.stop.load();
     if (got == Got::Answer)
         freeRoom = reply.number;

@@ -37,13 +37,15 @@ public:
     // After a write: asks for the free room and waits for it up to the busy limit,
     // telling the seconds as they pass; the stop flag does not end this wait (the
     // printer must not be left writing), stopSeen says whether it was set meanwhile.
+    // The channel's stall limit gives way to the busy limit for this wait, its request
+    // included: a printer that writes its memory takes nothing, not even the request.
     Got WaitWhileWriting(const std::string& key, uint64_t& freeRoom, bool& stopSeen);
 
     // Hands progress to the run's caller.
     void Report(const Progress& progress);
     bool StopRequested() const { return !m_ignoreStop && m_context.stop.load(); }
     // From now on the stop flag ends no wait: what the run does last must be done.
-    void IgnoreStop() { m_ignoreStop = true; }
+    void IgnoreStop();
     RunContext& Context() { return m_context; }
 
 private:

@@ -103,6 +103,14 @@ bool KeyedWriter::BeforeWrite(const std::string& key, bool storing)
     return true;
 }
 
+bool KeyedWriter::SendFailed(const std::string& where)
+{
+    // A stop given while the printer took nothing ends the send: the stop is the cause.
+    if (m_session.StopRequested())
+        return End(Outcome::Stopped, "Stopped " + where + ".");
+    return End(Outcome::Failed, "The printer cannot be written to any more.");
+}
+
 bool KeyedWriter::AfterWrite(const std::string& key)
 {
     ++m_writes;
@@ -145,7 +153,9 @@ bool KeyedWriter::Store(const std::string& key, const KeyedRaster& raster, int i
     m_session.Report({Step::Sending, key, index, count, 0, "storing"});
     const Bytes header = DefineHeader(key, raster.width, raster.height, raster.rows.size());
     if (!m_session.Send(header) || !m_session.Send(raster.rows))
-        return End(Outcome::Failed, "The printer cannot be written to any more.");
+        return SendFailed(Format("while %s was sent; the printer got part of it, switch it off and on "
+                                 "before the next run",
+                                 KeyText(key).c_str()));
     m_ledger.MarkKeyedUsed();
     m_stored[key] = Written{raster.sha256, raster.rows.size()};
     if (!Contains(m_storedOrder, key))
@@ -164,7 +174,7 @@ bool KeyedWriter::Delete(const std::string& key, int index, int count)
         return false;
     m_session.Report({Step::Sending, key, index, count, 0, "deleting"});
     if (!m_session.Send(DeleteKey(key)))
-        return End(Outcome::Failed, "The printer cannot be written to any more.");
+        return SendFailed("before " + KeyText(key) + " was deleted");
     m_deleted.push_back(key);
     return AfterWrite(key);
 }
@@ -175,7 +185,7 @@ bool KeyedWriter::DeleteAll()
         return false;
     m_session.Report({Step::Sending, {}, 1, 1, 0, "deleting"});
     if (!m_session.Send(keyed::DeleteAll()))
-        return End(Outcome::Failed, "The printer cannot be written to any more.");
+        return SendFailed("before deleting");
     m_deleted = m_heldAtBegin;
     return AfterWrite({});
 }

@@ -44,6 +44,8 @@ private:
     };
     bool BeforeWrite(const std::string& key, bool storing);
     bool AfterWrite(const std::string& key);
+    // A send that failed: stopped (where says where) when the run was stopped, else failed.
+    bool SendFailed(const std::string& where);
     bool Ask(Question question, const std::string& text);
     std::time_t Now() const;
     void KeepLedger();

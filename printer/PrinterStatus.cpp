@@ -70,19 +70,37 @@ DeviceId ParseDeviceId(const std::string& raw)
             id.make = value;
         else if (KeyIs(key, "MDL", "MODEL") && id.model.empty())
             id.model = value;
+        else if (KeyIs(key, "SN", "SERIALNUMBER") && id.serial.empty())
+            id.serial = value;
     }
     return id;
+}
+
+namespace {
+
+std::string ReadUsbDeviceId(const platform::Context& context, const std::string& lpName)
+{
+    std::ifstream in(context.DevicePath("/sys/class/usbmisc/" + lpName + "/device/ieee1284_id"),
+                     std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+} // namespace
+
+std::string UsbPrinterDeviceId(const platform::Context& context, const std::string& path)
+{
+    const std::string prefix = context.DevicePath("/dev/usb/lp");
+    if (path.compare(0, prefix.size(), prefix) != 0 || path.size() == prefix.size() ||
+        path.find_first_not_of("0123456789", prefix.size()) != std::string::npos)
+        return {};
+    return ReadUsbDeviceId(context, path.substr(prefix.size() - 2));
 }
 
 std::string LptPrinterModel(const platform::Context& context, int lptNumber)
 {
     if (lptNumber < 1)
         return {};
-    std::ifstream in(context.DevicePath("/sys/class/usbmisc/lp") + std::to_string(lptNumber - 1) +
-                         "/device/ieee1284_id",
-                     std::ios::binary);
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    const DeviceId id = ParseDeviceId(text);
+    const DeviceId id = ParseDeviceId(ReadUsbDeviceId(context, "lp" + std::to_string(lptNumber - 1)));
     if (id.make.empty() || id.model.rfind(id.make, 0) == 0)
         return id.model; // many models repeat the maker's name
     return Trim(id.make + " " + id.model);

@@ -18,8 +18,9 @@ std::optional<int> ReadLpStatus(int fd);
 std::string DescribeLpStatus(int status);
 
 struct DeviceId {
-    std::string make;  // MFG / MANUFACTURER
-    std::string model; // MDL / MODEL
+    std::string make;   // MFG / MANUFACTURER
+    std::string model;  // MDL / MODEL
+    std::string serial; // SN / SERIALNUMBER
 };
 // Parses an IEEE 1284 device ID ("MFG:Acme;MDL:TM-1;CMD:ESC/POS;"), with or without
 // its two length bytes. Keys are matched without regard to case.
@@ -27,5 +28,8 @@ DeviceId ParseDeviceId(const std::string& text);
 // "Acme TM-1" for LPT1 / LPT2 when the USB printer behind it publishes an ID; read
 // from /sys/class/usbmisc/lp<n-1>/device/ieee1284_id without opening the device.
 std::string LptPrinterModel(const platform::Context& context, int lptNumber);
+// The device ID the USB printer driver publishes for the printer device at path
+// (/dev/usb/lp<n>, as the link names it): read from sysfs, "" when there is none.
+std::string UsbPrinterDeviceId(const platform::Context& context, const std::string& path);
 
 } // namespace printer

@@ -57,7 +57,7 @@ StallPolicy::Verdict StallPolicy::Check(const std::string& printerState)
     // The observer may have cancelled just now (the window's Cancel button).
     if (CancelRequested() && idle >= kCancelWhenIdle)
         return Verdict::Cancelled;
-    if (idle >= m_context.stallLimit + m_allowance)
+    if (idle >= Limit() + m_allowance)
         return Verdict::Stalled;
     return Verdict::Wait;
 }

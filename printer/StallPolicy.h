@@ -60,6 +60,10 @@ public:
 struct WaitSupervision {
     WaitObserver* observer = nullptr;
     const CancelToken* cancel = nullptr;
+    // When set, how long the printer may take nothing in place of the context's stall
+    // limit: longer while it is known to be writing its memory, shorter for a request
+    // that is only worth its answer's deadline.
+    std::chrono::milliseconds patience{0};
 };
 
 class StallPolicy {
@@ -90,7 +94,11 @@ public:
     bool CancelRequested() const;
 
     std::chrono::milliseconds Idle() const;
-    std::chrono::milliseconds Limit() const { return m_context.stallLimit; }
+    // The stall limit of these waits: the supervision's patience, else the context's.
+    std::chrono::milliseconds Limit() const
+    {
+        return m_supervision.patience.count() > 0 ? m_supervision.patience : m_context.stallLimit;
+    }
     WaitKind Kind() const { return m_kind; }
 
 private:
