@@ -7,7 +7,7 @@ packages=(
   build-essential cmake g++ pkg-config ccache
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  libspng-dev libturbojpeg0-dev libgif-dev libavahi-client-dev nettle-dev
+  libspng-dev libturbojpeg0-dev libgif-dev libavahi-client-dev nettle-dev nlohmann-json3-dev
   xvfb xauth socat imagemagick file dpkg-dev
   clang-format lintian appstream desktop-file-utils bash-completion scdoc
 )

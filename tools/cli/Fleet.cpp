@@ -113,6 +113,29 @@ bool ReadPrinterList(const std::string& path, std::vector<std::string>& ports, s
     return true;
 }
 
+void RunEach(size_t count, int jobs, std::FILE* out, const std::function<std::string(size_t)>& work,
+             const std::function<std::string(size_t)>& skipped, const std::function<bool()>& stopRequested)
+{
+    std::atomic<size_t> next{0};
+    std::mutex printing;
+    auto worker = [&] {
+        for (size_t i; (i = next.fetch_add(1)) < count;) {
+            const std::string line = stopRequested && stopRequested() ? skipped(i) : work(i);
+            if (line.empty())
+                continue;
+            const std::lock_guard<std::mutex> lock(printing);
+            std::fprintf(out, "%s\n", line.c_str());
+            std::fflush(out);
+        }
+    };
+    std::vector<std::thread> workers;
+    const size_t threads = std::min(count, static_cast<size_t>(std::max(jobs, 1)));
+    for (size_t k = 0; k < threads; ++k)
+        workers.emplace_back(worker);
+    for (std::thread& thread : workers)
+        thread.join();
+}
+
 std::vector<FleetOutcome> Fleet::Run(const std::vector<std::string>& ports, const Job& job,
                                      const std::function<bool()>& stopRequested)
 {
@@ -120,23 +143,13 @@ std::vector<FleetOutcome> Fleet::Run(const std::vector<std::string>& ports, cons
     for (size_t i = 0; i < ports.size(); ++i)
         outcomes[i].port = ports[i];
     CollectingMessageBox boxes;
-    std::atomic<size_t> next{0};
-    std::mutex printing;
-    auto work = [&] {
-        for (size_t i; (i = next.fetch_add(1)) < ports.size();) {
-            if (!(stopRequested && stopRequested()))
-                outcomes[i] = RunOne(ports[i], job);
-            const std::lock_guard<std::mutex> lock(printing);
-            std::fprintf(m_out, "%s\n", Line(outcomes[i]).c_str());
-            std::fflush(m_out);
-        }
-    };
-    std::vector<std::thread> workers;
-    const size_t count = std::min(ports.size(), static_cast<size_t>(m_jobs));
-    for (size_t k = 0; k < count; ++k)
-        workers.emplace_back(work);
-    for (std::thread& worker : workers)
-        worker.join();
+    RunEach(
+        ports.size(), m_jobs, m_out,
+        [&](size_t i) {
+            outcomes[i] = RunOne(ports[i], job);
+            return Line(outcomes[i]);
+        },
+        [&](size_t i) { return Line(outcomes[i]); }, stopRequested);
     return outcomes;
 }
 

@@ -68,6 +68,13 @@ private:
     std::FILE* m_out;
 };
 
+// The threads under Fleet::Run, for commands that word their lines themselves: runs
+// work(i) for every i below count, at most jobs at once, and prints on out the line
+// each returns (unless empty) as it ends. Once stopRequested answers true no further i
+// is started; skipped(i) gives its line instead.
+void RunEach(size_t count, int jobs, std::FILE* out, const std::function<std::string(size_t)>& work,
+             const std::function<std::string(size_t)>& skipped, const std::function<bool()>& stopRequested);
+
 // Runs job on every printer of fleet, a line each on standard output as it ends, then
 // the summary; returns the exit status.
 int RunOnPrinters(const FleetOptions& fleet, const Fleet::Job& job,
