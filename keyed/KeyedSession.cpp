@@ -128,12 +128,14 @@ Got KeyedSession::WaitWhileWriting(const std::string& key, uint64_t& freeRoom, b
     m_context.channel.SetWaits({m_context.limits.busyLimit, false});
     Report({Step::Writing, key, 0, 0, 0, {}});
     KeyedReply reply;
-    const Got got = Send(RequestFreeRoom())
-                        ? Await(ReplyKind::FreeRoom, m_context.limits.busyLimit, false, reply,
-                                [&](int seconds) {
-                                    Report({Step::Writing, key, 0, 0, seconds, {}});
-                                })
-                        : Got::Closed;
+    const auto start = m_context.clock.Now();
+    Got got = Got::Closed;
+    if (Send(RequestFreeRoom()))
+        got = Await(ReplyKind::FreeRoom, m_context.limits.busyLimit, false, reply, [&](int seconds) {
+            Report({Step::Writing, key, 0, 0, seconds, {}});
+        });
+    else if (m_context.clock.Now() - start >= m_context.limits.busyLimit)
+        got = Got::NoAnswer; // the printer took not even the request for the whole busy limit
     m_context.channel.SetWaits({std::chrono::milliseconds(0), !m_ignoreStop});
     stopSeen = m_context.stop.load();
     if (got == Got::Answer)

@@ -36,6 +36,14 @@ void RecordingPrinter::Received(const uint8_t* data, size_t length)
     m_bytes.insert(m_bytes.end(), data, data + length);
     for (size_t i = 0; i < length; ++i) {
         m_window = ((m_window << 8) | data[i]) & 0xFFFFFF;
+        if ((m_window >> 8) == 0x1004 && data[i] >= 1 && data[i] <= 4) { // DLE EOT n
+            if (const auto answer = m_status[data[i] - 1]) {
+                for (const uint8_t noise : m_statusNoise)
+                    SendAnswer(noise);
+                SendAnswer(*answer);
+            }
+            continue;
+        }
         if (m_window != kRequest)
             continue;
         ++m_requests;
@@ -43,6 +51,13 @@ void RecordingPrinter::Received(const uint8_t* data, size_t length)
             SendAnswer(*m_answer);
     }
     m_changed.notify_all();
+}
+
+void RecordingPrinter::AnswerStatus(std::array<std::optional<uint8_t>, 4> answers, std::vector<uint8_t> noise)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_status = answers;
+    m_statusNoise = std::move(noise);
 }
 
 std::vector<uint8_t> RecordingPrinter::Bytes() const

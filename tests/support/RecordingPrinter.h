@@ -5,6 +5,7 @@
 // line on a pseudo-terminal, a USB printer device, a network printer on loopback) are
 // its subclasses and feed it what they read.
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -36,6 +37,9 @@ public:
 
     // The byte sent back for every GS I 1 (0x20 at first); nullopt keeps it silent.
     void AnswerWith(std::optional<uint8_t> answer);
+    // What DLE EOT n is answered with (answers[n - 1]; nullopt: silence), each answer
+    // after the bytes of noise. Silent at first.
+    void AnswerStatus(std::array<std::optional<uint8_t>, 4> answers, std::vector<uint8_t> noise = {});
     // Takes count bytes in all and then nothing more.
     void StallAfter(size_t count);
     void Resume();
@@ -64,6 +68,8 @@ protected:
 private:
     std::vector<uint8_t> m_bytes;
     std::optional<uint8_t> m_answer = 0x20;
+    std::array<std::optional<uint8_t>, 4> m_status{};
+    std::vector<uint8_t> m_statusNoise;
     std::optional<size_t> m_stallAt;
     uint32_t m_window = 0; // the last three bytes, for spotting GS I 1
     int m_requests = 0;
