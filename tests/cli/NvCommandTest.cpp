@@ -1,0 +1,197 @@
+// nivora-cli nv end to end, in this process, against virtual printers on loopback: the
+// lines and the JSON of store, info, print, sync and delete on two printers, the stored
+// dots bit for bit, GS 8 L after a busy time longer than the stall limit, a refused
+// logo, a printer without key-coded memory, paper out, and Ctrl-C while the printer
+// writes its memory.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <csignal>
+#include <cstdlib>
+#include <nlohmann/json.hpp>
+
+#include "keyed/KeyedCommands.h"
+#include "keyed/KeyedRaster.h"
+#include "keyed/KeyedRun.h"
+#include "tests/cli/CliRunner.h"
+#include "tests/support/BmpWriter.h"
+#include "tests/support/NetVirtualPrinter.h"
+#include "tests/support/TempDir.h"
+
+using namespace testing_support;
+using namespace std::chrono_literals;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::Not;
+
+namespace {
+
+bool Contains(const std::vector<uint8_t>& bytes, const std::vector<uint8_t>& part)
+{
+    return std::search(bytes.begin(), bytes.end(), part.begin(), part.end()) != bytes.end();
+}
+
+class NvCommandTest : public ::testing::Test {
+protected:
+    NvCommandTest()
+    {
+        // The printers' threads answer in real time; the busy times pass on the clock.
+        cli.clock.SetRealWait(20ms);
+        ::setenv("XDG_STATE_HOME", dir.File("state").c_str(), 1);
+    }
+    ~NvCommandTest() override { ::unsetenv("XDG_STATE_HOME"); }
+
+    // A logo of stripes and a diagonal, so that a dot out of place shows.
+    std::string Logo(const std::string& name, int width, int height)
+    {
+        const std::string path = dir.File(name + ".bmp");
+        WriteFile(path,
+                  MakeBmp({width, height}, [](int x, int y) { return (x / 3 + y) % 4 == 0 ? 0 : 0xFFFFFF; }));
+        return path;
+    }
+    KeyedRaster Converted(const std::string& path, bool centre = false)
+    {
+        KeyedRaster raster;
+        std::string why;
+        EXPECT_TRUE(ConvertForKey(path, {128, 512, centre, HalftoneMode::Classic}, raster, why)) << why;
+        return raster;
+    }
+    cli_test::CliResult Nv(const std::vector<std::string>& args) { return cli.Run("nv", args); }
+
+    cli_test::InProcess cli;
+    TempDir dir;
+};
+
+TEST_F(NvCommandTest, StoreInfoPrintSyncAndDeleteOnTwoPrinters)
+{
+    NetVirtualPrinter a({}, cli.clock), b({}, cli.clock);
+    const std::string coffee = Logo("coffee", 100, 40), bakery = Logo("bakery", 64, 24);
+    auto run = Nv({"store", "-p", a.Port(), "-p", b.Port(), "-c", "L1=" + coffee, "L2=" + bakery});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_THAT(run.out, HasSubstr(a.Port() + ": stored L1, L2; Key-coded memory: 262,144 bytes, "));
+    EXPECT_THAT(run.out, HasSubstr(b.Port() + ": stored L1, L2;"));
+    EXPECT_THAT(run.out, HasSubstr("2 of 2 printers OK"));
+    const std::string erasure =
+        "warning: Storing logos by key erases, on many printers, the logos stored all at "
+        "once (FS q).\n";
+    EXPECT_THAT(run.err, HasSubstr(a.Port() + ": " + erasure));
+    EXPECT_THAT(run.err, HasSubstr(b.Port() + ": " + erasure));
+    const KeyedRaster centred = Converted(coffee, true);
+    ASSERT_NE(b.Memory().Keyed("L1"), nullptr);
+    EXPECT_EQ(b.Memory().Keyed("L1")->raster, centred.rows);
+    EXPECT_EQ(b.Memory().Keyed("L1")->width, centred.width);
+
+    run = Nv({"info", "-p", a.Port(), "--json"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const nlohmann::json info = nlohmann::json::parse(run.out);
+    EXPECT_EQ(info["keys"], nlohmann::json({"L1", "L2"}));
+    EXPECT_EQ(info["capacity"], 262144);
+    EXPECT_EQ(info["free"], a.Memory().Free());
+
+    run = Nv({"print", "-p", a.Port(), "-m", "quadruple", "L2", "L1"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, a.Port() + ": printed L2, L1\n");
+    std::vector<uint8_t> prints = keyed::PrintKey("L2", 3);
+    const std::vector<uint8_t> second = keyed::PrintKey("L1", 3);
+    prints.insert(prints.end(), second.begin(), second.end());
+    EXPECT_TRUE(Contains(a.Received(), prints));
+
+    // Sync: L1 kept as it is, L3 stored, L2 pruned; a second sync writes nothing.
+    const std::string manifest = "L1 coffee.bmp centre\nL3 bakery.bmp threshold=100\n";
+    WriteFile(dir.File("shop.txt"), {manifest.begin(), manifest.end()});
+    run = Nv({"sync", "-p", a.Port(), "--prune", "--json", dir.File("shop.txt")});
+    ASSERT_EQ(run.status, 0) << run.err;
+    nlohmann::json synced = nlohmann::json::parse(run.out);
+    EXPECT_EQ(synced["stored"], nlohmann::json({"L3"}));
+    EXPECT_EQ(synced["skipped"], nlohmann::json({"L1"}));
+    EXPECT_EQ(synced["deleted"], nlohmann::json({"L2"}));
+    EXPECT_EQ(synced["writesToday"], 4);
+    const size_t before = a.Received().size();
+    run = Nv({"sync", "-p", a.Port(), "--prune", dir.File("shop.txt")});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_THAT(run.out, HasSubstr(": left alone L1, L3; Key-coded memory:"));
+    EXPECT_THAT(run.out, HasSubstr("; 4 writes in the last 24 hours"));
+    const std::vector<uint8_t> all = a.Received();
+    const std::vector<uint8_t> secondSync(all.begin() + static_cast<long>(before), all.end());
+    EXPECT_FALSE(Contains(secondSync, {0x30, 0x43, 0x30})); // no define
+    EXPECT_FALSE(Contains(secondSync, {0x30, 0x42}));       // no delete
+
+    run = Nv({"delete", "-p", a.Port(), "--all"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_THAT(run.out,
+                HasSubstr("deleted L1, L3; Key-coded memory: 262,144 bytes, 262,144 free, 0 logos stored"));
+    EXPECT_TRUE(a.Memory().KeyedGraphics().empty());
+}
+
+// 512 x 2304 dots take GS 8 L; the printer then writes its memory for 35 s, longer
+// than the stall limit, and the run waits it out.
+TEST_F(NvCommandTest, ALogoBeyond64KiBGoesThroughGs8LAndTheBusyTimeIsWaitedOut)
+{
+    VirtualPrinterOptions options;
+    options.busy = 35s;
+    NetVirtualPrinter printer(options, cli.clock);
+    const std::string big = Logo("big", 512, 2304);
+    const auto run = Nv({"store", "-p", printer.Port(), "--stall-timeout", "30", "L1=" + big});
+    ASSERT_EQ(run.status, 0) << run.err;
+    ASSERT_NE(printer.Memory().Keyed("L1"), nullptr);
+    EXPECT_EQ(printer.Memory().Keyed("L1")->raster, Converted(big).rows);
+    EXPECT_TRUE(Contains(printer.Received(), {0x1D, 0x38, 0x4C, 0x0B, 0x40, 0x02, 0x00, 0x30, 0x43}));
+}
+
+TEST_F(NvCommandTest, WhatCannotBeStoredIsRefusedBeforeAnythingIsWritten)
+{
+    VirtualPrinterOptions small;
+    small.capacity = 4096;
+    NetVirtualPrinter printer(small, cli.clock);
+    auto run = Nv({"store", "-p", printer.Port(), "L1=" + Logo("wide", 512, 96)});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_THAT(run.err, HasSubstr("L1: does not fit: needs 6,208 bytes, the printer has 4,096 free"));
+    EXPECT_FALSE(Contains(printer.Received(), {0x30, 0x43, 0x30}));
+
+    VirtualPrinterOptions paperOut;
+    paperOut.paperOut = true;
+    NetVirtualPrinter empty(paperOut, cli.clock);
+    run = Nv({"store", "-p", empty.Port(), "L1=" + Logo("small", 16, 16)});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_THAT(run.err, HasSubstr("The printer is out of paper. Nothing was sent."));
+    EXPECT_EQ(empty.Received(), (std::vector<uint8_t>{0x10, 4, 1, 0x10, 4, 2, 0x10, 4, 3, 0x10, 4, 4}));
+
+    // Without the state asked, the printer is only told what it can answer.
+    run = Nv({"info", "-p", empty.Port(), "--no-ask-state"});
+    EXPECT_EQ(run.status, 0) << run.err;
+}
+
+TEST_F(NvCommandTest, APrinterWithoutKeyCodedMemoryIsToldWithinThreeSeconds)
+{
+    VirtualPrinterOptions classic;
+    classic.classicOnly = true;
+    NetVirtualPrinter printer(classic, cli.clock);
+    const auto start = cli.clock.Now();
+    const auto run = Nv({"info", "-p", printer.Port()});
+    EXPECT_EQ(run.status, 3);
+    EXPECT_THAT(run.err, HasSubstr(std::string(keyed::kNoAnswerText) + "\n"));
+    EXPECT_LT(cli.clock.Now() - start, 3s);
+}
+
+// Ctrl-C while the printer writes L1: it finishes L1, which is verified; L2 is never sent.
+TEST_F(NvCommandTest, CtrlCWhileThePrinterWritesStopsOnceItHasFinished)
+{
+    VirtualPrinterOptions options;
+    options.busy = 5s;
+    NetVirtualPrinter printer(options, cli.clock);
+    bool raised = false;
+    printer.OnBusy([&] {
+        if (!std::exchange(raised, true))
+            std::raise(SIGINT);
+    });
+    const auto run =
+        Nv({"store", "-p", printer.Port(), "L1=" + Logo("one", 32, 8), "L2=" + Logo("two", 32, 8)});
+    EXPECT_EQ(run.status, 130);
+    EXPECT_THAT(run.err, HasSubstr("Stopped after the printer had finished writing L1."));
+    EXPECT_THAT(run.out, HasSubstr(": Stopped after the printer had finished writing L1.; stored L1;"));
+    EXPECT_NE(printer.Memory().Keyed("L1"), nullptr);
+    EXPECT_EQ(printer.Memory().Keyed("L2"), nullptr);
+}
+
+} // namespace
