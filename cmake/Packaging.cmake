@@ -16,7 +16,7 @@ foreach(size 16 32 48 64 128 256)
 endforeach()
 install(FILES tools/completion/nivora-cli.bash
         DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME nivora-cli)
-install(FILES docs/examples/coffee.bmp docs/examples/bakery.bmp DESTINATION ${NIVORA_DOC_DIR}/examples)
+install(FILES docs/examples/coffee.bmp docs/examples/bakery.bmp docs/examples/shop-logos.txt DESTINATION ${NIVORA_DOC_DIR}/examples)
 install(FILES packaging/copyright DESTINATION ${NIVORA_DOC_DIR})
 
 # Man pages from their scdoc sources, and the changelog, compressed as Debian wants

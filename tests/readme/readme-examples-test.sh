@@ -6,10 +6,12 @@
 # The examples are the lines of the README's ```sh blocks, run in order in one shell,
 # in a scratch folder that holds docs/examples like the repository does. ```shell
 # blocks (building, installing, sudo) and ```text blocks (synopses) are not run.
-# Two things differ from a user at a terminal: the virtual printer's fixed path
-# /tmp/vprinter becomes one inside the scratch folder (tests run side by side), and
-# after a command put into the background the next one waits until the pseudo-
-# terminal it makes exists, as a user typing the next line would.
+# Three things differ from a user at a terminal: the virtual printer's fixed path
+# /tmp/vprinter becomes one inside the scratch folder and its TCP port 9100 a free one
+# (tests run side by side); after a command put into the background the next one waits
+# until the pseudo-terminal it makes exists or the port it listens on takes a
+# connection, as a user typing the next line would; and the ledgers of the printers go
+# into the scratch folder, not into the user's state folder.
 set -euo pipefail
 readme=$1
 cli=$2
@@ -30,6 +32,18 @@ examples=$(awk '/^```sh$/ { inside = 1; next } /^```/ { inside = 0 } inside' "$r
 count=$(grep -cv '^[[:space:]]*\(#.*\)\?$' <<<"$examples" || true)
 [ "$count" -gt 0 ] || { echo "no example found in $readme"; exit 1; }
 
+# A TCP port nobody listens on, for the examples' port 9100.
+port=
+for _ in $(seq 50); do
+    candidate=$((20000 + RANDOM % 40000))
+    if ! (exec 3<>"/dev/tcp/127.0.0.1/$candidate") 2>/dev/null; then
+        port=$candidate
+        break
+    fi
+done
+[ -n "$port" ] || { echo "no free TCP port found"; exit 1; }
+export XDG_STATE_HOME="$work/state"
+
 mkdir -p "$work/bin"
 ln -s "$cli" "$work/bin/nivora-cli"
 export PATH="$work/bin:$PATH"
@@ -43,13 +57,19 @@ run=0
 while IFS= read -r line; do
     [[ $line =~ ^[[:space:]]*(#.*)?$ ]] && continue
     command=${line//\/tmp\/vprinter/$work/vprinter}
+    command=${command//9100/$port}
     echo "\$ $line"
     run=$((run + 1))
     if [[ $command =~ \&[[:space:]]*(#.*)?$ ]]; then
         eval "$command"
-        link=$(grep -o 'link=[^,[:space:]]*' <<<"$command" | head -n1 | cut -d= -f2)
+        link=$(grep -o 'link=[^,[:space:]]*' <<<"$command" | head -n1 | cut -d= -f2 || true)
+        listen=$(grep -o -- '--listen [^[:space:]]*' <<<"$command" | head -n1 | sed 's/.*[ :]//' || true)
         for _ in $(seq 100); do
-            [ -z "$link" ] || [ -e "$link" ] && break
+            if [ -n "$listen" ]; then
+                (exec 3<>"/dev/tcp/127.0.0.1/$listen") 2>/dev/null && break
+            elif [ -z "$link" ] || [ -e "$link" ]; then
+                break
+            fi
             sleep 0.05
         done
         continue
@@ -61,7 +81,8 @@ while IFS= read -r line; do
 done <<<"$examples"
 
 # What the examples promise to leave behind.
-for file in out/nv-001.png out/nv-002.png out/print-001.png out/print-002.png logos.prn received.bin; do
+for file in out/nv-001.png out/nv-002.png out/print-001.png out/print-002.png logos.prn received.bin \
+    vp/key-L1-001.png vp/key-L2-002.png vp/print-001.png state/nivora/*.ledger; do
     [ -s "$file" ] || { echo "FAIL: the examples left no $file"; failures=$((failures + 1)); }
 done
 
