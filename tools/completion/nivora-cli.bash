@@ -5,7 +5,7 @@
 # :dir, :port, :number). tests/completion checks that every option a command's --help
 # names is offered here.
 
-_nivora_cli_commands="check download help ports preview print render virtual-printer"
+_nivora_cli_commands="check download help nv ports preview print render status virtual-printer"
 
 _nivora_cli_port_options="-p --port --baud --data-bits --parity --stop-bits --handshake --stall-timeout"
 
@@ -19,6 +19,9 @@ declare -A _nivora_cli_options=(
                        --paper-out --max-images"
     [preview]="-o --output -t --threshold -w --max-width -c --center --halftone -m --mode"
     [ports]="--table --network"
+    [nv]="$_nivora_cli_port_options --printers -j --jobs --busy-timeout --ask-state --no-ask-state --json -v --verbose
+          -t --threshold -w --max-width -c --center --halftone -m --mode --all --prune --dry-run --store-all"
+    [status]="$_nivora_cli_port_options --printers -j --jobs --json --prometheus --no-memory"
     [help]=""
 )
 
@@ -42,6 +45,7 @@ declare -A _nivora_cli_values=(
     [-d]=:dir [--dir]=:dir
     [--max-images]=:number
     [--listen]=:number [--pty]=:file [--capacity]=:number [--busy-ms]=:number
+    [--busy-timeout]=:number [--prometheus]=:file
 )
 # -c is a value-taking list of positions for download and a flag for preview.
 _nivora_cli_takes_value() # command option
@@ -81,6 +85,10 @@ _nivora_cli()
         ((cword == 2)) && COMPREPLY=($(compgen -W "$_nivora_cli_commands" -- "$cur"))
         return
     fi
+    if [[ $command == nv && $cur != -* ]] && ((cword == 2)); then
+        COMPREPLY=($(compgen -W "info store delete print sync" -- "$cur"))
+        return
+    fi
 
     if [[ $cur == --*=* ]]; then
         local option=${cur%%=*}
@@ -100,6 +108,7 @@ _nivora_cli()
     case $command in
         download | preview) _filedir '@(bmp|BMP|png|PNG|jp?(e)g|JP?(E)G|gif|GIF)' ;;
         render) _filedir ;;
+        nv) [[ ${words[2]} == sync ]] && _filedir ;;
     esac
 }
 complete -F _nivora_cli nivora-cli
