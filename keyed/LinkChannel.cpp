@@ -3,14 +3,14 @@
 namespace keyed {
 
 LinkChannel::LinkChannel(printer::Link& link, printer::WaitSupervision supervision)
-    : m_link(link), m_supervision(supervision)
+    : m_link(link), m_supervision(supervision), m_before(link.Policy().Supervision())
 {
     m_link.Supervise(m_supervision);
 }
 
 LinkChannel::~LinkChannel()
 {
-    m_link.Supervise(m_supervision);
+    m_link.Supervise(m_before);
 }
 
 bool LinkChannel::Send(std::span<const uint8_t> bytes)

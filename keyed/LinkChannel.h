@@ -21,7 +21,7 @@ namespace keyed {
 class LinkChannel final : public PrinterChannel {
 public:
     // supervision: who watches the link's ordinary waits and what cancels them; the
-    // link is put under it now and handed back to it when the channel goes.
+    // link is put under it now, and under what it had before when the channel goes.
     LinkChannel(printer::Link& link, printer::WaitSupervision supervision);
     ~LinkChannel() override;
     LinkChannel(const LinkChannel&) = delete;
@@ -36,6 +36,7 @@ public:
 private:
     printer::Link& m_link;
     printer::WaitSupervision m_supervision;
+    printer::WaitSupervision m_before;
 };
 
 } // namespace keyed

@@ -81,6 +81,10 @@ int RunStatus(const platform::Context& context, const std::vector<std::string>& 
         [&](size_t i) { return json ? std::string() : cli::Printable(ports[i]) + ": not asked"; },
         [] { return cli::StopOnInterrupt::Requested(); });
 
+    // A run cut short leaves the last complete figures in place rather than printers
+    // that only look down.
+    if (cli::StopOnInterrupt::Requested())
+        return cli::kExitStopped;
     std::vector<int> statuses;
     cli::MetricsText metrics;
     for (const cli::StatusOutcome& outcome : outcomes) {
