@@ -71,8 +71,13 @@ void Run(const platform::Context& context, const NvRequest& request, printer::Li
     keyed::LinkChannel channel(link, {request.observer, cancel});
     keyed::RunContext run(channel, *context.clock, cancel ? *cancel : kNeverStopped);
     run.limits.busyLimit = request.busyLimit;
-    run.ask = [&](keyed::Question, const std::string& text) {
-        Say(request, outcome.port, AsWarning(text));
+    run.ask = [&](keyed::Question question, const std::string& text) {
+        // The erasure is the same news for every printer: told once. The wear is each
+        // printer's own.
+        if (question != keyed::Question::MutualErasure)
+            Say(request, outcome.port, AsWarning(text));
+        else if (!request.erasureTold.exchange(true))
+            std::fprintf(stderr, "nivora-cli nv: %s\n", AsWarning(text).c_str());
         return true;
     };
     if (request.verbose)

@@ -2,6 +2,7 @@
 // nivora-cli nv on one printer: opened, its state asked first, its ledger read, the
 // key-coded run done through the link, closed; and the run's line and JSON object.
 // A run on many printers does this once per printer, each on a thread of its own.
+#include <atomic>
 #include <chrono>
 #include <string>
 #include <vector>
@@ -29,10 +30,11 @@ struct NvRequest {
     keyed::SyncOptions sync;
     std::chrono::milliseconds busyLimit{150000};
     printer::AskState askState = printer::AskState::ByPort;
-    bool verbose = false;                      // every step on standard error
-    bool oneOfMany = false;                    // lines on standard error name the printer
-    std::string ledgerDir;                     // the ledgers' folder
-    printer::WaitObserver* observer = nullptr; // hears when a printer stops taking data
+    bool verbose = false;                         // every step on standard error
+    bool oneOfMany = false;                       // lines on standard error name the printer
+    mutable std::atomic<bool> erasureTold{false}; // the erasure of FS q images was told
+    std::string ledgerDir;                        // the ledgers' folder
+    printer::WaitObserver* observer = nullptr;    // hears when a printer stops taking data
 };
 
 struct NvOutcome {
