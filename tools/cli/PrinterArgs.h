@@ -2,6 +2,7 @@
 // The arguments of a command that serves one printer or many (nv, status): -p PORT as
 // often as given, the serial options and --stall-timeout (PortOptions.h), --printers
 // FILE and --jobs N (Fleet.h), then the command's own options and its operands.
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -22,7 +23,7 @@ bool ReadPrinterArgs(const std::vector<std::string>& args, const std::vector<Opt
                      PrinterArgs& out, std::string& error);
 
 // A number of seconds within [low, high] from option name of parsed, as milliseconds;
-// fallback when the option is absent. False with a usage message in error.
+// value is left alone when the option is absent. False with a usage message in error.
 bool ReadSeconds(const ParsedOptions& parsed, const std::string& name, int low, int high,
                  std::chrono::milliseconds& value, std::string& error);
 
