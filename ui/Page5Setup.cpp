@@ -14,8 +14,7 @@
 #include <QSlider>
 #include <QTimer>
 
-#include "app/NvLogoApp.h"
-#include "app/SharedRecord.h"
+#include "app/Session.h"
 #include "download/Halftone.h"
 #include "platform/MessageBox.h"
 #include "platform/Messages.h"
@@ -121,7 +120,7 @@ QLineEdit* AddDigitsEdit(CPropertyPage* page, int id, int x, int y, int w, int h
     return Add(page, edit, TemplateRect(page, page, x, y, w, h));
 }
 
-void ShowBox(QComboBox* combo, const printer::ListBoxState& state)
+void ShowBox(QComboBox* combo, const ListBoxState& state)
 {
     const QSignalBlocker quiet(combo);
     QStringList entries;
@@ -140,7 +139,7 @@ void ShowBox(QComboBox* combo, const printer::ListBoxState& state)
 
 } // namespace
 
-CPage5Setup::CPage5Setup() : CPropertyPage(QStringLiteral("Setup Port"), 133), m_pApp(AfxGetApp())
+CPage5Setup::CPage5Setup(Session& session) : CPropertyPage(QStringLiteral("Setup Port"), 133), m_session(session)
 {
     setObjectName(QStringLiteral("CPage5Setup"));
     BuildControls();
@@ -256,23 +255,24 @@ bool CPage5Setup::OnInitDialog()
     CPropertyPage::OnInitDialog();
     m_port.ClosePort();
     SetUpSheetButtons();
-    g_Shared.m_nNvAreaKB = 384;
-    printer::RestorePortSetup(*this, m_boxes, StartDir(), g_Shared);
+    RestorePortSetup(*this, m_boxes, StartDir());
     RestoreNetPrinters();
     m_cbPortName->setToolTip(PortNameToolTip()); // printers plugged in since
     ShowBoxes();
     m_status->ShowForbidden(printer::ProbeForbiddenPorts());
-    if (m_pApp)
-        m_labelVersion->setText(QString::fromStdString(m_pApp->m_strVersion));
-    // The restore has set the width to 512 on the page and in g_Shared.
+    m_labelVersion->setText(QString::fromStdString(m_session.m_strVersion));
+    // Width, threshold and halftone as the last run left them (the defaults, 512, 128
+    // and Classic, when nothing was kept).
+    const KeptSettings& kept = m_session.m_kept;
+    m_nMaxArea = kept.maxPrintWidth;
     {
         const QSignalBlocker quiet(m_sliderThreshold);
         m_sliderThreshold->setRange(0, 255);
-        m_sliderThreshold->setValue(128);
+        m_sliderThreshold->setValue(kept.threshold);
     }
     m_nBwPoint = m_sliderThreshold->value();
-    // Like the other options, every run starts from the historic conversion.
-    m_cbHalftone->setCurrentIndex(static_cast<int>(HalftoneMode::Classic));
+    m_nHalftone = static_cast<int>(kept.halftone);
+    m_cbHalftone->setCurrentIndex(m_nHalftone);
     UpdateData(false);
     return true;
 }
@@ -296,7 +296,15 @@ void CPage5Setup::SetUpSheetButtons()
 
 std::string CPage5Setup::StartDir() const
 {
-    return m_pApp ? m_pApp->m_szWorkDir : std::string();
+    return m_session.m_strWorkDir;
+}
+
+void CPage5Setup::Commit()
+{
+    m_nHalftone = m_cbHalftone->currentIndex();
+    printer::SetupRecord settings = m_session.m_settings;
+    CommitSetup(*this, settings);
+    m_session.CommitSettings(settings); // a profile that cannot be written keeps the run's values
 }
 
 QComboBox* CPage5Setup::SerialCombo(SerialBox box) const
@@ -324,7 +332,7 @@ void CPage5Setup::OnSelchangePrinterName()
 {
     ReadBoxes();
     UpdateData(true);
-    printer::ChangeModel(*this, m_boxes, m_boxes.printerName.selected);
+    ChangeModel(*this, m_boxes, m_boxes.printerName.selected);
     AppendNetPrinters(false);
     ShowBoxes();
     m_status->ShowForbidden(printer::ProbeForbiddenPorts());
@@ -340,11 +348,11 @@ void CPage5Setup::OnSelchangeSetting(QComboBox* combo)
         return;
     UpdateData(true);
     if (combo == m_cbPortName) {
-        printer::ChangePortName(*this, m_boxes, g_Shared);
+        ChangePortName(*this, m_boxes);
     } else {
         for (SerialBox box : printer::kSerialBoxes)
             if (SerialCombo(box) == combo)
-                printer::ChangeSerialSetting(*this, m_boxes, box);
+                ChangeSerialSetting(*this, m_boxes, box);
     }
     SetModified();
 }
@@ -353,7 +361,7 @@ void CPage5Setup::OnClickPrintToFile()
 {
     ReadBoxes();
     UpdateData(true);
-    printer::ChangePrintToFile(*this, m_boxes, g_Shared);
+    ChangePrintToFile(*this, m_boxes);
     ShowBoxes();
 }
 
@@ -377,14 +385,12 @@ void CPage5Setup::OnChangeThresholdEdit()
 
 bool CPage5Setup::OnKillActive()
 {
-    printer::CommitPortSettings(*this, g_Shared);
     // One reading, one prompt: a bad width or threshold keeps the page (and its
-    // changes) where they are, and nothing half-read reaches g_Shared.
+    // changes) where they are, and nothing half-read reaches the settings.
     if (!UpdateData(true))
         return false;
     SetModified(false);
-    printer::CommitPageFields(*this, g_Shared);
-    g_Shared.m_nHalftone = m_cbHalftone->currentIndex();
+    Commit();
     return true;
 }
 
@@ -408,27 +414,26 @@ bool CPage5Setup::OnApply()
 {
     if (m_bPrintToFile)
         return true;
-    printer::CommitPortSettings(*this, g_Shared);
+    if (UpdateData(true))
+        Commit();
     TestConnection();
-    UpdateData(true);
-    g_Shared.m_nMaxPrintWidth = m_nMaxArea;
     return CPropertyPage::OnApply();
 }
 
 void CPage5Setup::TestConnection()
 {
-    const bool serial = g_Shared.m_nPortType == 0;
-    const bool opened = serial ? m_port.OpenPort(g_Shared.m_strPortDevice, m_dwBaudRate, m_byByteSize,
-                                                 m_byParity, m_byStopBits, m_nHandshake)
-                               : m_port.OpenLpt(ParallelPortName(g_Shared.m_strPortDevice));
+    const std::string& device = m_session.m_settings.m_strPortDevice;
+    const bool serial = m_session.m_settings.m_nPortType == 0;
+    const bool opened = serial ? m_port.OpenPort(device, m_dwBaudRate, m_byByteSize, m_byParity, m_byStopBits,
+                                                 m_nHandshake)
+                               : m_port.OpenLpt(ParallelPortName(device));
     if (!opened) {
         const int error = m_port.m_nOpenError;
         platform::AfxMessageBox(msg::kPortOpenFailed, platform::MB_ICONEXCLAMATION);
-        if (serial && printer::IsNetName(g_Shared.m_strPortDevice))
-            m_status->ShowNetFailure(g_Shared.m_strPortDevice, m_port.OpenErrorText());
+        if (serial && printer::IsNetName(device))
+            m_status->ShowNetFailure(device, m_port.OpenErrorText());
         else
-            m_status->ShowOpenFailure(printer::ResolveDevice(serial ? g_Shared.m_strPortDevice : "LPT1"),
-                                      error);
+            m_status->ShowOpenFailure(printer::ResolveDevice(serial ? device : "LPT1"), error);
         return;
     }
     // The test tells the user what it found through its own messages, and the status

@@ -2,8 +2,6 @@
 #include <QApplication>
 #include <cstdio>
 
-#include <cstdio>
-
 #include "app/NvLogoApp.h"
 #include "app/StartOptions.h"
 #include "platform/UserDir.h"
@@ -25,7 +23,6 @@ int main(int argc, char* argv[])
     if (options.userDir && !platform::EnterUserDataDir(userDir, error))
         std::fprintf(stderr, "nivora: %s\n", error.c_str());
     CNvLogoApp app;
-    SetApp(&app);
     // The guard comes first: a second copy ends before it touches the display, with
     // no window and one line for whoever started it from a terminal.
     if (const CNvLogoApp::StartResult start = app.AcquireGuard(); start != CNvLogoApp::StartResult::Run) {

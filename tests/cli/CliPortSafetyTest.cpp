@@ -14,7 +14,6 @@
 #include <tuple>
 #include <unistd.h>
 
-#include "app/SharedRecord.h"
 #include "printer/Port.h"
 #include "tests/cli/CliRunner.h"
 #include "tests/support/BmpWriter.h"
@@ -92,7 +91,6 @@ protected:
             std::freopen(dir.File("err.txt").c_str(), "w", stderr);
             std::freopen("/dev/null", "w", stdout);
             FakePlatform platform;
-            ResetSharedRecord();
             cli::InstallSignalHandlers();
             const int status =
                 cli::Registry::Find("download")->run({"-p", printer.Path(), "--stall-timeout", "600", logo});

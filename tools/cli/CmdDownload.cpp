@@ -196,24 +196,23 @@ int ReadOptions(const std::vector<std::string>& args, DownloadOptions& options)
     return -1;
 }
 
-// Lists the files as the window's loader does; false after the first refusal.
-bool ListFiles(const DownloadOptions& options, CLogoLoader& loader, cli::CliMessageBox& boxes)
+// Lists the files as the window's Open File does, each refused file named with its
+// reason; false when any was refused.
+bool ListFiles(const DownloadOptions& options, CLogoLoader& loader)
 {
+    bool listed = true;
     for (const std::string& path : options.files) {
-        boxes.SetSubject(path);
-        loader.m_strFilePath = path;
-        const int before = loader.Lists().LogoCount();
-        // "Out of memory" lists nothing but still answers true: count the rows instead.
-        if (!loader.AddFile(0, path) || loader.Lists().LogoCount() != before + 1) {
-            if (!loader.m_strFailReason.empty())
-                std::fprintf(stderr, "nivora-cli: %s: %s\n", path.c_str(), loader.m_strFailReason.c_str());
-            else if (boxes.Shown() == 0)
-                std::fprintf(stderr, "nivora-cli: %s: refused\n", path.c_str());
+        const AddResult added = loader.AddFile(0, path);
+        if (added.outcome == AddOutcome::ListFull) {
+            std::fprintf(stderr, "nivora-cli: %s: %s\n", path.c_str(), msg::kTooManyFiles);
             return false;
         }
+        if (!added.Added()) {
+            std::fprintf(stderr, "nivora-cli: %s: %s\n", path.c_str(), added.reason.c_str());
+            listed = false;
+        }
     }
-    boxes.SetSubject("");
-    return true;
+    return listed;
 }
 
 std::string DescribeImage(int number, const NvLogoJob& job, const CNvImage& sent)
@@ -227,8 +226,8 @@ std::string DescribeImage(int number, const NvLogoJob& job, const CNvImage& sent
 // platform::Sleep (none for an output file), and a note of every image sent.
 class CliDownload final : public CSinkDownload {
 public:
-    CliDownload(const LogoListRecord& lists, const DownloadOptions& options, ByteSink& sink, bool withPauses)
-        : CSinkDownload(lists, {options.threshold, options.maxWidth, false, options.halftone}, sink,
+    CliDownload(const LogoList& list, const DownloadOptions& options, ByteSink& sink, bool withPauses)
+        : CSinkDownload(list, {options.threshold, options.maxWidth, false, options.halftone}, sink,
                         withPauses ? CSinkDownload::PauseFn(platform::Sleep) : CSinkDownload::PauseFn())
     {
     }
@@ -251,21 +250,21 @@ protected:
     }
 };
 
-int WriteToFile(const LogoListRecord& lists, const DownloadOptions& options)
+int WriteToFile(const LogoList& list, const DownloadOptions& options)
 {
     MemorySink sink;
-    if (lists.LogoCount() == 0)
+    if (list.Empty())
         SendDeleteAll(sink);
-    CliDownload download(lists, options, sink, false);
-    if (lists.LogoCount() > 0)
+    CliDownload download(list, options, sink, false);
+    if (!list.Empty())
         download.RunToEnd();
     // The files were read a moment ago; one that fails now changed under our feet.
     // An output file is not a printer that has already erased its memory: write none.
-    for (const int row : download.m_arrEmptyRows)
+    for (const int position : download.m_arrEmptyImages)
         std::fprintf(stderr,
                      "nivora-cli: %s: could not be read again while the stream was made; %s not written\n",
-                     lists.m_arrPath[static_cast<size_t>(row)].c_str(), options.output.c_str());
-    if (!download.m_arrEmptyRows.empty())
+                     download.Jobs()[static_cast<size_t>(position)].path.c_str(), options.output.c_str());
+    if (!download.m_arrEmptyImages.empty())
         return cli::kExitFailed;
 
     std::string error;
@@ -281,11 +280,10 @@ int WriteToFile(const LogoListRecord& lists, const DownloadOptions& options)
 
 // The images of the list on the open port, then what a completed or stopped run owes.
 // One printer of many says in reason what a stop left behind.
-int SendListed(const LogoListRecord& lists, CPrinterPort& port, const DownloadOptions& options,
-               std::string& reason)
+int SendListed(const LogoList& list, CPrinterPort& port, const DownloadOptions& options, std::string& reason)
 {
-    const int count = lists.LogoCount();
-    CliDownload download(lists, options, port, true);
+    const int count = list.Count();
+    CliDownload download(list, options, port, true);
     // The list of -v takes the place of the line: the two would break each other up.
     cli::ProgressLine progress(options.quiet || options.verbose);
     download.m_progress = &progress;
@@ -306,7 +304,7 @@ int SendListed(const LogoListRecord& lists, CPrinterPort& port, const DownloadOp
     }
     if (!written)
         return cli::kExitFailed;
-    const std::string empty = EmptyDefinitionsText(lists, download.m_arrEmptyRows);
+    const std::string empty = EmptyDefinitionsText(download.Jobs(), download.m_arrEmptyImages);
     if (download.m_bStop) {
         const bool completed = download.CompleteStopped(0) && port.m_hPort.Deliver();
         const std::string what =
@@ -332,7 +330,7 @@ int SendListed(const LogoListRecord& lists, CPrinterPort& port, const DownloadOp
 
 // The run on one printer. Without boxes (one printer of many) nothing names the port
 // in the messages; reason then gets the network's own word on a failure.
-int SendToPort(const LogoListRecord& lists, const DownloadOptions& options, const std::string& target,
+int SendToPort(const LogoList& list, const DownloadOptions& options, const std::string& target,
                cli::CliMessageBox* boxes, std::string& reason)
 {
     const cli::PortOptions& port = options.port;
@@ -353,7 +351,7 @@ int SendToPort(const LogoListRecord& lists, const DownloadOptions& options, cons
     }
     cli::ApplyStallLimit(port);
     CPrinterPort printerPort(printer::kDownloadVariant);
-    const bool listed = lists.LogoCount() > 0;
+    const bool listed = !list.Empty();
     if (boxes)
         boxes->SetSubject(cli::DescribePort(target));
     bool opened = false;
@@ -361,7 +359,7 @@ int SendToPort(const LogoListRecord& lists, const DownloadOptions& options, cons
     if (OpenDownloadPort(printerPort, settings,
                          listed ? OpenFailureMessage::Numbered : OpenFailureMessage::Plain, opened)) {
         if (listed)
-            status = SendListed(lists, printerPort, options, reason);
+            status = SendListed(list, printerPort, options, reason);
         else if (SendDeleteAll(printerPort) && printerPort.WaitDelivered(msg::kWriteToPortFailed))
             status = cli::kExitOk;
     } else if (!opened) {
@@ -392,16 +390,16 @@ int RunDownload(const std::vector<std::string>& args)
         return usage;
 
     cli::CliMessageBox boxes;
-    LogoListRecord lists;
-    CLogoLoader loader(lists);
-    if (!ListFiles(options, loader, boxes))
+    LogoList list;
+    CLogoLoader loader(list);
+    if (!ListFiles(options, loader))
         return cli::kExitFailed;
     for (const int position : options.centred)
-        lists.m_arrAutoCenter[static_cast<size_t>(position - 1)] = 1;
-    if (!CheckListedLogos(lists, options.maxWidth))
+        list.SetCentre(position - 1, true);
+    if (!CheckListedLogos(list, options.maxWidth))
         return cli::kExitFailed;
     if (!options.output.empty())
-        return WriteToFile(lists, options);
+        return WriteToFile(list, options);
     cli::StopOnInterrupt interrupt;
     if (options.fleet.ports.size() > 1) {
         DownloadOptions quiet = options; // lines of many printers would interleave
@@ -411,12 +409,12 @@ int RunDownload(const std::vector<std::string>& args)
         return cli::RunOnPrinters(
             options.fleet,
             [&](const std::string& target, std::string& reason) {
-                return cli::Fleet::ResultOf(SendToPort(lists, quiet, target, nullptr, reason));
+                return cli::Fleet::ResultOf(SendToPort(list, quiet, target, nullptr, reason));
             },
             [] { return cli::StopOnInterrupt::Requested(); });
     }
     std::string reason;
-    return SendToPort(lists, options, options.port.port, &boxes, reason);
+    return SendToPort(list, options, options.port.port, &boxes, reason);
 }
 
 } // namespace

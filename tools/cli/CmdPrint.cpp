@@ -149,7 +149,7 @@ std::string ParseArgs(const std::vector<std::string>& args, PrintOptions& option
 
 // The images one tick at a time; paced like the window on a printer. Ends Finished,
 // Failed (a write failed; the message is out) or Stopped (between two images).
-CPrintWalk::Tick Walk(ByteSink& sink, const PrintOptions& options, const std::vector<std::string>& list,
+CPrintWalk::Tick Walk(ByteSink& sink, const PrintOptions& options, const PrintList& list,
                       int jobCount, bool paced, int& printed)
 {
     CliPrintWalk walk(sink);
@@ -175,7 +175,7 @@ CPrintWalk::Tick Walk(ByteSink& sink, const PrintOptions& options, const std::ve
     }
 }
 
-int PrintToPort(PrintOptions options, const std::vector<std::string>& list, int jobCount,
+int PrintToPort(PrintOptions options, const PrintList& list, int jobCount,
                 const std::string& target, std::string& reason)
 {
     CPrinterPort port(printer::kPrintVariant);
@@ -204,7 +204,7 @@ int PrintToPort(PrintOptions options, const std::vector<std::string>& list, int 
     return kExitInterrupted;
 }
 
-int PrintToFile(const PrintOptions& options, const std::vector<std::string>& list, int jobCount)
+int PrintToFile(const PrintOptions& options, const PrintList& list, int jobCount)
 {
     FileSink file;
     if (!file.Open(options.output)) {
@@ -221,7 +221,7 @@ int RunPrint(const std::vector<std::string>& args)
     PrintOptions options;
     if (const std::string error = ParseArgs(args, options); !error.empty())
         return UsageError(error);
-    std::vector<std::string> list;
+    PrintList list;
     int jobCount = kPrintAllCount;
     if (options.hasRange) {
         jobCount = 0;
