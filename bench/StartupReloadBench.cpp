@@ -40,7 +40,7 @@ struct Workspace {
     std::string dir;
     std::string profileBase = platform::ExecutableBaseName() + ".INI";
     std::string missingBase = "missing.INI"; // 20,000 keys of files that are gone
-    std::string tall; // 512 x 2304
+    std::string tall;                        // 512 x 2304
 
     Workspace()
     {

@@ -115,7 +115,8 @@ std::vector<StoredLogo> CDownloadWalk::SentLogos() const
     return sent;
 }
 
-CSinkDownload::CSinkDownload(const LogoList& list, const NvConversion& conversion, ByteSink& sink, PauseFn pause)
+CSinkDownload::CSinkDownload(const LogoList& list, const NvConversion& conversion, ByteSink& sink,
+                             PauseFn pause)
     : CDownloadWalk(DownloadJobs(list), conversion.threshold, conversion.maxPrintWidth, conversion.halftone),
       m_sink(sink), m_pause(std::move(pause))
 {

@@ -61,9 +61,9 @@ public:
     // The logos of the images begun, in NV number order: the stored list after a run.
     std::vector<StoredLogo> SentLogos() const;
 
-    int32_t m_nSeq = -1;               // download-order position of the image being sent
-    int32_t m_nDefined = 0;            // image records begun
-    int32_t m_nBytesSent = 0;          // raster bytes sent in this run, all images
+    int32_t m_nSeq = -1;      // download-order position of the image being sent
+    int32_t m_nDefined = 0;   // image records begun
+    int32_t m_nBytesSent = 0; // raster bytes sent in this run, all images
     // The raster bytes of this run as known so far: the logos' NV sizes, and the centring
     // columns of every image prepared since Start.
     int64_t m_nTotalBytes = 0;

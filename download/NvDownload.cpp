@@ -98,6 +98,7 @@ std::string EmptyDefinitionsText(const std::vector<NvLogoJob>& jobs, const std::
     std::string lines;
     for (const int position : positions)
         if (position >= 0 && position < static_cast<int>(jobs.size()))
-            lines += Format("NV image %d: %s\r\n", position + 1, jobs[static_cast<size_t>(position)].path.c_str());
+            lines +=
+                Format("NV image %d: %s\r\n", position + 1, jobs[static_cast<size_t>(position)].path.c_str());
     return Format(msg::kEmptyDefinitionsFormat, lines.c_str());
 }

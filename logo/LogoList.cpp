@@ -24,8 +24,8 @@ std::string FileNameOf(const std::string& path)
 
 int LogoList::RowOfNumber(int32_t number) const
 {
-    const auto found =
-        std::find_if(m_logos.begin(), m_logos.end(), [number](const Logo& logo) { return logo.number == number; });
+    const auto found = std::find_if(m_logos.begin(), m_logos.end(),
+                                    [number](const Logo& logo) { return logo.number == number; });
     return found == m_logos.end() ? -1 : static_cast<int>(found - m_logos.begin());
 }
 

@@ -87,8 +87,8 @@ AddResult CLogoLoader::AddFile(int32_t nIndex, std::string path)
                       false);
     if (!m_list.Fits(size)) {
         const int64_t left = std::max<int64_t>(m_list.CapacityBytes() - m_list.TotalBytes(), 0);
-        return Refuse(nIndex, AddOutcome::DoesNotFit, Format("does not fit: %lld KByte left", static_cast<long long>(left / 1024)),
-                      true);
+        return Refuse(nIndex, AddOutcome::DoesNotFit,
+                      Format("does not fit: %lld KByte left", static_cast<long long>(left / 1024)), true);
     }
     Logo logo;
     logo.name = FileNameOf(path);

@@ -17,7 +17,8 @@ struct RowField {
 };
 
 const RowField kRowFields[] = {
-    {LogoCenterKey, [](const StoredLogo& row) { return row.centre ? std::optional<std::string>("1") : std::nullopt; },
+    {LogoCenterKey,
+     [](const StoredLogo& row) { return row.centre ? std::optional<std::string>("1") : std::nullopt; },
      [](StoredLogo& row, const std::string& text) { row.centre = Atoi(text) == 1; }},
 };
 

@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-
 namespace printer {
 
 enum class PortKind { Serial, Parallel };

@@ -56,7 +56,8 @@ void CCheckListCtrl::setModel(QAbstractItemModel* model)
 {
     QTreeView::setModel(model);
     if (selectionModel())
-        connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] { emit ItemChanged(); });
+        connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
+                [this] { emit ItemChanged(); });
 }
 
 int CCheckListCtrl::GetItemCount() const
@@ -146,7 +147,8 @@ Qt::Alignment CCheckListCtrl::DisplayAlignment(int row, int column) const
         return Qt::AlignHCenter;
     if (DisplayText(row, column) != GetItemText(row, column))
         return Qt::AlignLeft;
-    const QVariant format = model() ? model()->headerData(column, Qt::Horizontal, Qt::TextAlignmentRole) : QVariant();
+    const QVariant format =
+        model() ? model()->headerData(column, Qt::Horizontal, Qt::TextAlignmentRole) : QVariant();
     return format.isValid() ? Qt::Alignment(format.toInt()) & Qt::AlignHorizontal_Mask : Qt::AlignLeft;
 }
 
@@ -229,7 +231,8 @@ void CCheckListCtrl::drawRow(QPainter* painter, const QStyleOptionViewItem&, con
         const QString text = DisplayText(row, column);
         if (!text.isEmpty() && !header()->isSectionHidden(column))
             painter->drawText(TextRect(row, column),
-                              int(DisplayAlignment(row, column) | Qt::AlignVCenter) | Qt::TextSingleLine, text);
+                              int(DisplayAlignment(row, column) | Qt::AlignVCenter) | Qt::TextSingleLine,
+                              text);
     }
     if (focused && currentIndex().row() == row) {
         QStyleOptionFocusRect focus;

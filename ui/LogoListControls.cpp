@@ -115,11 +115,12 @@ void LogoListPane::Activate()
 
 void LogoListPane::ShowListOrder()
 {
-    m_proxy->sort(LogoTableModel::kCheckColumn, Qt::AscendingOrder);
+    m_proxy->sort(-1);
 }
 
 void LogoListPane::ShowSharedSelection()
 {
+    m_list->clearSelection();
     const int row = ViewRow(m_model.SelectedRow());
     if (row >= 0)
         m_list->SetItemFocusedSelected(row);
@@ -133,6 +134,8 @@ void LogoListPane::OnColumnClick(int column)
         m_nSortColumn = column;
     else
         m_bSortAscending = !m_bSortAscending;
+    // Rows of equal value keep the list's order, in either direction.
+    ShowListOrder();
     m_proxy->sort(column, m_bSortAscending ? Qt::AscendingOrder : Qt::DescendingOrder);
     emit SelectionChanged();
 }

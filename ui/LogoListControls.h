@@ -29,13 +29,13 @@ public:
     // Creates the controls on the page, in tab order; labelId names the "&Bitmap List"
     // static (1000 on the Selection page, 1006 on the others). The list shows its
     // selection also without the focus.
-    LogoListPane(CPropertyPage& page, LogoTableModel& model, int labelId, QAbstractItemView::SelectionMode mode,
-                 CounterBorder border, CheckColumn checks);
+    LogoListPane(CPropertyPage& page, LogoTableModel& model, int labelId,
+                 QAbstractItemView::SelectionMode mode, CounterBorder border, CheckColumn checks);
 
-    CCheckListCtrl* m_list;      // control 1001
-    QLineEdit* m_editFileCount;  // edit 1075, read-only
-    QLineEdit* m_editTotalSize;  // edit 1074, read-only
-    int32_t m_nSortColumn = 0;   // the column last clicked
+    CCheckListCtrl* m_list;     // control 1001
+    QLineEdit* m_editFileCount; // edit 1075, read-only
+    QLineEdit* m_editTotalSize; // edit 1074, read-only
+    int32_t m_nSortColumn = 0;  // the column last clicked
     bool m_bSortAscending = false;
 
     // Columns " " (the check boxes, 17 pixels, or hidden), "   No.", "Name" and "Size".

@@ -75,9 +75,10 @@ QVariant LogoTableModel::headerData(int section, Qt::Orientation orientation, in
     if (role == Qt::DisplayRole && section >= 0 && section < kColumnCount)
         return QString::fromLatin1(kHeadings[section]);
     if (role == Qt::TextAlignmentRole)
-        return QVariant::fromValue(
-            (section == kNameColumn ? Qt::AlignLeft : section == kSizeColumn ? Qt::AlignRight : Qt::AlignHCenter) |
-            Qt::AlignVCenter);
+        return QVariant::fromValue((section == kNameColumn   ? Qt::AlignLeft
+                                    : section == kSizeColumn ? Qt::AlignRight
+                                                             : Qt::AlignHCenter) |
+                                   Qt::AlignVCenter);
     return {};
 }
 
@@ -96,7 +97,8 @@ int LogoTableModel::SelectedRow() const
 
 void LogoTableModel::SetSelectedRow(int row)
 {
-    m_selected = row >= 0 && row < m_list.Count() ? QPersistentModelIndex(index(row, 0)) : QPersistentModelIndex();
+    m_selected =
+        row >= 0 && row < m_list.Count() ? QPersistentModelIndex(index(row, 0)) : QPersistentModelIndex();
 }
 
 void LogoTableModel::BeforeAppend(int row)

@@ -51,4 +51,3 @@ int SelectedNetPrinter(const ListBoxState& box, const NetPrinterList& list)
         return -1;
     return list.Find(address);
 }
-

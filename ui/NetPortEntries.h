@@ -25,4 +25,3 @@ bool IsAddNetPrinterEntry(const std::string& text);
 bool IsFindNetPrintersEntry(const std::string& text);
 // The index in list of the printer the box's selected entry names; -1 for other entries.
 int SelectedNetPrinter(const ListBoxState& box, const printer::NetPrinterList& list);
-

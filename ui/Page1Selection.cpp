@@ -82,14 +82,15 @@ void CPage1Selection::OnRemove()
         platform::AfxMessageBox(msg::kNoFileSelected, platform::MB_ICONEXCLAMATION);
         return;
     }
-    if (platform::MessageBox("Remove selected file?", "Nivora", platform::MB_ICONQUESTION | platform::MB_YESNO) !=
-        platform::IDYES)
+    if (platform::MessageBox("Remove selected file?", "Nivora",
+                             platform::MB_ICONQUESTION | platform::MB_YESNO) != platform::IDYES)
         return;
     std::vector<int32_t> numbers;
     for (const int row : rows)
         numbers.push_back(m_session.m_list.At(row).number);
     // From the last selected row up, as the numbers become free in that order.
-    std::for_each(numbers.rbegin(), numbers.rend(), [this](int32_t number) { m_session.m_loader.RemoveFile(number); });
+    std::for_each(numbers.rbegin(), numbers.rend(),
+                  [this](int32_t number) { m_session.m_loader.RemoveFile(number); });
     m_model.SetSelectedRow(-1);
 }
 

@@ -40,7 +40,8 @@ std::string ParallelName(const std::string& device)
 
 } // namespace
 
-CPage4Print::CPage4Print(const Session& session) : CPropertyPage(QStringLiteral("Print Bitmap"), 132), m_session(session)
+CPage4Print::CPage4Print(const Session& session)
+    : CPropertyPage(QStringLiteral("Print Bitmap"), 132), m_session(session)
 {
     setObjectName(QStringLiteral("CPage4Print"));
     CreateControls();

@@ -139,7 +139,8 @@ void ShowBox(QComboBox* combo, const ListBoxState& state)
 
 } // namespace
 
-CPage5Setup::CPage5Setup(Session& session) : CPropertyPage(QStringLiteral("Setup Port"), 133), m_session(session)
+CPage5Setup::CPage5Setup(Session& session)
+    : CPropertyPage(QStringLiteral("Setup Port"), 133), m_session(session)
 {
     setObjectName(QStringLiteral("CPage5Setup"));
     BuildControls();
@@ -424,9 +425,9 @@ void CPage5Setup::TestConnection()
 {
     const std::string& device = m_session.m_settings.m_strPortDevice;
     const bool serial = m_session.m_settings.m_nPortType == 0;
-    const bool opened = serial ? m_port.OpenPort(device, m_dwBaudRate, m_byByteSize, m_byParity, m_byStopBits,
-                                                 m_nHandshake)
-                               : m_port.OpenLpt(ParallelPortName(device));
+    const bool opened =
+        serial ? m_port.OpenPort(device, m_dwBaudRate, m_byByteSize, m_byParity, m_byStopBits, m_nHandshake)
+               : m_port.OpenLpt(ParallelPortName(device));
     if (!opened) {
         const int error = m_port.m_nOpenError;
         platform::AfxMessageBox(msg::kPortOpenFailed, platform::MB_ICONEXCLAMATION);

@@ -54,8 +54,8 @@ public:
     void SetTickInterval(int ms);
 
     printer::Port* m_hPort = nullptr;
-    PrintList m_printList; // the Selection's items
-    int m_nJobCount = 0;   // images the run prints
+    PrintList m_printList;    // the Selection's items
+    int m_nJobCount = 0;      // images the run prints
     QProgressBar* m_progress; // control 1058
     QLabel* m_status;         // control 1057, shows m_strStatus
     std::string m_strStatus;

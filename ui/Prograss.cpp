@@ -25,9 +25,9 @@ constexpr int kStepIntervalMs = 10;
 } // namespace
 
 CPrograss::CPrograss(Session& session, QWidget* parent)
-    : QDialog(parent),
-      CDownloadWalk(DownloadJobs(session.m_list), session.m_settings.m_nThreshold,
-                    session.m_settings.m_nMaxPrintWidth, static_cast<HalftoneMode>(session.m_settings.m_nHalftone)),
+    : QDialog(parent), CDownloadWalk(DownloadJobs(session.m_list), session.m_settings.m_nThreshold,
+                                     session.m_settings.m_nMaxPrintWidth,
+                                     static_cast<HalftoneMode>(session.m_settings.m_nHalftone)),
       CPrinterWaitCancel(msg::kCancelEndsDownload), m_session(session), m_timer1(new QTimer(this)),
       m_timer2(new QTimer(this))
 {

@@ -80,8 +80,9 @@ void ReadBackNames(PortWorkingCopy& page, const SetupBoxes& boxes)
 
 std::string ListBoxState::Text() const
 {
-    return selected >= 0 && selected < static_cast<int>(entries.size()) ? entries[static_cast<size_t>(selected)]
-                                                                         : std::string();
+    return selected >= 0 && selected < static_cast<int>(entries.size())
+               ? entries[static_cast<size_t>(selected)]
+               : std::string();
 }
 
 void RestorePortSetup(PortWorkingCopy& page, SetupBoxes& boxes, const std::string& startDir)
@@ -128,7 +129,8 @@ void ChangePortName(PortWorkingCopy& page, const SetupBoxes& boxes)
 
 void ChangeSerialSetting(PortWorkingCopy& page, const SetupBoxes& boxes, SerialBox box)
 {
-    const BaudList baudList = boxes.printerName.selected == kFirstSerialRow ? BaudList::Full : BaudList::Short;
+    const BaudList baudList =
+        boxes.printerName.selected == kFirstSerialRow ? BaudList::Full : BaudList::Short;
     const ChoiceTable& table = SerialChoices(box, baudList);
     const int index = boxes[box].selected;
     if (index < 0 || index >= static_cast<int>(table.entries.size()))

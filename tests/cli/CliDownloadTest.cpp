@@ -97,7 +97,8 @@ TEST_F(CliDownloadTest, RefusalsLeaveTheOutputAlone)
     dir.Write("junk.bmp", "BM, but nothing of a bitmap follows");
     const std::string a = Bmp("a.bmp", 8, 8);
     const std::pair<std::vector<std::string>, std::string> cases[] = {
-        {{a, dir.File("junk.bmp")}, "nivora-cli: " + dir.File("junk.bmp") + ": unsupported or damaged BMP file"},
+        {{a, dir.File("junk.bmp")},
+         "nivora-cli: " + dir.File("junk.bmp") + ": unsupported or damaged BMP file"},
         {{"-c", "1", Bmp("tall.bmp", 8, 4480)}, "too large for one NV bit image:\n" + dir.File("tall.bmp")},
     };
     for (const auto& [files, message] : cases) {

@@ -79,7 +79,7 @@ TEST_F(ImageLogoTest, PngJpegAndGifFilesAreListedWithTheirNvSizes)
         ImageKind kind;
         int32_t size;
     } cases[] = {
-        {WriteShadedPng(dir.File("a.png"), 100, 50), ImageKind::Png, 728},   // 7 bands x 104
+        {WriteShadedPng(dir.File("a.png"), 100, 50), ImageKind::Png, 728},    // 7 bands x 104
         {WriteShadedJpeg(dir.File("b.jpg"), 201, 96), ImageKind::Jpeg, 2496}, // 12 x 208
         {WriteBarsGif(dir.File("c.gif"), 1, 1), ImageKind::Gif, 8},
         // Named for another kind: the first bytes decide.

@@ -134,7 +134,8 @@ TEST_F(LogoListTest, EachKindOfRefusedPickSaysWhyAndChangesNothing)
         {Bmp("huge.bmp", 3000, 3000), AddOutcome::TooLarge,
          "3000 x 3000 is larger than the printer can store (147,456 bytes of raster)"},
         {Bmp("wide.bmp", 1024, 104), AddOutcome::DoesNotFit, "does not fit: 12 KByte left"},
-        {Bmp("line\nbreak.bmp", 8, 8), AddOutcome::ControlCharacter, "the file name holds a control character"},
+        {Bmp("line\nbreak.bmp", 8, 8), AddOutcome::ControlCharacter,
+         "the file name holds a control character"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.path);
@@ -147,7 +148,8 @@ TEST_F(LogoListTest, EachKindOfRefusedPickSaysWhyAndChangesNothing)
         EXPECT_TRUE(list.FailedNumbers().empty());
     }
     EXPECT_EQ(RefusalText({{dir.File("car\rriage.bmp"), "the file name holds a control character"}}),
-              "This file was not added:\r\n" + dir.File("car?riage.bmp") + ": the file name holds a control character");
+              "This file was not added:\r\n" + dir.File("car?riage.bmp") +
+                  ": the file name holds a control character");
     ASSERT_TRUE(Pick(png).Added());
     ASSERT_TRUE(Pick(png).Added());
     EXPECT_THAT(Numbers(), ElementsAre(2, 1, 3));
@@ -192,8 +194,8 @@ TEST_F(LogoListTest, StoredFilesThatFailKeepTheirNumbersFree)
     EXPECT_THAT(list.FailedNumbers(), ElementsAre(3));
     EXPECT_EQ(list.Stored(), stored);
     EXPECT_TRUE(list.At(2).centre); // the centring it was stored with
-    EXPECT_EQ(ReloadWarningText(reload), "Bitmap files that was defined with Log file is incorrect.\r\n" + gone +
-                                             ": cannot be opened (No such file or directory)");
+    EXPECT_EQ(ReloadWarningText(reload), "Bitmap files that was defined with Log file is incorrect.\r\n" +
+                                             gone + ": cannot be opened (No such file or directory)");
     loader.RemoveFile(5);
     loader.RemoveFile(2);
     loader.TakeFailedNumbers();
@@ -253,13 +255,15 @@ TEST_F(LogoListTest, TheStoredListKeepsItsKeysAndTheCentringBesideThem)
     PrivateProfile profile(dir.File("test.INI"));
     dir.Write("test.INI", "[LOG]\r\nLogofile1=/old/1.bmp\r\nLogofile2=/old/2.bmp\r\nLogofile3=/old/3.bmp\r\n"
                           "Logocenter3=1\r\n[Other]\r\nKeep=yes\r\n");
-    EXPECT_THAT(ReadStoredList(profile),
-                ElementsAre(StoredLogo{"/old/1.bmp"}, StoredLogo{"/old/2.bmp"}, StoredLogo{"/old/3.bmp", true}));
+    EXPECT_THAT(ReadStoredList(profile), ElementsAre(StoredLogo{"/old/1.bmp"}, StoredLogo{"/old/2.bmp"},
+                                                     StoredLogo{"/old/3.bmp", true}));
     // Without ticks the keys are exactly the paths; the stale ones go.
     ASSERT_TRUE(WriteStoredList(profile, {{"/new/a.bmp"}, {"/new/b.bmp"}}, 3));
-    EXPECT_EQ(dir.Read("test.INI"), "[LOG]\r\nLogofile1=/new/a.bmp\r\nLogofile2=/new/b.bmp\r\n[Other]\r\nKeep=yes\r\n");
+    EXPECT_EQ(dir.Read("test.INI"),
+              "[LOG]\r\nLogofile1=/new/a.bmp\r\nLogofile2=/new/b.bmp\r\n[Other]\r\nKeep=yes\r\n");
     ASSERT_TRUE(WriteStoredList(profile, {{"/new/a.bmp"}, {"/new/b.bmp", true}}, 2));
-    EXPECT_THAT(ReadStoredList(profile), ElementsAre(StoredLogo{"/new/a.bmp"}, StoredLogo{"/new/b.bmp", true}));
+    EXPECT_THAT(ReadStoredList(profile),
+                ElementsAre(StoredLogo{"/new/a.bmp"}, StoredLogo{"/new/b.bmp", true}));
     // Reading stops at the first missing or empty path; keys compare without case.
     dir.Write("test.INI", "[log]\r\nLOGOFILE1=/a.bmp\r\nLogofile2=\r\nLogofile3=/c.bmp\r\n");
     EXPECT_THAT(ReadStoredList(profile), ElementsAre(StoredLogo{"/a.bmp"}));

@@ -90,8 +90,8 @@ TEST(NetPortEntries, FollowThePortNamesAndKeepTheAddEntryLast)
         EXPECT_EQ(box.entries, expected);
         EXPECT_EQ(box.selected, c.expected);
         EXPECT_EQ(SelectedNetPrinter(box, list), c.expected >= static_cast<int>(c.ports.size())
-                                                              ? c.expected - static_cast<int>(c.ports.size())
-                                                              : -1);
+                                                     ? c.expected - static_cast<int>(c.ports.size())
+                                                     : -1);
     }
 }
 

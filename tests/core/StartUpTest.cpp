@@ -35,7 +35,12 @@ TEST(StartUpTest, ReloadsTheStoredFilesUpToTheFirstMissingOrEmptyKeyAndEmptiesTh
         std::vector<int> failed;
         std::vector<std::string> boxes;
     } cases[] = {
-        {"keys_1_to_3", key(1, "a.bmp") + key(2, "b.bmp") + key(3, "c.bmp") + key(5, "a.bmp"), {1, 2, 3}, 3, {}, {}},
+        {"keys_1_to_3",
+         key(1, "a.bmp") + key(2, "b.bmp") + key(3, "c.bmp") + key(5, "a.bmp"),
+         {1, 2, 3},
+         3,
+         {},
+         {}},
         {"missing_key_2", key(1, "a.bmp") + key(3, "c.bmp"), {1}, 1, {}, {}},
         {"empty_value", key(1, "a.bmp") + key(2, "") + key(3, "c.bmp"), {1}, 1, {}, {}},
         {"missing_files",

@@ -14,7 +14,7 @@
 #include <sys/file.h>
 #include <unistd.h>
 
-#include "app/SharedRecord.h"
+#include "app/Session.h"
 #include "ui/Prograss.h"
 #include "download/StreamDecoder.h"
 #include "logo/StoredList.h"
@@ -65,40 +65,39 @@ struct DownloadHarness {
     DownloadHarness()
     {
         platform::SetWaiter(&clock);
-        g_Shared.m_nThreshold = 128;
-        g_Shared.m_strPortDevice = "COM1";
-        g_Shared.m_dwBaudRate = 115200;
-        g_Shared.m_byByteSize = 8;
+        Settings().m_nThreshold = 128;
+        Settings().m_strPortDevice = "COM1";
+        Settings().m_dwBaudRate = 115200;
+        Settings().m_byByteSize = 8;
         root.Link("ttyS0", printer.Path());
     }
     ~DownloadHarness() { platform::SetWaiter(&page.fake.clock); }
 
+    printer::SetupRecord& Settings() { return page.CurrentSession().m_settings; }
     void Show()
     {
         page.Show(0);
-        upload = new CPage3Upload;
-        page.Sheet()->AddPage(upload);
+        upload = page.upload;
         page.Activate(2);
     }
     // Lists a black logo with this logo number, as start-up does; returns its path.
     std::string List(const std::string& name, int width, int height, int number)
     {
         const std::string path = WriteSolidBmp(page.work.File(name), width, height);
-        [&] { QVERIFY(page.app.m_loader.AddFile(number, path)); }();
-        page.app.m_bListLoaded = true;
+        [&] { QVERIFY(page.CurrentSession().m_loader.AddFile(number, path).Added()); }();
         return path;
     }
     void UseFile(const std::string& name) // "Print To File", the name typed in its dialog
     {
-        g_Shared.m_nPortType = 2;
-        g_Shared.m_strPortDevice = "FILE";
+        Settings().m_nPortType = 2;
+        Settings().m_strPortDevice = "FILE";
         page.fake.files.outputChoices.push_back({true, {name}});
     }
     // Presses Download; the run (dialog included) is over when it returns.
     void Download() { upload->findChild<QPushButton*>(QStringLiteral("button1023"))->click(); }
-    std::string Key(int number) const
+    std::string Key(int number)
     {
-        return page.app.Profile().GetProfileString(kLogSection, LogoFileKey(number));
+        return page.CurrentSession().Profile().GetProfileString(kLogSection, LogoFileKey(number));
     }
 
     PageHarness page; // brings the fake platform, the working folder and the app
@@ -117,8 +116,7 @@ const char* const kNotTransmitted = "Communication error. Can not transimitted."
 void ListFive(DownloadHarness& h, int size = 8)
 {
     h.page.StoreProfile({"/old/one.bmp", "/old/two.bmp"});
-    g_Shared.m_nProfileCount = 2;
-    g_Shared.m_nStoredCount = 2;
+    h.page.CurrentSession().m_nProfileCount = 2;
     for (int i = 0; i < 5; ++i)
         h.List("l" + std::to_string(i) + ".bmp", size, size, 5 - i);
 }
@@ -126,7 +124,7 @@ void ListFive(DownloadHarness& h, int size = 8)
 void ExpectOldKeys(DownloadHarness& h)
 {
     QCOMPARE((Texts{h.Key(1), h.Key(2), h.Key(3)}), (Texts{"/old/one.bmp", "/old/two.bmp", ""}));
-    QCOMPARE(g_Shared.m_nProfileCount, 2);
+    QCOMPARE(h.page.CurrentSession().m_nProfileCount, 2);
 }
 
 } // namespace
@@ -185,16 +183,9 @@ void TestDownloadRun::threeLogosGoInLogoNumberOrderAndTheProfileFollows()
     QCOMPARE(stream.definitions[2].WidthDots(), 24);  // a
 
     QCOMPARE((Texts{h.Key(1), h.Key(2), h.Key(3), h.Key(4)}), (Texts{b, c, a, ""}));
-    QCOMPARE(g_Shared.m_nProfileCount, 3);
-    QCOMPARE(g_Shared.m_nStoredCount, 3);
-    QCOMPARE(g_Shared.m_nJobCount, 3);
+    QCOMPARE(h.page.CurrentSession().m_nProfileCount, 3);
+    QCOMPARE(h.page.CurrentSession().m_list.Stored(), (std::vector<StoredLogo>{{b}, {c}, {a}}));
     QVERIFY(!h.upload->m_port.m_hPort.IsOpen());
-
-    // The next start-up lists exactly these files, numbered as the printer holds them.
-    h.page.app.ShutDown();
-    h.page.app.LoadStoredList();
-    QCOMPARE(g_Shared.m_arrPath, (Texts{b, c, a}));
-    QCOMPARE(g_Shared.m_arrNumber, (Texts{"  1", "  2", "  3"}));
 }
 
 // "Print To File" of one logo over a profile with six stale keys: the file receives
@@ -205,8 +196,8 @@ void TestDownloadRun::oneLogoToAFileDeletesTheStaleKeys()
     std::string profile = "[LOG]\r\n";
     for (int i = 1; i <= 6; ++i)
         profile += "Logofile" + std::to_string(i) + "=/old/" + std::to_string(i) + ".bmp\r\n";
-    h.page.work.Write(h.page.app.m_strProfileBase, profile + "[Other]\r\nKeep=yes\r\n");
-    g_Shared.m_nProfileCount = 6;
+    h.page.work.Write(h.page.App().m_strProfileBase, profile + "[Other]\r\nKeep=yes\r\n");
+    h.page.CurrentSession().m_nProfileCount = 6;
     h.UseFile("logos.prn");
     const std::string logo = h.List("one.bmp", 8, 8, 4);
     h.Show();
@@ -225,8 +216,8 @@ void TestDownloadRun::oneLogoToAFileDeletesTheStaleKeys()
     QCOMPARE(h.page.fake.boxes.Texts(), (Texts{kConfirm, kComplete}));
     QCOMPARE((Texts{h.Key(1), h.Key(2), h.Key(3), h.Key(4), h.Key(5), h.Key(6)}),
              (Texts{logo, "", "", "", "", ""}));
-    QCOMPARE(h.page.app.Profile().GetProfileString("Other", "Keep"), std::string("yes"));
-    QCOMPARE(g_Shared.m_nProfileCount, 1);
+    QCOMPARE(h.page.CurrentSession().Profile().GetProfileString("Other", "Keep"), std::string("yes"));
+    QCOMPARE(h.page.CurrentSession().m_nProfileCount, 1);
 }
 
 void TestDownloadRun::stopsBetweenImages_data()
@@ -268,7 +259,6 @@ void TestDownloadRun::stopsBetweenImages()
 
     QCOMPARE(h.page.fake.boxes.Texts().size(), size_t{box ? 2u : 1u});
     QCOMPARE(h.page.fake.clock.sleeps, sleeps);
-    QCOMPARE(g_Shared.m_nStoredCount, after);
     const size_t sent = 5 + 3 + static_cast<size_t>(after) * 12, groups = 5 - static_cast<size_t>(after) + 1;
     h.printer.WaitForBytes(sent + 4 * groups);
     const Bytes bytes = h.printer.Bytes();
@@ -298,7 +288,6 @@ void TestDownloadRun::aPrinterThatStopsTakingDataEndsTheRun()
     QVERIFY2(clock.elapsed() < 10000, "the run must end by the time-out");
     QCOMPARE(h.page.fake.boxes.Texts(), (Texts{kConfirm, kNotTransmitted}));
     QCOMPARE(h.page.fake.boxes.shown[1].flags, 0x30u);
-    QVERIFY(g_Shared.m_nStoredCount >= 2 && g_Shared.m_nStoredCount < 5);
     ExpectOldKeys(h);
     QVERIFY(!h.upload->m_port.m_hPort.IsOpen());
 }
@@ -364,8 +353,8 @@ void TestDownloadRun::runsThatEndBeforeTheImages()
     QFETCH(bool, held);
     QFETCH(QString, message);
     DownloadHarness h;
-    g_Shared.m_strPortDevice = device.toStdString();
-    g_Shared.m_nPortType = device.startsWith("LPT") ? 1 : 0;
+    h.Settings().m_strPortDevice = device.toStdString();
+    h.Settings().m_nPortType = device.startsWith("LPT") ? 1 : 0;
     if (device == "/dev/full")
         h.UseFile("/dev/full");
     if (logo)
@@ -453,8 +442,8 @@ void TestDownloadRun::theWindowAndTheCommandLineSendTheSameBytesAndPauses()
     const std::string b = h.List("b.bmp", 20, 10, 2);
     const std::string c = h.List("c.bmp", 64, 64, 3);
     h.Show();
-    g_Shared.m_arrAutoCenter[1] = 1; // ticked on the Selection page, which has been left
-    g_Shared.m_nMaxPrintWidth = 512;
+    h.page.CurrentSession().m_list.SetCentre(1, true);
+    h.Settings().m_nMaxPrintWidth = 512;
     h.Download();
     QCOMPARE(h.page.fake.boxes.Texts(), (Texts{kConfirm, kComplete}));
     const Bytes total = {0x1D, 0x49, 0x01, 0x1B, 0x40};

@@ -10,7 +10,7 @@
 #include <memory>
 #include <utility>
 
-#include "app/SharedRecord.h"
+#include "app/Session.h"
 #include "ui/PrintProgress.h"
 #include "printer/PrinterPort.h"
 #include "printer/StallRule.h"
@@ -40,6 +40,7 @@ struct Rig {
     FakePlatform fake;
     FakePrinter printer;
     FakeDeviceRoot root;
+    Session session;
     std::unique_ptr<CPage4Print> page;
     RunRecord record;
 
@@ -47,11 +48,11 @@ struct Rig {
     {
         const bool parallel = device.rfind("LPT", 0) == 0;
         root.Link(parallel ? "usb/lp" + std::to_string(device.back() - '1') : "ttyS0", printer.Path());
-        g_Shared.m_nPortType = parallel ? 1 : 0;
-        g_Shared.m_strPortDevice = device;
-        g_Shared.m_dwBaudRate = 9600;
-        g_Shared.m_byByteSize = 8;
-        page = std::make_unique<CPage4Print>();
+        session.m_settings.m_nPortType = parallel ? 1 : 0;
+        session.m_settings.m_strPortDevice = device;
+        session.m_settings.m_dwBaudRate = 9600;
+        session.m_settings.m_byByteSize = 8;
+        page = std::make_unique<CPage4Print>(session);
         page->OnInitDialog();
         page->OnSetActive();
     }
@@ -189,7 +190,7 @@ void TestPrintRun::aRunPrintsItsImagesInOrderWithItsProgress()
     };
     for (const Case& c : cases) {
         Rig rig(c.device);
-        g_Shared.m_arrPrintNumber = {"260"}; // left from an earlier run
+        rig.page->m_printList = {{4, 4}}; // left from an earlier run
         rig.Print(c.range, c.text, c.quality, c.header);
 
         const Bytes& preamble = c.device[0] == 'L' ? kParallelPreamble : kSerialPreamble;
@@ -270,7 +271,7 @@ void TestPrintRun::aRunThatCannotStartSaysWhyAndSendsNothingAfterTheCheck()
         QCOMPARE(rig.Received(c.sent.size()), c.sent);
         QCOMPARE(rig.fake.boxes.Texts(), std::vector<std::string>{c.message});
         QCOMPARE(rig.fake.boxes.shown[0].flags, kExclamation);
-        QCOMPARE(g_Shared.m_nJobCount, 0);
+        QCOMPARE(rig.page->m_nSelectCount, 0);
         QVERIFY(!rig.page->m_port.m_hPort.IsOpen());
     }
 }

@@ -1,8 +1,8 @@
 // The Setup page in a sheet of its own, with one plain page beside it to leave to, on
 // fake message boxes, a temporary start-up directory and a fake device tree: what
-// start-up restores and "Close" keeps, the model rules as the lists show them, the
-// single settings, Print To File, width and threshold, what leaving the page commits,
-// the Apply test against a fake printer, and the page's help.
+// start-up restores and "Close" keeps, the lists as the page shows them, width and
+// threshold with their checks, what leaving the page commits, the Apply test against a
+// fake printer, and the page's help. The rules behind the lists: PortSettingsTest.
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -16,9 +16,9 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <tuple>
 
-#include "app/NvLogoApp.h"
-#include "app/SharedRecord.h"
+#include "app/Session.h"
 #include "tests/support/FakePlatform.h"
 #include "tests/support/FakePrinter.h"
 #include "tests/support/TempDir.h"
@@ -43,28 +43,23 @@ public:
     FakePlatform fake;
     TempDir startDir;
     FakeDeviceRoot root;
-    CNvLogoApp app;
+    std::unique_ptr<Session> session;
     std::unique_ptr<CPropertySheet> sheet;
     CPage5Setup* page = nullptr;
 
-    SetupHarness()
-    {
-        app.m_szWorkDir = startDir.Path();
-        SetApp(&app);
-    }
-    ~SetupHarness()
-    {
-        sheet.reset();
-        SetApp(nullptr);
-    }
+    ~SetupHarness() { sheet.reset(); }
 
     // Opens the sheet on the Setup page, as start-up does; a second call is the next run.
     void Start()
     {
         sheet.reset();
+        session = std::make_unique<Session>();
+        session->m_strWorkDir = startDir.Path();
+        session->m_strProfilePath = startDir.File("nivora.INI");
+        session->LoadProfile();
         sheet = std::make_unique<CPropertySheet>(QStringLiteral("Setup"), nullptr, kSetupTab);
         sheet->AddPage(new PlainPage);
-        page = new CPage5Setup;
+        page = new CPage5Setup(*session);
         sheet->AddPage(page);
         sheet->show();
     }
@@ -111,6 +106,7 @@ public:
     bool Return() const { return sheet->SetActivePage(kSetupTab); }
 
     std::vector<std::string> Boxes() const { return fake.boxes.Texts(); }
+    const printer::SetupRecord& Settings() const { return session->m_settings; }
     bool DeviceIniExists() const { return std::filesystem::exists(startDir.File("Device.INI")); }
     std::string DeviceIni() const { return startDir.Read("Device.INI"); }
 };
@@ -147,22 +143,19 @@ void ExpectSerialBoxesEmptyAndOff(const SetupHarness& h)
 class TestSetupPage : public QObject {
     Q_OBJECT
 private slots:
-    void firstRunThenTheShortAndTheParallelModel();
+    void theListsFollowTheModelAndLeavingCommitsTheChoices();
     void closeKeepsThePortKindForTheNextRun_data();
     void closeKeepsThePortKindForTheNextRun();
-    void eachChoiceEnablesApplyAndReachesTheSharedRecordWhenLeaving();
-    void printToFileSetThenCleared_data();
-    void printToFileSetThenCleared();
     void thresholdAndWidthAreCheckedAndOnlyLeavingTakesThem();
     void applyTestsThePrinterUnlessPrintingToFile();
     void theStatusLineSaysWhetherThePrinterAnswered();
     void applyOpensTheParallelPortTheRunsUse();
     void theTitleBarCloseSavesLikeCloseAndEscDoesNothing();
     void f1OpensThePagesOwnHelp();
-    void halftoneSitsInTheOptionsFreeSpaceAndStartsClassicEveryRun();
+    void halftoneThresholdAndWidthComeBackAtTheNextStart();
 };
 
-void TestSetupPage::firstRunThenTheShortAndTheParallelModel()
+void TestSetupPage::theListsFollowTheModelAndLeavingCommitsTheChoices()
 {
     SetupHarness h;
     for (int n = 0; n < 12; ++n)
@@ -175,12 +168,8 @@ void TestSetupPage::firstRunThenTheShortAndTheParallelModel()
     ExpectSerialDefaults(h, kFullBauds, "115200");
     QCOMPARE(h.Edit(1066)->text(), QStringLiteral("512"));
     QCOMPARE(h.Edit(1068)->text(), QStringLiteral("128"));
-    QCOMPARE(h.Slider()->maximum(), 255);
     QCOMPARE(h.Slider()->value(), 128);
     QVERIFY(!h.PrintToFile()->isChecked());
-    QCOMPARE(g_Shared.m_strPortDevice, std::string("COM1"));
-    QCOMPARE(g_Shared.m_nMaxPrintWidth, 512);
-    QCOMPARE(g_Shared.m_nNvAreaKB, 384);
     QVERIFY(h.Boxes().empty());
     // The sheet's buttons as the page leaves them, and the About group.
     QCOMPARE(h.Button(Button::Ok)->text(), QStringLiteral("Close"));
@@ -192,24 +181,43 @@ void TestSetupPage::firstRunThenTheShortAndTheParallelModel()
     QCOMPARE(h.Find<QLabel>("label1043")->text(), QStringLiteral("Bitmap Nivora "));
     QVERIFY(h.Combo(1045)->toolTip().contains("/dev/ttyUSB0")); // where the names lead
 
-    QVERIFY(h.Choose(1044, "ORVAN 4S/U"));
-    ExpectSerialDefaults(h, {"4800", "9600", "19200", "38400"}, "38400");
-    QCOMPARE(h.Edit(1066)->text(), QStringLiteral("384"));
-    QCOMPARE(h.Combo(1045)->count(), 14); // and "Add network printer...", "Find network printers..." last
-
-    const uint32_t committedBaud = g_Shared.m_dwBaudRate;
-    QVERIFY(h.Choose(1044, "ORVAN 4P"));
-    QCOMPARE(h.Entries(1045),
-             QStringList({"LPT1", "Add network printer...",
-                          "Find network printers..."})); // however many serial ports there are
-    ExpectSerialBoxesEmptyAndOff(h);
-    QCOMPARE(h.Edit(1066)->text(), QStringLiteral("384"));
-    QCOMPARE(g_Shared.m_nPortType, 0); // nothing is committed before the page is left
+    // Each list reaches the working copy and enables Apply; the stop bit "2" is code 2.
     QVERIFY(h.Leave());
-    QCOMPARE(g_Shared.m_nPortType, 1);
-    QCOMPARE(g_Shared.m_strPortDevice, std::string("LPT1"));
-    QCOMPARE(g_Shared.m_nMaxPrintWidth, 384);
-    QCOMPARE(g_Shared.m_dwBaudRate, committedBaud); // the serial fields keep their last values
+    const std::pair<int, QString> choices[] = {{1044, "ORVAN 4S/U"}, {1045, "COM2"}, {1046, "4800"},
+                                               {1047, "7"},          {1048, "ODD"},  {1049, "2"},
+                                               {1050, "XON/XOFF"}};
+    for (const auto& [id, entry] : choices) {
+        QVERIFY(h.Return());
+        QVERIFY(!h.ApplyEnabled());
+        QVERIFY(h.Choose(id, entry));
+        QVERIFY2(h.ApplyEnabled(), qPrintable(entry));
+        QVERIFY(h.Leave());
+    }
+    QCOMPARE(h.Settings().m_strPrinterName, std::string("ORVAN 4S/U"));
+    QCOMPARE(h.Settings().m_strPortDevice, std::string("COM2"));
+    QCOMPARE((std::tuple{h.Settings().m_dwBaudRate, int(h.Settings().m_byByteSize),
+                         int(h.Settings().m_byParity), int(h.Settings().m_byStopBits),
+                         h.Settings().m_nHandshake, h.Settings().m_nMaxPrintWidth}),
+             (std::tuple{4800u, 7, 1, 2, 1, 384}));
+
+    // A parallel model: LPT1 alone however many serial ports there are, the serial
+    // lists empty and off; Print To File turns every list off and writes to "FILE".
+    QVERIFY(h.Return());
+    QVERIFY(h.Choose(1044, "ORVAN 4P"));
+    QCOMPARE(h.Entries(1045), QStringList({"LPT1", "Add network printer...", "Find network printers..."}));
+    ExpectSerialBoxesEmptyAndOff(h);
+    h.PrintToFile()->click();
+    for (int id : {1044, 1045, 1046, 1047, 1048, 1049, 1050})
+        QVERIFY(!h.Combo(id)->isEnabled());
+    QCOMPARE(h.Settings().m_nPortType, 0); // nothing is committed before the page is left
+    QVERIFY(h.Leave());
+    QCOMPARE(std::tie(h.Settings().m_nPortType, h.Settings().m_strPortDevice), std::tuple(2, "FILE"));
+    QVERIFY(h.Return());
+    h.PrintToFile()->click();
+    QVERIFY(h.Combo(1045)->isEnabled() && !h.Combo(1046)->isEnabled()); // still parallel
+    QVERIFY(h.Leave());
+    QCOMPARE(std::tie(h.Settings().m_nPortType, h.Settings().m_strPortDevice), std::tuple(1, "LPT1"));
+    QCOMPARE(h.Settings().m_dwBaudRate, 4800u); // the serial settings keep their last values
 }
 
 void TestSetupPage::closeKeepsThePortKindForTheNextRun_data()
@@ -247,85 +255,13 @@ void TestSetupPage::closeKeepsThePortKindForTheNextRun()
 
     h.Start(); // the next run
     QCOMPARE(h.Combo(1044)->currentText(), restored);
-    QCOMPARE(h.Edit(1066)->text(), QStringLiteral("512"));
     if (stored == "1") {
         QCOMPARE(h.Entries(1045),
                  QStringList({"LPT1", "LPT2", "Add network printer...", "Find network printers..."}));
         ExpectSerialBoxesEmptyAndOff(h);
-        QCOMPARE(g_Shared.m_strPortDevice, std::string("LPT1"));
     } else {
         ExpectSerialDefaults(h, kFullBauds, "115200");
     }
-}
-
-void TestSetupPage::eachChoiceEnablesApplyAndReachesTheSharedRecordWhenLeaving()
-{
-    SetupHarness h;
-    h.root.AddFile("ttyS0");
-    h.root.AddFile("ttyS1");
-    h.Start();
-    QVERIFY(h.Leave());
-    // The short list's entries carry their own rates; stop bit "2" is the code 2.
-    const std::pair<int, QString> choices[] = {{1044, "ORVAN 4S/U"}, {1045, "COM2"}, {1046, "4800"},
-                                               {1047, "7"},          {1048, "ODD"},  {1049, "2"},
-                                               {1050, "XON/XOFF"}};
-    for (const auto& [id, entry] : choices) {
-        QVERIFY(h.Return());
-        QVERIFY(!h.ApplyEnabled());
-        QVERIFY(h.Choose(id, entry));
-        QVERIFY2(h.ApplyEnabled(), qPrintable(entry));
-        QVERIFY(h.Leave());
-    }
-    QCOMPARE(g_Shared.m_strPrinterName, std::string("ORVAN 4S/U"));
-    QCOMPARE(g_Shared.m_strPortName, std::string("COM2"));
-    QCOMPARE(g_Shared.m_strPortDevice, std::string("COM2"));
-    QCOMPARE(g_Shared.m_dwBaudRate, 4800u);
-    QCOMPARE(g_Shared.m_byByteSize, 7);
-    QCOMPARE(g_Shared.m_byParity, 1);
-    QCOMPARE(g_Shared.m_byStopBits, 2);
-    QCOMPARE(g_Shared.m_nHandshake, 1);
-    QCOMPARE(g_Shared.m_nPortType, 0);
-}
-
-void TestSetupPage::printToFileSetThenCleared_data()
-{
-    QTest::addColumn<QString>("model");
-    QTest::addColumn<std::string>("device"); // when cleared again
-    QTest::addColumn<int>("portType");
-    QTest::newRow("parallel") << "ORVAN 7P" << std::string("LPT1") << 1;
-    QTest::newRow("serial") << "ORVAN 7S/U" << std::string("COM1") << 0;
-}
-
-void TestSetupPage::printToFileSetThenCleared()
-{
-    QFETCH(QString, model);
-    QFETCH(std::string, device);
-    QFETCH(int, portType);
-    SetupHarness h;
-    h.root.AddFile("ttyS0");
-    h.Start();
-    QVERIFY(h.Choose(1044, model));
-    QVERIFY(h.Leave()); // Apply off, so that the check box's own effect on it shows
-    QVERIFY(h.Return());
-
-    h.PrintToFile()->click();
-    QCOMPARE(g_Shared.m_strPortDevice, std::string("FILE")); // at once
-    for (int id : {1044, 1045, 1046, 1047, 1048, 1049, 1050})
-        QVERIFY(!h.Combo(id)->isEnabled());
-    QVERIFY(!h.ApplyEnabled()); // the click is no change to apply
-    QVERIFY(h.Leave());
-    QCOMPARE(g_Shared.m_nPortType, 2);
-    QCOMPARE(g_Shared.m_strPortDevice, std::string("FILE"));
-
-    QVERIFY(h.Return());
-    h.PrintToFile()->click();
-    QVERIFY(h.Combo(1044)->isEnabled());
-    QVERIFY(h.Combo(1045)->isEnabled());
-    for (int id : kSerialIds)
-        QCOMPARE(h.Combo(id)->isEnabled(), portType == 0);
-    QCOMPARE(g_Shared.m_strPortDevice, device);
-    QVERIFY(h.Leave());
-    QCOMPARE(g_Shared.m_nPortType, portType);
 }
 
 void TestSetupPage::thresholdAndWidthAreCheckedAndOnlyLeavingTakesThem()
@@ -365,14 +301,14 @@ void TestSetupPage::thresholdAndWidthAreCheckedAndOnlyLeavingTakesThem()
     h.Edit(1066)->clear();
     QVERIFY(!h.Leave());
     QCOMPARE(h.Boxes().back(), std::string("Please enter an integer."));
-    QCOMPARE(g_Shared.m_nThreshold, 128); // nothing is taken before the page is left
-    QCOMPARE(g_Shared.m_nMaxPrintWidth, 512);
+    QCOMPARE(h.Settings().m_nThreshold, 128); // nothing is taken before the page is left
+    QCOMPARE(h.Settings().m_nMaxPrintWidth, 512);
     QVERIFY(!h.ApplyEnabled()); // and neither is a change to apply
 
     SetupHarness::Type(h.Edit(1066), "300");
     QVERIFY(h.Leave());
-    QCOMPARE(g_Shared.m_nThreshold, 99);
-    QCOMPARE(g_Shared.m_nMaxPrintWidth, 300);
+    QCOMPARE(h.Settings().m_nThreshold, 99);
+    QCOMPARE(h.Settings().m_nMaxPrintWidth, 300);
 }
 
 void TestSetupPage::applyTestsThePrinterUnlessPrintingToFile()
@@ -385,8 +321,8 @@ void TestSetupPage::applyTestsThePrinterUnlessPrintingToFile()
     h.Button(Button::Apply)->click();
     QVERIFY(h.Boxes().empty());
     QVERIFY(!h.DeviceIniExists());
-    QCOMPARE(g_Shared.m_nPortType, 2); // applying left the page for a moment
-    QVERIFY(printer.Drain());          // anything sent has arrived by now
+    QCOMPARE(h.Settings().m_nPortType, 2); // applying left the page for a moment
+    QVERIFY(printer.Drain());              // anything sent has arrived by now
     QVERIFY(printer.Bytes().empty());
 
     h.PrintToFile()->click();
@@ -398,7 +334,7 @@ void TestSetupPage::applyTestsThePrinterUnlessPrintingToFile()
     QCOMPARE(printer.Bytes(), testBytes);
     QVERIFY(h.Boxes().empty());
     QCOMPARE(h.DeviceIni(), std::string("0"));
-    QCOMPARE(g_Shared.m_dwBaudRate, 9600u);
+    QCOMPARE(h.Settings().m_dwBaudRate, 9600u);
     QCOMPARE(OpenDescriptorCount(), descriptors); // the port is closed again
     QVERIFY(!h.ApplyEnabled());
     QVERIFY(h.sheet->isVisible());
@@ -413,7 +349,7 @@ void TestSetupPage::applyTestsThePrinterUnlessPrintingToFile()
     h.Button(Button::Apply)->click();
     QCOMPARE(h.Boxes(), std::vector<std::string>{"ERROR - Port open."});
     QCOMPARE(h.fake.boxes.shown.front().flags, platform::MB_ICONEXCLAMATION);
-    QCOMPARE(g_Shared.m_nMaxPrintWidth, 200);
+    QCOMPARE(h.Settings().m_nMaxPrintWidth, 200);
     QCOMPARE(h.DeviceIni(), std::string("0"));
     QVERIFY(!h.page->m_port.m_hPort.IsOpen());
     QVERIFY(printer.Bytes().empty());
@@ -473,7 +409,7 @@ void TestSetupPage::applyOpensTheParallelPortTheRunsUse()
     printer::Port otherProgram;
     QVERIFY(otherProgram.OpenPrinterDevice(lpt1, false));
     h.Button(Button::Apply)->click();
-    QCOMPARE(g_Shared.m_strPortDevice, std::string("LPT2"));
+    QCOMPARE(h.Settings().m_strPortDevice, std::string("LPT2"));
     QVERIFY(h.Boxes().empty());
 
     QVERIFY(h.Choose(1045, "LPT1"));
@@ -510,7 +446,8 @@ void TestSetupPage::f1OpensThePagesOwnHelp()
     help->close();
 }
 
-void TestSetupPage::halftoneSitsInTheOptionsFreeSpaceAndStartsClassicEveryRun()
+// Kept in the profile beside the stored list, not only for the run.
+void TestSetupPage::halftoneThresholdAndWidthComeBackAtTheNextStart()
 {
     SetupHarness h;
     h.Start();
@@ -521,21 +458,22 @@ void TestSetupPage::halftoneSitsInTheOptionsFreeSpaceAndStartsClassicEveryRun()
     QVERIFY(h.Find<QWidget>(QStringLiteral("groupOptions"))->geometry().contains(box));
     for (QWidget* other : std::initializer_list<QWidget*>{h.Edit(1066), h.Edit(1068), h.Slider()})
         QVERIFY2(!box.intersects(other->geometry()), qPrintable(other->objectName()));
-    for (QLabel* label : h.page->findChildren<QLabel*>())
-        if (label->buddy() != h.Combo(1069) && label->isVisible())
-            QVERIFY2(!box.intersects(label->geometry()), qPrintable(label->text()));
 
     QVERIFY(h.Choose(1069, QStringLiteral("Atkinson")));
-    QCOMPARE(g_Shared.m_nHalftone, 0); // taken when the page is left, like the threshold
+    SetupHarness::Type(h.Edit(1068), "77");
+    SetupHarness::Type(h.Edit(1066), "300");
+    QCOMPARE(h.Settings().m_nHalftone, 0); // taken when the page is left, like the threshold
     QVERIFY(h.Leave());
-    QCOMPARE(g_Shared.m_nHalftone, 3);
-    QVERIFY(h.Return());
-    QCOMPARE(h.Combo(1069)->currentText(), QStringLiteral("Atkinson"));
+    QCOMPARE(h.Settings().m_nHalftone, 3);
 
     h.Start(); // the next run
-    QCOMPARE(h.Combo(1069)->currentText(), QStringLiteral("Classic"));
+    QCOMPARE(h.Combo(1069)->currentText(), QStringLiteral("Atkinson"));
+    QCOMPARE(h.Edit(1068)->text(), QStringLiteral("77"));
+    QCOMPARE(h.Slider()->value(), 77);
+    QCOMPARE(h.Edit(1066)->text(), QStringLiteral("300"));
     QVERIFY(h.Leave());
-    QCOMPARE(g_Shared.m_nHalftone, 0);
+    QCOMPARE(std::tie(h.Settings().m_nHalftone, h.Settings().m_nThreshold, h.Settings().m_nMaxPrintWidth),
+             std::tuple(3, 77, 300));
 }
 
 QTEST_MAIN(TestSetupPage)

@@ -149,8 +149,8 @@ std::string ParseArgs(const std::vector<std::string>& args, PrintOptions& option
 
 // The images one tick at a time; paced like the window on a printer. Ends Finished,
 // Failed (a write failed; the message is out) or Stopped (between two images).
-CPrintWalk::Tick Walk(ByteSink& sink, const PrintOptions& options, const PrintList& list,
-                      int jobCount, bool paced, int& printed)
+CPrintWalk::Tick Walk(ByteSink& sink, const PrintOptions& options, const PrintList& list, int jobCount,
+                      bool paced, int& printed)
 {
     CliPrintWalk walk(sink);
     walk.m_nRange = options.hasRange ? 1 : 0;
@@ -175,8 +175,8 @@ CPrintWalk::Tick Walk(ByteSink& sink, const PrintOptions& options, const PrintLi
     }
 }
 
-int PrintToPort(PrintOptions options, const PrintList& list, int jobCount,
-                const std::string& target, std::string& reason)
+int PrintToPort(PrintOptions options, const PrintList& list, int jobCount, const std::string& target,
+                std::string& reason)
 {
     CPrinterPort port(printer::kPrintVariant);
     options.port.port = target;

@@ -12,9 +12,14 @@ namespace testing_support {
 // Gives up after timeoutMs.
 void OnNextModal(std::function<void(QWidget*)> action, int timeoutMs = 5000);
 
-template <class T> T* FindChild(QWidget* root, const QString& name)
+// The child of that name; a missing one ends the test program with its name, as the
+// test itself is then wrong.
+template <class T> T* FindChild(const QWidget* root, const QString& name)
 {
-    return root ? root->findChild<T*>(name) : nullptr;
+    T* child = root ? root->findChild<T*>(name) : nullptr;
+    if (!child)
+        qFatal("no widget %s", qPrintable(name));
+    return child;
 }
 
 } // namespace testing_support
