@@ -85,6 +85,7 @@ protected:
         CSinkDownload walk = RecordingWalk(list, sink, pauses, threshold, maxPrintWidth);
         const bool sent = walk.RunToEnd();
         centringBytes = walk.m_image->m_nCentringBytes;
+        totalBytes = walk.m_nTotalBytes;
         return sent;
     }
 
@@ -95,6 +96,7 @@ protected:
     MemorySink sink;
     std::unique_ptr<CNvImage> image = std::make_unique<CNvImage>();
     int centringBytes = 0;
+    int64_t totalBytes = 0; // the run's total as its progress shows it
     int threshold = 128;
     int maxPrintWidth = 512;
 };
@@ -134,11 +136,17 @@ TEST_F(NvStreamTest, ACentredImageIsSentWithItsBlankColumns)
 {
     List("c.bmp", 100, 50);
     list.SetCentre(0, true);
-    ASSERT_TRUE(Download());
-    EXPECT_EQ(sink.bytes,
-              Bytes({0x1C, 0x71, 0x01, 0x27, 0x00, 0x07, 0x00}) + Bytes(1456, 0) + Black100x50Raster());
-    EXPECT_THAT(sink.writes, ElementsAre(3, 4, 512, 512, 512, 512, 136));
-    EXPECT_EQ(centringBytes, 1456);
+    // The list counts the logo's own size; a run adds its blank columns, every run anew.
+    for (int run = 0; run < 2; ++run) {
+        sink = MemorySink{};
+        ASSERT_TRUE(Download());
+        EXPECT_EQ(sink.bytes,
+                  Bytes({0x1C, 0x71, 0x01, 0x27, 0x00, 0x07, 0x00}) + Bytes(1456, 0) + Black100x50Raster());
+        EXPECT_THAT(sink.writes, ElementsAre(3, 4, 512, 512, 512, 512, 136));
+        EXPECT_EQ(centringBytes, 1456);
+        EXPECT_EQ(totalBytes, 728 + 1456);
+        EXPECT_EQ(list.TotalBytes(), 728);
+    }
 }
 
 TEST_F(NvStreamTest, TwoHundredFiftyFiveLogosInAscendingNumberOrderWithoutPauses)
