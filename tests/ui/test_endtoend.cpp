@@ -120,23 +120,6 @@ std::vector<uint8_t> ExpectedPrintBytes()
     return bytes;
 }
 
-void Type(QLineEdit* edit, const QString& text)
-{
-    edit->setFocus();
-    edit->selectAll();
-    QTest::keyClicks(edit, text);
-}
-
-bool Choose(QComboBox* combo, const QString& text)
-{
-    const int index = combo->findText(text);
-    if (index < 0)
-        return false;
-    combo->setCurrentIndex(index);
-    emit combo->activated(index);
-    return true;
-}
-
 } // namespace
 
 class TestEndToEnd : public QObject {
@@ -157,6 +140,12 @@ void TestEndToEnd::Journey(CMyProperty* sheet)
     sheet->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(sheet));
     // Start-up opened the Setup page: COM1 (the virtual printer) is the port found.
+    QCOMPARE(sheet->windowTitle(), QStringLiteral("Tarvo Bitmap Nivora V1.13"));
+    QStringList tabs;
+    for (int i = 0; i < sheet->Tabs()->count(); ++i)
+        tabs << sheet->Tabs()->tabText(i);
+    QCOMPARE(tabs, QStringList(
+                       {"Select Bitmap", "Preview Bitmap", "Download Bitmap", "Print Bitmap", "Setup Port"}));
     QCOMPARE(sheet->GetActiveIndex(), 4);
     QWidget* setup = sheet->GetPage(4);
     auto* port = FindChild<QComboBox>(setup, "combo1045");

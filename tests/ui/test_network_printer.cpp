@@ -38,14 +38,6 @@ const char* const kConfirm = "All bit image files are written in the NV Graphics
 const char* const kComplete = "Complete the NV bit image definition.\r\nPlease wait some paper feed.";
 const Bytes kApplyTest = {0x1B, 0x40, 0x1D, 0x49, 0x01}; // ESC @, GS I 1
 
-QStringList Entries(const QComboBox* combo)
-{
-    QStringList entries;
-    for (int i = 0; i < combo->count(); ++i)
-        entries << combo->itemText(i);
-    return entries;
-}
-
 // Network printers the user added in an earlier run, none of them chosen.
 void StoreNetPrinters(PageHarness& h, const std::vector<std::string>& addresses)
 {
@@ -63,11 +55,8 @@ void StoreNetPrinters(PageHarness& h, const std::vector<std::string>& addresses)
 // Picks an entry of the Setup page's PortName box the way the user does.
 void ChoosePort(PageHarness& h, const QString& entry)
 {
-    auto* port = FindChild<QComboBox>(h.Sheet()->GetPage(kSetupTab), "combo1045");
-    const int index = port->findText(entry);
-    QVERIFY2(index >= 0, qPrintable(entry));
-    port->setCurrentIndex(index);
-    emit port->activated(index);
+    QVERIFY2(Choose(FindChild<QComboBox>(h.Sheet()->GetPage(kSetupTab), "combo1045"), entry),
+             qPrintable(entry));
 }
 
 Bytes From(const Bytes& bytes, size_t offset)

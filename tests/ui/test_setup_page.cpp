@@ -22,6 +22,7 @@
 #include "tests/support/FakePlatform.h"
 #include "tests/support/FakePrinter.h"
 #include "tests/support/TempDir.h"
+#include "tests/ui/support/UiTestSupport.h"
 #include "ui/Page5Setup.h"
 #include "ui/PropertySheet.h"
 
@@ -64,13 +65,7 @@ public:
         sheet->show();
     }
 
-    template <class T> T* Find(const QString& name) const
-    {
-        T* widget = page->findChild<T*>(name);
-        if (!widget)
-            qFatal("no widget %s", qPrintable(name));
-        return widget;
-    }
+    template <class T> T* Find(const QString& name) const { return FindChild<T>(page, name); }
     QComboBox* Combo(int id) const { return Find<QComboBox>(QStringLiteral("combo%1").arg(id)); }
     QLineEdit* Edit(int id) const { return Find<QLineEdit>(QStringLiteral("edit%1").arg(id)); }
     QSlider* Slider() const { return Find<QSlider>(QStringLiteral("slider1067")); }
@@ -78,29 +73,8 @@ public:
     QPushButton* Button(CPropertySheet::Button button) const { return sheet->GetButton(button); }
     bool ApplyEnabled() const { return Button(CPropertySheet::Button::Apply)->isEnabled(); }
 
-    QStringList Entries(int id) const
-    {
-        QStringList entries;
-        for (int i = 0; i < Combo(id)->count(); ++i)
-            entries << Combo(id)->itemText(i);
-        return entries;
-    }
-    // Picks an entry the way the user does: the list reports it as chosen.
-    bool Choose(int id, const QString& text) const
-    {
-        QComboBox* combo = Combo(id);
-        const int index = combo->findText(text);
-        if (index < 0 || !combo->isEnabled())
-            return false;
-        combo->setCurrentIndex(index);
-        emit combo->activated(index);
-        return true;
-    }
-    static void Type(QLineEdit* edit, const QString& text)
-    {
-        edit->selectAll();
-        QTest::keyClicks(edit, text);
-    }
+    QStringList Entries(int id) const { return testing_support::Entries(Combo(id)); }
+    bool Choose(int id, const QString& text) const { return testing_support::Choose(Combo(id), text); }
 
     bool Leave() const { return sheet->SetActivePage(0); }
     bool Return() const { return sheet->SetActivePage(kSetupTab); }
@@ -114,20 +88,15 @@ public:
 const QStringList kFullBauds = {"2400", "4800", "9600", "14400", "19200", "38400", "57600", "115200"};
 constexpr int kSerialIds[] = {1046, 1047, 1048, 1049, 1050};
 
+// The lists' entries are the rules' (PortSettingsTest); the page shows them, on.
 void ExpectSerialDefaults(const SetupHarness& h, const QStringList& bauds, const QString& baud)
 {
-    const std::pair<int, QStringList> lists[] = {{1046, bauds},
-                                                 {1047, {"7", "8"}},
-                                                 {1048, {"NONE", "ODD", "EVEN"}},
-                                                 {1049, {"1", "2"}},
-                                                 {1050, {"DTR/DSR", "XON/XOFF"}}};
-    for (const auto& [id, entries] : lists) {
-        QCOMPARE(h.Entries(id), entries);
-        QVERIFY(h.Combo(id)->isEnabled());
-    }
+    QCOMPARE(h.Entries(1046), bauds);
     const QStringList chosen = {baud, "8", "NONE", "1", "DTR/DSR"};
-    for (int i = 0; i < 5; ++i)
+    for (int i = 0; i < 5; ++i) {
         QCOMPARE(h.Combo(kSerialIds[i])->currentText(), chosen[i]);
+        QVERIFY(h.Combo(kSerialIds[i])->isEnabled());
+    }
 }
 
 void ExpectSerialBoxesEmptyAndOff(const SetupHarness& h)
@@ -273,23 +242,23 @@ void TestSetupPage::thresholdAndWidthAreCheckedAndOnlyLeavingTakesThem()
     QVERIFY(h.Return());
     h.Slider()->setValue(200);
     QCOMPARE(h.Edit(1068)->text(), QStringLiteral("200"));
-    SetupHarness::Type(h.Edit(1068), "77");
+    Type(h.Edit(1068), "77");
     QCOMPARE(h.Slider()->value(), 77);
     h.Edit(1068)->clear();
     QTest::keyClick(h.Edit(1068), Qt::Key_Backspace); // an empty box is no error
     QVERIFY(h.Boxes().empty());
-    SetupHarness::Type(h.Edit(1068), "30");
+    Type(h.Edit(1068), "30");
     h.Edit(1068)->end(false);
     QTest::keyClick(h.Edit(1068), Qt::Key_0); // 300
     QCOMPARE(h.Slider()->value(), 30);
     QCOMPARE(h.Boxes(), std::vector<std::string>{"Please enter an integer between 0 and 255."});
-    SetupHarness::Type(h.Edit(1068), "99");
+    Type(h.Edit(1068), "99");
     QCOMPARE(h.Slider()->value(), 99);
 
     // A width out of range keeps the page, with the bounds, on the value to correct;
     // nor does "Close" get past it.
     h.fake.boxes.shown.clear();
-    SetupHarness::Type(h.Edit(1066), "513");
+    Type(h.Edit(1066), "513");
     QVERIFY(!h.Leave());
     QCOMPARE(h.sheet->Tabs()->currentIndex(), SetupHarness::kSetupTab);
     QCOMPARE(h.Boxes(), std::vector<std::string>{"Please enter an integer between 1 and 512."});
@@ -304,7 +273,7 @@ void TestSetupPage::thresholdAndWidthAreCheckedAndOnlyLeavingTakesThem()
     QCOMPARE(h.Settings().m_nMaxPrintWidth, 512);
     QVERIFY(!h.ApplyEnabled()); // and neither is a change to apply
 
-    SetupHarness::Type(h.Edit(1066), "300");
+    Type(h.Edit(1066), "300");
     QVERIFY(h.Leave());
     QCOMPARE(h.Settings().m_nThreshold, 99);
     QCOMPARE(h.Settings().m_nMaxPrintWidth, 300);
@@ -356,7 +325,7 @@ void TestSetupPage::applyTestsThePrinterUnlessPrintingToFile()
     CPrinterPort otherProgram(printer::kPrintVariant);
     QVERIFY(otherProgram.OpenPort("COM1", 115200, 8, 0, 0, 0));
     std::filesystem::remove(h.startDir.File("Device.INI"));
-    SetupHarness::Type(h.Edit(1066), "200");
+    Type(h.Edit(1066), "200");
     QVERIFY(h.Choose(1046, "9600")); // a change, so that there is something to apply
     h.Button(Button::Apply)->click();
     QCOMPARE(h.Boxes(), std::vector<std::string>{"ERROR - Port open."});
@@ -433,8 +402,8 @@ void TestSetupPage::halftoneThresholdAndWidthComeBackAtTheNextStart()
         QVERIFY2(!box.intersects(other->geometry()), qPrintable(other->objectName()));
 
     QVERIFY(h.Choose(1069, QStringLiteral("Atkinson")));
-    SetupHarness::Type(h.Edit(1068), "77");
-    SetupHarness::Type(h.Edit(1066), "300");
+    Type(h.Edit(1068), "77");
+    Type(h.Edit(1066), "300");
     QCOMPARE(h.Settings().m_nHalftone, 0); // taken when the page is left, like the threshold
     QVERIFY(h.Leave());
     QCOMPARE(h.Settings().m_nHalftone, 3);

@@ -2,8 +2,12 @@
 // Helpers for widget tests: getting past modal dialogs, finding widgets by name.
 #include <QApplication>
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 #include <functional>
+
+class QComboBox;
+class QLineEdit;
 
 namespace testing_support {
 
@@ -21,5 +25,12 @@ template <class T> T* FindChild(const QWidget* root, const QString& name)
         qFatal("no widget %s", qPrintable(name));
     return child;
 }
+
+// A drop-down list's entries; picking one the way the user does (the list reports it
+// as chosen; false when there is no such entry or the list is off); typing over an
+// edit's text.
+QStringList Entries(const QComboBox* combo);
+bool Choose(QComboBox* combo, const QString& text);
+void Type(QLineEdit* edit, const QString& text);
 
 } // namespace testing_support
