@@ -1,6 +1,7 @@
 #pragma once
 // The parts of a download around the stream: the order of the images, the check of the
-// listed files before anything is sent, and the preparation of one image.
+// listed files before anything is sent, and the preparation of one image. The list is
+// read on its own thread (the window's); the jobs are copies a run may take elsewhere.
 //
 // How files that fail are treated:
 // - Before a download starts, CheckListedLogos reads every listed file's headers and

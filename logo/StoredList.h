@@ -3,7 +3,9 @@
 // complete download, in NV image order. Each row is the key "Logofile<n>" with the file's
 // path, and beside it one key per further field of the row ("Logocenter<n>=1" when the
 // logo was centred), written only where the field differs from its default, so that a
-// list without such choices keeps exactly the keys it always had.
+// list without such choices keeps exactly the keys it always had. A new field of the
+// row is one more entry in the table of row fields (StoredList.cpp). Each call reads or
+// replaces the file anew and shares nothing with other calls.
 #include <string>
 #include <vector>
 
