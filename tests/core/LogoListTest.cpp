@@ -136,6 +136,7 @@ TEST_F(LogoListTest, EachKindOfRefusedPickSaysWhyAndChangesNothing)
         {Bmp("wide.bmp", 1024, 104), AddOutcome::DoesNotFit, "does not fit: 12 KByte left"},
         {Bmp("line\nbreak.bmp", 8, 8), AddOutcome::ControlCharacter,
          "the file name holds a control character"},
+        {Bmp("del\x7F.bmp", 8, 8), AddOutcome::ControlCharacter, "the file name holds a control character"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.path);
@@ -264,8 +265,10 @@ TEST_F(LogoListTest, TheStoredListKeepsItsKeysAndTheCentringBesideThem)
     ASSERT_TRUE(WriteStoredList(profile, {{"/new/a.bmp"}, {"/new/b.bmp", true}}, 2));
     EXPECT_THAT(ReadStoredList(profile),
                 ElementsAre(StoredLogo{"/new/a.bmp"}, StoredLogo{"/new/b.bmp", true}));
-    // Reading stops at the first missing or empty path; keys compare without case.
-    dir.Write("test.INI", "[log]\r\nLOGOFILE1=/a.bmp\r\nLogofile2=\r\nLogofile3=/c.bmp\r\n");
+    // Reading stops at the first missing or empty path; keys compare without case, and
+    // of two keys of a name the first counts.
+    dir.Write("test.INI",
+              "[log]\r\nLOGOFILE1=/a.bmp\r\nlogofile1=/b.bmp\r\nLogofile2=\r\nLogofile3=/c.bmp\r\n");
     EXPECT_THAT(ReadStoredList(profile), ElementsAre(StoredLogo{"/a.bmp"}));
 }
 
