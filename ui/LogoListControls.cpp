@@ -104,6 +104,7 @@ void LogoListPane::InsertColumns()
     header->resizeSection(LogoTableModel::kNameColumn, inside - check - kNumberWidth - size);
     header->resizeSection(LogoTableModel::kSizeColumn, size);
     header->setSectionResizeMode(LogoTableModel::kCheckColumn, QHeaderView::Fixed);
+    m_list->doItemsLayout(); // no scroll bar left over from the sections' first sizes
 }
 
 void LogoListPane::Activate()
