@@ -84,6 +84,8 @@ TEST(PixelColours, HandWorkedPixels)
     EXPECT_EQ(OnWhite(128, 1), 255);
     EXPECT_EQ(GreyOnPaper(Flat(1, 1, 0, 0, 0, 128))[0], 126);
     EXPECT_EQ(GreyOnPaper(Flat(1, 1, 200, 10, 90, 0))[0], 255); // fully transparent: paper
+    EXPECT_EQ(GreyOnPaper(Flat(1, 1, 255, 0, 0))[0], 76);       // red weighs 0.299, blue 0.114
+    EXPECT_EQ(GreyOnPaper(Flat(1, 1, 0, 0, 255))[0], 28);
     DecodedImage ga{1, 1, PixelLayout::GreyAlpha, {0, 128}};
     EXPECT_EQ(GreyOnPaper(ga)[0], 126);
 }
