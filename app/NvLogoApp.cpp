@@ -2,38 +2,14 @@
 
 #include <cstdio>
 
-#include "app/SharedRecord.h"
 #include "app/WorkDirWarning.h"
-#include "logo/StoredList.h"
+#include "platform/MessageBox.h"
+#include "platform/Messages.h"
 #include "platform/Paths.h"
 #include "platform/WorkDir.h"
 
-namespace {
-CNvLogoApp* g_app = nullptr;
-}
-
-CNvLogoApp* AfxGetApp()
-{
-    return g_app;
-}
-void SetApp(CNvLogoApp* app)
-{
-    g_app = app;
-}
-
 CNvLogoApp::CNvLogoApp() : m_strProfileBase(platform::ExecutableBaseName() + ".INI")
 {
-}
-
-CNvLogoApp::~CNvLogoApp()
-{
-    if (g_app == this)
-        g_app = nullptr;
-}
-
-std::string CNvLogoApp::GetProfileString(const std::string& section, const std::string& key) const
-{
-    return Profile().GetProfileString(section, key);
 }
 
 CNvLogoApp::StartResult CNvLogoApp::AcquireGuard()
@@ -51,32 +27,30 @@ CNvLogoApp::StartResult CNvLogoApp::AcquireGuard()
     return StartResult::Run;
 }
 
-void CNvLogoApp::LoadStoredList()
+ReloadResult CNvLogoApp::LoadStoredList()
 {
-    if (platform::GetCurrentDir(m_szWorkDir)) {
-        std::printf("%s\n", m_szWorkDir.c_str());
+    std::string& workDir = m_session.m_strWorkDir;
+    if (platform::GetCurrentDir(workDir)) {
+        std::printf("%s\n", workDir.c_str());
         std::fflush(stdout);
     } else
         std::perror("_getcwd error");
     // Every profile read and write goes to this file in the working directory.
-    m_pszProfileName = platform::JoinPath(m_szWorkDir, m_strProfileBase);
+    m_session.m_strProfilePath = platform::JoinPath(workDir, m_strProfileBase);
+    return m_session.LoadProfile();
+}
 
-    m_bListLoaded = false;
-    m_loader.Reset();
-    g_Shared.m_nProfileCount = 0;
-    const int keys = ReloadStoredList(m_loader, Profile(), [](int number) {
-        g_Shared.m_nStoredCount = number;
-        g_Shared.m_nProfileCount = number;
-    });
-    m_bListLoaded = keys > 0;
+void ReportReload(const ReloadResult& result)
+{
+    if (const std::string text = ReloadWarningText(result); !text.empty())
+        platform::AfxMessageBox(text, platform::MB_ICONEXCLAMATION);
+    if (result.tooMany)
+        platform::AfxMessageBox(msg::kTooManyFiles, platform::MB_OK);
 }
 
 void CNvLogoApp::ShutDown()
 {
-    g_Shared.m_arrNumber.clear();
-    g_Shared.m_arrName.clear();
-    g_Shared.m_arrSize.clear();
-    g_Shared.m_arrPath.clear();
+    m_session.m_list.Clear();
     m_hMutex.Release();
 }
 
@@ -84,9 +58,9 @@ bool CNvLogoApp::InitInstance(const SheetRunner& runSheet)
 {
     if (AcquireGuard() != StartResult::Run)
         return false;
-    LoadStoredList();
-    if (WarnIfWorkDirUnwritable(m_szWorkDir))
-        WarnIfProfileUnreadable(m_pszProfileName);
+    ReportReload(LoadStoredList());
+    if (WarnIfWorkDirUnwritable(m_session.m_strWorkDir))
+        WarnIfProfileUnreadable(m_session.m_strProfilePath);
     if (runSheet)
         runSheet(*this);
     ShutDown();

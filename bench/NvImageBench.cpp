@@ -102,15 +102,13 @@ void BM_DownloadFullSetInProcess(benchmark::State& state)
     const std::vector<std::string> files = FullSet(static_cast<int>(state.range(0)));
     const std::string out = TheFiles().Write("inprocess.prn", {});
     for (auto _ : state) {
-        LogoListRecord lists;
-        CLogoLoader loader(lists);
-        for (const std::string& path : files) {
-            loader.m_strFilePath = path;
+        LogoList list;
+        CLogoLoader loader(list);
+        for (const std::string& path : files)
             loader.AddFile(0, path);
-        }
         MemorySink sink;
-        CSinkDownload download(lists, {}, sink);
-        if (!CheckListedLogos(lists, 512) || !download.RunToEnd() || sink.bytes.size() != 393216 + 3 + 12)
+        CSinkDownload download(list, {}, sink);
+        if (!CheckListedLogos(list, 512) || !download.RunToEnd() || sink.bytes.size() != 393216 + 3 + 12)
             state.SkipWithError("the download did not come out whole");
         std::ofstream(out, std::ios::binary)
             .write(reinterpret_cast<const char*>(sink.bytes.data()),

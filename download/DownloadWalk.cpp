@@ -24,7 +24,10 @@ bool CDownloadWalk::Start()
     m_nSeq = -1;
     m_nDefined = m_nBytesSent = 0;
     m_bStop = m_bError = false;
-    m_arrEmptyRows.clear();
+    m_arrEmptyImages.clear();
+    m_nTotalBytes = 0;
+    for (const NvLogoJob& job : m_jobs)
+        m_nTotalBytes += job.nvSize;
     if (m_writer.WriteDefine(Count()))
         return true;
     m_bError = true;
@@ -47,7 +50,8 @@ CDownloadWalk::Step CDownloadWalk::NextStep()
     ++m_nSeq;
     const NvLogoJob& job = m_jobs[static_cast<size_t>(m_nSeq)];
     if (!PrepareNvImage(*m_image, job.path, {m_nThreshold, m_nMaxPrintWidth, job.centre, m_halftone}))
-        m_arrEmptyRows.push_back(job.row);
+        m_arrEmptyImages.push_back(m_nSeq);
+    m_nTotalBytes += m_image->m_nCentringBytes;
     OnImagePrepared(*m_image);
     const bool written = m_writer.WriteImage(*m_image, [this](int bytes) {
         m_nBytesSent += bytes;
@@ -103,18 +107,17 @@ const NvLogoJob* CDownloadWalk::Current() const
     return m_nSeq >= 0 && m_nSeq < Count() ? &m_jobs[static_cast<size_t>(m_nSeq)] : nullptr;
 }
 
-std::vector<std::string> CDownloadWalk::SentPaths() const
+std::vector<StoredLogo> CDownloadWalk::SentLogos() const
 {
-    std::vector<std::string> paths;
+    std::vector<StoredLogo> sent;
     for (int seq = 0; seq <= m_nSeq && seq < Count(); ++seq)
-        paths.push_back(m_jobs[static_cast<size_t>(seq)].path);
-    return paths;
+        sent.push_back(m_jobs[static_cast<size_t>(seq)].Stored());
+    return sent;
 }
 
-CSinkDownload::CSinkDownload(const LogoListRecord& lists, const NvConversion& conversion, ByteSink& sink,
+CSinkDownload::CSinkDownload(const LogoList& list, const NvConversion& conversion, ByteSink& sink,
                              PauseFn pause)
-    : CDownloadWalk(DownloadJobs(lists, BuildDownloadOrder(lists)), conversion.threshold,
-                    conversion.maxPrintWidth, conversion.halftone),
+    : CDownloadWalk(DownloadJobs(list), conversion.threshold, conversion.maxPrintWidth, conversion.halftone),
       m_sink(sink), m_pause(std::move(pause))
 {
 }

@@ -6,7 +6,7 @@
 // taken, and show what happened. The driver itself neither sleeps nor shows a window.
 //
 // A run:   Start(); WaitForErase();   then NextStep() until it is no longer Sent.
-//          Finished: SentPaths() is what the stored list must become.
+//          Finished: SentLogos() is what the stored list must become.
 //          Stopped (m_bStop was set between two steps): CompleteStopped(settleMs).
 // An empty list is not a run: SendDeleteAll sends the stream that deletes every image.
 #include <cstdint>
@@ -58,16 +58,19 @@ public:
     const std::vector<NvLogoJob>& Jobs() const { return m_jobs; }
     // The job being sent (the last one begun); null before the first step.
     const NvLogoJob* Current() const;
-    // The files of the images begun, in NV number order: the stored list after a run.
-    std::vector<std::string> SentPaths() const;
+    // The logos of the images begun, in NV number order: the stored list after a run.
+    std::vector<StoredLogo> SentLogos() const;
 
-    int32_t m_nSeq = -1;               // download-order position of the image being sent
-    int32_t m_nDefined = 0;            // image records begun
-    int32_t m_nBytesSent = 0;          // raster bytes sent in this run, all images
+    int32_t m_nSeq = -1;      // download-order position of the image being sent
+    int32_t m_nDefined = 0;   // image records begun
+    int32_t m_nBytesSent = 0; // raster bytes sent in this run, all images
+    // The raster bytes of this run as known so far: the logos' NV sizes, and the centring
+    // columns of every image prepared since Start.
+    int64_t m_nTotalBytes = 0;
     bool m_bStop = false;              // a stop was requested: no further image starts
     bool m_bError = false;             // FS q n or an image header could not be written
     std::unique_ptr<CNvImage> m_image; // the converter (288 KB: on the heap)
-    std::vector<int> m_arrEmptyRows;   // rows that went out as empty definitions
+    std::vector<int> m_arrEmptyImages; // download positions that went out as empty definitions
 
 protected:
     // Where the bytes go: true when all were handed over.
@@ -102,9 +105,9 @@ bool SendDeleteAll(ByteSink& sink);
 class CSinkDownload : public CDownloadWalk {
 public:
     using PauseFn = std::function<void(int ms)>;
-    // The lists' logos in download order; no pause at all when pause is empty.
-    CSinkDownload(const LogoListRecord& lists, const NvConversion& conversion, ByteSink& sink,
-                  PauseFn pause = {});
+    // The list's logos in download order, each with its own centring (conversion's is
+    // not used); no pause at all when pause is empty.
+    CSinkDownload(const LogoList& list, const NvConversion& conversion, ByteSink& sink, PauseFn pause = {});
 
 protected:
     bool WriteBuffer(const uint8_t* buffer, uint32_t length) override;

@@ -15,17 +15,6 @@ void Warn(const std::string& text)
     platform::AfxMessageBox(text, platform::MB_ICONEXCLAMATION);
 }
 
-// The NV image number row goes out as in the lists' download order; 0 when none.
-int NvNumberOfRow(const LogoListRecord& lists, int row)
-{
-    const DownloadOrder order = BuildDownloadOrder(lists);
-    const int count = std::min(lists.LogoCount(), kMaxLogos);
-    for (int seq = 0; seq < count; ++seq)
-        if (order[static_cast<size_t>(seq)] == row)
-            return seq + 1;
-    return 0;
-}
-
 } // namespace
 
 bool NvDefinable(long long widthDots, long long heightDots)
@@ -34,56 +23,46 @@ bool NvDefinable(long long widthDots, long long heightDots)
     return across >= 1 && across <= kNvMaxUnitsAcross && down >= 1 && down <= kNvMaxUnitsDown;
 }
 
-DownloadOrder BuildDownloadOrder(const LogoListRecord& lists)
+std::vector<int> BuildDownloadOrder(const LogoList& list)
 {
-    DownloadOrder order{};
-    const size_t count = std::min<size_t>(lists.m_arrNumber.size(), order.size());
-    std::vector<int> numbers(count);
-    for (size_t i = 0; i < count; ++i) {
-        numbers[i] = Atoi(lists.m_arrNumber[i]);
-        order[i] = static_cast<int32_t>(i);
-    }
-    for (size_t i = 0; i < count; ++i)
-        for (size_t j = i + 1; j < count; ++j)
-            if (numbers[i] > numbers[j]) {
-                std::swap(numbers[i], numbers[j]);
-                std::swap(order[i], order[j]);
-            }
+    std::vector<int> order(static_cast<size_t>(std::min(list.Count(), kMaxLogos)));
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i] = static_cast<int>(i);
+    std::stable_sort(order.begin(), order.end(),
+                     [&list](int a, int b) { return list.At(a).number < list.At(b).number; });
     return order;
 }
 
-std::vector<NvLogoJob> DownloadJobs(const LogoListRecord& lists, const DownloadOrder& order)
+std::vector<NvLogoJob> DownloadJobs(const LogoList& list)
 {
     std::vector<NvLogoJob> jobs;
-    const int count = std::min(lists.LogoCount(), kMaxLogos);
-    for (int seq = 0; seq < count; ++seq) {
-        const int row = order[static_cast<size_t>(seq)];
-        jobs.push_back({row, lists.m_arrPath[static_cast<size_t>(row)], lists.CentreRequested(row)});
+    for (const int row : BuildDownloadOrder(list)) {
+        const Logo& logo = list.At(row);
+        jobs.push_back({row, logo.path, logo.name, logo.nvSize, logo.centre});
     }
     return jobs;
 }
 
-long long ListedRasterLength(const LogoListRecord& lists, int row, int maxPrintWidth)
+long long ListedRasterLength(const LogoList& list, int row, int maxPrintWidth)
 {
     ImageInfo info;
     std::string why;
-    if (row < 0 || row >= lists.LogoCount() ||
-        !ReadImageInfo(lists.m_arrPath[static_cast<size_t>(row)], info, why))
+    if (row < 0 || row >= list.Count() || !ReadImageInfo(list.At(row).path, info, why))
         return -1;
-    return NvRasterLength(info.width, info.height, lists.CentreRequested(row), maxPrintWidth);
+    return NvRasterLength(info.width, info.height, list.At(row).centre, maxPrintWidth);
 }
 
-bool CheckListedLogos(const LogoListRecord& lists, int maxPrintWidth)
+bool CheckListedLogos(const LogoList& list, int maxPrintWidth)
 {
-    for (int row = 0; row < lists.LogoCount(); ++row) {
-        const std::string& path = lists.m_arrPath[static_cast<size_t>(row)];
+    for (const Logo& logo : list.Logos()) {
+        const std::string& path = logo.path;
         ImageInfo info;
         std::string why;
         if (!ReadImageInfo(path, info, why)) {
             Warn(Format(msg::kCannotReadFormat, path.c_str()));
             return false;
         }
-        const bool centre = lists.CentreRequested(row);
+        const bool centre = logo.centre;
         const long long length = NvRasterLength(info.width, info.height, centre, maxPrintWidth);
         if (length > kNvRasterCapacity) {
             Warn(Format(msg::kTooLargeFormat, path.c_str(), length, kNvRasterCapacity));
@@ -108,20 +87,18 @@ bool PrepareNvImage(CNvImage& image, const std::string& path, const NvConversion
     if (image.m_nLength > 0 && NvDefinable(image.m_nWidth, image.m_nHeight))
         return true;
     // A converted image has at least one 8-dot column; anything else goes out empty.
-    image.m_nWidth = image.m_nHeight = image.m_nLength = 0;
+    image.m_nWidth = image.m_nHeight = image.m_nLength = image.m_nCentringBytes = 0;
     return false;
 }
 
-std::string EmptyDefinitionsText(const LogoListRecord& lists, const std::vector<int>& rows)
+std::string EmptyDefinitionsText(const std::vector<NvLogoJob>& jobs, const std::vector<int>& positions)
 {
-    if (rows.empty())
+    if (positions.empty())
         return {};
     std::string lines;
-    for (const int row : rows) {
-        if (row < 0 || row >= lists.LogoCount())
-            continue;
-        lines += Format("NV image %d: %s\r\n", NvNumberOfRow(lists, row),
-                        lists.m_arrPath[static_cast<size_t>(row)].c_str());
-    }
+    for (const int position : positions)
+        if (position >= 0 && position < static_cast<int>(jobs.size()))
+            lines +=
+                Format("NV image %d: %s\r\n", position + 1, jobs[static_cast<size_t>(position)].path.c_str());
     return Format(msg::kEmptyDefinitionsFormat, lines.c_str());
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The parts of a download around the stream: the order of the images, the check of the
-// listed files before anything is sent, and the preparation of one image.
+// listed files before anything is sent, and the preparation of one image. The list is
+// read on its own thread (the window's); the jobs are copies a run may take elsewhere.
 //
 // How files that fail are treated:
 // - Before a download starts, CheckListedLogos reads every listed file's headers and
@@ -14,7 +15,6 @@
 //   numbers, so the stored list of logo files still matches the printer. Stopping
 //   instead would leave the printer with fewer images than the list says it holds.
 //   The caller reports the files afterwards (a box during the run would cancel it).
-#include <array>
 #include <string>
 #include <vector>
 
@@ -29,32 +29,35 @@ inline constexpr int kNvMaxUnitsDown = 288;
 bool NvDefinable(long long widthDots, long long heightDots);
 
 // The list rows by ascending logo number (a stable order: equal numbers keep their
-// rows' order); entries past the list stay 0.
-using DownloadOrder = std::array<int32_t, kMaxLogos>;
-DownloadOrder BuildDownloadOrder(const LogoListRecord& lists);
+// rows' order), at most 255.
+std::vector<int> BuildDownloadOrder(const LogoList& list);
 
-// One logo of a download, in download order: its list row, its file and its tick.
+// One logo of a download, in download order: what the run needs of it, copied, so that
+// the run does not depend on the list while it goes.
 struct NvLogoJob {
-    int row = 0;
+    int row = 0; // in the list
     std::string path;
+    std::string name;
+    int32_t nvSize = 0; // without centring columns
     bool centre = false;
+    StoredLogo Stored() const { return {path, centre}; }
 };
 // The listed logos in download order (at most 255).
-std::vector<NvLogoJob> DownloadJobs(const LogoListRecord& lists, const DownloadOrder& order);
+std::vector<NvLogoJob> DownloadJobs(const LogoList& list);
 
 // True when every listed logo can be converted and defined; otherwise shows one
 // message naming the first file that cannot and returns false.
-bool CheckListedLogos(const LogoListRecord& lists, int maxPrintWidth);
+bool CheckListedLogos(const LogoList& list, int maxPrintWidth);
 
 // The raster bytes a listed row will take, centring included; -1 when its file does not
 // read as a picture.
-long long ListedRasterLength(const LogoListRecord& lists, int row, int maxPrintWidth);
+long long ListedRasterLength(const LogoList& list, int row, int maxPrintWidth);
 
 // Reads the logo's file again and converts it into image. False when the image goes
 // out as an empty definition instead: the file no longer reads as a picture, or it
 // changed into one that no definition can hold.
 bool PrepareNvImage(CNvImage& image, const std::string& path, const NvConversion& conversion);
 
-// The message naming the listed files that went out as empty definitions (rows of the
-// lists), or "" when there are none.
-std::string EmptyDefinitionsText(const LogoListRecord& lists, const std::vector<int>& rows);
+// The message naming the files that went out as empty definitions (positions in jobs,
+// which are in download order: position p is NV image p + 1), or "" when there are none.
+std::string EmptyDefinitionsText(const std::vector<NvLogoJob>& jobs, const std::vector<int>& positions);

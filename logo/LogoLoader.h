@@ -1,68 +1,97 @@
 #pragma once
-// The object that edits the logo list. The lists themselves live in the record the
-// loader is given (the program's shared record); a loader keeps its own counters (two
-// loaders exist: the application's, used at start-up, and the Selection page's).
-#include <array>
+// The editor of the logo list: it reads a file, checks it against the list's rules and
+// adds it, removes logos by number, and loads the stored list again. It tells what
+// happened as values; the window and the command line decide how to say it.
+//
+// Two kinds of file come in. A file the user picked (number 0) that is refused changes
+// nothing at all: no number is taken or recorded, so the numbers of the files after it
+// never drift. A file of the stored list (its profile key's number) that fails to load
+// or does not fit keeps its number free: the files listed after it keep the numbers the
+// printer holds them under, and the failed numbers go to new files first.
+//
+// Not thread-safe, like the list it edits.
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "logo/LogoList.h"
 
+enum class AddOutcome {
+    Added,
+    ListFull,         // 255 logos are listed; the file was not even opened
+    ControlCharacter, // the path holds a control character, which the profile cannot keep
+    Unreadable,       // not a picture that loads
+    Unsupported,      // more than 32 bits per pixel
+    TooLarge,         // one image larger than the printer can store (picked files only)
+    DoesNotFit,       // more than the NV capacity left
+    OutOfMemory,
+};
+
+struct AddResult {
+    AddOutcome outcome = AddOutcome::Added;
+    std::string reason; // a refusal's reason, as the user reads it after the file's name
+    bool Added() const { return outcome == AddOutcome::Added; }
+};
+
+// A file that did not join the list, and why.
+struct Refusal {
+    std::string path;
+    std::string reason;
+};
+
+struct OpenResult {
+    enum class Dialog { Cancelled, NothingChosen, Chosen };
+    Dialog dialog = Dialog::Cancelled;
+    int added = 0;
+    std::vector<Refusal> refused; // in the order the files were chosen
+    bool listFull = false;        // the list was full: this file and the ones after were not tried
+    bool outOfMemory = false;     // memory ran out: the files after it were not tried
+};
+
+struct ReloadResult {
+    int keys = 0;                // entries of the stored list offered
+    std::vector<Refusal> failed; // stored files that are not listed
+    bool tooMany = false;        // entries beyond the 255th listed were not tried
+};
+
 class CLogoLoader {
 public:
-    // Sets the record's NV capacity to 384 KByte and its selection, active page and job
-    // count to -1.
-    explicit CLogoLoader(LogoListRecord& lists);
-    virtual ~CLogoLoader();
+    explicit CLogoLoader(LogoList& list) : m_list(list) {}
     CLogoLoader(const CLogoLoader&) = delete;
     CLogoLoader& operator=(const CLogoLoader&) = delete;
 
-    int32_t m_nTotalBytes = 0;                        // NV data bytes as this loader counts them
-    int32_t m_nFailCount = 0;                         // failed loads since the last Reset
-    int32_t m_nFreeCount = 0;                         // entries in m_arrFreeNumber
-    int32_t m_nFreePos = 0;                           // next entry of m_arrFreeNumber to hand out
-    std::array<int32_t, kMaxLogos> m_arrFreeNumber{}; // numbers free again, ascending
-    int32_t m_nCount = 0;                             // listed logos as this loader counts them
-    std::string m_strSizeText;                        // last size counter text
-    std::string m_strCountText;                       // last file counter text
-    std::string m_strNumber;                          // number text of the file being added
-    std::string m_strSize;                            // size text of the file being added
-    std::string m_strName;                            // name text of the file being added
-    std::string m_strFilePath;                        // last path taken from the open dialog
-    std::string m_strFailReason;                      // why AddFile's last file did not read
-
-    // Loads one picture file (BMP, PNG, JPEG or GIF, told by its first bytes), checks it
-    // and appends it to the lists. nIndex is the profile
-    // key's number for a stored file, 0 for a file the user picked.
-    bool AddFile(int32_t nIndex, std::string path);
-    // Multi-select open dialog, then AddFile(0, path) for each chosen file until one
-    // is refused. True also when the dialog was cancelled.
-    bool OpenFiles();
-    // Removes the row(s) carrying this logo number; the number becomes free again.
+    // Reads the picture file (BMP, PNG, JPEG or GIF, told by its first bytes), checks
+    // it and appends it to the list. nIndex is the profile key's number for a file of
+    // the stored list, 0 for a file the user picked.
+    AddResult AddFile(int32_t nIndex, std::string path);
+    // The multi-select open dialog, then AddFile(0, path) for every file chosen, until
+    // the list is full. The dialog opens at m_strFilePath, the last file chosen.
+    OpenResult OpenFiles();
+    // Removes the logo of this number; the number becomes free for the next file.
     bool RemoveFile(int32_t number);
+    // Forgets the free and the failed numbers, before the stored list is listed again.
     void Reset();
-    void SyncCount();
-    bool SortFreeNumbers();
-    // Moves the record's failed numbers into the free list.
-    bool TakeFailedNumbers();
+    // The numbers of stored files that failed become free for the files picked next.
+    void TakeFailedNumbers();
+    // Lists the stored list anew: empties the list, Reset, then every stored file as
+    // AddFile(key number, path); the list's stored list becomes it. A file that was
+    // listed before keeps the tick the user gave it (the n-th listing of a file the n-th
+    // one's); every other file gets the centring it was stored with.
+    ReloadResult ReloadStored(const std::vector<StoredLogo>& stored);
 
-    LogoListRecord& Lists() { return m_lists; }
+    LogoList& List() { return m_list; }
+
+    std::string m_strFilePath; // the last path taken from the open dialog
 
 private:
-    // The steps of AddFile after the file was read: the capacity rule (false when the
-    // file is refused, with its message or its failure recorded), the number the new
-    // row gets, and the row itself with the counters.
-    bool FitsCapacity(int32_t nIndex, int32_t size);
-    int32_t TakeNumber(int32_t nIndex);
-    bool AppendRow(int32_t number, int32_t size, std::string listedPath);
-    void RecordFailure(int32_t nIndex);
-    void AppendFreeNumber(int32_t number);
-    void CompactFreeNumbers();
+    AddResult Refuse(int32_t nIndex, AddOutcome outcome, std::string reason, bool recordFailure);
 
-    LogoListRecord& m_lists;
+    LogoList& m_list;
 };
 
-// NV data size of a width x height bitmap: 8-dot bands times the width rounded up to 8.
-int32_t NvDataSize(int32_t width, int32_t height);
-// Used KByte, rounded up.
-int32_t UsedKByte(int32_t totalBytes);
+// The message about files picked in one Open File that were refused: each named with
+// its reason. Empty when none was.
+std::string RefusalText(const std::vector<Refusal>& refused);
+// The warning of a reload whose stored files did not all join the list, naming them.
+// Empty when all did.
+std::string ReloadWarningText(const ReloadResult& result);

@@ -144,6 +144,22 @@ std::string PrivateProfile::GetProfileString(const std::string& section, const s
     return defaultValue;
 }
 
+std::vector<PrivateProfile::Entry> PrivateProfile::GetProfileSection(const std::string& section) const
+{
+    const std::string text = ReadText(m_path);
+    std::vector<Entry> entries;
+    std::string_view rest = text, line;
+    bool inSection = false;
+    while (NextLine(rest, line)) {
+        std::string_view name, k, v;
+        if (SectionName(line, name))
+            inSection = SameName(name, section);
+        else if (inSection && KeyLine(line, k, v))
+            entries.emplace_back(k, v);
+    }
+    return entries;
+}
+
 bool PrivateProfile::WriteProfileString(const std::string& section, const std::string& key,
                                         const std::optional<std::string>& value)
 {

@@ -22,6 +22,12 @@ public:
 
     std::string GetProfileString(const std::string& section, const std::string& key,
                                  const std::string& defaultValue = {}) const;
+    // Every key of the section with its value, in the file's order, in one reading of
+    // the file (sections of the same name count as one). What GetProfileString would
+    // give for a key is the first entry of that name, compared without regard to case.
+    using Entry = std::pair<std::string, std::string>;
+    std::vector<Entry> GetProfileSection(const std::string& section) const;
+
     // value nullopt deletes the key. False when the file could not be replaced, when
     // it exists but cannot be read (it is then left as it is), or when a text holds
     // a line break.

@@ -1,37 +1,79 @@
 #include "logo/StoredList.h"
 
-#include "platform/Text.h"
-#include "logo/LogoLoader.h"
+#include <optional>
+#include <unordered_map>
+
 #include "logo/PrivateProfile.h"
+#include "platform/Text.h"
+
+namespace {
+
+// The fields of a row beside its path: each key's name, its text for a row (none when
+// the field has its default, so that no key is written) and how a text is read back.
+struct RowField {
+    std::string (*key)(int number);
+    std::optional<std::string> (*write)(const StoredLogo& row);
+    void (*read)(StoredLogo& row, const std::string& text);
+};
+
+const RowField kRowFields[] = {
+    {LogoCenterKey,
+     [](const StoredLogo& row) { return row.centre ? std::optional<std::string>("1") : std::nullopt; },
+     [](StoredLogo& row, const std::string& text) { row.centre = Atoi(text) == 1; }},
+};
+
+// Profile key names compare without regard to case.
+std::string Lower(std::string text)
+{
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return text;
+}
+
+} // namespace
 
 std::string LogoFileKey(int number)
 {
     return Format("Logofile%d", number);
 }
 
-int ReloadStoredList(CLogoLoader& loader, const PrivateProfile& profile,
-                     const std::function<void(int number)>& onKey)
+std::string LogoCenterKey(int number)
 {
-    int found = 0;
-    for (int i = 1;; ++i) {
-        const std::string path = profile.GetProfileString(kLogSection, LogoFileKey(i));
-        if (path.empty())
-            break;
-        found = i;
-        if (onKey)
-            onKey(i);
-        loader.AddFile(i, path);
-    }
-    return found;
+    return Format("Logocenter%d", number);
 }
 
-bool WriteStoredList(PrivateProfile& profile, const std::vector<std::string>& paths, int oldCount)
+std::vector<StoredLogo> ReadStoredList(const PrivateProfile& profile)
+{
+    std::unordered_map<std::string, std::string> values;
+    for (auto& [key, value] : profile.GetProfileSection(kLogSection))
+        values.emplace(Lower(key), std::move(value)); // the first of a name counts
+    const auto value = [&values](const std::string& key) -> std::string {
+        const auto found = values.find(Lower(key));
+        return found == values.end() ? std::string() : found->second;
+    };
+    std::vector<StoredLogo> rows;
+    for (int number = 1;; ++number) {
+        StoredLogo row;
+        row.path = value(LogoFileKey(number));
+        if (row.path.empty())
+            break;
+        for (const RowField& field : kRowFields)
+            field.read(row, value(field.key(number)));
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+bool WriteStoredList(PrivateProfile& profile, const std::vector<StoredLogo>& rows, int oldCount)
 {
     std::vector<PrivateProfile::KeyValue> entries;
-    const int count = static_cast<int>(paths.size());
-    for (int i = 0; i < count; ++i)
-        entries.emplace_back(LogoFileKey(i + 1), paths[static_cast<size_t>(i)]);
-    for (int i = count + 1; i <= oldCount; ++i)
-        entries.emplace_back(LogoFileKey(i), std::nullopt);
+    const int count = static_cast<int>(rows.size());
+    for (int number = 1; number <= count || number <= oldCount; ++number) {
+        const StoredLogo* row = number <= count ? &rows[static_cast<size_t>(number - 1)] : nullptr;
+        entries.emplace_back(LogoFileKey(number), row ? std::optional<std::string>(row->path) : std::nullopt);
+        for (const RowField& field : kRowFields)
+            entries.emplace_back(field.key(number), row ? field.write(*row) : std::nullopt);
+    }
     return profile.WriteProfileStrings(kLogSection, entries);
 }

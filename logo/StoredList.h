@@ -1,22 +1,26 @@
 #pragma once
-// The list of the last download's logo files, kept in the profile: section "LOG",
-// keys "Logofile1" ... "Logofile<n>" with the paths in NV image order.
-#include <functional>
+// The stored list in the profile: section "LOG", one row per NV image of the last
+// complete download, in NV image order. Each row is the key "Logofile<n>" with the file's
+// path, and beside it one key per further field of the row ("Logocenter<n>=1" when the
+// logo was centred), written only where the field differs from its default, so that a
+// list without such choices keeps exactly the keys it always had. A new field of the
+// row is one more entry in the table of row fields (StoredList.cpp). Each call reads or
+// replaces the file anew and shares nothing with other calls.
 #include <string>
 #include <vector>
 
-class CLogoLoader;
+#include "logo/Logo.h"
+
 class PrivateProfile;
 
 inline constexpr char kLogSection[] = "LOG";
-std::string LogoFileKey(int number); // "Logofile%d"
+std::string LogoFileKey(int number);   // "Logofile%d"
+std::string LogoCenterKey(int number); // "Logocenter%d"
 
-// Offers every stored path to loader.AddFile(number, path), from key 1 upward until
-// the first missing or empty key; onKey(number) runs before each AddFile. Returns the
-// number of keys found.
-int ReloadStoredList(CLogoLoader& loader, const PrivateProfile& profile,
-                     const std::function<void(int number)>& onKey);
+// Reads the rows from key 1 upward until the first "Logofile" key that is missing or
+// empty, in one reading of the file whatever its length.
+std::vector<StoredLogo> ReadStoredList(const PrivateProfile& profile);
 
-// Writes keys 1..n with the paths in order and deletes the keys n+1..oldCount, in one
-// replacement of the file.
-bool WriteStoredList(PrivateProfile& profile, const std::vector<std::string>& paths, int oldCount);
+// Writes rows 1..n and deletes the keys of rows n+1..oldCount, in one replacement of the
+// file: all of them change or none does.
+bool WriteStoredList(PrivateProfile& profile, const std::vector<StoredLogo>& rows, int oldCount);

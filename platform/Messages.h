@@ -25,6 +25,11 @@ inline constexpr char kOutOfMemoryShort[] = "Out of memory";
 inline constexpr char kOutOfMemory[] = "Out of memory.";
 inline constexpr char kNoFileSelected[] = "BMP file does not selected.";
 inline constexpr char kConfirmReset[] = "Reseting the file. \nContinue it?";
+// Files picked in one Open File that were refused, one "file: reason" a line.
+inline constexpr char kFileNotAddedFormat[] = "This file was not added:\r\n%s";
+inline constexpr char kFilesNotAddedFormat[] = "These files were not added:\r\n%s";
+// Closes a list of files that names only the first of them.
+inline constexpr char kMoreFilesFormat[] = "and %d more";
 
 // The download.
 inline constexpr char kConfirmDownload[] =
@@ -71,10 +76,6 @@ inline constexpr char kProfileUnreadableFormat[] =
     "The settings file\r\n%s\r\ncannot be read (%s).\r\n\r\n"
     "It is left as it is: the logos stored in the printer are not listed, and nothing is saved in it "
     "until it can be read again.";
-
-// A file whose path holds a control character (shown as '?').
-inline constexpr char kControlCharacterPathFormat[] =
-    "This file name holds a control character and cannot be listed:\r\n%s";
 
 // Start-up in a folder that cannot be written: the folder, then the reason.
 inline constexpr char kWorkDirUnwritableFormat[] =

@@ -9,12 +9,6 @@ namespace {
 constexpr int kLowest = 1;
 constexpr int kHighest = 255;
 
-struct Item {
-    bool range = false;
-    int low = 0;
-    int high = 0; // equals low for a single number
-};
-
 // The decimal value of the digits at the start of text, as atoi reads it; values too
 // large for an int come out above 255, so they are refused like any other.
 int Value(const std::string& text)
@@ -28,22 +22,21 @@ bool InBounds(int value)
 }
 
 // One item between commas; false when it breaks a rule.
-bool ReadItem(const std::string& item, Item& out)
+bool ReadItem(const std::string& item, PrintItem& out)
 {
     const auto dash = item.find('-');
     if (dash == std::string::npos) {
-        out = {false, Value(item), Value(item)};
+        out = {Value(item), Value(item)};
         return InBounds(out.low);
     }
     const std::string before = item.substr(0, dash);
-    out.range = true;
     out.low = before.empty() ? kLowest : Value(before);
     out.high = dash + 1 == item.size() ? kHighest : Value(item.substr(dash + 1));
     return InBounds(out.low) && InBounds(out.high);
 }
 
 // Splits a text that passed the character rules into its items; false on a bad item.
-bool ReadItems(std::string text, std::vector<Item>& items)
+bool ReadItems(std::string text, PrintList& items)
 {
     if (!text.empty() && text.front() == ',')
         text.erase(0, 1);
@@ -53,7 +46,7 @@ bool ReadItems(std::string text, std::vector<Item>& items)
     size_t start = 0;
     for (;;) {
         const size_t comma = text.find(',', start);
-        Item item;
+        PrintItem item;
         ok = ReadItem(text.substr(start, comma - start), item) && ok;
         items.push_back(item);
         if (comma == std::string::npos)
@@ -74,25 +67,19 @@ bool CheckPrintRangeText(const std::string& text)
         return false;
     if (text.find(",,") != std::string::npos || text.find("--") != std::string::npos)
         return false;
-    std::vector<Item> items;
+    PrintList items;
     return ReadItems(text, items);
 }
 
-bool ParsePrintRangeText(const std::string& text, std::vector<std::string>& list, int& count)
+bool ParsePrintRangeText(const std::string& text, PrintList& list, int& count)
 {
-    std::vector<Item> items;
+    PrintList items;
     if (!CheckPrintRangeText(text) || !ReadItems(text, items))
         return false;
-    for (const Item& item : items) {
-        if (!item.range) {
-            list.push_back(Format("%d", item.low + 256));
-            count += 1;
-            continue;
-        }
-        const int a = std::min(item.low, item.high), b = std::max(item.low, item.high);
-        list.push_back(Format("%d", a));
-        list.push_back(Format("%d", b));
-        count += 1 + (b - a);
+    for (const PrintItem& item : items) {
+        const int low = std::min(item.low, item.high), high = std::max(item.low, item.high);
+        list.push_back({low, high});
+        count += 1 + (high - low);
     }
     return true;
 }

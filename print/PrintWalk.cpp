@@ -11,12 +11,6 @@
 namespace {
 
 constexpr int kProgressLimit = 0xFFFF;
-constexpr int kSingleOffset = 256; // print-list entries above this are single numbers
-
-int Entry(const std::vector<std::string>& list, size_t index)
-{
-    return Atoi(list[index]);
-}
 
 } // namespace
 
@@ -62,7 +56,7 @@ void CPrintWalk::StartWalk()
     m_bError = false;
 }
 
-CPrintWalk::Tick CPrintWalk::NextTick(const std::vector<std::string>& printList, int jobCount)
+CPrintWalk::Tick CPrintWalk::NextTick(const PrintList& printList, int jobCount)
 {
     const int before = m_nPrinted;
     if (m_nRange == 0) {
@@ -78,11 +72,9 @@ CPrintWalk::Tick CPrintWalk::NextTick(const std::vector<std::string>& printList,
             // A list shorter than its count ends the run rather than reading past it.
             if (static_cast<size_t>(m_nListPos) >= printList.size())
                 return Tick::Finished;
-            const int value = Entry(printList, static_cast<size_t>(m_nListPos++));
-            m_nCurrent = value > kSingleOffset ? value - kSingleOffset : value;
-            m_nRangeEnd = m_nCurrent;
-            if (value <= kSingleOffset && static_cast<size_t>(m_nListPos) < printList.size())
-                m_nRangeEnd = Entry(printList, static_cast<size_t>(m_nListPos++));
+            const PrintItem& item = printList[static_cast<size_t>(m_nListPos++)];
+            m_nCurrent = item.low;
+            m_nRangeEnd = item.high;
             PrintNumber(m_nCurrent);
         }
     }

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "print/PrintRange.h"
+
 class CPrinterPort;
 
 inline constexpr int kPrintAllCount = 255; // "All" prints NV images 1..255
@@ -43,8 +45,8 @@ public:
     // Back to the first image: nothing printed, no error, not stopped.
     void StartWalk();
     // One timer tick: the stop test, then the next image of "All" (m_nRange 0) or of
-    // the print list (m_nRange 1; singles as n + 256, ranges as low, high).
-    Tick NextTick(const std::vector<std::string>& printList, int jobCount);
+    // the print list (m_nRange 1).
+    Tick NextTick(const PrintList& printList, int jobCount);
     // One step of "All": the NV numbers 1, 2, ..., 255 in order.
     void PrintNextAll();
     // One step of "Selection": NV image number (1..255).
@@ -55,8 +57,8 @@ public:
     int m_nHeader = 0;              // 1: a header line above every image
     int m_nPrinted = 0;             // images printed so far
     int m_nCurrent = 0;             // Selection: the NV number printed last
-    int m_nRangeEnd = 0;            // Selection: the last number of the range being walked
-    int m_nListPos = 0;             // Selection: the next print-list entry to read
+    int m_nRangeEnd = 0;            // Selection: the last number of the item being walked
+    int m_nListPos = 0;             // Selection: the next print-list item to read
     std::array<uint8_t, 4> m_cmd{}; // All: FS p kept from tick to tick, [2] the next number
     bool m_bStop = false;           // cancelled: nothing more is sent
     bool m_bError = false;          // a write failed

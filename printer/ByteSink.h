@@ -3,6 +3,7 @@
 // buffer. The stream writers only know this.
 #include <cstddef>
 #include <cstdint>
+#include <set>
 #include <vector>
 
 class ByteSink {
@@ -19,9 +20,9 @@ public:
     {
         bytes.insert(bytes.end(), data, data + length);
         writes.push_back(length);
-        return !failNext || (failNext = false, false);
+        return failing.count(writes.size() - 1) == 0;
     }
     std::vector<uint8_t> bytes;
     std::vector<uint32_t> writes; // the length of every write, in order
-    bool failNext = false;        // makes the next write report failure (bytes still kept)
+    std::set<size_t> failing;     // writes (numbered from 0) that report failure; their bytes are kept
 };

@@ -1,29 +1,21 @@
 #include "ui/CheckListCtrl.h"
 
-#include <QCheckBox>
 #include <QFocusEvent>
 #include <QFontMetrics>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPainter>
+#include <QStyleOptionButton>
 #include <QStyleOptionFocusRect>
 #include <QStyledItemDelegate>
 #include <algorithm>
-#include <set>
-#include <unordered_map>
+#include <utility>
 
 namespace {
 
-// Rows compare by the sort column's text without regard to case. QTreeWidget sorts
-// with a stable sort, so rows with equal texts keep their order in both directions.
-class CheckListItem final : public QTreeWidgetItem {
-public:
-    bool operator<(const QTreeWidgetItem& other) const override
-    {
-        const int column = treeWidget() ? treeWidget()->sortColumn() : 0;
-        return text(column).compare(other.text(column), Qt::CaseInsensitive) < 0;
-    }
-};
+constexpr int kCheckColumn = 0;
+constexpr int kLabelColumn = 2; // always shown: where a row's height is read
 
 // Rows tall enough for the text and a check box, with some air.
 class RowHeightDelegate final : public QStyledItemDelegate {
@@ -38,18 +30,9 @@ public:
     }
 };
 
-std::set<int> RowsOf(const QItemSelection& selection)
-{
-    std::set<int> rows;
-    for (const QItemSelectionRange& range : selection)
-        for (int row = range.top(); row <= range.bottom(); ++row)
-            rows.insert(row);
-    return rows;
-}
-
 } // namespace
 
-CCheckListCtrl::CCheckListCtrl(QWidget* parent) : QTreeWidget(parent)
+CCheckListCtrl::CCheckListCtrl(QWidget* parent) : QTreeView(parent)
 {
     m_clrBkgnd = palette().color(QPalette::Active, QPalette::Base);
     setRootIsDecorated(false);
@@ -60,104 +43,43 @@ CCheckListCtrl::CCheckListCtrl(QWidget* parent) : QTreeWidget(parent)
     setAllColumnsShowFocus(true);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
-    setColumnCount(0);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setSortingEnabled(false);
     header()->setStretchLastSection(false);
     header()->setSectionsMovable(false);
     header()->setSectionsClickable(true);
-    header()->setMinimumSectionSize(0); // the pages hide the check column with width 0
-
-    connect(model(), &QAbstractItemModel::rowsInserted, this, &CCheckListCtrl::OnRowsInserted);
-    connect(model(), &QAbstractItemModel::rowsRemoved, this, &CCheckListCtrl::OnRowsRemoved);
-    connect(model(), &QAbstractItemModel::modelReset, this, &CCheckListCtrl::DestroyAllChecks);
-    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            &CCheckListCtrl::OnSelectionChanged);
+    header()->setMinimumSectionSize(0);
     connect(header(), &QHeaderView::sectionClicked, this, &CCheckListCtrl::ColumnClick);
-    connect(header(), &QHeaderView::sectionResized, this, [this] { PlaceAllChecks(); });
 }
 
-CCheckListCtrl::~CCheckListCtrl()
+void CCheckListCtrl::setModel(QAbstractItemModel* model)
 {
-    // The base class destroys the model after this part of the object is gone: its
-    // signals must not reach the slots above any more.
-    model()->disconnect(this);
-    selectionModel()->disconnect(this);
+    QTreeView::setModel(model);
+    if (selectionModel())
+        connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
+                [this] { emit ItemChanged(); });
 }
 
-int CCheckListCtrl::InsertColumn(int, const QString& heading, Qt::Alignment format, int width)
+int CCheckListCtrl::GetItemCount() const
 {
-    const int column = static_cast<int>(m_columnFormat.size());
-    m_columnFormat.push_back(format & Qt::AlignHorizontal_Mask);
-    setColumnCount(column + 1);
-    headerItem()->setText(column, heading);
-    headerItem()->setTextAlignment(column, m_columnFormat.back() | Qt::AlignVCenter);
-    header()->resizeSection(column, width);
-    return column;
-}
-
-int CCheckListCtrl::InsertItem(int row, const QString& text)
-{
-    row = std::clamp(row, 0, GetItemCount());
-    auto* item = new CheckListItem;
-    item->setText(0, text);
-    insertTopLevelItem(row, item);
-    return row;
-}
-
-bool CCheckListCtrl::SetItemText(int row, int column, const QString& text)
-{
-    QTreeWidgetItem* item = topLevelItem(row);
-    if (!item || column < 0 || column >= columnCount())
-        return false;
-    item->setText(column, text);
-    return true;
+    return model() ? model()->rowCount() : 0;
 }
 
 QString CCheckListCtrl::GetItemText(int row, int column) const
 {
-    const QTreeWidgetItem* item = topLevelItem(row);
-    return item ? item->text(column) : QString();
+    return model() ? model()->index(row, column).data(Qt::DisplayRole).toString() : QString();
 }
 
-bool CCheckListCtrl::SetItemData(int row, int value)
+bool CCheckListCtrl::GetCheck(int row) const
 {
-    QTreeWidgetItem* item = topLevelItem(row);
-    if (!item)
-        return false;
-    item->setData(0, Qt::UserRole, value);
-    return true;
+    return model() && model()->index(row, kCheckColumn).data(Qt::CheckStateRole).toInt() == Qt::Checked;
 }
 
-int CCheckListCtrl::GetItemData(int row) const
+void CCheckListCtrl::SetCheck(int row, bool checked)
 {
-    const QTreeWidgetItem* item = topLevelItem(row);
-    return item ? item->data(0, Qt::UserRole).toInt() : -1;
-}
-
-int CCheckListCtrl::FindItemData(int value) const
-{
-    for (int row = 0; row < GetItemCount(); ++row)
-        if (GetItemData(row) == value)
-            return row;
-    return -1;
-}
-
-bool CCheckListCtrl::DeleteItem(int row)
-{
-    if (row < 0 || row >= GetItemCount())
-        return false;
-    m_bQuiet = true;
-    delete takeTopLevelItem(row);
-    m_bQuiet = false;
-    return true;
-}
-
-bool CCheckListCtrl::DeleteAllItems()
-{
-    m_bQuiet = true;
-    DestroyAllChecks();
-    clear();
-    m_bQuiet = false;
-    return true;
+    if (model())
+        model()->setData(model()->index(row, kCheckColumn), checked ? Qt::Checked : Qt::Unchecked,
+                         Qt::CheckStateRole);
 }
 
 int CCheckListCtrl::GetSelectedCount() const
@@ -168,9 +90,11 @@ int CCheckListCtrl::GetSelectedCount() const
 std::vector<int> CCheckListCtrl::GetSelectedRows() const
 {
     std::vector<int> rows;
-    for (int row = 0; row < GetItemCount(); ++row)
-        if (topLevelItem(row)->isSelected())
-            rows.push_back(row);
+    if (!selectionModel())
+        return rows;
+    for (const QModelIndex& index : selectionModel()->selectedRows())
+        rows.push_back(index.row());
+    std::sort(rows.begin(), rows.end());
     return rows;
 }
 
@@ -178,37 +102,9 @@ void CCheckListCtrl::SetItemFocusedSelected(int row)
 {
     if (row < 0 || row >= GetItemCount())
         return;
-    const QModelIndex index = model()->index(row, 0);
+    const QModelIndex index = model()->index(row, kLabelColumn);
     selectionModel()->setCurrentIndex(index, QItemSelectionModel::Select | QItemSelectionModel::Rows);
     scrollTo(index);
-}
-
-bool CCheckListCtrl::GetCheck(int row) const
-{
-    return row >= 0 && row < kMaxChecks && m_checks[static_cast<size_t>(row)] &&
-           m_checks[static_cast<size_t>(row)]->isChecked();
-}
-
-void CCheckListCtrl::SetCheck(int row, bool checked)
-{
-    if (row >= 0 && row < kMaxChecks && m_checks[static_cast<size_t>(row)])
-        m_checks[static_cast<size_t>(row)]->setChecked(checked);
-}
-
-int CCheckListCtrl::SortByColumn(int column, bool ascending)
-{
-    if (column >= 0 && column < columnCount()) {
-        // The boxes stay at their positions; their states go where their rows go.
-        std::unordered_map<const QTreeWidgetItem*, bool> ticked;
-        for (int row = 0; row < GetItemCount(); ++row)
-            ticked[topLevelItem(row)] = GetCheck(row);
-        m_bQuiet = true;
-        sortItems(column, ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
-        m_bQuiet = false;
-        for (int row = 0; row < GetItemCount(); ++row)
-            SetCheck(row, ticked[topLevelItem(row)]);
-    }
-    return GetItemCount();
 }
 
 void CCheckListCtrl::SetShowSelectionAlways(bool always)
@@ -240,55 +136,79 @@ QString CCheckListCtrl::ShortenToWidth(const QFontMetrics& metrics, const QStrin
 QString CCheckListCtrl::DisplayText(int row, int column) const
 {
     const QString text = GetItemText(row, column);
-    if (column == 0)
+    if (column == kCheckColumn)
         return text;
     return ShortenToWidth(fontMetrics(), text, header()->sectionSize(column), kCellMargin);
 }
 
 Qt::Alignment CCheckListCtrl::DisplayAlignment(int row, int column) const
 {
-    if (column == 0)
+    if (column == kCheckColumn)
         return Qt::AlignHCenter;
     if (DisplayText(row, column) != GetItemText(row, column))
         return Qt::AlignLeft;
-    return column < static_cast<int>(m_columnFormat.size()) ? m_columnFormat[static_cast<size_t>(column)]
-                                                            : Qt::AlignLeft;
+    const QVariant format =
+        model() ? model()->headerData(column, Qt::Horizontal, Qt::TextAlignmentRole) : QVariant();
+    return format.isValid() ? Qt::Alignment(format.toInt()) & Qt::AlignHorizontal_Mask : Qt::AlignLeft;
 }
 
-QRect CCheckListCtrl::LabelRect(int row) const
+QRect CCheckListCtrl::CellRect(int row, int column) const
 {
-    return visualRect(model()->index(row, 0));
+    const QRect line = visualRect(model()->index(row, kLabelColumn));
+    if (header()->isSectionHidden(column))
+        return QRect(header()->sectionViewportPosition(kLabelColumn), line.top(), 0, line.height());
+    return QRect(header()->sectionViewportPosition(column), line.top(), header()->sectionSize(column),
+                 line.height());
 }
 
 QRect CCheckListCtrl::RowArea(int row) const
 {
-    const QRect label = LabelRect(row);
-    int right = label.right();
-    for (int column = 1; column < columnCount(); ++column)
-        right += header()->sectionSize(column);
-    return QRect(QPoint(label.left(), label.top()), QPoint(right, label.bottom()));
+    QRect area;
+    for (int column = 0; column < header()->count(); ++column)
+        if (!header()->isSectionHidden(column))
+            area |= CellRect(row, column);
+    return area;
 }
 
 QRect CCheckListCtrl::TextRect(int row, int column) const
 {
-    const QRect label = LabelRect(row);
-    if (column == 0)
-        return label;
-    int left = label.left() + label.width();
-    for (int c = 1; c < column; ++c)
-        left += header()->sectionSize(c);
-    const QRect cell(left, label.top(), header()->sectionSize(column), label.height());
-    return cell.adjusted(kCellMargin, 0, -kCellMargin, 0);
+    const QRect cell = CellRect(row, column);
+    return column == kCheckColumn ? cell : cell.adjusted(kCellMargin, 0, -kCellMargin, 0);
+}
+
+bool CCheckListCtrl::ChecksShown() const
+{
+    return model() && !header()->isSectionHidden(kCheckColumn) && header()->sectionSize(kCheckColumn) > 0;
+}
+
+QRect CCheckListCtrl::CheckRect(int row) const
+{
+    if (!ChecksShown() || row < 0 || row >= GetItemCount())
+        return {};
+    const QRect cell = CellRect(row, kCheckColumn);
+    const QSize indicator(style()->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, this),
+                          style()->pixelMetric(QStyle::PM_IndicatorHeight, nullptr, this));
+    QRect box(QPoint(0, 0), indicator.boundedTo(cell.size()));
+    box.moveCenter(cell.center());
+    return box;
+}
+
+int CCheckListCtrl::CheckAt(const QPoint& pos) const
+{
+    const int row = indexAt(pos).row();
+    return row >= 0 && CheckRect(row).contains(pos) ? row : -1;
+}
+
+void CCheckListCtrl::ToggleCheck(int row)
+{
+    SetCheck(row, !GetCheck(row));
 }
 
 void CCheckListCtrl::drawRow(QPainter* painter, const QStyleOptionViewItem&, const QModelIndex& index) const
 {
     const int row = index.row();
-    const QTreeWidgetItem* item = topLevelItem(row);
-    if (!item)
-        return;
     const bool focused = hasFocus();
-    const bool highlighted = (focused || m_bShowSelAlways) && item->isSelected();
+    const bool highlighted = (focused || m_bShowSelAlways) && selectionModel()->isRowSelected(row, {});
     const QRect area = RowArea(row);
     const QPalette& pal = palette();
 
@@ -300,10 +220,16 @@ void CCheckListCtrl::drawRow(QPainter* painter, const QStyleOptionViewItem&, con
         painter->fillRect(area, m_clrBkgnd);
         painter->setPen(pal.color(QPalette::Active, QPalette::Text));
     }
-    painter->drawText(LabelRect(row), Qt::AlignCenter | Qt::TextSingleLine, item->text(0));
-    for (int column = 1; column < columnCount(); ++column) {
+    if (const QRect box = CheckRect(row); !box.isEmpty()) {
+        QStyleOptionButton check;
+        check.initFrom(this);
+        check.rect = box;
+        check.state = QStyle::State_Enabled | (GetCheck(row) ? QStyle::State_On : QStyle::State_Off);
+        style()->drawPrimitive(QStyle::PE_IndicatorCheckBox, &check, painter, this);
+    }
+    for (int column = 1; column < header()->count(); ++column) {
         const QString text = DisplayText(row, column);
-        if (!text.isEmpty())
+        if (!text.isEmpty() && !header()->isSectionHidden(column))
             painter->drawText(TextRect(row, column),
                               int(DisplayAlignment(row, column) | Qt::AlignVCenter) | Qt::TextSingleLine,
                               text);
@@ -319,25 +245,16 @@ void CCheckListCtrl::drawRow(QPainter* painter, const QStyleOptionViewItem&, con
     painter->restore();
 }
 
-void CCheckListCtrl::RepaintFocusedRow()
-{
-    // Switches the focused row between its focused and unfocused look (highlight and
-    // focus rectangle) at once.
-    if (currentIndex().isValid())
-        viewport()->repaint(RowArea(currentIndex().row()));
-    viewport()->update();
-}
-
 void CCheckListCtrl::focusInEvent(QFocusEvent* event)
 {
-    QTreeWidget::focusInEvent(event);
-    RepaintFocusedRow();
+    QTreeView::focusInEvent(event);
+    viewport()->update(); // the selected rows change their look with the focus
 }
 
 void CCheckListCtrl::focusOutEvent(QFocusEvent* event)
 {
-    QTreeWidget::focusOutEvent(event);
-    RepaintFocusedRow();
+    QTreeView::focusOutEvent(event);
+    viewport()->update();
 }
 
 void CCheckListCtrl::keyPressEvent(QKeyEvent* event)
@@ -345,99 +262,45 @@ void CCheckListCtrl::keyPressEvent(QKeyEvent* event)
     // Space ticks the focused row's box where the boxes can be seen: the keyboard's way
     // to the click that toggles it.
     const int row = currentIndex().row();
-    if (event->key() == Qt::Key_Space && event->modifiers() == Qt::NoModifier && row >= 0 &&
-        row < kMaxChecks && m_checks[static_cast<size_t>(row)] &&
-        m_checks[static_cast<size_t>(row)]->isVisible()) {
-        m_checks[static_cast<size_t>(row)]->toggle();
+    if (event->key() == Qt::Key_Space && event->modifiers() == Qt::NoModifier && row >= 0 && ChecksShown()) {
+        ToggleCheck(row);
         event->accept();
         return;
     }
-    QTreeWidget::keyPressEvent(event);
+    QTreeView::keyPressEvent(event);
 }
 
-void CCheckListCtrl::scrollContentsBy(int dx, int dy)
+void CCheckListCtrl::mousePressEvent(QMouseEvent* event)
 {
-    QTreeWidget::scrollContentsBy(dx, dy);
-    PlaceAllChecks();
-}
-
-void CCheckListCtrl::updateGeometries()
-{
-    QTreeWidget::updateGeometries();
-    PlaceAllChecks();
-}
-
-void CCheckListCtrl::OnRowsInserted(const QModelIndex& parent, int first, int last)
-{
-    if (parent.isValid())
-        return;
-    for (int row = first; row <= last && row < kMaxChecks; ++row) {
-        QCheckBox*& box = m_checks[static_cast<size_t>(row)];
-        // A row inserted in front of existing ones does not move their boxes.
-        if (box)
-            continue;
-        box = new QCheckBox(viewport());
-        box->setObjectName(QStringLiteral("check%1").arg(row));
-        // The list keeps the keyboard focus when a box is clicked.
-        box->setFocusPolicy(Qt::NoFocus);
-        PlaceCheck(row);
-    }
-}
-
-void CCheckListCtrl::OnRowsRemoved(const QModelIndex& parent, int first, int last)
-{
-    if (parent.isValid())
-        return;
-    for (int n = first; n <= last; ++n)
-        ShiftChecksUp(first);
-    PlaceAllChecks();
-}
-
-void CCheckListCtrl::ShiftChecksUp(int row)
-{
-    for (int k = row; k >= 0 && k < kMaxChecks && m_checks[static_cast<size_t>(k)]; ++k) {
-        QCheckBox* next = k + 1 < kMaxChecks ? m_checks[static_cast<size_t>(k) + 1] : nullptr;
-        if (next) {
-            m_checks[static_cast<size_t>(k)]->setChecked(next->isChecked());
-        } else {
-            delete m_checks[static_cast<size_t>(k)];
-            m_checks[static_cast<size_t>(k)] = nullptr;
+    // A click on a box only ticks it: the selection stays as it was.
+    if (event->button() == Qt::LeftButton) {
+        m_nPressedCheck = CheckAt(event->position().toPoint());
+        if (m_nPressedCheck >= 0) {
+            event->accept();
+            return;
         }
     }
+    QTreeView::mousePressEvent(event);
 }
 
-void CCheckListCtrl::DestroyAllChecks()
+void CCheckListCtrl::mouseReleaseEvent(QMouseEvent* event)
 {
-    for (QCheckBox*& box : m_checks) {
-        delete box;
-        box = nullptr;
+    const int pressed = std::exchange(m_nPressedCheck, -1);
+    if (pressed >= 0 && event->button() == Qt::LeftButton) {
+        if (CheckAt(event->position().toPoint()) == pressed)
+            ToggleCheck(pressed);
+        event->accept();
+        return;
     }
+    QTreeView::mouseReleaseEvent(event);
 }
 
-void CCheckListCtrl::PlaceCheck(int row)
+void CCheckListCtrl::mouseDoubleClickEvent(QMouseEvent* event)
 {
-    QCheckBox* box = m_checks[static_cast<size_t>(row)];
-    if (!box)
+    // The second click of a double click on a box ticks it again, as a box does.
+    if (event->button() == Qt::LeftButton && CheckAt(event->position().toPoint()) >= 0) {
+        mousePressEvent(event);
         return;
-    const QRect cell = row < GetItemCount() ? LabelRect(row) : QRect();
-    QRect rect(QPoint(0, 0), box->sizeHint().boundedTo(cell.size()));
-    rect.moveCenter(cell.center());
-    box->setGeometry(rect);
-    box->setVisible(rect.width() > 0 && rect.height() > 0);
-}
-
-void CCheckListCtrl::PlaceAllChecks()
-{
-    for (int row = 0; row < kMaxChecks; ++row)
-        PlaceCheck(row);
-}
-
-void CCheckListCtrl::OnSelectionChanged(const QItemSelection& selected, const QItemSelection& deselected)
-{
-    if (m_bQuiet)
-        return;
-    for (int row : RowsOf(deselected))
-        emit ItemChanged(row);
-    for (int row : RowsOf(selected))
-        emit ItemChanged(row);
+    }
+    QTreeView::mouseDoubleClickEvent(event);
 }

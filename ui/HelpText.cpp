@@ -41,7 +41,8 @@ QString SelectionHelp()
         "page) when it is downloaded.</p>"
         "<p>The printer keeps up to 255 logos in 384 KByte; the two counters under the list "
         "show how much the list takes. A file that does not fit into the space left, or that "
-        "cannot be read as a bitmap, is refused with a message.</p>"
+        "cannot be read as a picture, is refused; one message names every refused file with "
+        "the reason, and the numbers of the other files are as if it had not been chosen.</p>"
         "<p>Click a column heading to sort on it; click it again to reverse the order.</p>");
 }
 
@@ -113,8 +114,9 @@ QString SetupHelp()
         "asks for its model number, waiting up to a second for the answer. A message tells "
         "you when something fails; the page stays open either way.</p>"
         "<p><b>Close</b> ends the program. It remembers whether the printer is serial or "
-        "parallel (in Device.INI in the folder the program was started from); everything "
-        "else on this page starts from its defaults next time.</p>");
+        "parallel (in Device.INI in the folder the program was started from), and the Max "
+        "Printable Area, the Black / White diverging point and the Halftone; the printer model, "
+        "the port and the serial settings start from their defaults next time.</p>");
 }
 
 } // namespace

@@ -3,19 +3,21 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSortFilterProxyModel>
 #include <QStyle>
 #include <algorithm>
-#include <deque>
-#include <map>
 
-#include "app/NvLogoApp.h"
-#include "app/SharedRecord.h"
-#include "platform/Text.h"
 #include "download/NvImage.h"
+#include "platform/Text.h"
 #include "ui/CheckListCtrl.h"
+#include "ui/LogoTableModel.h"
 #include "ui/PropertySheet.h"
 
 namespace {
+
+constexpr int kCheckWidth = 17;
+constexpr int kNumberWidth = 50;
+constexpr int kSizeWidth = 86;
 
 QLabel* AddStatic(CPropertyPage& page, int id, const QString& text, int x, int y, int w, int h)
 {
@@ -51,175 +53,126 @@ int ScrollBarRoom(const CCheckListCtrl& list)
 
 } // namespace
 
-LogoListControls CreateLogoListControls(CPropertyPage& page, int labelId,
-                                        QAbstractItemView::SelectionMode selectionMode,
-                                        CounterBorder counterBorder)
+std::string FileCountText(const LogoList& list)
 {
-    LogoListControls controls;
-    controls.label = AddStatic(page, labelId, QStringLiteral("&Bitmap List"), 7, 7, 52, 10);
-    controls.list = page.Place(new CCheckListCtrl(&page), 7, 19, 170, 175);
-    controls.list->setObjectName(QStringLiteral("list1001"));
-    controls.label->setBuddy(controls.list);
-    controls.list->setSelectionMode(selectionMode);
-    controls.list->SetShowSelectionAlways(true);
+    return Format("%3d / 255", list.Count());
+}
+
+std::string TotalSizeText(const LogoList& list)
+{
+    return Format("%3ld / %3d KByte", static_cast<long>(UsedKByte(list.TotalBytes())), list.CapacityKByte());
+}
+
+LogoListPane::LogoListPane(CPropertyPage& page, LogoTableModel& model, int labelId,
+                           QAbstractItemView::SelectionMode mode, CounterBorder border, CheckColumn checks)
+    : QObject(&page), m_model(model), m_proxy(new QSortFilterProxyModel(this))
+{
+    m_proxy->setSourceModel(&model);
+    m_proxy->setSortRole(LogoTableModel::kSortRole);
+    m_proxy->setSortCaseSensitivity(Qt::CaseInsensitive);
+
+    m_label = AddStatic(page, labelId, QStringLiteral("&Bitmap List"), 7, 7, 52, 10);
+    m_list = page.Place(new CCheckListCtrl(&page), 7, 19, 170, 175);
+    m_list->setObjectName(QStringLiteral("list1001"));
+    m_list->setModel(m_proxy);
+    m_list->setColumnHidden(LogoTableModel::kCheckColumn, checks == CheckColumn::Hidden);
+    m_label->setBuddy(m_list);
+    m_list->setSelectionMode(mode);
+    m_list->SetShowSelectionAlways(true);
     AddStatic(page, 1002, QStringLiteral("Number of Image Files"), 7, 199, 83, 8);
-    controls.fileCount = AddCounter(page, 1075, 99, 199, 78, 12, counterBorder);
+    m_editFileCount = AddCounter(page, 1075, 99, 199, 78, 12, border);
     AddStatic(page, 1003, QStringLiteral("Total Image File Size"), 7, 214, 83, 8);
-    controls.totalSize = AddCounter(page, 1074, 99, 214, 78, 12, counterBorder);
-    return controls;
+    m_editTotalSize = AddCounter(page, 1074, 99, 214, 78, 12, border);
+    ShowCounters();
+
+    connect(m_list, &CCheckListCtrl::ItemChanged, this, &LogoListPane::OnItemChanged);
+    connect(m_list, &CCheckListCtrl::ColumnClick, this, &LogoListPane::OnColumnClick);
+    for (const auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
+        connect(&model, signal, this, &LogoListPane::ShowCounters);
+    connect(&model, &QAbstractItemModel::modelReset, this, &LogoListPane::ShowCounters);
 }
 
-void InsertLogoColumns(CCheckListCtrl& list, int checkWidth)
+void LogoListPane::InsertColumns()
 {
-    const int inside = list.width() - 2 * list.frameWidth() - ScrollBarRoom(list);
-    const int size = std::max(86, WidestSizeText(list) + CCheckListCtrl::kCellMargin);
-    list.InsertColumn(0, QStringLiteral(" "), Qt::AlignHCenter, checkWidth);
-    list.InsertColumn(1, QStringLiteral("   No."), Qt::AlignHCenter, 50);
-    list.InsertColumn(2, QStringLiteral("Name"), Qt::AlignLeft, inside - checkWidth - 50 - size);
-    list.InsertColumn(3, QStringLiteral("Size"), Qt::AlignRight, size);
+    const bool checks = !m_list->isColumnHidden(LogoTableModel::kCheckColumn);
+    const int check = checks ? kCheckWidth : 0;
+    const int inside = m_list->width() - 2 * m_list->frameWidth() - ScrollBarRoom(*m_list);
+    const int size = std::max(kSizeWidth, WidestSizeText(*m_list) + CCheckListCtrl::kCellMargin);
+    QHeaderView* header = m_list->header();
+    header->resizeSection(LogoTableModel::kCheckColumn, check);
+    header->resizeSection(LogoTableModel::kNumberColumn, kNumberWidth);
+    header->resizeSection(LogoTableModel::kNameColumn, inside - check - kNumberWidth - size);
+    header->resizeSection(LogoTableModel::kSizeColumn, size);
+    header->setSectionResizeMode(LogoTableModel::kCheckColumn, QHeaderView::Fixed);
+    m_list->doItemsLayout(); // no scroll bar left over from the sections' first sizes
 }
 
-void InsertReadOnlyLogoColumns(CCheckListCtrl& list)
+void LogoListPane::Activate()
 {
-    InsertLogoColumns(list, 0);
-    list.header()->setSectionResizeMode(0, QHeaderView::Fixed);
+    ShowListOrder();
+    ShowSharedSelection();
+    ShowCounters();
 }
 
-void RefillFromShared(CCheckListCtrl& list)
+void LogoListPane::ShowListOrder()
 {
-    list.DeleteAllItems();
-    for (int i = 0; i < g_Shared.LogoCount(); ++i) {
-        const auto at = static_cast<size_t>(i);
-        const int row = list.InsertItem(i, QStringLiteral(" "));
-        list.SetItemData(row, i);
-        list.SetItemText(row, 1, QString::fromStdString(g_Shared.m_arrNumber[at]));
-        list.SetItemText(row, 2, QString::fromStdString(g_Shared.m_arrName[at]));
-        list.SetItemText(row, 3, QString::fromStdString(g_Shared.m_arrSize[at]));
-    }
+    m_proxy->sort(-1);
 }
 
-int32_t EntryOfRow(const CCheckListCtrl& list, int row)
+void LogoListPane::ShowSharedSelection()
 {
-    return list.GetItemData(row);
+    m_list->clearSelection();
+    const int row = ViewRow(m_model.SelectedRow());
+    if (row >= 0)
+        m_list->SetItemFocusedSelected(row);
 }
 
-int RowOfEntry(const CCheckListCtrl& list, int32_t entry)
+void LogoListPane::OnColumnClick(int column)
 {
-    return entry < 0 ? -1 : list.FindItemData(entry);
-}
-
-void ForgetEntry(CCheckListCtrl& list, int32_t entry)
-{
-    for (int row = 0; row < list.GetItemCount(); ++row) {
-        const int32_t shown = EntryOfRow(list, row);
-        if (shown > entry)
-            list.SetItemData(row, shown - 1);
-    }
-}
-
-void ShowSharedList(CCheckListCtrl& list)
-{
-    RefillFromShared(list);
-    list.SortByColumn(0, true);
-    SelectSharedEntry(list);
-}
-
-void SelectSharedEntry(CCheckListCtrl& list)
-{
-    const int row = RowOfEntry(list, g_Shared.m_nSelItem);
-    if (row != -1)
-        list.SetItemFocusedSelected(row);
-}
-
-int32_t SharedSelectionAfter(const CCheckListCtrl& list, int row, int32_t page)
-{
-    const bool activating = g_Shared.m_nActivePage != page && g_Shared.m_nSelItem != -1;
-    return activating ? g_Shared.m_nSelItem : EntryOfRow(list, row);
-}
-
-void SortOnHeaderClick(CCheckListCtrl& list, int column, int32_t& sortColumn, bool& ascending)
-{
-    if (column != sortColumn)
-        sortColumn = column;
+    m_list->clearSelection();
+    m_model.SetSelectedRow(-1);
+    if (column != m_nSortColumn)
+        m_nSortColumn = column;
     else
-        ascending = !ascending;
-    list.SortByColumn(column, ascending);
+        m_bSortAscending = !m_bSortAscending;
+    // Rows of equal value keep the list's order, in either direction.
+    ShowListOrder();
+    m_proxy->sort(column, m_bSortAscending ? Qt::AscendingOrder : Qt::DescendingOrder);
+    emit SelectionChanged();
 }
 
-void TickFromShared(CCheckListCtrl& list)
+int LogoListPane::SourceRow(int row) const
 {
-    for (int row = 0; row < list.GetItemCount(); ++row) {
-        const int32_t entry = EntryOfRow(list, row);
-        list.SetCheck(row, entry >= 0 && entry < kMaxLogos &&
-                               g_Shared.m_arrAutoCenter[static_cast<size_t>(entry)] == 1);
-    }
+    return row < 0 ? -1 : m_proxy->mapToSource(m_proxy->index(row, 0)).row();
 }
 
-std::vector<bool> ReadTicks(const CCheckListCtrl& list)
+int LogoListPane::ViewRow(int sourceRow) const
 {
-    std::vector<bool> ticks(static_cast<size_t>(std::max(g_Shared.LogoCount(), 0)), false);
-    for (int row = 0; row < list.GetItemCount(); ++row) {
-        const int32_t entry = EntryOfRow(list, row);
-        if (entry >= 0 && static_cast<size_t>(entry) < ticks.size())
-            ticks[static_cast<size_t>(entry)] = list.GetCheck(row);
-    }
-    return ticks;
+    return sourceRow < 0 ? -1 : m_proxy->mapFromSource(m_model.index(sourceRow, 0)).row();
 }
 
-void ApplyTicks(CCheckListCtrl& list, const std::vector<bool>& ticks)
+std::vector<int> LogoListPane::SelectedSourceRows() const
 {
-    for (int row = 0; row < list.GetItemCount(); ++row) {
-        const int32_t entry = EntryOfRow(list, row);
-        list.SetCheck(row, entry >= 0 && static_cast<size_t>(entry) < ticks.size() &&
-                               ticks[static_cast<size_t>(entry)]);
-    }
+    std::vector<int> rows;
+    for (const int row : m_list->GetSelectedRows())
+        rows.push_back(SourceRow(row));
+    return rows;
 }
 
-void StoreTicks(const CCheckListCtrl& list)
+void LogoListPane::OnItemChanged()
 {
-    const std::vector<bool> ticks = ReadTicks(list);
-    for (size_t entry = 0; entry < g_Shared.m_arrAutoCenter.size(); ++entry)
-        g_Shared.m_arrAutoCenter[entry] = entry < ticks.size() && ticks[entry] ? 1 : 0;
+    const std::vector<int> selected = m_list->GetSelectedRows();
+    if (selected.empty())
+        return;
+    // The row chosen last: the focused one when it is selected.
+    const int current = m_list->currentIndex().row();
+    const bool currentSelected = std::find(selected.begin(), selected.end(), current) != selected.end();
+    m_model.SetSelectedRow(SourceRow(currentSelected ? current : selected.back()));
+    emit SelectionChanged();
 }
 
-std::vector<bool> TicksByPath(const std::vector<std::string>& oldPaths, const std::vector<bool>& oldTicks,
-                              const std::vector<std::string>& newPaths)
+void LogoListPane::ShowCounters()
 {
-    std::map<std::string, std::deque<bool>> listed;
-    for (size_t i = 0; i < oldPaths.size(); ++i)
-        listed[oldPaths[i]].push_back(i < oldTicks.size() && oldTicks[i]);
-    std::vector<bool> ticks;
-    for (const std::string& path : newPaths) {
-        std::deque<bool>& states = listed[path];
-        ticks.push_back(!states.empty() && states.front());
-        if (!states.empty())
-            states.pop_front();
-    }
-    return ticks;
-}
-
-bool InitCounters(CNvLogoApp* app, std::string& fileCount, std::string& totalSize)
-{
-    if (app && app->m_bListLoaded) {
-        fileCount = g_Shared.m_strFileCount;
-        totalSize = g_Shared.m_strTotalSize;
-        return true;
-    }
-    fileCount = ZeroFileCountText();
-    totalSize = ZeroTotalSizeText();
-    g_Shared.m_strFileCount = fileCount;
-    g_Shared.m_strTotalSize = totalSize;
-    g_Shared.m_nTotalBytes = 0;
-    if (app)
-        app->m_bListLoaded = true;
-    return false;
-}
-
-std::string ZeroFileCountText()
-{
-    return Format("%3d / 255", 0);
-}
-std::string ZeroTotalSizeText()
-{
-    return Format("  0 / %3d KByte", g_Shared.m_nNvAreaKB);
+    m_editFileCount->setText(QString::fromStdString(FileCountText(m_model.List())));
+    m_editTotalSize->setText(QString::fromStdString(TotalSizeText(m_model.List())));
 }

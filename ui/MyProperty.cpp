@@ -1,6 +1,7 @@
 #include "ui/MyProperty.h"
 
 #include "app/NvLogoApp.h"
+#include "ui/LogoTableModel.h"
 #include "ui/Page1Selection.h"
 #include "ui/Page2Preview.h"
 #include "ui/Page3Upload.h"
@@ -15,12 +16,14 @@ CMyProperty::CMyProperty(const QString& caption, QWidget* parent, int selectPage
 
 void RunPropertySheet(CNvLogoApp& app)
 {
-    CPage1Selection selection;
-    CPage2Preview preview;
-    CPage3Upload upload;
-    CPage4Print print;
-    CPage5Setup setup;
-    CMyProperty sheet(QStringLiteral("Tarvo Bitmap Nivora ") + QString::fromStdString(app.m_strVersion),
+    Session& session = app.m_session;
+    LogoTableModel model(session.m_list);
+    CPage1Selection selection(session, model);
+    CPage2Preview preview(session, model);
+    CPage3Upload upload(session, model);
+    CPage4Print print(session);
+    CPage5Setup setup(session);
+    CMyProperty sheet(QStringLiteral("Tarvo Bitmap Nivora ") + QString::fromStdString(session.m_strVersion),
                       nullptr, 4);
     for (CPropertyPage* page :
          std::initializer_list<CPropertyPage*>{&selection, &preview, &upload, &print, &setup})

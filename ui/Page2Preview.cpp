@@ -10,11 +10,11 @@
 #include <algorithm>
 #include <functional>
 
-#include "app/NvLogoApp.h"
-#include "app/SharedRecord.h"
+#include "app/Session.h"
 #include "platform/MessageBox.h"
 #include "ui/CheckListCtrl.h"
 #include "ui/LogoListControls.h"
+#include "ui/LogoTableModel.h"
 #include "ui/PreviewImage.h"
 #include "platform/Messages.h"
 
@@ -48,7 +48,8 @@ private:
 
 } // namespace
 
-CPage2Preview::CPage2Preview() : CPropertyPage(QStringLiteral("Preview Bitmap"), 130)
+CPage2Preview::CPage2Preview(Session& session, LogoTableModel& model)
+    : CPropertyPage(QStringLiteral("Preview Bitmap"), 130), m_session(session), m_model(model)
 {
     setObjectName(QStringLiteral("CPage2Preview"));
     auto* group = Place(new QGroupBox(QStringLiteral("Q&uality"), this), 182, 177, 169, 49);
@@ -72,10 +73,9 @@ CPage2Preview::CPage2Preview() : CPropertyPage(QStringLiteral("Preview Bitmap"),
         connect(radio, &QRadioButton::clicked, this, &CPage2Preview::DrawPreview);
     }
 
-    const LogoListControls controls = CreateLogoListControls(*this, 1006, QAbstractItemView::SingleSelection);
-    m_list = controls.list;
-    m_editFileCount = controls.fileCount;
-    m_editTotalSize = controls.totalSize;
+    m_pane = new LogoListPane(*this, model, 1006, QAbstractItemView::SingleSelection, CounterBorder::Framed,
+                              CheckColumn::Hidden);
+    m_list = m_pane->m_list;
 
     // The well's border lies around the template rectangle, so the drawing area has
     // exactly the template's size.
@@ -89,14 +89,12 @@ CPage2Preview::CPage2Preview() : CPropertyPage(QStringLiteral("Preview Bitmap"),
     m_checkPrintedDots->setObjectName(QStringLiteral("checkPrintedDots"));
     connect(m_checkPrintedDots, &QCheckBox::toggled, this, &CPage2Preview::DrawPreview);
 
-    connect(m_list, &CCheckListCtrl::ItemChanged, this, &CPage2Preview::OnItemChanged);
-    connect(m_list, &CCheckListCtrl::ColumnClick, this, &CPage2Preview::OnColumnClick);
+    // A row chosen here, or a header click that clears the choice, draws anew.
+    connect(m_pane, &LogoListPane::SelectionChanged, this, &CPage2Preview::DrawPreview);
 }
 
 void CPage2Preview::DoDataExchange(CDataExchange& dx)
 {
-    DDX_Text(dx, m_editFileCount, m_strFileCount);
-    DDX_Text(dx, m_editTotalSize, m_strTotalSize);
     DDX_Radio(dx, m_radios, m_nQuality);
     DDX_Check(dx, m_checkPrintedDots, m_bPrintedDots);
 }
@@ -104,11 +102,7 @@ void CPage2Preview::DoDataExchange(CDataExchange& dx)
 bool CPage2Preview::OnInitDialog()
 {
     CPropertyPage::OnInitDialog();
-    m_pApp = AfxGetApp();
-    InsertReadOnlyLogoColumns(*m_list);
-    InitCounters(m_pApp, m_strFileCount, m_strTotalSize);
-    m_bSortAscending = false;
-    m_nSortColumn = 0;
+    m_pane->InsertColumns();
     m_nQuality = 0;
     const QRect inside = m_pFrame->contentsRect();
     m_rcFrame = QRect(m_pFrame->mapTo(this, inside.topLeft()), inside.size()).normalized();
@@ -118,36 +112,10 @@ bool CPage2Preview::OnInitDialog()
 
 bool CPage2Preview::OnSetActive()
 {
-    ShowSharedList(*m_list);
-    m_strFileCount = g_Shared.m_strFileCount;
-    m_strTotalSize = g_Shared.m_strTotalSize;
+    m_pane->Activate();
     UpdateData(false);
     DrawPreview();
-    g_Shared.m_nActivePage = 1;
     return CPropertyPage::OnSetActive();
-}
-
-bool CPage2Preview::OnKillActive()
-{
-    g_Shared.m_nActivePage = 1;
-    return CPropertyPage::OnKillActive();
-}
-
-void CPage2Preview::OnItemChanged(int)
-{
-    for (const int row : m_list->GetSelectedRows()) {
-        g_Shared.m_nSelItem = SharedSelectionAfter(*m_list, row, 1);
-        DrawPreview();
-    }
-}
-
-void CPage2Preview::OnColumnClick(int column)
-{
-    RefillFromShared(*m_list);
-    g_Shared.m_nSelItem = -1;
-    SortOnHeaderClick(*m_list, column, m_nSortColumn, m_bSortAscending);
-    update();
-    DrawPreview();
 }
 
 void CPage2Preview::DrawPreview()
@@ -158,10 +126,10 @@ void CPage2Preview::DrawPreview()
 void CPage2Preview::PaintPreview(QPainter& painter)
 {
     // The shared selection names the logo itself, whatever order this page's list shows.
-    const int32_t entry = g_Shared.m_nSelItem;
-    if (entry < 0 || entry >= g_Shared.LogoCount())
+    const int row = m_model.SelectedRow();
+    if (row < 0)
         return;
-    const std::string& path = g_Shared.m_arrPath[static_cast<size_t>(entry)];
+    const std::string& path = m_session.m_list.At(row).path;
     UpdateData(true); // takes the current Quality button and the Printed dots tick
     PreviewResult result = PreviewResult::Unreadable;
     if (!m_bPrintedDots)
@@ -169,10 +137,10 @@ void CPage2Preview::PaintPreview(QPainter& painter)
     else {
         std::shared_ptr<const DotImage> dots;
         std::string why; // a file that does not convert leaves the frame empty, as one that does not read
-        const bool kept = m_dotsCache.Find(path, ConversionOf(entry), dots, why);
+        const bool kept = m_dotsCache.Find(path, ConversionOf(row), dots, why);
         if (dots)
             result = DrawDotsPreview(painter, *dots, m_rcFrame.size(), m_nQuality);
-        ConvertInBackground(entry, !kept);
+        ConvertInBackground(row, !kept);
     }
     if (result == PreviewResult::Drawn) {
         m_bMemoryReported = false;
@@ -190,19 +158,20 @@ CPage2Preview::~CPage2Preview()
         m_prefetch.join();
 }
 
-NvConversion CPage2Preview::ConversionOf(int32_t entry) const
+NvConversion CPage2Preview::ConversionOf(int row) const
 {
-    return {g_Shared.m_nThreshold, g_Shared.m_nMaxPrintWidth, g_Shared.CentreRequested(entry),
-            static_cast<HalftoneMode>(g_Shared.m_nHalftone)};
+    const printer::SetupRecord& settings = m_session.m_settings;
+    return {settings.m_nThreshold, settings.m_nMaxPrintWidth, m_session.m_list.At(row).centre,
+            static_cast<HalftoneMode>(settings.m_nHalftone)};
 }
 
-std::shared_ptr<const DotImage> CPage2Preview::PrintedDotsOf(int32_t entry)
+std::shared_ptr<const DotImage> CPage2Preview::PrintedDotsOf(int row)
 {
     std::string why; // a file that does not convert leaves the frame empty, as one that does not read
-    return m_dotsCache.Get(g_Shared.m_arrPath[static_cast<size_t>(entry)], ConversionOf(entry), why);
+    return m_dotsCache.Get(m_session.m_list.At(row).path, ConversionOf(row), why);
 }
 
-void CPage2Preview::ConvertInBackground(int32_t entry, bool shownToo)
+void CPage2Preview::ConvertInBackground(int row, bool shownToo)
 {
     if (m_bPrefetching) {
         // The end of the conversions under way draws again, and this asks again then.
@@ -210,21 +179,22 @@ void CPage2Preview::ConvertInBackground(int32_t entry, bool shownToo)
         return;
     }
     std::vector<std::pair<std::string, NvConversion>> logos;
-    const auto add = [&](int32_t other) {
-        if (other < 0 || other >= g_Shared.LogoCount())
+    const auto add = [&](int other) {
+        if (other < 0 || other >= m_session.m_list.Count())
             return;
         std::shared_ptr<const DotImage> dots;
         std::string why;
-        const std::string& path = g_Shared.m_arrPath[static_cast<size_t>(other)];
+        const std::string& path = m_session.m_list.At(other).path;
         if (!m_dotsCache.Find(path, ConversionOf(other), dots, why))
             logos.emplace_back(path, ConversionOf(other));
     };
     if (shownToo)
-        add(entry);
-    const int row = RowOfEntry(*m_list, entry);
-    for (const int neighbour : {row + 1, row - 1})
+        add(row);
+    // The rows beside it as this page shows them.
+    const int shown = m_pane->ViewRow(row);
+    for (const int neighbour : {shown + 1, shown - 1})
         if (neighbour >= 0 && neighbour < m_list->GetItemCount())
-            add(EntryOfRow(*m_list, neighbour));
+            add(m_pane->SourceRow(neighbour));
     if (logos.empty())
         return;
     if (m_prefetch.joinable())

@@ -5,8 +5,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "app/NvLogoApp.h"
-#include "app/SharedRecord.h"
+#include "app/Session.h"
 #include "download/DownloadRun.h"
 #include "download/DownloadWalk.h"
 #include "download/NvDownload.h"
@@ -16,7 +15,7 @@
 #include "printer/PortNames.h"
 #include "ui/CheckListCtrl.h"
 #include "ui/LogoListControls.h"
-#include "ui/PageContext.h"
+#include "ui/LogoTableModel.h"
 #include "ui/Prograss.h"
 
 namespace {
@@ -25,18 +24,17 @@ const char* const kToFile = "To File";
 
 } // namespace
 
-CPage3Upload::CPage3Upload() : CPropertyPage(QStringLiteral("Download Bitmap"), 131)
+CPage3Upload::CPage3Upload(Session& session, LogoTableModel& model)
+    : CPropertyPage(QStringLiteral("Download Bitmap"), 131), m_session(session)
 {
     setObjectName(QStringLiteral("CPage3Upload"));
     m_download = Place(new QPushButton(QStringLiteral("&Download"), this), 182, 19, 74, 14);
     m_download->setObjectName(QStringLiteral("button1023"));
     m_download->setDefault(true);
 
-    const LogoListControls controls =
-        CreateLogoListControls(*this, 1006, QAbstractItemView::SingleSelection, CounterBorder::None);
-    m_list = controls.list;
-    m_editFileCount = controls.fileCount;
-    m_editTotalSize = controls.totalSize;
+    m_pane = new LogoListPane(*this, model, 1006, QAbstractItemView::SingleSelection, CounterBorder::None,
+                              CheckColumn::Hidden);
+    m_list = m_pane->m_list;
 
     auto* group = Place(new QGroupBox(QStringLiteral("Printer Details"), this), 183, 39, 168, 52);
     group->setObjectName(QStringLiteral("group1024"));
@@ -51,15 +49,11 @@ CPage3Upload::CPage3Upload() : CPropertyPage(QStringLiteral("Download Bitmap"), 
     m_editPrinterName = detail(1025, "Printer Name", 54, 1077, 52);
     m_editPortName = detail(1026, "Port Name", 73, 1076, 72);
 
-    connect(m_list, &CCheckListCtrl::ItemChanged, this, &CPage3Upload::OnItemChanged);
-    connect(m_list, &CCheckListCtrl::ColumnClick, this, &CPage3Upload::OnColumnClick);
     connect(m_download, &QPushButton::clicked, this, &CPage3Upload::OnDownload);
 }
 
 void CPage3Upload::DoDataExchange(CDataExchange& dx)
 {
-    DDX_Text(dx, m_editFileCount, m_strFileCount);
-    DDX_Text(dx, m_editTotalSize, m_strTotalSize);
     DDX_Text(dx, m_editPrinterName, m_strPrinterName);
     DDX_Text(dx, m_editPortName, m_strPortName);
 }
@@ -67,50 +61,25 @@ void CPage3Upload::DoDataExchange(CDataExchange& dx)
 bool CPage3Upload::OnInitDialog()
 {
     CPropertyPage::OnInitDialog();
-    m_pApp = AfxGetApp();
-    InsertReadOnlyLogoColumns(*m_list);
-    InitCounters(m_pApp, m_strFileCount, m_strTotalSize);
-    m_nSortColumn = 0;
-    m_bSortAscending = false;
+    m_pane->InsertColumns();
     UpdateData(false);
     return true;
 }
 
 bool CPage3Upload::OnSetActive()
 {
-    ShowSharedList(*m_list);
-    m_strFileCount = g_Shared.m_strFileCount;
-    m_strTotalSize = g_Shared.m_strTotalSize;
-    m_bToFile = g_Shared.m_strPortDevice == printer::kFileDevice;
-    m_strPrinterName = m_bToFile ? kToFile : g_Shared.m_strPrinterName;
-    m_strPortName = m_bToFile ? kToFile : g_Shared.m_strPortName;
-    g_Shared.m_nActivePage = 2;
+    m_pane->Activate();
+    const printer::SetupRecord& settings = m_session.m_settings;
+    m_bToFile = settings.m_strPortDevice == printer::kFileDevice;
+    m_strPrinterName = m_bToFile ? kToFile : settings.m_strPrinterName;
+    m_strPortName = m_bToFile ? kToFile : settings.m_strPortName;
     UpdateData(false);
     return CPropertyPage::OnSetActive();
 }
 
-bool CPage3Upload::OnKillActive()
-{
-    g_Shared.m_nActivePage = 2;
-    return CPropertyPage::OnKillActive();
-}
-
-void CPage3Upload::OnColumnClick(int column)
-{
-    RefillFromShared(*m_list);
-    g_Shared.m_nSelItem = -1;
-    SortOnHeaderClick(*m_list, column, m_nSortColumn, m_bSortAscending);
-}
-
-void CPage3Upload::OnItemChanged(int)
-{
-    for (const int row : m_list->GetSelectedRows())
-        g_Shared.m_nSelItem = SharedSelectionAfter(*m_list, row, 2);
-}
-
 void CPage3Upload::OnDownload()
 {
-    if (g_Shared.LogoCount() == 0)
+    if (m_session.m_list.Empty())
         DeleteAll();
     else
         DownloadListed();
@@ -123,10 +92,11 @@ void CPage3Upload::DownloadListed()
         return;
     // Every file is looked at before the port is opened: a file that cannot go must not
     // cost the printer the images it holds.
-    if (!CheckListedLogos(g_Shared, g_Shared.m_nMaxPrintWidth))
+    if (!CheckListedLogos(m_session.m_list, m_session.m_settings.m_nMaxPrintWidth))
         return;
     bool opened = false;
-    bool failed = !OpenDownloadPort(m_port, PageContext(), g_Shared, OpenFailureMessage::Numbered, opened);
+    bool failed = !OpenDownloadPort(m_port, m_session.m_context, m_session.m_settings,
+                                    OpenFailureMessage::Numbered, opened);
     if (!failed)
         RunProgress(failed);
     if (opened)
@@ -135,9 +105,7 @@ void CPage3Upload::DownloadListed()
 
 void CPage3Upload::RunProgress(bool& failed)
 {
-    const int count = g_Shared.LogoCount();
-    g_Shared.m_nJobCount = count;
-    CPrograss dialog(this);
+    CPrograss dialog(m_session, this);
     dialog.m_hPort = &m_port;
     const int result = dialog.DoModal();
     if (dialog.m_bCancelledInWait) {
@@ -147,7 +115,7 @@ void CPage3Upload::RunProgress(bool& failed)
         return;
     }
     if (result == platform::IDOK && !dialog.m_bStop && !dialog.m_bError) {
-        ReportDownloadComplete(PageContext());
+        ReportDownloadComplete(m_session.m_context);
     } else if (!dialog.m_bError && !failed && dialog.m_bStop) {
         // FS q n promised count definitions: the printer takes everything that follows
         // as image data until it has them all.
@@ -159,11 +127,11 @@ void CPage3Upload::RunProgress(bool& failed)
 
 void CPage3Upload::ReportAfterRun(const CPrograss& dialog)
 {
-    const std::string empty = EmptyDefinitionsText(g_Shared, dialog.m_arrEmptyRows);
+    const std::string empty = EmptyDefinitionsText(dialog.Jobs(), dialog.m_arrEmptyImages);
     if (!empty.empty())
         platform::AfxMessageBox(empty, platform::MB_ICONEXCLAMATION);
-    if (dialog.m_bProfileFailed && m_pApp)
-        platform::AfxMessageBox(Format(msg::kProfileNotWrittenFormat, m_pApp->m_pszProfileName.c_str()),
+    if (dialog.m_bProfileFailed)
+        platform::AfxMessageBox(Format(msg::kProfileNotWrittenFormat, m_session.m_strProfilePath.c_str()),
                                 platform::MB_ICONEXCLAMATION);
 }
 
@@ -172,7 +140,8 @@ void CPage3Upload::DeleteAll()
     if (platform::AfxMessageBox(msg::kConfirmDeleteAll, platform::MB_YESNO) != platform::IDYES)
         return;
     bool opened = false;
-    if (OpenDownloadPort(m_port, PageContext(), g_Shared, OpenFailureMessage::Plain, opened))
+    if (OpenDownloadPort(m_port, m_session.m_context, m_session.m_settings, OpenFailureMessage::Plain,
+                         opened))
         if (SendDeleteAll(m_port)) // shows its own message
             m_port.WaitDelivered(msg::kWriteToPortFailed);
     if (opened)

@@ -13,35 +13,31 @@
 #include "ui/PropertySheet.h"
 
 class CCheckListCtrl;
-class CNvLogoApp;
 class CPrograss;
+class LogoListPane;
+class LogoTableModel;
+class Session;
 class QLineEdit;
 class QPushButton;
 
 class CPage3Upload : public CPropertyPage {
     Q_OBJECT
 public:
-    CPage3Upload();
+    // The page downloads the session's list with its settings; model shows the list.
+    CPage3Upload(Session& session, LogoTableModel& model);
     QString HelpTopic() const override { return QStringLiteral("Logo Upload"); }
 
+    LogoListPane* m_pane;
     CCheckListCtrl* m_list;       // control 1001
-    std::string m_strFileCount;   // edit 1075
-    std::string m_strTotalSize;   // edit 1074
     std::string m_strPrinterName; // edit 1077
     std::string m_strPortName;    // edit 1076
-    CNvLogoApp* m_pApp = nullptr;
     CPrinterPort m_port{kDownloadLink, CPrinterPort::WriteReport::Traced};
     bool m_bToFile = false; // the chosen device is the output file
-    int32_t m_nSortColumn = 0;
-    bool m_bSortAscending = false;
 
     void DoDataExchange(CDataExchange& dx) override;
     bool OnInitDialog() override;
     bool OnSetActive() override;
-    bool OnKillActive() override;
 
-    void OnColumnClick(int column);
-    void OnItemChanged(int row);
     // Button 1023.
     void OnDownload();
 
@@ -55,8 +51,7 @@ private:
     // What the progress dialog could not say while it ran.
     void ReportAfterRun(const CPrograss& dialog);
 
-    QLineEdit* m_editFileCount;
-    QLineEdit* m_editTotalSize;
+    Session& m_session;
     QLineEdit* m_editPrinterName;
     QLineEdit* m_editPortName;
     QPushButton* m_download;

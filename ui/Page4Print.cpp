@@ -10,7 +10,7 @@
 #include <QRadioButton>
 #include <QTimer>
 
-#include "app/SharedRecord.h"
+#include "app/Session.h"
 #include "platform/MessageBox.h"
 #include "platform/Messages.h"
 #include "ui/PrintProgress.h"
@@ -18,7 +18,6 @@
 #include "print/PrintWalk.h"
 #include "printer/NetAddress.h"
 #include "printer/PortNames.h"
-#include "ui/PageContext.h"
 
 namespace {
 
@@ -33,11 +32,10 @@ bool IsPrinterDevice(const std::string& device)
     return device.compare(0, 3, "COM") == 0 || device.compare(0, 3, "LPT") == 0 || printer::IsNetName(device);
 }
 
-// The parallel port to open: LPT1, or LPT2 where the settings name it.
-
 } // namespace
 
-CPage4Print::CPage4Print() : CPropertyPage(QStringLiteral("Print Bitmap"), 132)
+CPage4Print::CPage4Print(const Session& session)
+    : CPropertyPage(QStringLiteral("Print Bitmap"), 132), m_session(session)
 {
     setObjectName(QStringLiteral("CPage4Print"));
     CreateControls();
@@ -130,8 +128,8 @@ bool CPage4Print::OnInitDialog()
     m_nRange = 0;
     m_nQuality = 0;
     m_nHeader = 0;
-    m_strPrinterName = g_Shared.m_strPrinterName;
-    m_strPortName = g_Shared.m_strPortName;
+    m_strPrinterName = m_session.m_settings.m_strPrinterName;
+    m_strPortName = m_session.m_settings.m_strPortName;
     UpdateData(false);
     return true;
 }
@@ -139,9 +137,9 @@ bool CPage4Print::OnInitDialog()
 bool CPage4Print::OnSetActive()
 {
     // The Setup page may have changed the printer since the page was last shown.
-    m_strPrinterName = g_Shared.m_strPrinterName;
-    m_strPortName = g_Shared.m_strPortName;
-    m_buttonPrint->setEnabled(IsPrinterDevice(g_Shared.m_strPortDevice));
+    m_strPrinterName = m_session.m_settings.m_strPrinterName;
+    m_strPortName = m_session.m_settings.m_strPortName;
+    m_buttonPrint->setEnabled(IsPrinterDevice(m_session.m_settings.m_strPortDevice));
     UpdateData(false);
     return CPropertyPage::OnSetActive();
 }
@@ -212,44 +210,40 @@ bool CPage4Print::ParsePrintRange()
         platform::AfxMessageBox(msg::kRangeError, platform::MB_ICONEXCLAMATION);
         return false;
     }
-    return ParsePrintRangeText(text, g_Shared.m_arrPrintNumber, m_nSelectCount);
+    return ParsePrintRangeText(text, m_printList, m_nSelectCount);
 }
 
 void CPage4Print::OnPrint()
 {
     // Any port kind but serial prints on the parallel port, a file setup too.
-    const bool serial = g_Shared.m_nPortType == 0;
-    printer::PortRecord settings = g_Shared;
+    printer::PortRecord settings = m_session.m_settings;
+    const bool serial = settings.m_nPortType == 0;
     settings.m_nPortType = serial ? 0 : 1;
-    const bool opened = m_port.Open(PageContext(), settings);
+    const bool opened = m_port.Open(m_session.m_context, settings);
     if (!opened)
         platform::AfxMessageBox(msg::kPortOpenFailed, platform::MB_ICONEXCLAMATION);
     const bool ready = opened && SendPrintPreamble(m_port, serial);
 
     m_nSelectCount = 0;
-    g_Shared.m_nJobCount = 0;
     if (ready) {
         UpdateData(true);
         if (m_nRange == 1) {
-            g_Shared.m_arrPrintNumber.clear();
-            if (ParsePrintRange()) {
-                g_Shared.m_nJobCount = m_nSelectCount;
-                RunPrintProgress();
-            }
+            m_printList.clear();
+            if (ParsePrintRange())
+                RunPrintProgress(m_nSelectCount);
         } else if (m_nRange == 0) {
-            g_Shared.m_nJobCount = kPrintAllCount;
-            RunPrintProgress();
+            RunPrintProgress(kPrintAllCount);
         }
     }
     if (opened)
         m_port.ClosePort();
 }
 
-void CPage4Print::RunPrintProgress()
+void CPage4Print::RunPrintProgress(int jobCount)
 {
     // Centred on the sheet; the dialog only borrows the port.
     CPrintProgress dialog(window());
-    dialog.SetPrintParam(&m_port, m_nRange, m_nQuality, m_nHeader);
+    dialog.SetPrintParam(&m_port, m_nRange, m_nQuality, m_nHeader, m_printList, jobCount);
     dialog.DoModal();
     if (dialog.m_bCancelledInWait) {
         // The printer took nothing and the user gave up on it: what is still queued

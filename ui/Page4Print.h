@@ -5,6 +5,7 @@
 #include <string>
 
 #include "print/PrintLink.h"
+#include "print/PrintRange.h"
 #include "printer/PrinterPort.h"
 #include "ui/PropertySheet.h"
 
@@ -12,11 +13,13 @@ class QAbstractButton;
 class QGroupBox;
 class QLineEdit;
 class QPushButton;
+class Session;
 
 class CPage4Print : public CPropertyPage {
     Q_OBJECT
 public:
-    CPage4Print();
+    // The page prints on the port of the session's settings.
+    explicit CPage4Print(const Session& session);
     QString HelpTopic() const override { return QStringLiteral("Logo Printout"); }
 
     void DoDataExchange(CDataExchange& dx) override;
@@ -27,8 +30,8 @@ public:
     // says nothing.
     bool CheckPrintRange(std::string text);
     // Reads the controls, checks the Selection text and appends its items to
-    // g_Shared.m_arrPrintNumber and its image count to m_nSelectCount; on a bad text
-    // shows "NV image number is incorrect." and returns false.
+    // m_printList and its image count to m_nSelectCount; on a bad text shows
+    // "NV image number is incorrect." and returns false.
     bool ParsePrintRange();
 
     // Handlers, in the order of the page's message map.
@@ -50,6 +53,7 @@ public:
     int m_nQuality = -1; // 0 Normal, 1 Double Width, 2 Double Height, 3 Quadraple
     int m_nSelectCount = 0;
     bool m_bRangeError = false;
+    PrintList m_printList; // the Selection's items, as last parsed
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -59,8 +63,9 @@ private:
     QGroupBox* AddGroup(int id, const QString& text, int x, int y, int w, int h);
     QAbstractButton* AddRadio(QGroupBox* group, int id, const QString& text, int x, int y, int w, int h);
     QLineEdit* AddEdit(int id, int x, int y, int w, int h, bool readOnly);
-    void RunPrintProgress();
+    void RunPrintProgress(int jobCount);
 
+    const Session& m_session;
     QPushButton* m_buttonPrint; // control 1029
     std::vector<QAbstractButton*> m_radioRange;
     std::vector<QAbstractButton*> m_radioQuality;

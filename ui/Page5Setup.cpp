@@ -14,8 +14,7 @@
 #include <QSlider>
 #include <QTimer>
 
-#include "app/NvLogoApp.h"
-#include "app/SharedRecord.h"
+#include "app/Session.h"
 #include "download/Halftone.h"
 #include "platform/MessageBox.h"
 #include "platform/Messages.h"
@@ -26,20 +25,17 @@
 #include "printer/PrinterStatus.h"
 #include "ui/AppIcon.h"
 #include "ui/HelpText.h"
-#include "ui/PageContext.h"
 
 using printer::SerialBox;
 
 namespace {
 
-// The parallel port the download and print runs open for the chosen device.
-
 // The port box's tooltip: the device table, and the USB printers that say who they are.
-QString PortNameToolTip()
+QString PortNameToolTip(const platform::Context& context)
 {
     QString text = QStringLiteral("<p>Port names and the devices behind them:</p>") + PortDeviceTableHtml();
     for (int number = 1; number <= printer::kLptNameCount; ++number) {
-        const std::string model = printer::LptPrinterModel(PageContext(), number);
+        const std::string model = printer::LptPrinterModel(context, number);
         if (!model.empty())
             text += QStringLiteral("<p>%1: %2</p>")
                         .arg(QString::fromStdString(printer::LptName(number)),
@@ -118,7 +114,7 @@ QLineEdit* AddDigitsEdit(CPropertyPage* page, int id, int x, int y, int w, int h
     return Add(page, edit, TemplateRect(page, page, x, y, w, h));
 }
 
-void ShowBox(QComboBox* combo, const printer::ListBoxState& state)
+void ShowBox(QComboBox* combo, const ListBoxState& state)
 {
     const QSignalBlocker quiet(combo);
     QStringList entries;
@@ -137,7 +133,8 @@ void ShowBox(QComboBox* combo, const printer::ListBoxState& state)
 
 } // namespace
 
-CPage5Setup::CPage5Setup() : CPropertyPage(QStringLiteral("Setup Port"), 133), m_pApp(AfxGetApp())
+CPage5Setup::CPage5Setup(Session& session)
+    : CPropertyPage(QStringLiteral("Setup Port"), 133), m_session(session)
 {
     setObjectName(QStringLiteral("CPage5Setup"));
     BuildControls();
@@ -175,7 +172,7 @@ void CPage5Setup::BuildPortGroup()
         *combos[i] = AddList(this, group, box.comboId, 56, box.comboY, 109, box.droppedHeight);
     }
     m_serialCombos = {m_cbBaudrate, m_cbBitLength, m_cbParity, m_cbStopBit, m_cbHandshake};
-    m_cbPortName->setToolTip(PortNameToolTip());
+    m_cbPortName->setToolTip(PortNameToolTip(m_session.m_context));
 }
 
 void CPage5Setup::BuildAboutGroup()
@@ -253,23 +250,24 @@ bool CPage5Setup::OnInitDialog()
     CPropertyPage::OnInitDialog();
     m_port.ClosePort();
     SetUpSheetButtons();
-    g_Shared.m_nNvAreaKB = 384;
-    printer::RestorePortSetup(PageContext(), *this, m_boxes, StartDir(), g_Shared);
+    RestorePortSetup(m_session.m_context, *this, m_boxes, StartDir());
     RestoreNetPrinters();
-    m_cbPortName->setToolTip(PortNameToolTip()); // printers plugged in since
+    m_cbPortName->setToolTip(PortNameToolTip(m_session.m_context)); // printers plugged in since
     ShowBoxes();
-    m_status->ShowForbidden(printer::ProbeForbiddenPorts(PageContext()));
-    if (m_pApp)
-        m_labelVersion->setText(QString::fromStdString(m_pApp->m_strVersion));
-    // The restore has set the width to 512 on the page and in g_Shared.
+    m_status->ShowForbidden(printer::ProbeForbiddenPorts(m_session.m_context));
+    m_labelVersion->setText(QString::fromStdString(m_session.m_strVersion));
+    // Width, threshold and halftone as the last run left them (the defaults, 512, 128
+    // and Classic, when nothing was kept).
+    const KeptSettings& kept = m_session.m_kept;
+    m_nMaxArea = kept.maxPrintWidth;
     {
         const QSignalBlocker quiet(m_sliderThreshold);
         m_sliderThreshold->setRange(0, 255);
-        m_sliderThreshold->setValue(128);
+        m_sliderThreshold->setValue(kept.threshold);
     }
     m_nBwPoint = m_sliderThreshold->value();
-    // Like the other options, every run starts from the historic conversion.
-    m_cbHalftone->setCurrentIndex(static_cast<int>(HalftoneMode::Classic));
+    m_nHalftone = static_cast<int>(kept.halftone);
+    m_cbHalftone->setCurrentIndex(m_nHalftone);
     UpdateData(false);
     return true;
 }
@@ -293,7 +291,15 @@ void CPage5Setup::SetUpSheetButtons()
 
 std::string CPage5Setup::StartDir() const
 {
-    return m_pApp ? m_pApp->m_szWorkDir : std::string();
+    return m_session.m_strWorkDir;
+}
+
+void CPage5Setup::Commit()
+{
+    m_nHalftone = m_cbHalftone->currentIndex();
+    printer::SetupRecord settings = m_session.m_settings;
+    CommitSetup(*this, settings);
+    m_session.CommitSettings(settings); // a profile that cannot be written keeps the run's values
 }
 
 QComboBox* CPage5Setup::SerialCombo(SerialBox box) const
@@ -321,10 +327,10 @@ void CPage5Setup::OnSelchangePrinterName()
 {
     ReadBoxes();
     UpdateData(true);
-    printer::ChangeModel(PageContext(), *this, m_boxes, m_boxes.printerName.selected);
+    ChangeModel(m_session.m_context, *this, m_boxes, m_boxes.printerName.selected);
     AppendNetPrinters(false);
     ShowBoxes();
-    m_status->ShowForbidden(printer::ProbeForbiddenPorts(PageContext()));
+    m_status->ShowForbidden(printer::ProbeForbiddenPorts(m_session.m_context));
     UpdateData(false);
     SetModified();
 }
@@ -337,11 +343,11 @@ void CPage5Setup::OnSelchangeSetting(QComboBox* combo)
         return;
     UpdateData(true);
     if (combo == m_cbPortName) {
-        printer::ChangePortName(*this, m_boxes, g_Shared);
+        ChangePortName(*this, m_boxes);
     } else {
         for (SerialBox box : printer::kSerialBoxes)
             if (SerialCombo(box) == combo)
-                printer::ChangeSerialSetting(*this, m_boxes, box);
+                ChangeSerialSetting(*this, m_boxes, box);
     }
     SetModified();
 }
@@ -350,7 +356,7 @@ void CPage5Setup::OnClickPrintToFile()
 {
     ReadBoxes();
     UpdateData(true);
-    printer::ChangePrintToFile(*this, m_boxes, g_Shared);
+    ChangePrintToFile(*this, m_boxes);
     ShowBoxes();
 }
 
@@ -374,14 +380,12 @@ void CPage5Setup::OnChangeThresholdEdit()
 
 bool CPage5Setup::OnKillActive()
 {
-    printer::CommitPortSettings(*this, g_Shared);
     // One reading, one prompt: a bad width or threshold keeps the page (and its
-    // changes) where they are, and nothing half-read reaches g_Shared.
+    // changes) where they are, and nothing half-read reaches the settings.
     if (!UpdateData(true))
         return false;
     SetModified(false);
-    printer::CommitPageFields(*this, g_Shared);
-    g_Shared.m_nHalftone = m_cbHalftone->currentIndex();
+    Commit();
     return true;
 }
 
@@ -405,30 +409,31 @@ bool CPage5Setup::OnApply()
 {
     if (m_bPrintToFile)
         return true;
-    printer::CommitPortSettings(*this, g_Shared);
+    if (UpdateData(true))
+        Commit();
     TestConnection();
-    UpdateData(true);
-    g_Shared.m_nMaxPrintWidth = m_nMaxArea;
     return CPropertyPage::OnApply();
 }
 
 void CPage5Setup::TestConnection()
 {
-    // The page's own serial values, not yet the committed ones.
-    const bool serial = g_Shared.m_nPortType == 0;
+    // The committed device, with the page's own serial values.
+    const printer::SetupRecord& committed = m_session.m_settings;
+    const std::string& device = committed.m_strPortDevice;
+    const bool serial = committed.m_nPortType == 0;
     printer::PortRecord settings;
     settings.m_nPortType = serial ? 0 : 1;
-    settings.m_strPortDevice = g_Shared.m_strPortDevice;
+    settings.m_strPortDevice = device;
     settings.m_dwBaudRate = m_dwBaudRate;
     settings.m_byByteSize = m_byByteSize;
     settings.m_byParity = m_byParity;
     settings.m_byStopBits = m_byStopBits;
     settings.m_nHandshake = m_nHandshake;
-    if (!m_port.Open(PageContext(), settings)) {
+    if (!m_port.Open(m_session.m_context, settings)) {
         const printer::LinkStatus failure = m_port.OpenStatus();
         platform::AfxMessageBox(msg::kPortOpenFailed, platform::MB_ICONEXCLAMATION);
-        if (serial && printer::IsNetName(g_Shared.m_strPortDevice))
-            m_status->ShowNetFailure(g_Shared.m_strPortDevice, failure.Describe());
+        if (serial && printer::IsNetName(device))
+            m_status->ShowNetFailure(device, failure.Describe());
         else
             m_status->ShowOpenFailure(failure.device, failure.error);
         return;

@@ -1,30 +1,31 @@
 #pragma once
 // Tab "Setup Port" (dialog template 133): the printer model and its port, the serial
-// line, "Print To File", the printable width and the black/white threshold. The rules
-// that tie these together and the commit into g_Shared live in printer/PortSettings;
-// the page moves values between its controls and those rules, tests the connection on
-// Apply and keeps Device.INI in the start-up directory.
+// line, "Print To File", the printable width, the black/white threshold and the
+// halftone. The page edits a working copy (ui/SetupState, with the rules that tie the
+// lists to the model) and commits it into the session's settings when it is left and
+// on Apply; it tests the connection on Apply and keeps Device.INI in the start-up
+// directory. Width, threshold and halftone start from what the profile kept.
 #include <array>
 #include <memory>
 #include <string>
 
 #include "printer/NetPrinterList.h"
-#include "printer/PortSettings.h"
 #include "printer/PrinterPort.h"
 #include "ui/PropertySheet.h"
+#include "ui/SetupState.h"
 #include "ui/SetupStatusLine.h"
 
-class CNvLogoApp;
+class Session;
 class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
 class QSlider;
 
-class CPage5Setup : public CPropertyPage, public printer::PortWorkingCopy {
+class CPage5Setup : public CPropertyPage, public PortWorkingCopy {
     Q_OBJECT
 public:
-    CPage5Setup();
+    explicit CPage5Setup(Session& session);
     QString HelpTopic() const override { return QStringLiteral("Setup"); }
 
     bool OnInitDialog() override;
@@ -36,7 +37,6 @@ public:
 
     // The port the Apply test opens; its m_hPort holds a handle only during Apply.
     CPrinterPort m_port{kConnectionTestLink, CPrinterPort::WriteReport::BoxWhenAWaitFails};
-    CNvLogoApp* m_pApp = nullptr; // the start-up directory and the version text
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -49,6 +49,8 @@ private:
     void Connect();
     void SetUpSheetButtons();
     std::string StartDir() const;
+    // The working copy into the session's settings (the fields read back before).
+    void Commit();
 
     void ReadBoxes();
     void ShowBoxes();
@@ -82,7 +84,8 @@ private:
     QCheckBox* m_checkPrintToFile = nullptr;    // 1064
     QLabel* m_labelVersion = nullptr;           // 1063
     std::array<QComboBox*, 5> m_serialCombos{}; // the five serial lists in printer::SerialBox order
-    printer::SetupBoxes m_boxes;                // what the seven lists show
+    Session& m_session;
+    SetupBoxes m_boxes;                         // what the seven lists show
     std::unique_ptr<CSetupStatusLine> m_status; // under the port settings: the answer, permissions
     printer::NetPrinterList m_netPrinters;      // the added network printers, from the profile
 };

@@ -4,32 +4,27 @@
 #include <QComboBox>
 #include <QInputDialog>
 
-#include "app/NvLogoApp.h"
-#include "app/SharedRecord.h"
+#include "app/Session.h"
 #include "logo/PrivateProfile.h"
 #include "platform/MessageBox.h"
 #include "printer/NetDiscovery.h"
-#include "printer/NetPortEntries.h"
 #include "printer/PortNames.h"
+#include "ui/NetPortEntries.h"
 #include "ui/NetPrinterDlg.h"
 #include "ui/Page5Setup.h"
-#include "ui/PageContext.h"
 
 void CPage5Setup::RestoreNetPrinters()
 {
-    if (m_pApp)
-        m_netPrinters = printer::ReadNetPrinters(m_pApp->Profile());
+    m_netPrinters = printer::ReadNetPrinters(m_session.Profile());
     AppendNetPrinters(true);
     // Device.INI said serial for a network choice; the saved printer is the port again.
-    if (printer::SelectedNetPrinter(m_boxes.portName, m_netPrinters) >= 0 && !m_bParallel) {
+    if (SelectedNetPrinter(m_boxes.portName, m_netPrinters) >= 0 && !m_bParallel)
         m_strSelPort = m_boxes.portName.Text();
-        g_Shared.m_strPortDevice = m_strSelPort;
-    }
 }
 
 void CPage5Setup::AppendNetPrinters(bool chooseSaved)
 {
-    printer::AppendNetEntries(m_boxes.portName, m_netPrinters, chooseSaved && !m_bParallel);
+    AppendNetEntries(m_boxes.portName, m_netPrinters, chooseSaved && !m_bParallel);
 }
 
 // Before the PortName box's change is taken: the add entry asks for an address, the
@@ -38,15 +33,15 @@ void CPage5Setup::AppendNetPrinters(bool chooseSaved)
 bool CPage5Setup::OnSelchangeNetPort(int previous)
 {
     const std::string text = m_boxes.portName.Text();
-    const bool adding = printer::IsAddNetPrinterEntry(text);
-    if (adding || printer::IsFindNetPrintersEntry(text)) {
+    const bool adding = IsAddNetPrinterEntry(text);
+    if (adding || IsFindNetPrintersEntry(text)) {
         printer::NetAddress address;
         if (!(adding ? AskNetAddress(address) : FindNetPrinter(address))) {
             m_boxes.portName.selected = previous;
             ShowBoxes();
             return false;
         }
-        printer::AddNetPrinter(m_boxes.portName, m_netPrinters, address);
+        AddNetPrinter(m_boxes.portName, m_netPrinters, address);
         SaveNetPrinters(); // an added printer is kept even if the dialog is not closed normally
         ShowBoxes();
     }
@@ -73,7 +68,7 @@ bool CPage5Setup::AskNetAddress(printer::NetAddress& address)
 bool CPage5Setup::FindNetPrinter(printer::NetAddress& address)
 {
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const printer::DiscoveryOutcome outcome = printer::FindRawPrinters(PageContext());
+    const printer::DiscoveryOutcome outcome = printer::FindRawPrinters(m_session.m_context);
     QApplication::restoreOverrideCursor();
     if (outcome.status != printer::DiscoveryOutcome::Status::Done) {
         platform::AfxMessageBox(printer::DescribeDiscoveryFailure(outcome), platform::MB_ICONEXCLAMATION);
@@ -101,10 +96,8 @@ bool CPage5Setup::FindNetPrinter(printer::NetAddress& address)
 
 void CPage5Setup::SaveNetPrinters()
 {
-    if (!m_pApp)
-        return;
-    m_netPrinters.selected = printer::SelectedNetPrinter(m_boxes.portName, m_netPrinters);
-    PrivateProfile profile = m_pApp->Profile();
+    m_netPrinters.selected = SelectedNetPrinter(m_boxes.portName, m_netPrinters);
+    PrivateProfile profile = m_session.Profile();
     if (!m_netPrinters.printers.empty() ||
         !profile.GetProfileString(printer::kNetSection, "Printer1").empty())
         printer::WriteNetPrinters(profile, m_netPrinters);

@@ -6,7 +6,6 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include "app/SharedRecord.h"
 #include "platform/MessageBox.h"
 #include "platform/Messages.h"
 #include "platform/Wait.h"
@@ -43,12 +42,15 @@ CPrintProgress::CPrintProgress(QWidget* parent)
     connect(this, &QDialog::finished, m_timer, &QTimer::stop);
 }
 
-void CPrintProgress::SetPrintParam(CPrinterPort* port, int range, int quality, int header)
+void CPrintProgress::SetPrintParam(CPrinterPort* port, int range, int quality, int header, PrintList list,
+                                   int jobCount)
 {
     m_hPort = port;
     m_nRange = range;
     m_nQuality = quality;
     m_nHeader = header;
+    m_printList = std::move(list);
+    m_nJobCount = jobCount;
 }
 
 int CPrintProgress::DoModal()
@@ -68,7 +70,7 @@ bool CPrintProgress::OnInitDialog()
     UpdateData(false); // the template's "Printing..." gives way at once
     m_bStop = false;
     m_strStatus.assign(1, ' '); // a single space until the first image is out
-    m_progress->setRange(0, ProgressUpper(g_Shared.m_nJobCount));
+    m_progress->setRange(0, ProgressUpper(m_nJobCount));
     m_progress->setValue(0);
     UpdateData(false);
     StartWalk();
@@ -86,7 +88,7 @@ void CPrintProgress::OnTimer()
     if (m_bInTick)
         return;
     m_bInTick = true;
-    if (NextTick(g_Shared.m_arrPrintNumber, g_Shared.m_nJobCount) == Tick::Finished)
+    if (NextTick(m_printList, m_nJobCount) == Tick::Finished)
         Finish();
     m_bInTick = false;
 }
@@ -129,7 +131,7 @@ bool CPrintProgress::WriteBuffer(const uint8_t* buffer, uint32_t length)
 
 void CPrintProgress::OnImagePrinted()
 {
-    m_progress->setValue(ProgressPosition(m_nPrinted, g_Shared.m_nJobCount));
+    m_progress->setValue(ProgressPosition(m_nPrinted, m_nJobCount));
     m_strStatus = PrintStatusText(m_nPrinted);
     UpdateData(false);
 }

@@ -32,8 +32,10 @@ class CPrintProgress : public QDialog,
 public:
     explicit CPrintProgress(QWidget* parent = nullptr);
 
-    // The borrowed port (never opened or closed here) and the page's choices.
-    void SetPrintParam(CPrinterPort* port, int range, int quality, int header);
+    // The borrowed port (never opened or closed here), the page's choices, and what the
+    // run prints: for "Selection" (range 1) the items of list, jobCount images in all;
+    // for "All" (range 0) the walk's own numbers, jobCount of them.
+    void SetPrintParam(CPrinterPort* port, int range, int quality, int header, PrintList list, int jobCount);
     // Runs the dialog: IDOK when the run ended (all printed, a write failed, a box
     // covered it), IDCANCEL for Cancel or Esc.
     int DoModal();
@@ -54,6 +56,8 @@ public:
     void SetTickInterval(int ms);
 
     CPrinterPort* m_hPort = nullptr;
+    PrintList m_printList;    // the Selection's items
+    int m_nJobCount = 0;      // images the run prints
     QProgressBar* m_progress; // control 1058
     QLabel* m_status;         // control 1057, shows m_strStatus
     std::string m_strStatus;

@@ -8,9 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 
-#include "app/NvLogoApp.h"
-#include "app/SharedRecord.h"
-#include "logo/StoredList.h"
+#include "app/Session.h"
 #include "platform/MessageBox.h"
 #include "platform/Messages.h"
 #include "platform/Text.h"
@@ -18,7 +16,6 @@
 #include "printer/PrinterPort.h"
 #include "ui/DataExchange.h"
 #include "ui/DialogUnits.h"
-#include "ui/PageContext.h"
 
 namespace {
 
@@ -26,11 +23,12 @@ constexpr int kStepIntervalMs = 10;
 
 } // namespace
 
-CPrograss::CPrograss(QWidget* parent)
-    : QDialog(parent),
-      CDownloadWalk(DownloadJobs(g_Shared, BuildDownloadOrder(g_Shared)), g_Shared.m_nThreshold,
-                    g_Shared.m_nMaxPrintWidth, static_cast<HalftoneMode>(g_Shared.m_nHalftone)),
-      CPrinterWaitCancel(msg::kCancelEndsDownload), m_timer1(new QTimer(this)), m_timer2(new QTimer(this))
+CPrograss::CPrograss(Session& session, QWidget* parent)
+    : QDialog(parent), CDownloadWalk(DownloadJobs(session.m_list), session.m_settings.m_nThreshold,
+                                     session.m_settings.m_nMaxPrintWidth,
+                                     static_cast<HalftoneMode>(session.m_settings.m_nHalftone)),
+      CPrinterWaitCancel(msg::kCancelEndsDownload), m_session(session), m_timer1(new QTimer(this)),
+      m_timer2(new QTimer(this))
 {
     setObjectName(QStringLiteral("CPrograss"));
     setWindowTitle(QStringLiteral("Nivora"));
@@ -98,22 +96,15 @@ bool CPrograss::UpdateData(bool saveAndValidate)
 
 bool CPrograss::OnInitDialog()
 {
-    m_pApp = AfxGetApp();
     // The range is a 16-bit value, as the bar's range always was. An empty range keeps
     // the bar empty (Qt would animate a busy bar).
-    m_nRangeUpper = static_cast<int16_t>(g_Shared.m_nTotalBytes / 100);
+    m_nRangeUpper = static_cast<int16_t>(m_session.m_list.TotalBytes() / 100);
     m_progress->setRange(0, std::max(m_nRangeUpper, 1));
     m_progress->setValue(0);
     m_strStatus = "Erasing...";
 
-    // The order the images go in (the driver's), kept in the shared record too.
-    g_Shared.m_arrDownloadOrder.fill(0);
-    for (int seq = 0; seq < Count(); ++seq)
-        g_Shared.m_arrDownloadOrder[static_cast<size_t>(seq)] = Jobs()[static_cast<size_t>(seq)].row;
     m_nImage = 0;
-    // The printer has erased its images: a stop from now on owes all n definitions.
-    if (Start())
-        g_Shared.m_nStoredCount = 0;
+    Start(); // a failure is reported; its box ends the dialog after the erase wait
     UpdateData(false);
     WaitForErase(); // also after a failure: the printer may have begun erasing
     SetTimer(1);
@@ -122,7 +113,7 @@ bool CPrograss::OnInitDialog()
 
 void CPrograss::OnTimer(int id)
 {
-    PageContext().Trace("[VARNEX] CPrograss::OnTimer(%d)\r\n", id);
+    m_session.m_context.Trace("[VARNEX] CPrograss::OnTimer(%d)\r\n", id);
     // Timers fire inside the pauses too (they run an event loop): a step never starts
     // inside another one; the timer comes back instead.
     if (m_bInTimer) {
@@ -131,7 +122,7 @@ void CPrograss::OnTimer(int id)
     }
     m_bInTimer = true;
     KillTimer(id);
-    if (id == 1 || m_nImage < g_Shared.m_nJobCount)
+    if (id == 1 || m_nImage < Count())
         Step();
     else
         Finish();
@@ -140,7 +131,7 @@ void CPrograss::OnTimer(int id)
 
 void CPrograss::Step()
 {
-    if (++m_nImage > g_Shared.m_nJobCount)
+    if (++m_nImage > Count())
         return;
     switch (NextStep()) {
     case Step::Sent:
@@ -159,12 +150,9 @@ void CPrograss::Step()
     }
 }
 
-void CPrograss::OnImagePrepared(const CNvImage& image)
+void CPrograss::OnImagePrepared(const CNvImage&)
 {
     m_nWait = 0;
-    g_Shared.m_nStoredCount = m_nDefined;
-    // Centring columns are part of what this run sends.
-    g_Shared.m_nTotalBytes += image.m_nCentringBytes;
     ShowSending();
 }
 
@@ -181,7 +169,8 @@ void CPrograss::OnWriteFailed()
     if (m_bCancelledInWait)
         return; // the user ended it; there is nothing to report
 
-    PageContext().Trace(m_nSeq < 0 ? "CProgress OnInitDialog[%d]" : "CPrograss writeInstruction[%d]", errno);
+    m_session.m_context.Trace(m_nSeq < 0 ? "CProgress OnInitDialog[%d]" : "CPrograss writeInstruction[%d]",
+                              errno);
     CDownloadWalk::OnWriteFailed(); // the box ends the dialog (OnCancelMode)
     if (m_nSeq < 0)
         EndDialog(platform::IDOK);
@@ -189,9 +178,10 @@ void CPrograss::OnWriteFailed()
 
 void CPrograss::ShowSending()
 {
+    // The total grows by the centring columns of each image as it is prepared.
     const NvLogoJob* job = Current();
-    const std::string& name = g_Shared.m_arrName[static_cast<size_t>(job ? job->row : 0)];
-    ShowStatus(Format("Updating(%d/%d)...%s", m_nBytesSent, g_Shared.m_nTotalBytes, name.c_str()));
+    ShowStatus(Format("Updating(%d/%d)...%s", m_nBytesSent, static_cast<int>(m_nTotalBytes),
+                      job ? job->name.c_str() : ""));
 }
 
 void CPrograss::ShowStatus(const std::string& text)
@@ -202,7 +192,6 @@ void CPrograss::ShowStatus(const std::string& text)
 
 void CPrograss::Finish()
 {
-    const int count = m_nSeq + 1;
     // The list is stored only once the printer has the whole stream: a tail still in
     // the port (or a USB transfer in flight) is not a download yet.
     if (!m_bStop && m_hPort && !m_hPort->Deliver()) {
@@ -212,12 +201,9 @@ void CPrograss::Finish()
         EndDialog(platform::IDOK);
         return;
     }
-    if (!m_bStop && m_pApp) {
-        PrivateProfile profile = m_pApp->Profile();
-        // All keys change in one replacement of the file, or none does.
-        m_bProfileFailed = !WriteStoredList(profile, SentPaths(), g_Shared.m_nProfileCount);
-    }
-    g_Shared.m_nProfileCount = count;
+    // All keys change in one replacement of the file, or none does.
+    if (!m_bStop)
+        m_bProfileFailed = !m_session.StoreDownload(SentLogos());
     EndDialog(platform::IDOK);
 }
 
@@ -261,7 +247,7 @@ void CPrograss::OnCancelMode()
 
 bool CPrograss::WriteBuffer(const uint8_t* buffer, uint32_t length)
 {
-    return m_hPort && ProgressWriteBuffer(*m_hPort, g_Shared.m_strPortDevice, buffer, length);
+    return m_hPort && ProgressWriteBuffer(*m_hPort, m_session.m_settings.m_strPortDevice, buffer, length);
 }
 
 void CPrograss::Pause(int ms)
@@ -295,5 +281,5 @@ int CPrograss::SizeOfImageAt(int seq) const
 {
     if (seq < 0 || seq >= Count())
         return 0;
-    return Atoi(g_Shared.m_arrSize[static_cast<size_t>(Jobs()[static_cast<size_t>(seq)].row)]);
+    return Jobs()[static_cast<size_t>(seq)].nvSize;
 }

@@ -20,7 +20,7 @@
 #include "ui/PrinterWaitCancel.h"
 
 class CDataExchange;
-class CNvLogoApp;
+class Session;
 class QLabel;
 class QProgressBar;
 class QPushButton;
@@ -34,9 +34,10 @@ class CPrograss : public QDialog,
                   public CPrinterWaitCancel {
     Q_OBJECT
 public:
-    // The listed logos of g_Shared in download order, converted with its threshold,
-    // printable width and halftone.
-    explicit CPrograss(QWidget* parent = nullptr);
+    // The session's listed logos in download order, converted with its threshold,
+    // printable width and halftone; a completed run stores them as the session's
+    // stored list.
+    explicit CPrograss(Session& session, QWidget* parent = nullptr);
     ~CPrograss() override;
 
     CPrinterPort* m_hPort = nullptr; // the Download page's port, handed over before DoModal
@@ -45,7 +46,6 @@ public:
     int32_t m_nImage = 0;            // image steps begun, 1-based
     QProgressBar* m_progress;        // control 1069
     std::string m_strStatus;         // text of static 1057
-    CNvLogoApp* m_pApp = nullptr;    // for the profile
 
     // The completed run's list of files could not be stored in the profile.
     bool m_bProfileFailed = false;
@@ -83,6 +83,7 @@ private:
     // Data size of the image at download-order position seq; 0 before the first.
     int SizeOfImageAt(int seq) const;
 
+    Session& m_session;
     QLabel* m_status;
     QPushButton* m_cancel;
     QTimer* m_timer1;

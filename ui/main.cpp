@@ -2,8 +2,6 @@
 #include <QApplication>
 #include <cstdio>
 
-#include <cstdio>
-
 #include "app/NvLogoApp.h"
 #include "app/StartOptions.h"
 #include "platform/UserDir.h"
@@ -26,7 +24,6 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "nivora: %s\n", error.c_str());
     CNvLogoApp app;
     app.m_strLockDir = options.instanceDir;
-    SetApp(&app);
     // The guard comes first: a second copy ends before it touches the display, with
     // no window and one line for whoever started it from a terminal.
     if (const CNvLogoApp::StartResult start = app.AcquireGuard(); start != CNvLogoApp::StartResult::Run) {

@@ -10,7 +10,6 @@
 #include <fstream>
 #include <tuple>
 
-#include "app/SharedRecord.h"
 #include "download/StreamDecoder.h"
 #include "tests/cli/CliRunner.h"
 #include "tests/support/BmpWriter.h"
@@ -91,16 +90,15 @@ TEST_F(CliDownloadTest, ThresholdWidthAndCentringOptions)
     }
 }
 
-// A refused file is named with the program's message, the status is 1 and an existing
-// OUT keeps its content; a new OUT is not created.
+// A refused file is named with the reason, the status is 1 and an existing OUT keeps its
+// content; a new OUT is not created.
 TEST_F(CliDownloadTest, RefusalsLeaveTheOutputAlone)
 {
     dir.Write("junk.bmp", "BM, but nothing of a bitmap follows");
     const std::string a = Bmp("a.bmp", 8, 8);
     const std::pair<std::vector<std::string>, std::string> cases[] = {
         {{a, dir.File("junk.bmp")},
-         "nivora-cli: " + dir.File("junk.bmp") +
-             ": Bitmap files that was defined with Log file is incorrect."},
+         "nivora-cli: " + dir.File("junk.bmp") + ": unsupported or damaged BMP file"},
         {{"-c", "1", Bmp("tall.bmp", 8, 4480)}, "too large for one NV bit image:\n" + dir.File("tall.bmp")},
     };
     for (const auto& [files, message] : cases) {
@@ -164,12 +162,8 @@ class CliDownloadPortTest : public CliDownloadTest {
 protected:
     CliDownloadPortTest() { root.Link("ttyS0", printer.Path()); }
 
-    // download ARGS as the program runs it, from the record the program starts with.
-    CliResult Download(std::vector<std::string> args)
-    {
-        ResetSharedRecord();
-        return cli.Run("download", args);
-    }
+    // download ARGS as the program runs it.
+    CliResult Download(std::vector<std::string> args) { return cli.Run("download", args); }
 
     FakePlatform fake;
     cli_test::InProcess cli;

@@ -17,7 +17,6 @@
 #include <tuple>
 #include <unistd.h>
 
-#include "app/SharedRecord.h"
 #include "platform/AtomicFile.h"
 #include "print/PrintLink.h"
 #include "printer/OpenLink.h"
@@ -89,7 +88,6 @@ protected:
             std::freopen(dir.File("err.txt").c_str(), "w", stderr);
             std::freopen(dir.File("out.txt").c_str(), "w", stdout);
             FakePlatform platform;
-            ResetSharedRecord();
             cli::InstallSignalHandlers();
             platform::OutputFile partial; // as download -o has one while it writes
             std::string error;

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "logo/ImageDecoders.h"
 #include "logo/ImageFile.h"
 #include "tests/support/BmpWriter.h"
@@ -74,10 +76,16 @@ TEST(PixelColours, HandWorkedPixels)
               (std::vector<uint8_t>{0x10, 0x20, 0x30, 255}));
 
     // Black at alpha 128 over white: (255 * 127 + 127) / 255 = 127 per channel, and the
-    // single-precision grey of (127, 127, 127) is 126.
+    // single-precision grey of (127, 127, 127) is 126. Colours whose exact value on white
+    // ends in .5 or just below it round as the rule says: 128.0, 254.99, 255.0.
     EXPECT_EQ(OnWhite(0, 128), 127);
+    EXPECT_EQ(OnWhite(1, 128), 128);
+    EXPECT_EQ(OnWhite(127, 1), 254);
+    EXPECT_EQ(OnWhite(128, 1), 255);
     EXPECT_EQ(GreyOnPaper(Flat(1, 1, 0, 0, 0, 128))[0], 126);
     EXPECT_EQ(GreyOnPaper(Flat(1, 1, 200, 10, 90, 0))[0], 255); // fully transparent: paper
+    EXPECT_EQ(GreyOnPaper(Flat(1, 1, 255, 0, 0))[0], 76);       // red weighs 0.299, blue 0.114
+    EXPECT_EQ(GreyOnPaper(Flat(1, 1, 0, 0, 255))[0], 28);
     DecodedImage ga{1, 1, PixelLayout::GreyAlpha, {0, 128}};
     EXPECT_EQ(GreyOnPaper(ga)[0], 126);
 }
@@ -224,17 +232,24 @@ TEST(Halftones, LargerPictureMatchesAPlainImplementation)
     }
 }
 
-TEST(Halftones, OptionNamesRoundTrip)
+// The command line's and the profile's names of the modes, and the window's.
+TEST(Halftones, NamesOfTheModes)
 {
-    for (const HalftoneMode mode : kHalftoneModes) {
+    const std::tuple<const char*, const char*, HalftoneMode> names[] = {
+        {"classic", "Classic", HalftoneMode::Classic},
+        {"colour", "Colour", HalftoneMode::Colour},
+        {"floyd-steinberg", "Floyd-Steinberg", HalftoneMode::FloydSteinberg},
+        {"atkinson", "Atkinson", HalftoneMode::Atkinson}};
+    for (const auto& [option, label, mode] : names) {
         HalftoneMode parsed = mode == HalftoneMode::Classic ? HalftoneMode::Atkinson : HalftoneMode::Classic;
-        ASSERT_TRUE(ParseHalftoneOption(HalftoneOptionName(mode), parsed));
+        ASSERT_TRUE(ParseHalftoneOption(option, parsed)) << option;
         EXPECT_EQ(parsed, mode);
+        EXPECT_STREQ(HalftoneOptionName(mode), option);
+        EXPECT_STREQ(HalftoneLabel(mode), label);
     }
     HalftoneMode mode = HalftoneMode::Classic;
-    EXPECT_FALSE(ParseHalftoneOption("Colour", mode)); // the command line's names are lower case
+    EXPECT_FALSE(ParseHalftoneOption("Colour", mode)); // lower case only
     EXPECT_FALSE(ParseHalftoneOption("color", mode));
-    EXPECT_EQ(std::string(HalftoneLabel(HalftoneMode::FloydSteinberg)), "Floyd-Steinberg");
 }
 
 } // namespace

@@ -24,8 +24,8 @@ namespace {
 
 // The driver writing into memory without pauses, as nivora-cli writes a file.
 struct MemoryWalk {
-    MemoryWalk(const LogoListRecord& lists, int threshold, int maxPrintWidth, HalftoneMode halftone)
-        : walk(lists, {threshold, maxPrintWidth, false, halftone}, sink)
+    MemoryWalk(const LogoList& list, int threshold, int maxPrintWidth, HalftoneMode halftone)
+        : walk(list, {threshold, maxPrintWidth, false, halftone}, sink)
     {
     }
     bool RunToEnd() { return walk.RunToEnd(); }
@@ -57,48 +57,45 @@ std::string WriteShadedBmp(const std::string& path, int width, int height)
 
 class ImageLogoTest : public ::testing::Test {
 protected:
-    bool Pick(const std::string& path)
-    {
-        loader.m_strFilePath = path;
-        return loader.AddFile(0, path);
-    }
+    bool Pick(const std::string& path) { return loader.AddFile(0, path).Added(); }
     std::vector<uint8_t> Stream(int threshold, int maxPrintWidth, HalftoneMode halftone)
     {
-        MemoryWalk walk(lists, threshold, maxPrintWidth, halftone);
+        MemoryWalk walk(list, threshold, maxPrintWidth, halftone);
         EXPECT_TRUE(walk.RunToEnd());
-        EXPECT_TRUE(walk.walk.m_arrEmptyRows.empty());
+        EXPECT_TRUE(walk.walk.m_arrEmptyImages.empty());
         return walk.sink.bytes;
     }
 
     FakePlatform fake;
     TempDir dir;
-    LogoListRecord lists;
-    CLogoLoader loader{lists};
+    LogoList list;
+    CLogoLoader loader{list};
 };
 
 TEST_F(ImageLogoTest, PngJpegAndGifFilesAreListedWithTheirNvSizes)
 {
     const struct {
         std::string path;
-        const char* size;
+        ImageKind kind;
+        int32_t size;
     } cases[] = {
-        {WriteShadedPng(dir.File("a.png"), 100, 50), "            728"},  // 7 bands x 104
-        {WriteShadedJpeg(dir.File("b.jpg"), 201, 96), "           2496"}, // 12 x 208
-        {WriteBarsGif(dir.File("c.gif"), 1, 1), "              8"},
+        {WriteShadedPng(dir.File("a.png"), 100, 50), ImageKind::Png, 728},    // 7 bands x 104
+        {WriteShadedJpeg(dir.File("b.jpg"), 201, 96), ImageKind::Jpeg, 2496}, // 12 x 208
+        {WriteBarsGif(dir.File("c.gif"), 1, 1), ImageKind::Gif, 8},
         // Named for another kind: the first bytes decide.
-        {WriteShadedPng(dir.File("d.bmp"), 8, 8), "              8"},
+        {WriteShadedPng(dir.File("d.bmp"), 8, 8), ImageKind::Png, 8},
     };
     for (const auto& c : cases)
         ASSERT_TRUE(Pick(c.path)) << c.path;
-    ASSERT_EQ(lists.LogoCount(), 4);
+    ASSERT_EQ(list.Count(), 4);
     for (size_t i = 0; i < 4; ++i) {
-        EXPECT_EQ(lists.m_arrSize[i], cases[i].size);
-        EXPECT_EQ(lists.m_arrNumber[i], Format("%3d", static_cast<int>(i) + 1));
+        const Logo& logo = list.At(static_cast<int>(i));
+        EXPECT_EQ(logo.kind, cases[i].kind);
+        EXPECT_EQ(logo.nvSize, cases[i].size);
+        EXPECT_EQ(logo.number, static_cast<int>(i) + 1);
     }
-    EXPECT_EQ(lists.m_arrName[1], "b.jpg");
-    EXPECT_EQ(lists.m_strFileCount, "  4 / 255");
-    EXPECT_EQ(lists.m_strTotalSize, "  4 / 384 KByte"); // 3240 bytes, rounded up
-    EXPECT_TRUE(fake.boxes.shown.empty());
+    EXPECT_EQ(list.At(1).name, "b.jpg");
+    EXPECT_EQ(list.TotalBytes(), 3240);
 }
 
 // The NV area holds 393216 bytes: 147456 + 147456 + 98304 fill it exactly.
@@ -107,65 +104,30 @@ TEST_F(ImageLogoTest, TheCapacityRulesUseThePicturesWidthAndHeight)
     ASSERT_TRUE(Pick(WriteShadedPng(dir.File("a.png"), 512, 2304)));
     ASSERT_TRUE(Pick(WriteShadedJpeg(dir.File("b.jpg"), 505, 2300)));
     ASSERT_TRUE(Pick(WriteBarsGif(dir.File("c.gif"), 512, 1536)));
-    EXPECT_EQ(lists.m_nTotalBytes, 393216);
-    EXPECT_EQ(lists.m_strTotalSize, "384 / 384 KByte");
+    EXPECT_EQ(list.TotalBytes(), 393216);
 
-    EXPECT_FALSE(Pick(WriteShadedPng(dir.File("d.png"), 1, 1)));
-    EXPECT_EQ(fake.boxes.Texts(), std::vector<std::string>{msg::kAreaTooSmall});
-    EXPECT_EQ(loader.m_nCount, 3);
+    EXPECT_EQ(loader.AddFile(0, WriteShadedPng(dir.File("d.png"), 1, 1)).outcome, AddOutcome::DoesNotFit);
+    EXPECT_EQ(list.Count(), 3);
     // A stored file that does not fit is a failed one.
-    EXPECT_FALSE(loader.AddFile(4, dir.File("d.png")));
-    EXPECT_EQ(lists.m_nBadCount, 1);
-    EXPECT_EQ(lists.m_arrBadNumber[0], 4);
-}
-
-// Whatever is wrong with a file, the window says what it always said (once); the
-// reason is kept for the command line.
-TEST_F(ImageLogoTest, FilesThatAreNoSupportedPictureAreRefusedLikeABadBmp)
-{
-    const std::string png = WriteShadedPng(dir.File("full.png"), 60, 40);
-    std::string bytes = dir.Read("full.png");
-    dir.Write("cut.png", bytes.substr(0, bytes.size() / 2));
-    dir.Write("text.png", "just some text, no picture at all");
-    const std::string jpeg = WriteShadedJpeg(dir.File("full.jpg"), 60, 40);
-    bytes = dir.Read("full.jpg");
-    dir.Write("cut.jpg", bytes.substr(0, bytes.size() - 200));
-    const struct {
-        std::string name;
-        const char* reason;
-    } cases[] = {
-        {"cut.png", "truncated PNG"},
-        {"text.png", kNotAnImageReason},
-        {"cut.jpg", "truncated JPEG"},
-        {"missing.gif", "cannot be opened"},
-    };
-    int32_t index = 1;
-    for (const auto& c : cases) {
-        EXPECT_FALSE(loader.AddFile(index++, dir.File(c.name))) << c.name;
-        EXPECT_EQ(loader.m_strFailReason.rfind(c.reason, 0), 0u) << c.name << ": " << loader.m_strFailReason;
-    }
-    EXPECT_EQ(fake.boxes.Texts(), std::vector<std::string>{msg::kStoredFileIncorrect});
-    EXPECT_EQ(lists.m_nBadCount, 4);
-    EXPECT_EQ(lists.LogoCount(), 0);
-    EXPECT_TRUE(Pick(png));
-    EXPECT_EQ(loader.m_strFailReason, "");
+    EXPECT_EQ(loader.AddFile(4, dir.File("d.png")).reason, "does not fit: 0 KByte left");
+    EXPECT_EQ(list.FailedNumbers(), std::vector<int32_t>{4});
 }
 
 TEST_F(ImageLogoTest, TheDownloadCheckReadsTheSizesOfEveryKind)
 {
     ASSERT_TRUE(Pick(WriteShadedPng(dir.File("a.png"), 100, 50)));
     ASSERT_TRUE(Pick(WriteBarsGif(dir.File("wide.gif"), 512, 2304)));
-    EXPECT_EQ(ListedRasterLength(lists, 0, 512), 728);
-    lists.m_arrAutoCenter[0] = 1;
-    EXPECT_EQ(ListedRasterLength(lists, 0, 512), 2184); // 208 blank columns of 7 bytes
-    EXPECT_TRUE(CheckListedLogos(lists, 512));
+    EXPECT_EQ(ListedRasterLength(list, 0, 512), 728);
+    list.SetCentre(0, true);
+    EXPECT_EQ(ListedRasterLength(list, 0, 512), 2184); // 208 blank columns of 7 bytes
+    EXPECT_TRUE(CheckListedLogos(list, 512));
 
     // Centring adds nothing to a picture as wide as the printable width. A file
     // replaced by a text is caught before anything is sent.
-    lists.m_arrAutoCenter[1] = 1;
-    EXPECT_TRUE(CheckListedLogos(lists, 511));
+    list.SetCentre(1, true);
+    EXPECT_TRUE(CheckListedLogos(list, 511));
     dir.Write("wide.gif", "GIF89a but nothing more");
-    EXPECT_FALSE(CheckListedLogos(lists, 512));
+    EXPECT_FALSE(CheckListedLogos(list, 512));
     ASSERT_EQ(fake.boxes.shown.size(), 1u);
     EXPECT_NE(fake.boxes.shown[0].text.find(dir.File("wide.gif")), std::string::npos);
 }
@@ -180,7 +142,8 @@ TEST_F(ImageLogoTest, EachHalftoneModeEndToEndThroughTheStream)
         WriteEditorBmp(dir.File("e.bmp"), 20, 12)};
     for (const std::string& file : files)
         ASSERT_TRUE(Pick(file)) << file;
-    lists.m_arrAutoCenter[1] = lists.m_arrAutoCenter[3] = 1;
+    list.SetCentre(1, true);
+    list.SetCentre(3, true);
     const int threshold = 140, maxWidth = 200;
     for (const HalftoneMode mode : kHalftoneModes) {
         SCOPED_TRACE(HalftoneLabel(mode));
@@ -198,8 +161,7 @@ TEST_F(ImageLogoTest, EachHalftoneModeEndToEndThroughTheStream)
             const DotMatrix dots =
                 Halftone(colours, mode == HalftoneMode::Classic ? HalftoneMode::Colour : mode, threshold);
             const int width = (dots.width + 7) / 8 * 8;
-            const int pad =
-                lists.CentreRequested(static_cast<int>(i)) ? ((maxWidth - width) / 2 + 7) / 8 * 8 : 0;
+            const int pad = list.At(static_cast<int>(i)).centre ? ((maxWidth - width) / 2 + 7) / 8 * 8 : 0;
             const DotImage got = stream.definitions[i].Dots();
             ASSERT_EQ(got.width, pad + width);
             ASSERT_EQ(got.height, (dots.height + 7) / 8 * 8);
@@ -244,7 +206,7 @@ TEST_F(ImageLogoTest, PrintedDotsAreTheStreamsDotsAndAreConvertedOncePerFileAndS
 {
     const std::string png = WriteShadedPng(dir.File("a.png"), 45, 21);
     ASSERT_TRUE(Pick(png));
-    lists.m_arrAutoCenter[0] = 1;
+    list.SetCentre(0, true);
     const NvConversion conversion{120, 100, true, HalftoneMode::Atkinson};
     PrintedDotsCache cache;
     std::string why;

@@ -1,5 +1,5 @@
 #include "printer/NetPrinterList.h"
-#include "printer/NetPortEntries.h"
+#include "ui/NetPortEntries.h"
 
 #include <gtest/gtest.h>
 
@@ -61,8 +61,6 @@ TEST_F(NetPrinterListTest, HandEditedEntriesThatDoNotParseOrRepeatAreSkipped)
 
 namespace {
 
-using printer::ListBoxState;
-
 TEST(NetPortEntries, FollowThePortNamesAndKeepTheAddEntryLast)
 {
     NetPrinterList list;
@@ -85,15 +83,15 @@ TEST(NetPortEntries, FollowThePortNamesAndKeepTheAddEntryLast)
     for (const Case& c : cases) {
         ListBoxState box{c.ports, c.portSelected, true};
         list.selected = c.saved;
-        printer::AppendNetEntries(box, list, c.chooseSaved);
+        AppendNetEntries(box, list, c.chooseSaved);
         std::vector<std::string> expected = c.ports;
         expected.insert(expected.end(), {"NET:till-1:9100", "NET:[::1]:9101", "Add network printer...",
                                          "Find network printers..."});
         EXPECT_EQ(box.entries, expected);
         EXPECT_EQ(box.selected, c.expected);
-        EXPECT_EQ(printer::SelectedNetPrinter(box, list), c.expected >= static_cast<int>(c.ports.size())
-                                                              ? c.expected - static_cast<int>(c.ports.size())
-                                                              : -1);
+        EXPECT_EQ(SelectedNetPrinter(box, list), c.expected >= static_cast<int>(c.ports.size())
+                                                     ? c.expected - static_cast<int>(c.ports.size())
+                                                     : -1);
     }
 }
 
@@ -102,17 +100,17 @@ TEST(NetPortEntries, AnAddedPrinterIsListedOnceAndSelected)
     NetPrinterList list;
     list.Add({"till-1", 9100});
     ListBoxState box{{"COM1"}, 0, true};
-    printer::AppendNetEntries(box, list, false);
-    printer::AddNetPrinter(box, list, {"till-2", 9100});
+    AppendNetEntries(box, list, false);
+    AddNetPrinter(box, list, {"till-2", 9100});
     EXPECT_EQ(box.entries, (std::vector<std::string>{"COM1", "NET:till-1:9100", "NET:till-2:9100",
                                                      "Add network printer...", "Find network printers..."}));
     EXPECT_EQ(box.Text(), "NET:till-2:9100");
-    printer::AddNetPrinter(box, list, {"till-1", 9100});
+    AddNetPrinter(box, list, {"till-1", 9100});
     EXPECT_EQ(box.entries.size(), 5u);
     EXPECT_EQ(box.Text(), "NET:till-1:9100");
     EXPECT_EQ(list.selected, 0);
-    EXPECT_TRUE(printer::IsAddNetPrinterEntry(box.entries[3]));
-    EXPECT_TRUE(printer::IsFindNetPrintersEntry(box.entries.back()));
+    EXPECT_TRUE(IsAddNetPrinterEntry(box.entries[3]));
+    EXPECT_TRUE(IsFindNetPrintersEntry(box.entries.back()));
 }
 
 } // namespace

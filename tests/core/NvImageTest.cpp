@@ -4,7 +4,6 @@
 
 #include <memory>
 
-#include "app/SharedRecord.h"
 #include "tests/support/BmpWriter.h"
 #include "tests/support/FakePlatform.h"
 #include "tests/support/TempDir.h"

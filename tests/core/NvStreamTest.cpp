@@ -29,31 +29,15 @@ using Bytes = std::vector<uint8_t>;
 
 namespace {
 
-// Records every write; the writes whose 0-based numbers are listed fail.
-class ScriptedSink final : public ByteSink {
-public:
-    bool WriteBuffer(const uint8_t* data, uint32_t length) override
-    {
-        writes.push_back(Bytes(data, data + length));
-        return failing.count(writes.size() - 1) == 0;
-    }
-    Bytes All() const
-    {
-        Bytes all;
-        for (const Bytes& w : writes)
-            all.insert(all.end(), w.begin(), w.end());
-        return all;
-    }
-    std::vector<size_t> Lengths() const
-    {
-        std::vector<size_t> lengths(writes.size());
-        std::transform(writes.begin(), writes.end(), lengths.begin(),
-                       [](const Bytes& w) { return w.size(); });
-        return lengths;
-    }
-    std::set<size_t> failing;
-    std::vector<Bytes> writes;
-};
+// The bytes of write n of a sink.
+Bytes Written(const MemorySink& sink, size_t n)
+{
+    size_t offset = 0;
+    for (size_t i = 0; i < n; ++i)
+        offset += sink.writes[i];
+    const auto from = sink.bytes.begin() + static_cast<std::ptrdiff_t>(offset);
+    return Bytes(from, from + sink.writes[n]);
+}
 
 const PixelFn kBlack = [](int, int) { return 0u; };
 
@@ -76,10 +60,10 @@ Bytes Black100x50Raster()
 
 // The download driver paced as the command line paces it, into a scripted sink, with
 // its pauses on the virtual clock.
-CSinkDownload RecordingWalk(const LogoListRecord& lists, ByteSink& sink, bool pauses, int threshold = 128,
+CSinkDownload RecordingWalk(const LogoList& list, ByteSink& sink, bool pauses, int threshold = 128,
                             int maxPrintWidth = 512)
 {
-    return CSinkDownload(lists, {threshold, maxPrintWidth}, sink,
+    return CSinkDownload(list, {threshold, maxPrintWidth}, sink,
                          pauses ? CSinkDownload::PauseFn(platform::Sleep) : CSinkDownload::PauseFn());
 }
 
@@ -92,26 +76,27 @@ protected:
         params.width = width;
         params.height = height;
         WriteFile(dir.File(name), MakeBmp(params, pixel));
-        loader.m_strFilePath = dir.File(name);
-        ASSERT_TRUE(loader.AddFile(0, dir.File(name)));
+        ASSERT_TRUE(loader.AddFile(0, dir.File(name)).Added());
     }
     bool Download(bool pauses = true)
     {
-        if (lists.LogoCount() == 0)
+        if (list.Empty())
             return SendDeleteAll(sink);
-        CSinkDownload walk = RecordingWalk(lists, sink, pauses, threshold, maxPrintWidth);
+        CSinkDownload walk = RecordingWalk(list, sink, pauses, threshold, maxPrintWidth);
         const bool sent = walk.RunToEnd();
         centringBytes = walk.m_image->m_nCentringBytes;
+        totalBytes = walk.m_nTotalBytes;
         return sent;
     }
 
     FakePlatform fake;
     TempDir dir;
-    LogoListRecord lists;
-    CLogoLoader loader{lists};
-    ScriptedSink sink;
+    LogoList list;
+    CLogoLoader loader{list};
+    MemorySink sink;
     std::unique_ptr<CNvImage> image = std::make_unique<CNvImage>();
     int centringBytes = 0;
+    int64_t totalBytes = 0; // the run's total as its progress shows it
     int threshold = 128;
     int maxPrintWidth = 512;
 };
@@ -122,9 +107,9 @@ TEST_F(NvStreamTest, TwoLogosOf100By50)
     List("b.bmp", 100, 50);
     ASSERT_TRUE(Download());
     const Bytes raster = Black100x50Raster();
-    EXPECT_EQ(sink.All(), Bytes({0x1C, 0x71, 0x02}) + Bytes({0x0D, 0x00, 0x07, 0x00}) + raster +
+    EXPECT_EQ(sink.bytes, Bytes({0x1C, 0x71, 0x02}) + Bytes({0x0D, 0x00, 0x07, 0x00}) + raster +
                               Bytes({0x0D, 0x00, 0x07, 0x00}) + raster);
-    EXPECT_THAT(sink.Lengths(), ElementsAre(3, 4, 512, 216, 4, 512, 216));
+    EXPECT_THAT(sink.writes, ElementsAre(3, 4, 512, 216, 4, 512, 216));
     EXPECT_THAT(fake.clock.sleeps, ElementsAre(3500, 10, 10, 10, 10));
 }
 
@@ -132,9 +117,9 @@ TEST_F(NvStreamTest, EightByEightWithOneDot)
 {
     List("dot.bmp", 8, 8, [](int x, int y) { return x == 2 && y == 5 ? 0u : 0xFFFFFFu; });
     ASSERT_TRUE(Download());
-    EXPECT_THAT(sink.All(),
+    EXPECT_THAT(sink.bytes,
                 ElementsAreArray({0x1C, 0x71, 0x01, 0x01, 0x00, 0x01, 0x00, 0, 0, 0x04, 0, 0, 0, 0, 0}));
-    EXPECT_THAT(sink.Lengths(), ElementsAre(3, 4, 8));
+    EXPECT_THAT(sink.writes, ElementsAre(3, 4, 8));
     EXPECT_THAT(fake.clock.sleeps, ElementsAre(3500, 10));
 }
 
@@ -142,40 +127,49 @@ TEST_F(NvStreamTest, AnExactMultipleOf512EndsWithAnEmptyPiece)
 {
     List("wide.bmp", 512, 8);
     ASSERT_TRUE(Download());
-    EXPECT_EQ(sink.All(), Bytes({0x1C, 0x71, 0x01, 0x40, 0x00, 0x01, 0x00}) + Bytes(512, 0xFF));
-    EXPECT_THAT(sink.Lengths(), ElementsAre(3, 4, 512, 0));
+    EXPECT_EQ(sink.bytes, Bytes({0x1C, 0x71, 0x01, 0x40, 0x00, 0x01, 0x00}) + Bytes(512, 0xFF));
+    EXPECT_THAT(sink.writes, ElementsAre(3, 4, 512, 0));
     EXPECT_THAT(fake.clock.sleeps, ElementsAre(3500, 10, 10));
 }
 
 TEST_F(NvStreamTest, ACentredImageIsSentWithItsBlankColumns)
 {
     List("c.bmp", 100, 50);
-    lists.m_arrAutoCenter[0] = 1;
-    ASSERT_TRUE(Download());
-    EXPECT_EQ(sink.All(),
-              Bytes({0x1C, 0x71, 0x01, 0x27, 0x00, 0x07, 0x00}) + Bytes(1456, 0) + Black100x50Raster());
-    EXPECT_THAT(sink.Lengths(), ElementsAre(3, 4, 512, 512, 512, 512, 136));
-    EXPECT_EQ(centringBytes, 1456);
+    list.SetCentre(0, true);
+    // The list counts the logo's own size; a run adds its blank columns, every run anew.
+    for (int run = 0; run < 2; ++run) {
+        sink = MemorySink{};
+        ASSERT_TRUE(Download());
+        EXPECT_EQ(sink.bytes,
+                  Bytes({0x1C, 0x71, 0x01, 0x27, 0x00, 0x07, 0x00}) + Bytes(1456, 0) + Black100x50Raster());
+        EXPECT_THAT(sink.writes, ElementsAre(3, 4, 512, 512, 512, 512, 136));
+        EXPECT_EQ(centringBytes, 1456);
+        EXPECT_EQ(totalBytes, 728 + 1456);
+        EXPECT_EQ(list.TotalBytes(), 728);
+    }
 }
 
 TEST_F(NvStreamTest, TwoHundredFiftyFiveLogosInAscendingNumberOrderWithoutPauses)
 {
     for (int i = 0; i < 255; ++i)
         List("l" + std::to_string(i) + ".bmp", 1 + i % 3 * 8, 1);
-    // Rows 0 and 1 swap numbers: row 1 must go first.
-    std::swap(lists.m_arrNumber[0], lists.m_arrNumber[1]);
+    // Number 2 given again to a file 17 dots wide, listed last: it goes second.
+    loader.RemoveFile(2);
+    List("wider.bmp", 17, 1);
     ASSERT_TRUE(Download(false));
     EXPECT_EQ(sink.writes.size(), 1u + 255 * 2);
-    EXPECT_EQ(sink.writes[0], Bytes({0x1C, 0x71, 0xFF}));
-    EXPECT_EQ(sink.writes[1], Bytes({0x02, 0x00, 0x01, 0x00})); // row 1: 9 dots wide
-    EXPECT_EQ(sink.writes[3], Bytes({0x01, 0x00, 0x01, 0x00})); // row 0: 1 dot wide
+    EXPECT_EQ(Written(sink, 0), Bytes({0x1C, 0x71, 0xFF}));
+    EXPECT_EQ(Written(sink, 1), Bytes({0x01, 0x00, 0x01, 0x00})); // number 1: 1 dot wide
+    EXPECT_EQ(Written(sink, 3), Bytes({0x03, 0x00, 0x01, 0x00})); // number 2: 17 dots wide
+    EXPECT_EQ(Written(sink, 5), Bytes({0x03, 0x00, 0x01, 0x00})); // number 3: 17 dots wide
     EXPECT_TRUE(fake.clock.sleeps.empty());
 }
 
 TEST_F(NvStreamTest, AnEmptyListDeletesAllImagesInOneWrite)
 {
     ASSERT_TRUE(Download());
-    EXPECT_THAT(sink.writes, ElementsAre(Bytes({0x1C, 0x71, 0x01, 0x00, 0x00, 0x00, 0x00})));
+    EXPECT_EQ(sink.bytes, Bytes({0x1C, 0x71, 0x01, 0x00, 0x00, 0x00, 0x00}));
+    EXPECT_THAT(sink.writes, ElementsAre(7));
     EXPECT_TRUE(fake.clock.sleeps.empty());
     EXPECT_TRUE(fake.boxes.shown.empty());
 
@@ -191,13 +185,13 @@ TEST_F(NvStreamTest, CancelAfterTwoOfFive)
 {
     for (int i = 0; i < 5; ++i)
         List("l" + std::to_string(i) + ".bmp", 8, 8);
-    CSinkDownload walk = RecordingWalk(lists, sink, true);
+    CSinkDownload walk = RecordingWalk(list, sink, true);
     ASSERT_TRUE(walk.RunToEnd([&] { return walk.m_nDefined == 2; }));
     EXPECT_TRUE(walk.m_bStop);
     ASSERT_TRUE(walk.CompleteStopped(30));
     const Bytes record = Bytes({1, 0, 1, 0}) + Bytes(8, 0xFF);
-    EXPECT_EQ(sink.All(), Bytes({0x1C, 0x71, 0x05}) + record + record + Bytes(16, 0));
-    EXPECT_THAT(sink.Lengths(), ElementsAre(3, 4, 8, 4, 8, 4, 4, 4, 4));
+    EXPECT_EQ(sink.bytes, Bytes({0x1C, 0x71, 0x05}) + record + record + Bytes(16, 0));
+    EXPECT_THAT(sink.writes, ElementsAre(3, 4, 8, 4, 8, 4, 4, 4, 4));
     EXPECT_THAT(fake.clock.sleeps, ElementsAre(3500, 10, 10, 30)); // no pause between groups
     EXPECT_TRUE(fake.boxes.shown.empty());
 }
@@ -207,9 +201,9 @@ TEST_F(NvStreamTest, AFailedCompletionGroupIsReportedAndTheRestStillGo)
 {
     for (int i = 0; i < 3; ++i)
         List("l" + std::to_string(i) + ".bmp", 8, 8);
-    CSinkDownload walk = RecordingWalk(lists, sink, true);
+    CSinkDownload walk = RecordingWalk(list, sink, true);
     ASSERT_TRUE(walk.RunToEnd([] { return true; })); // stopped before the first image
-    sink.writes.clear();
+    sink = MemorySink{};
     fake.clock.sleeps.clear();
     sink.failing = {1, 2};
     EXPECT_FALSE(walk.CompleteStopped(500));
@@ -241,19 +235,20 @@ TEST_F(NvStreamTest, TheCheckNamesTheFirstFileThatCannotBeDefined)
     };
     BmpParams oneBit; // small on disk at any size
     oneBit.bitsPerPixel = 1;
+    List("ok.bmp", 8, 8);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        lists = LogoListRecord{};
-        lists.m_nNvAreaKB = 384;
-        loader.Reset();
         fake.boxes.shown.clear();
-        List("ok.bmp", 8, 8);
-        List(c.name, c.width, c.height, kBlack, oneBit);
-        lists.m_arrAutoCenter[1] = c.centre;
+        oneBit.width = c.width;
+        oneBit.height = c.height;
+        WriteFile(dir.File(c.name), MakeBmp(oneBit, kBlack));
+        // Listed as it was when it still fitted: the check looks at the file as it is now.
+        list.Append({0, dir.File(c.name), c.name, ImageKind::Bmp, 8, 8, 8, c.centre});
         if (std::string(c.name) == "gone.bmp")
             std::remove(dir.File(c.name).c_str());
-        EXPECT_EQ(CheckListedLogos(lists, 512), c.message == nullptr);
-        EXPECT_EQ(PrepareNvImage(*image, lists.m_arrPath[1], {128, 512, c.centre}), c.message == nullptr);
+        EXPECT_EQ(CheckListedLogos(list, 512), c.message == nullptr);
+        EXPECT_EQ(PrepareNvImage(*image, list.At(1).path, {128, 512, c.centre}), c.message == nullptr);
+        loader.RemoveFile(list.At(1).number);
         EXPECT_EQ(image->m_nLength == 0 && image->m_nWidth == 0 && image->m_nHeight == 0,
                   c.message != nullptr);
         ASSERT_EQ(fake.boxes.shown.size(), c.message ? 1u : 0u);
@@ -335,10 +330,10 @@ TEST_P(RoundTripTest, TheStoredDotsAreThePicturesThresholded)
             List(
                 std::to_string(row) + ".bmp", width, height,
                 [&p, w = width](int x, int y) { return p.pixels[static_cast<size_t>(y * w + x)]; }, p.params);
-            lists.m_arrAutoCenter[row] = row % 3 == 1;
+            list.SetCentre(static_cast<int>(row), row % 3 == 1);
         }
     ASSERT_TRUE(Download(false));
-    const DecodedStream stream = DecodeStream(sink.All());
+    const DecodedStream stream = DecodeStream(sink.bytes);
     ASSERT_TRUE(stream.complete) << stream.error << " at " << stream.errorOffset;
     ASSERT_EQ(stream.definitions.size(), pictures.size());
     for (size_t i = 0; i < pictures.size(); ++i) {

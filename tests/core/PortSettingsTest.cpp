@@ -1,10 +1,11 @@
 // The rules that tie the Setup page's boxes to the printer model (model change, the
-// baud lookup, Print To File) and the value tables, without the page; and Device.INI,
-// whose bad contents the page cannot easily reach. How the page shows all this, and
-// what leaving it commits, is tested with the page (tests/ui).
-#include "printer/PortSettings.h"
+// baud lookup, Print To File), the one commit of its working copy and the value tables,
+// without the page; and Device.INI, whose bad contents the page cannot easily reach.
+// How the page shows all this is tested with the page (tests/ui).
+#include "ui/SetupState.h"
 
 #include <filesystem>
+#include <tuple>
 #include <gtest/gtest.h>
 
 #include "printer/DeviceIni.h"
@@ -210,10 +211,8 @@ TEST_F(PortRulesTest, PrintToFileTurnsTheBoxesOffAndBackOn)
         const PortWorkingCopy before = page;
         const std::vector<std::string> serialBoxes = SerialBoxes();
 
-        PortRecord shared;
         page.m_bPrintToFile = true;
-        ChangePrintToFile(page, boxes, shared);
-        EXPECT_EQ(shared.m_strPortDevice, "FILE");
+        ChangePrintToFile(page, boxes);
         EXPECT_FALSE(boxes.printerName.enabled);
         EXPECT_FALSE(boxes.portName.enabled);
         for (const ListBoxState& box : boxes.serial)
@@ -222,14 +221,40 @@ TEST_F(PortRulesTest, PrintToFileTurnsTheBoxesOffAndBackOn)
         EXPECT_EQ(Serial(page), Serial(before));
 
         page.m_bPrintToFile = false;
-        ChangePrintToFile(page, boxes, shared);
-        EXPECT_EQ(shared.m_strPortDevice, boxes.portName.Text());
+        ChangePrintToFile(page, boxes);
         EXPECT_TRUE(boxes.printerName.enabled);
         EXPECT_TRUE(boxes.portName.enabled);
         EXPECT_EQ(SerialBoxes(), serialBoxes); // entries kept, enabled as before
         EXPECT_EQ(page.m_bParallel, c.parallelAfter);
         EXPECT_EQ(Serial(page), Serial(before));
     }
+}
+
+// What the other pages and the runs get: a parallel model keeps the serial settings
+// committed before, printing to a file opens "FILE" whatever the model, and everything
+// the page shows goes along.
+TEST_F(PortRulesTest, TheCommitGivesThePortKindTheDeviceAndTheOptions)
+{
+    SetupRecord settings;
+    page.m_nBwPoint = 77;
+    page.m_nHalftone = 2;
+    CommitSetup(page, settings);
+    EXPECT_EQ(std::tie(settings.m_nPortType, settings.m_strPortDevice), std::tuple(0, "COM2"));
+    EXPECT_EQ((SerialValues{settings.m_dwBaudRate, settings.m_byByteSize, settings.m_byParity,
+                            settings.m_byStopBits, settings.m_nHandshake}),
+              kUserValues);
+    EXPECT_EQ(std::tie(settings.m_strPrinterName, settings.m_strPortName), std::tuple("ORVAN 4S/U", "COM2"));
+    EXPECT_EQ(std::tie(settings.m_nMaxPrintWidth, settings.m_nThreshold, settings.m_nHalftone),
+              std::tuple(384, 77, 2));
+    ChangeModel(context, page, boxes, 3);
+    page.m_dwBaudRate = 2400;
+    CommitSetup(page, settings);
+    EXPECT_EQ(std::tie(settings.m_nPortType, settings.m_strPortDevice, settings.m_dwBaudRate),
+              std::tuple(1, "LPT1", 9600u));
+    page.m_bPrintToFile = true;
+    CommitSetup(page, settings);
+    EXPECT_EQ(std::tie(settings.m_nPortType, settings.m_strPortDevice, settings.m_strPortName),
+              std::tuple(2, "FILE", "LPT1"));
 }
 
 TEST(SerialChoicesTest, EachBoxOffersItsEntriesWithTheirSerialValues)

@@ -9,27 +9,27 @@ namespace {
 
 struct Case {
     const char* text;
-    std::vector<std::string> entries; // print-list entries; none: the text is refused
+    PrintList items; // none: the text is refused
     int count;
 };
 
 // What users type, and what each text turns into.
 const Case kValid[] = {
-    {"1,3-5,9", {"257", "3", "5", "265"}, 5},
-    {"007", {"263"}, 1},
-    {"255", {"511"}, 1},
-    {"1-255", {"1", "255"}, 255},
-    {",5,", {"261"}, 1},
-    {"5,", {"261"}, 1}, // a trailing comma left while typing
-    {"-", {"1", "255"}, 255},
-    {"10-", {"10", "255"}, 246},
-    {"-3", {"1", "3"}, 3},
-    {"3-1", {"1", "3"}, 3}, // typed downwards, stored upwards
-    {"5-5", {"5", "5"}, 1},
-    {"1-2-3", {"1", "2"}, 2},   // the second hyphen ends the number
-    {"5,5", {"261", "261"}, 2}, // printed twice
-    {"1-3,2-4", {"1", "3", "2", "4"}, 6},
-    {"000000000000000000001", {"257"}, 1}, // leading zeros are still just 1
+    {"1,3-5,9", {{1, 1}, {3, 5}, {9, 9}}, 5},
+    {"007", {{7, 7}}, 1},
+    {"255", {{255, 255}}, 1},
+    {"1-255", {{1, 255}}, 255},
+    {",5,", {{5, 5}}, 1},
+    {"5,", {{5, 5}}, 1}, // a trailing comma left while typing
+    {"-", {{1, 255}}, 255},
+    {"10-", {{10, 255}}, 246},
+    {"-3", {{1, 3}}, 3},
+    {"3-1", {{1, 3}}, 3}, // typed downwards, stored upwards
+    {"5-5", {{5, 5}}, 1},
+    {"1-2-3", {{1, 2}}, 2},       // the second hyphen ends the number
+    {"5,5", {{5, 5}, {5, 5}}, 2}, // printed twice
+    {"1-3,2-4", {{1, 3}, {2, 4}}, 6},
+    {"000000000000000000001", {{1, 1}}, 1}, // leading zeros are still just 1
 };
 
 // Doubled separators (only one leading or trailing comma is dropped), numbers outside
@@ -49,12 +49,12 @@ TEST(PrintRangeTest, TextsTurnIntoTheirPrintListsOrAreRefused)
         cases.push_back({text, {}, 0});
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string("text \"") + c.text + "\"");
-        EXPECT_EQ(CheckPrintRangeText(c.text), !c.entries.empty());
-        std::vector<std::string> list = {"kept"};
+        EXPECT_EQ(CheckPrintRangeText(c.text), !c.items.empty());
+        PrintList list = {{7, 8}}; // an item parsed before stays
         int count = 10;
-        EXPECT_EQ(ParsePrintRangeText(c.text, list, count), !c.entries.empty());
-        std::vector<std::string> expected = {"kept"};
-        expected.insert(expected.end(), c.entries.begin(), c.entries.end());
+        EXPECT_EQ(ParsePrintRangeText(c.text, list, count), !c.items.empty());
+        PrintList expected = {{7, 8}};
+        expected.insert(expected.end(), c.items.begin(), c.items.end());
         EXPECT_THAT(list, ElementsAreArray(expected));
         EXPECT_EQ(count, 10 + c.count);
     }

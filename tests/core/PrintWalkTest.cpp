@@ -21,7 +21,7 @@ public:
         m_nHeader = header ? 1 : 0;
     }
     // Ticks until the walk stops printing; returns the tick that ended it.
-    Tick RunToEnd(const std::vector<std::string>& list, int jobCount)
+    Tick RunToEnd(const PrintList& list, int jobCount)
     {
         Tick tick = Tick::Printed;
         for (int guard = 0; tick == Tick::Printed && guard < 1000; ++guard)
@@ -53,7 +53,7 @@ TEST(PrintWalkTest, EveryRunPrintsItsNumbersInOrderOnePerTick)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text ? c.text : "All");
-        std::vector<std::string> list;
+        PrintList list;
         int count = 7;
         ASSERT_TRUE(!c.text || ParsePrintRangeText(c.text, list, count));
         MemoryWalk walk(c.text ? 1 : 0, c.mode, c.header);
@@ -66,8 +66,8 @@ TEST(PrintWalkTest, EveryRunPrintsItsNumbersInOrderOnePerTick)
 TEST(PrintWalkTest, AListShorterThanItsCountEndsTheRunInsteadOfReadingPastIt)
 {
     MemoryWalk walk(1, 0, false);
-    EXPECT_EQ(walk.RunToEnd({"260", "8"}, 50), Tick::Finished);
-    EXPECT_EQ(walk.bytes, PrintedImages({4, 8}, 0, false)); // a low without its high is one number
+    EXPECT_EQ(walk.RunToEnd({{4, 4}, {8, 9}}, 50), Tick::Finished);
+    EXPECT_EQ(walk.bytes, PrintedImages({4, 8, 9}, 0, false));
 }
 
 TEST(PrintWalkTest, RunsLongerThanTheBarScaleIntoItAndEndFull)

@@ -1,14 +1,9 @@
 #include "app/NvLogoApp.h"
 
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-#include <cstdlib>
-#include <tuple>
-#include <unistd.h>
+#include <filesystem>
 
-#include "platform/Text.h"
 #include "tests/support/BmpWriter.h"
 #include "tests/support/FakePlatform.h"
 #include "tests/support/TempDir.h"
@@ -17,7 +12,7 @@ using namespace testing_support;
 
 namespace {
 
-TEST(StartUpTest, ReloadsTheStoredFilesUpToTheFirstMissingOrEmptyKeyAndEmptiesTheListsAtExit)
+TEST(StartUpTest, ReloadsTheStoredFilesUpToTheFirstMissingOrEmptyKeyAndEmptiesTheListAtExit)
 {
     TempDir files;
     for (const char* name : {"a.bmp", "b.bmp", "c.bmp"})
@@ -25,26 +20,40 @@ TEST(StartUpTest, ReloadsTheStoredFilesUpToTheFirstMissingOrEmptyKeyAndEmptiesTh
     const auto key = [&files](int n, const std::string& name) {
         return "Logofile" + std::to_string(n) + "=" + (name.empty() ? "" : files.File(name)) + "\r\n";
     };
+    std::string many;
+    for (int n = 1; n <= 300; ++n)
+        many += key(n, "a.bmp");
     const struct {
         const char* name;
         std::string profile; // the LOG section; empty: no profile at all
         std::vector<int> numbers;
         int keys;
-        int failed; // the number of a stored file that does not load
+        std::vector<int> failed;
+        std::vector<std::string> boxes;
     } cases[] = {
         {"keys_1_to_3",
          key(1, "a.bmp") + key(2, "b.bmp") + key(3, "c.bmp") + key(5, "a.bmp"),
          {1, 2, 3},
          3,
-         0},
-        {"missing_key_2", key(1, "a.bmp") + key(3, "c.bmp"), {1}, 1, 0},
-        {"empty_value", key(1, "a.bmp") + key(2, "") + key(3, "c.bmp"), {1}, 1, 0},
-        {"missing_file", key(1, "a.bmp") + key(2, "gone.bmp") + key(3, "c.bmp"), {1, 3}, 3, 2},
-        {"no_profile", "", {}, 0, 0},
+         {},
+         {}},
+        {"missing_key_2", key(1, "a.bmp") + key(3, "c.bmp"), {1}, 1, {}, {}},
+        {"empty_value", key(1, "a.bmp") + key(2, "") + key(3, "c.bmp"), {1}, 1, {}, {}},
+        {"missing_files",
+         key(1, "a.bmp") + key(2, "gone.bmp") + key(3, "c.bmp") + key(4, "lost.bmp"),
+         {1, 3},
+         4,
+         {2, 4},
+         {"Bitmap files that was defined with Log file is incorrect.\r\n" + files.File("gone.bmp") +
+          ": cannot be opened (No such file or directory)\r\n" + files.File("lost.bmp") +
+          ": cannot be opened (No such file or directory)"}},
+        // One message for all the keys past the 255th, not one each.
+        {"300_keys", many, {}, 300, {}, {"Don't Read files any more!"}},
+        {"no_profile", "", {}, 0, {}, {}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        FakePlatform fake; // a fresh shared record, folder and guard for each start
+        FakePlatform fake;
         TempDir work, locks;
         ScopedCurrentDir here(work.Path());
         CNvLogoApp app;
@@ -54,23 +63,73 @@ TEST(StartUpTest, ReloadsTheStoredFilesUpToTheFirstMissingOrEmptyKeyAndEmptiesTh
         std::vector<int> numbers;
         bool guardHeld = false;
         EXPECT_FALSE(app.InitInstance([&](CNvLogoApp& running) {
-            for (const auto& text : g_Shared.m_arrNumber)
-                numbers.push_back(Atoi(text));
+            for (const Logo& logo : running.m_session.m_list.Logos())
+                numbers.push_back(logo.number);
             guardHeld = running.m_hMutex.Held();
         }));
-        EXPECT_EQ(numbers, c.numbers);
+        if (c.keys == 300)
+            EXPECT_EQ(numbers.size(), 255u);
+        else
+            EXPECT_EQ(numbers, c.numbers);
         EXPECT_TRUE(guardHeld);
-        EXPECT_EQ(app.m_pszProfileName, work.File(app.m_strProfileBase));
-        EXPECT_EQ(app.m_bListLoaded, c.keys > 0);
-        EXPECT_EQ(std::tie(g_Shared.m_nProfileCount, g_Shared.m_nStoredCount), std::tie(c.keys, c.keys));
-        EXPECT_EQ(g_Shared.m_nBadCount, c.failed ? 1 : 0);
-        EXPECT_EQ(g_Shared.m_arrBadNumber[0], c.failed);
-        EXPECT_EQ(fake.boxes.shown.size(), c.failed ? 1u : 0u); // the text: LogoLoaderTest
-        for (const auto* list :
-             {&g_Shared.m_arrNumber, &g_Shared.m_arrName, &g_Shared.m_arrSize, &g_Shared.m_arrPath})
-            EXPECT_TRUE(list->empty());
+        const Session& session = app.m_session;
+        EXPECT_EQ(session.m_strProfilePath, work.File(app.m_strProfileBase));
+        EXPECT_EQ(session.m_nProfileCount, c.keys);
+        EXPECT_EQ(session.m_list.Stored().size(), static_cast<size_t>(c.keys));
+        EXPECT_EQ(session.m_list.FailedNumbers(), c.failed);
+        EXPECT_EQ(fake.boxes.Texts(), c.boxes);
+        EXPECT_TRUE(session.m_list.Empty());
         EXPECT_FALSE(app.m_hMutex.Held());
     }
+}
+
+// Width, threshold and halftone come back at the next start; a value the profile cannot
+// give leaves the default. A commit that changes nothing writes nothing.
+TEST(StartUpTest, TheConversionSettingsComeBackAtTheNextStart)
+{
+    FakePlatform fake;
+    TempDir work;
+    Session session;
+    session.m_strProfilePath = work.File("nivora.INI");
+    printer::SetupRecord settings;
+    settings.m_nMaxPrintWidth = 512;
+    settings.m_nThreshold = 128;
+    ASSERT_TRUE(session.CommitSettings(settings));
+    EXPECT_FALSE(std::filesystem::exists(session.m_strProfilePath));
+    settings.m_nMaxPrintWidth = 384;
+    settings.m_nThreshold = 77;
+    settings.m_nHalftone = static_cast<int>(HalftoneMode::FloydSteinberg);
+    ASSERT_TRUE(session.CommitSettings(settings));
+    EXPECT_EQ(session.m_settings.m_nThreshold, 77);
+
+    Session next;
+    next.m_strProfilePath = session.m_strProfilePath;
+    next.LoadProfile();
+    EXPECT_EQ(next.m_kept, (KeptSettings{384, 77, HalftoneMode::FloydSteinberg}));
+    work.Write("nivora.INI", "[SETUP]\r\nWidth=0\r\nThreshold=256\r\nHalftone=Atkinson\r\n");
+    EXPECT_EQ(ReadKeptSettings(next.Profile()), KeptSettings{});
+    work.Write("nivora.INI", "[SETUP]\r\nWidth=1\r\nThreshold=0\r\nHalftone=atkinson\r\n");
+    EXPECT_EQ(ReadKeptSettings(next.Profile()), (KeptSettings{1, 0, HalftoneMode::Atkinson}));
+}
+
+// A download's logos become the stored list and the profile's keys; a profile that
+// cannot be written leaves its key count where the file has it.
+TEST(StartUpTest, ADownloadBecomesTheStoredList)
+{
+    FakePlatform fake;
+    TempDir work;
+    Session session;
+    session.m_strProfilePath = work.File("nivora.INI");
+    work.Write("nivora.INI", "[LOG]\r\nLogofile1=/a.bmp\r\nLogofile2=/b.bmp\r\nLogofile3=/c.bmp\r\n");
+    session.ReloadStoredList();
+    ASSERT_EQ(session.m_nProfileCount, 3);
+    ASSERT_TRUE(session.StoreDownload({{"/c.bmp", true}}));
+    EXPECT_EQ(work.Read("nivora.INI"), "[LOG]\r\nLogofile1=/c.bmp\r\nLogocenter1=1\r\n");
+    EXPECT_EQ(session.m_nProfileCount, 1);
+    session.m_strProfilePath = work.File("no/such/folder/nivora.INI");
+    EXPECT_FALSE(session.StoreDownload({{"/a.bmp"}, {"/b.bmp"}}));
+    EXPECT_EQ(session.m_nProfileCount, 1);
+    EXPECT_EQ(session.m_list.Stored(), (std::vector<StoredLogo>{{"/a.bmp"}, {"/b.bmp"}}));
 }
 
 } // namespace

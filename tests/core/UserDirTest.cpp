@@ -93,7 +93,7 @@ TEST(UserDirTest, TheMenuStartWorksInTheCreatedPerUserFolder)
     CNvLogoApp app;
     app.m_strLockDir = locks.Path();
     app.InitInstance({});
-    EXPECT_EQ(app.m_pszProfileName, dir + "/" + app.m_strProfileBase);
+    EXPECT_EQ(app.m_session.m_strProfilePath, dir + "/" + app.m_strProfileBase);
     EXPECT_TRUE(fake.boxes.shown.empty());
     ASSERT_TRUE(platform::EnterUserDataDir(dir, error)) << "a second start finds it: " << error;
 

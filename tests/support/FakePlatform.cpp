@@ -1,7 +1,5 @@
 #include "tests/support/FakePlatform.h"
 
-#include "app/SharedRecord.h"
-
 namespace testing_support {
 
 int RecordingMessageBox::Show(const std::string& text, unsigned flags, const std::string& caption)
@@ -50,7 +48,6 @@ bool ScriptedFileChooser::AskOutputFileName(std::string& name)
 
 FakePlatform::FakePlatform()
 {
-    ResetSharedRecord();
     platform::SetMessageBoxHandler(&boxes);
     platform::SetWaiter(&clock);
     platform::SetFileChooser(&files);
@@ -61,7 +58,6 @@ FakePlatform::~FakePlatform()
     platform::SetMessageBoxHandler(nullptr);
     platform::SetWaiter(nullptr);
     platform::SetFileChooser(nullptr);
-    ResetSharedRecord();
 }
 
 } // namespace testing_support

@@ -1,7 +1,7 @@
 #pragma once
 // Test doubles for the platform seam: a message-box recorder with scripted answers,
-// a virtual clock, a scripted file chooser. FakePlatform installs all three (and a
-// fresh g_Shared) for the lifetime of a test and restores the defaults afterwards.
+// a virtual clock, a scripted file chooser. FakePlatform installs all three for the
+// lifetime of a test and restores the defaults afterwards.
 #include <deque>
 #include <mutex>
 #include <string>

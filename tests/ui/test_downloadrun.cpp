@@ -2,7 +2,6 @@
 // confirmation, the port, the progress dialog with its steps, pauses and stops, what
 // the printer (or the output file) receives, and the stored list of logo files after.
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -16,7 +15,7 @@
 #include <sys/file.h>
 #include <unistd.h>
 
-#include "app/SharedRecord.h"
+#include "app/Session.h"
 #include "ui/Prograss.h"
 #include "download/StreamDecoder.h"
 #include "logo/StoredList.h"
@@ -66,44 +65,43 @@ struct DownloadHarness {
     DownloadHarness()
     {
         platform::SetWaiter(&clock);
-        g_Shared.m_nThreshold = 128;
-        g_Shared.m_strPortDevice = "COM1";
-        g_Shared.m_dwBaudRate = 115200;
-        g_Shared.m_byByteSize = 8;
+        Settings().m_nThreshold = 128;
+        Settings().m_strPortDevice = "COM1";
+        Settings().m_dwBaudRate = 115200;
+        Settings().m_byByteSize = 8;
         root.Link("ttyS0", printer.Path());
     }
     ~DownloadHarness() { platform::SetWaiter(&page.fake.clock); }
 
+    printer::SetupRecord& Settings() { return page.CurrentSession().m_settings; }
     void Show()
     {
         page.Show(0);
-        upload = new CPage3Upload;
-        page.Sheet()->AddPage(upload);
+        upload = page.upload;
         page.Activate(2);
     }
     // Lists a black logo with this logo number, as start-up does; returns its path.
     std::string List(const std::string& name, int width, int height, int number)
     {
         const std::string path = WriteSolidBmp(page.work.File(name), width, height);
-        [&] { QVERIFY(page.app.m_loader.AddFile(number, path)); }();
-        page.app.m_bListLoaded = true;
+        [&] { QVERIFY(page.CurrentSession().m_loader.AddFile(number, path).Added()); }();
         return path;
     }
     void UseFile(const std::string& name) // "Print To File", the name typed in its dialog
     {
-        g_Shared.m_nPortType = 2;
-        g_Shared.m_strPortDevice = "FILE";
+        Settings().m_nPortType = 2;
+        Settings().m_strPortDevice = "FILE";
         page.fake.files.outputChoices.push_back({true, {name}});
     }
     // Presses Download; the run (dialog included) is over when it returns.
     void Download() { upload->findChild<QPushButton*>(QStringLiteral("button1023"))->click(); }
-    std::string Key(int number) const
+    std::string Key(int number)
     {
-        return page.app.Profile().GetProfileString(kLogSection, LogoFileKey(number));
+        return page.CurrentSession().Profile().GetProfileString(kLogSection, LogoFileKey(number));
     }
 
     PageHarness page; // brings the fake platform, the working folder and the app
-    FakeDeviceRoot root{page.app.m_context};
+    FakeDeviceRoot root{page.CurrentSession().m_context};
     FakePrinter printer;
     HookedClock clock{page.fake.clock};
     CPage3Upload* upload = nullptr;
@@ -118,8 +116,7 @@ const char* const kNotTransmitted = "Communication error. Can not transimitted."
 void ListFive(DownloadHarness& h, int size = 8)
 {
     h.page.StoreProfile({"/old/one.bmp", "/old/two.bmp"});
-    g_Shared.m_nProfileCount = 2;
-    g_Shared.m_nStoredCount = 2;
+    h.page.CurrentSession().m_nProfileCount = 2;
     for (int i = 0; i < 5; ++i)
         h.List("l" + std::to_string(i) + ".bmp", size, size, 5 - i);
 }
@@ -127,7 +124,7 @@ void ListFive(DownloadHarness& h, int size = 8)
 void ExpectOldKeys(DownloadHarness& h)
 {
     QCOMPARE((Texts{h.Key(1), h.Key(2), h.Key(3)}), (Texts{"/old/one.bmp", "/old/two.bmp", ""}));
-    QCOMPARE(g_Shared.m_nProfileCount, 2);
+    QCOMPARE(h.page.CurrentSession().m_nProfileCount, 2);
 }
 
 } // namespace
@@ -136,10 +133,8 @@ class TestDownloadRun : public QObject {
     Q_OBJECT
 private slots:
     void threeLogosGoInLogoNumberOrderAndTheProfileFollows();
-    void oneLogoToAFileDeletesTheStaleKeys();
     void stopsBetweenImages_data();
     void stopsBetweenImages();
-    void aPrinterThatStopsTakingDataEndsTheRun();
     void cancelWorksWhileThePrinterTakesNothing();
     void runsThatEndBeforeTheImages_data();
     void runsThatEndBeforeTheImages();
@@ -148,12 +143,17 @@ private slots:
     void theWindowAndTheCommandLineSendTheSameBytesAndPauses();
 };
 
+// The status line counts the bytes of the run, the blank columns of a centred logo
+// joining the total once its turn comes; a second download of the same list counts the
+// same total.
 void TestDownloadRun::threeLogosGoInLogoNumberOrderAndTheProfileFollows()
 {
     DownloadHarness h;
-    const std::string a = h.List("a.bmp", 20, 10, 3);
+    const std::string a = h.List("a.bmp", 20, 10, 3);  // centred: 248 blank columns of 2 bytes
     const std::string b = h.List("b.bmp", 200, 24, 1); // 600 bytes: two pieces
     const std::string c = h.List("c.bmp", 64, 64, 2);  // 512 bytes: a full and an empty piece
+    h.page.CurrentSession().m_list.SetCentre(0, true);
+    h.Settings().m_nMaxPrintWidth = 512;
     h.Show();
     QStringList statuses;
     std::vector<int> bar;
@@ -165,69 +165,26 @@ void TestDownloadRun::threeLogosGoInLogoNumberOrderAndTheProfileFollows()
         QCOMPARE(progress->maximum(), 11); // 1160 bytes / 100
         bar.push_back(progress->value());
     };
-    h.Download();
-
-    QCOMPARE(h.page.fake.boxes.Texts(), (Texts{kConfirm, kComplete}));
-    QCOMPARE(h.page.fake.boxes.shown[0].flags, 0x24u);
-    QCOMPARE(h.page.fake.boxes.shown[1].flags, 0x30u);
-    // The erase wait, then 10 ms after every piece: 512 + 88, 512 + 0, 48.
-    QCOMPARE(h.page.fake.clock.sleeps, (std::vector<int>{3500, 10, 10, 10, 10, 10}));
-    QCOMPARE(statuses, (QStringList{"Erasing...", "Updating(512/1160)...b.bmp", "Updating(600/1160)...b.bmp",
-                                    "Updating(1112/1160)...c.bmp", "Updating(1112/1160)...c.bmp",
-                                    "Updating(1160/1160)...a.bmp"}));
-    QCOMPARE(bar, (std::vector<int>{0, 5, 6, 11, 11, 11}));
-
-    h.printer.WaitForBytes(5 + 3 + 3 * 4 + 600 + 512 + 48);
-    const DecodedStream stream = DecodeStream(h.printer.Bytes());
-    QCOMPARE(stream.events.size(), size_t{6}); // GS I 1, ESC @, FS q 3 and the records
-    QCOMPARE(stream.events[2].value, 3);
-    QCOMPARE(stream.definitions[0].WidthDots(), 200); // b
-    QCOMPARE(stream.definitions[1].WidthDots(), 64);  // c
-    QCOMPARE(stream.definitions[2].WidthDots(), 24);  // a
-
+    for (int run = 0; run < 2; ++run) {
+        statuses.clear();
+        bar.clear();
+        h.page.fake.boxes.shown.clear();
+        h.page.fake.clock.sleeps.clear();
+        h.Download();
+        QCOMPARE(h.page.fake.boxes.Texts(), (Texts{kConfirm, kComplete}));
+        QCOMPARE(h.page.fake.boxes.shown[0].flags, 0x24u);
+        QCOMPARE(h.page.fake.boxes.shown[1].flags, 0x30u);
+        // The erase wait, then 10 ms after every piece: 512 + 88, 512 + 0, 512 + 32.
+        QCOMPARE(h.page.fake.clock.sleeps, (std::vector<int>{3500, 10, 10, 10, 10, 10, 10}));
+        QCOMPARE(statuses,
+                 (QStringList{"Erasing...", "Updating(512/1160)...b.bmp", "Updating(600/1160)...b.bmp",
+                              "Updating(1112/1160)...c.bmp", "Updating(1112/1160)...c.bmp",
+                              "Updating(1624/1656)...a.bmp", "Updating(1656/1656)...a.bmp"}));
+        QCOMPARE(bar, (std::vector<int>{0, 5, 6, 11, 11, 11, 11}));
+    }
     QCOMPARE((Texts{h.Key(1), h.Key(2), h.Key(3), h.Key(4)}), (Texts{b, c, a, ""}));
-    QCOMPARE(g_Shared.m_nProfileCount, 3);
-    QCOMPARE(g_Shared.m_nStoredCount, 3);
-    QCOMPARE(g_Shared.m_nJobCount, 3);
+    QCOMPARE(h.page.CurrentSession().m_list.Stored(), (std::vector<StoredLogo>{{b}, {c}, {a, true}}));
     QVERIFY(!h.upload->m_port.IsOpen());
-
-    // The next start-up lists exactly these files, numbered as the printer holds them.
-    h.page.app.ShutDown();
-    h.page.app.LoadStoredList();
-    QCOMPARE(g_Shared.m_arrPath, (Texts{b, c, a}));
-    QCOMPARE(g_Shared.m_arrNumber, (Texts{"  1", "  2", "  3"}));
-}
-
-// "Print To File" of one logo over a profile with six stale keys: the file receives
-// exactly FS q 1 and the record (no check, no reset), and keys 2 to 6 go.
-void TestDownloadRun::oneLogoToAFileDeletesTheStaleKeys()
-{
-    DownloadHarness h;
-    std::string profile = "[LOG]\r\n";
-    for (int i = 1; i <= 6; ++i)
-        profile += "Logofile" + std::to_string(i) + "=/old/" + std::to_string(i) + ".bmp\r\n";
-    h.page.work.Write(h.page.app.m_strProfileBase, profile + "[Other]\r\nKeep=yes\r\n");
-    g_Shared.m_nProfileCount = 6;
-    h.UseFile("logos.prn");
-    const std::string logo = h.List("one.bmp", 8, 8, 4);
-    h.Show();
-    QCOMPARE(h.upload->findChild<QLineEdit*>(QStringLiteral("edit1077"))->text(), QStringLiteral("To File"));
-    std::vector<std::pair<int, int>> bars; // maximum, value
-    h.clock.onSleep = [&](int, CPrograss* dialog) {
-        auto* progress = dialog->findChild<QProgressBar*>(QStringLiteral("progress1069"));
-        bars.emplace_back(progress->maximum(), progress->value());
-    };
-    h.Download();
-    // 8 bytes in all: the range 0 ... 0 shows an empty bar, not a busy one.
-    QCOMPARE(bars, (std::vector<std::pair<int, int>>{{1, 0}, {1, 0}}));
-
-    QCOMPARE(h.page.work.Read("logos.prn"),
-             std::string("\x1C\x71\x01\x01\x00\x01\x00", 7) + std::string(8, '\xFF'));
-    QCOMPARE(h.page.fake.boxes.Texts(), (Texts{kConfirm, kComplete}));
-    QCOMPARE((Texts{h.Key(1), h.Key(2), h.Key(3), h.Key(4), h.Key(5), h.Key(6)}),
-             (Texts{logo, "", "", "", "", ""}));
-    QCOMPARE(h.page.app.Profile().GetProfileString("Other", "Keep"), std::string("yes"));
-    QCOMPARE(g_Shared.m_nProfileCount, 1);
 }
 
 void TestDownloadRun::stopsBetweenImages_data()
@@ -269,37 +226,11 @@ void TestDownloadRun::stopsBetweenImages()
 
     QCOMPARE(h.page.fake.boxes.Texts().size(), size_t{box ? 2u : 1u});
     QCOMPARE(h.page.fake.clock.sleeps, sleeps);
-    QCOMPARE(g_Shared.m_nStoredCount, after);
     const size_t sent = 5 + 3 + static_cast<size_t>(after) * 12, groups = 5 - static_cast<size_t>(after) + 1;
     h.printer.WaitForBytes(sent + 4 * groups);
     const Bytes bytes = h.printer.Bytes();
     QCOMPARE(bytes.size(), sent + 4 * groups);
     QCOMPARE(Bytes(bytes.begin() + static_cast<long>(sent), bytes.end()), Bytes(4 * groups, 0));
-    ExpectOldKeys(h);
-    QVERIFY(!h.upload->m_port.IsOpen());
-}
-
-// The printer stops taking data: the pieces still due time out unnoticed, the serial
-// write time-out ends the next header write, the error box closes the dialog, and
-// nothing more is sent or asked.
-void TestDownloadRun::aPrinterThatStopsTakingDataEndsTheRun()
-{
-    DownloadHarness h;
-    h.page.app.m_context.writeTimeoutPerByte = std::chrono::milliseconds(1);
-    ListFive(h, 64); // 512 bytes each: more than the line still takes once it is full
-    h.Show();
-    h.clock.onSleep = [&](int ms, CPrograss* dialog) {
-        if (ms == 10 && dialog && dialog->m_nDefined == 1)
-            h.printer.Stall();
-    };
-    QElapsedTimer clock;
-    clock.start();
-    h.Download();
-
-    QVERIFY2(clock.elapsed() < 10000, "the run must end by the time-out");
-    QCOMPARE(h.page.fake.boxes.Texts(), (Texts{kConfirm, kNotTransmitted}));
-    QCOMPARE(h.page.fake.boxes.shown[1].flags, 0x30u);
-    QVERIFY(g_Shared.m_nStoredCount >= 2 && g_Shared.m_nStoredCount < 5);
     ExpectOldKeys(h);
     QVERIFY(!h.upload->m_port.IsOpen());
 }
@@ -310,9 +241,9 @@ void TestDownloadRun::aPrinterThatStopsTakingDataEndsTheRun()
 void TestDownloadRun::cancelWorksWhileThePrinterTakesNothing()
 {
     DownloadHarness h;
-    h.page.app.m_context.writeTimeoutPerByte = std::chrono::minutes(10);
-    h.page.app.m_context.stallLimit = std::chrono::minutes(10);
-    h.page.app.m_context.slowPrinterAfter = std::chrono::milliseconds(50);
+    h.page.CurrentSession().m_context.writeTimeoutPerByte = std::chrono::minutes(10);
+    h.page.CurrentSession().m_context.stallLimit = std::chrono::minutes(10);
+    h.page.CurrentSession().m_context.slowPrinterAfter = std::chrono::milliseconds(50);
     ListFive(h);
     h.List("big.bmp", 512, 400, 6); // 25600 bytes of raster, sent last
     h.printer.StallAfter(3 + 2 + 3 + 5 * (4 + 8) + 4 + 1000);
@@ -363,8 +294,8 @@ void TestDownloadRun::runsThatEndBeforeTheImages()
     QFETCH(bool, held);
     QFETCH(QString, message);
     DownloadHarness h;
-    g_Shared.m_strPortDevice = device.toStdString();
-    g_Shared.m_nPortType = device.startsWith("LPT") ? 1 : 0;
+    h.Settings().m_strPortDevice = device.toStdString();
+    h.Settings().m_nPortType = device.startsWith("LPT") ? 1 : 0;
     if (device == "FILE")
         h.UseFile(h.page.work.File("out.prn"));
     if (logo)
@@ -386,6 +317,9 @@ void TestDownloadRun::runsThatEndBeforeTheImages()
     h.Download();
     ::setrlimit(RLIMIT_FSIZE, &unlimited);
     ::close(holder);
+    if (device == "FILE")
+        QCOMPARE(h.upload->findChild<QLineEdit*>(QStringLiteral("edit1077"))->text(),
+                 QStringLiteral("To File"));
 
     const Texts texts = h.page.fake.boxes.Texts();
     QCOMPARE(texts.size(), size_t{message.isEmpty() ? 1u : 2u});
@@ -432,11 +366,16 @@ void TestDownloadRun::aFileUnreadableAtDownloadTimeIsSentEmptyAndNamedAfterwards
     const std::string b = h.List("b.bmp", 8, 8, 3);
     const std::string c = h.List("c.bmp", 16, 8, 1);
     h.Show();
-    h.clock.onSleep = [&](int ms, CPrograss*) {
+    std::vector<std::pair<int, int>> bars; // maximum, value
+    h.clock.onSleep = [&](int ms, CPrograss* dialog) {
+        auto* progress = dialog->findChild<QProgressBar*>(QStringLiteral("progress1069"));
+        bars.emplace_back(progress->maximum(), progress->value());
         if (ms == 10)
             std::remove(b.c_str());
     };
     h.Download();
+    // 32 bytes in all: the range 0 ... 0 shows an empty bar, not a busy one.
+    QCOMPARE(bars, (std::vector<std::pair<int, int>>(4, {1, 0})));
 
     h.printer.WaitForBytes(5 + 3 + 20 + 12 + 4);
     const DecodedStream stream = DecodeStream(h.printer.Bytes());
@@ -460,8 +399,8 @@ void TestDownloadRun::theWindowAndTheCommandLineSendTheSameBytesAndPauses()
     const std::string b = h.List("b.bmp", 20, 10, 2);
     const std::string c = h.List("c.bmp", 64, 64, 3);
     h.Show();
-    g_Shared.m_arrAutoCenter[1] = 1; // ticked on the Selection page, which has been left
-    g_Shared.m_nMaxPrintWidth = 512;
+    h.page.CurrentSession().m_list.SetCentre(1, true);
+    h.Settings().m_nMaxPrintWidth = 512;
     h.Download();
     QCOMPARE(h.page.fake.boxes.Texts(), (Texts{kConfirm, kComplete}));
     const Bytes total = {0x1D, 0x49, 0x01, 0x1B, 0x40};
@@ -472,7 +411,7 @@ void TestDownloadRun::theWindowAndTheCommandLineSendTheSameBytesAndPauses()
 
     h.printer.Clear();
     ManualClock cliClock;
-    platform::Context cliContext = h.page.app.m_context;
+    platform::Context cliContext = h.page.CurrentSession().m_context;
     cliContext.clock = &cliClock;
     const int status = cli::Registry::Find("download")
                            ->Run(cliContext, {"-p", "COM1", "-t", "128", "-w", "512", "-c", "2", a, b, c});

@@ -18,7 +18,6 @@
 #include <vector>
 
 #include "app/NvLogoApp.h"
-#include "app/SharedRecord.h"
 #include "platform/Text.h"
 #include "download/StreamDecoder.h"
 #include "logo/StoredList.h"
@@ -26,6 +25,7 @@
 #include "tests/support/FakePlatform.h"
 #include "tests/support/FakePrinter.h"
 #include "tests/support/TempDir.h"
+#include "tests/ui/support/ListHelpers.h"
 #include "tests/ui/support/UiTestSupport.h"
 #include "ui/CheckListCtrl.h"
 #include "ui/MyProperty.h"
@@ -36,15 +36,15 @@ namespace {
 
 // The logos of the journey: each a picture of dark and light pixels stored in its own
 // format, so that any black/white rule of the format gives the same dots.
-struct Logo {
+struct JourneyLogo {
     std::string name;
     int width;
     int height;
     int bits;
 };
 
-const Logo kStored[] = {{"shop-24bit.bmp", 100, 50, 24}, {"mono-1bit.bmp", 64, 40, 1}};
-const Logo kAdded[] = {
+const JourneyLogo kStored[] = {{"shop-24bit.bmp", 100, 50, 24}, {"mono-1bit.bmp", 64, 40, 1}};
+const JourneyLogo kAdded[] = {
     {"palette-8bit.bmp", 90, 30, 8}, {"small-4bit.bmp", 33, 17, 4}, {"wide-16bit.bmp", 120, 64, 16}};
 constexpr int kCentredRow = 3; // small-4bit.bmp, logo number 4
 constexpr int kMaxWidth = 384; // typed on the Setup page
@@ -58,7 +58,7 @@ bool Dark(int x, int y)
 // black has grey 0; a 1-bit file with black as its first colour prints index 0; an
 // 8-bit index 0 prints (255 - 0 >= 128), 255 does not; a 4-bit index 0 prints, 15 does
 // not; a 16-bit word 0 is black, 0x7FFF is white (grey 248).
-std::string WriteLogo(const TempDir& dir, const Logo& logo)
+std::string WriteLogo(const TempDir& dir, const JourneyLogo& logo)
 {
     BmpParams params;
     params.width = logo.width;
@@ -95,7 +95,7 @@ std::string WriteLogo(const TempDir& dir, const Logo& logo)
 
 // The dots the printer must hold for a logo: white margins up to multiples of 8 and,
 // when centred, blank columns on the left that centre it within the maximum width.
-DotImage ExpectedDots(const Logo& logo, bool centred)
+DotImage ExpectedDots(const JourneyLogo& logo, bool centred)
 {
     const int width = (logo.width + 7) / 8 * 8, height = (logo.height + 7) / 8 * 8;
     const int pad = centred && width < kMaxWidth ? ((kMaxWidth - width) / 2 + 7) / 8 * 8 : 0;
@@ -120,31 +120,6 @@ std::vector<uint8_t> ExpectedPrintBytes()
     return bytes;
 }
 
-template <class T> T* Child(QWidget* root, const QString& name)
-{
-    T* widget = root->findChild<T*>(name);
-    if (!widget)
-        qFatal("no widget %s", qPrintable(name));
-    return widget;
-}
-
-void Type(QLineEdit* edit, const QString& text)
-{
-    edit->setFocus();
-    edit->selectAll();
-    QTest::keyClicks(edit, text);
-}
-
-bool Choose(QComboBox* combo, const QString& text)
-{
-    const int index = combo->findText(text);
-    if (index < 0)
-        return false;
-    combo->setCurrentIndex(index);
-    emit combo->activated(index);
-    return true;
-}
-
 } // namespace
 
 class TestEndToEnd : public QObject {
@@ -165,35 +140,40 @@ void TestEndToEnd::Journey(CMyProperty* sheet)
     sheet->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(sheet));
     // Start-up opened the Setup page: COM1 (the virtual printer) is the port found.
+    QCOMPARE(sheet->windowTitle(), QStringLiteral("Tarvo Bitmap Nivora V1.13"));
+    QStringList tabs;
+    for (int i = 0; i < sheet->Tabs()->count(); ++i)
+        tabs << sheet->Tabs()->tabText(i);
+    QCOMPARE(tabs, QStringList(
+                       {"Select Bitmap", "Preview Bitmap", "Download Bitmap", "Print Bitmap", "Setup Port"}));
     QCOMPARE(sheet->GetActiveIndex(), 4);
     QWidget* setup = sheet->GetPage(4);
-    auto* port = Child<QComboBox>(setup, "combo1045");
+    auto* port = FindChild<QComboBox>(setup, "combo1045");
     QCOMPARE(port->currentText(), QStringLiteral("COM1"));
-    QVERIFY(Choose(Child<QComboBox>(setup, "combo1046"), "38400"));
-    Type(Child<QLineEdit>(setup, "edit1066"), QString::number(kMaxWidth));
+    QVERIFY(Choose(FindChild<QComboBox>(setup, "combo1046"), "38400"));
+    Type(FindChild<QLineEdit>(setup, "edit1066"), QString::number(kMaxWidth));
 
     // Select Bitmap: the two stored logos, then three more through the file dialog.
     QVERIFY(sheet->SetActivePage(0));
     QWidget* selection = sheet->GetPage(0);
-    auto* list = Child<CCheckListCtrl>(selection, "list1001");
+    auto* list = FindChild<CCheckListCtrl>(selection, "list1001");
     QCOMPARE(list->GetItemCount(), 2);
     m_fake->files.openChoices.push_back({true, m_addedPaths});
-    Child<QPushButton>(selection, "button1016")->click();
+    FindChild<QPushButton>(selection, "button1016")->click();
     QCOMPARE(list->GetItemCount(), 5);
-    QTest::mouseClick(list->m_checks[kCentredRow], Qt::LeftButton);
+    ClickCheck(*list, kCentredRow);
     QVERIFY(list->GetCheck(kCentredRow));
 
     // Preview Bitmap: the shared list, with a logo drawn.
     QVERIFY(sheet->SetActivePage(1));
-    QCOMPARE(Child<CCheckListCtrl>(sheet->GetPage(1), "list1001")->GetItemCount(), 5);
-    QCOMPARE(g_Shared.m_arrAutoCenter[kCentredRow], 1);
+    QCOMPARE(FindChild<CCheckListCtrl>(sheet->GetPage(1), "list1001")->GetItemCount(), 5);
 
     // Download Bitmap: the port from Setup, then the download itself.
     QVERIFY(sheet->SetActivePage(2));
     QWidget* upload = sheet->GetPage(2);
-    QCOMPARE(Child<QLineEdit>(upload, "edit1077")->text(), QStringLiteral("ORVAN 7S/U"));
-    QCOMPARE(Child<QLineEdit>(upload, "edit1076")->text(), QStringLiteral("COM1"));
-    Child<QPushButton>(upload, "button1023")->click();
+    QCOMPARE(FindChild<QLineEdit>(upload, "edit1077")->text(), QStringLiteral("ORVAN 7S/U"));
+    QCOMPARE(FindChild<QLineEdit>(upload, "edit1076")->text(), QStringLiteral("COM1"));
+    FindChild<QPushButton>(upload, "button1023")->click();
     QCOMPARE(
         m_fake->boxes.Texts(),
         (std::vector<std::string>{"All bit image files are written in the NV Graphics memory of the printer.",
@@ -204,13 +184,13 @@ void TestEndToEnd::Journey(CMyProperty* sheet)
     sheet->activateWindow(); // back from the progress dialog
     QVERIFY(QTest::qWaitForWindowActive(sheet));
     QWidget* print = sheet->GetPage(3);
-    auto* range = Child<QLineEdit>(print, "edit1034");
+    auto* range = FindChild<QLineEdit>(print, "edit1034");
     QTest::mouseClick(range, Qt::LeftButton);
-    QVERIFY(Child<QRadioButton>(print, "radio1033")->isChecked()); // "Selection"
+    QVERIFY(FindChild<QRadioButton>(print, "radio1033")->isChecked()); // "Selection"
     QTest::keyClicks(range, "1,3-4");
-    QTest::mouseClick(Child<QRadioButton>(print, "radio1021"), Qt::LeftButton); // "Double &Height"
-    QTest::mouseClick(Child<QRadioButton>(print, "radio1040"), Qt::LeftButton); // "Add Header"
-    Child<QPushButton>(print, "button1029")->click();
+    QTest::mouseClick(FindChild<QRadioButton>(print, "radio1021"), Qt::LeftButton); // "Double &Height"
+    QTest::mouseClick(FindChild<QRadioButton>(print, "radio1040"), Qt::LeftButton); // "Add Header"
+    FindChild<QPushButton>(print, "button1029")->click();
     QCOMPARE(m_fake->boxes.shown.size(), size_t{2}); // nothing went wrong
 
     sheet->GetButton(CPropertySheet::Button::Ok)->click(); // "Close"
@@ -227,18 +207,17 @@ void TestEndToEnd::aWholeDayWithTheProgram()
     printer.AnswerWith(0x20);
 
     std::vector<std::string> nvOrder;
-    for (const Logo& logo : kStored)
+    for (const JourneyLogo& logo : kStored)
         nvOrder.push_back(WriteLogo(logos, logo));
-    for (const Logo& logo : kAdded) {
+    for (const JourneyLogo& logo : kAdded) {
         m_addedPaths.push_back(WriteLogo(logos, logo));
         nvOrder.push_back(m_addedPaths.back());
     }
 
     CNvLogoApp app;
     app.m_strLockDir = locks.Path();
-    FakeDeviceRoot root{app.m_context};
+    FakeDeviceRoot root{app.m_session.m_context};
     root.Link("ttyS0", printer.Path()); // COM1
-    SetApp(&app);
     work.Write(app.m_strProfileBase,
                "[LOG]\r\nLogofile1=" + nvOrder[0] + "\r\nLogofile2=" + nvOrder[1] + "\r\n");
 
@@ -250,7 +229,6 @@ void TestEndToEnd::aWholeDayWithTheProgram()
             sheet->done(QDialog::Rejected); // a failed step must not leave the dialog open
     });
     app.InitInstance(RunPropertySheet);
-    SetApp(nullptr);
     QVERIFY(m_journeyDone);
 
     // What the printer received: the download, then the print.
@@ -267,7 +245,7 @@ void TestEndToEnd::aWholeDayWithTheProgram()
 
     QCOMPARE(stream.definitions.size(), size_t{5});
     QCOMPARE(stream.stored.size(), size_t{5});
-    std::vector<Logo> all(std::begin(kStored), std::end(kStored));
+    std::vector<JourneyLogo> all(std::begin(kStored), std::end(kStored));
     all.insert(all.end(), std::begin(kAdded), std::end(kAdded));
     for (size_t i = 0; i < all.size(); ++i) {
         const DotImage expected = ExpectedDots(all[i], static_cast<int>(i) == kCentredRow);
@@ -287,19 +265,26 @@ void TestEndToEnd::aWholeDayWithTheProgram()
     QCOMPARE(printed, (std::vector<int>{1, 3, 4}));
 
     // The profile lists the five files in NV order; a fresh start-up reloads them.
+    // The fourth file was centred: its row says so.
     const PrivateProfile profile(work.File(app.m_strProfileBase));
+    std::vector<StoredLogo> stored;
     for (size_t i = 0; i < nvOrder.size(); ++i)
-        QCOMPARE(profile.GetProfileString(kLogSection, LogoFileKey(static_cast<int>(i) + 1)), nvOrder[i]);
+        stored.push_back({nvOrder[i], static_cast<int>(i) == kCentredRow});
+    QCOMPARE(ReadStoredList(profile), stored);
     QCOMPARE(profile.GetProfileString(kLogSection, LogoFileKey(6)), std::string());
 
-    ResetSharedRecord();
     CNvLogoApp next;
     next.m_strLockDir = locks.Path();
     QVERIFY(next.AcquireGuard() == CNvLogoApp::StartResult::Run);
     next.LoadStoredList();
-    QCOMPARE(g_Shared.m_arrPath, nvOrder);
-    QCOMPARE(g_Shared.m_arrNumber, (std::vector<std::string>{"  1", "  2", "  3", "  4", "  5"}));
-    QCOMPARE(g_Shared.m_nProfileCount, 5);
+    const LogoList& list = next.m_session.m_list;
+    QCOMPARE(list.Count(), 5);
+    for (int row = 0; row < 5; ++row) {
+        QCOMPARE(list.At(row).path, nvOrder[static_cast<size_t>(row)]);
+        QCOMPARE(list.At(row).number, row + 1);
+        QCOMPARE(list.At(row).centre, row == kCentredRow);
+    }
+    QCOMPARE(next.m_session.m_kept.maxPrintWidth, kMaxWidth);
     next.ShutDown();
 }
 

@@ -2,11 +2,10 @@
 // stays empty.
 #include <QCheckBox>
 #include <QFrame>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QtTest>
 
-#include "app/SharedRecord.h"
+#include "app/Session.h"
 #include "download/DownloadWalk.h"
 #include "download/StreamDecoder.h"
 #include "logo/BmpFile.h"
@@ -39,15 +38,13 @@ BmpImage Decode(const BmpParams& params, const PixelFn& pixel)
     return image;
 }
 
-// The download of the shared list with the Setup page's values, into memory.
-struct MemoryWalk {
-    MemorySink sink;
-    CSinkDownload walk{g_Shared,
-                       {g_Shared.m_nThreshold, g_Shared.m_nMaxPrintWidth, false,
-                        static_cast<HalftoneMode>(g_Shared.m_nHalftone)},
-                       sink};
-    bool RunToEnd() { return walk.RunToEnd(); }
-};
+// The settings of the Setup page for the preview and the download.
+void Use(Session& session, int threshold, int maxWidth, HalftoneMode halftone)
+{
+    session.m_settings.m_nThreshold = threshold;
+    session.m_settings.m_nMaxPrintWidth = maxWidth;
+    session.m_settings.m_nHalftone = static_cast<int>(halftone);
+}
 
 } // namespace
 
@@ -127,7 +124,6 @@ void TestPreviewPage::drawsTheSharedSelectionAtTheFrameCornerAtEachQualitySize()
     h.Activate(1);
     CPage2Preview* page = h.preview;
     QCOMPARE(page->m_list->GetSelectedRows(), std::vector<int>({3}));
-    QVERIFY(!page->m_list->m_checks[3]->isVisible()); // the hidden column hides the boxes
     // The radios in this page's own order.
     const QStringList texts = {"&Normal", "&Quadraple", "Double &Height", "Double &Width"};
     const QSize base = PreviewBaseSize(100, 50, page->m_rcFrame.width(), page->m_rcFrame.height());
@@ -140,13 +136,6 @@ void TestPreviewPage::drawsTheSharedSelectionAtTheFrameCornerAtEachQualitySize()
         QCOMPARE(DrawnRect(page), QRect(QPoint(0, 0), sizes[quality]));
         QCOMPARE(page->m_nQuality, quality);
     }
-    // Picking another row here is what the Selection page shows, and removes, again.
-    ClickRow(*page->m_list, 1);
-    QVERIFY(DrawnRect(page).isNull());
-    h.Activate(0);
-    QCOMPARE(h.selection->m_list->GetSelectedRows(), std::vector<int>({1}));
-    h.selection->findChild<QPushButton*>(QStringLiteral("button1015"))->click();
-    QCOMPARE(ColumnTexts(*h.selection->m_list, 2), QStringList({"a.bmp", "c.bmp", "d.bmp"}));
 }
 
 void TestPreviewPage::aColumnClickOrAnUnreadableFileLeavesTheFrameEmpty()
@@ -158,7 +147,7 @@ void TestPreviewPage::aColumnClickOrAnUnreadableFileLeavesTheFrameEmpty()
     ClickRow(*h.preview->m_list, 0);
     QVERIFY(!DrawnRect(h.preview).isNull());
     ClickHeader(*h.preview->m_list, 2);
-    QCOMPARE(g_Shared.m_nSelItem, -1);
+    QCOMPARE(h.Model().SelectedRow(), -1);
     QCOMPARE(h.preview->m_list->GetSelectedCount(), 0);
     QVERIFY(DrawnRect(h.preview).isNull());
 
@@ -176,10 +165,8 @@ void TestPreviewPage::printedDotsOfACentredDoubleHeightLogoAreTheStreamsDots()
 {
     PageHarness h;
     h.StartUp({WriteShadedPng(h.work.File("logo.png"), 40, 24)});
-    g_Shared.m_arrAutoCenter[0] = 1;
-    g_Shared.m_nThreshold = 140;
-    g_Shared.m_nMaxPrintWidth = 96;
-    g_Shared.m_nHalftone = static_cast<int>(HalftoneMode::FloydSteinberg);
+    h.CurrentSession().m_list.SetCentre(0, true);
+    Use(h.CurrentSession(), 140, 96, HalftoneMode::FloydSteinberg);
     h.Show(1);
     CPage2Preview* page = h.preview;
     ClickRow(*page->m_list, 0);
@@ -196,9 +183,10 @@ void TestPreviewPage::printedDotsOfACentredDoubleHeightLogoAreTheStreamsDots()
     frame->grab();
     QTRY_VERIFY(!page->Prefetching()); // converted away from the window's thread
 
-    MemoryWalk walk;
+    MemorySink sink;
+    CSinkDownload walk(h.CurrentSession().m_list, {140, 96, false, HalftoneMode::FloydSteinberg}, sink);
     QVERIFY(walk.RunToEnd());
-    const DecodedStream stream = DecodeStream(walk.sink.bytes);
+    const DecodedStream stream = DecodeStream(sink.bytes);
     QCOMPARE(stream.definitions.size(), size_t{1});
     const DotImage printed =
         ScaleForPrint(stream.definitions[0].Dots(), PrintModeOfQuality(kQualityDoubleHeight));
@@ -232,9 +220,7 @@ void TestPreviewPage::theLogosBesideTheShownOneAreConvertedAhead()
     PageHarness h;
     h.StartUp({WriteShadedPng(h.work.File("a.png"), 40, 24), WriteShadedPng(h.work.File("b.png"), 64, 16),
                WriteShadedPng(h.work.File("c.png"), 24, 40), WriteShadedPng(h.work.File("d.png"), 32, 32)});
-    g_Shared.m_nThreshold = 128;
-    g_Shared.m_nMaxPrintWidth = 512;
-    g_Shared.m_nHalftone = static_cast<int>(HalftoneMode::Atkinson);
+    Use(h.CurrentSession(), 128, 512, HalftoneMode::Atkinson);
     h.Show(1);
     CPage2Preview* page = h.preview;
     auto* frame = page->findChild<QFrame*>(QStringLiteral("frame1017"));
@@ -258,12 +244,12 @@ void TestPreviewPage::theLogosBesideTheShownOneAreConvertedAhead()
     for (const int row : {0, 2}) {
         ClickRow(*page->m_list, row);
         QVERIFY(drawnDots() > empty);
-        const int32_t entry = g_Shared.m_nSelItem;
+        const int selected = h.Model().SelectedRow();
         DotImage direct;
         std::string why;
-        QVERIFY(ConvertToDots(g_Shared.m_arrPath[static_cast<size_t>(entry)],
+        QVERIFY(ConvertToDots(h.CurrentSession().m_list.At(selected).path,
                               {128, 512, false, HalftoneMode::Atkinson}, direct, why));
-        QCOMPARE(*page->PrintedDotsOf(entry), direct);
+        QCOMPARE(*page->PrintedDotsOf(selected), direct);
         QTRY_VERIFY(!page->Prefetching());
     }
     QCOMPARE(page->m_dotsCache.Conversions(), 4); // row 2 brought row 3 along

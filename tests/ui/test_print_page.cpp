@@ -6,7 +6,7 @@
 #include <QtTest>
 #include <tuple>
 
-#include "app/SharedRecord.h"
+#include "app/Session.h"
 #include "tests/support/FakePlatform.h"
 #include "ui/Page4Print.h"
 
@@ -23,7 +23,8 @@ void ClickRadio(QRadioButton* radio)
 // The page after its first showing, active.
 struct ShownPage {
     FakePlatform fake;
-    CPage4Print page;
+    Session session;
+    CPage4Print page{session};
     ShownPage()
     {
         page.OnInitDialog();
@@ -86,13 +87,14 @@ void TestPrintPage::theControlsMoveTheMembersAndPrintNeedsAPrinterPort()
     const std::pair<const char*, bool> cases[] = {
         {"FILE", false}, {"COM1", true}, {"LPT2", true}, {"com1", false}};
     for (const auto& [device, enabled] : cases) {
-        g_Shared.m_strPortDevice = device;
-        g_Shared.m_strPortName = device;
-        g_Shared.m_strPrinterName = std::string("Model at ") + device;
+        printer::SetupRecord& settings = p.session.m_settings;
+        settings.m_strPortDevice = device;
+        settings.m_strPortName = device;
+        settings.m_strPrinterName = std::string("Model at ") + device;
         p.page.OnSetActive();
         QCOMPARE(print->isEnabled(), enabled);
         QCOMPARE(p.page.findChild<QLineEdit*>(QStringLiteral("edit1072"))->text().toStdString(),
-                 g_Shared.m_strPrinterName);
+                 settings.m_strPrinterName);
         QCOMPARE(p.page.findChild<QLineEdit*>(QStringLiteral("edit1073"))->text(),
                  QString::fromLatin1(device));
     }

@@ -10,10 +10,9 @@
 #include <memory>
 #include <utility>
 
-#include "app/SharedRecord.h"
+#include "app/Session.h"
 #include "ui/PrintProgress.h"
 #include "printer/PrinterPort.h"
-#include "app/NvLogoApp.h"
 #include "tests/support/FakePlatform.h"
 #include "tests/support/FakePrinter.h"
 #include "tests/support/PrintBytes.h"
@@ -38,21 +37,20 @@ struct RunRecord {
 struct Rig {
     FakePlatform fake;
     FakePrinter printer;
-    CNvLogoApp app; // whose context the page opens its port with
-    FakeDeviceRoot root{app.m_context};
+    Session session; // whose context the page opens its port with
+    FakeDeviceRoot root{session.m_context};
     std::unique_ptr<CPage4Print> page;
     RunRecord record;
 
     explicit Rig(const std::string& device = "COM1")
     {
-        SetApp(&app);
         const bool parallel = device.rfind("LPT", 0) == 0;
         root.Link(parallel ? "usb/lp" + std::to_string(device.back() - '1') : "ttyS0", printer.Path());
-        g_Shared.m_nPortType = parallel ? 1 : 0;
-        g_Shared.m_strPortDevice = device;
-        g_Shared.m_dwBaudRate = 9600;
-        g_Shared.m_byByteSize = 8;
-        page = std::make_unique<CPage4Print>();
+        session.m_settings.m_nPortType = parallel ? 1 : 0;
+        session.m_settings.m_strPortDevice = device;
+        session.m_settings.m_dwBaudRate = 9600;
+        session.m_settings.m_byByteSize = 8;
+        page = std::make_unique<CPage4Print>(session);
         page->OnInitDialog();
         page->OnSetActive();
     }
@@ -118,44 +116,6 @@ public:
     }
 };
 
-// Runs action once, at the first wait on the printer (a port operation's KeepAlive)
-// that finds the dialog's status line saying that the printer takes nothing.
-class OnNotTakingData final : public platform::Waiter {
-public:
-    OnNotTakingData(platform::Waiter& next, std::function<void()> action)
-        : m_next(next), m_action(std::move(action))
-    {
-        platform::SetWaiter(this);
-    }
-    ~OnNotTakingData() override { platform::SetWaiter(&m_next); }
-    void Sleep(int ms) override { m_next.Sleep(ms); }
-    void KeepAlive() override
-    {
-        m_next.KeepAlive();
-        if (!dialog || !shown.isEmpty() || !dialog->m_status->text().startsWith(kNotTakingData))
-            return;
-        shown = dialog->m_status->text();
-        m_action();
-    }
-
-    static inline const QString kNotTakingData = QStringLiteral("The printer is not taking data");
-    CPrintProgress* dialog = nullptr;
-    QString shown;
-
-private:
-    platform::Waiter& m_next;
-    std::function<void()> m_action;
-};
-
-// Shortens the moment after which a wait counts as slow. The stall limit stays far
-// beyond the moment Cancel comes, yet ends a wait that Cancel failed to end with the
-// communication error rather than a hang.
-void SlowPrinterSettings(platform::Context& context)
-{
-    context.stallLimit = std::chrono::seconds(20);
-    context.slowPrinterAfter = std::chrono::milliseconds(50);
-}
-
 } // namespace
 
 class TestPrintRun : public QObject {
@@ -165,7 +125,6 @@ private slots:
     void aStopOrAFailedWriteEndsTheRunAtOnce();
     void aRunThatCannotStartSaysWhyAndSendsNothingAfterTheCheck();
     void ticksArrivingDuringAWriteOrThePauseAreLetPass();
-    void cancelWorksWhileThePrinterTakesNothing();
 };
 
 void TestPrintRun::aRunPrintsItsImagesInOrderWithItsProgress()
@@ -183,7 +142,7 @@ void TestPrintRun::aRunPrintsItsImagesInOrderWithItsProgress()
     };
     for (const Case& c : cases) {
         Rig rig(c.device);
-        g_Shared.m_arrPrintNumber = {"260"}; // left from an earlier run
+        rig.page->m_printList = {{4, 4}}; // left from an earlier run
         rig.Print(c.range, c.text, c.quality, c.header);
 
         const Bytes& preamble = c.device[0] == 'L' ? kParallelPreamble : kSerialPreamble;
@@ -264,7 +223,7 @@ void TestPrintRun::aRunThatCannotStartSaysWhyAndSendsNothingAfterTheCheck()
         QCOMPARE(rig.Received(c.sent.size()), c.sent);
         QCOMPARE(rig.fake.boxes.Texts(), std::vector<std::string>{c.message});
         QCOMPARE(rig.fake.boxes.shown[0].flags, kExclamation);
-        QCOMPARE(g_Shared.m_nJobCount, 0);
+        QCOMPARE(rig.page->m_nSelectCount, 0);
         QVERIFY(!rig.page->m_port.IsOpen());
     }
 }
@@ -284,52 +243,6 @@ void TestPrintRun::ticksArrivingDuringAWriteOrThePauseAreLetPass()
     QCOMPARE(rig.Received(expected.size()), expected);
     QVERIFY(waiter.reentries > 0);
     QCOMPARE(waiter.sleeps, std::vector<int>{1000}); // one finish, however many ticks came
-}
-
-// The printer stops taking data after the second image (out of paper, with no stall
-// limit in sight): the status line says so, only Cancel gets through, and Cancel ends
-// the run inside the stalled write with nothing more sent and no box.
-void TestPrintRun::cancelWorksWhileThePrinterTakesNothing()
-{
-    Rig rig;
-    SlowPrinterSettings(rig.app.m_context);
-    rig.page->show();
-    auto* quadruple = rig.page->findChild<QAbstractButton*>(QStringLiteral("radio1022"));
-    QVERIFY(quadruple);
-    OnNotTakingData watch(rig.fake.clock, [&] {
-        CPrintProgress* dialog = watch.dialog;
-        // Delivered inside the wait, where the dialog lets only Cancel through.
-        QTimer::singleShot(0, dialog, [dialog, quadruple] {
-            QTest::mouseClick(quadruple, Qt::LeftButton);
-            QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("cancelButton")),
-                              Qt::LeftButton);
-        });
-    });
-    const Bytes beforeStall = PrintedImages({1, 2}, 0, true, kSerialPreamble);
-    bool cancelledInWait = false;
-    rig.Print(0, "", 0, 1, [&](CPrintProgress* dialog) {
-        watch.dialog = dialog;
-        QObject::connect(dialog, &QDialog::finished, [&watch, &cancelledInWait, dialog] {
-            cancelledInWait = dialog->m_bCancelledInWait;
-            watch.dialog = nullptr;
-        });
-        QObject::connect(dialog->m_progress, &QProgressBar::valueChanged, [&](int value) {
-            if (value == 2 && rig.printer.WaitForBytes(beforeStall.size()))
-                rig.printer.Stall();
-        });
-    });
-    rig.printer.Resume(); // the run is over when Print returns: nothing more may come
-
-    QVERIFY2(watch.shown.startsWith(OnNotTakingData::kNotTakingData), qPrintable(watch.shown));
-    QVERIFY(watch.shown.endsWith(QStringLiteral("Cancel ends the printing.")));
-    QVERIFY(cancelledInWait);
-    QCOMPARE(rig.record.result, int(QDialog::Rejected));
-    QVERIFY(rig.record.stopped);
-    QCOMPARE(rig.page->m_nQuality, 0); // the click on the page was held back
-    QVERIFY(rig.fake.boxes.shown.empty());
-    QVERIFY(rig.fake.clock.sleeps.empty()); // no finishing pause
-    QVERIFY(!rig.page->m_port.IsOpen());
-    QCOMPARE(rig.Received(beforeStall.size()), beforeStall);
 }
 
 QTEST_MAIN(TestPrintRun)

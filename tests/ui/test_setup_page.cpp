@@ -1,8 +1,8 @@
 // The Setup page in a sheet of its own, with one plain page beside it to leave to, on
 // fake message boxes, a temporary start-up directory and a fake device tree: what
-// start-up restores and "Close" keeps, the model rules as the lists show them, the
-// single settings, Print To File, width and threshold, what leaving the page commits,
-// the Apply test against a fake printer, and the page's help.
+// start-up restores and "Close" keeps, the lists as the page shows them, width and
+// threshold with their checks, what leaving the page commits, the Apply test against a
+// fake printer, and the page's help. The rules behind the lists: PortSettingsTest.
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -16,13 +16,14 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <tuple>
 
-#include "app/NvLogoApp.h"
-#include "app/SharedRecord.h"
+#include "app/Session.h"
 #include "print/PrintLink.h"
 #include "tests/support/FakePlatform.h"
 #include "tests/support/FakePrinter.h"
 #include "tests/support/TempDir.h"
+#include "tests/ui/support/UiTestSupport.h"
 #include "ui/Page5Setup.h"
 #include "ui/PropertySheet.h"
 
@@ -43,40 +44,31 @@ public:
 
     FakePlatform fake;
     TempDir startDir;
-    CNvLogoApp app;
-    FakeDeviceRoot root{app.m_context};
+    platform::Context context; // every run's session goes by it
+    FakeDeviceRoot root{context};
+    std::unique_ptr<Session> session;
     std::unique_ptr<CPropertySheet> sheet;
     CPage5Setup* page = nullptr;
 
-    SetupHarness()
-    {
-        app.m_szWorkDir = startDir.Path();
-        SetApp(&app);
-    }
-    ~SetupHarness()
-    {
-        sheet.reset();
-        SetApp(nullptr);
-    }
+    ~SetupHarness() { sheet.reset(); }
 
     // Opens the sheet on the Setup page, as start-up does; a second call is the next run.
     void Start()
     {
         sheet.reset();
+        session = std::make_unique<Session>();
+        session->m_context = context;
+        session->m_strWorkDir = startDir.Path();
+        session->m_strProfilePath = startDir.File("nivora.INI");
+        session->LoadProfile();
         sheet = std::make_unique<CPropertySheet>(QStringLiteral("Setup"), nullptr, kSetupTab);
         sheet->AddPage(new PlainPage);
-        page = new CPage5Setup;
+        page = new CPage5Setup(*session);
         sheet->AddPage(page);
         sheet->show();
     }
 
-    template <class T> T* Find(const QString& name) const
-    {
-        T* widget = page->findChild<T*>(name);
-        if (!widget)
-            qFatal("no widget %s", qPrintable(name));
-        return widget;
-    }
+    template <class T> T* Find(const QString& name) const { return FindChild<T>(page, name); }
     QComboBox* Combo(int id) const { return Find<QComboBox>(QStringLiteral("combo%1").arg(id)); }
     QLineEdit* Edit(int id) const { return Find<QLineEdit>(QStringLiteral("edit%1").arg(id)); }
     QSlider* Slider() const { return Find<QSlider>(QStringLiteral("slider1067")); }
@@ -84,34 +76,14 @@ public:
     QPushButton* Button(CPropertySheet::Button button) const { return sheet->GetButton(button); }
     bool ApplyEnabled() const { return Button(CPropertySheet::Button::Apply)->isEnabled(); }
 
-    QStringList Entries(int id) const
-    {
-        QStringList entries;
-        for (int i = 0; i < Combo(id)->count(); ++i)
-            entries << Combo(id)->itemText(i);
-        return entries;
-    }
-    // Picks an entry the way the user does: the list reports it as chosen.
-    bool Choose(int id, const QString& text) const
-    {
-        QComboBox* combo = Combo(id);
-        const int index = combo->findText(text);
-        if (index < 0 || !combo->isEnabled())
-            return false;
-        combo->setCurrentIndex(index);
-        emit combo->activated(index);
-        return true;
-    }
-    static void Type(QLineEdit* edit, const QString& text)
-    {
-        edit->selectAll();
-        QTest::keyClicks(edit, text);
-    }
+    QStringList Entries(int id) const { return testing_support::Entries(Combo(id)); }
+    bool Choose(int id, const QString& text) const { return testing_support::Choose(Combo(id), text); }
 
     bool Leave() const { return sheet->SetActivePage(0); }
     bool Return() const { return sheet->SetActivePage(kSetupTab); }
 
     std::vector<std::string> Boxes() const { return fake.boxes.Texts(); }
+    const printer::SetupRecord& Settings() const { return session->m_settings; }
     bool DeviceIniExists() const { return std::filesystem::exists(startDir.File("Device.INI")); }
     std::string DeviceIni() const { return startDir.Read("Device.INI"); }
 };
@@ -119,20 +91,15 @@ public:
 const QStringList kFullBauds = {"2400", "4800", "9600", "14400", "19200", "38400", "57600", "115200"};
 constexpr int kSerialIds[] = {1046, 1047, 1048, 1049, 1050};
 
+// The lists' entries are the rules' (PortSettingsTest); the page shows them, on.
 void ExpectSerialDefaults(const SetupHarness& h, const QStringList& bauds, const QString& baud)
 {
-    const std::pair<int, QStringList> lists[] = {{1046, bauds},
-                                                 {1047, {"7", "8"}},
-                                                 {1048, {"NONE", "ODD", "EVEN"}},
-                                                 {1049, {"1", "2"}},
-                                                 {1050, {"DTR/DSR", "XON/XOFF"}}};
-    for (const auto& [id, entries] : lists) {
-        QCOMPARE(h.Entries(id), entries);
-        QVERIFY(h.Combo(id)->isEnabled());
-    }
+    QCOMPARE(h.Entries(1046), bauds);
     const QStringList chosen = {baud, "8", "NONE", "1", "DTR/DSR"};
-    for (int i = 0; i < 5; ++i)
+    for (int i = 0; i < 5; ++i) {
         QCOMPARE(h.Combo(kSerialIds[i])->currentText(), chosen[i]);
+        QVERIFY(h.Combo(kSerialIds[i])->isEnabled());
+    }
 }
 
 void ExpectSerialBoxesEmptyAndOff(const SetupHarness& h)
@@ -148,22 +115,18 @@ void ExpectSerialBoxesEmptyAndOff(const SetupHarness& h)
 class TestSetupPage : public QObject {
     Q_OBJECT
 private slots:
-    void firstRunThenTheShortAndTheParallelModel();
+    void theListsFollowTheModelAndLeavingCommitsTheChoices();
     void closeKeepsThePortKindForTheNextRun_data();
     void closeKeepsThePortKindForTheNextRun();
-    void eachChoiceEnablesApplyAndReachesTheSharedRecordWhenLeaving();
-    void printToFileSetThenCleared_data();
-    void printToFileSetThenCleared();
     void thresholdAndWidthAreCheckedAndOnlyLeavingTakesThem();
     void applyTestsThePrinterUnlessPrintingToFile();
-    void theStatusLineSaysWhetherThePrinterAnswered();
     void applyOpensTheParallelPortTheRunsUse();
     void theTitleBarCloseSavesLikeCloseAndEscDoesNothing();
     void f1OpensThePagesOwnHelp();
-    void halftoneSitsInTheOptionsFreeSpaceAndStartsClassicEveryRun();
+    void halftoneThresholdAndWidthComeBackAtTheNextStart();
 };
 
-void TestSetupPage::firstRunThenTheShortAndTheParallelModel()
+void TestSetupPage::theListsFollowTheModelAndLeavingCommitsTheChoices()
 {
     SetupHarness h;
     for (int n = 0; n < 12; ++n)
@@ -176,12 +139,8 @@ void TestSetupPage::firstRunThenTheShortAndTheParallelModel()
     ExpectSerialDefaults(h, kFullBauds, "115200");
     QCOMPARE(h.Edit(1066)->text(), QStringLiteral("512"));
     QCOMPARE(h.Edit(1068)->text(), QStringLiteral("128"));
-    QCOMPARE(h.Slider()->maximum(), 255);
     QCOMPARE(h.Slider()->value(), 128);
     QVERIFY(!h.PrintToFile()->isChecked());
-    QCOMPARE(g_Shared.m_strPortDevice, std::string("COM1"));
-    QCOMPARE(g_Shared.m_nMaxPrintWidth, 512);
-    QCOMPARE(g_Shared.m_nNvAreaKB, 384);
     QVERIFY(h.Boxes().empty());
     // The sheet's buttons as the page leaves them, and the About group.
     QCOMPARE(h.Button(Button::Ok)->text(), QStringLiteral("Close"));
@@ -193,24 +152,43 @@ void TestSetupPage::firstRunThenTheShortAndTheParallelModel()
     QCOMPARE(h.Find<QLabel>("label1043")->text(), QStringLiteral("Bitmap Nivora "));
     QVERIFY(h.Combo(1045)->toolTip().contains("/dev/ttyUSB0")); // where the names lead
 
-    QVERIFY(h.Choose(1044, "ORVAN 4S/U"));
-    ExpectSerialDefaults(h, {"4800", "9600", "19200", "38400"}, "38400");
-    QCOMPARE(h.Edit(1066)->text(), QStringLiteral("384"));
-    QCOMPARE(h.Combo(1045)->count(), 14); // and "Add network printer...", "Find network printers..." last
-
-    const uint32_t committedBaud = g_Shared.m_dwBaudRate;
-    QVERIFY(h.Choose(1044, "ORVAN 4P"));
-    QCOMPARE(h.Entries(1045),
-             QStringList({"LPT1", "Add network printer...",
-                          "Find network printers..."})); // however many serial ports there are
-    ExpectSerialBoxesEmptyAndOff(h);
-    QCOMPARE(h.Edit(1066)->text(), QStringLiteral("384"));
-    QCOMPARE(g_Shared.m_nPortType, 0); // nothing is committed before the page is left
+    // Each list reaches the working copy and enables Apply; the stop bit "2" is code 2.
     QVERIFY(h.Leave());
-    QCOMPARE(g_Shared.m_nPortType, 1);
-    QCOMPARE(g_Shared.m_strPortDevice, std::string("LPT1"));
-    QCOMPARE(g_Shared.m_nMaxPrintWidth, 384);
-    QCOMPARE(g_Shared.m_dwBaudRate, committedBaud); // the serial fields keep their last values
+    const std::pair<int, QString> choices[] = {{1044, "ORVAN 4S/U"}, {1045, "COM2"}, {1046, "4800"},
+                                               {1047, "7"},          {1048, "ODD"},  {1049, "2"},
+                                               {1050, "XON/XOFF"}};
+    for (const auto& [id, entry] : choices) {
+        QVERIFY(h.Return());
+        QVERIFY(!h.ApplyEnabled());
+        QVERIFY(h.Choose(id, entry));
+        QVERIFY2(h.ApplyEnabled(), qPrintable(entry));
+        QVERIFY(h.Leave());
+    }
+    QCOMPARE(h.Settings().m_strPrinterName, std::string("ORVAN 4S/U"));
+    QCOMPARE(h.Settings().m_strPortDevice, std::string("COM2"));
+    QCOMPARE((std::tuple{h.Settings().m_dwBaudRate, int(h.Settings().m_byByteSize),
+                         int(h.Settings().m_byParity), int(h.Settings().m_byStopBits),
+                         h.Settings().m_nHandshake, h.Settings().m_nMaxPrintWidth}),
+             (std::tuple{4800u, 7, 1, 2, 1, 384}));
+
+    // A parallel model: LPT1 alone however many serial ports there are, the serial
+    // lists empty and off; Print To File turns every list off and writes to "FILE".
+    QVERIFY(h.Return());
+    QVERIFY(h.Choose(1044, "ORVAN 4P"));
+    QCOMPARE(h.Entries(1045), QStringList({"LPT1", "Add network printer...", "Find network printers..."}));
+    ExpectSerialBoxesEmptyAndOff(h);
+    h.PrintToFile()->click();
+    for (int id : {1044, 1045, 1046, 1047, 1048, 1049, 1050})
+        QVERIFY(!h.Combo(id)->isEnabled());
+    QCOMPARE(h.Settings().m_nPortType, 0); // nothing is committed before the page is left
+    QVERIFY(h.Leave());
+    QCOMPARE(std::tie(h.Settings().m_nPortType, h.Settings().m_strPortDevice), std::tuple(2, "FILE"));
+    QVERIFY(h.Return());
+    h.PrintToFile()->click();
+    QVERIFY(h.Combo(1045)->isEnabled() && !h.Combo(1046)->isEnabled()); // still parallel
+    QVERIFY(h.Leave());
+    QCOMPARE(std::tie(h.Settings().m_nPortType, h.Settings().m_strPortDevice), std::tuple(1, "LPT1"));
+    QCOMPARE(h.Settings().m_dwBaudRate, 4800u); // the serial settings keep their last values
 }
 
 void TestSetupPage::closeKeepsThePortKindForTheNextRun_data()
@@ -248,85 +226,13 @@ void TestSetupPage::closeKeepsThePortKindForTheNextRun()
 
     h.Start(); // the next run
     QCOMPARE(h.Combo(1044)->currentText(), restored);
-    QCOMPARE(h.Edit(1066)->text(), QStringLiteral("512"));
     if (stored == "1") {
         QCOMPARE(h.Entries(1045),
                  QStringList({"LPT1", "LPT2", "Add network printer...", "Find network printers..."}));
         ExpectSerialBoxesEmptyAndOff(h);
-        QCOMPARE(g_Shared.m_strPortDevice, std::string("LPT1"));
     } else {
         ExpectSerialDefaults(h, kFullBauds, "115200");
     }
-}
-
-void TestSetupPage::eachChoiceEnablesApplyAndReachesTheSharedRecordWhenLeaving()
-{
-    SetupHarness h;
-    h.root.AddFile("ttyS0");
-    h.root.AddFile("ttyS1");
-    h.Start();
-    QVERIFY(h.Leave());
-    // The short list's entries carry their own rates; stop bit "2" is the code 2.
-    const std::pair<int, QString> choices[] = {{1044, "ORVAN 4S/U"}, {1045, "COM2"}, {1046, "4800"},
-                                               {1047, "7"},          {1048, "ODD"},  {1049, "2"},
-                                               {1050, "XON/XOFF"}};
-    for (const auto& [id, entry] : choices) {
-        QVERIFY(h.Return());
-        QVERIFY(!h.ApplyEnabled());
-        QVERIFY(h.Choose(id, entry));
-        QVERIFY2(h.ApplyEnabled(), qPrintable(entry));
-        QVERIFY(h.Leave());
-    }
-    QCOMPARE(g_Shared.m_strPrinterName, std::string("ORVAN 4S/U"));
-    QCOMPARE(g_Shared.m_strPortName, std::string("COM2"));
-    QCOMPARE(g_Shared.m_strPortDevice, std::string("COM2"));
-    QCOMPARE(g_Shared.m_dwBaudRate, 4800u);
-    QCOMPARE(g_Shared.m_byByteSize, 7);
-    QCOMPARE(g_Shared.m_byParity, 1);
-    QCOMPARE(g_Shared.m_byStopBits, 2);
-    QCOMPARE(g_Shared.m_nHandshake, 1);
-    QCOMPARE(g_Shared.m_nPortType, 0);
-}
-
-void TestSetupPage::printToFileSetThenCleared_data()
-{
-    QTest::addColumn<QString>("model");
-    QTest::addColumn<std::string>("device"); // when cleared again
-    QTest::addColumn<int>("portType");
-    QTest::newRow("parallel") << "ORVAN 7P" << std::string("LPT1") << 1;
-    QTest::newRow("serial") << "ORVAN 7S/U" << std::string("COM1") << 0;
-}
-
-void TestSetupPage::printToFileSetThenCleared()
-{
-    QFETCH(QString, model);
-    QFETCH(std::string, device);
-    QFETCH(int, portType);
-    SetupHarness h;
-    h.root.AddFile("ttyS0");
-    h.Start();
-    QVERIFY(h.Choose(1044, model));
-    QVERIFY(h.Leave()); // Apply off, so that the check box's own effect on it shows
-    QVERIFY(h.Return());
-
-    h.PrintToFile()->click();
-    QCOMPARE(g_Shared.m_strPortDevice, std::string("FILE")); // at once
-    for (int id : {1044, 1045, 1046, 1047, 1048, 1049, 1050})
-        QVERIFY(!h.Combo(id)->isEnabled());
-    QVERIFY(!h.ApplyEnabled()); // the click is no change to apply
-    QVERIFY(h.Leave());
-    QCOMPARE(g_Shared.m_nPortType, 2);
-    QCOMPARE(g_Shared.m_strPortDevice, std::string("FILE"));
-
-    QVERIFY(h.Return());
-    h.PrintToFile()->click();
-    QVERIFY(h.Combo(1044)->isEnabled());
-    QVERIFY(h.Combo(1045)->isEnabled());
-    for (int id : kSerialIds)
-        QCOMPARE(h.Combo(id)->isEnabled(), portType == 0);
-    QCOMPARE(g_Shared.m_strPortDevice, device);
-    QVERIFY(h.Leave());
-    QCOMPARE(g_Shared.m_nPortType, portType);
 }
 
 void TestSetupPage::thresholdAndWidthAreCheckedAndOnlyLeavingTakesThem()
@@ -339,23 +245,23 @@ void TestSetupPage::thresholdAndWidthAreCheckedAndOnlyLeavingTakesThem()
     QVERIFY(h.Return());
     h.Slider()->setValue(200);
     QCOMPARE(h.Edit(1068)->text(), QStringLiteral("200"));
-    SetupHarness::Type(h.Edit(1068), "77");
+    Type(h.Edit(1068), "77");
     QCOMPARE(h.Slider()->value(), 77);
     h.Edit(1068)->clear();
     QTest::keyClick(h.Edit(1068), Qt::Key_Backspace); // an empty box is no error
     QVERIFY(h.Boxes().empty());
-    SetupHarness::Type(h.Edit(1068), "30");
+    Type(h.Edit(1068), "30");
     h.Edit(1068)->end(false);
     QTest::keyClick(h.Edit(1068), Qt::Key_0); // 300
     QCOMPARE(h.Slider()->value(), 30);
     QCOMPARE(h.Boxes(), std::vector<std::string>{"Please enter an integer between 0 and 255."});
-    SetupHarness::Type(h.Edit(1068), "99");
+    Type(h.Edit(1068), "99");
     QCOMPARE(h.Slider()->value(), 99);
 
     // A width out of range keeps the page, with the bounds, on the value to correct;
     // nor does "Close" get past it.
     h.fake.boxes.shown.clear();
-    SetupHarness::Type(h.Edit(1066), "513");
+    Type(h.Edit(1066), "513");
     QVERIFY(!h.Leave());
     QCOMPARE(h.sheet->Tabs()->currentIndex(), SetupHarness::kSetupTab);
     QCOMPARE(h.Boxes(), std::vector<std::string>{"Please enter an integer between 1 and 512."});
@@ -366,40 +272,53 @@ void TestSetupPage::thresholdAndWidthAreCheckedAndOnlyLeavingTakesThem()
     h.Edit(1066)->clear();
     QVERIFY(!h.Leave());
     QCOMPARE(h.Boxes().back(), std::string("Please enter an integer."));
-    QCOMPARE(g_Shared.m_nThreshold, 128); // nothing is taken before the page is left
-    QCOMPARE(g_Shared.m_nMaxPrintWidth, 512);
+    QCOMPARE(h.Settings().m_nThreshold, 128); // nothing is taken before the page is left
+    QCOMPARE(h.Settings().m_nMaxPrintWidth, 512);
     QVERIFY(!h.ApplyEnabled()); // and neither is a change to apply
 
-    SetupHarness::Type(h.Edit(1066), "300");
+    Type(h.Edit(1066), "300");
     QVERIFY(h.Leave());
-    QCOMPARE(g_Shared.m_nThreshold, 99);
-    QCOMPARE(g_Shared.m_nMaxPrintWidth, 300);
+    QCOMPARE(h.Settings().m_nThreshold, 99);
+    QCOMPARE(h.Settings().m_nMaxPrintWidth, 300);
 }
 
+// Apply sends the test and says under the port settings whether a byte came back; an
+// open that fails for another reason than permissions says nothing there.
 void TestSetupPage::applyTestsThePrinterUnlessPrintingToFile()
 {
     SetupHarness h;
     FakePrinter printer;
     h.root.Link("ttyS0", printer.Path());
     h.Start();
+    auto* status = h.Find<QLabel>(QStringLiteral("labelSetupStatus"));
+    QVERIFY(!status->isVisible());
+    QVERIFY(status->geometry().top() >= h.Find<QGroupBox>(QStringLiteral("group1026"))->geometry().bottom());
+    QVERIFY(h.page->rect().contains(status->geometry()));
     h.PrintToFile()->click();
     h.Button(Button::Apply)->click();
     QVERIFY(h.Boxes().empty());
     QVERIFY(!h.DeviceIniExists());
-    QCOMPARE(g_Shared.m_nPortType, 2); // applying left the page for a moment
-    QVERIFY(printer.Drain());          // anything sent has arrived by now
+    QCOMPARE(h.Settings().m_nPortType, 2); // applying left the page for a moment
+    QVERIFY(printer.Drain());              // anything sent has arrived by now
     QVERIFY(printer.Bytes().empty());
 
     h.PrintToFile()->click();
-    QVERIFY(h.Choose(1046, "9600"));
     const int descriptors = OpenDescriptorCount();
-    h.Button(Button::Apply)->click();
-    const std::vector<uint8_t> testBytes = {0x1B, 0x40, 0x1D, 0x49, 0x01};
-    QVERIFY(printer.WaitForBytes(testBytes.size()));
-    QCOMPARE(printer.Bytes(), testBytes);
+    const std::pair<std::optional<uint8_t>, const char*> answers[] = {
+        {0x20, "The printer answered."}, {std::nullopt, "The printer did not answer."}};
+    for (const auto& [answer, text] : answers) {
+        printer.Clear();
+        printer.AnswerWith(answer);
+        QVERIFY(h.Choose(1046, h.Combo(1046)->currentText() == "9600" ? "4800" : "9600"));
+        h.Button(Button::Apply)->click();
+        QVERIFY(printer.WaitForBytes(5));
+        QCOMPARE(printer.Bytes(), (std::vector<uint8_t>{0x1B, 0x40, 0x1D, 0x49, 0x01}));
+        QCOMPARE(status->text(), QString::fromLatin1(text));
+        QVERIFY(status->isVisible());
+    }
     QVERIFY(h.Boxes().empty());
     QCOMPARE(h.DeviceIni(), std::string("0"));
-    QCOMPARE(g_Shared.m_dwBaudRate, 9600u);
+    QCOMPARE(h.Settings().m_dwBaudRate, 4800u);
     QCOMPARE(OpenDescriptorCount(), descriptors); // the port is closed again
     QVERIFY(!h.ApplyEnabled());
     QVERIFY(h.sheet->isVisible());
@@ -407,57 +326,18 @@ void TestSetupPage::applyTestsThePrinterUnlessPrintingToFile()
     // Another program took the port: one message, and Apply still completes.
     printer.Clear();
     CPrinterPort otherProgram(kPrintLink);
-    QVERIFY(otherProgram.OpenPort(h.app.m_context, "COM1", 115200, 8, 0, 0, 0));
+    QVERIFY(otherProgram.OpenPort(h.context, "COM1", 115200, 8, 0, 0, 0));
     std::filesystem::remove(h.startDir.File("Device.INI"));
-    SetupHarness::Type(h.Edit(1066), "200");
-    QVERIFY(h.Choose(1046, "4800")); // a change, so that there is something to apply
+    Type(h.Edit(1066), "200");
+    QVERIFY(h.Choose(1046, "9600")); // a change, so that there is something to apply
     h.Button(Button::Apply)->click();
     QCOMPARE(h.Boxes(), std::vector<std::string>{"ERROR - Port open."});
     QCOMPARE(h.fake.boxes.shown.front().flags, platform::MB_ICONEXCLAMATION);
-    QCOMPARE(g_Shared.m_nMaxPrintWidth, 200);
+    QCOMPARE(h.Settings().m_nMaxPrintWidth, 200);
     QCOMPARE(h.DeviceIni(), std::string("0"));
+    QVERIFY(!status->isVisible());
     QVERIFY(!h.page->m_port.IsOpen());
     QVERIFY(printer.Bytes().empty());
-}
-
-// The line under the port settings: hidden at first, then after each Apply on a
-// serial port whether a byte came back; an open that fails for another reason than
-// permissions says nothing there.
-void TestSetupPage::theStatusLineSaysWhetherThePrinterAnswered()
-{
-    SetupHarness h;
-    FakePrinter printer;
-    h.root.Link("ttyS0", printer.Path());
-    h.Start();
-    auto* status = h.page->findChild<QLabel*>(QStringLiteral("labelSetupStatus"));
-    QVERIFY(status);
-    QVERIFY(!status->isVisible());
-    auto* portGroup = h.page->findChild<QGroupBox*>(QStringLiteral("group1026"));
-    QVERIFY(portGroup);
-    QVERIFY(status->geometry().top() >= portGroup->geometry().bottom());
-    QVERIFY(h.page->rect().contains(status->geometry()));
-
-    const struct {
-        std::optional<uint8_t> answer;
-        const char* text;
-    } cases[] = {{0x20, "The printer answered."},
-                 {std::nullopt, "The printer did not answer."},
-                 {0x35, "The printer answered."}};
-    for (const auto& c : cases) {
-        printer.AnswerWith(c.answer);
-        QVERIFY(h.Choose(1046, h.Combo(1046)->currentText() == "9600" ? "4800" : "9600"));
-        h.Button(Button::Apply)->click();
-        QVERIFY(status->isVisible());
-        QCOMPARE(status->text(), QString::fromLatin1(c.text));
-    }
-    QVERIFY(h.Boxes().empty()); // the boxes stay as silent as ever
-
-    CPrinterPort otherProgram(kPrintLink);
-    QVERIFY(otherProgram.OpenPort(h.app.m_context, "COM1", 115200, 8, 0, 0, 0));
-    QVERIFY(h.Choose(1046, "4800"));
-    h.Button(Button::Apply)->click();
-    QCOMPARE(h.Boxes(), std::vector<std::string>{"ERROR - Port open."});
-    QVERIFY(!status->isVisible());
 }
 
 // With LPT2 chosen, Apply must test LPT2, not LPT1: here another program holds LPT1.
@@ -472,9 +352,9 @@ void TestSetupPage::applyOpensTheParallelPortTheRunsUse()
              QStringList({"LPT1", "LPT2", "Add network printer...", "Find network printers..."}));
     QVERIFY(h.Choose(1045, "LPT2"));
     CPrinterPort otherProgram(kPrintLink);
-    QVERIFY(otherProgram.OpenLpt(h.app.m_context, "LPT1"));
+    QVERIFY(otherProgram.OpenLpt(h.context, "LPT1"));
     h.Button(Button::Apply)->click();
-    QCOMPARE(g_Shared.m_strPortDevice, std::string("LPT2"));
+    QCOMPARE(h.Settings().m_strPortDevice, std::string("LPT2"));
     QVERIFY(h.Boxes().empty());
 
     QVERIFY(h.Choose(1045, "LPT1"));
@@ -511,7 +391,8 @@ void TestSetupPage::f1OpensThePagesOwnHelp()
     help->close();
 }
 
-void TestSetupPage::halftoneSitsInTheOptionsFreeSpaceAndStartsClassicEveryRun()
+// Kept in the profile beside the stored list, not only for the run.
+void TestSetupPage::halftoneThresholdAndWidthComeBackAtTheNextStart()
 {
     SetupHarness h;
     h.Start();
@@ -522,21 +403,22 @@ void TestSetupPage::halftoneSitsInTheOptionsFreeSpaceAndStartsClassicEveryRun()
     QVERIFY(h.Find<QWidget>(QStringLiteral("groupOptions"))->geometry().contains(box));
     for (QWidget* other : std::initializer_list<QWidget*>{h.Edit(1066), h.Edit(1068), h.Slider()})
         QVERIFY2(!box.intersects(other->geometry()), qPrintable(other->objectName()));
-    for (QLabel* label : h.page->findChildren<QLabel*>())
-        if (label->buddy() != h.Combo(1069) && label->isVisible())
-            QVERIFY2(!box.intersects(label->geometry()), qPrintable(label->text()));
 
     QVERIFY(h.Choose(1069, QStringLiteral("Atkinson")));
-    QCOMPARE(g_Shared.m_nHalftone, 0); // taken when the page is left, like the threshold
+    Type(h.Edit(1068), "77");
+    Type(h.Edit(1066), "300");
+    QCOMPARE(h.Settings().m_nHalftone, 0); // taken when the page is left, like the threshold
     QVERIFY(h.Leave());
-    QCOMPARE(g_Shared.m_nHalftone, 3);
-    QVERIFY(h.Return());
-    QCOMPARE(h.Combo(1069)->currentText(), QStringLiteral("Atkinson"));
+    QCOMPARE(h.Settings().m_nHalftone, 3);
 
     h.Start(); // the next run
-    QCOMPARE(h.Combo(1069)->currentText(), QStringLiteral("Classic"));
+    QCOMPARE(h.Combo(1069)->currentText(), QStringLiteral("Atkinson"));
+    QCOMPARE(h.Edit(1068)->text(), QStringLiteral("77"));
+    QCOMPARE(h.Slider()->value(), 77);
+    QCOMPARE(h.Edit(1066)->text(), QStringLiteral("300"));
     QVERIFY(h.Leave());
-    QCOMPARE(g_Shared.m_nHalftone, 0);
+    QCOMPARE(std::tie(h.Settings().m_nHalftone, h.Settings().m_nThreshold, h.Settings().m_nMaxPrintWidth),
+             std::tuple(3, 77, 300));
 }
 
 QTEST_MAIN(TestSetupPage)

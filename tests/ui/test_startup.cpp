@@ -1,52 +1,18 @@
-// The program's window as start-up shows it, and the single-instance rule of the
-// real executable.
+// The real executable: the single-instance rule, and the start from the menu entry.
+// (The window as start-up shows it: test_endtoend.)
 #include <QProcess>
-#include <QPushButton>
-#include <QTabWidget>
 #include <QtTest>
 
-#include "app/NvLogoApp.h"
-#include "tests/support/FakePlatform.h"
 #include "tests/support/TempDir.h"
-#include "tests/ui/support/UiTestSupport.h"
-#include "ui/MyProperty.h"
 
 using namespace testing_support;
 
 class TestStartUp : public QObject {
     Q_OBJECT
 private slots:
-    void opensOnSetupWithFiveTabsInOrder();
     void aSecondInstanceEndsAtOnceWithoutAWindow();
     void theMenuEntryStartsInThePerUserFolder();
 };
-
-void TestStartUp::opensOnSetupWithFiveTabsInOrder()
-{
-    FakePlatform fake;
-    TempDir work, locks;
-    ScopedCurrentDir here(work.Path());
-    CNvLogoApp app;
-    app.m_strLockDir = locks.Path();
-
-    QString caption;
-    QStringList tabs;
-    int current = -1;
-    OnNextModal([&](QWidget* modal) {
-        auto* sheet = qobject_cast<CMyProperty*>(modal);
-        QVERIFY(sheet);
-        caption = sheet->windowTitle();
-        for (int i = 0; i < sheet->Tabs()->count(); ++i)
-            tabs << sheet->Tabs()->tabText(i);
-        current = sheet->GetActiveIndex();
-        sheet->GetButton(CPropertySheet::Button::Ok)->click();
-    });
-    app.InitInstance([](CNvLogoApp& running) { RunPropertySheet(running); });
-    QCOMPARE(caption, QStringLiteral("Tarvo Bitmap Nivora V1.13"));
-    QCOMPARE(tabs, QStringList(
-                       {"Select Bitmap", "Preview Bitmap", "Download Bitmap", "Print Bitmap", "Setup Port"}));
-    QCOMPARE(current, 4);
-}
 
 void TestStartUp::aSecondInstanceEndsAtOnceWithoutAWindow()
 {

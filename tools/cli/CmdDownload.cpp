@@ -9,6 +9,7 @@
 #include "download/NvDownload.h"
 #include "logo/LogoLoader.h"
 #include "platform/Context.h"
+#include "platform/Messages.h"
 #include "printer/PortNames.h"
 #include "tools/cli/CliMessageBox.h"
 #include "tools/cli/DownloadRuns.h"
@@ -64,9 +65,8 @@ const std::string kUsage =
     "The files are checked as the window checks them when they are added: at most 255\n"
     "files, 384 KByte of NV data in all, bit depths up to 32, readable pictures; and one\n"
     "image's raster (centring included) must fit 147456 bytes and at most 8184 x 2304\n"
-    "dots. A refused file is named on standard error with the program's message and\n"
-    "the reason (\"not a BMP, PNG, JPEG or GIF file\", \"truncated PNG\", ...), and\n"
-    "nothing is sent.\n"
+    "dots. Every refused file is named on standard error with the reason (\"not a\n"
+    "BMP, PNG, JPEG or GIF file\", \"truncated PNG\", ...), and nothing is sent.\n"
     "\n"
     "Messages of a download are the window's, on standard error.\n"
     "\n"
@@ -165,25 +165,24 @@ int ReadOptions(const std::vector<std::string>& args, cli::DownloadOptions& opti
     return -1;
 }
 
-// Lists the files as the window's loader does; false after the first refusal.
-bool ListFiles(const cli::DownloadOptions& options, CLogoLoader& loader, cli::CliMessageBox& boxes)
+// Lists the files as the window's Open File does, each refused file named with its
+// reason; false when any was refused.
+bool ListFiles(const cli::DownloadOptions& options, CLogoLoader& loader)
 {
+    bool listed = true;
     for (const std::string& path : options.files) {
-        boxes.SetSubject(path);
-        loader.m_strFilePath = path;
-        const int before = loader.Lists().LogoCount();
-        // "Out of memory" lists nothing but still answers true: count the rows instead.
-        if (!loader.AddFile(0, path) || loader.Lists().LogoCount() != before + 1) {
-            if (!loader.m_strFailReason.empty())
-                std::fprintf(stderr, "nivora-cli: %s: %s\n", cli::Printable(path).c_str(),
-                             cli::Printable(loader.m_strFailReason).c_str());
-            else if (boxes.Shown() == 0)
-                std::fprintf(stderr, "nivora-cli: %s: refused\n", cli::Printable(path).c_str());
+        const AddResult added = loader.AddFile(0, path);
+        if (added.outcome == AddOutcome::ListFull) {
+            std::fprintf(stderr, "nivora-cli: %s: %s\n", cli::Printable(path).c_str(), msg::kTooManyFiles);
             return false;
         }
+        if (!added.Added()) {
+            std::fprintf(stderr, "nivora-cli: %s: %s\n", cli::Printable(path).c_str(),
+                         cli::Printable(added.reason).c_str());
+            listed = false;
+        }
     }
-    boxes.SetSubject("");
-    return true;
+    return listed;
 }
 
 int RunDownload(const platform::Context& context, const std::vector<std::string>& args)
@@ -193,16 +192,16 @@ int RunDownload(const platform::Context& context, const std::vector<std::string>
         return usage;
 
     cli::CliMessageBox boxes;
-    LogoListRecord lists;
-    CLogoLoader loader(lists);
-    if (!ListFiles(options, loader, boxes))
+    LogoList list;
+    CLogoLoader loader(list);
+    if (!ListFiles(options, loader))
         return cli::kExitFailed;
     for (const int position : options.centred)
-        lists.m_arrAutoCenter[static_cast<size_t>(position - 1)] = 1;
-    if (!CheckListedLogos(lists, options.maxWidth))
+        list.SetCentre(position - 1, true);
+    if (!CheckListedLogos(list, options.maxWidth))
         return cli::kExitFailed;
     if (!options.output.empty())
-        return cli::WriteToFile(lists, options);
+        return cli::WriteToFile(list, options);
     cli::StopOnInterrupt interrupt;
     options.observer = &interrupt;
     if (options.fleet.ports.size() > 1) {
@@ -213,12 +212,12 @@ int RunDownload(const platform::Context& context, const std::vector<std::string>
         return cli::RunOnPrinters(
             options.fleet,
             [&](const std::string& target, std::string& reason) {
-                return cli::Fleet::ResultOf(cli::SendToPort(context, lists, quiet, target, nullptr, reason));
+                return cli::Fleet::ResultOf(cli::SendToPort(context, list, quiet, target, nullptr, reason));
             },
             [] { return cli::StopOnInterrupt::Requested(); });
     }
     std::string reason;
-    return cli::SendToPort(context, lists, options, options.port.port, &boxes, reason);
+    return cli::SendToPort(context, list, options, options.port.port, &boxes, reason);
 }
 
 } // namespace

@@ -152,8 +152,8 @@ std::string ParseArgs(const std::vector<std::string>& args, PrintOptions& option
 
 // The images one tick at a time; paced like the window on a printer. Ends Finished,
 // Failed (a write failed; the message is out) or Stopped (between two images).
-CPrintWalk::Tick Walk(ByteSink& sink, const PrintOptions& options, const std::vector<std::string>& list,
-                      int jobCount, const platform::Context* pacing, int& printed)
+CPrintWalk::Tick Walk(ByteSink& sink, const PrintOptions& options, const PrintList& list, int jobCount,
+                      const platform::Context* pacing, int& printed)
 {
     CliPrintWalk walk(sink);
     walk.m_nRange = options.hasRange ? 1 : 0;
@@ -178,8 +178,8 @@ CPrintWalk::Tick Walk(ByteSink& sink, const PrintOptions& options, const std::ve
     }
 }
 
-int PrintToPort(const platform::Context& base, PrintOptions options, const std::vector<std::string>& list,
-                int jobCount, const std::string& target, std::string& reason)
+int PrintToPort(const platform::Context& base, PrintOptions options, const PrintList& list, int jobCount,
+                const std::string& target, std::string& reason)
 {
     const platform::Context context = cli::RunContext(base, options.port);
     CPrinterPort port(kPrintLink);
@@ -212,7 +212,7 @@ int PrintToPort(const platform::Context& base, PrintOptions options, const std::
     return kExitInterrupted;
 }
 
-int PrintToFile(const PrintOptions& options, const std::vector<std::string>& list, int jobCount)
+int PrintToFile(const PrintOptions& options, const PrintList& list, int jobCount)
 {
     FileSink file;
     std::string error;
@@ -232,7 +232,7 @@ int RunPrint(const platform::Context& context, const std::vector<std::string>& a
     PrintOptions options;
     if (const std::string error = ParseArgs(args, options); !error.empty())
         return UsageError(error);
-    std::vector<std::string> list;
+    PrintList list;
     int jobCount = kPrintAllCount;
     if (options.hasRange) {
         jobCount = 0;

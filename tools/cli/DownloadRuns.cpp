@@ -35,9 +35,9 @@ std::string DescribeImage(int number, const NvLogoJob& job, const CNvImage& sent
 // nothing) the rest of the image fails at once, without its pauses.
 class CliDownload final : public CSinkDownload {
 public:
-    CliDownload(const LogoListRecord& lists, const DownloadOptions& options, ByteSink& sink,
+    CliDownload(const LogoList& list, const DownloadOptions& options, ByteSink& sink,
                 const platform::Context* pacing, const CPrinterPort* port = nullptr)
-        : CSinkDownload(lists, {options.threshold, options.maxWidth, false, options.halftone}, sink,
+        : CSinkDownload(list, {options.threshold, options.maxWidth, false, options.halftone}, sink,
                         pacing ? CSinkDownload::PauseFn([this](int ms) { TakePause(ms); })
                                : CSinkDownload::PauseFn()),
           m_pacing(pacing), m_port(port)
@@ -89,22 +89,22 @@ private:
 
 } // namespace
 
-int WriteToFile(const LogoListRecord& lists, const DownloadOptions& options)
+int WriteToFile(const LogoList& list, const DownloadOptions& options)
 {
     MemorySink sink;
-    if (lists.LogoCount() == 0)
+    if (list.Empty())
         SendDeleteAll(sink);
-    CliDownload download(lists, options, sink, nullptr);
-    if (lists.LogoCount() > 0)
+    CliDownload download(list, options, sink, nullptr);
+    if (!list.Empty())
         download.RunToEnd();
     // The files were read a moment ago; one that fails now changed under our feet.
     // An output file is not a printer that has already erased its memory: write none.
-    for (const int row : download.m_arrEmptyRows)
+    for (const int position : download.m_arrEmptyImages)
         std::fprintf(stderr,
                      "nivora-cli: %s: could not be read again while the stream was made; %s not written\n",
-                     cli::Printable(lists.m_arrPath[static_cast<size_t>(row)]).c_str(),
+                     cli::Printable(download.Jobs()[static_cast<size_t>(position)].path).c_str(),
                      cli::Printable(options.output).c_str());
-    if (!download.m_arrEmptyRows.empty())
+    if (!download.m_arrEmptyImages.empty())
         return cli::kExitFailed;
 
     std::string error;
@@ -122,11 +122,11 @@ namespace {
 
 // The images of the list on the open port, then what a completed or stopped run owes.
 // One printer of many says in reason what a stop left behind.
-int SendListed(const platform::Context& context, const LogoListRecord& lists, CPrinterPort& port,
+int SendListed(const platform::Context& context, const LogoList& list, CPrinterPort& port,
                const DownloadOptions& options, std::string& reason)
 {
-    const int count = lists.LogoCount();
-    CliDownload download(lists, options, port, &context, &port);
+    const int count = list.Count();
+    CliDownload download(list, options, port, &context, &port);
     // The list of -v takes the place of the line: the two would break each other up.
     cli::ProgressLine progress(options.quiet || options.verbose);
     download.m_progress = &progress;
@@ -158,7 +158,7 @@ int SendListed(const platform::Context& context, const LogoListRecord& lists, CP
         return kExitInterrupted;
     if (!written)
         return cli::kExitFailed;
-    const std::string empty = EmptyDefinitionsText(lists, download.m_arrEmptyRows);
+    const std::string empty = EmptyDefinitionsText(download.Jobs(), download.m_arrEmptyImages);
     if (download.m_bStop) {
         const bool completed = download.CompleteStopped(0) && port.Deliver();
         // Only what the printer really has counts: bytes still in a buffer on the way
@@ -202,7 +202,7 @@ std::string OpenFailureReason(const CPrinterPort& port)
 
 // The run on one printer. Without boxes (one printer of many) nothing names the port
 // in the messages; reason then gets the link's own word on a failure.
-int SendToPort(const platform::Context& base, const LogoListRecord& lists, const DownloadOptions& options,
+int SendToPort(const platform::Context& base, const LogoList& list, const DownloadOptions& options,
                const std::string& target, CliMessageBox* boxes, std::string& reason)
 {
     if (const std::string why = cli::NotAPortReason(target); !why.empty()) {
@@ -214,7 +214,7 @@ int SendToPort(const platform::Context& base, const LogoListRecord& lists, const
     const platform::Context context = cli::RunContext(base, options.port);
     CPrinterPort printerPort(kDownloadLink, CPrinterPort::WriteReport::Traced);
     printerPort.Supervise(options.observer, cli::StopOnInterrupt::Token());
-    const bool listed = lists.LogoCount() > 0;
+    const bool listed = !list.Empty();
     if (boxes)
         boxes->SetSubject(cli::DescribePort(context, target));
     bool opened = false;
@@ -222,7 +222,7 @@ int SendToPort(const platform::Context& base, const LogoListRecord& lists, const
     if (OpenDownloadPort(printerPort, context, cli::PortSettingsFor(options.port, target),
                          listed ? OpenFailureMessage::Numbered : OpenFailureMessage::Plain, opened)) {
         if (listed)
-            status = SendListed(context, lists, printerPort, options, reason);
+            status = SendListed(context, list, printerPort, options, reason);
         else if (SendDeleteAll(printerPort) && printerPort.WaitDelivered(msg::kWriteToPortFailed))
             status = cli::kExitOk;
     } else if (!opened && printerPort.OpenStatus().code == printer::LinkStatus::Code::Cancelled) {

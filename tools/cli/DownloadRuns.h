@@ -36,12 +36,12 @@ struct DownloadOptions {
 
 // The stream of the listed logos (or the delete-all stream) into options.output, put
 // in place whole. The exit status.
-int WriteToFile(const LogoListRecord& lists, const DownloadOptions& options);
+int WriteToFile(const LogoList& list, const DownloadOptions& options);
 
 // The run on target. Without boxes (one printer of many) nothing names the port in the
 // messages; reason then gets the link's own word on a failure, or what a stop left
 // behind. The exit status: 0, 1, or 130 when the run was stopped.
-int SendToPort(const platform::Context& base, const LogoListRecord& lists, const DownloadOptions& options,
+int SendToPort(const platform::Context& base, const LogoList& list, const DownloadOptions& options,
                const std::string& target, CliMessageBox* boxes, std::string& reason);
 
 } // namespace cli

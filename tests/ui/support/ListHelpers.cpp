@@ -13,6 +13,11 @@ void ClickRow(CCheckListCtrl& list, int row, Qt::KeyboardModifiers modifiers)
     QTest::mouseClick(list.viewport(), Qt::LeftButton, modifiers, cell.center());
 }
 
+void ClickCheck(CCheckListCtrl& list, int row)
+{
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, Qt::NoModifier, list.CheckRect(row).center());
+}
+
 void ClickHeader(CCheckListCtrl& list, int column)
 {
     const QPoint at(list.header()->sectionViewportPosition(column) + 4, list.header()->height() / 2);

@@ -10,8 +10,10 @@ class CCheckListCtrl;
 
 namespace testing_support {
 
-// A click on a row's "Name" cell (with modifiers), a click on a column header.
+// A click on a row's "Name" cell (with modifiers), on a row's check box, on a column
+// header.
 void ClickRow(CCheckListCtrl& list, int row, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+void ClickCheck(CCheckListCtrl& list, int row);
 void ClickHeader(CCheckListCtrl& list, int column);
 // The texts of one column, row by row.
 QStringList ColumnTexts(const CCheckListCtrl& list, int column);

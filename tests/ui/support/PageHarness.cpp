@@ -12,14 +12,15 @@ namespace testing_support {
 
 PageHarness::PageHarness()
 {
-    SetApp(&app);
-    app.m_pszProfileName = work.File(app.m_strProfileBase);
+    m_app.m_session.m_strWorkDir = work.Path();
+    m_app.m_session.m_strProfilePath = work.File(m_app.m_strProfileBase);
+    m_model = std::make_unique<LogoTableModel>(m_app.m_session.m_list);
 }
 
 PageHarness::~PageHarness()
 {
     m_sheet.reset();
-    SetApp(nullptr);
+    m_model.reset();
 }
 
 std::vector<std::string> PageHarness::Logos(const std::vector<std::string>& names)
@@ -35,49 +36,55 @@ void PageHarness::StoreProfile(const std::vector<std::string>& paths)
     std::string body = "[LOG]\r\n";
     for (size_t i = 0; i < paths.size(); ++i)
         body += "Logofile" + std::to_string(i + 1) + "=" + paths[i] + "\r\n";
-    work.Write(app.m_strProfileBase, body);
+    work.Write(App().m_strProfileBase, body);
 }
 
 void PageHarness::StartUp(const std::vector<std::string>& paths)
 {
     StoreProfile(paths);
-    app.LoadStoredList();
+    App().LoadStoredList();
+}
+
+void PageHarness::Open(int start, bool program)
+{
+    m_sheet = std::make_unique<CPropertySheet>(QStringLiteral("Test"), nullptr, start);
+    Session& s = CurrentSession();
+    selection = new CPage1Selection(s, *m_model);
+    preview = new CPage2Preview(s, *m_model);
+    upload = new CPage3Upload(s, *m_model);
+    for (CPropertyPage* page : std::initializer_list<CPropertyPage*>{selection, preview, upload})
+        m_sheet->AddPage(page);
+    if (program) {
+        m_sheet->AddPage(new CPage4Print(s));
+        m_sheet->AddPage(new CPage5Setup(s));
+    }
+    m_sheet->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_sheet.get()));
 }
 
 void PageHarness::Show(int start)
 {
-    m_sheet = std::make_unique<CPropertySheet>(QStringLiteral("Test"), nullptr, start);
-    selection = new CPage1Selection;
-    preview = new CPage2Preview;
-    m_sheet->AddPage(selection);
-    m_sheet->AddPage(preview);
-    m_sheet->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_sheet.get()));
+    Open(start, false);
 }
 
 void PageHarness::ShowProgram()
 {
-    m_sheet = std::make_unique<CPropertySheet>(QStringLiteral("Test"), nullptr, 4);
-    selection = new CPage1Selection;
-    preview = new CPage2Preview;
-    for (CPropertyPage* page : std::initializer_list<CPropertyPage*>{selection, preview, new CPage3Upload,
-                                                                     new CPage4Print, new CPage5Setup})
-        m_sheet->AddPage(page);
-    m_sheet->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_sheet.get()));
+    Open(4, true);
 }
 
-CNvLogoApp& PageHarness::Restart()
+void PageHarness::Restart()
 {
     m_sheet.reset();
     selection = nullptr;
     preview = nullptr;
-    AfxGetApp()->ShutDown();
-    ResetSharedRecord();
-    m_nextApp = std::make_unique<CNvLogoApp>();
-    SetApp(m_nextApp.get());
+    upload = nullptr;
+    m_model.reset();
+    App().ShutDown();
+    auto next = std::make_unique<CNvLogoApp>();
+    next->m_session.m_context = App().m_session.m_context; // the same machine, devices and clock
+    m_nextApp = std::move(next);
     m_nextApp->LoadStoredList(); // the current folder is still the working folder
-    return *m_nextApp;
+    m_model = std::make_unique<LogoTableModel>(m_nextApp->m_session.m_list);
 }
 
 } // namespace testing_support

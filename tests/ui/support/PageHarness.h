@@ -1,7 +1,8 @@
 #pragma once
 // Hosts the list pages as the program does: a working folder with a profile, the
-// application object reading it, and a tabbed dialog with the pages, shown offscreen.
-// Declare one in a test after nothing else: it brings its own FakePlatform.
+// application object reading it into its session, the one table model over the list,
+// and a tabbed dialog with the pages, shown offscreen. Declare one in a test after
+// nothing else: it brings its own FakePlatform.
 #include <QTest>
 #include <memory>
 #include <string>
@@ -12,10 +13,13 @@
 #include "tests/support/FakePlatform.h"
 #include "tests/support/TempDir.h"
 #include "tests/ui/support/ListHelpers.h"
+#include "tests/ui/support/UiTestSupport.h"
+#include "ui/LogoTableModel.h"
 #include "ui/PropertySheet.h"
 
 class CPage1Selection;
 class CPage2Preview;
+class CPage3Upload;
 
 namespace testing_support {
 
@@ -27,7 +31,11 @@ public:
     FakePlatform fake;
     TempDir work;
     ScopedCurrentDir here{work.Path()};
-    CNvLogoApp app;
+
+    // The running program's application object and session.
+    CNvLogoApp& App() { return m_nextApp ? *m_nextApp : m_app; }
+    Session& CurrentSession() { return App().m_session; }
+    LogoTableModel& Model() { return *m_model; }
 
     // A solid 24-bit logo in the working folder; returns its path.
     std::string Logo(const std::string& name, int width, int height, uint32_t rgb = 0x203040)
@@ -38,24 +46,28 @@ public:
     std::vector<std::string> Logos(const std::vector<std::string>& names);
     // Writes the profile's stored list (keys Logofile1..n).
     void StoreProfile(const std::vector<std::string>& paths);
-    // The stored list written and reloaded, as start-up finds it.
+    // The stored list written and loaded, as start-up finds it.
     void StartUp(const std::vector<std::string>& paths);
 
-    // Builds the sheet (Selection, Preview) and shows it on page `start`.
+    // Builds the sheet with the three list pages and shows it on page `start`.
     void Show(int start = 0);
     // Builds the program's sheet, all five pages, and shows it on Setup as start-up does.
     void ShowProgram();
-    // The program's next run over the same working folder: the sheet gone, a fresh
-    // shared record, and a new application object that has reloaded the profile. Show
-    // the sheet again afterwards; the returned object is the running one from then on.
-    CNvLogoApp& Restart();
+    // The program's next run over the same working folder: the sheet gone, and a new
+    // application object that has loaded the profile. Show the sheet again afterwards.
+    void Restart();
     void Activate(int page) { QVERIFY(m_sheet->SetActivePage(page)); }
     CPropertySheet* Sheet() const { return m_sheet.get(); }
     CPage1Selection* selection = nullptr;
     CPage2Preview* preview = nullptr;
+    CPage3Upload* upload = nullptr;
 
 private:
+    void Open(int start, bool program);
+
+    CNvLogoApp m_app;
     std::unique_ptr<CNvLogoApp> m_nextApp; // after a restart
+    std::unique_ptr<LogoTableModel> m_model;
     std::unique_ptr<CPropertySheet> m_sheet;
 };
 

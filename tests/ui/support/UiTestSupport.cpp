@@ -1,6 +1,9 @@
 #include "tests/ui/support/UiTestSupport.h"
 
+#include <QComboBox>
 #include <QElapsedTimer>
+#include <QLineEdit>
+#include <QTest>
 #include <QTimer>
 #include <memory>
 
@@ -23,6 +26,31 @@ void OnNextModal(std::function<void(QWidget*)> action, int timeoutMs)
             *poll = nullptr;
     };
     QTimer::singleShot(0, *poll);
+}
+
+QStringList Entries(const QComboBox* combo)
+{
+    QStringList entries;
+    for (int i = 0; i < combo->count(); ++i)
+        entries << combo->itemText(i);
+    return entries;
+}
+
+bool Choose(QComboBox* combo, const QString& text)
+{
+    const int index = combo->findText(text);
+    if (index < 0 || !combo->isEnabled())
+        return false;
+    combo->setCurrentIndex(index);
+    emit combo->activated(index);
+    return true;
+}
+
+void Type(QLineEdit* edit, const QString& text)
+{
+    edit->setFocus();
+    edit->selectAll();
+    QTest::keyClicks(edit, text);
 }
 
 } // namespace testing_support

@@ -2,8 +2,12 @@
 // Helpers for widget tests: getting past modal dialogs, finding widgets by name.
 #include <QApplication>
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 #include <functional>
+
+class QComboBox;
+class QLineEdit;
 
 namespace testing_support {
 
@@ -12,9 +16,21 @@ namespace testing_support {
 // Gives up after timeoutMs.
 void OnNextModal(std::function<void(QWidget*)> action, int timeoutMs = 5000);
 
-template <class T> T* FindChild(QWidget* root, const QString& name)
+// The child of that name; a missing one ends the test program with its name, as the
+// test itself is then wrong.
+template <class T> T* FindChild(const QWidget* root, const QString& name)
 {
-    return root ? root->findChild<T*>(name) : nullptr;
+    T* child = root ? root->findChild<T*>(name) : nullptr;
+    if (!child)
+        qFatal("no widget %s", qPrintable(name));
+    return child;
 }
+
+// A drop-down list's entries; picking one the way the user does (the list reports it
+// as chosen; false when there is no such entry or the list is off); typing over an
+// edit's text.
+QStringList Entries(const QComboBox* combo);
+bool Choose(QComboBox* combo, const QString& text);
+void Type(QLineEdit* edit, const QString& text);
 
 } // namespace testing_support

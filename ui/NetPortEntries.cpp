@@ -1,8 +1,8 @@
-#include "printer/NetPortEntries.h"
+#include "ui/NetPortEntries.h"
 
 #include <algorithm>
 
-namespace printer {
+using namespace printer;
 
 void AppendNetEntries(ListBoxState& box, const NetPrinterList& list, bool chooseSaved)
 {
@@ -51,5 +51,3 @@ int SelectedNetPrinter(const ListBoxState& box, const NetPrinterList& list)
         return -1;
     return list.Find(address);
 }
-
-} // namespace printer

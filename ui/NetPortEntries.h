@@ -6,9 +6,7 @@
 #include <string>
 
 #include "printer/NetPrinterList.h"
-#include "printer/PortSettings.h"
-
-namespace printer {
+#include "ui/SetupState.h"
 
 inline constexpr char kAddNetPrinterEntry[] = "Add network printer...";
 inline constexpr char kFindNetPrintersEntry[] = "Find network printers...";
@@ -17,15 +15,13 @@ inline constexpr char kFindNetPrintersEntry[] = "Find network printers...";
 // on a COM or LPT name; when there is none (nothing selected) or chooseSaved is set
 // and list.selected names a printer, that printer's entry is selected instead. The add
 // entry is never selected by this.
-void AppendNetEntries(ListBoxState& box, const NetPrinterList& list, bool chooseSaved);
+void AppendNetEntries(ListBoxState& box, const printer::NetPrinterList& list, bool chooseSaved);
 // Removes the entries AppendNetEntries added.
 void RemoveNetEntries(ListBoxState& box);
 // Adds address to list (once), rebuilds the box's network entries and selects its entry.
-void AddNetPrinter(ListBoxState& box, NetPrinterList& list, const NetAddress& address);
+void AddNetPrinter(ListBoxState& box, printer::NetPrinterList& list, const printer::NetAddress& address);
 
 bool IsAddNetPrinterEntry(const std::string& text);
 bool IsFindNetPrintersEntry(const std::string& text);
 // The index in list of the printer the box's selected entry names; -1 for other entries.
-int SelectedNetPrinter(const ListBoxState& box, const NetPrinterList& list);
-
-} // namespace printer
+int SelectedNetPrinter(const ListBoxState& box, const printer::NetPrinterList& list);

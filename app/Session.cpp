@@ -1,0 +1,76 @@
+#include "app/Session.h"
+
+#include "logo/StoredList.h"
+#include "platform/Text.h"
+
+namespace {
+
+constexpr char kSetupSection[] = "SETUP";
+
+// The profile's number for key, or fallback when it is missing or outside low..high.
+int32_t Number(const PrivateProfile& profile, const char* key, int32_t low, int32_t high, int32_t fallback)
+{
+    const std::string text = profile.GetProfileString(kSetupSection, key);
+    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos)
+        return fallback;
+    const int value = Atoi(text);
+    return value >= low && value <= high ? value : fallback;
+}
+
+} // namespace
+
+KeptSettings ReadKeptSettings(const PrivateProfile& profile)
+{
+    KeptSettings kept;
+    kept.maxPrintWidth = Number(profile, "Width", 1, 512, kept.maxPrintWidth);
+    kept.threshold = Number(profile, "Threshold", 0, 255, kept.threshold);
+    HalftoneMode mode;
+    if (ParseHalftoneOption(profile.GetProfileString(kSetupSection, "Halftone"), mode))
+        kept.halftone = mode;
+    return kept;
+}
+
+bool WriteKeptSettings(PrivateProfile& profile, const KeptSettings& kept)
+{
+    return profile.WriteProfileStrings(kSetupSection, {{"Width", std::to_string(kept.maxPrintWidth)},
+                                                       {"Threshold", std::to_string(kept.threshold)},
+                                                       {"Halftone", HalftoneOptionName(kept.halftone)}});
+}
+
+ReloadResult Session::LoadProfile()
+{
+    const PrivateProfile profile = Profile();
+    m_kept = ReadKeptSettings(profile);
+    return ReloadStoredList();
+}
+
+ReloadResult Session::ReloadStoredList()
+{
+    std::vector<StoredLogo> stored = ReadStoredList(Profile());
+    m_nProfileCount = static_cast<int>(stored.size());
+    return m_loader.ReloadStored(stored);
+}
+
+bool Session::StoreDownload(std::vector<StoredLogo> sent)
+{
+    PrivateProfile profile = Profile();
+    const bool written = WriteStoredList(profile, sent, m_nProfileCount);
+    if (written)
+        m_nProfileCount = static_cast<int>(sent.size());
+    m_list.SetStored(std::move(sent));
+    return written;
+}
+
+bool Session::CommitSettings(const printer::SetupRecord& settings)
+{
+    m_settings = settings;
+    const KeptSettings kept{settings.m_nMaxPrintWidth, settings.m_nThreshold,
+                            static_cast<HalftoneMode>(settings.m_nHalftone)};
+    if (kept == m_kept)
+        return true;
+    PrivateProfile profile = Profile();
+    if (!WriteKeptSettings(profile, kept))
+        return false;
+    m_kept = kept;
+    return true;
+}

@@ -1,0 +1,64 @@
+#pragma once
+// What the pages of the window share, handed to each page through its constructor: the
+// one logo list with its editor, the settings the Setup page committed, the files the
+// program keeps between runs, and the context its printer links are opened with.
+// Nothing else connects the pages.
+//
+// Not thread-safe: the session belongs to the window's thread. A run on another thread
+// is handed copies of what it needs.
+#include <string>
+#include <vector>
+
+#include "download/Halftone.h"
+#include "logo/LogoList.h"
+#include "logo/LogoLoader.h"
+#include "logo/PrivateProfile.h"
+#include "platform/Context.h"
+#include "printer/PortRecord.h"
+
+// The conversion settings that come back at the next start (the port kind is kept in
+// Device.INI): section "SETUP" of the profile, keys "Width", "Threshold", "Halftone".
+struct KeptSettings {
+    int32_t maxPrintWidth = 512; // 1..512
+    int32_t threshold = 128;     // 0..255
+    HalftoneMode halftone = HalftoneMode::Classic;
+
+    bool operator==(const KeptSettings&) const = default;
+};
+// What the profile holds; a value that is missing or out of range gives its default.
+KeptSettings ReadKeptSettings(const PrivateProfile& profile);
+bool WriteKeptSettings(PrivateProfile& profile, const KeptSettings& kept);
+
+class Session {
+public:
+    Session() = default;
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    LogoList m_list;
+    CLogoLoader m_loader{m_list};
+    printer::SetupRecord m_settings; // as the Setup page last committed them
+    KeptSettings m_kept;             // as the profile holds them
+    std::string m_strWorkDir;        // the working directory at start-up
+    std::string m_strProfilePath;    // the profile, in the working directory
+    std::string m_strVersion = "V1.13";
+    int m_nProfileCount = 0; // "Logofile" keys the profile holds
+    // What the window's runs and port lists go by: clock, limits, devices. A test that
+    // builds its own session gives the pages its clock, limits and device tree here.
+    platform::Context m_context;
+
+    PrivateProfile Profile() const { return PrivateProfile(m_strProfilePath); }
+
+    // Reads the profile once: the kept settings, and the stored list, which is listed
+    // anew (as start-up and the Selection page's Reset do).
+    ReloadResult LoadProfile();
+    // Lists the profile's stored list anew, keeping the settings as they are.
+    ReloadResult ReloadStoredList();
+    // A download has given the printer these logos, in NV image order: they are the
+    // stored list now, and the profile's keys follow in one replacement of the file.
+    // False when the profile could not be written (the printer holds them all the same).
+    bool StoreDownload(std::vector<StoredLogo> sent);
+    // The Setup page's commit. The conversion settings are kept in the profile when they
+    // changed; false when that write failed.
+    bool CommitSettings(const printer::SetupRecord& settings);
+};

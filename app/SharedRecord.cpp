@@ -1,8 +1,0 @@
-#include "app/SharedRecord.h"
-
-SharedRecord g_Shared;
-
-void ResetSharedRecord()
-{
-    g_Shared = SharedRecord{};
-}
