@@ -37,6 +37,29 @@ bool WriteKeptSettings(PrivateProfile& profile, const KeptSettings& kept)
                                                        {"Halftone", HalftoneOptionName(kept.halftone)}});
 }
 
+Session::Session()
+{
+    // An adjusted logo's size follows the conversion the profile keeps (a trim looks at
+    // its dots, a fit at the printable width).
+    m_loader.SetAdjustedSizeFn([this](const std::string& path, const Adjustments& adjust, int32_t& width,
+                                      int32_t& height, std::string& why) {
+        return AdjustedPictureSize(path, Conversion(adjust), width, height, why);
+    });
+}
+
+NvConversion Session::Conversion(const Adjustments& adjust) const
+{
+    // Until the Setup page has committed its settings, those the profile keeps apply:
+    // the page starts from them.
+    NvConversion conversion;
+    const bool committed = m_settings.m_nMaxPrintWidth > 0;
+    conversion.threshold = committed ? m_settings.m_nThreshold : m_kept.threshold;
+    conversion.maxPrintWidth = committed ? m_settings.m_nMaxPrintWidth : m_kept.maxPrintWidth;
+    conversion.halftone = committed ? static_cast<HalftoneMode>(m_settings.m_nHalftone) : m_kept.halftone;
+    conversion.adjust = adjust;
+    return conversion;
+}
+
 ReloadResult Session::LoadProfile()
 {
     const PrivateProfile profile = Profile();
@@ -63,7 +86,13 @@ bool Session::StoreDownload(std::vector<StoredLogo> sent)
 
 bool Session::CommitSettings(const printer::SetupRecord& settings)
 {
+    const bool conversionChanged = settings.m_nMaxPrintWidth != m_settings.m_nMaxPrintWidth ||
+                                   settings.m_nThreshold != m_settings.m_nThreshold ||
+                                   settings.m_nHalftone != m_settings.m_nHalftone;
     m_settings = settings;
+    // Adjusted logos take the size the new conversion gives them.
+    if (conversionChanged)
+        m_loader.RefreshAdjustedSizes();
     const KeptSettings kept{settings.m_nMaxPrintWidth, settings.m_nThreshold,
                             static_cast<HalftoneMode>(settings.m_nHalftone)};
     if (kept == m_kept)

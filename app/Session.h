@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "download/Halftone.h"
+#include "download/NvImage.h"
 #include "logo/LogoList.h"
 #include "logo/LogoLoader.h"
 #include "logo/PrivateProfile.h"
@@ -31,7 +32,7 @@ bool WriteKeptSettings(PrivateProfile& profile, const KeptSettings& kept);
 
 class Session {
 public:
-    Session() = default;
+    Session();
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
 
@@ -39,8 +40,12 @@ public:
     CLogoLoader m_loader{m_list};
     printer::SetupRecord m_settings; // as the Setup page last committed them
     KeptSettings m_kept;             // as the profile holds them
-    std::string m_strWorkDir;        // the working directory at start-up
-    std::string m_strProfilePath;    // the profile, in the working directory
+
+    // How a logo with these adjustments is converted: the committed settings (the
+    // profile's until the Setup page has committed any) and the adjustments.
+    NvConversion Conversion(const Adjustments& adjust = {}) const;
+    std::string m_strWorkDir;     // the working directory at start-up
+    std::string m_strProfilePath; // the profile, in the working directory
     std::string m_strVersion = "V1.13";
     int m_nProfileCount = 0; // "Logofile" keys the profile holds
     // What the window's runs and port lists go by: clock, limits, devices. A test that

@@ -66,7 +66,7 @@ void PrintedDotsOfTallLogo(benchmark::State& state)
 {
     const std::string path = WritePngLogo();
     const bool first = state.range(0) == 1;
-    const NvConversion conversion{128, 512, true, HalftoneMode::FloydSteinberg};
+    const NvConversion conversion{128, 512, true, HalftoneMode::FloydSteinberg, {}};
     QImage page(400, 300, QImage::Format_RGB32);
     PrintedDotsCache kept;
     std::string why;

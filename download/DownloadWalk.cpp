@@ -49,7 +49,8 @@ CDownloadWalk::Step CDownloadWalk::NextStep()
     ++m_nDefined;
     ++m_nSeq;
     const NvLogoJob& job = m_jobs[static_cast<size_t>(m_nSeq)];
-    if (!PrepareNvImage(*m_image, job.path, {m_nThreshold, m_nMaxPrintWidth, job.centre, m_halftone}))
+    if (!PrepareNvImage(*m_image, job.path,
+                        {m_nThreshold, m_nMaxPrintWidth, job.centre, m_halftone, job.adjust}))
         m_arrEmptyImages.push_back(m_nSeq);
     m_nTotalBytes += m_image->m_nCentringBytes;
     OnImagePrepared(*m_image);

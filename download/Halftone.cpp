@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "logo/Adjustments.h"
 #include "download/NvImage.h"
 
 namespace {
@@ -114,15 +115,16 @@ bool ParseHalftoneOption(std::string_view name, HalftoneMode& mode)
     return false;
 }
 
-std::vector<uint8_t> GreyOnPaper(const DecodedImage& image)
+std::vector<uint8_t> GreyOnPaper(const DecodedImage& image, GreyRule rule)
 {
     const size_t count = static_cast<size_t>(image.width) * static_cast<size_t>(image.height);
     std::vector<uint8_t> grey(count);
     const uint8_t* p = image.pixels.data();
+    const bool exact = rule == GreyRule::Exact;
     if (image.layout == PixelLayout::GreyAlpha) {
         std::array<uint8_t, 256> greyOf{};
         for (int g = 0; g < 256; ++g)
-            greyOf[static_cast<size_t>(g)] = static_cast<uint8_t>(GreyOf24(g, g, g));
+            greyOf[static_cast<size_t>(g)] = static_cast<uint8_t>(exact ? g : GreyOf24(g, g, g));
         for (size_t i = 0; i < count; ++i, p += 2)
             grey[i] = greyOf[static_cast<size_t>(OnWhite(p[0], p[1]))];
         return grey;
@@ -132,7 +134,9 @@ std::vector<uint8_t> GreyOnPaper(const DecodedImage& image)
         const auto r = static_cast<unsigned>(a == 255 ? p[0] : OnWhite(p[0], a));
         const auto g = static_cast<unsigned>(a == 255 ? p[1] : OnWhite(p[1], a));
         const auto b = static_cast<unsigned>(a == 255 ? p[2] : OnWhite(p[2], a));
-        grey[i] = static_cast<uint8_t>(GreyOf24(b, g, r));
+        grey[i] = static_cast<uint8_t>(
+            exact ? ExactGrey(static_cast<int>(r), static_cast<int>(g), static_cast<int>(b))
+                  : GreyOf24(b, g, r));
     }
     return grey;
 }
@@ -152,5 +156,5 @@ DotMatrix HalftoneGrey(int32_t width, int32_t height, const std::vector<uint8_t>
 
 DotMatrix Halftone(const DecodedImage& image, HalftoneMode mode, int threshold)
 {
-    return HalftoneGrey(image.width, image.height, GreyOnPaper(image), mode, threshold);
+    return HalftoneGrey(image.width, image.height, GreyOnPaper(image, GreyRuleOf(mode)), mode, threshold);
 }

@@ -39,11 +39,21 @@ inline int OnWhite(int c, int a)
     return (c * a + 255 * (255 - a) + 127) / 255;
 }
 
-// The grey (0..255) of every pixel on white paper, rows top to bottom, by the same
-// single-precision rule the historic 24-bit conversion uses.
-std::vector<uint8_t> GreyOnPaper(const DecodedImage& image);
+// How the grey of a colour is taken: Classic keeps the single-precision rule of the
+// historic 24-bit conversion (so its dots stay what they always were); the other modes
+// take the exact grey (ExactGrey in logo/Adjustments.h: the grey of (v, v, v) is v).
+enum class GreyRule { Historic, Exact };
+inline GreyRule GreyRuleOf(HalftoneMode mode)
+{
+    return mode == HalftoneMode::Classic ? GreyRule::Historic : GreyRule::Exact;
+}
+
+// The grey (0..255) of every pixel on white paper, rows top to bottom.
+std::vector<uint8_t> GreyOnPaper(const DecodedImage& image, GreyRule rule = GreyRule::Historic);
 
 // The dots of a grey picture (width * height values, rows top to bottom).
 DotMatrix HalftoneGrey(int32_t width, int32_t height, const std::vector<uint8_t>& grey, HalftoneMode mode,
                        int threshold);
+// The dots of a picture: its grey by the mode's rule, then the mode (Classic and
+// Colour: a dot where the grey is below the threshold).
 DotMatrix Halftone(const DecodedImage& image, HalftoneMode mode, int threshold);

@@ -40,7 +40,8 @@ struct NvLogoJob {
     std::string name;
     int32_t nvSize = 0; // without centring columns
     bool centre = false;
-    StoredLogo Stored() const { return {path, centre}; }
+    Adjustments adjust{};
+    StoredLogo Stored() const { return {path, centre, adjust}; }
 };
 // The listed logos in download order (at most 255).
 std::vector<NvLogoJob> DownloadJobs(const LogoList& list);

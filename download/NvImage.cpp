@@ -130,6 +130,11 @@ template <typename F> void WithDotRule(const CNvImage& image, int threshold, F&&
     }
 }
 
+constexpr int kMidGrey = 128;
+// A loaded picture whose adjusted size is asked for may be this large: every dot of
+// the tallest and widest key-coded graphic.
+constexpr int kMaxAdjustedRasterBytes = 8192 / 8 * 2304;
+
 int RoundUp8(int64_t value)
 {
     return static_cast<int>((value + 7) / 8 * 8);
@@ -224,10 +229,11 @@ bool CNvImage::LoadFile(const std::string& path, std::string* why)
 
 bool CNvImage::LoadColours(const std::string& path, std::string* why)
 {
-    // Bounded by one image's raster: a bigger picture could not be converted anyway.
+    // Bounded: a picture larger than what adjustments can bring into one raster could
+    // not be converted anyway.
     auto image = std::make_unique<DecodedImage>();
     std::string reason;
-    if (!LoadImageFile(path, *image, reason, m_nCapacity)) {
+    if (!LoadImageFile(path, *image, reason, DecodeLimit())) {
         Clear();
         if (why)
             *why = reason;
@@ -265,6 +271,11 @@ void CNvImage::BuildRaster(const NvConversion& conversion)
     m_nCentringBytes = 0;
     if (!m_hBitmap && !m_decoded)
         return;
+    if (conversion.adjust.Any()) {
+        if (!BuildAdjusted(conversion))
+            Clear();
+        return;
+    }
     const bool centre = conversion.centre;
     if (NvRasterLength(m_bm.bmWidth, m_bm.bmHeight, centre, conversion.maxPrintWidth) > m_nCapacity) {
         Clear();
@@ -309,15 +320,14 @@ void CNvImage::BuildClassicBmp(int threshold)
 
 bool CNvImage::BuildFromColours(HalftoneMode mode, int threshold)
 {
-    // PNG, JPEG and GIF files have no historic rule: Classic treats them as Colour.
-    if (mode == HalftoneMode::Classic)
-        mode = HalftoneMode::Colour;
+    // PNG, JPEG and GIF files have no historic rule: Classic treats them as Colour does,
+    // with the historic grey.
     try {
         DecodedImage bmpColours;
         const DecodedImage* image = m_decoded.get();
         if (!image) {
             std::string why;
-            if (!BmpColours(*m_hBitmap, bmpColours, why, m_nCapacity))
+            if (!BmpColours(*m_hBitmap, bmpColours, why, DecodeLimit()))
                 return false;
             image = &bmpColours;
         }
@@ -325,6 +335,104 @@ bool CNvImage::BuildFromColours(HalftoneMode mode, int threshold)
     } catch (const std::bad_alloc&) {
         return false;
     }
+    return true;
+}
+
+int CNvImage::DecodeLimit() const
+{
+    return std::max(m_nCapacity, kMaxAdjustedRasterBytes);
+}
+
+GreyImage CNvImage::PictureGrey(HalftoneMode mode, int threshold) const
+{
+    GreyImage grey;
+    if (m_hBitmap && mode == HalftoneMode::Classic) {
+        grey = {m_bm.bmWidth, m_bm.bmHeight,
+                std::vector<uint8_t>(static_cast<size_t>(m_bm.bmWidth) * static_cast<size_t>(m_bm.bmHeight))};
+        WithDotRule(*this, threshold, [&](const auto& rule) {
+            for (int y = 0; y < m_bm.bmHeight; ++y) {
+                const uint8_t* row =
+                    m_bm.bmBits + static_cast<ptrdiff_t>(m_bm.bmHeight - 1 - y) * m_bm.bmWidthBytes;
+                uint8_t* out = grey.grey.data() + static_cast<size_t>(y) * static_cast<size_t>(m_bm.bmWidth);
+                for (int x = 0; x < m_bm.bmWidth; ++x)
+                    out[x] = rule(row, x) ? 0 : 255;
+            }
+        });
+        return grey;
+    }
+    DecodedImage bmpColours;
+    const DecodedImage* image = m_decoded.get();
+    if (!image) {
+        std::string why;
+        if (!BmpColours(*m_hBitmap, bmpColours, why, DecodeLimit()))
+            return {};
+        image = &bmpColours;
+    }
+    return {image->width, image->height, GreyOnPaper(*image, GreyRuleOf(mode))};
+}
+
+GreyImage CNvImage::AdjustedGrey(const NvConversion& conversion) const
+{
+    if (!m_hBitmap && !m_decoded)
+        return {};
+    try {
+        return Adjust(PictureGrey(conversion.halftone, conversion.threshold), conversion.adjust,
+                      conversion.maxPrintWidth);
+    } catch (const std::bad_alloc&) {
+        return {};
+    }
+}
+
+bool CNvImage::BuildAdjusted(const NvConversion& conversion)
+{
+    const GreyImage grey = AdjustedGrey(conversion);
+    if (grey.width <= 0 || grey.height <= 0)
+        return false;
+    if (NvRasterLength(grey.width, grey.height, conversion.centre, conversion.maxPrintWidth) > m_nCapacity)
+        return false;
+    m_nWidth = RoundUp8(grey.width);
+    m_nHeight = RoundUp8(grey.height);
+    const int bytesPerColumn = m_nHeight / 8;
+    m_nLength = m_nWidth * bytesPerColumn;
+    // A Classic BMP's grey holds its dots already: whatever the adjustments made of
+    // them prints where it is darker than mid-grey.
+    const bool classicDots = m_hBitmap && conversion.halftone == HalftoneMode::Classic;
+    try {
+        const DotMatrix dots =
+            classicDots
+                ? HalftoneGrey(grey.width, grey.height, grey.grey, HalftoneMode::Colour, kMidGrey)
+                : HalftoneGrey(grey.width, grey.height, grey.grey, conversion.halftone, conversion.threshold);
+        PackDotsIntoRaster(dots, bytesPerColumn, m_raster);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    if (conversion.centre && m_nWidth < conversion.maxPrintWidth)
+        Centre(bytesPerColumn, conversion.maxPrintWidth);
+    return true;
+}
+
+bool AdjustedPictureSize(const std::string& path, const NvConversion& conversion, int32_t& width,
+                         int32_t& height, std::string& why)
+{
+    if (!conversion.adjust.Any()) {
+        ImageInfo info;
+        if (!ReadImageInfo(path, info, why))
+            return false;
+        width = info.width;
+        height = info.height;
+        return true;
+    }
+    // The largest picture key-coded memory takes; a bigger one is refused later anyway.
+    auto image = std::make_unique<CNvImage>(kMaxAdjustedRasterBytes);
+    if (!image->LoadFile(path, &why))
+        return false;
+    const GreyImage grey = image->AdjustedGrey(conversion);
+    if (grey.width <= 0 || grey.height <= 0) {
+        why = path + ": not enough memory to adjust the picture";
+        return false;
+    }
+    width = grey.width;
+    height = grey.height;
     return true;
 }
 

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "logo/Adjustments.h"
 #include "download/Halftone.h"
 #include "logo/BmpFile.h"
 #include "logo/DecodedImage.h"
@@ -24,12 +25,13 @@
 inline constexpr int kNvRasterCapacity = 147456;
 
 // How one logo is converted: the Setup page's threshold, printable width and halftone,
-// and the logo's own centring tick.
+// and the logo's own centring tick and adjustments.
 struct NvConversion {
     int threshold = 128;     // a dot prints when its grey is below this (0..255)
     int maxPrintWidth = 512; // centred images are centred within this width (dots)
     bool centre = false;
     HalftoneMode halftone = HalftoneMode::Classic;
+    Adjustments adjust{}; // none: the picture is converted as it stands
 };
 
 // The bitmap's vital data as the platform reports it.
@@ -94,8 +96,21 @@ public:
     // (m_nCentringBytes tells how many bytes that added). A bitmap whose raster would
     // not fit m_raster is left empty; CheckListedLogos refuses such files before a
     // download starts.
+    //
+    // With adjustments the picture first becomes grey: a BMP under Classic as its
+    // Classic dots (black or white), any other picture as its grey on white paper by the
+    // mode's rule. The adjustments work on that grey; then a Classic BMP's pixel prints
+    // where the result is darker than mid-grey, any other by the mode and threshold.
+    // m_nWidth and m_nHeight then tell the adjusted size.
     void BuildRaster(const NvConversion& conversion);
+    // The adjusted grey picture BuildRaster would turn into dots; empty (0 x 0) when
+    // nothing is loaded or memory runs out.
+    GreyImage AdjustedGrey(const NvConversion& conversion) const;
     int Capacity() const { return m_nCapacity; }
+    // The largest picture LoadFile decodes, by its NV size: what the raster holds, or
+    // what adjustments (a fit, a scale) may still bring into the largest key-coded
+    // graphic, whichever is more.
+    int DecodeLimit() const;
     // The raster row by row, as key-coded graphics take it: rows top to bottom,
     // m_nWidth / 8 bytes a row, bit 7 the leftmost dot.
     std::vector<uint8_t> RowRaster() const;
@@ -105,6 +120,8 @@ private:
     bool LoadColours(const std::string& path, std::string* why);
     void BuildClassicBmp(int threshold);
     bool BuildFromColours(HalftoneMode mode, int threshold);
+    bool BuildAdjusted(const NvConversion& conversion);
+    GreyImage PictureGrey(HalftoneMode mode, int threshold) const;
     void Centre(int bytesPerColumn, int maxPrintWidth);
 };
 
@@ -112,6 +129,11 @@ private:
 // centre is set and the width is below maxPrintWidth. 64-bit: a bitmap may be far
 // larger than the raster.
 int64_t NvRasterLength(int32_t width, int32_t height, bool centre, int32_t maxPrintWidth);
+
+// The size in dots of path's picture once conversion's adjustments are made (its own
+// size without any). False with the reason in why when it does not read as a picture.
+bool AdjustedPictureSize(const std::string& path, const NvConversion& conversion, int32_t& width,
+                         int32_t& height, std::string& why);
 
 // Packs dots (rows top to bottom, 1 = print) into the column raster: columns from the
 // left, bytesPerColumn bytes each, bit 7 the top dot. Dots beyond the matrix are 0.

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "logo/Adjustments.h"
 #include "logo/ImageKind.h"
 
 struct Logo {
@@ -18,6 +19,7 @@ struct Logo {
     int32_t height = 0;  // pixels
     int32_t nvSize = 0;  // NV data bytes: 8-dot bands times the width rounded up to 8
     bool centre = false; // centred within the printable width when downloaded
+    Adjustments adjust{}; // trim, turn, scale, tone, invert; none until chosen
 
     bool operator==(const Logo&) const = default;
 };
@@ -35,6 +37,7 @@ std::string FileNameOf(const std::string& path);
 struct StoredLogo {
     std::string path;
     bool centre = false;
+    Adjustments adjust{};
 
     bool operator==(const StoredLogo&) const = default;
 };

@@ -102,6 +102,18 @@ void LogoList::Clear()
         m_observer->AfterClear();
 }
 
+void LogoList::SetAdjust(int row, const Adjustments& adjust, int32_t nvSize)
+{
+    Logo& logo = m_logos.at(static_cast<size_t>(row));
+    if (logo.adjust == adjust && logo.nvSize == nvSize)
+        return;
+    m_totalBytes += int64_t{nvSize} - logo.nvSize;
+    logo.adjust = adjust;
+    logo.nvSize = nvSize;
+    if (m_observer)
+        m_observer->RowChanged(row);
+}
+
 void LogoList::SetCentre(int row, bool centre)
 {
     Logo& logo = m_logos.at(static_cast<size_t>(row));

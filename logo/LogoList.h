@@ -26,7 +26,7 @@ public:
     virtual void AfterRemove() = 0;
     virtual void BeforeClear() = 0;
     virtual void AfterClear() = 0;
-    // A field of the row changed (its centring).
+    // A field of the row changed (its centring, its adjustments and size).
     virtual void RowChanged(int row) = 0;
 };
 
@@ -76,6 +76,8 @@ public:
     // Removes every row; the numbers are left as they are.
     void Clear();
     void SetCentre(int row, bool centre);
+    // The row's adjustments, and its NV size once they are made (the total follows).
+    void SetAdjust(int row, const Adjustments& adjust, int32_t nvSize);
 
     // The stored list, in NV image order: NV image n is entry n - 1.
     const std::vector<StoredLogo>& Stored() const { return m_stored; }

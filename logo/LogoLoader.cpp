@@ -64,6 +64,17 @@ AddResult CLogoLoader::Refuse(int32_t nIndex, AddOutcome outcome, std::string re
 
 AddResult CLogoLoader::AddFile(int32_t nIndex, std::string path)
 {
+    return AddFile(nIndex, std::move(path), Adjustments{});
+}
+
+std::string CLogoLoader::NoRoomReason() const
+{
+    const int64_t left = std::max<int64_t>(m_list.CapacityBytes() - m_list.TotalBytes(), 0);
+    return Format("does not fit: %lld KByte left", static_cast<long long>(left / 1024));
+}
+
+AddResult CLogoLoader::AddFile(int32_t nIndex, std::string path, const Adjustments& adjust)
+{
     if (m_list.Full())
         return {AddOutcome::ListFull, Format("the list holds %d files", kMaxLogos)};
     // The profile keeps one path a line: a line break (or any control character) in a
@@ -77,19 +88,19 @@ AddResult CLogoLoader::AddFile(int32_t nIndex, std::string path)
     if (info.bitsPerPixel > 32)
         return Refuse(nIndex, AddOutcome::Unsupported,
                       Format("%d bits per pixel is not supported", info.bitsPerPixel), false);
-    const int32_t size = NvDataSize(info.width, info.height);
+    int32_t width = info.width, height = info.height;
+    if (adjust.Any() && (!m_adjustedSize || !m_adjustedSize(path, adjust, width, height, why)))
+        return Refuse(nIndex, AddOutcome::Unreadable, why.empty() ? "cannot be adjusted" : why, true);
+    const int32_t size = NvDataSize(width, height);
     // A picked file that no download could take is refused at once, with its own reason
     // rather than the space left. A stored file was downloaded once: it only has to fit.
     if (nIndex < 1 && size > kNvRasterCapacity)
         return Refuse(nIndex, AddOutcome::TooLarge,
-                      Format("%d x %d is larger than the printer can store (%s bytes of raster)", info.width,
-                             info.height, Grouped(kNvRasterCapacity).c_str()),
+                      Format("%d x %d is larger than the printer can store (%s bytes of raster)", width,
+                             height, Grouped(kNvRasterCapacity).c_str()),
                       false);
-    if (!m_list.Fits(size)) {
-        const int64_t left = std::max<int64_t>(m_list.CapacityBytes() - m_list.TotalBytes(), 0);
-        return Refuse(nIndex, AddOutcome::DoesNotFit,
-                      Format("does not fit: %lld KByte left", static_cast<long long>(left / 1024)), true);
-    }
+    if (!m_list.Fits(size))
+        return Refuse(nIndex, AddOutcome::DoesNotFit, NoRoomReason(), true);
     Logo logo;
     logo.name = FileNameOf(path);
     logo.path = std::move(path);
@@ -97,12 +108,38 @@ AddResult CLogoLoader::AddFile(int32_t nIndex, std::string path)
     logo.width = info.width;
     logo.height = info.height;
     logo.nvSize = size;
+    logo.adjust = adjust;
     try {
         m_list.Append(std::move(logo), nIndex);
     } catch (const std::bad_alloc&) {
         return {AddOutcome::OutOfMemory, "out of memory"};
     }
     return {};
+}
+
+AddResult CLogoLoader::SetAdjustments(int row, const Adjustments& adjust)
+{
+    const Logo& logo = m_list.At(row);
+    int32_t width = logo.width, height = logo.height;
+    std::string why;
+    if (adjust.Any() && (!m_adjustedSize || !m_adjustedSize(logo.path, adjust, width, height, why)))
+        return {AddOutcome::Unreadable, why.empty() ? "cannot be adjusted" : why};
+    const int32_t size = NvDataSize(width, height);
+    if (size > logo.nvSize && !m_list.Fits(size - logo.nvSize))
+        return {AddOutcome::DoesNotFit, NoRoomReason()};
+    m_list.SetAdjust(row, adjust, size);
+    return {};
+}
+
+void CLogoLoader::RefreshAdjustedSizes()
+{
+    for (int row = 0; row < m_list.Count(); ++row) {
+        const Logo& logo = m_list.At(row);
+        int32_t width = 0, height = 0;
+        std::string why;
+        if (logo.adjust.Any() && m_adjustedSize && m_adjustedSize(logo.path, logo.adjust, width, height, why))
+            m_list.SetAdjust(row, logo.adjust, NvDataSize(width, height));
+    }
 }
 
 OpenResult CLogoLoader::OpenFiles()
@@ -160,7 +197,7 @@ ReloadResult CLogoLoader::ReloadStored(const std::vector<StoredLogo>& stored)
     ReloadResult result;
     result.keys = static_cast<int>(stored.size());
     for (size_t i = 0; i < stored.size(); ++i) {
-        const AddResult added = AddFile(static_cast<int32_t>(i + 1), stored[i].path);
+        const AddResult added = AddFile(static_cast<int32_t>(i + 1), stored[i].path, stored[i].adjust);
         if (added.outcome == AddOutcome::ListFull) {
             result.tooMany = true;
             break;

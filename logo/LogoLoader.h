@@ -11,6 +11,7 @@
 //
 // Not thread-safe, like the list it edits.
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -54,6 +55,13 @@ struct ReloadResult {
     bool tooMany = false;        // entries beyond the 255th listed were not tried
 };
 
+// The size in dots of a picture once its adjustments are made; false with the reason
+// in why when it cannot be read. The adjusted size depends on how the picture is
+// converted (a trim looks at its dots), so the one who knows the conversion settings
+// hands it in.
+using AdjustedSizeFn = std::function<bool(const std::string& path, const Adjustments& adjust, int32_t& width,
+                                          int32_t& height, std::string& why)>;
+
 class CLogoLoader {
 public:
     explicit CLogoLoader(LogoList& list) : m_list(list) {}
@@ -64,6 +72,17 @@ public:
     // it and appends it to the list. nIndex is the profile key's number for a file of
     // the stored list, 0 for a file the user picked.
     AddResult AddFile(int32_t nIndex, std::string path);
+    // The same for a file with adjustments (a stored file's): its NV size is that of
+    // the adjusted picture.
+    AddResult AddFile(int32_t nIndex, std::string path, const Adjustments& adjust);
+    // Gives the row new adjustments and the NV size they make. Refused (nothing
+    // changes) when the picture no longer reads or the new size does not fit.
+    AddResult SetAdjustments(int row, const Adjustments& adjust);
+    // Works out the NV size of every adjusted row again (the printable width or the
+    // conversion changed). A row that no longer reads keeps its size.
+    void RefreshAdjustedSizes();
+    // How adjusted sizes are found; without one, adjustments are refused.
+    void SetAdjustedSizeFn(AdjustedSizeFn sizeFn) { m_adjustedSize = std::move(sizeFn); }
     // The multi-select open dialog, then AddFile(0, path) for every file chosen, until
     // the list is full. The dialog opens at m_strFilePath, the last file chosen.
     OpenResult OpenFiles();
@@ -85,8 +104,11 @@ public:
 
 private:
     AddResult Refuse(int32_t nIndex, AddOutcome outcome, std::string reason, bool recordFailure);
+    // "does not fit: N KByte left" for a list that has not room for size more bytes.
+    std::string NoRoomReason() const;
 
     LogoList& m_list;
+    AdjustedSizeFn m_adjustedSize;
 };
 
 // The message about files picked in one Open File that were refused: each named with

@@ -20,6 +20,15 @@ const RowField kRowFields[] = {
     {LogoCenterKey,
      [](const StoredLogo& row) { return row.centre ? std::optional<std::string>("1") : std::nullopt; },
      [](StoredLogo& row, const std::string& text) { row.centre = Atoi(text) == 1; }},
+    // A text that no adjustment reads back as (a newer or a damaged profile) is taken
+    // as no adjustment: the logo is listed as its file stands.
+    {LogoAdjustKey,
+     [](const StoredLogo& row) {
+         return row.adjust.Any() ? std::optional<std::string>(row.adjust.ToText()) : std::nullopt;
+     },
+     [](StoredLogo& row, const std::string& text) {
+         row.adjust = Adjustments::Parse(text).value_or(Adjustments{});
+     }},
 };
 
 // Profile key names compare without regard to case.
@@ -41,6 +50,11 @@ std::string LogoFileKey(int number)
 std::string LogoCenterKey(int number)
 {
     return Format("Logocenter%d", number);
+}
+
+std::string LogoAdjustKey(int number)
+{
+    return Format("Logoadjust%d", number);
 }
 
 std::vector<StoredLogo> ReadStoredList(const PrivateProfile& profile)

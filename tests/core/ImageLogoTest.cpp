@@ -25,7 +25,7 @@ namespace {
 // The driver writing into memory without pauses, as nivora-cli writes a file.
 struct MemoryWalk {
     MemoryWalk(const LogoList& list, int threshold, int maxPrintWidth, HalftoneMode halftone)
-        : walk(list, {threshold, maxPrintWidth, false, halftone}, sink)
+        : walk(list, {threshold, maxPrintWidth, false, halftone, {}}, sink)
     {
     }
     bool RunToEnd() { return walk.RunToEnd(); }
@@ -158,8 +158,8 @@ TEST_F(ImageLogoTest, EachHalftoneModeEndToEndThroughTheStream)
             DecodedImage colours;
             std::string why;
             ASSERT_TRUE(LoadImageFile(files[i], colours, why)) << why;
-            const DotMatrix dots =
-                Halftone(colours, mode == HalftoneMode::Classic ? HalftoneMode::Colour : mode, threshold);
+            // Classic takes other files as Colour does, with the historic grey.
+            const DotMatrix dots = Halftone(colours, mode, threshold);
             const int width = (dots.width + 7) / 8 * 8;
             const int pad = list.At(static_cast<int>(i)).centre ? ((maxWidth - width) / 2 + 7) / 8 * 8 : 0;
             const DotImage got = stream.definitions[i].Dots();
@@ -207,7 +207,7 @@ TEST_F(ImageLogoTest, PrintedDotsAreTheStreamsDotsAndAreConvertedOncePerFileAndS
     const std::string png = WriteShadedPng(dir.File("a.png"), 45, 21);
     ASSERT_TRUE(Pick(png));
     list.SetCentre(0, true);
-    const NvConversion conversion{120, 100, true, HalftoneMode::Atkinson};
+    const NvConversion conversion{120, 100, true, HalftoneMode::Atkinson, {}};
     PrintedDotsCache cache;
     std::string why;
     const std::shared_ptr<const DotImage> dots = cache.Get(png, conversion, why);

@@ -14,7 +14,7 @@ namespace {
 
 TEST(ManifestTest, LinesOptionsAndMistakes)
 {
-    const NvConversion defaults{128, 576, false, HalftoneMode::Classic};
+    const NvConversion defaults{128, 576, false, HalftoneMode::Classic, {}};
     std::vector<std::string> errors;
     const auto entries =
         keyed::ParseManifest("# logos\n"

@@ -91,7 +91,7 @@ protected:
 // halftone included, and a logo beyond 65,535 bytes goes through GS 8 L.
 TEST_F(KeyedRunsTest, StoredGraphicsAreThePreviewsDots)
 {
-    const NvConversion centred{100, 512, true, HalftoneMode::FloydSteinberg};
+    const NvConversion centred{100, 512, true, HalftoneMode::FloydSteinberg, {}};
     const std::vector<keyed::KeyedLogo> logos = {{"L1", Logo("a.bmp", 100, 50, 1), centred},
                                                  {"/A", Logo("b.bmp", 512, 2304, 2), NvConversion{}}};
     keyed::RunContext context = Context();

@@ -1,4 +1,4 @@
-#include "download/Adjustments.h"
+#include "logo/Adjustments.h"
 
 #include <algorithm>
 #include <charconv>

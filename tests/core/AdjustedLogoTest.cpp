@@ -1,0 +1,177 @@
+// Adjustments where they take effect: the conversion a download, the printed-dots
+// preview and a key-coded store share, the sizes the list counts, and the profile.
+#include <gtest/gtest.h>
+
+#include "download/Halftone.h"
+#include "download/NvImage.h"
+#include "logo/LogoList.h"
+#include "logo/LogoLoader.h"
+#include "logo/PrivateProfile.h"
+#include "logo/StoredList.h"
+#include "tests/support/BmpWriter.h"
+#include "tests/support/TempDir.h"
+
+namespace {
+
+using namespace testing_support;
+
+// A 24-bit BMP whose pixel (x, y) has the grey grey(x, y).
+std::string WriteGreyBmp(const std::string& path, int width, int height,
+                         const std::function<int(int, int)>& grey)
+{
+    BmpParams params;
+    params.width = width;
+    params.height = height;
+    WriteFile(path, MakeBmp(params, [&](int x, int y) {
+                  const auto g = static_cast<uint32_t>(grey(x, y));
+                  return (g << 16) | (g << 8) | g;
+              }));
+    return path;
+}
+
+// The dots of the converted raster, rows top to bottom.
+std::vector<std::vector<int>> Dots(const CNvImage& image)
+{
+    std::vector<std::vector<int>> rows(static_cast<size_t>(image.m_nHeight),
+                                       std::vector<int>(static_cast<size_t>(image.m_nWidth)));
+    const int perColumn = image.m_nHeight / 8;
+    for (int x = 0; x < image.m_nWidth; ++x)
+        for (int y = 0; y < image.m_nHeight; ++y)
+            rows[static_cast<size_t>(y)][static_cast<size_t>(x)] =
+                (image.m_raster[x * perColumn + y / 8] >> (7 - y % 8)) & 1;
+    return rows;
+}
+
+NvConversion Converting(HalftoneMode mode, Adjustments adjust, int threshold = 128, int width = 576)
+{
+    NvConversion conversion;
+    conversion.halftone = mode;
+    conversion.threshold = threshold;
+    conversion.maxPrintWidth = width;
+    conversion.adjust = adjust;
+    return conversion;
+}
+
+TEST(AdjustedLogoTest, ColourModesTakeTheExactGreyClassicKeepsItsOwn)
+{
+    // The grey (v, v, v) is v: it never prints at a threshold of v, and prints below
+    // v + 1. The historic single-precision grey of 127 is 126, so Classic prints it at 127.
+    DecodedImage ramp{256, 1, PixelLayout::Rgba, {}};
+    for (int v = 0; v < 256; ++v)
+        ramp.pixels.insert(ramp.pixels.end(), {uint8_t(v), uint8_t(v), uint8_t(v), 255});
+    for (int v = 0; v < 255; ++v) {
+        EXPECT_EQ(Halftone(ramp, HalftoneMode::Colour, v).At(v, 0), 0) << v;
+        EXPECT_EQ(Halftone(ramp, HalftoneMode::Colour, v + 1).At(v, 0), 1) << v;
+    }
+    EXPECT_EQ(Halftone(ramp, HalftoneMode::Classic, 127).At(127, 0), 1);
+}
+
+TEST(AdjustedLogoTest, AWideLogoFitsThePrintableWidth)
+{
+    TempDir dir;
+    // 1200 x 40: black on the left half, white on the right.
+    const std::string path =
+        WriteGreyBmp(dir.File("wide.bmp"), 1200, 40, [](int x, int) { return x < 600 ? 0 : 255; });
+    Adjustments fit;
+    fit.scale = Adjustments::Scale::Fit;
+    CNvImage image;
+    ASSERT_TRUE(image.LoadFile(path));
+    image.BuildRaster(Converting(HalftoneMode::Colour, fit));
+    EXPECT_EQ(image.m_nWidth, 576);
+    EXPECT_EQ(image.m_nHeight, 24); // 40 * 576 / 1200 = 19.2 -> 19, rounded up to 24
+    const auto dots = Dots(image);
+    EXPECT_EQ(dots[0][287], 1);
+    EXPECT_EQ(dots[0][288], 0);
+    EXPECT_EQ(dots[19][0], 0); // the rounding margin stays white
+
+    int32_t width = 0, height = 0;
+    std::string why;
+    ASSERT_TRUE(AdjustedPictureSize(path, Converting(HalftoneMode::Colour, fit), width, height, why)) << why;
+    EXPECT_EQ(width, 576);
+    EXPECT_EQ(height, 19);
+    ASSERT_TRUE(
+        AdjustedPictureSize(path, Converting(HalftoneMode::Colour, fit, 128, 384), width, height, why));
+    EXPECT_EQ(width, 384);
+}
+
+TEST(AdjustedLogoTest, TrimTurnAndInvertGiveTheDotsOfTheSteps)
+{
+    TempDir dir;
+    // A 3 x 2 black block at (2, 1) on a 7 x 5 white ground.
+    const std::string path = WriteGreyBmp(dir.File("block.bmp"), 7, 5, [](int x, int y) {
+        return x >= 2 && x < 5 && y >= 1 && y < 3 ? 0 : 255;
+    });
+    Adjustments adjust;
+    adjust.trim = true;
+    adjust.rotate = 90;
+    adjust.invert = true;
+    for (const HalftoneMode mode : {HalftoneMode::Classic, HalftoneMode::Colour}) {
+        CNvImage image;
+        ASSERT_TRUE(image.LoadFile(path));
+        image.BuildRaster(Converting(mode, adjust));
+        // Trimmed to the 3 x 2 block, turned to 2 x 3, inverted to white: no dot at all,
+        // in a raster of 8 x 8.
+        EXPECT_EQ(image.m_nWidth, 8);
+        EXPECT_EQ(image.m_nHeight, 8);
+        EXPECT_EQ(image.m_nLength, 8);
+        for (int i = 0; i < image.m_nLength; ++i)
+            EXPECT_EQ(image.m_raster[i], 0) << HalftoneLabel(mode);
+    }
+    // Without the invert the block prints: 2 columns of 3 dots.
+    adjust.invert = false;
+    CNvImage image;
+    ASSERT_TRUE(image.LoadFile(path));
+    image.BuildRaster(Converting(HalftoneMode::Classic, adjust));
+    EXPECT_EQ(image.m_raster[0], 0xE0);
+    EXPECT_EQ(image.m_raster[1], 0xE0);
+    EXPECT_EQ(image.m_raster[2], 0x00);
+}
+
+TEST(AdjustedLogoTest, TheListCountsAdjustedSizes)
+{
+    TempDir dir;
+    const std::string path = WriteGreyBmp(dir.File("wide.bmp"), 1200, 1000, [](int, int) { return 0; });
+    LogoList list;
+    CLogoLoader loader(list);
+    int width = 576;
+    loader.SetAdjustedSizeFn(
+        [&](const std::string& file, const Adjustments& adjust, int32_t& w, int32_t& h, std::string& why) {
+            return AdjustedPictureSize(file, Converting(HalftoneMode::Colour, adjust, 128, width), w, h, why);
+        });
+    // Picked as it stands it is larger than the printer can store; fitted it joins.
+    EXPECT_EQ(loader.AddFile(0, path).outcome, AddOutcome::TooLarge);
+    Adjustments fit;
+    fit.scale = Adjustments::Scale::Fit;
+    ASSERT_TRUE(loader.AddFile(1, path, fit).Added());
+    EXPECT_EQ(list.At(0).nvSize, 60 * 576); // 576 x 480
+    EXPECT_EQ(list.TotalBytes(), 60 * 576);
+    width = 384; // a narrower paper: the fitted logo shrinks with it
+    loader.RefreshAdjustedSizes();
+    EXPECT_EQ(list.At(0).nvSize, 40 * 384); // 384 x 320
+    EXPECT_EQ(list.TotalBytes(), 40 * 384);
+    // Taking the fit away would not fit the printer: refused, nothing changes.
+    list.SetCapacityKByte(100);
+    EXPECT_EQ(loader.SetAdjustments(0, {}).outcome, AddOutcome::DoesNotFit);
+    EXPECT_EQ(list.At(0).adjust, fit);
+}
+
+TEST(AdjustedLogoTest, AdjustmentsTravelWithTheStoredList)
+{
+    TempDir dir;
+    PrivateProfile profile(dir.File("nivora.INI"));
+    Adjustments adjust;
+    adjust.rotate = 270;
+    adjust.gamma = 1.4;
+    ASSERT_TRUE(WriteStoredList(profile, {{"/a.bmp", false, adjust}, {"/b.bmp", true, {}}}, 0));
+    EXPECT_EQ(profile.GetProfileString(kLogSection, "Logoadjust1"), "rotate=270 gamma=1.4");
+    EXPECT_EQ(profile.GetProfileString(kLogSection, "Logoadjust2"), "");
+    const std::vector<StoredLogo> rows = ReadStoredList(profile);
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].adjust, adjust);
+    EXPECT_FALSE(rows[1].adjust.Any());
+    // An old profile without the key, or one whose text is not understood, reads as none.
+    ASSERT_TRUE(profile.WriteProfileString(kLogSection, "Logoadjust2", "sparkle"));
+    EXPECT_FALSE(ReadStoredList(profile)[1].adjust.Any());
+}
+
+} // namespace
