@@ -15,10 +15,10 @@ struct Logo {
     std::string path;   // the file as chosen or stored
     std::string name;   // the text after the path's last '/'; the whole path without one
     ImageKind kind = ImageKind::Unknown;
-    int32_t width = 0;   // pixels
-    int32_t height = 0;  // pixels
-    int32_t nvSize = 0;  // NV data bytes: 8-dot bands times the width rounded up to 8
-    bool centre = false; // centred within the printable width when downloaded
+    int32_t width = 0;    // pixels
+    int32_t height = 0;   // pixels
+    int32_t nvSize = 0;   // NV data bytes: 8-dot bands times the width rounded up to 8
+    bool centre = false;  // centred within the printable width when downloaded
     Adjustments adjust{}; // trim, turn, scale, tone, invert; none until chosen
 
     bool operator==(const Logo&) const = default;
