@@ -79,6 +79,14 @@ CPage2Preview::CPage2Preview(Session& session, LogoTableModel& model)
                                Follow::Move(kListShare, 0));
     m_checkPrintedDots->setObjectName(QStringLiteral("checkPrintedDots"));
     connect(m_checkPrintedDots, &QCheckBox::toggled, this, &CPage2Preview::DrawPreview);
+    AddZoomBox(frame);
+
+    // A row chosen here, or a header click that clears the choice, draws anew.
+    connect(m_pane, &LogoListPane::SelectionChanged, this, &CPage2Preview::DrawPreview);
+}
+
+void CPage2Preview::AddZoomBox(const QRect& frame)
+{
     auto* zoom = Place(new QLabel(QStringLiteral("&Zoom"), this), 266, 6, 20, 10, Follow::Move(1, 0));
     zoom->setObjectName(QStringLiteral("labelZoom"));
     m_cbZoom = new QComboBox(this);
@@ -96,9 +104,6 @@ CPage2Preview::CPage2Preview(Session& session, LogoTableModel& model)
         LayoutDrawing();
         m_pFrame->Canvas()->update();
     });
-
-    // A row chosen here, or a header click that clears the choice, draws anew.
-    connect(m_pane, &LogoListPane::SelectionChanged, this, &CPage2Preview::DrawPreview);
 }
 
 CPage2Preview::~CPage2Preview()

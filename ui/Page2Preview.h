@@ -59,6 +59,8 @@ public:
     const PreviewPictures& Pictures() const { return *m_pictures; }
 
 private:
+    // The "&Zoom" box in the strip above the frame (frame: the well's rectangle).
+    void AddZoomBox(const QRect& frame);
     PictureKey KeyOf(int row) const;
     void OnPicturesReady();
     // Sizes the drawing for the shown picture, the quality and the zoom.
