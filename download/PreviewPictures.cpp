@@ -139,6 +139,7 @@ void PreviewPictures::Want(std::vector<PictureKey> keys)
     m_asked.clear();
     for (const Ask& ask : asks)
         m_asked.push_back(ask.key);
+    m_wanted = m_asked;
     {
         const std::lock_guard lock(m_mutex);
         m_queue = std::move(asks);
@@ -199,10 +200,15 @@ bool PreviewPictures::Collect()
 void PreviewPictures::Trim()
 {
     size_t bytes = KeptBytes();
-    // The newest picture stays whatever its size: it is the one being drawn.
-    while (bytes > m_nByteLimit && m_kept.size() > 1) {
-        bytes -= m_kept.back().picture->picture.Bytes();
-        m_kept.pop_back();
+    // What was asked for last stays whatever its size: it is being drawn, or about to
+    // be, and a check that finds its file unchanged must still find it kept.
+    auto entry = m_kept.end();
+    while (bytes > m_nByteLimit && entry != m_kept.begin()) {
+        --entry;
+        if (std::find(m_wanted.begin(), m_wanted.end(), entry->key) != m_wanted.end())
+            continue;
+        bytes -= entry->picture->picture.Bytes();
+        entry = m_kept.erase(entry);
     }
 }
 

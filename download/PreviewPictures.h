@@ -46,7 +46,7 @@ class PreviewPictures {
 public:
     // ready runs on the loading thread whenever a load has finished; the owner then
     // calls Collect on its own thread. Pictures beyond byteLimit are let go, the least
-    // recently found first.
+    // recently found first; those of the last Want stay.
     PreviewPictures(size_t byteLimit, std::function<void()> ready);
     // Waits for the load under way, if any; what is still asked for is dropped.
     ~PreviewPictures();
@@ -96,8 +96,9 @@ private:
 
     const size_t m_nByteLimit;
     const std::function<void()> m_ready;
-    std::list<Entry> m_kept;         // the owner's; the most recently found first
-    std::vector<PictureKey> m_asked; // the owner's: asked for and not collected
+    std::list<Entry> m_kept;          // the owner's; the most recently found first
+    std::vector<PictureKey> m_asked;  // the owner's: asked for and not collected
+    std::vector<PictureKey> m_wanted; // the owner's: the last Want's keys
 
     mutable std::mutex m_mutex; // guards what follows
     std::condition_variable m_wake;

@@ -227,6 +227,14 @@ TEST_F(PreviewPicturesTest, TheLeastRecentlyShownPicturesGoBeyondTheByteLimit)
     EXPECT_NE(pictures.Find(keys[2]), nullptr);
     EXPECT_LE(pictures.KeptBytes(), 9000u);
     EXPECT_EQ(shown->picture.width, 32);
+
+    // What is asked for stays, though found less recently: the one kept already too.
+    pictures.Find(keys[0]);
+    pictures.Want({keys[1], keys[2]});
+    ASSERT_TRUE(arrivals.Take(pictures, 2));
+    EXPECT_EQ(pictures.Find(keys[0]), nullptr);
+    EXPECT_NE(pictures.Find(keys[1]), nullptr);
+    EXPECT_NE(pictures.Find(keys[2]), nullptr);
 }
 
 } // namespace
