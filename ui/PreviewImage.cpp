@@ -59,20 +59,6 @@ QSize PreviewZoomedSize(QSize picture, QSize frame, int quality, int zoomStep)
     return PreviewDrawSize(base, quality);
 }
 
-int PrintModeOfQuality(int quality)
-{
-    switch (quality) {
-    case kQualityQuadruple:
-        return 3;
-    case kQualityDoubleHeight:
-        return 2;
-    case kQualityDoubleWidth:
-        return 1;
-    default:
-        return 0;
-    }
-}
-
 void DrawPicture(QPainter& painter, const Picture& picture, QSize size, const QRect& exposed)
 {
     const QRect part = exposed & QRect(QPoint(0, 0), size);

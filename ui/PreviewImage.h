@@ -1,6 +1,7 @@
 #pragma once
 // The preview of a logo: the size it is drawn at for each Quality button and zoom step,
-// and its kept picture drawn at that size.
+// and its kept picture drawn at that size. The sizes are plain functions (any thread);
+// DrawPicture paints, on the thread that owns the painter's device.
 #include <QRect>
 #include <QSize>
 
@@ -9,8 +10,8 @@
 class QPainter;
 
 // The base size of a width x height picture in a frame: the picture fitted into half
-// the frame, so that the doubled sizes still fit it. Whole-number divisions, truncated
-// as the printer tool always did: a square uses half the frame height for both sides.
+// the frame, so that the doubled sizes still fit it. Whole-number divisions, truncated:
+// a square uses half the frame height for both sides.
 QSize PreviewBaseSize(int width, int height, int frameWidth, int frameHeight);
 
 // The Quality buttons of the Preview page, in the page's own order.
@@ -29,9 +30,6 @@ inline constexpr int kZoomSteps[] = {0, 1, 2, 4};
 // The size a picture is drawn at in a frame for a Quality value and a zoom step
 // (an index into kZoomSteps); empty for a Quality or a step out of range.
 QSize PreviewZoomedSize(QSize picture, QSize frame, int quality, int zoomStep);
-
-// The FS p print mode that prints at a Quality button's size.
-int PrintModeOfQuality(int quality);
 
 // Draws the part exposed of picture scaled to size, the picture's top-left corner at
 // the painter's origin. Throws std::bad_alloc when memory runs out.
