@@ -17,8 +17,10 @@ CPage1Selection::CPage1Selection(Session& session, LogoTableModel& model)
     : CPropertyPage(QStringLiteral("Select Bitmap"), 129), m_session(session), m_model(model)
 {
     setObjectName(QStringLiteral("CPage1Selection"));
+    // A larger page gives all its room to the list; the buttons and the note keep to
+    // the right of it.
     auto button = [this](int id, const QString& text, int y) {
-        auto* b = Place(new QPushButton(text, this), 185, y, 74, 14);
+        auto* b = Place(new QPushButton(text, this), 185, y, 74, 14, Follow::Move(1, 0));
         b->setObjectName(QStringLiteral("button%1").arg(id));
         return b;
     };
@@ -28,10 +30,11 @@ CPage1Selection::CPage1Selection(Session& session, LogoTableModel& model)
     open->setDefault(true);
 
     m_pane = new LogoListPane(*this, model, 1000, QAbstractItemView::ExtendedSelection, CounterBorder::Framed,
-                              CheckColumn::Shown);
+                              CheckColumn::Shown, 1);
     m_list = m_pane->m_list;
 
-    auto* group = Place(new QGroupBox(QStringLiteral("Auto Center Align Check"), this), 187, 74, 111, 71);
+    auto* group = Place(new QGroupBox(QStringLiteral("Auto Center Align Check"), this), 187, 74, 111, 71,
+                        Follow::Move(1, 0));
     group->setObjectName(QStringLiteral("groupAutoCenter"));
     auto* note =
         PlaceIn(group, new QLabel(QStringLiteral(" Check the item for automatic center align image."), group),
