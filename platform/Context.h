@@ -53,8 +53,10 @@ struct Context {
     //
     // The modem lines of a terminal (TIOCMGET): 0 and the lines, or -1 with errno.
     std::function<int(int fd, int& lines)> modemLines;
-    // Bytes still queued on a serial line (TIOCOUTQ), or -1. A pseudo-terminal always
-    // reports none, so the drain before a close is seen at work only through this.
+    // Bytes still queued on a serial line (TIOCOUTQ) or not yet acknowledged by a
+    // network printer (SIOCOUTQ), or -1. A pseudo-terminal always reports none, and a
+    // loopback socket acknowledges at once, so a queue that shrinks slowly is seen at
+    // work only through this.
     std::function<int(int fd)> outputQueue;
     // Replaces M, the download's write time-out per byte.
     std::optional<std::chrono::milliseconds> writeTimeoutPerByte;

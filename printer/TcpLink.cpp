@@ -33,8 +33,10 @@ int SocketError(int fd, int fallback)
 }
 
 // Bytes written but not yet acknowledged by the printer; -1 when it cannot be told.
-int Unacknowledged(int fd)
+int Unacknowledged(const platform::Context& context, int fd)
 {
+    if (context.outputQueue)
+        return context.outputQueue(fd);
     int queued = 0;
     return ::ioctl(fd, SIOCOUTQ, &queued) == 0 ? queued : -1;
 }
@@ -168,7 +170,7 @@ Link::Written TcpLink::Write(std::span<const uint8_t> bytes)
         return written;
     }
     m_policy.Begin(WaitKind::Write);
-    int queued = Unacknowledged(m_fd);
+    int queued = Unacknowledged(Context(), m_fd);
     while (written.bytes < bytes.size()) {
         const ssize_t n = ::send(m_fd, bytes.data() + written.bytes, bytes.size() - written.bytes,
                                  MSG_NOSIGNAL | MSG_DONTWAIT);
@@ -203,7 +205,7 @@ LinkStatus TcpLink::WaitWritable(int& queued)
             return LinkStatus::FromErrno(revents < 0 ? errno : SocketError(m_fd, EPIPE));
         if (revents & POLLOUT)
             return LinkStatus::Success();
-        const int now = Unacknowledged(m_fd);
+        const int now = Unacknowledged(Context(), m_fd);
         if (now >= 0 && now < queued)
             m_policy.Moved();
         queued = now;
@@ -263,7 +265,7 @@ LinkStatus TcpLink::Drain()
     if (!m_broken.Ok())
         return m_broken;
     m_policy.Begin(WaitKind::Delivery);
-    int queued = Unacknowledged(m_fd);
+    int queued = Unacknowledged(Context(), m_fd);
     // Acknowledgements come within a round trip: look often at first, then every slice.
     for (milliseconds pause{1}; queued != 0; pause = std::min(pause * 2, kSlice)) {
         if (queued < 0)
@@ -271,7 +273,7 @@ LinkStatus TcpLink::Drain()
         const int revents = m_policy.Clock().Poll(m_fd, 0, pause);
         if (revents < 0 || (revents & kBroken))
             return Broken(LinkStatus::FromErrno(revents < 0 ? errno : SocketError(m_fd, ECONNRESET)));
-        const int now = Unacknowledged(m_fd);
+        const int now = Unacknowledged(Context(), m_fd);
         if (now >= 0 && now < queued)
             m_policy.Moved();
         queued = now;
@@ -285,7 +287,7 @@ LinkStatus TcpLink::Drain()
 
 uint64_t TcpLink::DeliveredBytes() const
 {
-    const int queued = m_fd >= 0 ? Unacknowledged(m_fd) : 0;
+    const int queued = m_fd >= 0 ? Unacknowledged(Context(), m_fd) : 0;
     return m_written - std::min<uint64_t>(m_written, static_cast<uint64_t>(std::max(queued, 0)));
 }
 

@@ -163,4 +163,28 @@ TEST_F(LinkKindsTest, ANetworkPrinterHasOnlyWhatItAcknowledged)
     EXPECT_EQ(printer.Bytes().size(), 1000u);
 }
 
+// A printer that acknowledges bytes while the buffers stay full is still taking data:
+// each acknowledgement restarts the stall limit, in a blocked write as in the drain.
+TEST_F(LinkKindsTest, AcknowledgedBytesAreProgressWhileTheBuffersAreFull)
+{
+    context.stallLimit = 1000ms;
+    int looks = 0;
+    context.outputQueue = [&](int) { return 100000 - std::min(looks++, 150); }; // 150 slices, then still
+    for (const bool drain : {false, true}) {
+        SCOPED_TRACE(drain ? "drain" : "write");
+        FakeNetPrinter printer({.receiveBuffer = 4096});
+        printer.StallAfter(1000);
+        std::unique_ptr<Link> link = Connect(printer.Address());
+        ASSERT_TRUE(link) << status.Describe();
+        looks = 0;
+        const std::chrono::milliseconds start = clock.Elapsed();
+        const LinkStatus ended = drain ? (link->Write(std::vector<uint8_t>(100, 0x55)), link->Drain())
+                                       : link->Write(std::vector<uint8_t>(16 << 20, 0x55)).status;
+        EXPECT_EQ(ended.code, Code::Stalled) << ended.Describe();
+        EXPECT_GE(looks, 150);
+        EXPECT_GE(clock.Elapsed() - start, 2500ms);
+        link->Abandon();
+    }
+}
+
 } // namespace

@@ -129,8 +129,37 @@ TEST(UucpLockFolderTest, NoLockFolderToUseIsNoReasonToRefuseThePort)
     }
     std::filesystem::remove_all(root.LockDir());
     LinkStatus status;
-    EXPECT_TRUE(printer::OpenDevice(context, printer.Path(), {}, kPrintLink, true, status))
-        << status.Describe();
+    const std::unique_ptr<printer::Link> first =
+        printer::OpenDevice(context, printer.Path(), {}, kPrintLink, true, status);
+    EXPECT_TRUE(first) << status.Describe();
+    // The device's own lock still keeps a second run off the printer.
+    EXPECT_FALSE(printer::OpenDevice(context, printer.Path(), {}, kPrintLink, true, status));
+}
+
+// A lock of a live program this user may not signal (pid 1, seen as nobody) is held,
+// not stale.
+TEST(UucpLockFolderTest, ALockOfAnotherUsersLiveProgramIsHeld)
+{
+    platform::Context context;
+    FakeDeviceRoot root{context};
+    FakePrinter printer;
+    ::fchmod(printer.PortSideFd(), 0666);
+    for (const std::string& dir : {root.Path(), root.Path() + "/run"})
+        ::chmod(dir.c_str(), 0755);
+    ::chmod(root.LockDir().c_str(), 0777);
+    const std::string lockFile =
+        root.LockDir() + "/LCK.." + printer.Path().substr(printer.Path().rfind('/') + 1);
+    std::ofstream(lockFile, std::ios::binary) << Ascii(1);
+    const auto nobody = RunAsNobody([&] {
+        LinkStatus status;
+        return printer::OpenDevice(context, printer.Path(), {}, kPrintLink, true, status)
+                   ? std::string("opened")
+                   : status.Describe();
+    });
+    if (!nobody)
+        GTEST_SKIP() << "needs root to act as an ordinary user";
+    EXPECT_NE(*nobody, "opened");
+    EXPECT_EQ(Read(lockFile), Ascii(1));
 }
 
 // Many ports opened at the same moment from many threads each get their own lock
