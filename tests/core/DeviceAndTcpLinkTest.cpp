@@ -6,6 +6,7 @@
 #include <memory>
 #include <mutex>
 #include <netdb.h>
+#include <netinet/in.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -185,6 +186,26 @@ TEST_F(LinkKindsTest, AcknowledgedBytesAreProgressWhileTheBuffersAreFull)
         EXPECT_GE(clock.Elapsed() - start, 2500ms);
         link->Abandon();
     }
+}
+
+// A printer named by an IPv6 address is reached (skipped where the machine has no IPv6
+// loopback).
+TEST_F(LinkKindsTest, APrinterOnAnIpv6AddressIsReached)
+{
+    const int listener = ::socket(AF_INET6, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in6 address{};
+    address.sin6_family = AF_INET6;
+    address.sin6_addr = in6addr_loopback;
+    socklen_t length = sizeof address;
+    if (listener < 0 || ::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        ::listen(listener, 1) != 0 ||
+        ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+        if (listener >= 0)
+            ::close(listener);
+        GTEST_SKIP() << "no IPv6 loopback here";
+    }
+    EXPECT_TRUE(Connect("[::1]:" + std::to_string(ntohs(address.sin6_port)))) << status.Describe();
+    ::close(listener);
 }
 
 } // namespace
