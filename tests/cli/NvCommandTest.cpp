@@ -124,35 +124,13 @@ TEST_F(NvCommandTest, StoreInfoPrintSyncAndDeleteOnTwoPrinters)
     EXPECT_TRUE(a.Memory().KeyedGraphics().empty());
 }
 
-// 512 x 2304 dots take GS 8 L; the printer then writes its memory for 35 s, longer
-// than the stall limit, and the run waits it out.
-TEST_F(NvCommandTest, ALogoBeyond64KiBGoesThroughGs8LAndTheBusyTimeIsWaitedOut)
+// A printer out of paper is told so before anything is sent.
+TEST_F(NvCommandTest, APrinterOutOfPaperGetsNothingButTheStateQuestion)
 {
-    VirtualPrinterOptions options;
-    options.busy = 35s;
-    NetVirtualPrinter printer(options, cli.clock);
-    const std::string big = Logo("big", 512, 2304);
-    const auto run = Nv({"store", "-p", printer.Port(), "--stall-timeout", "30", "L1=" + big});
-    ASSERT_EQ(run.status, 0) << run.err;
-    ASSERT_NE(printer.Memory().Keyed("L1"), nullptr);
-    EXPECT_EQ(printer.Memory().Keyed("L1")->raster, Converted(big).rows);
-    EXPECT_TRUE(Contains(printer.Received(), {0x1D, 0x38, 0x4C, 0x0B, 0x40, 0x02, 0x00, 0x30, 0x43}));
-}
-
-TEST_F(NvCommandTest, WhatCannotBeStoredIsRefusedBeforeAnythingIsWritten)
-{
-    VirtualPrinterOptions small;
-    small.capacity = 4096;
-    NetVirtualPrinter printer(small, cli.clock);
-    auto run = Nv({"store", "-p", printer.Port(), "L1=" + Logo("wide", 512, 96)});
-    EXPECT_EQ(run.status, 1);
-    EXPECT_THAT(run.err, HasSubstr("L1: does not fit: needs 6,208 bytes, the printer has 4,096 free"));
-    EXPECT_FALSE(Contains(printer.Received(), {0x30, 0x43, 0x30}));
-
     VirtualPrinterOptions paperOut;
     paperOut.paperOut = true;
     NetVirtualPrinter empty(paperOut, cli.clock);
-    run = Nv({"store", "-p", empty.Port(), "L1=" + Logo("small", 16, 16)});
+    auto run = Nv({"store", "-p", empty.Port(), "L1=" + Logo("small", 16, 16)});
     EXPECT_EQ(run.status, 1);
     EXPECT_THAT(run.err, HasSubstr("The printer is out of paper. Nothing was sent."));
     EXPECT_EQ(empty.Received(), (std::vector<uint8_t>{0x10, 4, 1, 0x10, 4, 2, 0x10, 4, 3, 0x10, 4, 4}));

@@ -96,12 +96,6 @@ protected:
     keyed::RunContext Context()
     {
         keyed::RunContext context{printer, clock, stop};
-        context.progress = [this](const keyed::Progress& p) {
-            if (p.step == keyed::Step::Writing)
-                writingSeconds = p.seconds;
-            if (onProgress)
-                onProgress(p);
-        };
         context.wallClock = [] { return std::time_t{1'700'000'000}; };
         return context;
     }
@@ -122,8 +116,6 @@ protected:
     ScriptedPrinter printer{clock};
     std::atomic<bool> stop{false};
     TempDir dir;
-    int writingSeconds = -1;
-    std::function<void(const keyed::Progress&)> onProgress;
 };
 
 TEST_F(KeyedScriptTest, MemoryIsReadFromAnswersInSinglesWithStatusBytesAndXoff)
@@ -216,57 +208,6 @@ TEST_F(KeyedScriptTest, APrinterThatAnswersNothingIsToldWithinTheDeadline)
     late.Answer({kCapacity, {NumberReply(0x30, 1)}, 1001ms});
     keyed::RunContext lateContext{late, clock, stop};
     EXPECT_EQ(keyed::AskMemory(lateContext).outcome, keyed::Outcome::NoAnswer);
-}
-
-// The printer takes 35 s to write: longer than the 30 s stall limit, well within the
-// busy limit. A stop during the wait ends the run only once the printer has finished.
-TEST_F(KeyedScriptTest, TheBusyTimeIsWaitedOutAndAStopWaitsForIt)
-{
-    const std::string logo = Logo(64, 16);
-    Holds(100000, {});
-    printer.Answer({kCapacity, {NumberReply(0x30, 262144)}});
-    printer.Answer({kFree, {NumberReply(0x31, 99900)}, 35s});
-    printer.Answer({kFree, {NumberReply(0x31, 99900)}});
-    printer.Answer({kKeyList, {KeyBlock(false, {"L1"})}});
-    keyed::RunContext context = Context();
-    keyed::Ledger ledger("test", "");
-    keyed::RunResult result = keyed::StoreLogos(context, {{"L1", logo, {}}}, ledger);
-    EXPECT_EQ(result.outcome, keyed::Outcome::Done) << result.message;
-    EXPECT_THAT(result.stored, ElementsAre("L1"));
-    EXPECT_EQ(writingSeconds, 35);
-    EXPECT_EQ(result.memory.free, 99900u);
-
-    ScriptedPrinter busy(clock);
-    busy.Answer({kCapacity, {NumberReply(0x30, 262144)}, 0ms, 2});
-    busy.Answer({kFree, {NumberReply(0x31, 100000)}});
-    busy.Answer({kKeyList, {KeyBlock(false, {})}});
-    busy.Answer({kFree, {NumberReply(0x31, 99000)}, 40s});
-    busy.Answer({kKeyList, {KeyBlock(false, {"L1"})}});
-    busy.Answer({kFree, {NumberReply(0x31, 99000)}});
-    keyed::RunContext stopping{busy, clock, stop};
-    stopping.progress = [&](const keyed::Progress& p) {
-        if (p.step == keyed::Step::Writing && p.seconds == 2)
-            stop = true;
-    };
-    keyed::Ledger fresh("test", "");
-    result = keyed::StoreLogos(stopping, {{"L1", logo, {}}, {"L2", logo, {}}}, fresh);
-    EXPECT_EQ(result.outcome, keyed::Outcome::Stopped);
-    EXPECT_THAT(result.message, HasSubstr("Stopped after the printer had finished writing L1."));
-    EXPECT_THAT(result.stored, ElementsAre("L1")); // verified, and L2 never sent
-    ASSERT_NE(fresh.Find("L1"), nullptr);
-    EXPECT_EQ(fresh.WritesWithin24h(1'700'000'000), 1);
-
-    // Beyond the busy limit the run fails.
-    ScriptedPrinter stuck(clock);
-    stuck.Answer({kCapacity, {NumberReply(0x30, 262144)}});
-    stuck.Answer({kFree, {NumberReply(0x31, 100000)}});
-    stuck.Answer({kKeyList, {KeyBlock(false, {})}});
-    keyed::RunContext limited{stuck, clock, stop};
-    limited.limits.busyLimit = 60s;
-    stop = false;
-    result = keyed::StoreLogos(limited, {{"L1", logo, {}}}, fresh);
-    EXPECT_EQ(result.outcome, keyed::Outcome::Failed);
-    EXPECT_THAT(result.message, HasSubstr("did not finish writing its memory within 60 s"));
 }
 
 // A graphic that does not fit with the margin is refused before a byte of it is sent;
