@@ -18,6 +18,7 @@
 #include "download/Halftone.h"
 #include "platform/MessageBox.h"
 #include "platform/Messages.h"
+#include "platform/Version.h"
 #include "printer/DeviceIni.h"
 #include "printer/NetAddress.h"
 #include "printer/PortAccess.h"
@@ -248,7 +249,6 @@ void CPage5Setup::DoDataExchange(CDataExchange& dx)
 bool CPage5Setup::OnInitDialog()
 {
     CPropertyPage::OnInitDialog();
-    m_port.ClosePort();
     SetUpSheetButtons();
     RestorePortSetup(m_session.m_context, *this, m_boxes, StartDir());
     RestoreNetPrinters();
@@ -417,35 +417,35 @@ bool CPage5Setup::OnApply()
 
 void CPage5Setup::TestConnection()
 {
+    if (m_run.Running())
+        return; // the test under way answers for this Apply too
     // The committed device, with the page's own serial values.
     const printer::SetupRecord& committed = m_session.m_settings;
-    const std::string& device = committed.m_strPortDevice;
+    const std::string device = committed.m_strPortDevice;
     const bool serial = committed.m_nPortType == 0;
-    printer::PortRecord settings;
-    settings.m_nPortType = serial ? 0 : 1;
-    settings.m_strPortDevice = device;
-    settings.m_dwBaudRate = m_dwBaudRate;
-    settings.m_byByteSize = m_byByteSize;
-    settings.m_byParity = m_byParity;
-    settings.m_byStopBits = m_byStopBits;
-    settings.m_nHandshake = m_nHandshake;
-    if (!m_port.Open(m_session.m_context, settings)) {
-        const printer::LinkStatus failure = m_port.OpenStatus();
-        platform::AfxMessageBox(msg::kPortOpenFailed, platform::MB_ICONEXCLAMATION);
-        if (serial && printer::IsNetName(device))
-            m_status->ShowNetFailure(device, failure.Describe());
-        else
-            m_status->ShowOpenFailure(failure.device, failure.error);
-        return;
-    }
-    // The test tells the user what it found through its own messages, and the status
-    // line whether anything came back at all; Apply goes on whatever that was. A
-    // parallel port is only opened.
-    m_status->Hide();
-    if (serial) {
-        m_port.m_nAnswer = -1; // a write that fails before the question gets no answer
-        RunPrinterTest(m_port);
-        m_status->ShowAnswer(m_port.m_nAnswer >= 0);
-    }
-    m_port.ClosePort();
+    jobs::CheckRequest request;
+    request.port.m_nPortType = serial ? 0 : 1;
+    request.port.m_strPortDevice = device;
+    request.port.m_dwBaudRate = m_dwBaudRate;
+    request.port.m_byByteSize = m_byByteSize;
+    request.port.m_byParity = m_byParity;
+    request.port.m_byStopBits = m_byStopBits;
+    request.port.m_nHandshake = m_nHandshake;
+    request.judging = platform::IsConsumerLine(m_session.m_context);
+    const platform::Context& context = m_session.m_context;
+    m_run.Start<jobs::CheckEnd>(
+        [&context, request](const printer::CancelToken& cancel, jobs::RunObserver& observer) {
+            return jobs::RunCheck(context, request, cancel, &observer);
+        },
+        [this, serial, device](const jobs::CheckEnd& end) {
+            // The test tells the user what it found through its messages, and the status
+            // line what came back; Apply has gone on whatever that was.
+            ShowRunMessages(jobs::CheckMessages(end));
+            if (end.result != jobs::CheckEnd::Result::NotOpened || end.Cancelled())
+                m_status->ShowSummary(jobs::CheckSummary(end));
+            else if (serial && printer::IsNetName(device))
+                m_status->ShowNetFailure(device, end.status.Describe());
+            else
+                m_status->ShowOpenFailure(end.status.device, end.status.error);
+        });
 }
