@@ -136,10 +136,6 @@ void SendImages(const DownloadRequest& request, printer::Link& link, const print
     } else if (step == CDownloadWalk::Step::Failed) {
         end.result = defined ? Result::HeaderFailed : Result::DefineFailed;
     } else if (step == CDownloadWalk::Step::Stopped) {
-        if (request.settleAfterStop && walk.m_nSeq >= 0 && walk.m_nSeq < walk.Count()) {
-            end.settleMs = walk.Jobs()[static_cast<size_t>(walk.m_nSeq)].nvSize;
-            link.Policy().Clock().SleepFor(std::chrono::milliseconds(2 * end.settleMs));
-        }
         end.groups = CompletionGroups(walk.Count(), walk.m_nDefined);
         end.groupsFailed = walk.CompleteStopped(end.settleMs);
         // Only what the printer really has counts as delivered.

@@ -38,9 +38,6 @@ struct DownloadRequest {
     StartRequest start{{}, kDownloadLink, "temp.prn", printer::AskState::ByPort, WriteTrace::Page};
     std::vector<NvLogoJob> logos; // in download order (at most 255); none: delete every image
     NvConversion conversion;      // threshold, width and halftone; each logo has its own centring
-    // After a stop, the window lets the image sent last settle: twice its data size in ms
-    // before the completion groups and once after them. The command line goes on at once.
-    bool settleAfterStop = false;
 };
 
 struct DownloadEnd {

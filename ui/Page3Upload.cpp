@@ -103,7 +103,6 @@ void CPage3Upload::StartDownload()
                           false,
                           static_cast<HalftoneMode>(settings.m_nHalftone),
                           {}};
-    request.settleAfterStop = true;
 
     m_download->setEnabled(false);
     if (!request.logos.empty()) {
