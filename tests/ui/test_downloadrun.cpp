@@ -9,6 +9,8 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QtTest>
+#include <filesystem>
+#include <sys/stat.h>
 
 #include "app/Session.h"
 #include "download/StreamDecoder.h"
@@ -19,6 +21,7 @@
 #include "tests/support/VirtualClock.h"
 #include "tests/ui/support/PageHarness.h"
 #include "tools/cli/Command.h"
+#include "ui/Page1Selection.h"
 #include "ui/Page3Upload.h"
 #include "ui/Prograss.h"
 
@@ -82,6 +85,7 @@ private slots:
     void threeLogosGoInLogoNumberOrderAndTheProfileFollows();
     void theWindowKeepsPaintingAndCancelEndsAStalledRun();
     void theWindowAndTheCommandLineSendTheSameBytesAndPauses();
+    void aFifoSocketOrFolderIsRefusedAtOnceNamingIt();
 };
 
 // The status line counts the bytes of the run, the blank columns of a centred logo
@@ -215,6 +219,39 @@ void TestDownloadRun::theWindowAndTheCommandLineSendTheSameBytesAndPauses()
     QCOMPARE(cliClock.Sleeps(), windowPauses);
     QVERIFY(std::equal(total.begin(), total.end(), window.begin()));
     QCOMPARE(DecodeStream(window).definitions[1].WidthDots(), 272); // b behind 248 blank columns
+}
+
+// Neither as a logo nor as the Print To File target does anything but a regular file
+// hold the window: it is refused at once, named with what it is, and nothing is sent.
+void TestDownloadRun::aFifoSocketOrFolderIsRefusedAtOnceNamingIt()
+{
+    DownloadHarness h;
+    const std::string fifo = h.page.work.File("logo.fifo"), folder = h.page.work.File("folder");
+    QCOMPARE(::mkfifo(fifo.c_str(), 0600), 0);
+    QVERIFY(std::filesystem::create_directory(folder));
+    h.page.Show(0);
+    h.page.fake.files.openChoices.push_back({true, {fifo, folder}});
+    h.page.selection->findChild<QPushButton*>(QStringLiteral("button1016"))->click(); // "Add"
+    QCOMPARE(h.page.fake.boxes.shown.size(), size_t{1});
+    const std::string refused = h.page.fake.boxes.shown[0].text;
+    QVERIFY2(refused.find(fifo + ": not a regular file") != std::string::npos, refused.c_str());
+    QVERIFY2(refused.find(folder + ": not a regular file") != std::string::npos, refused.c_str());
+    QVERIFY(h.page.CurrentSession().m_list.Empty());
+
+    h.List("a.bmp", 8, 8, 1);
+    h.Settings().m_nPortType = 2;
+    h.Settings().m_strPortDevice = "FILE";
+    for (const std::string& target : {fifo, folder}) {
+        h.page.fake.boxes.shown.clear();
+        h.page.fake.files.outputChoices.push_back({true, {target}});
+        h.upload = h.page.upload;
+        h.page.Activate(2);
+        h.Download();
+        const Texts texts = h.page.fake.boxes.Texts();
+        QCOMPARE(texts.size(), size_t{2}); // the question, then the refusal
+        QVERIFY2(texts[1].find(target) != std::string::npos, texts[1].c_str());
+    }
+    QVERIFY(h.page.CurrentSession().m_list.Stored().empty());
 }
 
 QTEST_MAIN(TestDownloadRun)
