@@ -97,6 +97,8 @@ void CPage3Upload::StartDownload()
     if (settings.m_nPortType != 1 && settings.m_strPortDevice == printer::kFileDevice &&
         !platform::GetFileChooser().AskOutputFileName(request.start.outputFile))
         request.start.outputFile = "temp.prn";
+    request.start.askState =
+        m_session.m_kept.askState ? printer::AskState::Always : printer::AskState::ByPort;
     request.logos = DownloadJobs(m_session.m_list);
     request.conversion = {settings.m_nThreshold,
                           settings.m_nMaxPrintWidth,

@@ -220,6 +220,8 @@ void CPage4Print::OnPrint()
     jobs::PrintRequest request;
     request.start.port = m_session.m_settings;
     request.start.port.m_nPortType = m_session.m_settings.m_nPortType == 0 ? 0 : 1;
+    request.start.askState =
+        m_session.m_kept.askState ? printer::AskState::Always : printer::AskState::ByPort;
     UpdateData(true);
     m_nSelectCount = 0;
     request.range = m_nRange;

@@ -154,6 +154,11 @@ void CPage5Setup::BuildControls()
     m_checkPrintToFile->setObjectName(QStringLiteral("check1064"));
     BuildAboutGroup();
     BuildOptionGroup();
+    m_checkAskState = Add(this, new QCheckBox(QStringLiteral("Ask the printer's state before each run")),
+                          TemplateRect(this, this, 185, 176, 166, 10));
+    m_checkAskState->setObjectName(QStringLiteral("checkAskState"));
+    m_checkAskState->setToolTip(QStringLiteral("A network printer is always asked. Paper out, an open cover "
+                                               "or an error then stops a run before anything is sent."));
     // The free space under the port settings.
     m_status = std::make_unique<CSetupStatusLine>(this, TemplateRect(this, this, 7, 183, 166, 46));
 }
@@ -221,6 +226,8 @@ void CPage5Setup::Connect()
          {m_cbPortName, m_cbBaudrate, m_cbBitLength, m_cbParity, m_cbStopBit, m_cbHandshake})
         connect(combo, &QComboBox::activated, this, [this, combo] { OnSelchangeSetting(combo); });
     connect(m_checkPrintToFile, &QCheckBox::clicked, this, [this] { OnClickPrintToFile(); });
+    connect(m_checkAskState, &QCheckBox::clicked, this,
+            [this](bool checked) { m_session.SetAskState(checked); }); // kept at once
     connect(m_sliderThreshold, &QSlider::valueChanged, this, [this] { OnHScrollThreshold(); });
     // Only what the user types: the page's own updates of the box are no change to react to.
     connect(m_editThreshold, &QLineEdit::textEdited, this, [this] { OnChangeThresholdEdit(); });
@@ -256,6 +263,7 @@ bool CPage5Setup::OnInitDialog()
     ShowBoxes();
     m_status->ShowForbidden(printer::ProbeForbiddenPorts(m_session.m_context));
     m_labelVersion->setText(QString::fromStdString(m_session.m_strVersion));
+    m_checkAskState->setChecked(m_session.m_kept.askState);
     // Width, threshold and halftone as the last run left them (the defaults, 512, 128
     // and Classic, when nothing was kept).
     const KeptSettings& kept = m_session.m_kept;
@@ -432,6 +440,7 @@ void CPage5Setup::TestConnection()
     request.port.m_byStopBits = m_byStopBits;
     request.port.m_nHandshake = m_nHandshake;
     request.judging = platform::IsConsumerLine(m_session.m_context);
+    request.askState = m_session.m_kept.askState ? printer::AskState::Always : printer::AskState::ByPort;
     const platform::Context& context = m_session.m_context;
     m_run.Start<jobs::CheckEnd>(
         [&context, request](const printer::CancelToken& cancel, jobs::RunObserver& observer) {

@@ -83,6 +83,7 @@ private:
     QComboBox* m_cbParity = nullptr;            // 1048
     QComboBox* m_cbPrinterName = nullptr;       // 1044
     QCheckBox* m_checkPrintToFile = nullptr;    // 1064
+    QCheckBox* m_checkAskState = nullptr;       // "Ask the printer's state before each run"
     QLabel* m_labelVersion = nullptr;           // 1063
     std::array<QComboBox*, 5> m_serialCombos{}; // the five serial lists in printer::SerialBox order
     Session& m_session;

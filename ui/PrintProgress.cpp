@@ -32,11 +32,15 @@ CPrintProgress::CPrintProgress(RunHost& host, QWidget* parent) : QDialog(parent)
     m_cancel->setGeometry(dlu.Rect(59, 47, 69, 14));
     connect(m_cancel, &QPushButton::clicked, this, &CPrintProgress::OnCancel);
 
-    connect(&host, &RunHost::Status, m_status, &QLabel::setText);
+    connect(&host, &RunHost::Status, this, [this](const QString& text) {
+        m_status->setText(m_warning.isEmpty() ? text : text + QLatin1Char(' ') + m_warning);
+    });
     connect(&host, &RunHost::Progress, this, [this](int value, int upper) {
         m_progress->setRange(0, upper);
         m_progress->setValue(value);
     });
+    // "Paper near end." follows every status line of the run.
+    connect(&host, &RunHost::Warning, this, [this](const QString& text) { m_warning = text; });
     connect(&host, &RunHost::NotTakingData, this, [this](const QString& why) {
         m_status->setText(why + QLatin1Char(' ') + QString::fromLatin1(msg::kCancelEndsPrint));
     });

@@ -27,4 +27,5 @@ public:
 private:
     RunHost& m_host;
     QPushButton* m_cancel;
+    QString m_warning; // what the printer's state warned of before the run
 };

@@ -37,6 +37,8 @@ CPrograss::CPrograss(RunHost& host, QWidget* parent) : QDialog(parent), m_host(h
 
     connect(&host, &RunHost::Status, this, &CPrograss::ShowStatus);
     connect(&host, &RunHost::Progress, this, &CPrograss::ShowProgress);
+    // "Paper near end." follows every status line of the run.
+    connect(&host, &RunHost::Warning, this, [this](const QString& text) { m_warning = text; });
     connect(&host, &RunHost::NotTakingData, this, [this](const QString& why) {
         ShowStatus(why + QLatin1Char(' ') + QString::fromLatin1(msg::kCancelEndsDownload));
     });
@@ -44,7 +46,7 @@ CPrograss::CPrograss(RunHost& host, QWidget* parent) : QDialog(parent), m_host(h
 
 void CPrograss::ShowStatus(const QString& text)
 {
-    m_status->setText(text);
+    m_status->setText(m_warning.isEmpty() ? text : text + QLatin1Char(' ') + m_warning);
 }
 
 void CPrograss::ShowProgress(int value, int upper)

@@ -33,4 +33,5 @@ private:
 
     RunHost& m_host;
     QPushButton* m_cancel;
+    QString m_warning; // what the printer's state warned of before the run
 };

@@ -13,6 +13,7 @@
 #include "print/PrintLink.h"
 #include "printer/OpenLink.h"
 #include "tests/support/FakePrinter.h"
+#include "tests/support/NetVirtualPrinter.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/VirtualClock.h"
 
@@ -141,6 +142,32 @@ TEST_F(PrinterCheckTest, TheApplyTestWaitsOnThisSystemAndJudgesOnTheConsumerLine
         printer.WaitForBytes(5);
         EXPECT_EQ(printer.Bytes(), (Bytes{0x1B, 0x40, 0x1D, 0x49, 0x01}));
     }
+}
+
+// Asked its state (a network printer always, a serial one when the user wants it),
+// the printer's own words and its model byte make Apply's status line.
+TEST_F(PrinterCheckTest, TheApplyLineShowsThePrintersStateAndModel)
+{
+    for (const bool paperOut : {false, true}) {
+        VirtualPrinterOptions options;
+        options.paperOut = paperOut;
+        options.modelId = 0x21;
+        testing_support::NetVirtualPrinter network(options, clock);
+        const jobs::CheckEnd end = Apply("NET:" + network.Port().substr(6), false);
+        EXPECT_TRUE(end.state.asked);
+        EXPECT_EQ(jobs::CheckSummary(end), paperOut ? "Out of paper. Model 0x21." : "Ready. Model 0x21.");
+        EXPECT_TRUE(jobs::CheckMessages(end).empty()); // the test itself went through
+    }
+    printer.AnswerWith(0x20);
+    jobs::CheckRequest request;
+    request.port.m_strPortDevice = printer.Path();
+    request.port.m_dwBaudRate = 115200;
+    request.port.m_byByteSize = 8;
+    request.askState = printer::AskState::Always;
+    const jobs::CheckEnd end = jobs::RunCheck(context, request, cancel);
+    EXPECT_EQ(jobs::CheckSummary(end), "The printer answered. Model 0x20."); // it tells no state
+    printer.WaitForBytes(8);
+    EXPECT_EQ(printer.Bytes(), (Bytes{0x10, 0x04, 0x01, 0x1B, 0x40, 0x1D, 0x49, 0x01}));
 }
 
 // "FILE" is the name the user typed, or temp.prn in the current folder; what cannot be

@@ -19,6 +19,7 @@
 #include <tuple>
 
 #include "app/Session.h"
+#include "logo/PrivateProfile.h"
 #include "print/PrintLink.h"
 #include "printer/OpenLink.h"
 #include "tests/support/FakePlatform.h"
@@ -121,6 +122,7 @@ private slots:
     void closeKeepsThePortKindForTheNextRun();
     void thresholdAndWidthAreCheckedAndOnlyLeavingTakesThem();
     void applyTestsThePrinterUnlessPrintingToFile();
+    void theAskStateBoxIsKeptAndMakesApplyAskASerialPrinter();
     void applyOpensTheParallelPortTheRunsUse();
     void theTitleBarCloseSavesLikeCloseAndEscDoesNothing();
     void f1OpensThePagesOwnHelp();
@@ -346,6 +348,26 @@ void TestSetupPage::applyTestsThePrinterUnlessPrintingToFile()
     QCOMPARE(h.DeviceIni(), std::string("0"));
     QVERIFY(!status->isVisible());
     QVERIFY(printer.Bytes().empty());
+}
+
+// Off at first; on, it is kept in the profile at once and Apply (as every run) asks a
+// serial printer its state before anything else.
+void TestSetupPage::theAskStateBoxIsKeptAndMakesApplyAskASerialPrinter()
+{
+    SetupHarness h;
+    FakePrinter printer;
+    h.root.Link("ttyS0", printer.Path());
+    h.Start();
+    auto* box = h.page->findChild<QCheckBox*>(QStringLiteral("checkAskState"));
+    QVERIFY(!box->isChecked());
+    box->click();
+    QCOMPARE(PrivateProfile(h.startDir.File("nivora.INI")).GetProfileString("SETUP", "AskState"),
+             std::string("1"));
+    QVERIFY(h.Choose(1046, "9600")); // a change, so that there is something to apply
+    h.Button(Button::Apply)->click();
+    QTRY_VERIFY(!h.page->m_run.Running());
+    QVERIFY(printer.WaitForBytes(8));
+    QCOMPARE(printer.Bytes(), (std::vector<uint8_t>{0x10, 0x04, 0x01, 0x1B, 0x40, 0x1D, 0x49, 0x01}));
 }
 
 // With LPT2 chosen, Apply must test LPT2, not LPT1: here another program holds LPT1.
