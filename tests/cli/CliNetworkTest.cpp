@@ -187,7 +187,9 @@ TEST_F(CliNetworkTest, CtrlCStopsEveryPrinterOfADownloadAfterItsCurrentImage)
                                             WriteSolidBmp(dir.File("c.bmp"), 24, 16)};
     args.insert(args.end(), logos.begin(), logos.end());
     ASSERT_EQ(Command("download", args).status, 0);
+    ASSERT_TRUE(alone.WaitUntilClosed()); // everything it was sent has arrived
     const DecodedStream whole = DecodeStream(alone.Bytes());
+    ASSERT_EQ(whole.definitions.size(), 3u);
 
     std::vector<std::unique_ptr<FakeNetPrinter>> printers(3);
     args.clear();
