@@ -47,7 +47,8 @@ int RunCheck(const platform::Context& base, const std::vector<std::string>& args
     printer::LinkStatus status;
     std::unique_ptr<printer::Link> link;
     if (cli::NotAPortReason(options.port).empty())
-        link = printer::OpenLink(context, cli::PortSettingsFor(options, options.port), jobs::kDownloadLink, status);
+        link = printer::OpenLink(context, cli::PortSettingsFor(options, options.port), jobs::kDownloadLink,
+                                 status);
     if (!link) {
         cli::ReportOpenFailure(context, "check", options.port, status);
         return 1;

@@ -83,8 +83,8 @@ const std::string kUsage =
 
 const std::vector<cli::OptionDef> kOptions = [] {
     std::vector<cli::OptionDef> options = {
-        {'o', "output", true},   {'t', "threshold", true}, {'w', "max-width", true}, {'c', "center", true},
-        {'v', "verbose", false}, {0, "erase-all", false},  {'q', "quiet", false},    cli::kHalftoneOption,
+        {'o', "output", true},   {'t', "threshold", true},   {'w', "max-width", true}, {'c', "center", true},
+        {'v', "verbose", false}, {0, "erase-all", false},    {'q', "quiet", false},    cli::kHalftoneOption,
         {0, "ask-state", false}, {0, "no-ask-state", false},
     };
     options.insert(options.end(), cli::FleetOptionDefs().begin(), cli::FleetOptionDefs().end());
@@ -208,7 +208,8 @@ int RunDownload(const platform::Context& context, const std::vector<std::string>
         return cli::kExitFailed;
     for (const int position : options.centred)
         list.SetCentre(position - 1, true);
-    if (const std::string refusal = ListedLogoRefusal(DownloadJobs(list), options.maxWidth); !refusal.empty()) {
+    if (const std::string refusal = ListedLogoRefusal(DownloadJobs(list), options.maxWidth);
+        !refusal.empty()) {
         cli::PrintRunMessages({{refusal, 0}}, "");
         return cli::kExitFailed;
     }

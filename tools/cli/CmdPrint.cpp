@@ -121,7 +121,8 @@ std::string ParseArgs(const std::vector<std::string>& args, PrintOptions& option
         if (args[i] == "--header") {
             options.header = true;
         } else if (args[i] == "--ask-state" || args[i] == "--no-ask-state") {
-            const auto choice = args[i] == "--ask-state" ? printer::AskState::Always : printer::AskState::Never;
+            const auto choice =
+                args[i] == "--ask-state" ? printer::AskState::Always : printer::AskState::Never;
             if (options.askState != printer::AskState::ByPort && options.askState != choice)
                 error = "give either --ask-state or --no-ask-state";
             options.askState = choice;
@@ -235,8 +236,8 @@ int Judge(const jobs::PrintEnd& end, std::string& reason)
     return 1;
 }
 
-int PrintToPort(const platform::Context& base, const PrintOptions& options, const PrintList& list, int jobCount,
-                const std::string& target, std::string& reason)
+int PrintToPort(const platform::Context& base, const PrintOptions& options, const PrintList& list,
+                int jobCount, const std::string& target, std::string& reason)
 {
     if (const std::string why = cli::NotAPortReason(target); !why.empty()) {
         reason = why;
@@ -281,8 +282,8 @@ int PrintToFile(const PrintOptions& options, const PrintList& list, int jobCount
 {
     FileSink file;
     std::string error;
-    if (!file.Open(options.output, error) || WalkToFile(file, options, list, jobCount) != CPrintWalk::Tick::Finished ||
-        !file.Commit(error)) {
+    if (!file.Open(options.output, error) ||
+        WalkToFile(file, options, list, jobCount) != CPrintWalk::Tick::Finished || !file.Commit(error)) {
         if (!error.empty())
             std::fprintf(stderr, "nivora-cli print: cannot write %s\n", cli::Printable(error).c_str());
         return 1;

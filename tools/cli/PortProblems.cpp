@@ -52,5 +52,4 @@ void ReportOpenFailure(const platform::Context& context, const char* command, co
         std::fprintf(stderr, "nivora-cli %s: %s\n", command, Printable(advice).c_str());
 }
 
-
 } // namespace cli
