@@ -27,6 +27,7 @@ KeptSettings ReadKeptSettings(const PrivateProfile& profile)
     HalftoneMode mode;
     if (ParseHalftoneOption(profile.GetProfileString(kSetupSection, "Halftone"), mode))
         kept.halftone = mode;
+    kept.askState = profile.GetProfileString(kSetupSection, "AskState") == "1";
     return kept;
 }
 
@@ -34,7 +35,8 @@ bool WriteKeptSettings(PrivateProfile& profile, const KeptSettings& kept)
 {
     return profile.WriteProfileStrings(kSetupSection, {{"Width", std::to_string(kept.maxPrintWidth)},
                                                        {"Threshold", std::to_string(kept.threshold)},
-                                                       {"Halftone", HalftoneOptionName(kept.halftone)}});
+                                                       {"Halftone", HalftoneOptionName(kept.halftone)},
+                                                       {"AskState", kept.askState ? "1" : "0"}});
 }
 
 Session::Session()
@@ -94,7 +96,7 @@ bool Session::CommitSettings(const printer::SetupRecord& settings)
     if (conversionChanged)
         m_loader.RefreshAdjustedSizes();
     const KeptSettings kept{settings.m_nMaxPrintWidth, settings.m_nThreshold,
-                            static_cast<HalftoneMode>(settings.m_nHalftone)};
+                            static_cast<HalftoneMode>(settings.m_nHalftone), m_kept.askState};
     if (kept == m_kept)
         return true;
     PrivateProfile profile = Profile();
@@ -102,4 +104,16 @@ bool Session::CommitSettings(const printer::SetupRecord& settings)
         return false;
     m_kept = kept;
     return true;
+}
+
+bool Session::SetAskState(bool ask)
+{
+    if (ask == m_kept.askState)
+        return true;
+    KeptSettings kept = m_kept;
+    kept.askState = ask;
+    PrivateProfile profile = Profile();
+    const bool written = WriteKeptSettings(profile, kept);
+    m_kept.askState = ask;
+    return written;
 }

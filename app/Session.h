@@ -18,11 +18,13 @@
 #include "printer/PortRecord.h"
 
 // The conversion settings that come back at the next start (the port kind is kept in
-// Device.INI): section "SETUP" of the profile, keys "Width", "Threshold", "Halftone".
+// Device.INI): section "SETUP" of the profile, keys "Width", "Threshold", "Halftone",
+// and whether every run asks the printer's state first ("AskState", 1 or 0).
 struct KeptSettings {
     int32_t maxPrintWidth = 512; // 1..512
     int32_t threshold = 128;     // 0..255
     HalftoneMode halftone = HalftoneMode::Classic;
+    bool askState = false; // a serial or parallel printer too is asked before each run
 
     bool operator==(const KeptSettings&) const = default;
 };
@@ -66,4 +68,7 @@ public:
     // The Setup page's commit. The conversion settings are kept in the profile when they
     // changed; false when that write failed.
     bool CommitSettings(const printer::SetupRecord& settings);
+    // The Setup page's "Ask the printer's state before each run", kept in the profile at
+    // once; false when that write failed (the runs go by the choice all the same).
+    bool SetAskState(bool ask);
 };

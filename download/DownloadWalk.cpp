@@ -2,9 +2,6 @@
 
 #include <utility>
 
-#include "platform/MessageBox.h"
-#include "platform/Messages.h"
-
 CDownloadWalk::CDownloadWalk(std::vector<NvLogoJob> jobs, int threshold, int maxPrintWidth,
                              HalftoneMode halftone)
     : m_image(std::make_unique<CNvImage>()), m_writer(*this, [this](int ms) { Pause(ms); }),
@@ -13,11 +10,6 @@ CDownloadWalk::CDownloadWalk(std::vector<NvLogoJob> jobs, int threshold, int max
 }
 
 CDownloadWalk::~CDownloadWalk() = default;
-
-void CDownloadWalk::OnWriteFailed()
-{
-    platform::AfxMessageBox(msg::kNotTransmitted, platform::MB_ICONEXCLAMATION);
-}
 
 bool CDownloadWalk::Start()
 {
@@ -90,12 +82,12 @@ bool CDownloadWalk::RunToEnd(const std::function<bool()>& stopRequested)
     }
 }
 
-bool CDownloadWalk::CompleteStopped(int settleMs)
+int CDownloadWalk::CompleteStopped(int settleMs)
 {
-    if (!m_writer.WriteCompletion(CompletionGroups(Count(), m_nDefined)))
-        return false;
-    Pause(settleMs);
-    return true;
+    const int failed = m_writer.WriteCompletion(CompletionGroups(Count(), m_nDefined));
+    if (failed == 0)
+        Pause(settleMs);
+    return failed;
 }
 
 bool SendDeleteAll(ByteSink& sink)

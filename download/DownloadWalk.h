@@ -3,7 +3,8 @@
 // completion a stopped run owes the printer, and what the stored list of logo files
 // becomes. The progress dialog and the command-line tool (and every printer of a
 // many-printer run) only pace it: they say where the bytes go and how a pause is
-// taken, and show what happened. The driver itself neither sleeps nor shows a window.
+// taken, and show what happened. The driver itself neither sleeps nor shows a window:
+// what went wrong is in its members (m_bError, m_arrEmptyImages) and in its results.
 //
 // A run:   Start(); WaitForErase();   then NextStep() until it is no longer Sent.
 //          Finished: SentLogos() is what the stored list must become.
@@ -37,7 +38,7 @@ public:
     CDownloadWalk& operator=(const CDownloadWalk&) = delete;
 
     // FS q n. False when that write failed; m_bError is set and OnWriteFailed has
-    // reported it. The erase wait is owed either way (the printer may have begun).
+    // been told. The erase wait is owed either way (the printer may have begun).
     bool Start();
     // The pause while the printer erases its NV memory.
     void WaitForErase();
@@ -50,9 +51,9 @@ public:
     // could not be written.
     bool RunToEnd(const std::function<bool()>& stopRequested = {});
     // After a stop: the groups of 00 00 00 00 still owed (one more than the definitions
-    // missing), each in a write of its own, then settleMs of pause. A failed group
-    // shows "ERROR - Write to port." and the rest still go; the pause is then skipped.
-    bool CompleteStopped(int settleMs);
+    // missing), each in a write of its own, then settleMs of pause. A failed group does
+    // not keep the rest back; the pause is then skipped. Returns the groups that failed.
+    int CompleteStopped(int settleMs);
 
     int Count() const { return static_cast<int>(m_jobs.size()); }
     const std::vector<NvLogoJob>& Jobs() const { return m_jobs; }
@@ -83,9 +84,8 @@ protected:
     virtual void OnPieceSent(int) {}
     // The whole image record went out.
     virtual void OnImageSent(const CNvImage&) {}
-    // FS q n or an image header could not be written. The base shows "Communication
-    // error. Can not transimitted.".
-    virtual void OnWriteFailed();
+    // FS q n or an image header could not be written (m_bError is set already).
+    virtual void OnWriteFailed() {}
 
 private:
     NvStreamWriter m_writer;
@@ -95,13 +95,13 @@ private:
     HalftoneMode m_halftone;
 };
 
-// FS q 1 with one empty record, in one write: the printer keeps no image.
-// "ERROR - Write to port." when it fails.
+// FS q 1 with one empty record, in one write: the printer keeps no image. False when
+// the write failed.
 bool SendDeleteAll(ByteSink& sink);
 
-// The driver writing into a ByteSink and pausing as its caller says: the command
-// line's run (pauses through platform::Sleep, none for an output file), and the many
-// places that want a download's bytes in memory.
+// The driver writing into a ByteSink and pausing as its caller says: the runs on a
+// printer (jobs/DownloadJob.h), the command line's output file (no pauses), and the
+// many places that want a download's bytes in memory.
 class CSinkDownload : public CDownloadWalk {
 public:
     using PauseFn = std::function<void(int ms)>;

@@ -4,18 +4,8 @@
 #include <utility>
 
 #include "logo/ImageFile.h"
-#include "platform/MessageBox.h"
 #include "platform/Messages.h"
 #include "platform/Text.h"
-
-namespace {
-
-void Warn(const std::string& text)
-{
-    platform::AfxMessageBox(text, platform::MB_ICONEXCLAMATION);
-}
-
-} // namespace
 
 bool NvDefinable(long long widthDots, long long heightDots)
 {
@@ -52,32 +42,26 @@ long long ListedRasterLength(const LogoList& list, int row, int maxPrintWidth)
     return NvRasterLength(info.width, info.height, list.At(row).centre, maxPrintWidth);
 }
 
-bool CheckListedLogos(const LogoList& list, int maxPrintWidth)
+std::string ListedLogoRefusal(const std::vector<NvLogoJob>& jobs, int maxPrintWidth)
 {
-    for (const Logo& logo : list.Logos()) {
+    for (const NvLogoJob& logo : jobs) {
         const std::string& path = logo.path;
         ImageInfo info;
         std::string why;
-        if (!ReadImageInfo(path, info, why)) {
-            Warn(Format(msg::kCannotReadFormat, path.c_str()));
-            return false;
-        }
+        if (!ReadImageInfo(path, info, why))
+            return Format(msg::kCannotReadFormat, path.c_str());
         const bool centre = logo.centre;
         const long long length = NvRasterLength(info.width, info.height, centre, maxPrintWidth);
-        if (length > kNvRasterCapacity) {
-            Warn(Format(msg::kTooLargeFormat, path.c_str(), length, kNvRasterCapacity));
-            return false;
-        }
+        if (length > kNvRasterCapacity)
+            return Format(msg::kTooLargeFormat, path.c_str(), length, kNvRasterCapacity);
         // One byte per column gives the width in dots, centring columns included.
         const long long width = NvRasterLength(info.width, 1, centre, maxPrintWidth);
         const long long height = (static_cast<long long>(info.height) + 7) / 8 * 8;
-        if (!NvDefinable(width, height)) {
-            Warn(Format(msg::kNotDefinableFormat, path.c_str(), width, height, kNvMaxUnitsAcross * 8,
-                        kNvMaxUnitsDown * 8));
-            return false;
-        }
+        if (!NvDefinable(width, height))
+            return Format(msg::kNotDefinableFormat, path.c_str(), width, height, kNvMaxUnitsAcross * 8,
+                          kNvMaxUnitsDown * 8);
     }
-    return true;
+    return {};
 }
 
 bool PrepareNvImage(CNvImage& image, const std::string& path, const NvConversion& conversion)
@@ -91,14 +75,12 @@ bool PrepareNvImage(CNvImage& image, const std::string& path, const NvConversion
     return false;
 }
 
-std::string EmptyDefinitionsText(const std::vector<NvLogoJob>& jobs, const std::vector<int>& positions)
+std::string EmptyDefinitionsText(const std::vector<std::pair<int, std::string>>& images)
 {
-    if (positions.empty())
+    if (images.empty())
         return {};
     std::string lines;
-    for (const int position : positions)
-        if (position >= 0 && position < static_cast<int>(jobs.size()))
-            lines +=
-                Format("NV image %d: %s\r\n", position + 1, jobs[static_cast<size_t>(position)].path.c_str());
+    for (const auto& [number, path] : images)
+        lines += Format("NV image %d: %s\r\n", number, path.c_str());
     return Format(msg::kEmptyDefinitionsFormat, lines.c_str());
 }

@@ -4,7 +4,7 @@
 // read on its own thread (the window's); the jobs are copies a run may take elsewhere.
 //
 // How files that fail are treated:
-// - Before a download starts, CheckListedLogos reads every listed file's headers and
+// - Before a download starts, ListedLogoRefusal reads every listed file's headers and
 //   refuses the download, with a message naming the file, when one no longer reads as
 //   a picture (BMP, PNG, JPEG or GIF), when its raster (centring included) would exceed the converter's
 //   147456 bytes, or when FS q cannot describe its size (more than 1023 8-dot units across or 288 down).
@@ -16,6 +16,7 @@
 //   instead would leave the printer with fewer images than the list says it holds.
 //   The caller reports the files afterwards (a box during the run would cancel it).
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "download/NvImage.h"
@@ -46,9 +47,9 @@ struct NvLogoJob {
 // The listed logos in download order (at most 255).
 std::vector<NvLogoJob> DownloadJobs(const LogoList& list);
 
-// True when every listed logo can be converted and defined; otherwise shows one
-// message naming the first file that cannot and returns false.
-bool CheckListedLogos(const LogoList& list, int maxPrintWidth);
+// "" when every logo can be converted and defined; otherwise the message naming the
+// first file that cannot. Reads the files' headers: off the window's thread.
+std::string ListedLogoRefusal(const std::vector<NvLogoJob>& jobs, int maxPrintWidth);
 
 // The raster bytes a listed row will take, centring included; -1 when its file does not
 // read as a picture.
@@ -59,6 +60,6 @@ long long ListedRasterLength(const LogoList& list, int row, int maxPrintWidth);
 // changed into one that no definition can hold.
 bool PrepareNvImage(CNvImage& image, const std::string& path, const NvConversion& conversion);
 
-// The message naming the files that went out as empty definitions (positions in jobs,
-// which are in download order: position p is NV image p + 1), or "" when there are none.
-std::string EmptyDefinitionsText(const std::vector<NvLogoJob>& jobs, const std::vector<int>& positions);
+// The message naming the files that went out as empty definitions, each with its NV
+// image number, or "" when there are none.
+std::string EmptyDefinitionsText(const std::vector<std::pair<int, std::string>>& images);

@@ -4,8 +4,6 @@
 #include <utility>
 
 #include "download/NvImage.h"
-#include "platform/MessageBox.h"
-#include "platform/Messages.h"
 #include "printer/EscPos.h"
 
 namespace {
@@ -53,21 +51,16 @@ bool NvStreamWriter::WriteImage(const CNvImage& image, const PieceDone& pieceDon
     return true;
 }
 
-bool NvStreamWriter::WriteCompletion(int groups)
+int NvStreamWriter::WriteCompletion(int groups)
 {
-    bool allSent = true;
+    int failed = 0;
     for (int i = 0; i < groups; ++i)
-        if (!Write(m_sink, escpos::kEmptyNvImage)) {
-            platform::AfxMessageBox(msg::kWriteToPortFailed, platform::MB_ICONEXCLAMATION);
-            allSent = false;
-        }
-    return allSent;
+        if (!Write(m_sink, escpos::kEmptyNvImage))
+            ++failed;
+    return failed;
 }
 
 bool NvStreamWriter::WriteDeleteAll()
 {
-    if (Write(m_sink, escpos::kDeleteAllNvImages))
-        return true;
-    platform::AfxMessageBox(msg::kWriteToPortFailed, platform::MB_ICONEXCLAMATION);
-    return false;
+    return Write(m_sink, escpos::kDeleteAllNvImages);
 }

@@ -41,13 +41,12 @@ public:
     // line nothing could be done about them halfway through an image.
     bool WriteImage(const CNvImage& image, const PieceDone& pieceDone = {});
 
-    // After a cancelled download: groups of 00 00 00 00, each in a write of its own.
-    // Every failed group shows "ERROR - Write to port." and the rest are still sent.
-    // True when all went out.
-    bool WriteCompletion(int groups);
+    // After a cancelled download: groups of 00 00 00 00, each in a write of its own. A
+    // failed group does not keep the rest back. Returns how many groups failed.
+    int WriteCompletion(int groups);
 
-    // FS q 1 with one empty record, in one write: the printer keeps no image. A failed
-    // write shows "ERROR - Write to port.".
+    // FS q 1 with one empty record, in one write: the printer keeps no image. False
+    // when the write failed.
     bool WriteDeleteAll();
 
 private:

@@ -3,8 +3,6 @@
 #include <cstdarg>
 #include <cstdio>
 
-#include "platform/MessageBox.h"
-
 namespace platform {
 
 void Context::Trace(const char* format, ...) const
@@ -17,13 +15,6 @@ void Context::Trace(const char* format, ...) const
     std::vsnprintf(line, sizeof line, format, args);
     va_end(args);
     trace(line);
-}
-
-int Context::Show(const std::string& text, unsigned flags) const
-{
-    if (messages)
-        return messages->Show(text, flags, ApplicationTitle());
-    return AfxMessageBox(text, flags);
 }
 
 } // namespace platform

@@ -1,7 +1,7 @@
 #pragma once
 // What a run needs of the world around it, handed in instead of kept in globals: the
 // clock its pauses and waits go by, the limits of a printer that takes nothing, where
-// the devices are, where trace lines and messages go, and the few questions about the
+// the devices are, where trace lines go, and the few questions about the
 // machine that tests answer themselves. The program builds one from its defaults (the
 // real machine); a test builds its own with a manual clock, a device tree in a
 // temporary folder and whatever seams it needs, so nothing is swapped behind a run's
@@ -26,8 +26,6 @@ struct DiscoveryOutcome;
 
 namespace platform {
 
-class MessageBoxHandler;
-
 struct Context {
     // The clock every pause, deadline and wait of a run goes by. Never null.
     Clock* clock = &SteadyClock();
@@ -46,8 +44,6 @@ struct Context {
 
     // Where the diagnostic trace lines go; empty discards them.
     std::function<void(const std::string& line)> trace;
-    // Where a run's messages go; null shows them as the process's message boxes.
-    MessageBoxHandler* messages = nullptr;
 
     // Seams that only tests fill; empty means the machine's own answer.
     //
@@ -75,9 +71,6 @@ struct Context {
     std::string DevicePath(const std::string& path) const { return deviceRoot + path; }
     // One trace line, printf-style; nothing when no trace is wanted.
     void Trace(const char* format, ...) const __attribute__((format(printf, 2, 3)));
-    // A message of the run: through messages, else as a message box of the process.
-    // Returns the button pressed.
-    int Show(const std::string& text, unsigned flags) const;
 };
 
 } // namespace platform

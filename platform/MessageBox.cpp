@@ -2,8 +2,6 @@
 
 #include <cstdio>
 
-#include "platform/CancelMode.h"
-
 namespace platform {
 namespace {
 
@@ -43,7 +41,6 @@ int AfxMessageBox(const std::string& text, unsigned flags)
 
 int MessageBox(const std::string& text, const std::string& caption, unsigned flags)
 {
-    SendCancelMode();
     return g_handler->Show(text, flags, caption);
 }
 

@@ -1,7 +1,7 @@
 #pragma once
-// Message boxes. Every box the program shows goes through here so that tests can
-// record them and script the answers, and so that a progress dialog learns that a
-// box is about to cover it (see CancelMode.h).
+// Message boxes. Every box the window shows goes through here so that tests can record
+// them and script the answers. Runs on a printer never show one: they end with a value
+// the window turns into its boxes (jobs/RunMessages.h). Used on the window's thread.
 #include <string>
 
 namespace platform {

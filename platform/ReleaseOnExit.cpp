@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <climits>
+#include <csignal>
 #include <cstring>
 #include <mutex>
 #include <sys/ioctl.h>
@@ -125,6 +126,30 @@ void ReleaseAllForExit()
             ::unlink(slot->lockPath);
         if (slot->tempPath[0] != '\0')
             ::unlink(slot->tempPath);
+    }
+}
+
+extern "C" void ReleaseAndEndOnSignal(int signal)
+{
+    ReleaseAllForExit();
+    // The default action again, then the same signal: it arrives once this handler
+    // returns (it is blocked until then) and ends the process as it would have.
+    struct sigaction fatal {};
+    fatal.sa_handler = SIG_DFL;
+    sigemptyset(&fatal.sa_mask);
+    sigaction(signal, &fatal, nullptr);
+    ::raise(signal);
+}
+
+void EndOnSignalsReleasingPorts()
+{
+    for (const int signal : {SIGTERM, SIGHUP, SIGINT}) {
+        struct sigaction action {};
+        action.sa_handler = ReleaseAndEndOnSignal;
+        sigemptyset(&action.sa_mask);
+        for (const int blocked : {SIGINT, SIGTERM, SIGHUP})
+            sigaddset(&action.sa_mask, blocked);
+        sigaction(signal, &action, nullptr);
     }
 }
 

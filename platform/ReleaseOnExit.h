@@ -41,4 +41,14 @@ private:
 // Entries released here stay released.
 void ReleaseAllForExit();
 
+// A signal handler that releases everything (ReleaseAllForExit) and then ends the
+// process as the signal's default action would. Async-signal-safe.
+extern "C" void ReleaseAndEndOnSignal(int signal);
+
+// SIGTERM, SIGHUP and SIGINT end the process through ReleaseAndEndOnSignal, each with
+// the three blocked while it runs. For the whole process, from main(); the window's
+// program installs exactly this, the command line replaces the SIGINT part while a run
+// may be stopped instead.
+void EndOnSignalsReleasingPorts();
+
 } // namespace platform

@@ -3,10 +3,7 @@
 #include <algorithm>
 
 #include "platform/Text.h"
-#include "platform/MessageBox.h"
 #include "printer/EscPos.h"
-#include "printer/PrinterPort.h"
-#include "platform/Messages.h"
 
 namespace {
 
@@ -19,9 +16,9 @@ std::string PrintHeaderLine(int number)
     return Format("--- Logo %d ---\n", number);
 }
 
-std::string PrintStatusText(int printed)
+std::string PrintStatusText(int printed, int of)
 {
-    return Format("Printing... %d/255", printed);
+    return Format("Printing... %d/%d", printed, of);
 }
 
 int ProgressUpper(int jobCount)
@@ -36,19 +33,6 @@ int ProgressPosition(int printed, int jobCount)
     return static_cast<int>(static_cast<long long>(printed) * kProgressLimit / jobCount);
 }
 
-bool SendPrintPreamble(CPrinterPort& port, bool serial)
-{
-    if (!port.CheckPrinter())
-        return false; // the check said why when there was something to say
-    if (!serial)
-        return true;
-    if (!port.WriteBuffer(escpos::kInitialize.data(), escpos::kInitialize.size())) {
-        platform::AfxMessageBox(msg::kWriteToPortFailed, platform::MB_ICONEXCLAMATION);
-        return false;
-    }
-    return true;
-}
-
 void CPrintWalk::StartWalk()
 {
     m_bStop = false;
@@ -60,7 +44,7 @@ CPrintWalk::Tick CPrintWalk::NextTick(const PrintList& printList, int jobCount)
 {
     const int before = m_nPrinted;
     if (m_nRange == 0) {
-        if (m_nPrinted >= kPrintAllCount)
+        if (m_nPrinted >= std::min(jobCount, kPrintAllCount))
             return Tick::Finished;
         PrintNextAll();
     } else {
@@ -108,12 +92,6 @@ void CPrintWalk::PrintNumber(int number)
     Counted();
 }
 
-void CPrintWalk::OnWriteFailed()
-{
-    m_bError = true;
-    platform::AfxMessageBox(msg::kNotTransmitted, platform::MB_ICONEXCLAMATION);
-}
-
 bool CPrintWalk::WriteHeader(int number)
 {
     if (m_nHeader == 0 || m_bStop)
@@ -121,6 +99,7 @@ bool CPrintWalk::WriteHeader(int number)
     const std::string line = PrintHeaderLine(number);
     if (WriteBuffer(reinterpret_cast<const uint8_t*>(line.data()), static_cast<uint32_t>(line.size())))
         return true;
+    m_bError = true;
     OnWriteFailed();
     return false;
 }
@@ -129,6 +108,7 @@ bool CPrintWalk::WriteCommand(const uint8_t* command)
 {
     if (WriteBuffer(command, 4))
         return true;
+    m_bError = true;
     OnWriteFailed();
     return false;
 }

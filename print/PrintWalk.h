@@ -10,26 +10,21 @@
 
 #include "print/PrintRange.h"
 
-class CPrinterPort;
-
-inline constexpr int kPrintAllCount = 255; // "All" prints NV images 1..255
+inline constexpr int kPrintAllCount = 255; // "All" without a stored list prints NV images 1..255
 inline constexpr int kPrintTickMs = 300;   // one image per tick
 inline constexpr int kPrintFinishPauseMs = 1000;
 
 // "--- Logo 7 ---\n": the text line printed above image 7 when headers are on.
 std::string PrintHeaderLine(int number);
-// "Printing... 5/255" (the 255 stays whatever the run prints).
-std::string PrintStatusText(int printed);
+// "Printing... 5/255": the 255 stays whatever a selection prints; a run of "All" over a
+// stored list of n logos counts to n ("Printing... 2/3").
+std::string PrintStatusText(int printed, int of = kPrintAllCount);
 
 // The progress bar's bounds travel as 16-bit values. A run longer than 65535 images
 // (a selection that repeats ranges) gets the range 0..65535 and a position scaled to
 // it, so the bar still fills evenly and is full exactly when the last image is out.
 int ProgressUpper(int jobCount);
 int ProgressPosition(int printed, int jobCount);
-
-// What starts every print run on an open port: the check (GS I 1), and on a serial
-// port ESC @. Shows "ERROR - Write to port." when a write fails; false then.
-bool SendPrintPreamble(CPrinterPort& port, bool serial);
 
 class CPrintWalk {
 public:
@@ -44,10 +39,10 @@ public:
 
     // Back to the first image: nothing printed, no error, not stopped.
     void StartWalk();
-    // One timer tick: the stop test, then the next image of "All" (m_nRange 0) or of
-    // the print list (m_nRange 1).
+    // One timer tick: the stop test, then the next image of "All" (m_nRange 0: NV
+    // images 1 to jobCount) or of the print list (m_nRange 1).
     Tick NextTick(const PrintList& printList, int jobCount);
-    // One step of "All": the NV numbers 1, 2, ..., 255 in order.
+    // One step of "All": the NV numbers 1, 2, ... in order.
     void PrintNextAll();
     // One step of "Selection": NV image number (1..255).
     void PrintNumber(int number);
@@ -68,9 +63,8 @@ protected:
     virtual bool WriteBuffer(const uint8_t* buffer, uint32_t length) = 0;
     // m_nPrinted has grown by one.
     virtual void OnImagePrinted() {}
-    // A write failed and nothing more is sent in this tick. The base sets m_bError and
-    // shows the communication error.
-    virtual void OnWriteFailed();
+    // A write failed and nothing more is sent in this tick (m_bError is set already).
+    virtual void OnWriteFailed() {}
 
 private:
     // The header line when headers are on and the run was not stopped; false when

@@ -6,13 +6,12 @@
 #include <avahi-common/simple-watch.h>
 #include <net/if.h>
 
-#include "platform/Wait.h"
 #include "printer/NetDiscovery.h"
 
 namespace printer {
 namespace {
 
-constexpr int kSliceMs = 20; // longest stretch without KeepAlive
+constexpr int kSliceMs = 20; // how late the deadline may be noticed
 
 struct Browse {
     DiscoveryOutcome outcome;
@@ -75,7 +74,6 @@ void Run(AvahiSimplePoll* poll, Browse& browse, std::chrono::milliseconds within
            !(browse.allForNow && browse.resolving == 0)) {
         if (avahi_simple_poll_iterate(poll, kSliceMs) != 0)
             break;
-        platform::KeepAlive();
     }
 }
 

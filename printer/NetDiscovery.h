@@ -56,7 +56,7 @@ struct DiscoveryOutcome {
 };
 
 // Asks the Avahi daemon for every announcement of kRawPrintingService, for at most
-// `within` (platform::KeepAlive is called between short waits, so the window paints).
+// `within`. Blocks its thread that long: the window runs it on a worker.
 DiscoveryOutcome BrowseRawPrinters(std::chrono::milliseconds within = kDiscoveryTime);
 
 // What "Find network printers..." and `ports --network` use: BrowseRawPrinters, or the

@@ -6,9 +6,9 @@
 #include <QPushButton>
 
 #include "app/Session.h"
-#include "download/DownloadRun.h"
 #include "download/DownloadWalk.h"
 #include "download/NvDownload.h"
+#include "platform/FileChooser.h"
 #include "platform/MessageBox.h"
 #include "platform/Messages.h"
 #include "platform/Text.h"
@@ -83,71 +83,58 @@ bool CPage3Upload::OnSetActive()
 
 void CPage3Upload::OnDownload()
 {
-    if (m_session.m_list.Empty())
-        DeleteAll();
-    else
-        DownloadListed();
+    if (m_run.Running())
+        return;
+    const bool deleteAll = m_session.m_list.Empty();
+    if (deleteAll ? platform::AfxMessageBox(msg::kConfirmDeleteAll, platform::MB_YESNO) != platform::IDYES
+                  : platform::AfxMessageBox(msg::kConfirmDownload, platform::MB_ICONQUESTION |
+                                                                       platform::MB_YESNO) != platform::IDYES)
+        return;
+    StartDownload();
 }
 
-void CPage3Upload::DownloadListed()
+void CPage3Upload::StartDownload()
 {
-    if (platform::AfxMessageBox(msg::kConfirmDownload, platform::MB_ICONQUESTION | platform::MB_YESNO) !=
-        platform::IDYES)
-        return;
-    // Every file is looked at before the port is opened: a file that cannot go must not
-    // cost the printer the images it holds.
-    if (!CheckListedLogos(m_session.m_list, m_session.m_settings.m_nMaxPrintWidth))
-        return;
-    bool opened = false;
-    bool failed = !OpenDownloadPort(m_port, m_session.m_context, m_session.m_settings,
-                                    OpenFailureMessage::Numbered, opened);
-    if (!failed)
-        RunProgress(failed);
-    if (opened)
-        m_port.ClosePort();
-}
+    const printer::SetupRecord& settings = m_session.m_settings;
+    jobs::DownloadRequest request;
+    request.start.port = settings;
+    if (settings.m_nPortType != 1 && settings.m_strPortDevice == printer::kFileDevice &&
+        !platform::GetFileChooser().AskOutputFileName(request.start.outputFile))
+        request.start.outputFile = "temp.prn";
+    request.start.askState =
+        m_session.m_kept.askState ? printer::AskState::Always : printer::AskState::ByPort;
+    request.logos = DownloadJobs(m_session.m_list);
+    request.conversion = {settings.m_nThreshold,
+                          settings.m_nMaxPrintWidth,
+                          false,
+                          static_cast<HalftoneMode>(settings.m_nHalftone),
+                          {}};
 
-void CPage3Upload::RunProgress(bool& failed)
-{
-    CPrograss dialog(m_session, this);
-    dialog.m_hPort = &m_port;
-    const int result = dialog.DoModal();
-    if (dialog.m_bCancelledInWait) {
-        // The printer took nothing and the user gave up on it: what is still queued
-        // goes, and no completion groups are sent into a printer that takes nothing.
-        m_port.Abandon();
-        return;
+    m_download->setEnabled(false);
+    if (!request.logos.empty()) {
+        // The dialog appears once the printer is open and checked, as the transfer begins.
+        m_dialog = new CPrograss(m_run, window());
+        connect(&m_run, &RunHost::Transfer, m_dialog, &QDialog::open, Qt::SingleShotConnection);
     }
-    if (result == platform::IDOK && !dialog.m_bStop && !dialog.m_bError) {
-        ReportDownloadComplete(m_session.m_context);
-    } else if (!dialog.m_bError && !failed && dialog.m_bStop) {
-        // FS q n promised count definitions: the printer takes everything that follows
-        // as image data until it has them all.
-        failed = !dialog.CompleteStopped(dialog.m_nWait);
+    const platform::Context& context = m_session.m_context;
+    m_run.Start<jobs::DownloadEnd>(
+        [&context, request](const printer::CancelToken& cancel, jobs::RunObserver& observer) {
+            return jobs::RunDownload(context, request, cancel, &observer);
+        },
+        [this](const jobs::DownloadEnd& end) { Ended(end); });
+}
+
+void CPage3Upload::Ended(const jobs::DownloadEnd& end)
+{
+    if (m_dialog) {
+        m_dialog->hide();
+        m_dialog->deleteLater();
+        m_dialog = nullptr;
     }
-    if (!dialog.m_bError)
-        ReportAfterRun(dialog);
-}
-
-void CPage3Upload::ReportAfterRun(const CPrograss& dialog)
-{
-    const std::string empty = EmptyDefinitionsText(dialog.Jobs(), dialog.m_arrEmptyImages);
-    if (!empty.empty())
-        platform::AfxMessageBox(empty, platform::MB_ICONEXCLAMATION);
-    if (dialog.m_bProfileFailed)
-        platform::AfxMessageBox(Format(msg::kProfileNotWrittenFormat, m_session.m_strProfilePath.c_str()),
-                                platform::MB_ICONEXCLAMATION);
-}
-
-void CPage3Upload::DeleteAll()
-{
-    if (platform::AfxMessageBox(msg::kConfirmDeleteAll, platform::MB_YESNO) != platform::IDYES)
-        return;
-    bool opened = false;
-    if (OpenDownloadPort(m_port, m_session.m_context, m_session.m_settings, OpenFailureMessage::Plain,
-                         opened))
-        if (SendDeleteAll(m_port)) // shows its own message
-            m_port.WaitDelivered(msg::kWriteToPortFailed);
-    if (opened)
-        m_port.ClosePort();
+    // All keys change in one replacement of the file, or none does.
+    std::string unstored;
+    if (end.result == jobs::DownloadEnd::Result::Completed && !m_session.StoreDownload(end.stored))
+        unstored = m_session.m_strProfilePath;
+    m_download->setEnabled(true);
+    ShowRunMessages(jobs::DownloadMessages(end, unstored));
 }

@@ -4,13 +4,14 @@
 // stores every listed logo in the printer's NV graphics memory (or, with an empty
 // list, deletes all images there).
 //
-// The page owns the Download page's printer port, m_port, with the download variant.
+// A download runs as a job (jobs/DownloadJob.h) off the window's thread; the page shows
+// its progress dialog once the printer is ready, and its messages when it has ended.
 #include <cstdint>
 #include <string>
 
-#include "download/DownloadRun.h"
-#include "printer/PrinterPort.h"
+#include "jobs/DownloadJob.h"
 #include "ui/PropertySheet.h"
+#include "ui/RunHost.h"
 
 class CCheckListCtrl;
 class CPrograss;
@@ -28,11 +29,12 @@ public:
     QString HelpTopic() const override { return QStringLiteral("Logo Upload"); }
 
     LogoListPane* m_pane;
-    CCheckListCtrl* m_list;       // control 1001
-    std::string m_strPrinterName; // edit 1077
-    std::string m_strPortName;    // edit 1076
-    CPrinterPort m_port{kDownloadLink, CPrinterPort::WriteReport::Traced};
-    bool m_bToFile = false; // the chosen device is the output file
+    CCheckListCtrl* m_list;        // control 1001
+    std::string m_strPrinterName;  // edit 1077
+    std::string m_strPortName;     // edit 1076
+    RunHost m_run;                 // the page's download, while one runs
+    CPrograss* m_dialog = nullptr; // its progress dialog, once the transfer began
+    bool m_bToFile = false;        // the chosen device is the output file
 
     void DoDataExchange(CDataExchange& dx) override;
     bool OnInitDialog() override;
@@ -42,14 +44,10 @@ public:
     void OnDownload();
 
 private:
-    // The download of the listed logos, from the confirmation to the closed port.
-    void DownloadListed();
-    // The empty list's run: FS q 1 with one empty definition.
-    void DeleteAll();
-    // Runs the progress dialog on the open port and completes what it left.
-    void RunProgress(bool& failed);
-    // What the progress dialog could not say while it ran.
-    void ReportAfterRun(const CPrograss& dialog);
+    // The job of the session's list (none: the delete-all) on the session's printer.
+    void StartDownload();
+    // The job has ended: the dialog goes, a completed list is stored, the messages show.
+    void Ended(const jobs::DownloadEnd& end);
 
     Session& m_session;
     QLineEdit* m_editPrinterName;

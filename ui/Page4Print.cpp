@@ -1,5 +1,6 @@
 #include "ui/Page4Print.h"
 
+#include <algorithm>
 #include <tuple>
 
 #include <QEvent>
@@ -211,51 +212,55 @@ bool CPage4Print::ParsePrintRange()
     const std::string text = m_strSelection;
     m_bRangeError = false;
     CheckPrintRange(text);
-    if (m_bRangeError) {
-        platform::AfxMessageBox(msg::kRangeError, platform::MB_ICONEXCLAMATION);
+    if (m_bRangeError)
         return false;
-    }
     return ParsePrintRangeText(text, m_printList, m_nSelectCount);
 }
 
 void CPage4Print::OnPrint()
 {
+    if (m_run.Running())
+        return;
     // Any port kind but serial prints on the parallel port, a file setup too.
-    printer::PortRecord settings = m_session.m_settings;
-    const bool serial = settings.m_nPortType == 0;
-    settings.m_nPortType = serial ? 0 : 1;
-    const bool opened = m_port.Open(m_session.m_context, settings);
-    if (!opened)
-        platform::AfxMessageBox(msg::kPortOpenFailed, platform::MB_ICONEXCLAMATION);
-    const bool ready = opened && SendPrintPreamble(m_port, serial);
-
+    jobs::PrintRequest request;
+    request.start.port = m_session.m_settings;
+    request.start.port.m_nPortType = m_session.m_settings.m_nPortType == 0 ? 0 : 1;
+    request.start.askState =
+        m_session.m_kept.askState ? printer::AskState::Always : printer::AskState::ByPort;
+    UpdateData(true);
     m_nSelectCount = 0;
-    if (ready) {
-        UpdateData(true);
-        if (m_nRange == 1) {
-            m_printList.clear();
-            if (ParsePrintRange())
-                RunPrintProgress(m_nSelectCount);
-        } else if (m_nRange == 0) {
-            RunPrintProgress(kPrintAllCount);
-        }
+    request.range = m_nRange;
+    request.quality = m_nQuality;
+    request.header = m_nHeader == 1;
+    if (m_nRange == 1) {
+        m_printList.clear();
+        request.rangeValid = ParsePrintRange();
+        request.list = m_printList;
+        request.jobCount = m_nSelectCount;
+    } else {
+        // "All" prints what the printer was last given: the stored list, else every number.
+        const int stored = static_cast<int>(m_session.m_list.Stored().size());
+        request.jobCount = stored > 0 ? std::min(stored, kPrintAllCount) : kPrintAllCount;
+        request.countShown = request.jobCount;
     }
-    if (opened)
-        m_port.ClosePort();
+    request.finishPauseMs = kPrintFinishPauseMs; // the full bar and the last count stay in view
+
+    m_buttonPrint->setEnabled(false);
+    m_dialog = new CPrintProgress(m_run, window());
+    connect(&m_run, &RunHost::Transfer, m_dialog, &QDialog::open, Qt::SingleShotConnection);
+    const platform::Context& context = m_session.m_context;
+    m_run.Start<jobs::PrintEnd>(
+        [&context, request](const printer::CancelToken& cancel, jobs::RunObserver& observer) {
+            return jobs::RunPrint(context, request, cancel, &observer);
+        },
+        [this](const jobs::PrintEnd& end) { Ended(end); });
 }
 
-void CPage4Print::RunPrintProgress(int jobCount)
+void CPage4Print::Ended(const jobs::PrintEnd& end)
 {
-    // Centred on the sheet; the dialog only borrows the port.
-    CPrintProgress dialog(window());
-    dialog.SetPrintParam(&m_port, m_nRange, m_nQuality, m_nHeader, m_printList, jobCount);
-    dialog.DoModal();
-    if (dialog.m_bCancelledInWait) {
-        // The printer took nothing and the user gave up on it: what is still queued
-        // goes instead of waiting on a printer that takes nothing.
-        m_port.Abandon();
-        return;
-    }
-    if (!dialog.m_bError)
-        m_port.WaitDelivered(msg::kNotTransmitted);
+    m_dialog->hide();
+    m_dialog->deleteLater();
+    m_dialog = nullptr;
+    m_buttonPrint->setEnabled(IsPrinterDevice(m_session.m_settings.m_strPortDevice));
+    ShowRunMessages(jobs::PrintMessages(end));
 }

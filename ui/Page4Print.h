@@ -1,14 +1,16 @@
 #pragma once
 // Tab "Print Bitmap" (dialog template 132): which stored NV images to print ("All" or
 // a typed "Selection"), at which size, with or without a header line, and the Print
-// button that runs the print on the configured port.
+// button that runs the print on the configured port as a job (jobs/PrintJob.h) off the
+// window's thread.
 #include <string>
 
-#include "print/PrintLink.h"
+#include "jobs/PrintJob.h"
 #include "print/PrintRange.h"
-#include "printer/PrinterPort.h"
 #include "ui/PropertySheet.h"
+#include "ui/RunHost.h"
 
+class CPrintProgress;
 class QAbstractButton;
 class QGroupBox;
 class QLineEdit;
@@ -30,8 +32,8 @@ public:
     // says nothing.
     bool CheckPrintRange(std::string text);
     // Reads the controls, checks the Selection text and appends its items to
-    // m_printList and its image count to m_nSelectCount; on a bad text shows
-    // "NV image number is incorrect." and returns false.
+    // m_printList and its image count to m_nSelectCount; false on a bad text (the run
+    // says so once the printer has had its start).
     bool ParsePrintRange();
 
     // Handlers, in the order of the page's message map.
@@ -43,7 +45,7 @@ public:
     void OnHeader(int header);
     void OnPrint();
 
-    CPrinterPort m_port{kPrintLink};
+    RunHost m_run;              // the page's print, while one runs
     QLineEdit* m_editSelection; // control 1034
     int m_nRange = -1;          // 0 All, 1 Selection
     std::string m_strPrinterName;
@@ -63,7 +65,9 @@ private:
     QGroupBox* AddGroup(int id, const QString& text, int x, int y, int w, int h, Follow follow);
     QAbstractButton* AddRadio(QGroupBox* group, int id, const QString& text, int x, int y, int w, int h);
     QLineEdit* AddEdit(QGroupBox* group, int id, int x, int y, int w, int h, bool readOnly);
-    void RunPrintProgress(int jobCount);
+    // The job has ended: the dialog goes and the messages show.
+    void Ended(const jobs::PrintEnd& end);
+    CPrintProgress* m_dialog = nullptr; // the running print's dialog
 
     const Session& m_session;
     QPushButton* m_buttonPrint; // control 1029

@@ -18,6 +18,7 @@
 #include "download/Halftone.h"
 #include "platform/MessageBox.h"
 #include "platform/Messages.h"
+#include "platform/Version.h"
 #include "printer/DeviceIni.h"
 #include "printer/NetAddress.h"
 #include "printer/PortAccess.h"
@@ -158,6 +159,11 @@ void CPage5Setup::BuildControls()
     m_checkPrintToFile->setObjectName(QStringLiteral("check1064"));
     BuildAboutGroup();
     BuildOptionGroup();
+    m_checkAskState = Add(this, new QCheckBox(QStringLiteral("Ask the printer's state before each run")),
+                          TemplateRect(this, this, 185, 176, 166, 10), Follow::Across(kLeftShare, 1));
+    m_checkAskState->setObjectName(QStringLiteral("checkAskState"));
+    m_checkAskState->setToolTip(QStringLiteral("A network printer is always asked. Paper out, an open cover "
+                                               "or an error then stops a run before anything is sent."));
     // The free space under the port settings.
     const QRect statusRect = TemplateRect(this, this, 7, 183, 166, 46);
     m_status = std::make_unique<CSetupStatusLine>(this, statusRect);
@@ -235,6 +241,8 @@ void CPage5Setup::Connect()
         connect(combo, &QComboBox::activated, this, [this, combo] { OnSelchangeSetting(combo); });
     // Toggled, not clicked: a screen reader's toggle action turns it off without a click.
     connect(m_checkPrintToFile, &QCheckBox::toggled, this, [this] { OnClickPrintToFile(); });
+    connect(m_checkAskState, &QCheckBox::clicked, this,
+            [this](bool checked) { m_session.SetAskState(checked); }); // kept at once
     connect(m_sliderThreshold, &QSlider::valueChanged, this, [this] { OnHScrollThreshold(); });
     // Only what the user types: the page's own updates of the box are no change to react to.
     connect(m_editThreshold, &QLineEdit::textEdited, this, [this] { OnChangeThresholdEdit(); });
@@ -263,7 +271,6 @@ void CPage5Setup::DoDataExchange(CDataExchange& dx)
 bool CPage5Setup::OnInitDialog()
 {
     CPropertyPage::OnInitDialog();
-    m_port.ClosePort();
     SetUpSheetButtons();
     RestorePortSetup(m_session.m_context, *this, m_boxes, StartDir());
     RestoreNetPrinters();
@@ -271,6 +278,7 @@ bool CPage5Setup::OnInitDialog()
     ShowBoxes();
     m_status->ShowForbidden(printer::ProbeForbiddenPorts(m_session.m_context));
     m_labelVersion->setText(QString::fromStdString(m_session.m_strVersion));
+    m_checkAskState->setChecked(m_session.m_kept.askState);
     // Width, threshold and halftone as the last run left them (the defaults, 512, 128
     // and Classic, when nothing was kept).
     const KeptSettings& kept = m_session.m_kept;
@@ -433,35 +441,36 @@ bool CPage5Setup::OnApply()
 
 void CPage5Setup::TestConnection()
 {
+    if (m_run.Running())
+        return; // the test under way answers for this Apply too
     // The committed device, with the page's own serial values.
     const printer::SetupRecord& committed = m_session.m_settings;
-    const std::string& device = committed.m_strPortDevice;
+    const std::string device = committed.m_strPortDevice;
     const bool serial = committed.m_nPortType == 0;
-    printer::PortRecord settings;
-    settings.m_nPortType = serial ? 0 : 1;
-    settings.m_strPortDevice = device;
-    settings.m_dwBaudRate = m_dwBaudRate;
-    settings.m_byByteSize = m_byByteSize;
-    settings.m_byParity = m_byParity;
-    settings.m_byStopBits = m_byStopBits;
-    settings.m_nHandshake = m_nHandshake;
-    if (!m_port.Open(m_session.m_context, settings)) {
-        const printer::LinkStatus failure = m_port.OpenStatus();
-        platform::AfxMessageBox(msg::kPortOpenFailed, platform::MB_ICONEXCLAMATION);
-        if (serial && printer::IsNetName(device))
-            m_status->ShowNetFailure(device, failure.Describe());
-        else
-            m_status->ShowOpenFailure(failure.device, failure.error);
-        return;
-    }
-    // The test tells the user what it found through its own messages, and the status
-    // line whether anything came back at all; Apply goes on whatever that was. A
-    // parallel port is only opened.
-    m_status->Hide();
-    if (serial) {
-        m_port.m_nAnswer = -1; // a write that fails before the question gets no answer
-        RunPrinterTest(m_port);
-        m_status->ShowAnswer(m_port.m_nAnswer >= 0);
-    }
-    m_port.ClosePort();
+    jobs::CheckRequest request;
+    request.port.m_nPortType = serial ? 0 : 1;
+    request.port.m_strPortDevice = device;
+    request.port.m_dwBaudRate = m_dwBaudRate;
+    request.port.m_byByteSize = m_byByteSize;
+    request.port.m_byParity = m_byParity;
+    request.port.m_byStopBits = m_byStopBits;
+    request.port.m_nHandshake = m_nHandshake;
+    request.judging = platform::IsConsumerLine(m_session.m_context);
+    request.askState = m_session.m_kept.askState ? printer::AskState::Always : printer::AskState::ByPort;
+    const platform::Context& context = m_session.m_context;
+    m_run.Start<jobs::CheckEnd>(
+        [&context, request](const printer::CancelToken& cancel, jobs::RunObserver& observer) {
+            return jobs::RunCheck(context, request, cancel, &observer);
+        },
+        [this, serial, device](const jobs::CheckEnd& end) {
+            // The test tells the user what it found through its messages, and the status
+            // line what came back; Apply has gone on whatever that was.
+            ShowRunMessages(jobs::CheckMessages(end));
+            if (end.result != jobs::CheckEnd::Result::NotOpened || end.Cancelled())
+                m_status->ShowSummary(jobs::CheckSummary(end));
+            else if (serial && printer::IsNetName(device))
+                m_status->ShowNetFailure(device, end.status.Describe());
+            else
+                m_status->ShowOpenFailure(end.status.device, end.status.error);
+        });
 }

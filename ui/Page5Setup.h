@@ -10,9 +10,10 @@
 #include <string>
 
 #include "printer/NetPrinterList.h"
-#include "printer/PrinterPort.h"
+#include "jobs/CheckJob.h"
 #include "ui/PropertySheet.h"
 #include "ui/SetupState.h"
+#include "ui/RunHost.h"
 #include "ui/SetupStatusLine.h"
 
 class Session;
@@ -35,8 +36,8 @@ public:
     bool OnNotifyApply(bool closeRequested) override;
     void DoDataExchange(CDataExchange& dx) override;
 
-    // The port the Apply test opens; its m_hPort holds a handle only during Apply.
-    CPrinterPort m_port{kConnectionTestLink, CPrinterPort::WriteReport::BoxWhenAWaitFails};
+    // The Apply test while it runs (jobs/CheckJob.h), off the window's thread.
+    RunHost m_run;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -82,6 +83,7 @@ private:
     QComboBox* m_cbParity = nullptr;            // 1048
     QComboBox* m_cbPrinterName = nullptr;       // 1044
     QCheckBox* m_checkPrintToFile = nullptr;    // 1064
+    QCheckBox* m_checkAskState = nullptr;       // "Ask the printer's state before each run"
     QLabel* m_labelVersion = nullptr;           // 1063
     std::array<QComboBox*, 5> m_serialCombos{}; // the five serial lists in printer::SerialBox order
     Session& m_session;

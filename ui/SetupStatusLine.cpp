@@ -24,9 +24,12 @@ void CSetupStatusLine::Hide()
     m_label->hide();
 }
 
-void CSetupStatusLine::ShowAnswer(bool answered)
+void CSetupStatusLine::ShowSummary(const std::string& summary)
 {
-    Show(answered ? msg::kPrinterAnswered : msg::kPrinterDidNotAnswer);
+    if (summary.empty())
+        Hide();
+    else
+        Show(summary);
 }
 
 void CSetupStatusLine::ShowOpenFailure(const std::string& device, int error)

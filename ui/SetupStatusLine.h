@@ -14,8 +14,9 @@ public:
     // geometry: the free space under the port settings, in the page's coordinates.
     CSetupStatusLine(QWidget* page, const QRect& geometry);
 
-    // After the Apply test of a serial port.
-    void ShowAnswer(bool answered);
+    // After the Apply test: what it found of the printer (jobs::CheckSummary); hidden
+    // when that is nothing.
+    void ShowSummary(const std::string& summary);
     // After an open that failed: the permission advice when the error was EACCES or
     // EPERM, else nothing.
     void ShowOpenFailure(const std::string& device, int error);

@@ -4,6 +4,7 @@
 
 #include "app/NvLogoApp.h"
 #include "app/StartOptions.h"
+#include "platform/ReleaseOnExit.h"
 #include "platform/UserDir.h"
 #include "platform/qt/QtPlatform.h"
 #include "ui/AppIcon.h"
@@ -31,6 +32,9 @@ int main(int argc, char* argv[])
             std::fputs("nivora: already running for this user; this copy ends\n", stderr);
         return 0;
     }
+    // A window closed by its session's end (SIGHUP, SIGTERM) or Ctrl-C in the terminal
+    // hands back the printer port of a run under way, as the command line does.
+    platform::EndOnSignalsReleasingPorts();
     QApplication qapp(argc, argv);
     IdentifyApplication();
     platform::qt::InstallQtPlatform(AskOutputFileName);

@@ -1,12 +1,10 @@
 #include "platform/qt/QtPlatform.h"
 
 #include <QApplication>
-#include <QEventLoop>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QStringList>
-#include <QTimer>
 #include <utility>
 
 #include "platform/WorkDir.h"
@@ -55,26 +53,6 @@ int QtMessageBox::Show(const std::string& text, unsigned flags, const std::strin
     if (question)
         return answer == QMessageBox::Yes ? IDYES : IDNO;
     return IDOK;
-}
-
-void QtWaiter::Sleep(int ms)
-{
-    if (ms <= 0) {
-        KeepAlive();
-        return;
-    }
-    QEventLoop loop;
-    QTimer timer;
-    timer.setSingleShot(true);
-    timer.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
-    timer.start(ms);
-    loop.exec(QEventLoop::ExcludeUserInputEvents);
-}
-
-void QtWaiter::KeepAlive()
-{
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 QString QtFilterFromWindows(const std::string& filter)
@@ -134,11 +112,9 @@ bool QtFileChooser::AskOutputFileName(std::string& name)
 void InstallQtPlatform(OutputNameAsker askOutputName)
 {
     static QtMessageBox boxes;
-    static QtWaiter waiter;
     static QtFileChooser chooser(nullptr);
     chooser = QtFileChooser(std::move(askOutputName));
     SetMessageBoxHandler(&boxes);
-    SetWaiter(&waiter);
     SetFileChooser(&chooser);
     SetApplicationTitle(ExecutableBaseName());
 }

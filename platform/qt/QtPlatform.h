@@ -1,6 +1,6 @@
 #pragma once
-// The platform seam as the desktop program provides it: Qt message boxes, waits that
-// keep the window painting, Qt file dialogs.
+// The platform seam as the desktop program provides it: Qt message boxes and Qt file
+// dialogs. Used on the window's thread.
 #include <QString>
 #include <QWidget>
 #include <functional>
@@ -8,21 +8,12 @@
 
 #include "platform/FileChooser.h"
 #include "platform/MessageBox.h"
-#include "platform/Wait.h"
 
 namespace platform::qt {
 
 class QtMessageBox final : public MessageBoxHandler {
 public:
     int Show(const std::string& text, unsigned flags, const std::string& caption) override;
-};
-
-// Pauses run a local event loop that paints but holds user input back until the
-// pause is over; timers and posted events keep running.
-class QtWaiter final : public Waiter {
-public:
-    void Sleep(int ms) override;
-    void KeepAlive() override;
 };
 
 // The program's own output-file name dialog lives with the other windows; the chooser
@@ -47,7 +38,7 @@ QString QtFilterFromWindows(const std::string& filter);
 // The window a message box or dialog opens over: the modal one, else the active one.
 QWidget* BoxParent();
 
-// Installs the three handlers above and the application title for the running program.
+// Installs the two handlers above and the application title for the running program.
 void InstallQtPlatform(OutputNameAsker askOutputName);
 
 } // namespace platform::qt

@@ -37,7 +37,7 @@ std::vector<std::string> Lines(const std::string& text)
 
 // Eight printers, four at a time: each run waits until four run together, so the runs
 // overlap for certain and the bound is seen to hold.
-TEST(Fleet, RunsEveryPrinterOnceAtMostJobsAtATimeAndCollectsEachRunsBoxes)
+TEST(Fleet, RunsEveryPrinterOnceAtMostJobsAtATimeAndNamesEachFailure)
 {
     std::mutex mutex;
     std::condition_variable changed;
@@ -59,12 +59,11 @@ TEST(Fleet, RunsEveryPrinterOnceAtMostJobsAtATimeAndCollectsEachRunsBoxes)
                 --running;
             }
             if (port == "tcp://p3") {
-                platform::AfxMessageBox("ERROR[111] - Open port or file.", platform::MB_ICONEXCLAMATION);
-                reason = "p3:9100: connection refused";
+                reason = "p3:9100: connection refused; ERROR[111] - Open port or file.";
                 return Result::Failed;
             }
             if (port == "tcp://p6") {
-                platform::AfxMessageBox("Communication error.\r\nCan not transimitted.");
+                reason = "Communication error. Can not transimitted.";
                 return Result::Failed;
             }
             return Result::Ok;

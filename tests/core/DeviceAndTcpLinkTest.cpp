@@ -10,7 +10,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "download/DownloadRun.h"
+#include "jobs/DownloadJob.h"
 #include "print/PrintLink.h"
 #include "printer/OpenLink.h"
 #include "tests/support/AsNobody.h"
@@ -74,7 +74,7 @@ TEST_F(LinkKindsTest, APrinterDevicesEmptyReadIsNothingYet)
         ASSERT_EQ(::write(fd, "\x20", 1), 1);
         ::close(fd);
     });
-    std::unique_ptr<Link> link = OpenNamed("LPT1", kDownloadLink, true, {&answer, nullptr});
+    std::unique_ptr<Link> link = OpenNamed("LPT1", jobs::kDownloadLink, true, {&answer, nullptr});
     ASSERT_TRUE(link) << status.Describe();
     ASSERT_EQ(link->GetKind(), Link::Kind::PrinterDevice);
     ASSERT_TRUE(link->Write(std::vector<uint8_t>{0x1D, 0x49, 0x01}).Complete(3));
@@ -92,7 +92,7 @@ TEST_F(LinkKindsTest, ADeviceTheUserMayOnlyWriteToServesWithoutAnswers)
     ::chmod((root.Path() + "/dev").c_str(), 0755);
     ::chmod((root.Path() + "/dev/usb").c_str(), 0755);
     const auto seen = RunAsNobody([&] {
-        std::unique_ptr<Link> link = OpenNamed("LPT1", kDownloadLink, true);
+        std::unique_ptr<Link> link = OpenNamed("LPT1", jobs::kDownloadLink, true);
         if (!link)
             return "open: " + status.Describe();
         uint8_t byte = 0;

@@ -118,16 +118,14 @@ TEST_F(ImageLogoTest, TheDownloadCheckReadsTheSizesOfEveryKind)
     EXPECT_EQ(ListedRasterLength(list, 0, 512), 728);
     list.SetCentre(0, true);
     EXPECT_EQ(ListedRasterLength(list, 0, 512), 2184); // 208 blank columns of 7 bytes
-    EXPECT_TRUE(CheckListedLogos(list, 512));
+    EXPECT_EQ(ListedLogoRefusal(DownloadJobs(list), 512), "");
 
     // Centring adds nothing to a picture as wide as the printable width. A file
     // replaced by a text is caught before anything is sent.
     list.SetCentre(1, true);
-    EXPECT_TRUE(CheckListedLogos(list, 511));
+    EXPECT_EQ(ListedLogoRefusal(DownloadJobs(list), 511), "");
     dir.Write("wide.gif", "GIF89a but nothing more");
-    EXPECT_FALSE(CheckListedLogos(list, 512));
-    ASSERT_EQ(fake.boxes.shown.size(), 1u);
-    EXPECT_NE(fake.boxes.shown[0].text.find(dir.File("wide.gif")), std::string::npos);
+    EXPECT_NE(ListedLogoRefusal(DownloadJobs(list), 512).find(dir.File("wide.gif")), std::string::npos);
 }
 
 // Every mode, every kind, centred or not: the stream carries exactly the dots of the

@@ -40,7 +40,7 @@ public:
 TEST(PrintWalkTest, EveryRunPrintsItsNumbersInOrderOnePerTick)
 {
     struct Case {
-        const char* text; // nullptr: All, whatever the job count says
+        const char* text; // nullptr: All, NV images 1 to the count of the stored list (255 without one)
         std::vector<int> numbers;
         int mode;
         bool header;
@@ -50,11 +50,12 @@ TEST(PrintWalkTest, EveryRunPrintsItsNumbersInOrderOnePerTick)
         {"3-1,5-5,5", {1, 2, 3, 5, 5}, 0, false},
         {"250-,-2", {250, 251, 252, 253, 254, 255, 1, 2}, 1, false},
         {nullptr, NumberRange(1, 255), 3, true},
+        {nullptr, {1, 2, 3}, 0, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text ? c.text : "All");
         PrintList list;
-        int count = 7;
+        int count = static_cast<int>(c.numbers.size());
         ASSERT_TRUE(!c.text || ParsePrintRangeText(c.text, list, count));
         MemoryWalk walk(c.text ? 1 : 0, c.mode, c.header);
         EXPECT_EQ(walk.RunToEnd(list, count), Tick::Finished);

@@ -5,7 +5,7 @@
 #include <sys/ioctl.h>
 #include <termios.h>
 
-#include "download/DownloadRun.h"
+#include "jobs/DownloadJob.h"
 #include "print/PrintLink.h"
 #include "printer/LineSettings.h"
 #include "printer/OpenLink.h"
@@ -88,7 +88,7 @@ TEST_F(SerialLinkTest, TheLineHoldsSpeedStopBitsAndTheRunsFlowControl)
         printer::LinkOptions options;
         printer::SerialSettings settings;
     };
-    std::vector<Case> cases = {{kDownloadLink, {14400, 8, 0, 2, 1}}};
+    std::vector<Case> cases = {{jobs::kDownloadLink, {14400, 8, 0, 2, 1}}};
     for (const uint32_t baud : {2400u, 4800u, 9600u, 19200u, 38400u, 57600u, 115200u})
         cases.push_back({kPrintLink, {baud, 8, 0, 0, 0}});
     for (const Case& c : cases) {
@@ -157,7 +157,7 @@ TEST_F(SerialLinkTest, XoffHoldsAPrintWriteUntilXonAndDsrLowHoldsItUntilDsrRises
 TEST_F(SerialLinkTest, ADownloadWriteEndsAfterMMillisecondsAByte)
 {
     context.writeTimeoutPerByte = 10ms;
-    std::unique_ptr<Link> link = Open(kDownloadLink);
+    std::unique_ptr<Link> link = Open(jobs::kDownloadLink);
     printer.Stall();
     const std::chrono::milliseconds start = clock.Elapsed();
     EXPECT_EQ(link->Write(Sequence(100)).status.code, printer::LinkStatus::Code::TimedOut);
@@ -185,7 +185,7 @@ TEST_F(SerialLinkTest, TheCloseWaitsWhileTheQueueShrinksAndGivesUpOnOneThatStops
         SCOPED_TRACE(c.name);
         size_t looks = 0;
         context.outputQueue = [&](int) { return c.queue[std::min(looks++ / 3, c.queue.size() - 1)]; };
-        std::unique_ptr<Link> link = Open(kDownloadLink, {9600, 8, 0, 0, 0});
+        std::unique_ptr<Link> link = Open(jobs::kDownloadLink, {9600, 8, 0, 0, 0});
         const std::chrono::milliseconds start = clock.Elapsed();
         EXPECT_EQ(link->Close().Ok(), c.delivered);
         EXPECT_FALSE(link->IsOpen());

@@ -49,14 +49,12 @@ bool ScriptedFileChooser::AskOutputFileName(std::string& name)
 FakePlatform::FakePlatform()
 {
     platform::SetMessageBoxHandler(&boxes);
-    platform::SetWaiter(&clock);
     platform::SetFileChooser(&files);
 }
 
 FakePlatform::~FakePlatform()
 {
     platform::SetMessageBoxHandler(nullptr);
-    platform::SetWaiter(nullptr);
     platform::SetFileChooser(nullptr);
 }
 

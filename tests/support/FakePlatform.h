@@ -1,7 +1,7 @@
 #pragma once
 // Test doubles for the platform seam: a message-box recorder with scripted answers,
-// a virtual clock, a scripted file chooser. FakePlatform installs all three for the
-// lifetime of a test and restores the defaults afterwards.
+// a pause recorder, a scripted file chooser. FakePlatform installs the box recorder and
+// the chooser for the lifetime of a test and restores the defaults afterwards.
 #include <deque>
 #include <mutex>
 #include <string>
@@ -9,7 +9,6 @@
 
 #include "platform/FileChooser.h"
 #include "platform/MessageBox.h"
-#include "platform/Wait.h"
 
 namespace testing_support {
 
@@ -32,25 +31,20 @@ public:
     int defaultAnswer = platform::IDYES;
 };
 
-class VirtualClock final : public platform::Waiter {
+// The pauses a driver asks of its caller, recorded instead of taken.
+class VirtualClock final {
 public:
     // Many printers' runs may pause at once, each on its own thread.
-    void Sleep(int ms) override
+    void Sleep(int ms)
     {
         const std::lock_guard<std::mutex> lock(m_mutex);
         sleeps.push_back(ms);
         now += ms;
     }
-    void KeepAlive() override
-    {
-        const std::lock_guard<std::mutex> lock(m_mutex);
-        ++keepAlives;
-    }
     long long TotalSlept() const { return now; }
 
     std::vector<int> sleeps;
     long long now = 0;
-    int keepAlives = 0;
 
 private:
     std::mutex m_mutex;

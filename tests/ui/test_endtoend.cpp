@@ -24,6 +24,7 @@
 #include "tests/support/BmpWriter.h"
 #include "tests/support/FakePlatform.h"
 #include "tests/support/FakePrinter.h"
+#include "tests/support/VirtualClock.h"
 #include "tests/support/TempDir.h"
 #include "tests/ui/support/ListHelpers.h"
 #include "tests/ui/support/UiTestSupport.h"
@@ -176,7 +177,9 @@ void TestEndToEnd::Journey(CMyProperty* sheet)
     QWidget* upload = sheet->GetPage(2);
     QCOMPARE(FindChild<QLineEdit>(upload, "edit1077")->text(), QStringLiteral("ORVAN 7S/U"));
     QCOMPARE(FindChild<QLineEdit>(upload, "edit1076")->text(), QStringLiteral("COM1"));
-    FindChild<QPushButton>(upload, "button1023")->click();
+    auto* download = FindChild<QPushButton>(upload, "button1023");
+    download->click();
+    QTRY_VERIFY_WITH_TIMEOUT(download->isEnabled(), 20000); // the run is over
     QCOMPARE(
         m_fake->boxes.Texts(),
         (std::vector<std::string>{"All bit image files are written in the NV Graphics memory of the printer.",
@@ -193,7 +196,9 @@ void TestEndToEnd::Journey(CMyProperty* sheet)
     QTest::keyClicks(range, "1,3-4");
     QTest::mouseClick(FindChild<QRadioButton>(print, "radio1021"), Qt::LeftButton); // "Double &Height"
     QTest::mouseClick(FindChild<QRadioButton>(print, "radio1040"), Qt::LeftButton); // "Add Header"
-    FindChild<QPushButton>(print, "button1029")->click();
+    auto* printButton = FindChild<QPushButton>(print, "button1029");
+    printButton->click();
+    QTRY_VERIFY_WITH_TIMEOUT(printButton->isEnabled(), 20000);
     QCOMPARE(m_fake->boxes.shown.size(), size_t{2}); // nothing went wrong
 
     sheet->GetButton(CPropertySheet::Button::Ok)->click(); // "Close"
@@ -219,6 +224,8 @@ void TestEndToEnd::aWholeDayWithTheProgram()
 
     IdentifyApplication(); // as the program names itself
     CNvLogoApp app;
+    PauseSkippingClock pauses;
+    app.m_session.m_context.clock = &pauses;
     app.m_strLockDir = locks.Path();
     FakeDeviceRoot root{app.m_session.m_context};
     root.Link("ttyS0", printer.Path()); // COM1

@@ -23,7 +23,7 @@
 #include "tests/ui/support/PageHarness.h"
 #include "tests/ui/support/UiTestSupport.h"
 #include "ui/NetPrinterDlg.h"
-#include "ui/PrintProgress.h"
+#include "ui/Page5Setup.h"
 
 using namespace testing_support;
 using Bytes = std::vector<uint8_t>;
@@ -35,7 +35,9 @@ enum Tab { kDownloadTab = 2, kPrintTab = 3, kSetupTab = 4 };
 
 const char* const kConfirm = "All bit image files are written in the NV Graphics memory of the printer.";
 const char* const kComplete = "Complete the NV bit image definition.\r\nPlease wait some paper feed.";
-const Bytes kApplyTest = {0x1B, 0x40, 0x1D, 0x49, 0x01}; // ESC @, GS I 1
+// A network printer is asked its state first (DLE EOT 1; these give none), then ESC @, GS I 1.
+const Bytes kAskState = {0x10, 0x04, 0x01};
+const Bytes kApplyTest = {0x10, 0x04, 0x01, 0x1B, 0x40, 0x1D, 0x49, 0x01};
 
 // Network printers the user added in an earlier run, none of them chosen.
 void StoreNetPrinters(PageHarness& h, const std::vector<std::string>& addresses)
@@ -56,6 +58,19 @@ void ChoosePort(PageHarness& h, const QString& entry)
 {
     QVERIFY2(Choose(FindChild<QComboBox>(h.Sheet()->GetPage(kSetupTab), "combo1045"), entry),
              qPrintable(entry));
+}
+
+Bytes Joined(Bytes first, const Bytes& second)
+{
+    first.insert(first.end(), second.begin(), second.end());
+    return first;
+}
+
+// Apply's test runs off the window's thread: returns once it has ended.
+void WaitForApply(PageHarness& h)
+{
+    auto* setup = static_cast<CPage5Setup*>(h.Sheet()->GetPage(kSetupTab));
+    QTRY_VERIFY_WITH_TIMEOUT(!setup->m_run.Running(), 20000);
 }
 
 Bytes From(const Bytes& bytes, size_t offset)
@@ -138,8 +153,8 @@ void TestNetworkPrinter::Download(PageHarness& h, const QString& portName, Texts
     QCOMPARE(FindChild<QLineEdit>(upload, "edit1076")->text(), portName); // "Port Name"
     QCOMPARE(FindChild<QLineEdit>(upload, "edit1077")->text(), QStringLiteral("ORVAN 7S/U"));
     const size_t before = h.fake.boxes.shown.size();
-    h.fake.clock.sleeps.clear();
     FindChild<QPushButton>(upload, "button1023")->click();
+    QTRY_VERIFY_WITH_TIMEOUT(FindChild<QPushButton>(upload, "button1023")->isEnabled(), 20000);
     const Texts all = h.fake.boxes.Texts();
     boxes.assign(all.begin() + static_cast<std::ptrdiff_t>(before), all.end());
 }
@@ -168,6 +183,7 @@ void TestNetworkPrinter::addedOnSetupDownloadedAndPrintedToAndChosenAfterARestar
     // Apply tests it as a serial printer: ESC @, GS I 1, the answer; no message.
     const size_t boxesBeforeApply = h.fake.boxes.shown.size();
     h.Sheet()->GetButton(CPropertySheet::Button::Apply)->click();
+    WaitForApply(h);
     QCOMPARE(h.fake.boxes.shown.size(), boxesBeforeApply);
     QVERIFY(network.WaitUntilClosed());
     QCOMPARE(network.Bytes(), kApplyTest);
@@ -175,8 +191,9 @@ void TestNetworkPrinter::addedOnSetupDownloadedAndPrintedToAndChosenAfterARestar
     Texts boxes;
     Download(h, netName, boxes);
     QCOMPARE(boxes, (Texts{kConfirm, kComplete}));
-    QTRY_VERIFY(DecodeStream(From(network.Bytes(), kApplyTest.size())).complete);
-    QCOMPARE(DecodeStream(From(network.Bytes(), kApplyTest.size())).definitions.size(), size_t{3});
+    QTRY_VERIFY(DecodeStream(From(network.Bytes(), kApplyTest.size() + kAskState.size())).complete);
+    QCOMPARE(DecodeStream(From(network.Bytes(), kApplyTest.size() + kAskState.size())).definitions.size(),
+             size_t{3});
     QVERIFY(network.WaitUntilClosed());
 
     // The Print page takes it as a printer: the button is there, "1-2" reaches it.
@@ -187,13 +204,10 @@ void TestNetworkPrinter::addedOnSetupDownloadedAndPrintedToAndChosenAfterARestar
     QVERIFY(printButton->isEnabled());
     FindChild<QRadioButton>(print, "radio1033")->click(); // "Selection"
     QTest::keyClicks(FindChild<QLineEdit>(print, "edit1034"), "1-2");
-    OnNextModal([](QWidget* modal) {
-        if (auto* dialog = qobject_cast<CPrintProgress*>(modal))
-            dialog->SetTickInterval(1);
-    });
     const size_t printedFrom = network.Bytes().size();
     printButton->click();
-    QTRY_COMPARE(From(network.Bytes(), printedFrom), PrintedImages({1, 2}, 0, false, kSerialPreamble));
+    QTRY_COMPARE(From(network.Bytes(), printedFrom),
+                 Joined(kAskState, PrintedImages({1, 2}, 0, false, kSerialPreamble)));
 
     h.Activate(kSetupTab);
     h.Sheet()->GetButton(CPropertySheet::Button::Ok)->click(); // "Close"
@@ -209,6 +223,7 @@ void TestNetworkPrinter::addedOnSetupDownloadedAndPrintedToAndChosenAfterARestar
     QVERIFY(!FindChild<QComboBox>(h.Sheet()->GetPage(kSetupTab), "combo1046")->isEnabled());
     const int connections = network.Connections();
     h.Sheet()->GetButton(CPropertySheet::Button::Apply)->click();
+    WaitForApply(h);
     QVERIFY(network.WaitUntilClosed());
     QCOMPARE(network.Connections(), connections + 1);
     h.Activate(kDownloadTab);
@@ -255,6 +270,7 @@ void TestNetworkPrinter::applySaysWhyANetworkPrinterCannotBeReached()
         ChoosePort(h, QString::fromStdString(entry));
         h.fake.boxes.shown.clear();
         h.Sheet()->GetButton(CPropertySheet::Button::Apply)->click();
+        WaitForApply(h);
         QCOMPARE(h.fake.boxes.Texts(), Texts{"ERROR - Port open."});
         QVERIFY(!status->isHidden());
         QCOMPARE(status->text().toStdString(), entry + ": " + reason);

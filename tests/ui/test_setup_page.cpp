@@ -20,7 +20,9 @@
 #include <tuple>
 
 #include "app/Session.h"
+#include "logo/PrivateProfile.h"
 #include "print/PrintLink.h"
+#include "printer/OpenLink.h"
 #include "tests/support/FakePlatform.h"
 #include "tests/support/FakePrinter.h"
 #include "tests/support/TempDir.h"
@@ -121,6 +123,7 @@ private slots:
     void closeKeepsThePortKindForTheNextRun();
     void thresholdAndWidthAreCheckedAndOnlyLeavingTakesThem();
     void applyTestsThePrinterUnlessPrintingToFile();
+    void theAskStateBoxIsKeptAndMakesApplyAskASerialPrinter();
     void applyOpensTheParallelPortTheRunsUse();
     void theTitleBarCloseSavesLikeCloseAndEscDoesNothing();
     void f1OpensThePagesOwnHelp();
@@ -304,6 +307,7 @@ void TestSetupPage::applyTestsThePrinterUnlessPrintingToFile()
     QVERIFY(h.page->rect().contains(status->geometry()));
     h.PrintToFile()->click();
     h.Button(Button::Apply)->click();
+    QTRY_VERIFY(!h.page->m_run.Running());
     QVERIFY(h.Boxes().empty());
     QVERIFY(!h.DeviceIniExists());
     QCOMPARE(h.Settings().m_nPortType, 2); // applying left the page for a moment
@@ -313,12 +317,13 @@ void TestSetupPage::applyTestsThePrinterUnlessPrintingToFile()
     h.PrintToFile()->click();
     const int descriptors = OpenDescriptorCount();
     const std::pair<std::optional<uint8_t>, const char*> answers[] = {
-        {0x20, "The printer answered."}, {std::nullopt, "The printer did not answer."}};
+        {0x20, "The printer answered. Model 0x20."}, {std::nullopt, "The printer did not answer."}};
     for (const auto& [answer, text] : answers) {
         printer.Clear();
         printer.AnswerWith(answer);
         QVERIFY(h.Choose(1046, h.Combo(1046)->currentText() == "9600" ? "4800" : "9600"));
         h.Button(Button::Apply)->click();
+        QTRY_VERIFY(!h.page->m_run.Running());
         QVERIFY(printer.WaitForBytes(5));
         QCOMPARE(printer.Bytes(), (std::vector<uint8_t>{0x1B, 0x40, 0x1D, 0x49, 0x01}));
         QCOMPARE(status->text(), QString::fromLatin1(text));
@@ -333,19 +338,44 @@ void TestSetupPage::applyTestsThePrinterUnlessPrintingToFile()
 
     // Another program took the port: one message, and Apply still completes.
     printer.Clear();
-    CPrinterPort otherProgram(kPrintLink);
-    QVERIFY(otherProgram.OpenPort(h.context, "COM1", 115200, 8, 0, 0, 0));
+    printer::PortRecord com1;
+    com1.m_strPortDevice = "COM1";
+    com1.m_dwBaudRate = 115200;
+    com1.m_byByteSize = 8;
+    printer::LinkStatus held;
+    const std::unique_ptr<printer::Link> otherProgram = printer::OpenLink(h.context, com1, kPrintLink, held);
+    QVERIFY(otherProgram);
     std::filesystem::remove(h.startDir.File("Device.INI"));
     Type(h.Edit(1066), "200");
     QVERIFY(h.Choose(1046, "9600")); // a change, so that there is something to apply
     h.Button(Button::Apply)->click();
+    QTRY_VERIFY(!h.page->m_run.Running());
     QCOMPARE(h.Boxes(), std::vector<std::string>{"ERROR - Port open."});
     QCOMPARE(h.fake.boxes.shown.front().flags, platform::MB_ICONEXCLAMATION);
     QCOMPARE(h.Settings().m_nMaxPrintWidth, 200);
     QCOMPARE(h.DeviceIni(), std::string("0"));
     QVERIFY(!status->isVisible());
-    QVERIFY(!h.page->m_port.IsOpen());
     QVERIFY(printer.Bytes().empty());
+}
+
+// Off at first; on, it is kept in the profile at once and Apply (as every run) asks a
+// serial printer its state before anything else.
+void TestSetupPage::theAskStateBoxIsKeptAndMakesApplyAskASerialPrinter()
+{
+    SetupHarness h;
+    FakePrinter printer;
+    h.root.Link("ttyS0", printer.Path());
+    h.Start();
+    auto* box = h.page->findChild<QCheckBox*>(QStringLiteral("checkAskState"));
+    QVERIFY(!box->isChecked());
+    box->click();
+    QCOMPARE(PrivateProfile(h.startDir.File("nivora.INI")).GetProfileString("SETUP", "AskState"),
+             std::string("1"));
+    QVERIFY(h.Choose(1046, "9600")); // a change, so that there is something to apply
+    h.Button(Button::Apply)->click();
+    QTRY_VERIFY(!h.page->m_run.Running());
+    QVERIFY(printer.WaitForBytes(8));
+    QCOMPARE(printer.Bytes(), (std::vector<uint8_t>{0x10, 0x04, 0x01, 0x1B, 0x40, 0x1D, 0x49, 0x01}));
 }
 
 // With LPT2 chosen, Apply must test LPT2, not LPT1: here another program holds LPT1.
@@ -359,14 +389,20 @@ void TestSetupPage::applyOpensTheParallelPortTheRunsUse()
     QCOMPARE(h.Entries(1045),
              QStringList({"LPT1", "LPT2", "Add network printer...", "Find network printers..."}));
     QVERIFY(h.Choose(1045, "LPT2"));
-    CPrinterPort otherProgram(kPrintLink);
-    QVERIFY(otherProgram.OpenLpt(h.context, "LPT1"));
+    printer::PortRecord first;
+    first.m_nPortType = 1;
+    first.m_strPortDevice = "LPT1";
+    printer::LinkStatus held;
+    const std::unique_ptr<printer::Link> otherProgram = printer::OpenLink(h.context, first, kPrintLink, held);
+    QVERIFY(otherProgram);
     h.Button(Button::Apply)->click();
+    QTRY_VERIFY(!h.page->m_run.Running());
     QCOMPARE(h.Settings().m_strPortDevice, std::string("LPT2"));
     QVERIFY(h.Boxes().empty());
 
     QVERIFY(h.Choose(1045, "LPT1"));
     h.Button(Button::Apply)->click();
+    QTRY_VERIFY(!h.page->m_run.Running());
     QCOMPARE(h.Boxes(), std::vector<std::string>{"ERROR - Port open."});
 }
 

@@ -3,13 +3,16 @@
 #include <string>
 #include <vector>
 
-#include "download/DownloadRun.h"
+#include "jobs/DownloadJob.h"
+#include "jobs/PrinterCheck.h"
 #include "platform/Context.h"
+#include "platform/Messages.h"
+#include "printer/OpenLink.h"
 #include "printer/PortNames.h"
-#include "printer/PrinterPort.h"
 #include "tools/cli/Command.h"
 #include "tools/cli/PortOptions.h"
 #include "tools/cli/PortProblems.h"
+#include "tools/cli/RunLines.h"
 
 namespace {
 
@@ -41,17 +44,24 @@ int RunCheck(const platform::Context& base, const std::vector<std::string>& args
         return UsageError("a file cannot answer; name a port");
 
     const platform::Context context = cli::RunContext(base, options);
-    CPrinterPort port(kDownloadLink);
-    if (!cli::OpenPortFromOptions(port, context, options)) {
-        cli::ReportOpenFailure(context, "check", options.port, port);
+    printer::LinkStatus status;
+    std::unique_ptr<printer::Link> link;
+    if (cli::NotAPortReason(options.port).empty())
+        link = printer::OpenLink(context, cli::PortSettingsFor(options, options.port), jobs::kDownloadLink,
+                                 status);
+    if (!link) {
+        cli::ReportOpenFailure(context, "check", options.port, status);
         return 1;
     }
-    const bool written = port.CheckPrinter(); // its own message goes to standard error
-    port.ClosePort();
-    if (!written)
+    // The check of a download: its request, its wait.
+    const jobs::CheckResult check = jobs::CheckPrinter(*link, jobs::kDownloadLink.answerWait);
+    jobs::EndRun(*link);
+    if (!check.written) {
+        cli::PrintRunMessages({{msg::kWriteToPortFailed, 0}}, "");
         return 1;
-    if (port.m_nAnswer >= 0) {
-        std::printf("0x%02X\n", port.m_nAnswer);
+    }
+    if (check.answer >= 0) {
+        std::printf("0x%02X\n", check.answer);
         return 0;
     }
     std::puts("no answer");

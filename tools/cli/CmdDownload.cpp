@@ -11,7 +11,6 @@
 #include "platform/Context.h"
 #include "platform/Messages.h"
 #include "printer/PortNames.h"
-#include "tools/cli/CliMessageBox.h"
 #include "tools/cli/DownloadRuns.h"
 #include "tools/cli/Command.h"
 #include "tools/cli/Fleet.h"
@@ -19,6 +18,7 @@
 #include "tools/cli/Options.h"
 #include "tools/cli/PortOptions.h"
 #include "tools/cli/Printable.h"
+#include "tools/cli/RunLines.h"
 #include "tools/cli/Signals.h"
 
 namespace {
@@ -58,7 +58,12 @@ const std::string kUsage =
     "                          printer. Without it, -p refuses to run without files.\n"
     "  -q, --quiet             no progress line (shown on standard error when it is a\n"
     "                          terminal and -v is not given: image i of n, bytes, time).\n"
-    "  -v, --verbose           list each image as it is sent or written.\n" +
+    "  -v, --verbose           list each image as it is sent or written.\n"
+    "  --ask-state             ask the printer's state (DLE EOT 1 to 4) before anything is\n"
+    "                          sent, and send nothing when it is out of paper, its cover is\n"
+    "                          open or it reports an error (the default on a network printer)\n"
+    "  --no-ask-state          do not ask it (the default on a serial or LPT port, whose\n"
+    "                          wire then carries the window's bytes exactly)\n" +
     std::string(cli::kHalftoneUsage) +
     "  -h, --help              show this help.\n"
     "\n"
@@ -70,15 +75,17 @@ const std::string kUsage =
     "\n"
     "Messages of a download are the window's, on standard error.\n"
     "\n"
-    "A network printer's run is done only when the printer has acknowledged every byte.\n"
+    "A network printer is asked its state before anything else (see --ask-state), and its\n"
+    "run is done only when the printer has acknowledged every byte.\n"
     "\n"
     "Exit status: 0 done (on every printer), 1 a file was refused, a port could not be\n"
     "opened or a write failed, 2 wrong usage, 130 stopped by Ctrl-C.\n";
 
 const std::vector<cli::OptionDef> kOptions = [] {
     std::vector<cli::OptionDef> options = {
-        {'o', "output", true},   {'t', "threshold", true}, {'w', "max-width", true}, {'c', "center", true},
-        {'v', "verbose", false}, {0, "erase-all", false},  {'q', "quiet", false},    cli::kHalftoneOption,
+        {'o', "output", true},   {'t', "threshold", true},   {'w', "max-width", true}, {'c', "center", true},
+        {'v', "verbose", false}, {0, "erase-all", false},    {'q', "quiet", false},    cli::kHalftoneOption,
+        {0, "ask-state", false}, {0, "no-ask-state", false},
     };
     options.insert(options.end(), cli::FleetOptionDefs().begin(), cli::FleetOptionDefs().end());
     return options;
@@ -151,6 +158,10 @@ int ReadOptions(const std::vector<std::string>& args, cli::DownloadOptions& opti
         return cli::UsageError("download", "--erase-all goes with -p PORT and no images");
     if (const std::string bad = cli::ReadHalftoneOption(parsed, options.halftone); !bad.empty())
         return cli::UsageError("download", bad);
+    if (parsed.Has("ask-state") && parsed.Has("no-ask-state"))
+        return cli::UsageError("download", "give either --ask-state or --no-ask-state");
+    if (parsed.Has("ask-state") || parsed.Has("no-ask-state"))
+        options.askState = parsed.Has("ask-state") ? printer::AskState::Always : printer::AskState::Never;
     if (parsed.Has("threshold") && !cli::ParseNumber(parsed.Get("threshold"), 0, 255, options.threshold))
         return cli::UsageError("download", "the threshold must be a number from 0 to 255");
     if (parsed.Has("max-width") && !cli::ParseNumber(parsed.Get("max-width"), 1, 512, options.maxWidth))
@@ -191,15 +202,17 @@ int RunDownload(const platform::Context& context, const std::vector<std::string>
     if (const int usage = ReadOptions(args, options); usage >= 0)
         return usage;
 
-    cli::CliMessageBox boxes;
     LogoList list;
     CLogoLoader loader(list);
     if (!ListFiles(options, loader))
         return cli::kExitFailed;
     for (const int position : options.centred)
         list.SetCentre(position - 1, true);
-    if (!CheckListedLogos(list, options.maxWidth))
+    if (const std::string refusal = ListedLogoRefusal(DownloadJobs(list), options.maxWidth);
+        !refusal.empty()) {
+        cli::PrintRunMessages({{refusal, 0}}, "");
         return cli::kExitFailed;
+    }
     if (!options.output.empty())
         return cli::WriteToFile(list, options);
     cli::StopOnInterrupt interrupt;
@@ -212,12 +225,12 @@ int RunDownload(const platform::Context& context, const std::vector<std::string>
         return cli::RunOnPrinters(
             options.fleet,
             [&](const std::string& target, std::string& reason) {
-                return cli::Fleet::ResultOf(cli::SendToPort(context, list, quiet, target, nullptr, reason));
+                return cli::Fleet::ResultOf(cli::SendToPort(context, list, quiet, target, reason));
             },
             [] { return cli::StopOnInterrupt::Requested(); });
     }
     std::string reason;
-    return cli::SendToPort(context, list, options, options.port.port, &boxes, reason);
+    return cli::SendToPort(context, list, options, options.port.port, reason);
 }
 
 } // namespace

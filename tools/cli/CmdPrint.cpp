@@ -9,12 +9,12 @@
 
 #include "platform/AtomicFile.h"
 #include "platform/Context.h"
+#include "jobs/PrintJob.h"
 #include "platform/Messages.h"
-#include "print/PrintLink.h"
 #include "print/PrintRange.h"
 #include "print/PrintWalk.h"
+#include "printer/ByteSink.h"
 #include "printer/PortNames.h"
-#include "printer/PrinterPort.h"
 #include "tools/cli/Command.h"
 #include "tools/cli/Fleet.h"
 #include "tools/cli/Options.h"
@@ -22,6 +22,7 @@
 #include "tools/cli/PortProblems.h"
 #include "tools/cli/Printable.h"
 #include "tools/cli/ProgressLine.h"
+#include "tools/cli/RunLines.h"
 #include "tools/cli/Signals.h"
 
 namespace {
@@ -40,6 +41,7 @@ struct PrintOptions {
     // have one (Ctrl-C).
     bool (*stopRequested)() = nullptr;
     printer::WaitObserver* observer = nullptr; // hears when a printer stops taking data
+    printer::AskState askState = printer::AskState::ByPort;
 };
 
 constexpr int kExitInterrupted = 130;
@@ -118,6 +120,12 @@ std::string ParseArgs(const std::vector<std::string>& args, PrintOptions& option
         }
         if (args[i] == "--header") {
             options.header = true;
+        } else if (args[i] == "--ask-state" || args[i] == "--no-ask-state") {
+            const auto choice =
+                args[i] == "--ask-state" ? printer::AskState::Always : printer::AskState::Never;
+            if (options.askState != printer::AskState::ByPort && options.askState != choice)
+                error = "give either --ask-state or --no-ask-state";
+            options.askState = choice;
         } else if (args[i] == "-q" || args[i] == "--quiet") {
             options.quiet = true;
         } else if (TakeValue(args, i, "--printers", "--printers", value, error)) {
@@ -150,76 +158,132 @@ std::string ParseArgs(const std::vector<std::string>& args, PrintOptions& option
     return {};
 }
 
-// The images one tick at a time; paced like the window on a printer. Ends Finished,
-// Failed (a write failed; the message is out) or Stopped (between two images).
-CPrintWalk::Tick Walk(ByteSink& sink, const PrintOptions& options, const PrintList& list, int jobCount,
-                      const platform::Context* pacing, int& printed)
+// The print stream of a file: every image at once, no check, no pacing. Ends Finished
+// or Failed (a write failed).
+CPrintWalk::Tick WalkToFile(ByteSink& sink, const PrintOptions& options, const PrintList& list, int jobCount)
 {
     CliPrintWalk walk(sink);
     walk.m_nRange = options.hasRange ? 1 : 0;
     walk.m_nQuality = options.mode;
     walk.m_nHeader = options.header ? 1 : 0;
     walk.StartWalk();
-    cli::ProgressLine progress(options.quiet || !pacing);
-    for (;;) {
-        if (pacing)
-            pacing->clock->SleepFor(std::chrono::milliseconds(kPrintTickMs));
-        if (options.stopRequested && options.stopRequested())
-            walk.m_bStop = true;
-        const CPrintWalk::Tick tick = walk.NextTick(list, jobCount);
-        progress.Update(walk.m_nPrinted, jobCount, walk.m_nBytes);
-        printed = walk.m_nPrinted;
-        if (tick == CPrintWalk::Tick::Printed)
-            continue;
-        progress.Finish();
-        if (tick == CPrintWalk::Tick::Finished && !options.oneOfMany)
-            std::printf("Printed %d image%s.\n", walk.m_nPrinted, walk.m_nPrinted == 1 ? "" : "s");
-        return tick;
-    }
+    CPrintWalk::Tick tick = CPrintWalk::Tick::Printed;
+    while (tick == CPrintWalk::Tick::Printed)
+        tick = walk.NextTick(list, jobCount);
+    if (tick == CPrintWalk::Tick::Finished)
+        std::printf("Printed %d image%s.\n", walk.m_nPrinted, walk.m_nPrinted == 1 ? "" : "s");
+    return tick;
 }
 
-int PrintToPort(const platform::Context& base, PrintOptions options, const PrintList& list, int jobCount,
-                const std::string& target, std::string& reason)
+// What one printer's print tells as it goes: the progress line, the first "not taking
+// data" of the run, and a warning about the paper.
+class CliPrintObserver final : public jobs::RunObserver {
+public:
+    CliPrintObserver(const PrintOptions& options, std::string subject)
+        : m_options(options), m_subject(std::move(subject)), m_progress(options.quiet)
+    {
+    }
+    void Finish() { m_progress.Finish(); }
+    void OnProgress(const jobs::RunProgress& progress) override
+    {
+        m_progress.Update(progress.done, progress.count, static_cast<size_t>(progress.done) * 4);
+    }
+    void OnNotTakingData(const printer::WaitReport& report) override
+    {
+        if (m_options.observer)
+            m_options.observer->OnNotTakingData(report);
+    }
+    void OnWarning(const std::string& text) override
+    {
+        if (!m_options.oneOfMany)
+            std::fprintf(stderr, "nivora-cli print: %s: warning: %s\n", m_subject.c_str(), text.c_str());
+    }
+
+private:
+    const PrintOptions& m_options;
+    std::string m_subject;
+    cli::ProgressLine m_progress;
+};
+
+// The exit status of a print's end; reason says what besides the messages.
+int Judge(const jobs::PrintEnd& end, std::string& reason)
 {
-    const platform::Context context = cli::RunContext(base, options.port);
-    CPrinterPort port(kPrintLink);
-    port.Supervise(options.observer, options.stopRequested ? cli::StopOnInterrupt::Token() : nullptr);
-    options.port.port = target;
-    if (!cli::OpenPortFromOptions(port, context, options.port)) {
-        reason = cli::OpenFailureText(port);
-        if (!options.oneOfMany)
-            cli::ReportOpenFailure(context, "print", target, port);
+    using Result = jobs::PrintEnd::Result;
+    switch (end.result) {
+    case Result::Finished:
+        return 0;
+    case Result::Stopped:
+    case Result::GaveUp:
+        reason = "after " + std::to_string(end.printed) + " of " + std::to_string(end.jobCount) + " images";
+        return kExitInterrupted;
+    case Result::NotStarted:
+        if (end.start.Cancelled()) {
+            reason = "before anything was printed";
+            return kExitInterrupted;
+        }
+        if (end.start.result == jobs::RunStart::Result::Blocked)
+            reason = "nothing was sent";
+        else
+            reason = cli::Printable(end.start.status.Describe());
+        return 1;
+    case Result::RangeRefused:
+    case Result::WriteFailed:
+    case Result::NotDelivered:
+        if (!end.failure.Ok())
+            reason = cli::Printable(end.failure.Describe());
         return 1;
     }
-    const bool serial = printer::LptNumber(target) == 0;
-    int printed = 0;
-    const CPrintWalk::Tick end = SendPrintPreamble(port, serial)
-                                     ? Walk(port, options, list, jobCount, &context, printed)
-                                     : CPrintWalk::Tick::Failed;
-    // A stopped run too is over only once the printer has what was sent.
-    const bool delivered = end != CPrintWalk::Tick::Failed && port.WaitDelivered(msg::kNotTransmitted);
-    if (!delivered)
-        reason = cli::WriteFailureText(port);
-    if (!delivered && !reason.empty() && !options.oneOfMany)
-        std::fprintf(stderr, "nivora-cli print: %s: %s\n", cli::DescribePort(context, target).c_str(),
-                     reason.c_str());
-    port.ClosePort();
-    if (!delivered)
+    return 1;
+}
+
+int PrintToPort(const platform::Context& base, const PrintOptions& options, const PrintList& list,
+                int jobCount, const std::string& target, std::string& reason)
+{
+    if (const std::string why = cli::NotAPortReason(target); !why.empty()) {
+        reason = why;
+        if (!options.oneOfMany)
+            std::fprintf(stderr, "nivora-cli print: %s\n", why.c_str());
         return 1;
-    if (end != CPrintWalk::Tick::Stopped)
-        return 0;
-    reason = "after " + std::to_string(printed) + " of " + std::to_string(jobCount) + " images";
-    return kExitInterrupted;
+    }
+    const platform::Context context = cli::RunContext(base, options.port);
+    jobs::PrintRequest request;
+    request.start.port = cli::PortSettingsFor(options.port, target);
+    request.start.askState = options.askState;
+    request.range = options.hasRange ? 1 : 0;
+    request.quality = options.mode;
+    request.header = options.header;
+    request.list = list;
+    request.jobCount = jobCount;
+    const std::string port = cli::DescribePort(context, target);
+    CliPrintObserver observer(options, port);
+    // Only runs on many printers stop on Ctrl-C; one printer ends with the program.
+    static const printer::CancelToken never{false};
+    const printer::CancelToken& cancel = options.stopRequested ? *cli::StopOnInterrupt::Token() : never;
+    const jobs::PrintEnd end = jobs::RunPrint(context, request, cancel, &observer);
+    observer.Finish();
+    const int status = Judge(end, reason);
+    const std::vector<jobs::RunMessage> messages = jobs::PrintMessages(end);
+    if (options.oneOfMany) {
+        reason = cli::WithMessages(reason, messages);
+        return status;
+    }
+    cli::PrintRunMessages(messages, port);
+    if (end.result == jobs::PrintEnd::Result::Finished)
+        std::printf("Printed %d image%s.\n", end.printed, end.printed == 1 ? "" : "s");
+    else if (end.result == jobs::PrintEnd::Result::NotStarted &&
+             end.start.result == jobs::RunStart::Result::NotOpened && !end.start.Cancelled())
+        cli::ReportOpenFailure(context, "print", target, end.start.status);
+    else if (status != 0 && !reason.empty() && end.result != jobs::PrintEnd::Result::NotStarted)
+        std::fprintf(stderr, "nivora-cli print: %s: %s\n", port.c_str(), reason.c_str());
+    return status;
 }
 
 int PrintToFile(const PrintOptions& options, const PrintList& list, int jobCount)
 {
     FileSink file;
     std::string error;
-    int printed = 0;
     if (!file.Open(options.output, error) ||
-        Walk(file, options, list, jobCount, nullptr, printed) != CPrintWalk::Tick::Finished ||
-        !file.Commit(error)) {
+        WalkToFile(file, options, list, jobCount) != CPrintWalk::Tick::Finished || !file.Commit(error)) {
         if (!error.empty())
             std::fprintf(stderr, "nivora-cli print: cannot write %s\n", cli::Printable(error).c_str());
         return 1;
@@ -275,6 +339,10 @@ const std::string kUsage =
                 "  -m, --mode MODE        normal, double-width, double-height or quadruple,\n"
                 "                         or 0..3 (default normal)\n"
                 "  --header               print \"--- Logo n ---\" above every image\n"
+                "  --ask-state            ask the printer's state (DLE EOT 1 to 4) first and print\n"
+                "                         nothing when it is out of paper, its cover is open or it\n"
+                "                         reports an error (the default on a network printer)\n"
+                "  --no-ask-state         do not ask it (the default on a serial or LPT port)\n"
                 "  -q, --quiet            no progress line (shown on standard error when it is\n"
                 "                         a terminal: image i of n, bytes, elapsed time)\n") +
     cli::kPortOptionsUsage + cli::kFleetUsage +

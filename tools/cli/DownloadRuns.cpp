@@ -1,22 +1,17 @@
 #include "tools/cli/DownloadRuns.h"
 
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
-#include <functional>
 
-#include "download/DownloadRun.h"
 #include "download/DownloadWalk.h"
-#include "platform/MessageBox.h"
-#include "platform/Messages.h"
+#include "jobs/DownloadJob.h"
 #include "platform/Text.h"
 #include "printer/PortAccess.h"
-#include "printer/PrinterPort.h"
 #include "tools/cli/OutputFile.h"
 #include "tools/cli/Options.h"
 #include "tools/cli/PortProblems.h"
 #include "tools/cli/Printable.h"
 #include "tools/cli/ProgressLine.h"
+#include "tools/cli/RunLines.h"
 #include "tools/cli/Signals.h"
 
 namespace cli {
@@ -29,62 +24,21 @@ std::string DescribeImage(int number, const NvLogoJob& job, const CNvImage& sent
            cli::Printable(job.path);
 }
 
-// The command line's pacing of the download driver: bytes to a sink, pauses on the
-// context's clock (none for an output file), and a note of every image sent. Once the
-// printer is given up on (it stalled, went away, or the run was cancelled while it took
-// nothing) the rest of the image fails at once, without its pauses.
-class CliDownload final : public CSinkDownload {
+// The stream of an output file: the driver into memory, without pauses, with a note of
+// every image for -v.
+class FileDownload final : public CSinkDownload {
 public:
-    CliDownload(const LogoList& list, const DownloadOptions& options, ByteSink& sink,
-                const platform::Context* pacing, const CPrinterPort* port = nullptr)
-        : CSinkDownload(list, {options.threshold, options.maxWidth, false, options.halftone, {}}, sink,
-                        pacing ? CSinkDownload::PauseFn([this](int ms) { TakePause(ms); })
-                               : CSinkDownload::PauseFn()),
-          m_pacing(pacing), m_port(port)
+    FileDownload(const LogoList& list, const DownloadOptions& options, ByteSink& sink)
+        : CSinkDownload(list, {options.threshold, options.maxWidth, false, options.halftone, {}}, sink)
     {
     }
-
-    // How many images the printer has whole, by the link's count of delivered bytes.
-    int DeliveredImages() const
-    {
-        const printer::Link* link = m_port ? m_port->GetLink() : nullptr;
-        const uint64_t delivered = link ? link->DeliveredBytes() : 0;
-        return static_cast<int>(std::count_if(m_imageEnds.begin(), m_imageEnds.end(),
-                                              [delivered](uint64_t end) { return end <= delivered; }));
-    }
-
     std::vector<std::string> m_sent; // one description per image sent
-    std::function<void(const std::string&)> m_onSent;
-    cli::ProgressLine* m_progress = nullptr;
 
 protected:
-    void OnPieceSent(int) override
-    {
-        if (m_progress)
-            m_progress->Update(m_nDefined, Count(), static_cast<size_t>(m_nBytesSent));
-    }
     void OnImageSent(const CNvImage& image) override
     {
-        if (const printer::Link* link = m_port ? m_port->GetLink() : nullptr)
-            m_imageEnds.push_back(link->WrittenBytes());
         m_sent.push_back(DescribeImage(m_nDefined, *Current(), image));
-        if (m_onSent)
-            m_onSent(m_sent.back());
     }
-
-private:
-    void TakePause(int ms)
-    {
-        using Code = printer::LinkStatus::Code;
-        const Code failure = m_port ? m_port->LastFailure().code : Code::Ok;
-        if (failure == Code::Cancelled || failure == Code::Stalled || failure == Code::Gone)
-            return;
-        m_pacing->clock->SleepFor(std::chrono::milliseconds(ms));
-    }
-
-    const platform::Context* m_pacing;
-    const CPrinterPort* m_port;
-    std::vector<uint64_t> m_imageEnds; // the link's byte count at the end of each image
 };
 
 } // namespace
@@ -94,7 +48,7 @@ int WriteToFile(const LogoList& list, const DownloadOptions& options)
     MemorySink sink;
     if (list.Empty())
         SendDeleteAll(sink);
-    CliDownload download(list, options, sink, nullptr);
+    FileDownload download(list, options, sink);
     if (!list.Empty())
         download.RunToEnd();
     // The files were read a moment ago; one that fails now changed under our feet.
@@ -120,129 +74,144 @@ int WriteToFile(const LogoList& list, const DownloadOptions& options)
 
 namespace {
 
-// The images of the list on the open port, then what a completed or stopped run owes.
-// One printer of many says in reason what a stop left behind.
-int SendListed(const platform::Context& context, const LogoList& list, CPrinterPort& port,
-               const DownloadOptions& options, std::string& reason)
-{
-    const int count = list.Count();
-    CliDownload download(list, options, port, &context, &port);
-    // The list of -v takes the place of the line: the two would break each other up.
-    cli::ProgressLine progress(options.quiet || options.verbose);
-    download.m_progress = &progress;
-    if (options.verbose)
-        download.m_onSent = [](const std::string& line) {
-            std::printf("%s\n", line.c_str());
-            std::fflush(stdout);
-        };
-    const bool written = download.RunToEnd([] { return cli::StopOnInterrupt::Requested(); });
-    progress.Finish();
-    // Raster pieces that fail are not looked at: the link itself knows it gave up.
-    const auto cancelledWhileTakingNothing = [&] {
-        if (!cli::StopOnInterrupt::Requested() ||
-            port.LastFailure().code != printer::LinkStatus::Code::Cancelled)
-            return false;
-        // The printer takes nothing: completion groups would only wait for it again.
-        const int delivered = download.DeliveredImages();
-        port.Abandon();
-        const std::string what = Format("while the printer was taking nothing, after %d of %d images; its NV "
-                                        "images are incomplete, run the download again",
-                                        delivered, count);
-        if (options.oneOfMany)
-            reason = what;
-        else
-            std::fprintf(stderr, "nivora-cli: stopped %s\n", what.c_str());
-        return true;
-    };
-    if (cancelledWhileTakingNothing())
-        return kExitInterrupted;
-    if (!written)
-        return cli::kExitFailed;
-    const std::string empty = EmptyDefinitionsText(download.Jobs(), download.m_arrEmptyImages);
-    if (download.m_bStop) {
-        const bool completed = download.CompleteStopped(0) && port.Deliver();
-        // Only what the printer really has counts: bytes still in a buffer on the way
-        // are no image of its.
-        const std::string what =
-            Format("after %d of %d images; the rest %s empty definitions", download.DeliveredImages(), count,
-                   completed ? "were completed with" : "could not all be completed with");
-        if (options.oneOfMany)
-            reason = what;
-        else
-            std::fprintf(stderr, "nivora-cli: stopped %s\n", what.c_str());
-        if (!empty.empty())
-            context.Show(empty, platform::MB_ICONEXCLAMATION);
-        return kExitInterrupted;
+// What one printer's download tells as it goes: the progress line, the images of -v,
+// the first "not taking data" of the run, and a warning about the paper.
+class CliDownloadObserver final : public jobs::RunObserver {
+public:
+    CliDownloadObserver(const DownloadOptions& options, std::string subject)
+        : m_options(options), m_subject(std::move(subject)),
+          // The list of -v takes the place of the line: the two would break each other up.
+          m_progress(options.quiet || options.verbose)
+    {
     }
-    if (!port.Deliver()) {
-        if (cancelledWhileTakingNothing())
-            return kExitInterrupted;
-        context.Show(msg::kNotTransmitted, platform::MB_ICONEXCLAMATION);
-        return cli::kExitFailed;
+    void Finish() { m_progress.Finish(); }
+
+    void OnProgress(const jobs::RunProgress& progress) override
+    {
+        // The line starts with the first piece on its way, not with the erase.
+        if (progress.bytes == 0)
+            return;
+        m_progress.Update(progress.done, progress.count, static_cast<size_t>(progress.bytes));
     }
-    ReportDownloadComplete(context);
-    if (!empty.empty()) {
-        context.Show(empty, platform::MB_ICONEXCLAMATION);
-        return cli::kExitFailed;
+    void OnImageSent(int number, int width, int height, int bytes, const std::string& path) override
+    {
+        if (!m_options.verbose)
+            return;
+        std::printf("NV image %d: %d x %d dots, %d bytes, %s\n", number, width, height, bytes,
+                    cli::Printable(path).c_str());
+        std::fflush(stdout);
     }
-    return cli::kExitOk;
-}
+    void OnNotTakingData(const printer::WaitReport& report) override
+    {
+        if (m_options.observer)
+            m_options.observer->OnNotTakingData(report);
+    }
+    void OnWarning(const std::string& text) override
+    {
+        if (!m_options.oneOfMany)
+            std::fprintf(stderr, "nivora-cli: %s: warning: %s\n", m_subject.c_str(), text.c_str());
+    }
+
+private:
+    const DownloadOptions& m_options;
+    std::string m_subject;
+    cli::ProgressLine m_progress;
+};
 
 // Why the run on target failed to open, for its line or its message.
-std::string OpenFailureReason(const CPrinterPort& port)
+std::string OpenFailureReason(const printer::LinkStatus& failure)
 {
-    std::string reason = cli::OpenFailureText(port);
-    const printer::LinkStatus& failure = port.OpenStatus();
+    std::string reason = Printable(failure.Describe());
     if (const std::string advice = printer::PermissionMessage(failure.device, failure.error); !advice.empty())
         reason += "; " + cli::Printable(advice);
     return reason;
 }
 
+// The exit status of a run's end, and what the port's line says besides the messages.
+int Judge(const jobs::DownloadEnd& end, std::string& reason)
+{
+    using Result = jobs::DownloadEnd::Result;
+    switch (end.result) {
+    case Result::Completed:
+        return end.emptyImages.empty() ? cli::kExitOk : cli::kExitFailed;
+    case Result::Deleted:
+        return cli::kExitOk;
+    case Result::Cancelled:
+        reason = "before anything was sent";
+        return kExitInterrupted;
+    case Result::GaveUp:
+        reason = Format("while the printer was taking nothing, after %d of %d images; its NV images are "
+                        "incomplete, run the download again",
+                        end.deliveredImages, end.count);
+        return kExitInterrupted;
+    case Result::Stopped:
+        // Only what the printer really has counts: bytes still in a buffer on the way
+        // are no image of its.
+        reason =
+            Format("after %d of %d images; the rest %s empty definitions", end.deliveredImages, end.count,
+                   end.groupsFailed == 0 && end.failure.Ok() ? "were completed with"
+                                                             : "could not all be completed with");
+        return kExitInterrupted;
+    case Result::NotStarted:
+        if (end.start.Cancelled()) {
+            reason = end.start.result == jobs::RunStart::Result::NotOpened ? "before the printer was reached"
+                                                                           : "before anything was sent";
+            return kExitInterrupted;
+        }
+        if (end.start.result == jobs::RunStart::Result::NotOpened)
+            reason = OpenFailureReason(end.start.status);
+        else if (end.start.result != jobs::RunStart::Result::Blocked)
+            reason = Printable(end.failure.Describe());
+        else
+            reason = "nothing was sent";
+        return cli::kExitFailed;
+    case Result::Refused:
+        return cli::kExitFailed;
+    case Result::DefineFailed:
+    case Result::HeaderFailed:
+    case Result::NotDelivered:
+    case Result::DeleteFailed:
+        if (!end.failure.Ok())
+            reason = Printable(end.failure.Describe());
+        return cli::kExitFailed;
+    }
+    return cli::kExitFailed;
+}
+
 } // namespace
 
-// The run on one printer. Without boxes (one printer of many) nothing names the port
-// in the messages; reason then gets the link's own word on a failure.
 int SendToPort(const platform::Context& base, const LogoList& list, const DownloadOptions& options,
-               const std::string& target, CliMessageBox* boxes, std::string& reason)
+               const std::string& target, std::string& reason)
 {
     if (const std::string why = cli::NotAPortReason(target); !why.empty()) {
-        if (boxes)
+        if (!options.oneOfMany)
             std::fprintf(stderr, "nivora-cli download: %s\n", why.c_str());
         reason = why;
         return cli::kExitFailed;
     }
     const platform::Context context = cli::RunContext(base, options.port);
-    CPrinterPort printerPort(kDownloadLink, CPrinterPort::WriteReport::Traced);
-    printerPort.Supervise(options.observer, cli::StopOnInterrupt::Token());
-    const bool listed = !list.Empty();
-    if (boxes)
-        boxes->SetSubject(cli::DescribePort(context, target));
-    bool opened = false;
-    int status = cli::kExitFailed;
-    if (OpenDownloadPort(printerPort, context, cli::PortSettingsFor(options.port, target),
-                         listed ? OpenFailureMessage::Numbered : OpenFailureMessage::Plain, opened)) {
-        if (listed)
-            status = SendListed(context, list, printerPort, options, reason);
-        else if (SendDeleteAll(printerPort) && printerPort.WaitDelivered(msg::kWriteToPortFailed))
-            status = cli::kExitOk;
-    } else if (!opened && printerPort.OpenStatus().code == printer::LinkStatus::Code::Cancelled) {
-        status = kExitInterrupted; // Ctrl-C while the printer was being looked up or connected to
-        reason = "before the printer was reached";
-    } else if (!opened) {
-        reason = OpenFailureReason(printerPort);
+    jobs::DownloadRequest request;
+    request.start.port = cli::PortSettingsFor(options.port, target);
+    request.start.askState = options.askState;
+    request.logos = DownloadJobs(list);
+    request.conversion = {options.threshold, options.maxWidth, false, options.halftone, {}};
+    const std::string port = cli::DescribePort(context, target);
+    CliDownloadObserver observer(options, port);
+    const jobs::DownloadEnd end =
+        jobs::RunDownload(context, request, *cli::StopOnInterrupt::Token(), &observer);
+    observer.Finish();
+    std::string why;
+    const int status = Judge(end, why);
+    const std::vector<jobs::RunMessage> messages = jobs::DownloadMessages(end);
+    if (options.oneOfMany) {
+        reason = cli::WithMessages(why, messages);
+        return status;
     }
-    if (status == cli::kExitFailed && reason.empty())
-        reason = cli::WriteFailureText(printerPort);
-    if (opened)
-        printerPort.ClosePort();
-    if (boxes) {
-        const std::string port = cli::DescribePort(context, target);
-        if (status == kExitInterrupted && !opened)
-            std::fprintf(stderr, "nivora-cli: %s: stopped %s\n", port.c_str(), reason.c_str());
-        else if (status == cli::kExitFailed && !reason.empty())
-            std::fprintf(stderr, "nivora-cli: %s: %s\n", port.c_str(), reason.c_str());
-        boxes->SetSubject("");
-    }
+    cli::PrintRunMessages(messages, port);
+    if (status == kExitInterrupted)
+        std::fprintf(stderr, "nivora-cli: %s: stopped %s\n", port.c_str(), why.c_str());
+    else if (status == cli::kExitFailed && !why.empty())
+        std::fprintf(stderr, "nivora-cli: %s: %s\n", port.c_str(), why.c_str());
     return status;
 }
 

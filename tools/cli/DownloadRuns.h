@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "download/NvDownload.h"
 #include "download/Halftone.h"
+#include "download/NvDownload.h"
 #include "platform/Context.h"
 #include "printer/StallPolicy.h"
-#include "tools/cli/CliMessageBox.h"
+#include "printer/StateQuery.h"
 #include "tools/cli/Fleet.h"
 #include "tools/cli/PortOptions.h"
 
@@ -32,16 +32,17 @@ struct DownloadOptions {
     HalftoneMode halftone = HalftoneMode::Classic;
     bool oneOfMany = false;                    // one printer of many: its line says what a stop left behind
     printer::WaitObserver* observer = nullptr; // hears when a printer stops taking data
+    printer::AskState askState = printer::AskState::ByPort;
 };
 
 // The stream of the listed logos (or the delete-all stream) into options.output, put
 // in place whole. The exit status.
 int WriteToFile(const LogoList& list, const DownloadOptions& options);
 
-// The run on target. Without boxes (one printer of many) nothing names the port in the
-// messages; reason then gets the link's own word on a failure, or what a stop left
-// behind. The exit status: 0, 1, or 130 when the run was stopped.
+// The run on target (jobs/DownloadJob.h). One printer of many (options.oneOfMany) says
+// nothing itself: reason gets the link's own word on a failure, the run's messages, or
+// what a stop left behind. The exit status: 0, 1, or 130 when the run was stopped.
 int SendToPort(const platform::Context& base, const LogoList& list, const DownloadOptions& options,
-               const std::string& target, CliMessageBox* boxes, std::string& reason);
+               const std::string& target, std::string& reason);
 
 } // namespace cli

@@ -5,7 +5,6 @@
 #include <mutex>
 #include <thread>
 
-#include "platform/MessageBox.h"
 #include "platform/RegularFile.h"
 #include "tools/cli/Options.h"
 #include "tools/cli/Printable.h"
@@ -14,32 +13,6 @@ namespace cli {
 namespace {
 
 constexpr int kExitInterrupted = 130;
-
-// Where the boxes of the run on this thread go; none outside a run.
-thread_local std::vector<std::string>* t_boxes = nullptr;
-
-// The boxes of a run belong to its printer. Questions are answered No, as everywhere
-// on the command line; a box outside any run goes to standard error.
-class CollectingMessageBox final : public platform::MessageBoxHandler {
-public:
-    CollectingMessageBox() { platform::SetMessageBoxHandler(this); }
-    ~CollectingMessageBox() override { platform::SetMessageBoxHandler(nullptr); }
-    CollectingMessageBox(const CollectingMessageBox&) = delete;
-    CollectingMessageBox& operator=(const CollectingMessageBox&) = delete;
-
-    int Show(const std::string& text, unsigned flags, const std::string&) override
-    {
-        std::string line;
-        for (const char c : text)
-            if (c != '\r')
-                line += c == '\n' ? ' ' : c;
-        if (t_boxes)
-            t_boxes->push_back(line);
-        else
-            std::fprintf(stderr, "nivora-cli: %s\n", line.c_str());
-        return (flags & platform::MB_TYPEMASK) == platform::MB_YESNO ? platform::IDNO : platform::IDOK;
-    }
-};
 
 std::string Trim(const std::string& text)
 {
@@ -52,12 +25,7 @@ std::string Trim(const std::string& text)
 FleetOutcome RunOne(const std::string& port, const Fleet::Job& job)
 {
     FleetOutcome outcome{port, FleetOutcome::Result::Failed, ""};
-    std::vector<std::string> boxes;
-    t_boxes = &boxes;
     outcome.result = job(port, outcome.reason);
-    t_boxes = nullptr;
-    for (const std::string& box : boxes)
-        outcome.reason += (outcome.reason.empty() ? "" : "; ") + box;
     return outcome;
 }
 
@@ -142,7 +110,6 @@ std::vector<FleetOutcome> Fleet::Run(const std::vector<std::string>& ports, cons
     std::vector<FleetOutcome> outcomes(ports.size());
     for (size_t i = 0; i < ports.size(); ++i)
         outcomes[i].port = ports[i];
-    CollectingMessageBox boxes;
     RunEach(
         ports.size(), m_jobs, m_out,
         [&](size_t i) {

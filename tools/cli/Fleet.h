@@ -3,9 +3,8 @@
 // thread of its own (at most `jobs` at once) and its own run, with its own connection,
 // bytes and pauses. A line per printer is printed as its run ends, then a summary.
 //
-// The core reports failures through the process-wide message box; while the fleet
-// runs, a box raised inside a printer's run is collected for that printer and becomes
-// its reason, instead of being printed in the middle of the other printers' lines.
+// A printer's run says nothing itself while the fleet runs: what it has to say becomes
+// its reason, so that no message lands in the middle of the other printers' lines.
 #include <cstdio>
 #include <functional>
 #include <string>
@@ -38,7 +37,7 @@ bool ReadPrinterList(const std::string& path, std::vector<std::string>& ports, s
 struct FleetOutcome {
     std::string port;
     enum class Result { Ok, Failed, Stopped, NotStarted } result = Result::NotStarted;
-    std::string reason; // the run's own reason, then the boxes it raised, "; " between
+    std::string reason; // the run's own reason, then its messages, "; " between
 };
 
 class Fleet {

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "jobs/RunStart.h"
 #include "keyed/LedgerName.h"
 #include "keyed/LinkChannel.h"
 #include "keyed/NvKey.h"
@@ -152,12 +153,11 @@ NvOutcome RunNvOnPrinter(const platform::Context& base, const NvRequest& request
         outcome.reason = opened.reason;
         return outcome;
     }
-    bool nearEnd = false;
-    const std::string stops = StateStopsRun(*opened.link, true, request.askState, nearEnd);
-    if (nearEnd)
+    const jobs::StateCheck state = jobs::CheckStateFirst(*opened.link, true, request.askState);
+    if (state.nearEnd)
         Say(request, target, "warning: Paper near end.");
-    if (!stops.empty())
-        outcome.reason = stops + " Nothing was sent.";
+    if (!state.blocking.empty())
+        outcome.reason = state.blocking + " Nothing was sent.";
     else
         Run(context, request, *opened.link, outcome);
     const printer::LinkStatus closed = opened.link->Close();

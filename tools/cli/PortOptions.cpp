@@ -8,7 +8,6 @@
 #include "printer/NetAddress.h"
 #include "printer/PortNames.h"
 #include "printer/PortSettings.h"
-#include "printer/PrinterPort.h"
 #include "tools/cli/PortProblems.h"
 #include "tools/cli/Printable.h"
 
@@ -147,15 +146,6 @@ platform::Context RunContext(const platform::Context& base, const PortOptions& o
     if (options.stallSeconds > 0)
         context.stallLimit = std::chrono::seconds(options.stallSeconds);
     return context;
-}
-
-bool OpenPortFromOptions(CPrinterPort& port, const platform::Context& context, const PortOptions& options)
-{
-    if (!NotAPortReason(options.port).empty()) {
-        errno = port.m_nOpenError = ENOTTY;
-        return false;
-    }
-    return port.Open(context, PortSettingsFor(options, options.port));
 }
 
 std::string DescribePort(const platform::Context& context, const std::string& port)

@@ -18,8 +18,6 @@
 #include "platform/Context.h"
 #include "printer/PortRecord.h"
 
-class CPrinterPort;
-
 namespace cli {
 
 struct PortOptions {
@@ -50,10 +48,6 @@ printer::PortRecord PortSettingsFor(const PortOptions& options, const std::strin
 // The context of a run on a port: base with the options' stall limit.
 platform::Context RunContext(const platform::Context& base, const PortOptions& options);
 
-// Opens options.port through port with the settings above. false with errno (and
-// port.m_nOpenError) set when it cannot be opened; ENOTTY when the path is no port
-// (NotAPortReason says why).
-bool OpenPortFromOptions(CPrinterPort& port, const platform::Context& context, const PortOptions& options);
 // "COM1 (/dev/ttyS0)", or the device path itself, for messages; printable.
 std::string DescribePort(const platform::Context& context, const std::string& port);
 

@@ -9,7 +9,6 @@
 #include "printer/NetAddress.h"
 #include "printer/PortAccess.h"
 #include "printer/PortNames.h"
-#include "printer/PrinterPort.h"
 #include "tools/cli/PortOptions.h"
 #include "tools/cli/Printable.h"
 
@@ -36,32 +35,21 @@ std::string NotAPortReason(const std::string& port)
     return {};
 }
 
-std::string OpenFailureText(const CPrinterPort& port)
-{
-    return Printable(port.OpenStatus().Describe());
-}
-
 std::string DescribeOpenFailure(const platform::Context& context, const std::string& name,
-                                const CPrinterPort& port)
+                                const printer::LinkStatus& status)
 {
     if (const std::string reason = NotAPortReason(name); !reason.empty())
         return reason;
-    return "cannot open " + DescribePort(context, name) + ": " + OpenFailureText(port);
+    return "cannot open " + DescribePort(context, name) + ": " + Printable(status.Describe());
 }
 
 void ReportOpenFailure(const platform::Context& context, const char* command, const std::string& name,
-                       const CPrinterPort& port)
+                       const printer::LinkStatus& status)
 {
-    std::fprintf(stderr, "nivora-cli %s: %s\n", command, DescribeOpenFailure(context, name, port).c_str());
-    const printer::LinkStatus& status = port.OpenStatus();
+    std::fprintf(stderr, "nivora-cli %s: %s\n", command, DescribeOpenFailure(context, name, status).c_str());
     const std::string advice = printer::PermissionMessage(status.device, status.error);
     if (!advice.empty())
         std::fprintf(stderr, "nivora-cli %s: %s\n", command, Printable(advice).c_str());
-}
-
-std::string WriteFailureText(const CPrinterPort& port)
-{
-    return Printable(port.LastFailure().Describe());
 }
 
 } // namespace cli

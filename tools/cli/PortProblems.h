@@ -5,8 +5,7 @@
 #include <string>
 
 #include "platform/Context.h"
-
-class CPrinterPort;
+#include "printer/LinkStatus.h"
 
 namespace cli {
 
@@ -16,22 +15,16 @@ namespace cli {
 // which take everything and answer nonsense.
 std::string NotAPortReason(const std::string& port);
 
-// The reason port could not be opened: the network's own words for a network printer
-// ("connection refused"), "in use by another program" for a port someone holds, the
-// printer-taken text for a vanished USB printer, else strerror.
-std::string OpenFailureText(const CPrinterPort& port);
-
 // "cannot open COM1 (/dev/ttyS0): in use by another program", or the reason the name
-// is no port, for a failed open of name into port.
+// is no port, for an open of name that failed with status: the network's own words for
+// a network printer ("connection refused"), "in use by another program" for a port
+// someone holds, the printer-taken text for a vanished USB printer, else strerror.
 std::string DescribeOpenFailure(const platform::Context& context, const std::string& name,
-                                const CPrinterPort& port);
+                                const printer::LinkStatus& status);
 
 // Says on standard error, as "nivora-cli COMMAND: ...", why name could not be opened,
 // and what to do when the user may not open the device.
 void ReportOpenFailure(const platform::Context& context, const char* command, const std::string& name,
-                       const CPrinterPort& port);
-
-// What became of a run whose writes failed, in the user's terms; "" when no write failed.
-std::string WriteFailureText(const CPrinterPort& port);
+                       const printer::LinkStatus& status);
 
 } // namespace cli

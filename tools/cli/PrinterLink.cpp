@@ -34,21 +34,6 @@ OpenedPrinter OpenPrinter(const platform::Context& context, const PortOptions& o
     return opened;
 }
 
-std::string StateStopsRun(printer::Link& link, bool keyedRun, printer::AskState choice, bool& nearEnd)
-{
-    nearEnd = false;
-    if (!printer::AsksStateFirst(link.GetKind(), keyedRun, choice))
-        return "";
-    const printer::PrinterState state = printer::AskPrinterState(link);
-    // A printer that gives no status is used as it always was.
-    if (!state.Answered())
-        return "";
-    if (const std::string blocking = printer::BlockingText(state); !blocking.empty())
-        return blocking;
-    nearEnd = state.paperNearEnd;
-    return state.offline ? "The printer is off-line." : "";
-}
-
 int WorstStatus(const std::vector<int>& statuses)
 {
     int worst = kExitOk;

@@ -1,7 +1,7 @@
 #pragma once
 // Opening one printer of a run for a command that asks it questions (nv, status): the
-// link with reading on, what became of the open in the command's exit-status terms,
-// and the ask-first check of the printer's state.
+// link with reading on, and what became of the open in the command's exit-status terms.
+// (The ask-first check of the printer's state is jobs::CheckStateFirst.)
 #include <memory>
 #include <string>
 #include <vector>
@@ -27,11 +27,6 @@ struct OpenedPrinter {
 // does not answer.
 OpenedPrinter OpenPrinter(const platform::Context& context, const PortOptions& options,
                           const std::string& target, printer::WaitSupervision supervision);
-
-// Before a run that sends anything: asks the state when the rule says so (keyedRun,
-// choice). Returns "" when the run may go on, else why not ("The printer is out of
-// paper.", "The printer is off-line."). nearEnd tells that the paper runs out soon.
-std::string StateStopsRun(printer::Link& link, bool keyedRun, printer::AskState choice, bool& nearEnd);
 
 // The exit status of a run on many printers from each printer's: 130 when any was
 // stopped, else 3 when any did not answer, else 1 when any failed, else 0.

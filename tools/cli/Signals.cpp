@@ -20,25 +20,13 @@ void Say(const char* text)
     [[maybe_unused]] const ssize_t written = ::write(STDERR_FILENO, text, length);
 }
 
-extern "C" void EndOnSignal(int signal)
-{
-    platform::ReleaseAllForExit();
-    // The default action again, then the same signal: it arrives once this handler
-    // returns (it is blocked until then) and ends the process as it would have.
-    struct sigaction fatal {};
-    fatal.sa_handler = SIG_DFL;
-    sigemptyset(&fatal.sa_mask);
-    sigaction(signal, &fatal, nullptr);
-    ::raise(signal);
-}
-
 extern "C" void OnInterrupt(int signal)
 {
     if (g_stopMode.load() && !g_stopRequested.exchange(true)) {
         Say("nivora-cli: stopping (Ctrl-C again ends at once)\n");
         return;
     }
-    EndOnSignal(signal);
+    platform::ReleaseAndEndOnSignal(signal);
 }
 
 void Handle(int signal, void (*handler)(int))
@@ -55,8 +43,7 @@ void Handle(int signal, void (*handler)(int))
 
 void InstallSignalHandlers()
 {
-    Handle(SIGTERM, EndOnSignal);
-    Handle(SIGHUP, EndOnSignal);
+    platform::EndOnSignalsReleasingPorts();
     Handle(SIGINT, OnInterrupt);
 }
 

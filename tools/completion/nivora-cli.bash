@@ -12,8 +12,9 @@ _nivora_cli_port_options="-p --port --baud --data-bits --parity --stop-bits --ha
 declare -A _nivora_cli_options=(
     [check]="$_nivora_cli_port_options"
     [download]="$_nivora_cli_port_options -o --output --erase-all -t --threshold -w --max-width -c --center
-                --halftone --printers -j --jobs -q --quiet -v --verbose"
-    [print]="$_nivora_cli_port_options -o --output -r --range -m --mode --header --printers -j --jobs -q --quiet"
+                --halftone --printers -j --jobs -q --quiet -v --verbose --ask-state --no-ask-state"
+    [print]="$_nivora_cli_port_options -o --output -r --range -m --mode --header --printers -j --jobs -q --quiet
+             --ask-state --no-ask-state"
     [render]="-d --dir --max-images"
     [virtual-printer]="--listen --pty -d --dir --capacity --busy-ms --classic-only --keyed-only --keep-both
                        --paper-out --max-images"

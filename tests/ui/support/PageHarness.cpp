@@ -12,6 +12,7 @@ namespace testing_support {
 
 PageHarness::PageHarness()
 {
+    m_app.m_session.m_context.clock = &pauses;
     m_app.m_session.m_strWorkDir = work.Path();
     m_app.m_session.m_strProfilePath = work.File(m_app.m_strProfileBase);
     m_model = std::make_unique<LogoTableModel>(m_app.m_session.m_list);

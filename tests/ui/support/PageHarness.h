@@ -12,6 +12,7 @@
 #include "tests/support/BmpWriter.h"
 #include "tests/support/FakePlatform.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/VirtualClock.h"
 #include "tests/ui/support/ListHelpers.h"
 #include "tests/ui/support/UiTestSupport.h"
 #include "ui/LogoTableModel.h"
@@ -29,6 +30,8 @@ public:
     ~PageHarness();
 
     FakePlatform fake;
+    // The runs' clock: real waits on a printer, recorded pauses that take no time.
+    PauseSkippingClock pauses;
     TempDir work;
     ScopedCurrentDir here{work.Path()};
 
