@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <utility>
 
-#include "logo/ImageFile.h"
 #include "platform/MessageBox.h"
 #include "platform/Messages.h"
 #include "platform/Text.h"
@@ -13,6 +12,16 @@ namespace {
 void Warn(const std::string& text)
 {
     platform::AfxMessageBox(text, platform::MB_ICONEXCLAMATION);
+}
+
+// How a download converts this logo: the run's settings with the logo's own centring and
+// adjustments.
+NvConversion ConversionOf(const Logo& logo, const NvConversion& settings)
+{
+    NvConversion conversion = settings;
+    conversion.centre = logo.centre;
+    conversion.adjust = logo.adjust;
+    return conversion;
 }
 
 } // namespace
@@ -43,34 +52,39 @@ std::vector<NvLogoJob> DownloadJobs(const LogoList& list)
     return jobs;
 }
 
-long long ListedRasterLength(const LogoList& list, int row, int maxPrintWidth)
+long long ListedRasterLength(const LogoList& list, int row, const NvConversion& settings)
 {
-    ImageInfo info;
-    std::string why;
-    if (row < 0 || row >= list.Count() || !ReadImageInfo(list.At(row).path, info, why))
+    if (row < 0 || row >= list.Count())
         return -1;
-    return NvRasterLength(info.width, info.height, list.At(row).centre, maxPrintWidth);
+    const NvConversion conversion = ConversionOf(list.At(row), settings);
+    int32_t width = 0, height = 0;
+    std::string why;
+    if (!AdjustedPictureSize(list.At(row).path, conversion, width, height, why))
+        return -1;
+    return NvRasterLength(width, height, conversion.centre, conversion.maxPrintWidth);
 }
 
-bool CheckListedLogos(const LogoList& list, int maxPrintWidth)
+bool CheckListedLogos(const LogoList& list, const NvConversion& settings)
 {
     for (const Logo& logo : list.Logos()) {
         const std::string& path = logo.path;
-        ImageInfo info;
+        const NvConversion conversion = ConversionOf(logo, settings);
+        const int maxPrintWidth = conversion.maxPrintWidth;
+        int32_t pictureWidth = 0, pictureHeight = 0;
         std::string why;
-        if (!ReadImageInfo(path, info, why)) {
+        if (!AdjustedPictureSize(path, conversion, pictureWidth, pictureHeight, why)) {
             Warn(Format(msg::kCannotReadFormat, path.c_str()));
             return false;
         }
         const bool centre = logo.centre;
-        const long long length = NvRasterLength(info.width, info.height, centre, maxPrintWidth);
+        const long long length = NvRasterLength(pictureWidth, pictureHeight, centre, maxPrintWidth);
         if (length > kNvRasterCapacity) {
             Warn(Format(msg::kTooLargeFormat, path.c_str(), length, kNvRasterCapacity));
             return false;
         }
         // One byte per column gives the width in dots, centring columns included.
-        const long long width = NvRasterLength(info.width, 1, centre, maxPrintWidth);
-        const long long height = (static_cast<long long>(info.height) + 7) / 8 * 8;
+        const long long width = NvRasterLength(pictureWidth, 1, centre, maxPrintWidth);
+        const long long height = (static_cast<long long>(pictureHeight) + 7) / 8 * 8;
         if (!NvDefinable(width, height)) {
             Warn(Format(msg::kNotDefinableFormat, path.c_str(), width, height, kNvMaxUnitsAcross * 8,
                         kNvMaxUnitsDown * 8));

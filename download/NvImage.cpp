@@ -131,10 +131,6 @@ template <typename F> void WithDotRule(const CNvImage& image, int threshold, F&&
 }
 
 constexpr int kMidGrey = 128;
-// A loaded picture whose adjusted size is asked for may be this large: every dot of
-// the tallest and widest key-coded graphic.
-constexpr int kMaxAdjustedRasterBytes = 8192 / 8 * 2304;
-
 int RoundUp8(int64_t value)
 {
     return static_cast<int>((value + 7) / 8 * 8);

@@ -21,8 +21,16 @@
 #include "logo/BmpFile.h"
 #include "logo/DecodedImage.h"
 
-// Bytes m_raster holds: 512 columns of 2304 dots.
-inline constexpr int kNvRasterCapacity = 147456;
+// Bytes m_raster holds: 576 columns of 2304 dots, the widest paper's logo at FS q's
+// greatest height.
+inline constexpr int kNvRasterCapacity = 165888;
+
+// The widest printable area a user may set: 80 mm paper at 203 dpi.
+inline constexpr int kMaxPrintableWidth = 576;
+
+// The largest raster any logo may have: every dot of the tallest and widest key-coded
+// graphic. A loaded picture whose adjusted size is asked for may be this large.
+inline constexpr int kMaxAdjustedRasterBytes = 8192 / 8 * 2304;
 
 // How one logo is converted: the Setup page's threshold, printable width and halftone,
 // and the logo's own centring tick and adjustments.

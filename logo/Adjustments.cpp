@@ -5,6 +5,7 @@
 #include <cmath>
 #include <numbers>
 #include <sstream>
+#include <utility>
 
 namespace {
 
@@ -70,6 +71,24 @@ std::vector<std::vector<Tap>> AxisTaps(int32_t from, int32_t to)
 }
 
 } // namespace
+
+const char* AdjustmentValues(const std::string& name)
+{
+    static const std::pair<const char*, const char*> kWords[] = {
+        {"trim", ""},
+        {"fit", ""},
+        {"invert", ""},
+        {"rotate", "0, 90, 180 or 270"},
+        {"scale", "a percentage from 10 to 400"},
+        {"brightness", "a number from -100 to 100"},
+        {"contrast", "a number from -100 to 100"},
+        {"gamma", "a number from 0.2 to 5.0"},
+    };
+    for (const auto& [word, values] : kWords)
+        if (name == word)
+            return values;
+    return nullptr;
+}
 
 std::string Adjustments::Summary() const
 {

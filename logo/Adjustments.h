@@ -37,6 +37,11 @@ struct Adjustments {
     static std::optional<Adjustments> Parse(const std::string& text);
 };
 
+// What the value of the word name of Adjustments' text takes, as a user reads it ("0,
+// 90, 180 or 270" for rotate); "" for a word without a value (trim, fit, invert);
+// nullptr for a name that is no adjustment.
+const char* AdjustmentValues(const std::string& name);
+
 // The limits of an adjusted logo: the tallest image key-coded memory takes.
 inline constexpr int kMaxAdjustedHeight = 2304;
 inline constexpr int kMinScalePercent = 10;

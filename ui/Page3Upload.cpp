@@ -92,7 +92,7 @@ void CPage3Upload::DownloadListed()
         return;
     // Every file is looked at before the port is opened: a file that cannot go must not
     // cost the printer the images it holds.
-    if (!CheckListedLogos(m_session.m_list, m_session.m_settings.m_nMaxPrintWidth))
+    if (!CheckListedLogos(m_session.m_list, m_session.Conversion()))
         return;
     bool opened = false;
     bool failed = !OpenDownloadPort(m_port, m_session.m_context, m_session.m_settings,

@@ -3,12 +3,14 @@
 #include <gtest/gtest.h>
 
 #include "download/Halftone.h"
+#include "download/NvDownload.h"
 #include "download/NvImage.h"
 #include "logo/LogoList.h"
 #include "logo/LogoLoader.h"
 #include "logo/PrivateProfile.h"
 #include "logo/StoredList.h"
 #include "tests/support/BmpWriter.h"
+#include "tests/support/FakePlatform.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -130,7 +132,7 @@ TEST(AdjustedLogoTest, TrimTurnAndInvertGiveTheDotsOfTheSteps)
 TEST(AdjustedLogoTest, TheListCountsAdjustedSizes)
 {
     TempDir dir;
-    const std::string path = WriteGreyBmp(dir.File("wide.bmp"), 1200, 1000, [](int, int) { return 0; });
+    const std::string path = WriteGreyBmp(dir.File("wide.bmp"), 1200, 1200, [](int, int) { return 0; });
     LogoList list;
     CLogoLoader loader(list);
     int width = 576;
@@ -143,16 +145,53 @@ TEST(AdjustedLogoTest, TheListCountsAdjustedSizes)
     Adjustments fit;
     fit.scale = Adjustments::Scale::Fit;
     ASSERT_TRUE(loader.AddFile(1, path, fit).Added());
-    EXPECT_EQ(list.At(0).nvSize, 60 * 576); // 576 x 480
-    EXPECT_EQ(list.TotalBytes(), 60 * 576);
+    EXPECT_EQ(list.At(0).nvSize, 72 * 576); // 576 x 576
+    EXPECT_EQ(list.TotalBytes(), 72 * 576);
     width = 384; // a narrower paper: the fitted logo shrinks with it
     loader.RefreshAdjustedSizes();
-    EXPECT_EQ(list.At(0).nvSize, 40 * 384); // 384 x 320
-    EXPECT_EQ(list.TotalBytes(), 40 * 384);
+    EXPECT_EQ(list.At(0).nvSize, 48 * 384); // 384 x 384
+    EXPECT_EQ(list.TotalBytes(), 48 * 384);
     // Taking the fit away would not fit the printer: refused, nothing changes.
     list.SetCapacityKByte(100);
     EXPECT_EQ(loader.SetAdjustments(0, {}).outcome, AddOutcome::DoesNotFit);
     EXPECT_EQ(list.At(0).adjust, fit);
+}
+
+// The check before a download judges the logo as it will be sent: a picture too large
+// for one image as it stands goes once fitted, and one enlarged beyond what FS q can
+// describe is refused.
+TEST(AdjustedLogoTest, TheDownloadCheckTakesTheAdjustedSize)
+{
+    TempDir dir;
+    testing_support::FakePlatform fake;
+    const std::string path = WriteGreyBmp(dir.File("wide.bmp"), 1200, 1200, [](int, int) { return 0; });
+    const std::string banner = WriteGreyBmp(dir.File("banner.bmp"), 2100, 8, [](int, int) { return 0; });
+    LogoList list;
+    list.Append({0, path, "wide.bmp", ImageKind::Bmp, 1200, 1200, NvDataSize(1200, 1200), false});
+    const NvConversion settings = Converting(HalftoneMode::Classic, {}, 128, 576);
+    EXPECT_EQ(ListedRasterLength(list, 0, settings), 180000);
+    EXPECT_FALSE(CheckListedLogos(list, settings));
+    ASSERT_EQ(fake.boxes.shown.size(), 1u);
+    EXPECT_NE(fake.boxes.shown[0].text.find("180000 bytes"), std::string::npos);
+
+    Adjustments fit;
+    fit.scale = Adjustments::Scale::Fit;
+    list.SetAdjust(0, fit, NvDataSize(576, 576));
+    EXPECT_EQ(ListedRasterLength(list, 0, settings), 576 * 72);
+    list.SetCentre(0, true); // as wide as the paper: no centring columns
+    EXPECT_EQ(ListedRasterLength(list, 0, settings), 576 * 72);
+    EXPECT_EQ(ListedRasterLength(list, 0, Converting(HalftoneMode::Classic, {}, 128, 384)), 384 * 48);
+    EXPECT_TRUE(CheckListedLogos(list, settings));
+    EXPECT_EQ(fake.boxes.shown.size(), 1u);
+
+    Adjustments grow;
+    grow.scale = Adjustments::Scale::Percent;
+    grow.percent = 400;
+    list.Append({0, banner, "banner.bmp", ImageKind::Bmp, 2100, 8, NvDataSize(8400, 32), false, grow});
+    EXPECT_FALSE(CheckListedLogos(list, settings));
+    ASSERT_EQ(fake.boxes.shown.size(), 2u);
+    EXPECT_NE(fake.boxes.shown[1].text.find(banner), std::string::npos);
+    EXPECT_NE(fake.boxes.shown[1].text.find("8400 x 32 dots"), std::string::npos);
 }
 
 TEST(AdjustedLogoTest, AdjustmentsTravelWithTheStoredList)

@@ -117,17 +117,17 @@ TEST_F(ImageLogoTest, TheDownloadCheckReadsTheSizesOfEveryKind)
 {
     ASSERT_TRUE(Pick(WriteShadedPng(dir.File("a.png"), 100, 50)));
     ASSERT_TRUE(Pick(WriteBarsGif(dir.File("wide.gif"), 512, 2304)));
-    EXPECT_EQ(ListedRasterLength(list, 0, 512), 728);
+    EXPECT_EQ(ListedRasterLength(list, 0, {128, 512}), 728);
     list.SetCentre(0, true);
-    EXPECT_EQ(ListedRasterLength(list, 0, 512), 2184); // 208 blank columns of 7 bytes
-    EXPECT_TRUE(CheckListedLogos(list, 512));
+    EXPECT_EQ(ListedRasterLength(list, 0, {128, 512}), 2184); // 208 blank columns of 7 bytes
+    EXPECT_TRUE(CheckListedLogos(list, {128, 512}));
 
     // Centring adds nothing to a picture as wide as the printable width. A file
     // replaced by a text is caught before anything is sent.
     list.SetCentre(1, true);
-    EXPECT_TRUE(CheckListedLogos(list, 511));
+    EXPECT_TRUE(CheckListedLogos(list, {128, 511}));
     dir.Write("wide.gif", "GIF89a but nothing more");
-    EXPECT_FALSE(CheckListedLogos(list, 512));
+    EXPECT_FALSE(CheckListedLogos(list, {128, 512}));
     ASSERT_EQ(fake.boxes.shown.size(), 1u);
     EXPECT_NE(fake.boxes.shown[0].text.find(dir.File("wide.gif")), std::string::npos);
 }

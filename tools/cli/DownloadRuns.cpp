@@ -37,7 +37,7 @@ class CliDownload final : public CSinkDownload {
 public:
     CliDownload(const LogoList& list, const DownloadOptions& options, ByteSink& sink,
                 const platform::Context* pacing, const CPrinterPort* port = nullptr)
-        : CSinkDownload(list, {options.threshold, options.maxWidth, false, options.halftone, {}}, sink,
+        : CSinkDownload(list, ConversionOf(options), sink,
                         pacing ? CSinkDownload::PauseFn([this](int ms) { TakePause(ms); })
                                : CSinkDownload::PauseFn()),
           m_pacing(pacing), m_port(port)
@@ -88,6 +88,11 @@ private:
 };
 
 } // namespace
+
+NvConversion ConversionOf(const DownloadOptions& options)
+{
+    return {options.threshold, options.maxWidth, false, options.halftone, {}};
+}
 
 int WriteToFile(const LogoList& list, const DownloadOptions& options)
 {
