@@ -20,7 +20,7 @@
 // The conversion settings that come back at the next start (the port kind is kept in
 // Device.INI): section "SETUP" of the profile, keys "Width", "Threshold", "Halftone".
 struct KeptSettings {
-    int32_t maxPrintWidth = 512; // 1..512
+    int32_t maxPrintWidth = 512; // 1..576
     int32_t threshold = 128;     // 0..255
     HalftoneMode halftone = HalftoneMode::Classic;
 

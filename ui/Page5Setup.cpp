@@ -25,6 +25,7 @@
 #include "printer/PrinterStatus.h"
 #include "ui/AppIcon.h"
 #include "ui/HelpText.h"
+#include "ui/PaperBox.h"
 
 using printer::SerialBox;
 
@@ -198,7 +199,7 @@ void CPage5Setup::BuildOptionGroup()
     m_editMaxArea->setAlignment(Qt::AlignRight);
     m_editMaxArea->installEventFilter(this);
     area->setBuddy(m_editMaxArea);
-    AddLabel(this, this, "dots(1~512)", 290, 96, 45, 8);
+    AddLabel(this, this, "dots(1~576)", 290, 96, 45, 8);
     AddLabel(this, this, "Black / White diverging point (0~255)", 188, 129, 122, 8);
     m_editThreshold = AddDigitsEdit(this, 1068, 312, 128, 31, 10);
     m_sliderThreshold = Add(this, new QSlider(Qt::Horizontal), TemplateRect(this, this, 188, 140, 159, 27));
@@ -211,6 +212,12 @@ void CPage5Setup::BuildOptionGroup()
     for (const HalftoneMode mode : kHalftoneModes)
         m_cbHalftone->addItem(QString::fromLatin1(HalftoneLabel(mode)));
     halftone->setBuddy(m_cbHalftone);
+    // Under the group: the paper sets the width above.
+    auto* paper = AddLabel(this, this, "&Paper:", 189, 177, 30, 9);
+    auto* paperBox = AddList(this, this, 0, 220, 175, 127, 60);
+    paperBox->setObjectName(QStringLiteral("comboPaper"));
+    paper->setBuddy(paperBox);
+    TiePaperBox(paperBox, m_editMaxArea, [this] { SetModified(); });
 }
 
 void CPage5Setup::Connect()
@@ -240,7 +247,7 @@ void CPage5Setup::DoDataExchange(CDataExchange& dx)
     DDX_CBString(dx, m_cbPortName, m_strSelPort);
     DDX_Check(dx, m_checkPrintToFile, m_bPrintToFile);
     DDX_Text(dx, m_editMaxArea, m_nMaxArea);
-    DDV_MinMaxInt(dx, m_editMaxArea, m_nMaxArea, 1, 512);
+    DDV_MinMaxInt(dx, m_editMaxArea, m_nMaxArea, 1, kMaxPrintableWidth);
     DDX_Text(dx, m_editThreshold, m_nBwPoint);
     DDV_MinMaxInt(dx, m_editThreshold, m_nBwPoint, 0, 255);
 }
