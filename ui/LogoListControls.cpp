@@ -35,6 +35,13 @@ QLineEdit* AddCounter(CPropertyPage& page, int id, int x, int y, int w, int h, C
     return edit;
 }
 
+// The "Adjust" column: room for the usual short texts; a longer one is in its tooltip.
+int AdjustWidth(const CCheckListCtrl& list)
+{
+    return list.fontMetrics().horizontalAdvance(QStringLiteral("fit, 90\u00b0")) +
+           2 * CCheckListCtrl::kCellMargin;
+}
+
 // The widest text the "Size" column holds: the size of the largest image there can be.
 int WidestSizeText(const CCheckListCtrl& list)
 {
@@ -90,6 +97,13 @@ LogoListPane::LogoListPane(CPropertyPage& page, LogoTableModel& model, int label
     for (const auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
         connect(&model, signal, this, &LogoListPane::ShowCounters);
     connect(&model, &QAbstractItemModel::modelReset, this, &LogoListPane::ShowCounters);
+    // A logo's adjustments change its size, and so the total.
+    connect(&model, &QAbstractItemModel::dataChanged, this, &LogoListPane::ShowCounters);
+    m_list->setColumnHidden(LogoTableModel::kAdjustColumn, !model.AnyAdjusted());
+    for (const auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
+        connect(&model, signal, this, &LogoListPane::ShowAdjustColumn);
+    connect(&model, &QAbstractItemModel::modelReset, this, &LogoListPane::ShowAdjustColumn);
+    connect(&model, &QAbstractItemModel::dataChanged, this, &LogoListPane::ShowAdjustColumn);
 }
 
 void LogoListPane::InsertColumns()
@@ -98,11 +112,14 @@ void LogoListPane::InsertColumns()
     const int check = checks ? kCheckWidth : 0;
     const int inside = m_list->width() - 2 * m_list->frameWidth() - ScrollBarRoom(*m_list);
     const int size = std::max(kSizeWidth, WidestSizeText(*m_list) + CCheckListCtrl::kCellMargin);
+    const int adjust = m_list->isColumnHidden(LogoTableModel::kAdjustColumn) ? 0 : AdjustWidth(*m_list);
     QHeaderView* header = m_list->header();
     header->resizeSection(LogoTableModel::kCheckColumn, check);
     header->resizeSection(LogoTableModel::kNumberColumn, kNumberWidth);
-    header->resizeSection(LogoTableModel::kNameColumn, inside - check - kNumberWidth - size);
+    header->resizeSection(LogoTableModel::kNameColumn, inside - check - kNumberWidth - size - adjust);
     header->resizeSection(LogoTableModel::kSizeColumn, size);
+    if (adjust > 0)
+        header->resizeSection(LogoTableModel::kAdjustColumn, adjust);
     header->setSectionResizeMode(LogoTableModel::kCheckColumn, QHeaderView::Fixed);
     m_list->doItemsLayout(); // no scroll bar left over from the sections' first sizes
 }
@@ -169,6 +186,15 @@ void LogoListPane::OnItemChanged()
     const bool currentSelected = std::find(selected.begin(), selected.end(), current) != selected.end();
     m_model.SetSelectedRow(SourceRow(currentSelected ? current : selected.back()));
     emit SelectionChanged();
+}
+
+void LogoListPane::ShowAdjustColumn()
+{
+    const bool shown = m_model.AnyAdjusted();
+    if (m_list->isColumnHidden(LogoTableModel::kAdjustColumn) != shown)
+        return;
+    m_list->setColumnHidden(LogoTableModel::kAdjustColumn, !shown);
+    InsertColumns();
 }
 
 void LogoListPane::ShowCounters()

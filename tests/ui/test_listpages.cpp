@@ -118,7 +118,7 @@ void TestListPages::theModelGivesItsViewsTypedValuesAndFollowsTheList()
     QStringList headers;
     for (int column = 0; column < model.columnCount(); ++column)
         headers << model.headerData(column, Qt::Horizontal).toString();
-    QCOMPARE(headers, QStringList({" ", "   No.", "Name", "Size"}));
+    QCOMPARE(headers, QStringList({" ", "   No.", "Name", "Size", "Adjust"}));
     QCOMPARE(model.headerData(3, Qt::Horizontal, Qt::TextAlignmentRole).toInt() & Qt::AlignHorizontal_Mask,
              int(Qt::AlignRight));
 
@@ -137,6 +137,18 @@ void TestListPages::theModelGivesItsViewsTypedValuesAndFollowsTheList()
     QVERIFY(cell);
     QVERIFY(cell->state().checkable && cell->state().checked);
     QVERIFY(!tree->tableInterface()->cellAt(1, 0)->state().checked);
+
+    // Adjustments show as their short text; new ones change the row, size and all.
+    QVERIFY(!model.AnyAdjusted());
+    Adjustments adjust;
+    adjust.scale = Adjustments::Scale::Fit;
+    adjust.rotate = 90;
+    list.SetAdjust(1, adjust, 16);
+    QVERIFY(model.AnyAdjusted());
+    QCOMPARE(changed.count(), 2);
+    QCOMPARE(at(1, 4, Qt::DisplayRole).toString(), QStringLiteral("fit, 90\u00b0"));
+    QCOMPARE(at(1, 3, Qt::DisplayRole).toString(), QStringLiteral("%1").arg(16, 15));
+    QCOMPARE(at(0, 4, Qt::DisplayRole).toString(), QString());
 
     // The shared selection moves with its row and goes with it.
     model.SetSelectedRow(1);
@@ -365,7 +377,21 @@ void TestListPages::aFullListKeepsItsSizesWholeAndTheLabelsFit()
         // Only the Download page's counters go without a border.
         QCOMPARE(FindChild<QLineEdit>(h.Sheet()->GetPage(tab), QStringLiteral("edit1075"))->hasFrame(),
                  tab != 2);
+        QVERIFY(list.isColumnHidden(4)); // no logo has adjustments
     }
+    // An adjusted logo brings its column, and the sizes still show whole beside it.
+    Adjustments adjust;
+    adjust.gamma = 1.4;
+    h.CurrentSession().m_list.SetAdjust(0, adjust, 147456);
+    CCheckListCtrl& selection = ListOn(h, 0);
+    h.Activate(0);
+    QVERIFY(!selection.isColumnHidden(4));
+    const QHeaderView* header = selection.header();
+    QTRY_VERIFY(!selection.horizontalScrollBar()->isVisible());
+    selection.scrollTo(selection.model()->index(0, 2));
+    QVERIFY(header->sectionViewportPosition(4) + header->sectionSize(4) <= selection.viewport()->width());
+    QCOMPARE(selection.DisplayText(0, 3), selection.GetItemText(0, 3));
+    QCOMPARE(selection.DisplayText(0, 4), QStringLiteral("\u03b31.4"));
     for (int tab = 0; tab < h.Sheet()->GetPageCount(); ++tab) {
         QWidget* page = h.Sheet()->GetPage(tab);
         for (QWidget* control : page->findChildren<QWidget*>()) {
