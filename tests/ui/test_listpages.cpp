@@ -249,8 +249,19 @@ void TestListPages::openFileNamesEveryRefusedFileAndNumbersTheRest()
     QCOMPARE(offered.front(),
              QStringLiteral("Images (*.bmp *.BMP *.png *.PNG *.jpg *.JPG *.jpeg *.JPEG *.gif *.GIF)"));
     QCOMPARE(offered.back(), QStringLiteral("All Files (*.*)"));
+    // Classic would print these dark logos as solid blocks: the status line says so, in
+    // full for the first and by name for the others, once per file.
+    auto* status = FindChild<QLabel>(h.selection, QStringLiteral("labelSelectionStatus"));
+    QTRY_VERIFY(status->text().endsWith(QStringLiteral("\nAlso: two.bmp, three.bmp")));
+    QVERIFY(status->text().startsWith(QStringLiteral("one.bmp would print 100 % black under Classic.")));
+    QVERIFY(status->isVisible());
     h.Activate(2);
     QCOMPARE(Counters(h.upload), QStringList({"  3 / 255", "  1 / 384 KByte"}));
+    h.Activate(0);
+    h.fake.files.openChoices.push_back({true, {paths[0]}});
+    Press(h, kOpenFile);
+    QCoreApplication::processEvents(); // a file to look at would be looked at now
+    QVERIFY(!status->isVisible());
 }
 
 // The logos listed in this order, their sizes (8 dots high: the width; else width x
