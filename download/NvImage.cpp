@@ -277,6 +277,9 @@ void CNvImage::BuildRaster(const NvConversion& conversion)
         Clear();
         return;
     }
+    // The picture's own size: an earlier conversion of it may have been adjusted.
+    m_nWidth = RoundUp8(m_bm.bmWidth);
+    m_nHeight = RoundUp8(m_bm.bmHeight);
     const int bytesPerColumn = m_nHeight / 8;
     m_nLength = m_nWidth * bytesPerColumn;
     std::memset(m_raster, 0, static_cast<size_t>(m_nLength));
@@ -381,8 +384,13 @@ GreyImage CNvImage::AdjustedGrey(const NvConversion& conversion) const
 
 bool CNvImage::BuildAdjusted(const NvConversion& conversion)
 {
-    const GreyImage grey = AdjustedGrey(conversion);
-    if (grey.width <= 0 || grey.height <= 0)
+    return BuildFromGrey(AdjustedGrey(conversion), conversion);
+}
+
+bool CNvImage::BuildFromGrey(const GreyImage& grey, const NvConversion& conversion)
+{
+    m_nWidth = m_nHeight = m_nLength = m_nCentringBytes = 0;
+    if (grey.width <= 0 || grey.height <= 0 || (!m_hBitmap && !m_decoded))
         return false;
     if (NvRasterLength(grey.width, grey.height, conversion.centre, conversion.maxPrintWidth) > m_nCapacity)
         return false;
@@ -400,6 +408,7 @@ bool CNvImage::BuildAdjusted(const NvConversion& conversion)
                 : HalftoneGrey(grey.width, grey.height, grey.grey, conversion.halftone, conversion.threshold);
         PackDotsIntoRaster(dots, bytesPerColumn, m_raster);
     } catch (const std::bad_alloc&) {
+        m_nWidth = m_nHeight = m_nLength = 0;
         return false;
     }
     if (conversion.centre && m_nWidth < conversion.maxPrintWidth)

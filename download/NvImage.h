@@ -114,6 +114,15 @@ public:
     // The adjusted grey picture BuildRaster would turn into dots; empty (0 x 0) when
     // nothing is loaded or memory runs out.
     GreyImage AdjustedGrey(const NvConversion& conversion) const;
+    // Its first step: the loaded picture's grey as the adjustments start from it (a
+    // Classic BMP's dots as black and white, any other picture its grey on white paper
+    // by the mode's rule). Empty when nothing is loaded. Throws std::bad_alloc.
+    GreyImage PictureGrey(HalftoneMode mode, int threshold) const;
+    // Its last step: the raster of grey, a picture adjusted from PictureGrey's, made as
+    // BuildRaster makes it for conversion (the loaded picture tells whether a Classic
+    // BMP's dots are meant). False, with an empty raster and the picture still loaded,
+    // when it does not fit m_raster or memory runs out.
+    bool BuildFromGrey(const GreyImage& grey, const NvConversion& conversion);
     int Capacity() const { return m_nCapacity; }
     // The largest picture LoadFile decodes, by its NV size: what the raster holds, or
     // what adjustments (a fit, a scale) may still bring into the largest key-coded
@@ -129,7 +138,6 @@ private:
     void BuildClassicBmp(int threshold);
     bool BuildFromColours(HalftoneMode mode, int threshold);
     bool BuildAdjusted(const NvConversion& conversion);
-    GreyImage PictureGrey(HalftoneMode mode, int threshold) const;
     void Centre(int bytesPerColumn, int maxPrintWidth);
 };
 

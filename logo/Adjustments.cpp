@@ -297,17 +297,27 @@ std::vector<uint8_t> ToneCurve(const Adjustments& adjust)
     return curve;
 }
 
-GreyImage Adjust(const GreyImage& image, const Adjustments& adjust, int32_t maxWidth)
+GreyImage Shape(const GreyImage& image, const Adjustments& adjust, int32_t maxWidth)
 {
     GreyImage out = adjust.trim ? Trim(image) : image;
     out = Rotate(out, adjust.rotate);
     int32_t width = 0, height = 0;
     ScaledSize(adjust, out.width, out.height, maxWidth, width, height);
-    out = Resize(out, width, height);
-    if (adjust.ChangesTone() || adjust.invert) {
-        const std::vector<uint8_t> curve = ToneCurve(adjust);
-        for (uint8_t& g : out.grey)
-            g = curve[g];
-    }
+    return Resize(out, width, height);
+}
+
+void ApplyTone(GreyImage& image, const Adjustments& adjust)
+{
+    if (!adjust.ChangesTone() && !adjust.invert)
+        return;
+    const std::vector<uint8_t> curve = ToneCurve(adjust);
+    for (uint8_t& g : image.grey)
+        g = curve[g];
+}
+
+GreyImage Adjust(const GreyImage& image, const Adjustments& adjust, int32_t maxWidth)
+{
+    GreyImage out = Shape(image, adjust, maxWidth);
+    ApplyTone(out, adjust);
     return out;
 }

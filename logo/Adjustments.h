@@ -77,7 +77,12 @@ void ScaledSize(const Adjustments& adjust, int32_t width, int32_t height, int32_
 // The grey each of the 256 levels becomes under brightness, contrast, gamma and invert.
 std::vector<uint8_t> ToneCurve(const Adjustments& adjust);
 
-// Every step in order; maxWidth is the printable width the fit scales to.
+// The steps that shape the picture: trim, rotate, scale (maxWidth is the printable
+// width the fit scales to).
+GreyImage Shape(const GreyImage& image, const Adjustments& adjust, int32_t maxWidth);
+// The steps of its tone, in place: brightness, contrast, gamma, invert.
+void ApplyTone(GreyImage& image, const Adjustments& adjust);
+// Every step in order: Shape, then ApplyTone.
 GreyImage Adjust(const GreyImage& image, const Adjustments& adjust, int32_t maxWidth);
 
 // The exact grey of a colour: (77 r + 150 g + 29 b + 128) / 256, weights that add up

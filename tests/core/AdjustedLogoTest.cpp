@@ -2,15 +2,18 @@
 // preview and a key-coded store share, the sizes the list counts, and the profile.
 #include <gtest/gtest.h>
 
+#include "download/AdjustedDots.h"
 #include "download/Halftone.h"
 #include "download/NvDownload.h"
 #include "download/NvImage.h"
+#include "download/PrintedDots.h"
 #include "logo/LogoList.h"
 #include "logo/LogoLoader.h"
 #include "logo/PrivateProfile.h"
 #include "logo/StoredList.h"
 #include "tests/support/BmpWriter.h"
 #include "tests/support/FakePlatform.h"
+#include "tests/support/ImageWriters.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -192,6 +195,56 @@ TEST(AdjustedLogoTest, TheDownloadCheckTakesTheAdjustedSize)
     ASSERT_EQ(fake.boxes.shown.size(), 2u);
     EXPECT_NE(fake.boxes.shown[1].text.find(banner), std::string::npos);
     EXPECT_NE(fake.boxes.shown[1].text.find("8400 x 32 dots"), std::string::npos);
+}
+
+// The dots redrawn while the user tries adjustments keep what did not change, and are
+// still exactly the download's after every kind of change.
+TEST(AdjustedLogoTest, RedrawnDotsAreTheDownloadsWhateverChanged)
+{
+    TempDir dir;
+    // A grey ramp on a white margin: every threshold, tone and turn shows.
+    const std::string bmp = WriteGreyBmp(dir.File("ramp.bmp"), 40, 30, [](int x, int y) {
+        return x < 3 || y < 2 ? 255 : (x * 6 + y * 2) % 256;
+    });
+    const std::string png = WriteShadedPng(dir.File("shade.png"), 37, 23);
+    Adjustments light, dark, turned, fitted;
+    light.gamma = 1.6;
+    dark = light;
+    dark.brightness = -30;
+    turned = dark;
+    turned.trim = true;
+    turned.rotate = 90;
+    fitted = turned;
+    fitted.scale = Adjustments::Scale::Fit;
+    NvConversion centred = Converting(HalftoneMode::Colour, fitted, 128, 20);
+    centred.centre = true;
+    const NvConversion steps[] = {
+        Converting(HalftoneMode::Colour, light),           Converting(HalftoneMode::Colour, dark),
+        Converting(HalftoneMode::Colour, turned),          Converting(HalftoneMode::Atkinson, turned),
+        Converting(HalftoneMode::Classic, turned),         Converting(HalftoneMode::Classic, turned, 90),
+        Converting(HalftoneMode::Classic, {}, 90),         Converting(HalftoneMode::Colour, fitted, 128, 24),
+        Converting(HalftoneMode::Colour, fitted, 128, 16), centred,
+    };
+    for (const std::string& path : {bmp, png}) {
+        AdjustedDots redraw;
+        std::string why;
+        ASSERT_TRUE(redraw.Load(path, why)) << why;
+        DotImage previous;
+        for (size_t i = 0; i < std::size(steps); ++i) {
+            SCOPED_TRACE(path + " step " + std::to_string(i));
+            DotImage made, expected;
+            ASSERT_TRUE(redraw.Make(steps[i], made, why)) << why;
+            ASSERT_TRUE(ConvertToDots(path, steps[i], expected, why)) << why;
+            EXPECT_EQ(made, expected);
+            EXPECT_NE(made, previous); // each step changes the dots: a stale one would show
+            previous = made;
+        }
+    }
+    AdjustedDots none;
+    std::string why;
+    DotImage dots;
+    EXPECT_FALSE(none.Load(dir.File("missing.bmp"), why));
+    EXPECT_FALSE(none.Make(Converting(HalftoneMode::Colour, light), dots, why));
 }
 
 TEST(AdjustedLogoTest, AdjustmentsTravelWithTheStoredList)
