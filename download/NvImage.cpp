@@ -446,13 +446,20 @@ void PackDotsIntoRaster(const DotMatrix& dots, int bytesPerColumn, uint8_t* rast
     const int columns = (dots.width + 7) / 8 * 8;
     std::memset(raster, 0, static_cast<size_t>(columns) * static_cast<size_t>(bytesPerColumn));
     const int rows = std::min(dots.height, bytesPerColumn * 8);
-    for (int y = 0; y < rows; ++y) {
-        const uint8_t* in = dots.dots.data() + static_cast<size_t>(y) * static_cast<size_t>(dots.width);
-        uint8_t* out = raster + y / 8;
-        const auto bit = static_cast<uint8_t>(0x80u >> (y % 8));
-        for (int x = 0; x < dots.width; ++x, out += bytesPerColumn)
-            if (in[x])
-                *out |= bit;
+    // Band by band: the 8 rows of a band are read left to right and each column byte is
+    // written once, rather than visited again for every row.
+    for (int band = 0; band * 8 < rows; ++band) {
+        const int bandRows = std::min(8, rows - band * 8);
+        const uint8_t* in[8];
+        for (int i = 0; i < bandRows; ++i)
+            in[i] = dots.dots.data() + static_cast<size_t>(band * 8 + i) * static_cast<size_t>(dots.width);
+        uint8_t* out = raster + band;
+        for (int x = 0; x < dots.width; ++x, out += bytesPerColumn) {
+            unsigned byte = 0;
+            for (int i = 0; i < bandRows; ++i)
+                byte |= (in[i][x] ? 1u : 0u) << (7 - i);
+            *out = static_cast<uint8_t>(byte);
+        }
     }
 }
 
