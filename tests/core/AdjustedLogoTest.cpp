@@ -2,6 +2,10 @@
 // preview and a key-coded store share, the sizes the list counts, and the profile.
 #include <gtest/gtest.h>
 
+#include <condition_variable>
+#include <mutex>
+
+#include "download/AdjustRedraw.h"
 #include "download/AdjustedDots.h"
 #include "download/Halftone.h"
 #include "download/NvDownload.h"
@@ -245,6 +249,55 @@ TEST(AdjustedLogoTest, RedrawnDotsAreTheDownloadsWhateverChanged)
     DotImage dots;
     EXPECT_FALSE(none.Load(dir.File("missing.bmp"), why));
     EXPECT_FALSE(none.Make(Converting(HalftoneMode::Colour, light), dots, why));
+}
+
+// A slider asks faster than the dots are made: a request waiting to start gives way to
+// the next, and the result is the latest request's dots.
+TEST(AdjustedLogoTest, OnlyTheLatestRedrawRequestIsMade)
+{
+    TempDir dir;
+    const std::string path = WriteShadedPng(dir.File("shade.png"), 45, 21);
+    std::mutex mutex;
+    std::condition_variable changed;
+    int made = 0;
+    bool release = false;
+    {
+        // The first redraw holds the redraw thread until the next requests are in.
+        AdjustRedraw redraw([&] {
+            std::unique_lock lock(mutex);
+            ++made;
+            changed.notify_all();
+            changed.wait(lock, [&] { return release; });
+        });
+        Adjustments adjust;
+        adjust.gamma = 0.5;
+        redraw.Request(path, Converting(HalftoneMode::Colour, adjust));
+        {
+            std::unique_lock lock(mutex);
+            changed.wait(lock, [&] { return made == 1; });
+        }
+        adjust.gamma = 2.0;
+        redraw.Request(path, Converting(HalftoneMode::Colour, adjust));
+        adjust.invert = true;
+        const NvConversion latest = Converting(HalftoneMode::Atkinson, adjust);
+        const uint64_t serial = redraw.Request(path, latest);
+        {
+            std::unique_lock lock(mutex);
+            release = true;
+            changed.notify_all();
+            changed.wait(lock, [&] { return made == 2; });
+        }
+        AdjustRedraw::Result result;
+        ASSERT_TRUE(redraw.Take(result));
+        EXPECT_EQ(result.serial, serial);
+        ASSERT_TRUE(result.made) << result.why;
+        DotImage expected;
+        std::string why;
+        ASSERT_TRUE(ConvertToDots(path, latest, expected, why)) << why;
+        EXPECT_EQ(result.dots, expected);
+        EXPECT_FALSE(redraw.Take(result));
+    }
+    EXPECT_EQ(made, 2); // the request in between was never made
 }
 
 TEST(AdjustedLogoTest, AdjustmentsTravelWithTheStoredList)
