@@ -126,4 +126,10 @@ bool ParseNetPortName(const std::string& name, NetAddress& address, std::string&
     return false;
 }
 
+bool ParseTypedNetAddress(const std::string& text, NetAddress& address, std::string& error)
+{
+    return HasNetPrefix(text) ? ParseNetPortName(text, address, error)
+                              : ParseNetAddress(text, address, error);
+}
+
 } // namespace printer

@@ -33,5 +33,8 @@ bool IsNetName(const std::string& name);
 bool ParseNetPortName(const std::string& name, NetAddress& address, std::string& error);
 // True when name carries one of the two prefixes, well formed or not.
 bool HasNetPrefix(const std::string& name);
+// What a user types for a printer: "HOST[:PORT]", or either prefixed form copied from
+// the command line or the port list.
+bool ParseTypedNetAddress(const std::string& text, NetAddress& address, std::string& error);
 
 } // namespace printer

@@ -1,5 +1,6 @@
 #include "ui/LogoListControls.h"
 
+#include <QEvent>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -19,16 +20,17 @@ constexpr int kCheckWidth = 17;
 constexpr int kNumberWidth = 50;
 constexpr int kSizeWidth = 86;
 
-QLabel* AddStatic(CPropertyPage& page, int id, const QString& text, int x, int y, int w, int h)
+QLabel* AddStatic(CPropertyPage& page, int id, const QString& text, int x, int y, int w, int h, Follow follow)
 {
-    auto* label = page.Place(new QLabel(text, &page), x, y, w, h);
+    auto* label = page.Place(new QLabel(text, &page), x, y, w, h, follow);
     label->setObjectName(QStringLiteral("static%1").arg(id));
     return label;
 }
 
-QLineEdit* AddCounter(CPropertyPage& page, int id, int x, int y, int w, int h, CounterBorder border)
+QLineEdit* AddCounter(CPropertyPage& page, int id, int x, int y, int w, int h, CounterBorder border,
+                      Follow follow)
 {
-    auto* edit = page.Place(new QLineEdit(&page), x, y, w, h);
+    auto* edit = page.Place(new QLineEdit(&page), x, y, w, h, follow);
     edit->setObjectName(QStringLiteral("edit%1").arg(id));
     edit->setReadOnly(true);
     edit->setFrame(border == CounterBorder::Framed);
@@ -71,25 +73,29 @@ std::string TotalSizeText(const LogoList& list)
 }
 
 LogoListPane::LogoListPane(CPropertyPage& page, LogoTableModel& model, int labelId,
-                           QAbstractItemView::SelectionMode mode, CounterBorder border, CheckColumn checks)
+                           QAbstractItemView::SelectionMode mode, CounterBorder border, CheckColumn checks,
+                           double widthShare)
     : QObject(&page), m_model(model), m_proxy(new QSortFilterProxyModel(this))
 {
     m_proxy->setSourceModel(&model);
     m_proxy->setSortRole(LogoTableModel::kSortRole);
     m_proxy->setSortCaseSensitivity(Qt::CaseInsensitive);
 
-    m_label = AddStatic(page, labelId, QStringLiteral("&Bitmap List"), 7, 7, 52, 10);
-    m_list = page.Place(new CCheckListCtrl(&page), 7, 19, 170, 175);
+    const Follow under = Follow::Move(0, 1);
+    const Follow counter = Follow::Across(0, widthShare, 1);
+    m_label = AddStatic(page, labelId, QStringLiteral("&Bitmap List"), 7, 7, 52, 10, {});
+    m_list = page.Place(new CCheckListCtrl(&page), 7, 19, 170, 175, {0, 0, widthShare, 1});
     m_list->setObjectName(QStringLiteral("list1001"));
+    m_list->installEventFilter(this);
     m_list->setModel(m_proxy);
     m_list->setColumnHidden(LogoTableModel::kCheckColumn, checks == CheckColumn::Hidden);
     m_label->setBuddy(m_list);
     m_list->setSelectionMode(mode);
     m_list->SetShowSelectionAlways(true);
-    AddStatic(page, 1002, QStringLiteral("Number of Image Files"), 7, 199, 83, 8);
-    m_editFileCount = AddCounter(page, 1075, 99, 199, 78, 12, border);
-    AddStatic(page, 1003, QStringLiteral("Total Image File Size"), 7, 214, 83, 8);
-    m_editTotalSize = AddCounter(page, 1074, 99, 214, 78, 12, border);
+    AddStatic(page, 1002, QStringLiteral("Number of Image Files"), 7, 199, 83, 8, under);
+    m_editFileCount = AddCounter(page, 1075, 99, 199, 78, 12, border, counter);
+    AddStatic(page, 1003, QStringLiteral("Total Image File Size"), 7, 214, 83, 8, under);
+    m_editTotalSize = AddCounter(page, 1074, 99, 214, 78, 12, border, counter);
     ShowCounters();
 
     connect(m_list, &CCheckListCtrl::ItemChanged, this, &LogoListPane::OnItemChanged);
@@ -109,19 +115,40 @@ LogoListPane::LogoListPane(CPropertyPage& page, LogoTableModel& model, int label
 void LogoListPane::InsertColumns()
 {
     const bool checks = !m_list->isColumnHidden(LogoTableModel::kCheckColumn);
-    const int check = checks ? kCheckWidth : 0;
-    const int inside = m_list->width() - 2 * m_list->frameWidth() - ScrollBarRoom(*m_list);
     const int size = std::max(kSizeWidth, WidestSizeText(*m_list) + CCheckListCtrl::kCellMargin);
     const int adjust = m_list->isColumnHidden(LogoTableModel::kAdjustColumn) ? 0 : AdjustWidth(*m_list);
     QHeaderView* header = m_list->header();
-    header->resizeSection(LogoTableModel::kCheckColumn, check);
+    header->resizeSection(LogoTableModel::kCheckColumn, checks ? kCheckWidth : 0);
     header->resizeSection(LogoTableModel::kNumberColumn, kNumberWidth);
-    header->resizeSection(LogoTableModel::kNameColumn, inside - check - kNumberWidth - size - adjust);
     header->resizeSection(LogoTableModel::kSizeColumn, size);
     if (adjust > 0)
         header->resizeSection(LogoTableModel::kAdjustColumn, adjust);
     header->setSectionResizeMode(LogoTableModel::kCheckColumn, QHeaderView::Fixed);
+    m_bColumnsInserted = true;
+    FitNameColumn();
+}
+
+void LogoListPane::FitNameColumn()
+{
+    const QHeaderView* header = m_list->header();
+    const int inside = m_list->width() - 2 * m_list->frameWidth() - ScrollBarRoom(*m_list);
+    const int others = (m_list->isColumnHidden(LogoTableModel::kCheckColumn)
+                            ? 0
+                            : header->sectionSize(LogoTableModel::kCheckColumn)) +
+                       header->sectionSize(LogoTableModel::kNumberColumn) +
+                       header->sectionSize(LogoTableModel::kSizeColumn) +
+                       (m_list->isColumnHidden(LogoTableModel::kAdjustColumn)
+                            ? 0
+                            : header->sectionSize(LogoTableModel::kAdjustColumn));
+    m_list->header()->resizeSection(LogoTableModel::kNameColumn, inside - others);
     m_list->doItemsLayout(); // no scroll bar left over from the sections' first sizes
+}
+
+bool LogoListPane::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_list && event->type() == QEvent::Resize && m_bColumnsInserted)
+        FitNameColumn();
+    return QObject::eventFilter(watched, event);
 }
 
 void LogoListPane::Activate()
@@ -194,7 +221,8 @@ void LogoListPane::ShowAdjustColumn()
     if (m_list->isColumnHidden(LogoTableModel::kAdjustColumn) != shown)
         return;
     m_list->setColumnHidden(LogoTableModel::kAdjustColumn, !shown);
-    InsertColumns();
+    if (m_bColumnsInserted)
+        InsertColumns();
 }
 
 void LogoListPane::ShowCounters()

@@ -28,9 +28,12 @@ class LogoListPane final : public QObject {
 public:
     // Creates the controls on the page, in tab order; labelId names the "&Bitmap List"
     // static (1000 on the Selection page, 1006 on the others). The list shows its
-    // selection also without the focus.
+    // selection also without the focus. In a page larger than its template the list
+    // takes all the extra height and widthShare of the extra width; the counters stay
+    // under it.
     LogoListPane(CPropertyPage& page, LogoTableModel& model, int labelId,
-                 QAbstractItemView::SelectionMode mode, CounterBorder border, CheckColumn checks);
+                 QAbstractItemView::SelectionMode mode, CounterBorder border, CheckColumn checks,
+                 double widthShare);
 
     CCheckListCtrl* m_list;     // control 1001
     QLineEdit* m_editFileCount; // edit 1075, read-only
@@ -40,9 +43,10 @@ public:
 
     // Columns " " (the check boxes, 17 pixels, or hidden), "   No.", "Name", "Size" and
     // "Adjust". "Name" takes what is left of the list's width once a vertical scroll bar
-    // is allowed for, so that the sizes stay whole when the list scrolls; "Size" is wide
-    // enough for the largest image's size in the list's font. "Adjust" is shown only
-    // while a listed logo has adjustments: without any the list looks as it always has.
+    // is allowed for, so that the sizes stay whole when the list scrolls, also after the
+    // list grew or shrank; "Size" is wide enough for the largest image's size in the
+    // list's font. "Adjust" is shown only while a listed logo has adjustments: without
+    // any the list looks as it always has.
     void InsertColumns();
     // The page became active: the list's order, the shared selection, the counters.
     void Activate();
@@ -62,7 +66,11 @@ signals:
     // A row chosen on this list became the shared selection.
     void SelectionChanged();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    void FitNameColumn();
     void OnItemChanged();
     void ShowCounters();
     void ShowAdjustColumn();
@@ -70,6 +78,7 @@ private:
     LogoTableModel& m_model;
     QSortFilterProxyModel* m_proxy;
     QLabel* m_label;
+    bool m_bColumnsInserted = false;
 };
 
 // The counters under the lists: "%3d / 255" files and "%3ld / %3d KByte" (KByte used,

@@ -43,7 +43,7 @@ void CNetPrinterDlg::accept()
         return;
     }
     std::string error;
-    if (!printer::ParseNetAddress(text, m_address, error)) {
+    if (!printer::ParseTypedNetAddress(text, m_address, error)) {
         platform::AfxMessageBox(error, platform::MB_ICONEXCLAMATION);
         return;
     }

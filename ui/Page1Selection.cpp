@@ -18,8 +18,10 @@ CPage1Selection::CPage1Selection(Session& session, LogoTableModel& model)
     : CPropertyPage(QStringLiteral("Select Bitmap"), 129), m_session(session), m_model(model)
 {
     setObjectName(QStringLiteral("CPage1Selection"));
+    // A larger page gives all its room to the list; the buttons and the note keep to
+    // the right of it.
     auto button = [this](int id, const QString& text, int y) {
-        auto* b = Place(new QPushButton(text, this), 185, y, 74, 14);
+        auto* b = Place(new QPushButton(text, this), 185, y, 74, 14, Follow::Move(1, 0));
         b->setObjectName(QStringLiteral("button%1").arg(id));
         return b;
     };
@@ -29,17 +31,18 @@ CPage1Selection::CPage1Selection(Session& session, LogoTableModel& model)
     open->setDefault(true);
 
     m_pane = new LogoListPane(*this, model, 1000, QAbstractItemView::ExtendedSelection, CounterBorder::Framed,
-                              CheckColumn::Shown);
+                              CheckColumn::Shown, 1);
     m_list = m_pane->m_list;
 
-    auto* group = Place(new QGroupBox(QStringLiteral("Auto Center Align Check"), this), 187, 74, 111, 71);
+    auto* group = Place(new QGroupBox(QStringLiteral("Auto Center Align Check"), this), 187, 74, 111, 71,
+                        Follow::Move(1, 0));
     group->setObjectName(QStringLiteral("groupAutoCenter"));
     auto* note =
         PlaceIn(group, new QLabel(QStringLiteral(" Check the item for automatic center align image."), group),
                 192, 86, 101, 54);
     note->setWordWrap(true);
     note->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    auto* status = Place(new QLabel(this), 185, 152, 166, 76);
+    auto* status = Place(new QLabel(this), 185, 152, 166, 76, Follow::Move(1, 0));
     status->setObjectName(QStringLiteral("labelSelectionStatus"));
     m_classicHint = new CClassicHintLine(status);
 

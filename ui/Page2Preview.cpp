@@ -1,58 +1,42 @@
 #include "ui/Page2Preview.h"
 
 #include <QCheckBox>
-#include <QFrame>
+#include <QComboBox>
 #include <QGroupBox>
-#include <QLineEdit>
+#include <QLabel>
 #include <QPainter>
 #include <QRadioButton>
 #include <QTimer>
 #include <algorithm>
-#include <functional>
+#include <new>
 
 #include "app/Session.h"
 #include "platform/MessageBox.h"
+#include "platform/Messages.h"
 #include "ui/CheckListCtrl.h"
 #include "ui/LogoListControls.h"
 #include "ui/LogoTableModel.h"
+#include "ui/PreviewFrame.h"
 #include "ui/PreviewImage.h"
-#include "platform/Messages.h"
 
 namespace {
 
-// A sunken well whose inside is the drawing area; the page paints into it.
-class PreviewFrame final : public QFrame {
-public:
-    PreviewFrame(QWidget* parent, std::function<void(QPainter&)> paint)
-        : QFrame(parent), m_paint(std::move(paint))
-    {
-        setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
-        setBackgroundRole(QPalette::Base);
-        setAutoFillBackground(true);
-    }
-
-protected:
-    void paintEvent(QPaintEvent* event) override
-    {
-        QFrame::paintEvent(event);
-        QPainter painter(this);
-        const QRect area = contentsRect();
-        painter.setClipRect(area);
-        painter.translate(area.topLeft());
-        m_paint(painter);
-    }
-
-private:
-    std::function<void(QPainter&)> m_paint;
-};
+// A larger page gives this share of its extra width to the list, the rest to the frame.
+constexpr double kListShare = 0.35;
 
 } // namespace
 
 CPage2Preview::CPage2Preview(Session& session, LogoTableModel& model)
-    : CPropertyPage(QStringLiteral("Preview Bitmap"), 130), m_session(session), m_model(model)
+    : CPropertyPage(QStringLiteral("Preview Bitmap"), 130), m_session(session), m_model(model),
+      m_pictures(std::make_unique<PreviewPictures>(kKeptBytes, [this] {
+          // From the loading thread; the page outlives it (its destructor joins it first).
+          QMetaObject::invokeMethod(
+              this, [this] { OnPicturesReady(); }, Qt::QueuedConnection);
+      }))
 {
     setObjectName(QStringLiteral("CPage2Preview"));
-    auto* group = Place(new QGroupBox(QStringLiteral("Q&uality"), this), 182, 177, 169, 49);
+    auto* group =
+        Place(new QGroupBox(QStringLiteral("Q&uality"), this), 182, 177, 169, 49, {kListShare, 1, 1, 1});
     group->setObjectName(QStringLiteral("group1018"));
     const struct {
         int id;
@@ -63,34 +47,68 @@ CPage2Preview::CPage2Preview(Session& session, LogoTableModel& model)
                   {1021, "Double &Height", 286, 193, 58},
                   {1022, "Double &Width", 286, 210, 58}};
     for (const auto& r : radios) {
-        auto* radio = PlaceIn(group, new QRadioButton(QString::fromLatin1(r.text), group), r.x, r.y, r.w, 8);
+        auto* radio = new QRadioButton(QString::fromLatin1(r.text), group);
         radio->setObjectName(QStringLiteral("radio%1").arg(r.id));
         // Fonts here are wider than the template's: a label runs on to the group's edge
         // rather than being cut off.
-        const int room = group->contentsRect().right() - radio->x();
-        radio->resize(std::min(std::max(radio->width(), radio->sizeHint().width()), room), radio->height());
+        QRect rect = Dlu().Rect(r.x, r.y, r.w, 8).translated(-group->pos());
+        const int room = group->contentsRect().right() - rect.x();
+        rect.setWidth(std::min(std::max(rect.width(), radio->sizeHint().width()), room));
+        // The second column keeps to the middle of a wider group.
+        TemplateLayout::Of(group)->Add(radio, rect, Follow::Move(r.x > 200 ? 0.5 : 0, 0));
         m_radios.push_back(radio);
         connect(radio, &QRadioButton::clicked, this, &CPage2Preview::DrawPreview);
     }
 
     m_pane = new LogoListPane(*this, model, 1006, QAbstractItemView::SingleSelection, CounterBorder::Framed,
-                              CheckColumn::Hidden);
+                              CheckColumn::Hidden, kListShare);
     m_list = m_pane->m_list;
 
     // The well's border lies around the template rectangle, so the drawing area has
-    // exactly the template's size.
-    m_pFrame = new PreviewFrame(this, [this](QPainter& painter) { PaintPreview(painter); });
+    // the template's size in a page of the template's size.
+    m_pFrame = new PreviewFrame(
+        this, [this](QPainter& painter, const QRect& exposed) { PaintPreview(painter, exposed); });
     m_pFrame->setObjectName(QStringLiteral("frame1017"));
     const int border = m_pFrame->frameWidth();
-    m_pFrame->setGeometry(Dlu().Rect(182, 19, 169, 153).adjusted(-border, -border, border, border));
+    const QRect frame = Dlu().Rect(182, 19, 169, 153).adjusted(-border, -border, border, border);
+    TemplateLayout::Of(this)->Add(m_pFrame, frame, {kListShare, 0, 1, 1});
+    connect(m_pFrame, &PreviewFrame::ViewportResized, this, &CPage2Preview::LayoutDrawing);
 
     // In the free strip above the frame, beside the list's label.
-    m_checkPrintedDots = Place(new QCheckBox(QStringLiteral("Printed dots"), this), 182, 6, 100, 10);
+    m_checkPrintedDots = Place(new QCheckBox(QStringLiteral("Printed dots"), this), 182, 6, 80, 10,
+                               Follow::Move(kListShare, 0));
     m_checkPrintedDots->setObjectName(QStringLiteral("checkPrintedDots"));
     connect(m_checkPrintedDots, &QCheckBox::toggled, this, &CPage2Preview::DrawPreview);
+    AddZoomBox(frame);
 
     // A row chosen here, or a header click that clears the choice, draws anew.
     connect(m_pane, &LogoListPane::SelectionChanged, this, &CPage2Preview::DrawPreview);
+}
+
+void CPage2Preview::AddZoomBox(const QRect& frame)
+{
+    auto* zoom = Place(new QLabel(QStringLiteral("&Zoom"), this), 266, 6, 20, 10, Follow::Move(1, 0));
+    zoom->setObjectName(QStringLiteral("labelZoom"));
+    m_cbZoom = new QComboBox(this);
+    m_cbZoom->setObjectName(QStringLiteral("comboZoom"));
+    m_cbZoom->addItems(
+        {QStringLiteral("Fit"), QStringLiteral("1:1"), QStringLiteral("2:1"), QStringLiteral("4:1")});
+    zoom->setBuddy(m_cbZoom);
+    // As tall as the style wants it, its foot just above the frame.
+    const QRect strip = Dlu().Rect(288, 0, 63, 19);
+    const int height = std::min(m_cbZoom->sizeHint().height(), frame.top() - 1);
+    TemplateLayout::Of(this)->Add(
+        m_cbZoom, QRect(strip.left(), frame.top() - 1 - height, strip.width(), height), Follow::Move(1, 0));
+    connect(m_cbZoom, &QComboBox::currentIndexChanged, this, [this](int step) {
+        m_nZoom = step;
+        LayoutDrawing();
+        m_pFrame->Canvas()->update();
+    });
+}
+
+CPage2Preview::~CPage2Preview()
+{
+    m_pictures.reset(); // no picture arrives for a page being destroyed
 }
 
 void CPage2Preview::DoDataExchange(CDataExchange& dx)
@@ -104,8 +122,7 @@ bool CPage2Preview::OnInitDialog()
     CPropertyPage::OnInitDialog();
     m_pane->InsertColumns();
     m_nQuality = 0;
-    const QRect inside = m_pFrame->contentsRect();
-    m_rcFrame = QRect(m_pFrame->mapTo(this, inside.topLeft()), inside.size()).normalized();
+    LayoutDrawing();
     UpdateData(false);
     return true;
 }
@@ -118,96 +135,95 @@ bool CPage2Preview::OnSetActive()
     return CPropertyPage::OnSetActive();
 }
 
-void CPage2Preview::DrawPreview()
+PictureKey CPage2Preview::KeyOf(int row) const
 {
-    m_pFrame->update();
+    const Logo& logo = m_session.m_list.At(row);
+    NvConversion conversion = m_session.Conversion(logo.adjust);
+    conversion.centre = logo.centre;
+    return {logo.path, m_bPrintedDots, conversion};
 }
 
-void CPage2Preview::PaintPreview(QPainter& painter)
+void CPage2Preview::DrawPreview()
+{
+    UpdateData(true); // takes the current Quality button and the Printed dots tick
+    const int row = m_model.SelectedRow();
+    if (row >= 0) {
+        // The logo shown, then the rows beside it as this page shows them, so that an
+        // arrow key draws at once.
+        std::vector<PictureKey> wanted = {KeyOf(row)};
+        const int shown = m_pane->ViewRow(row);
+        for (const int neighbour : {shown + 1, shown - 1})
+            if (neighbour >= 0 && neighbour < m_list->GetItemCount())
+                wanted.push_back(KeyOf(m_pane->SourceRow(neighbour)));
+        m_pictures->Want(std::move(wanted));
+    }
+    LayoutDrawing();
+    m_pFrame->Canvas()->update();
+}
+
+std::shared_ptr<const PreviewPicture> CPage2Preview::PictureOf(int row)
+{
+    return row < 0 ? nullptr : m_pictures->Find(KeyOf(row));
+}
+
+void CPage2Preview::OnPicturesReady()
+{
+    if (!m_pictures->Collect())
+        return;
+    LayoutDrawing();
+    m_pFrame->Canvas()->update();
+}
+
+void CPage2Preview::LayoutDrawing()
+{
+    const QWidget* well = m_pFrame->viewport();
+    m_rcFrame = QRect(well->mapTo(this, QPoint(0, 0)), well->size());
+    const std::shared_ptr<const PreviewPicture> shown = PictureOf(m_model.SelectedRow());
+    QSize size;
+    if (shown && shown->Loaded())
+        size = PreviewZoomedSize(QSize(shown->picture.width, shown->picture.height), m_rcFrame.size(),
+                                 m_nQuality, m_nZoom);
+    m_pFrame->SetDrawingSize(size);
+}
+
+void CPage2Preview::PaintPreview(QPainter& painter, const QRect& exposed)
 {
     // The shared selection names the logo itself, whatever order this page's list shows.
     const int row = m_model.SelectedRow();
     if (row < 0)
         return;
-    const std::string& path = m_session.m_list.At(row).path;
-    UpdateData(true); // takes the current Quality button and the Printed dots tick
-    PreviewResult result = PreviewResult::Unreadable;
-    if (!m_bPrintedDots)
-        result = DrawBmpPreview(painter, path, m_bitmap, m_rcFrame.size(), m_nQuality);
-    else {
-        std::shared_ptr<const DotImage> dots;
-        std::string why; // a file that does not convert leaves the frame empty, as one that does not read
-        const bool kept = m_dotsCache.Find(path, ConversionOf(row), dots, why);
-        if (dots)
-            result = DrawDotsPreview(painter, *dots, m_rcFrame.size(), m_nQuality);
-        ConvertInBackground(row, !kept);
+    const PictureKey key = KeyOf(row);
+    const std::shared_ptr<const PreviewPicture> shown = m_pictures->Find(key);
+    if (!shown) {
+        if (m_pictures->Pending(key)) {
+            painter.setPen(palette().color(QPalette::PlaceholderText));
+            painter.drawText(QRect(QPoint(4, 4), m_rcFrame.size()), Qt::AlignLeft | Qt::AlignTop,
+                             QStringLiteral("Loading..."));
+        }
+        return;
     }
-    if (result == PreviewResult::Drawn) {
+    if (shown->outOfMemory) {
+        ReportOutOfMemory();
+        return;
+    }
+    // A file that does not load leaves the frame empty, without a message.
+    if (!shown->Loaded())
+        return;
+    const QSize size = PreviewZoomedSize(QSize(shown->picture.width, shown->picture.height), m_rcFrame.size(),
+                                         m_nQuality, m_nZoom);
+    try {
+        DrawPicture(painter, shown->picture, size, exposed);
         m_bMemoryReported = false;
-    } else if (result == PreviewResult::OutOfMemory && !m_bMemoryReported) {
-        // Not from inside the paint event, and once: the box itself makes the page paint.
-        m_bMemoryReported = true;
-        QTimer::singleShot(0, this,
-                           [] { platform::AfxMessageBox(msg::kOutOfMemory, platform::MB_ICONHAND); });
+    } catch (const std::bad_alloc&) {
+        ReportOutOfMemory();
     }
 }
 
-CPage2Preview::~CPage2Preview()
+void CPage2Preview::ReportOutOfMemory()
 {
-    if (m_prefetch.joinable())
-        m_prefetch.join();
-}
-
-NvConversion CPage2Preview::ConversionOf(int row) const
-{
-    const printer::SetupRecord& settings = m_session.m_settings;
-    return {settings.m_nThreshold, settings.m_nMaxPrintWidth, m_session.m_list.At(row).centre,
-            static_cast<HalftoneMode>(settings.m_nHalftone)};
-}
-
-std::shared_ptr<const DotImage> CPage2Preview::PrintedDotsOf(int row)
-{
-    std::string why; // a file that does not convert leaves the frame empty, as one that does not read
-    return m_dotsCache.Get(m_session.m_list.At(row).path, ConversionOf(row), why);
-}
-
-void CPage2Preview::ConvertInBackground(int row, bool shownToo)
-{
-    if (m_bPrefetching) {
-        // The end of the conversions under way draws again, and this asks again then.
-        m_bRedrawWanted = true;
+    if (m_bMemoryReported)
         return;
-    }
-    std::vector<std::pair<std::string, NvConversion>> logos;
-    const auto add = [&](int other) {
-        if (other < 0 || other >= m_session.m_list.Count())
-            return;
-        std::shared_ptr<const DotImage> dots;
-        std::string why;
-        const std::string& path = m_session.m_list.At(other).path;
-        if (!m_dotsCache.Find(path, ConversionOf(other), dots, why))
-            logos.emplace_back(path, ConversionOf(other));
-    };
-    if (shownToo)
-        add(row);
-    // The rows beside it as this page shows them.
-    const int shown = m_pane->ViewRow(row);
-    for (const int neighbour : {shown + 1, shown - 1})
-        if (neighbour >= 0 && neighbour < m_list->GetItemCount())
-            add(m_pane->SourceRow(neighbour));
-    if (logos.empty())
-        return;
-    if (m_prefetch.joinable())
-        m_prefetch.join(); // done: m_bPrefetching is clear
-    m_bPrefetching = true;
-    m_prefetch = std::thread([this, logos = std::move(logos), shownToo] {
-        for (const auto& [path, conversion] : logos)
-            m_dotsCache.Prefetch(path, conversion);
-        m_bPrefetching = false;
-        // The window's thread draws what is now kept (a page being destroyed has joined
-        // this thread first; Qt drops a call to an object that is gone).
-        if (m_bRedrawWanted.exchange(false) || shownToo)
-            QMetaObject::invokeMethod(
-                this, [this] { m_pFrame->update(); }, Qt::QueuedConnection);
-    });
+    // Not from inside the paint event, and once: the box itself makes the page paint.
+    m_bMemoryReported = true;
+    QTimer::singleShot(0, this, [] { platform::AfxMessageBox(msg::kOutOfMemory, platform::MB_ICONHAND); });
 }

@@ -1,24 +1,24 @@
 #pragma once
 // Tab "Preview Bitmap" (dialog template 130): the shared logo list and, beside it, the
-// selected logo drawn from its file at one of the printer's four print sizes.
+// selected logo at one of the printer's four print sizes, fitted into the frame or
+// zoomed to 1:1, 2:1 or 4:1 with scroll bars. The pictures are loaded away from the
+// window and kept; a repaint draws from what is kept and never reads a file.
 #include <QRect>
-#include <atomic>
 #include <cstdint>
-#include <thread>
-#include <string>
+#include <memory>
 #include <vector>
 
-#include "download/PrintedDots.h"
-#include "logo/BmpFile.h"
+#include "download/PreviewPictures.h"
 #include "ui/PropertySheet.h"
 
 class CCheckListCtrl;
 class LogoListPane;
 class LogoTableModel;
+class PreviewFrame;
 class Session;
 class QAbstractButton;
 class QCheckBox;
-class QFrame;
+class QComboBox;
 class QPainter;
 
 class CPage2Preview : public CPropertyPage {
@@ -29,46 +29,49 @@ public:
     ~CPage2Preview() override;
     QString HelpTopic() const override { return QStringLiteral("Preview"); }
 
+    // The decoded pictures kept: a few of the largest logos the printer can store.
+    static constexpr size_t kKeptBytes = size_t{48} << 20;
+
     LogoListPane* m_pane;
     CCheckListCtrl* m_list; // control 1001
     // Radio group 1019..1022: 0 "&Normal", 1 "&Quadraple", 2 "Double &Height",
     // 3 "Double &Width".
     int32_t m_nQuality = -1;
-    BmpImage m_bitmap; // the picture, only while one drawing runs
-    QRect m_rcFrame;   // the drawing area of frame 1017, in page coordinates
-    QFrame* m_pFrame;  // control 1017
+    QRect m_rcFrame;        // the drawing area of frame 1017 (inside its well), in page coordinates
+    PreviewFrame* m_pFrame; // control 1017
     // "Printed dots": draw the dots the printer will print instead of the file's colours.
     bool m_bPrintedDots = false;
-    PrintedDotsCache m_dotsCache; // the last logo's dots, for redraws at other sizes
+    int32_t m_nZoom = 0; // the zoom step, an index into kZoomSteps (0 fits the frame)
 
     void DoDataExchange(CDataExchange& dx) override;
     bool OnInitDialog() override;
     bool OnSetActive() override;
 
-    // Has the preview drawn again: the file is read anew at every drawing (the printed
-    // dots are kept while the file and the settings stay the same).
+    // Has the preview drawn again: the selected logo's picture (and those of the rows
+    // beside it) is asked for, loaded in the background unless it is kept and its file
+    // unchanged, and drawn from what is kept.
     void DrawPreview();
-    // The frame's painting: the selected logo at the frame's top-left corner, or nothing.
-    void PaintPreview(QPainter& painter);
-    // The dots of the logo in the list's row with the Setup page's values, or null.
-    std::shared_ptr<const DotImage> PrintedDotsOf(int row);
-    // True while logos are being converted in the background.
-    bool Prefetching() const { return m_bPrefetching; }
+    // Paints the exposed part of the drawing: the kept picture at the frame's top-left
+    // corner, a note while it is still loading, or nothing.
+    void PaintPreview(QPainter& painter, const QRect& exposed);
+    // The kept picture the frame shows for the list's row; null when none has arrived.
+    std::shared_ptr<const PreviewPicture> PictureOf(int row);
+    const PreviewPictures& Pictures() const { return *m_pictures; }
 
 private:
+    // The "&Zoom" box in the strip above the frame (frame: the well's rectangle).
+    void AddZoomBox(const QRect& frame);
+    PictureKey KeyOf(int row) const;
+    void OnPicturesReady();
+    // Sizes the drawing for the shown picture, the quality and the zoom.
+    void LayoutDrawing();
+    void ReportOutOfMemory();
+
     Session& m_session;
     LogoTableModel& m_model;
     std::vector<QAbstractButton*> m_radios;
     QCheckBox* m_checkPrintedDots;
+    QComboBox* m_cbZoom;
     bool m_bMemoryReported = false;
-
-    // The conversion of a logo never shown takes longer than a frame (a large PNG is
-    // decoded first), so the window never converts: a logo whose dots are not kept yet
-    // is converted in the background and drawn when it is done, and the rows above and
-    // below the shown one are converted ahead, so that an arrow key draws at once.
-    void ConvertInBackground(int row, bool shownToo);
-    NvConversion ConversionOf(int row) const;
-    std::thread m_prefetch;
-    std::atomic<bool> m_bPrefetching{false};
-    std::atomic<bool> m_bRedrawWanted{false}; // a logo asked for while a conversion ran
+    std::unique_ptr<PreviewPictures> m_pictures;
 };

@@ -21,6 +21,7 @@
 namespace {
 
 const char* const kToFile = "To File";
+constexpr double kListShare = 0.5;
 
 } // namespace
 
@@ -28,20 +29,23 @@ CPage3Upload::CPage3Upload(Session& session, LogoTableModel& model)
     : CPropertyPage(QStringLiteral("Download Bitmap"), 131), m_session(session)
 {
     setObjectName(QStringLiteral("CPage3Upload"));
-    m_download = Place(new QPushButton(QStringLiteral("&Download"), this), 182, 19, 74, 14);
+    // A larger page is shared between the list and the printer details.
+    m_download = Place(new QPushButton(QStringLiteral("&Download"), this), 182, 19, 74, 14,
+                       Follow::Move(kListShare, 0));
     m_download->setObjectName(QStringLiteral("button1023"));
     m_download->setDefault(true);
 
     m_pane = new LogoListPane(*this, model, 1006, QAbstractItemView::SingleSelection, CounterBorder::None,
-                              CheckColumn::Hidden);
+                              CheckColumn::Hidden, kListShare);
     m_list = m_pane->m_list;
 
-    auto* group = Place(new QGroupBox(QStringLiteral("Printer Details"), this), 183, 39, 168, 52);
+    auto* group = Place(new QGroupBox(QStringLiteral("Printer Details"), this), 183, 39, 168, 52,
+                        Follow::Across(kListShare, 1));
     group->setObjectName(QStringLiteral("group1024"));
     const auto detail = [&](int labelId, const char* label, int y, int editId, int editY) {
         auto* text = PlaceIn(group, new QLabel(QString::fromLatin1(label), group), 192, y, 43, 10);
         text->setObjectName(QStringLiteral("static%1").arg(labelId));
-        auto* edit = PlaceIn(group, new QLineEdit(group), 240, editY, 104, 12);
+        auto* edit = PlaceIn(group, new QLineEdit(group), 240, editY, 104, 12, Follow::Across(0, 1));
         edit->setObjectName(QStringLiteral("edit%1").arg(editId));
         edit->setReadOnly(true);
         return edit;

@@ -21,6 +21,8 @@
 
 namespace {
 
+constexpr double kLeftShare = 0.5; // of a larger page's extra width
+
 QString ControlName(const char* kind, int id)
 {
     return QString::fromLatin1(kind) + QString::number(id);
@@ -41,9 +43,9 @@ CPage4Print::CPage4Print(const Session& session)
     CreateControls();
 }
 
-QGroupBox* CPage4Print::AddGroup(int id, const QString& text, int x, int y, int w, int h)
+QGroupBox* CPage4Print::AddGroup(int id, const QString& text, int x, int y, int w, int h, Follow follow)
 {
-    auto* group = Place(new QGroupBox(text, this), x, y, w, h);
+    auto* group = Place(new QGroupBox(text, this), x, y, w, h, follow);
     group->setObjectName(ControlName("group", id));
     return group;
 }
@@ -53,15 +55,15 @@ QAbstractButton* CPage4Print::AddRadio(QGroupBox* group, int id, const QString& 
 {
     // Each group box parents its radios, which keeps the three groups apart; the
     // positions stay those of the page.
-    auto* radio = new QRadioButton(text, group);
+    auto* radio = PlaceIn(group, new QRadioButton(text, group), x, y, w, h);
     radio->setObjectName(ControlName("radio", id));
-    radio->setGeometry(Dlu().Rect(x, y, w, h).translated(-group->pos()));
     return radio;
 }
 
-QLineEdit* CPage4Print::AddEdit(int id, int x, int y, int w, int h, bool readOnly)
+QLineEdit* CPage4Print::AddEdit(QGroupBox* group, int id, int x, int y, int w, int h, bool readOnly)
 {
-    auto* edit = Place(new QLineEdit(this), x, y, w, h);
+    // The edits lie in their group boxes and widen with them.
+    auto* edit = PlaceIn(group, new QLineEdit(group), x, y, w, h, Follow::Across(0, 1));
     edit->setObjectName(ControlName("edit", id));
     edit->setReadOnly(readOnly);
     return edit;
@@ -69,34 +71,37 @@ QLineEdit* CPage4Print::AddEdit(int id, int x, int y, int w, int h, bool readOnl
 
 void CPage4Print::CreateControls()
 {
-    // Created in the template's tab order.
-    m_buttonPrint = Place(new QPushButton(QStringLiteral("&Print"), this), 183, 12, 74, 14);
+    // Created in the template's tab order. A larger page widens the groups on both
+    // sides; nothing here needs more height.
+    m_buttonPrint =
+        Place(new QPushButton(QStringLiteral("&Print"), this), 183, 12, 74, 14, Follow::Move(kLeftShare, 0));
     m_buttonPrint->setObjectName(QStringLiteral("button1029"));
     m_buttonPrint->setDefault(true);
 
-    QGroupBox* range = AddGroup(1030, QStringLiteral("Printing &Range"), 7, 7, 168, 72);
+    const Follow left = Follow::Across(0, kLeftShare), right = Follow::Across(kLeftShare, 1);
+    QGroupBox* range = AddGroup(1030, QStringLiteral("Printing &Range"), 7, 7, 168, 72, left);
     m_radioRange = {AddRadio(range, 1032, QStringLiteral("All"), 20, 22, 86, 10),
                     AddRadio(range, 1033, QStringLiteral("Selection"), 20, 39, 86, 10)};
-    m_editSelection = AddEdit(1034, 30, 56, 135, 12, false);
+    m_editSelection = AddEdit(range, 1034, 30, 56, 135, 12, false);
     m_editSelection->installEventFilter(this);
 
-    QGroupBox* quality = AddGroup(1018, QStringLiteral("Q&uality"), 7, 83, 168, 88);
+    QGroupBox* quality = AddGroup(1018, QStringLiteral("Q&uality"), 7, 83, 168, 88, left);
     m_radioQuality = {AddRadio(quality, 1019, QStringLiteral("&Normal"), 49, 96, 91, 10),
                       AddRadio(quality, 1020, QStringLiteral("Double &Width"), 49, 115, 91, 10),
                       AddRadio(quality, 1021, QStringLiteral("Double &Height"), 49, 134, 91, 10),
                       AddRadio(quality, 1022, QStringLiteral("&Quadraple"), 49, 153, 91, 10)};
 
-    QGroupBox* header = AddGroup(1031, QStringLiteral("Hea&der"), 7, 174, 168, 52);
+    QGroupBox* header = AddGroup(1031, QStringLiteral("Hea&der"), 7, 174, 168, 52, left);
     m_radioHeader = {AddRadio(header, 1039, QStringLiteral("No Header"), 49, 189, 91, 10),
                      AddRadio(header, 1040, QStringLiteral("Add Header"), 49, 207, 91, 10)};
 
-    AddGroup(1024, QStringLiteral("Printer Details"), 183, 32, 168, 52);
+    QGroupBox* details = AddGroup(1024, QStringLiteral("Printer Details"), 183, 32, 168, 52, right);
     for (auto [id, text, y] : {std::tuple{1025, "Printer Name", 47}, std::tuple{1026, "Port Name", 66}}) {
-        auto* label = Place(new QLabel(QString::fromLatin1(text), this), 192, y, 43, 10);
+        auto* label = PlaceIn(details, new QLabel(QString::fromLatin1(text), details), 192, y, 43, 10);
         label->setObjectName(QStringLiteral("static%1").arg(id));
     }
-    m_editPrinterName = AddEdit(1072, 240, 45, 104, 12, true);
-    m_editPortName = AddEdit(1073, 240, 65, 104, 12, true);
+    m_editPrinterName = AddEdit(details, 1072, 240, 45, 104, 12, true);
+    m_editPortName = AddEdit(details, 1073, 240, 65, 104, 12, true);
 
     connect(m_editSelection, &QLineEdit::textEdited, this, &CPage4Print::OnChangeSelection);
     connect(m_radioRange[0], &QAbstractButton::clicked, this, &CPage4Print::OnRangeAll);

@@ -60,9 +60,9 @@ protected:
 
 private:
     void CreateControls();
-    QGroupBox* AddGroup(int id, const QString& text, int x, int y, int w, int h);
+    QGroupBox* AddGroup(int id, const QString& text, int x, int y, int w, int h, Follow follow);
     QAbstractButton* AddRadio(QGroupBox* group, int id, const QString& text, int x, int y, int w, int h);
-    QLineEdit* AddEdit(int id, int x, int y, int w, int h, bool readOnly);
+    QLineEdit* AddEdit(QGroupBox* group, int id, int x, int y, int w, int h, bool readOnly);
     void RunPrintProgress(int jobCount);
 
     const Session& m_session;

@@ -82,10 +82,14 @@ QRect TemplateRect(const CPropertyPage* page, const QWidget* parent, int x, int 
     return rect;
 }
 
-template <class W> W* Add(QWidget* parent, W* widget, const QRect& rect)
+// A larger page is shared between the port settings on the left and the options on
+// the right; the lists, the group boxes and the slider widen with their side.
+constexpr double kLeftShare = 0.5;
+
+template <class W> W* Add(QWidget* parent, W* widget, const QRect& rect, Follow follow = {})
 {
     widget->setParent(parent);
-    widget->setGeometry(rect);
+    TemplateLayout::Of(parent)->Add(widget, rect, follow);
     return widget;
 }
 
@@ -96,23 +100,24 @@ QLabel* AddLabel(CPropertyPage* page, QWidget* parent, const char* text, int x, 
 
 // A drop-down list: the template's height is that of the opened list, the closed box
 // takes the height the style wants.
-QComboBox* AddList(CPropertyPage* page, QWidget* parent, int id, int x, int y, int w, int droppedHeight)
+QComboBox* AddList(CPropertyPage* page, QWidget* parent, int id, int x, int y, int w, int droppedHeight,
+                   Follow follow = {})
 {
     auto* combo = new QComboBox;
     combo->setObjectName(IdName("combo", id));
     QRect rect = TemplateRect(page, parent, x, y, w, droppedHeight);
     rect.setHeight(combo->sizeHint().height());
     combo->setMaxVisibleItems(std::max(1, (droppedHeight - 12) / 8));
-    return Add(parent, combo, rect);
+    return Add(parent, combo, rect, follow);
 }
 
-QLineEdit* AddDigitsEdit(CPropertyPage* page, int id, int x, int y, int w, int h)
+QLineEdit* AddDigitsEdit(CPropertyPage* page, QWidget* parent, int id, int x, int y, int w, int h)
 {
     auto* edit = new QLineEdit;
     edit->setObjectName(IdName("edit", id));
     // Digits only, as typed; the range is checked when the value is read back.
     edit->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), edit));
-    return Add(page, edit, TemplateRect(page, page, x, y, w, h));
+    return Add(parent, edit, TemplateRect(page, parent, x, y, w, h));
 }
 
 void ShowBox(QComboBox* combo, const ListBoxState& state)
@@ -146,31 +151,34 @@ void CPage5Setup::BuildControls()
 {
     auto* name = AddLabel(this, this, "Printer &Name", 8, 10, 45, 8);
     name->setObjectName(QStringLiteral("label1025"));
-    m_cbPrinterName = AddList(this, this, 1044, 57, 9, 109, 67);
+    m_cbPrinterName = AddList(this, this, 1044, 57, 9, 109, 67, Follow::Across(0, kLeftShare));
     name->setBuddy(m_cbPrinterName);
     BuildPortGroup();
-    m_checkPrintToFile =
-        Add(this, new QCheckBox(QStringLiteral("Print To File")), TemplateRect(this, this, 182, 11, 52, 9));
+    m_checkPrintToFile = Add(this, new QCheckBox(QStringLiteral("Print To File")),
+                             TemplateRect(this, this, 182, 11, 52, 9), Follow::Move(kLeftShare, 0));
     m_checkPrintToFile->setObjectName(QStringLiteral("check1064"));
     BuildAboutGroup();
     BuildOptionGroup();
     // The free space under the port settings.
-    m_status = std::make_unique<CSetupStatusLine>(this, TemplateRect(this, this, 7, 183, 166, 46));
+    const QRect statusRect = TemplateRect(this, this, 7, 183, 166, 46);
+    m_status = std::make_unique<CSetupStatusLine>(this, statusRect);
+    TemplateLayout::Of(this)->Add(m_status->Label(), statusRect, {0, 0, kLeftShare, 1});
 }
 
 void CPage5Setup::BuildPortGroup()
 {
     // The lists are the group's children so that its mnemonic (Alt+O) reaches them.
     // Below the port box they follow the order of printer::SerialBox.
-    auto* group =
-        Add(this, new QGroupBox(QStringLiteral("P&ort Setting")), TemplateRect(this, this, 7, 27, 166, 152));
+    auto* group = Add(this, new QGroupBox(QStringLiteral("P&ort Setting")),
+                      TemplateRect(this, this, 7, 27, 166, 152), Follow::Across(0, kLeftShare));
     group->setObjectName(QStringLiteral("group1026"));
     std::array<QComboBox**, 6> combos = {&m_cbPortName, &m_cbBaudrate, &m_cbBitLength,
                                          &m_cbParity,   &m_cbStopBit,  &m_cbHandshake};
     for (size_t i = 0; i < kPortBoxes.size(); ++i) {
         const PortBoxLayout& box = kPortBoxes[i];
         AddLabel(this, group, box.label, 13, box.labelY, 40, 10)->setObjectName(IdName("label", box.labelId));
-        *combos[i] = AddList(this, group, box.comboId, 56, box.comboY, 109, box.droppedHeight);
+        *combos[i] =
+            AddList(this, group, box.comboId, 56, box.comboY, 109, box.droppedHeight, Follow::Across(0, 1));
     }
     m_serialCombos = {m_cbBaudrate, m_cbBitLength, m_cbParity, m_cbStopBit, m_cbHandshake};
     m_cbPortName->setToolTip(PortNameToolTip(m_session.m_context));
@@ -178,8 +186,8 @@ void CPage5Setup::BuildPortGroup()
 
 void CPage5Setup::BuildAboutGroup()
 {
-    auto* group =
-        Add(this, new QGroupBox(QStringLiteral("About")), TemplateRect(this, this, 183, 27, 168, 52));
+    auto* group = Add(this, new QGroupBox(QStringLiteral("About")),
+                      TemplateRect(this, this, 183, 27, 168, 52), Follow::Across(kLeftShare, 1));
     group->setObjectName(QStringLiteral("group1042"));
     AddLabel(this, group, "Bitmap Nivora ", 191, 39, 87, 9)->setObjectName(QStringLiteral("label1043"));
     m_labelVersion = AddLabel(this, group, "", 280, 39, 53, 9);
@@ -192,29 +200,36 @@ void CPage5Setup::BuildAboutGroup()
 void CPage5Setup::BuildOptionGroup()
 {
     auto* group = Add(this, new QGroupBox(QStringLiteral("Option Setting")),
-                      TemplateRect(this, this, 185, 85, 166, 87));
+                      TemplateRect(this, this, 185, 85, 166, 87), Follow::Across(kLeftShare, 1));
     group->setObjectName(QStringLiteral("groupOptions"));
-    auto* area = AddLabel(this, this, "Max Printable Area :", 189, 96, 69, 9);
-    m_editMaxArea = AddDigitsEdit(this, 1066, 260, 94, 27, 12);
+    auto* area = AddLabel(this, group, "Max Printable Area :", 189, 96, 69, 9);
+    m_editMaxArea = AddDigitsEdit(this, group, 1066, 260, 94, 27, 12);
     m_editMaxArea->setAlignment(Qt::AlignRight);
     m_editMaxArea->installEventFilter(this);
     area->setBuddy(m_editMaxArea);
-    AddLabel(this, this, "dots(1~576)", 290, 96, 45, 8);
-    AddLabel(this, this, "Black / White diverging point (0~255)", 188, 129, 122, 8);
-    m_editThreshold = AddDigitsEdit(this, 1068, 312, 128, 31, 10);
-    m_sliderThreshold = Add(this, new QSlider(Qt::Horizontal), TemplateRect(this, this, 188, 140, 159, 27));
+    AddLabel(this, group, "dots(1~576)", 290, 96, 45, 8);
+    auto* threshold = AddLabel(this, group, "Black / White diverging point (0~255)", 188, 129, 122, 8);
+    m_editThreshold = AddDigitsEdit(this, group, 1068, 312, 128, 31, 10);
+    threshold->setBuddy(m_editThreshold);
+    m_sliderThreshold = Add(group, new QSlider(Qt::Horizontal), TemplateRect(this, group, 188, 140, 159, 27),
+                            Follow::Across(0, 1));
     m_sliderThreshold->setObjectName(QStringLiteral("slider1067"));
     m_sliderThreshold->setTickPosition(QSlider::TicksBothSides);
     m_sliderThreshold->setTickInterval(16);
+    // Screen readers name the value box and the slider alike: neither says what it sets.
+    for (QWidget* control :
+         {static_cast<QWidget*>(m_editThreshold), static_cast<QWidget*>(m_sliderThreshold)})
+        control->setAccessibleName(QStringLiteral("Black / White diverging point"));
     // In the free band between the width and the threshold rows.
-    auto* halftone = AddLabel(this, this, "&Halftone", 189, 113, 60, 9);
-    m_cbHalftone = AddList(this, this, 1069, 260, 111, 83, 60);
+    auto* halftone = AddLabel(this, group, "&Halftone", 189, 113, 60, 9);
+    m_cbHalftone = AddList(this, group, 1069, 260, 111, 83, 60);
     for (const HalftoneMode mode : kHalftoneModes)
         m_cbHalftone->addItem(QString::fromLatin1(HalftoneLabel(mode)));
     halftone->setBuddy(m_cbHalftone);
     // Under the group: the paper sets the width above.
-    auto* paper = AddLabel(this, this, "&Paper:", 189, 177, 30, 9);
-    auto* paperBox = AddList(this, this, 0, 220, 175, 127, 60);
+    auto* paper = Add(this, new QLabel(QStringLiteral("&Paper:")), TemplateRect(this, this, 189, 177, 30, 9),
+                      Follow::Move(kLeftShare, 0));
+    auto* paperBox = AddList(this, this, 0, 220, 175, 127, 60, Follow::Across(kLeftShare, 1));
     paperBox->setObjectName(QStringLiteral("comboPaper"));
     paper->setBuddy(paperBox);
     TiePaperBox(paperBox, m_editMaxArea, [this] { SetModified(); });
@@ -226,7 +241,8 @@ void CPage5Setup::Connect()
     for (QComboBox* combo :
          {m_cbPortName, m_cbBaudrate, m_cbBitLength, m_cbParity, m_cbStopBit, m_cbHandshake})
         connect(combo, &QComboBox::activated, this, [this, combo] { OnSelchangeSetting(combo); });
-    connect(m_checkPrintToFile, &QCheckBox::clicked, this, [this] { OnClickPrintToFile(); });
+    // Toggled, not clicked: a screen reader's toggle action turns it off without a click.
+    connect(m_checkPrintToFile, &QCheckBox::toggled, this, [this] { OnClickPrintToFile(); });
     connect(m_sliderThreshold, &QSlider::valueChanged, this, [this] { OnHScrollThreshold(); });
     // Only what the user types: the page's own updates of the box are no change to react to.
     connect(m_editThreshold, &QLineEdit::textEdited, this, [this] { OnChangeThresholdEdit(); });
@@ -351,6 +367,7 @@ void CPage5Setup::OnSelchangeSetting(QComboBox* combo)
     UpdateData(true);
     if (combo == m_cbPortName) {
         ChangePortName(*this, m_boxes);
+        ShowBoxes();
     } else {
         for (SerialBox box : printer::kSerialBoxes)
             if (SerialCombo(box) == combo)

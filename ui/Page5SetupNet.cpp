@@ -19,7 +19,7 @@ void CPage5Setup::RestoreNetPrinters()
     AppendNetPrinters(true);
     // Device.INI said serial for a network choice; the saved printer is the port again.
     if (SelectedNetPrinter(m_boxes.portName, m_netPrinters) >= 0 && !m_bParallel)
-        m_strSelPort = m_boxes.portName.Text();
+        ChangePortName(*this, m_boxes);
 }
 
 void CPage5Setup::AppendNetPrinters(bool chooseSaved)

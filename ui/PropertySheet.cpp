@@ -14,7 +14,9 @@
 CPropertyPage::CPropertyPage(const QString& caption, int templateId, int dluWidth, int dluHeight)
     : m_caption(caption), m_templateId(templateId), m_units(QApplication::font())
 {
-    setFixedSize(m_units.X(dluWidth), m_units.Y(dluHeight));
+    const QSize templateSize(m_units.X(dluWidth), m_units.Y(dluHeight));
+    setMinimumSize(templateSize);
+    new TemplateLayout(this, templateSize);
 }
 
 bool CPropertyPage::OnInitDialog()
@@ -89,7 +91,6 @@ CPropertySheet::CPropertySheet(const QString& caption, QWidget* parent, int sele
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_tabs);
     layout->addWidget(m_buttons);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
 
     connect(m_ok, &QPushButton::clicked, this, [this] { ApplyNow(true); });
     connect(m_cancel, &QPushButton::clicked, this, [this] { QDialog::reject(); });

@@ -9,6 +9,7 @@
 
 #include "ui/DataExchange.h"
 #include "ui/DialogUnits.h"
+#include "ui/TemplateLayout.h"
 
 class QDialogButtonBox;
 class QPushButton;
@@ -18,7 +19,8 @@ class CPropertySheet;
 class CPropertyPage : public QWidget {
     Q_OBJECT
 public:
-    // Pages are laid out in dialog units of a 358 x 233 template unless told otherwise.
+    // Pages are laid out in dialog units of a 358 x 233 template unless told otherwise;
+    // the page is never smaller than its template.
     CPropertyPage(const QString& caption, int templateId, int dluWidth = 358, int dluHeight = 233);
 
     QString Caption() const { return m_caption; }
@@ -50,17 +52,21 @@ public:
     bool IsModified() const { return m_bModified; }
 
     const DialogUnits& Dlu() const { return m_units; }
-    // Places a child at a dialog-unit rectangle of the template.
-    template <class W> W* Place(W* widget, int x, int y, int w, int h)
+    // Places a child at a dialog-unit rectangle of the template; in a larger page it
+    // follows the page's growth as follow says.
+    template <class W> W* Place(W* widget, int x, int y, int w, int h, Follow follow = {})
     {
-        widget->setGeometry(m_units.Rect(x, y, w, h));
+        TemplateLayout::Of(this)->Add(widget, m_units.Rect(x, y, w, h), follow);
         return widget;
     }
     // The same for a child of a container on the page (a radio button in its group
-    // box): the position is still given in the page's dialog units.
-    template <class W> W* PlaceIn(QWidget* container, W* widget, int x, int y, int w, int h)
+    // box): the position is still given in the page's dialog units, the growth is the
+    // container's.
+    template <class W>
+    W* PlaceIn(QWidget* container, W* widget, int x, int y, int w, int h, Follow follow = {})
     {
-        widget->setGeometry(m_units.Rect(x, y, w, h).translated(-container->pos()));
+        TemplateLayout::Of(container)->Add(widget, m_units.Rect(x, y, w, h).translated(-container->pos()),
+                                           follow);
         return widget;
     }
 

@@ -1,6 +1,7 @@
 #include "ui/SetupState.h"
 
 #include "printer/DeviceIni.h"
+#include "printer/NetAddress.h"
 #include "printer/PortDiscovery.h"
 #include "printer/PortNames.h"
 
@@ -70,6 +71,14 @@ void EmptySerialBoxes(SetupBoxes& boxes)
     }
 }
 
+// A serial model's boxes, on for a serial port, off for a network printer.
+void EnableSerialBoxes(SetupBoxes& boxes)
+{
+    const bool line = !IsNetName(boxes.portName.Text());
+    for (ListBoxState& box : boxes.serial)
+        box.enabled = line;
+}
+
 void ReadBackNames(PortWorkingCopy& page, const SetupBoxes& boxes)
 {
     page.m_strSelPrinter = boxes.printerName.Text();
@@ -123,9 +132,11 @@ void ChangeModel(const platform::Context& context, PortWorkingCopy& page, SetupB
     page.m_nMaxArea = model.width;
 }
 
-void ChangePortName(PortWorkingCopy& page, const SetupBoxes& boxes)
+void ChangePortName(PortWorkingCopy& page, SetupBoxes& boxes)
 {
     ReadBackNames(page, boxes);
+    if (!page.m_bParallel)
+        EnableSerialBoxes(boxes);
 }
 
 void ChangeSerialSetting(PortWorkingCopy& page, const SetupBoxes& boxes, SerialBox box)
@@ -150,8 +161,7 @@ void ChangePrintToFile(PortWorkingCopy& page, SetupBoxes& boxes)
     }
     // A parallel model stays parallel; its serial boxes stay off.
     if (boxes.portName.Text().compare(0, 3, "LPT") != 0) {
-        for (ListBoxState& box : boxes.serial)
-            box.enabled = true;
+        EnableSerialBoxes(boxes);
         page.m_bParallel = false;
     }
 }

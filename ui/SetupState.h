@@ -59,13 +59,14 @@ void RestorePortSetup(const platform::Context& context, PortWorkingCopy& page, S
                       const std::string& startDir);
 // The Printer Name box chose row (0-based). Probes the ports again for a serial model.
 void ChangeModel(const platform::Context& context, PortWorkingCopy& page, SetupBoxes& boxes, int row);
-// The PortName box's selection changed.
-void ChangePortName(PortWorkingCopy& page, const SetupBoxes& boxes);
+// The PortName box's selection changed. A network printer has no serial line: its
+// serial boxes go off, and come on again with a serial port.
+void ChangePortName(PortWorkingCopy& page, SetupBoxes& boxes);
 // One serial box's selection changed: its value goes into the working copy.
 void ChangeSerialSetting(PortWorkingCopy& page, const SetupBoxes& boxes, printer::SerialBox box);
 // "Print To File" was set or cleared (page.m_bPrintToFile already read back): the
-// lists go off or on again; clearing it makes a model serial again unless its port is a
-// parallel one.
+// lists go off or on again (the serial ones not for a network printer); clearing it
+// makes a model serial again unless its port is a parallel one.
 void ChangePrintToFile(PortWorkingCopy& page, SetupBoxes& boxes);
 
 // The one commit of the working copy into the settings the runs and the other pages

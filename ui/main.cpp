@@ -32,10 +32,7 @@ int main(int argc, char* argv[])
         return 0;
     }
     QApplication qapp(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("nivora"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Bitmap Nivora"));
-    QApplication::setWindowIcon(AppIcon());
-    QApplication::setDesktopFileName(QStringLiteral("nivora"));
+    IdentifyApplication();
     platform::qt::InstallQtPlatform(AskOutputFileName);
     app.InitInstance(RunPropertySheet);
     return 0;

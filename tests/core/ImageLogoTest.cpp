@@ -1,18 +1,16 @@
 // PNG, JPEG and GIF logos on the road of a download: listed with their sizes and the
-// capacity rules, checked before a download, converted in every halftone mode into the
-// stream, and the printed dots the preview shows.
+// capacity rules, checked before a download, and converted in every halftone mode into
+// the stream.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
 #include "download/DownloadWalk.h"
 #include "download/Halftone.h"
-#include "download/PrintedDots.h"
 #include "download/StreamDecoder.h"
 #include "logo/ImageFile.h"
 #include "logo/LogoLoader.h"
 #include "platform/Messages.h"
-#include "platform/Text.h"
 #include "tests/support/BmpWriter.h"
 #include "tests/support/FakePlatform.h"
 #include "tests/support/ImageWriters.h"
@@ -200,51 +198,6 @@ TEST_F(ImageLogoTest, ColourModesPrintWhatThePictureShows)
     // Alpha 0 at the PNG's left edge: paper white in every mode.
     for (const HalftoneMode mode : kHalftoneModes)
         EXPECT_EQ(printed(mode, 1, 0, 1), 0) << HalftoneLabel(mode);
-}
-
-TEST_F(ImageLogoTest, PrintedDotsAreTheStreamsDotsAndAreConvertedOncePerFileAndSettings)
-{
-    const std::string png = WriteShadedPng(dir.File("a.png"), 45, 21);
-    ASSERT_TRUE(Pick(png));
-    list.SetCentre(0, true);
-    const NvConversion conversion{120, 100, true, HalftoneMode::Atkinson, {}};
-    PrintedDotsCache cache;
-    std::string why;
-    const std::shared_ptr<const DotImage> dots = cache.Get(png, conversion, why);
-    ASSERT_NE(dots, nullptr) << why;
-    const DotImage first = *dots;
-    EXPECT_EQ(first, DecodeStream(Stream(120, 100, HalftoneMode::Atkinson)).definitions[0].Dots());
-    EXPECT_EQ(cache.Conversions(), 1);
-    cache.Get(png, conversion, why);
-    EXPECT_EQ(cache.Conversions(), 1);
-    // Other logos looked at in between: coming back to this one converts nothing.
-    for (const int width : {8, 16, 24}) {
-        const std::string other = WriteShadedPng(dir.File(Format("w%d.png", width)), width, 8);
-        ASSERT_NE(cache.Get(other, conversion, why), nullptr) << why;
-    }
-    const std::shared_ptr<const DotImage> again = cache.Get(png, conversion, why);
-    ASSERT_NE(again, nullptr);
-    EXPECT_EQ(*again, first);
-    EXPECT_EQ(cache.Conversions(), 4);
-    ASSERT_NE(cache.Get(WriteShadedPng(dir.File("w32.png"), 32, 8), conversion, why), nullptr);
-    EXPECT_EQ(cache.Conversions(), 5);
-    cache.Get(png, conversion, why); // kept, but w8.png is no more
-    cache.Get(dir.File("w8.png"), conversion, why);
-    EXPECT_EQ(cache.Conversions(), 6);
-
-    NvConversion other = conversion;
-    other.threshold = 121;
-    cache.Get(png, other, why);
-    EXPECT_EQ(cache.Conversions(), 7);
-    // The file changed: its size (and time) differ.
-    WriteShadedPng(png, 46, 21);
-    ASSERT_NE(cache.Get(png, other, why), nullptr);
-    EXPECT_EQ(cache.Conversions(), 8);
-    EXPECT_EQ(cache.Get(png, other, why)->width, 48 + 32);
-    // A file that no longer converts draws nothing, and says why.
-    dir.Write("a.png", "no picture");
-    EXPECT_EQ(cache.Get(png, other, why), nullptr);
-    EXPECT_EQ(why, kNotAnImageReason);
 }
 
 } // namespace

@@ -73,6 +73,16 @@ TEST(NetPortName, ThePortListAndTheCommandLineNameTheSamePrinter)
     }
     EXPECT_TRUE(printer::HasNetPrefix("tcp://"));
     EXPECT_FALSE(printer::ParseNetPortName("tcp://", parsed, error));
+
+    // Typed into the window, the command line's and the port list's forms name the
+    // printer too.
+    for (const auto& [typed, expected] :
+         {std::pair{"tcp://127.0.0.1:41401", NetAddress{"127.0.0.1", 41401}},
+          std::pair{"NET:[::1]:9101", address}, std::pair{"till-3", NetAddress{"till-3", 9100}}}) {
+        EXPECT_TRUE(printer::ParseTypedNetAddress(typed, parsed, error)) << typed << ": " << error;
+        EXPECT_EQ(parsed, expected) << typed;
+    }
+    EXPECT_FALSE(printer::ParseTypedNetAddress("tcp://fe80::1", parsed, error));
 }
 
 } // namespace

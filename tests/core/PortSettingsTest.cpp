@@ -230,6 +230,30 @@ TEST_F(PortRulesTest, PrintToFileTurnsTheBoxesOffAndBackOn)
     }
 }
 
+// A network printer has no serial line: its serial boxes are off, also after Print To
+// File, and a serial port turns them on again.
+TEST_F(PortRulesTest, ANetworkPrinterTurnsTheSerialBoxesOff)
+{
+    boxes.portName.entries.push_back("NET:till-3:9100");
+    boxes.portName.selected = 3;
+    ChangePortName(page, boxes);
+    EXPECT_EQ(page.m_strSelPort, "NET:till-3:9100");
+    for (const ListBoxState& box : boxes.serial)
+        EXPECT_FALSE(box.enabled);
+    for (const bool toFile : {true, false}) {
+        page.m_bPrintToFile = toFile;
+        ChangePrintToFile(page, boxes);
+        EXPECT_EQ(boxes.portName.enabled, !toFile);
+        for (const ListBoxState& box : boxes.serial)
+            EXPECT_FALSE(box.enabled);
+    }
+    boxes.portName.selected = 0;
+    ChangePortName(page, boxes);
+    for (const ListBoxState& box : boxes.serial)
+        EXPECT_TRUE(box.enabled);
+    EXPECT_EQ(Serial(page), kUserValues); // the line's values were kept meanwhile
+}
+
 // What the other pages and the runs get: a parallel model keeps the serial settings
 // committed before, printing to a file opens "FILE" whatever the model, and everything
 // the page shows goes along.

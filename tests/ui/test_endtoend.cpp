@@ -27,6 +27,7 @@
 #include "tests/support/TempDir.h"
 #include "tests/ui/support/ListHelpers.h"
 #include "tests/ui/support/UiTestSupport.h"
+#include "ui/AppIcon.h"
 #include "ui/CheckListCtrl.h"
 #include "ui/MyProperty.h"
 
@@ -141,6 +142,8 @@ void TestEndToEnd::Journey(CMyProperty* sheet)
     QVERIFY(QTest::qWaitForWindowActive(sheet));
     // Start-up opened the Setup page: COM1 (the virtual printer) is the port found.
     QCOMPARE(sheet->windowTitle(), QStringLiteral("Tarvo Bitmap Nivora V1.13"));
+    // The title bar shows it alone: a display name of the program's own would follow it.
+    QCOMPARE(QGuiApplication::applicationDisplayName(), QCoreApplication::applicationName());
     QStringList tabs;
     for (int i = 0; i < sheet->Tabs()->count(); ++i)
         tabs << sheet->Tabs()->tabText(i);
@@ -214,6 +217,7 @@ void TestEndToEnd::aWholeDayWithTheProgram()
         nvOrder.push_back(m_addedPaths.back());
     }
 
+    IdentifyApplication(); // as the program names itself
     CNvLogoApp app;
     app.m_strLockDir = locks.Path();
     FakeDeviceRoot root{app.m_session.m_context};

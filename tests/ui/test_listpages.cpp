@@ -4,18 +4,21 @@
 // logos through sorting, removal and Reset, the sort rules, and the pages' layout.
 #include <QAbstractButton>
 #include <QAccessible>
+#include <QCheckBox>
 #include <QFrame>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QStandardItemModel>
 #include <QtTest>
 #include <cstdio>
+#include <map>
 
 #include "app/Session.h"
 #include "platform/qt/QtPlatform.h"
@@ -26,6 +29,7 @@
 #include "ui/Page3Upload.h"
 #include "ui/Page4Print.h"
 #include "ui/Page5Setup.h"
+#include "ui/PreviewFrame.h"
 
 using namespace testing_support;
 
@@ -75,8 +79,7 @@ QStringList Ticked(const CCheckListCtrl& list)
 
 bool PreviewShows(CPage2Preview* preview, uint32_t colour)
 {
-    return !ColourBounds(FindChild<QFrame>(preview, QStringLiteral("frame1017"))->grab().toImage(), colour)
-                .isEmpty();
+    return !ColourBounds(preview->m_pFrame->Canvas()->grab().toImage(), colour).isEmpty();
 }
 
 } // namespace
@@ -89,7 +92,7 @@ private slots:
     void openFileNamesEveryRefusedFileAndNumbersTheRest();
     void ticksAndTheSelectionStayWithTheirLogos();
     void removeAndResetAskFirstAndFreeOrRestoreTheNumbers();
-    void aFullListKeepsItsSizesWholeAndTheLabelsFit();
+    void thePagesGrowWithTheWindowWithoutOverlapOrCutText();
 };
 
 void TestListPages::theModelGivesItsViewsTypedValuesAndFollowsTheList()
@@ -296,7 +299,7 @@ void TestListPages::ticksAndTheSelectionStayWithTheirLogos()
     ClickRow(list, RowOf(list, "gamma_tall.bmp"));
     h.Activate(1);
     QCOMPARE(Selected(ListOn(h, 1)), QStringList({"gamma_tall.bmp"}));
-    QVERIFY(PreviewShows(h.preview, 0x3A1F6B) && !PreviewShows(h.preview, 0x1F6B3A));
+    QTRY_VERIFY(PreviewShows(h.preview, 0x3A1F6B) && !PreviewShows(h.preview, 0x1F6B3A));
     h.Activate(2);
     QCOMPARE(Selected(ListOn(h, 2)), QStringList({"gamma_tall.bmp"}));
     ClickHeader(ListOn(h, 2), kNameColumn);
@@ -305,7 +308,7 @@ void TestListPages::ticksAndTheSelectionStayWithTheirLogos()
     ClickRow(ListOn(h, 2), RowOf(ListOn(h, 2), "delta.bmp"));
     h.Activate(1);
     QCOMPARE(Selected(ListOn(h, 1)), QStringList({"delta.bmp"}));
-    QVERIFY(PreviewShows(h.preview, 0x6B5A1F) && !PreviewShows(h.preview, 0x3A1F6B));
+    QTRY_VERIFY(PreviewShows(h.preview, 0x6B5A1F) && !PreviewShows(h.preview, 0x3A1F6B));
     h.Activate(0);
     QCOMPARE(Selected(list), QStringList({"delta.bmp"}));
     // The list's own order on every visit; the boxes show only on the Selection page.
@@ -367,58 +370,114 @@ void TestListPages::removeAndResetAskFirstAndFreeOrRestoreTheNumbers()
         "Bitmap files that was defined with Log file is incorrect.\r\n" + h.work.File("a.bmp") + ": "));
 }
 
-void TestListPages::aFullListKeepsItsSizesWholeAndTheLabelsFit()
+namespace {
+
+// Every control of a page and of its group boxes: inside its container, clear of its
+// neighbours, its text whole; the page's font throughout.
+void CheckForm(const QWidget* page, const QWidget* container)
+{
+    const QList<QWidget*> controls = container->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+    for (const QWidget* control : controls) {
+        if (!control->isVisible())
+            continue;
+        const QString name = control->objectName() + " " + container->objectName();
+        QVERIFY2(container->rect().contains(control->geometry()), qPrintable(name + " sticks out"));
+        for (const QWidget* other : controls)
+            if (other != control && other->isVisible())
+                QVERIFY2(!control->geometry().intersects(other->geometry()),
+                         qPrintable(name + " overlaps " + other->objectName()));
+        if (!qobject_cast<const QLabel*>(control) && !qobject_cast<const QAbstractButton*>(control) &&
+            !qobject_cast<const QGroupBox*>(control))
+            continue;
+        QVERIFY2(control->font() == page->font(), qPrintable(name + " has another font"));
+        const auto* label = qobject_cast<const QLabel*>(control);
+        if (label && !label->wordWrap()) {
+            const QString shown = label->text().remove(QRegularExpression(QStringLiteral("&(?!&)")));
+            QVERIFY2(label->fontMetrics().horizontalAdvance(shown) <= label->width(),
+                     qPrintable(label->text()));
+        }
+        if (qobject_cast<const QCheckBox*>(control) || qobject_cast<const QRadioButton*>(control))
+            QVERIFY2(control->sizeHint().width() <= control->width(), qPrintable(name + " is cut"));
+        if (const auto* group = qobject_cast<const QGroupBox*>(control)) {
+            QVERIFY2(group->fontMetrics().horizontalAdvance(group->title()) < group->width(),
+                     qPrintable(name));
+            CheckForm(page, group);
+        }
+    }
+}
+
+} // namespace
+
+// The window opens at its pages' template size and every page follows a larger one:
+// the lists, the preview and the boxes grow, nothing overlaps and no text is cut. A
+// full list keeps its sizes whole at either size.
+void TestListPages::thePagesGrowWithTheWindowWithoutOverlapOrCutText()
 {
     PageHarness h;
     for (int i = 1; i <= kMaxLogos; ++i)
         h.CurrentSession().m_list.Append(
             {0, "/logos/logo.bmp", "logo.bmp", ImageKind::Bmp, 512, 2304, 147456, false});
     h.ShowProgram();
-    for (const int tab : {0, 1, 2}) {
-        h.Activate(tab);
-        CCheckListCtrl& list = ListOn(h, tab);
-        QTRY_VERIFY(list.verticalScrollBar()->isVisible());
-        QTRY_VERIFY(!list.horizontalScrollBar()->isVisible());
-        const QHeaderView* header = list.header();
-        QVERIFY(header->sectionViewportPosition(3) + header->sectionSize(3) <= list.viewport()->width());
-        for (const int row : {0, kMaxLogos - 1}) {
-            list.scrollTo(list.model()->index(row, 2));
-            QCOMPARE(list.DisplayText(row, 3), list.GetItemText(row, 3));
+    CPropertySheet* sheet = h.Sheet();
+    QCOMPARE(sheet->size(), sheet->sizeHint());
+    qInfo() << "opens at" << sheet->size();
+    QCOMPARE(sheet->minimumSize(), sheet->sizeHint());
+    std::map<QString, QSize> before;
+    for (const QSize size : {sheet->sizeHint(), QSize(1400, 1000)}) {
+        sheet->resize(size);
+        for (int tab = 0; tab < sheet->GetPageCount(); ++tab) {
+            h.Activate(tab);
+            QWidget* page = sheet->GetPage(tab);
+            QTRY_COMPARE(page->size(), sheet->Tabs()->currentWidget()->size());
+            if (size == sheet->sizeHint()) { // the template's size, give or take the tab frame's rounding
+                const QSize extra = page->size() - page->minimumSize();
+                QVERIFY(extra.width() >= 0 && extra.width() <= 2 && extra.height() >= 0 &&
+                        extra.height() <= 2);
+            }
+            CheckForm(page, page);
+            // What grows: the lists, the preview, the Setup boxes.
+            for (const char* grows : {"list1001", "frame1017", "combo1045", "combo1044"}) {
+                auto* widget = page->findChild<QWidget*>(QString::fromLatin1(grows));
+                if (!widget)
+                    continue;
+                const QString key = page->objectName() + grows;
+                if (size == sheet->sizeHint())
+                    before[key] = widget->size();
+                else
+                    QVERIFY2(widget->width() > before[key].width() + 200, qPrintable(key));
+            }
+            if (tab > 2)
+                continue;
+            CCheckListCtrl& list = ListOn(h, tab);
+            QTRY_VERIFY(list.verticalScrollBar()->isVisible());
+            QTRY_VERIFY(!list.horizontalScrollBar()->isVisible());
+            const QHeaderView* header = list.header();
+            QVERIFY(header->sectionViewportPosition(3) + header->sectionSize(3) <= list.viewport()->width());
+            QVERIFY(header->sectionViewportPosition(3) + header->sectionSize(3) >=
+                    list.viewport()->width() - 2);
+            for (const int row : {0, kMaxLogos - 1}) {
+                list.scrollTo(list.model()->index(row, 2));
+                QCOMPARE(list.DisplayText(row, 3), list.GetItemText(row, 3));
+            }
+            // Only the Download page's counters go without a border.
+            QCOMPARE(FindChild<QLineEdit>(page, QStringLiteral("edit1075"))->hasFrame(), tab != 2);
+            QVERIFY(list.isColumnHidden(4)); // no logo has adjustments
         }
-        // Only the Download page's counters go without a border.
-        QCOMPARE(FindChild<QLineEdit>(h.Sheet()->GetPage(tab), QStringLiteral("edit1075"))->hasFrame(),
-                 tab != 2);
-        QVERIFY(list.isColumnHidden(4)); // no logo has adjustments
     }
     // An adjusted logo brings its column, and the sizes still show whole beside it.
     Adjustments adjust;
     adjust.gamma = 1.4;
     h.CurrentSession().m_list.SetAdjust(0, adjust, 147456);
-    CCheckListCtrl& selection = ListOn(h, 0);
+    sheet->resize(sheet->sizeHint());
     h.Activate(0);
+    CCheckListCtrl& selection = ListOn(h, 0);
     QVERIFY(!selection.isColumnHidden(4));
-    const QHeaderView* header = selection.header();
     QTRY_VERIFY(!selection.horizontalScrollBar()->isVisible());
     selection.scrollTo(selection.model()->index(0, 2));
+    const QHeaderView* header = selection.header();
     QVERIFY(header->sectionViewportPosition(4) + header->sectionSize(4) <= selection.viewport()->width());
     QCOMPARE(selection.DisplayText(0, 3), selection.GetItemText(0, 3));
     QCOMPARE(selection.DisplayText(0, 4), QStringLiteral("\u03b31.4"));
-    for (int tab = 0; tab < h.Sheet()->GetPageCount(); ++tab) {
-        QWidget* page = h.Sheet()->GetPage(tab);
-        for (QWidget* control : page->findChildren<QWidget*>()) {
-            if (!qobject_cast<QLabel*>(control) && !qobject_cast<QAbstractButton*>(control) &&
-                !qobject_cast<QGroupBox*>(control))
-                continue;
-            QVERIFY2(control->font() == page->font(),
-                     qPrintable(control->objectName() + " has another font"));
-            auto* label = qobject_cast<QLabel*>(control);
-            if (!label || label->wordWrap())
-                continue;
-            const QString shown = label->text().remove(QRegularExpression(QStringLiteral("&(?!&)")));
-            QVERIFY2(label->fontMetrics().horizontalAdvance(shown) <= label->width(),
-                     qPrintable(label->text()));
-        }
-    }
 }
 
 QTEST_MAIN(TestListPages)

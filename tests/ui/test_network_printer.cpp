@@ -156,12 +156,14 @@ void TestNetworkPrinter::addedOnSetupDownloadedAndPrintedToAndChosenAfterARestar
     h.ShowProgram();
     auto* port = FindChild<QComboBox>(h.Sheet()->GetPage(kSetupTab), "combo1045");
     QCOMPARE(port->currentText(), QStringLiteral("COM1"));
-    AddNetworkPrinter(h, network.Address());
+    AddNetworkPrinter(h, "tcp://" + network.Address()); // as nivora-cli names it
     QCOMPARE(Entries(port),
              QStringList({"COM1", netName, "Add network printer...", "Find network printers..."}));
     QCOMPARE(port->currentText(), netName);
     QCOMPARE(h.CurrentSession().Profile().GetProfileString(printer::kNetSection, "Printer1"),
              network.Address()); // kept at once
+    auto* baud = FindChild<QComboBox>(h.Sheet()->GetPage(kSetupTab), "combo1046");
+    QVERIFY(!baud->isEnabled()); // no serial line to set up
 
     // Apply tests it as a serial printer: ESC @, GS I 1, the answer; no message.
     const size_t boxesBeforeApply = h.fake.boxes.shown.size();
@@ -204,6 +206,7 @@ void TestNetworkPrinter::addedOnSetupDownloadedAndPrintedToAndChosenAfterARestar
     QCOMPARE(Entries(port),
              QStringList({"COM1", netName, "Add network printer...", "Find network printers..."}));
     QCOMPARE(port->currentText(), netName);
+    QVERIFY(!FindChild<QComboBox>(h.Sheet()->GetPage(kSetupTab), "combo1046")->isEnabled());
     const int connections = network.Connections();
     h.Sheet()->GetButton(CPropertySheet::Button::Apply)->click();
     QVERIFY(network.WaitUntilClosed());

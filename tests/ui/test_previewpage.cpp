@@ -1,20 +1,19 @@
-// The Preview page: the sizes a logo is drawn at, its colours, and when the frame
-// stays empty.
+// The Preview page: the sizes a logo is drawn at for each Quality button and zoom step,
+// the pictures loaded away from the window and drawn from what is kept, and when the
+// frame stays empty.
 #include <QCheckBox>
-#include <QFrame>
+#include <QComboBox>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QtTest>
 
 #include "app/Session.h"
-#include "download/DownloadWalk.h"
-#include "download/StreamDecoder.h"
-#include "logo/BmpFile.h"
-#include "tests/support/BmpWriter.h"
 #include "tests/support/ImageWriters.h"
 #include "tests/ui/support/PageHarness.h"
 #include "ui/CheckListCtrl.h"
 #include "ui/Page1Selection.h"
 #include "ui/Page2Preview.h"
+#include "ui/PreviewFrame.h"
 #include "ui/PreviewImage.h"
 
 using namespace testing_support;
@@ -23,27 +22,20 @@ namespace {
 
 constexpr uint32_t kLogoColour = 0x2A7FD4;
 
-// Where the logo's colour shows in the frame, relative to the drawing area's corner.
+QImage Drawing(CPage2Preview* page)
+{
+    return page->m_pFrame->Canvas()->grab().toImage();
+}
+
+// Where the logo's colour shows in the drawing.
 QRect DrawnRect(CPage2Preview* page)
 {
-    auto* frame = page->findChild<QFrame*>(QStringLiteral("frame1017"));
-    const QRect bounds = ColourBounds(frame->grab().toImage(), kLogoColour);
-    return bounds.isEmpty() ? QRect() : bounds.translated(-frame->contentsRect().topLeft());
+    return ColourBounds(Drawing(page), kLogoColour);
 }
 
-BmpImage Decode(const BmpParams& params, const PixelFn& pixel)
+void ChooseZoom(CPage2Preview* page, int step)
 {
-    BmpImage image;
-    [&] { QVERIFY(DecodeBmp(MakeBmp(params, pixel), image)); }();
-    return image;
-}
-
-// The settings of the Setup page for the preview and the download.
-void Use(Session& session, int threshold, int maxWidth, HalftoneMode halftone)
-{
-    session.m_settings.m_nThreshold = threshold;
-    session.m_settings.m_nMaxPrintWidth = maxWidth;
-    session.m_settings.m_nHalftone = static_cast<int>(halftone);
+    page->findChild<QComboBox*>(QStringLiteral("comboZoom"))->setCurrentIndex(step);
 }
 
 } // namespace
@@ -51,16 +43,14 @@ void Use(Session& session, int threshold, int maxWidth, HalftoneMode halftone)
 class TestPreviewPage : public QObject {
     Q_OBJECT
 private slots:
-    void baseSizes();
-    void drawsTheFilesOwnColoursEnlargedByRepeatingPixels();
-    void shrinkingKeepsThinDarkLines();
+    void baseSizesAndZoomSteps();
     void drawsTheSharedSelectionAtTheFrameCornerAtEachQualitySize();
-    void aColumnClickOrAnUnreadableFileLeavesTheFrameEmpty();
-    void printedDotsOfACentredDoubleHeightLogoAreTheStreamsDots();
-    void theLogosBesideTheShownOneAreConvertedAhead();
+    void aRepaintReadsNoFileAndANewLogoShowsItIsLoading();
+    void zoomedDotsAreDrawnDotByDotAndScroll();
+    void theLogosBesideTheShownOneAreLoadedAhead();
 };
 
-void TestPreviewPage::baseSizes()
+void TestPreviewPage::baseSizesAndZoomSteps()
 {
     struct Case {
         QSize picture, frame, base;
@@ -75,43 +65,13 @@ void TestPreviewPage::baseSizes()
     for (const Case& c : cases)
         QCOMPARE(PreviewBaseSize(c.picture.width(), c.picture.height(), c.frame.width(), c.frame.height()),
                  c.base);
-}
-
-void TestPreviewPage::drawsTheFilesOwnColoursEnlargedByRepeatingPixels()
-{
-    for (const int bits : {1, 4, 8, 16, 24, 32}) {
-        BmpParams params;
-        params.width = 12;
-        params.height = 6;
-        params.bitsPerPixel = bits;
-        params.palette = {0x102030, 0xE0C0A0};
-        // Left half one colour, right half another, a dot at the top-left corner.
-        const BmpImage bmp = Decode(params, [bits](int x, int y) -> uint32_t {
-            const bool light = x >= 6 || (x == 0 && y == 0);
-            if (bits <= 8)
-                return light ? 1 : 0;
-            if (bits == 16)
-                return light ? 0x7C1Fu : 0x03E0u; // 5-5-5
-            return light ? 0xE0C0A0u : 0x102030u;
-        });
-        QVERIFY(bmp.RgbAt(0, 0) != bmp.RgbAt(1, 0)); // the picture is not upside down
-        const QImage drawn = StretchBmp(bmp, QSize(24, 18));
-        for (int y = 0; y < 18; ++y)
-            for (int x = 0; x < 24; ++x)
-                QCOMPARE((drawn.pixel(x, y) & 0xFFFFFF), bmp.RgbAt(x / 2, y / 3));
-    }
-}
-
-void TestPreviewPage::shrinkingKeepsThinDarkLines()
-{
-    BmpParams params;
-    params.width = params.height = 40;
-    const BmpImage line = Decode(params, [](int x, int) { return x == 21 ? 0x000000u : 0xFFFFFFu; });
-    const QImage small = StretchBmp(line, QSize(10, 10));
-    for (int y = 0; y < 10; ++y) {
-        QCOMPARE((small.pixel(5, y) & 0xFFFFFF), 0x000000u); // source columns 20..23
-        QCOMPARE((small.pixel(4, y) & 0xFFFFFF), 0xFFFFFFu);
-    }
+    // Fitted, or so many screen pixels per pixel, then doubled as the Quality says.
+    QCOMPARE(PreviewZoomedSize({100, 50}, frame, kQualityNormal, 0), QSize(150, 75));
+    QCOMPARE(PreviewZoomedSize({100, 50}, frame, kQualityDoubleWidth, 1), QSize(200, 50));
+    QCOMPARE(PreviewZoomedSize({100, 50}, frame, kQualityQuadruple, 2), QSize(400, 200));
+    QCOMPARE(PreviewZoomedSize({100, 50}, frame, kQualityDoubleHeight, 3), QSize(400, 400));
+    QVERIFY(PreviewZoomedSize({100, 50}, frame, kQualityNormal, 4).isEmpty());
+    QVERIFY(PreviewZoomedSize({100, 50}, frame, 4, 1).isEmpty());
 }
 
 void TestPreviewPage::drawsTheSharedSelectionAtTheFrameCornerAtEachQualitySize()
@@ -124,6 +84,7 @@ void TestPreviewPage::drawsTheSharedSelectionAtTheFrameCornerAtEachQualitySize()
     h.Activate(1);
     CPage2Preview* page = h.preview;
     QCOMPARE(page->m_list->GetSelectedRows(), std::vector<int>({3}));
+    QTRY_VERIFY(page->PictureOf(3));
     // The radios in this page's own order.
     const QStringList texts = {"&Normal", "&Quadraple", "Double &Height", "Double &Width"};
     const QSize base = PreviewBaseSize(100, 50, page->m_rcFrame.width(), page->m_rcFrame.height());
@@ -138,121 +99,115 @@ void TestPreviewPage::drawsTheSharedSelectionAtTheFrameCornerAtEachQualitySize()
     }
 }
 
-void TestPreviewPage::aColumnClickOrAnUnreadableFileLeavesTheFrameEmpty()
+// The file is read away from the window, once: repaints, other sizes and zoom steps
+// draw what is kept. A logo not kept yet says it is loading until it arrives.
+void TestPreviewPage::aRepaintReadsNoFileAndANewLogoShowsItIsLoading()
 {
     PageHarness h;
     h.StartUp({h.Logo("a.bmp", 30, 20, kLogoColour)});
     h.Show(1);
-    QVERIFY(DrawnRect(h.preview).isNull()); // nothing selected yet
-    ClickRow(*h.preview->m_list, 0);
-    QVERIFY(!DrawnRect(h.preview).isNull());
-    ClickHeader(*h.preview->m_list, 2);
-    QCOMPARE(h.Model().SelectedRow(), -1);
-    QCOMPARE(h.preview->m_list->GetSelectedCount(), 0);
-    QVERIFY(DrawnRect(h.preview).isNull());
+    CPage2Preview* page = h.preview;
+    const QColor ground = page->m_pFrame->Canvas()->palette().color(QPalette::Base);
+    const auto plain = [&] { // only the frame's ground
+        const QImage drawing = Drawing(page);
+        for (int y = 0; y < drawing.height(); ++y)
+            for (int x = 0; x < drawing.width(); ++x)
+                if (drawing.pixel(x, y) != ground.rgb())
+                    return false;
+        return true;
+    };
+    QVERIFY(plain()); // nothing selected yet
+    ClickRow(*page->m_list, 0);
+    // Nothing has arrived on the window's thread yet: a note instead of the logo.
+    QVERIFY(page->Pictures().Pending({h.CurrentSession().m_list.At(0).path, false, {}}));
+    QVERIFY(DrawnRect(page).isNull());
+    QVERIFY(!plain());
+    QTRY_VERIFY(!DrawnRect(page).isNull());
+    const PictureKey key{h.CurrentSession().m_list.At(0).path, false, {}};
+    for (const int radio : {1020, 1021, 1022, 1019}) {
+        page->findChild<QRadioButton*>(QStringLiteral("radio%1").arg(radio))->click();
+        for (int step = 3; step >= 0; --step) {
+            ChooseZoom(page, step);
+            QVERIFY(!DrawnRect(page).isNull());
+        }
+    }
+    QTRY_VERIFY(!page->Pictures().Pending(key)); // each click had the file looked at
+    QCOMPARE(page->Pictures().Loads(), 1);
 
-    // The file is read at every drawing: damaged after listing, it shows nothing.
-    ClickRow(*h.preview->m_list, 0);
-    QVERIFY(!DrawnRect(h.preview).isNull());
     h.work.Write("a.bmp", "BM not a bitmap");
-    QVERIFY(DrawnRect(h.preview).isNull());
+    QVERIFY(!DrawnRect(page).isNull()); // a repaint reads nothing
+    page->findChild<QRadioButton*>(QStringLiteral("radio1020"))->click();
+    // A file that no longer loads leaves the frame empty, without a message.
+    QTRY_VERIFY(plain());
+    QCOMPARE(page->Pictures().Loads(), 2);
     QVERIFY(h.fake.boxes.shown.empty());
+
+    // A click on a header clears the selection: the frame is empty.
+    h.Logo("a.bmp", 30, 20, kLogoColour);
+    page->findChild<QRadioButton*>(QStringLiteral("radio1019"))->click();
+    QTRY_VERIFY(!DrawnRect(page).isNull());
+    ClickHeader(*page->m_list, 2);
+    QCOMPARE(h.Model().SelectedRow(), -1);
+    QVERIFY(plain());
 }
 
-// A PNG logo, centred, with a dither: the frame shows at double height exactly the
-// dots the download stream defines, printed by FS p in double-height mode.
-void TestPreviewPage::printedDotsOfACentredDoubleHeightLogoAreTheStreamsDots()
+// At 1:1, 2:1 and 4:1 every printed dot is a square of one, two or four screen
+// pixels; the frame scrolls over a drawing larger than itself.
+void TestPreviewPage::zoomedDotsAreDrawnDotByDotAndScroll()
 {
     PageHarness h;
-    h.StartUp({WriteShadedPng(h.work.File("logo.png"), 40, 24)});
+    const std::string path = WriteShadedPng(h.work.File("logo.png"), 100, 64);
+    h.StartUp({path});
     h.CurrentSession().m_list.SetCentre(0, true);
-    Use(h.CurrentSession(), 140, 96, HalftoneMode::FloydSteinberg);
+    h.CurrentSession().m_settings.m_nThreshold = 128;
+    h.CurrentSession().m_settings.m_nMaxPrintWidth = 160;
+    h.CurrentSession().m_settings.m_nHalftone = static_cast<int>(HalftoneMode::FloydSteinberg);
     h.Show(1);
     CPage2Preview* page = h.preview;
+    page->findChild<QCheckBox*>(QStringLiteral("checkPrintedDots"))->click();
     ClickRow(*page->m_list, 0);
-    // The file's own colours first: shades of grey, not only black and white.
-    auto* frame = page->findChild<QFrame*>(QStringLiteral("frame1017"));
-    const QPoint corner = frame->contentsRect().topLeft();
-    const QRgb shade = frame->grab().toImage().pixel(corner + QPoint(page->m_rcFrame.width() / 4, 2));
-    QVERIFY(qGray(shade) > 0 && qGray(shade) < 255);
+    QTRY_VERIFY(page->PictureOf(0));
+    const PreviewPicture dots =
+        LoadPreviewPicture({path, true, {128, 160, true, HalftoneMode::FloydSteinberg, {}}});
+    QCOMPARE(page->PictureOf(0)->picture, dots.picture);
+    const QSize picture(dots.picture.width, dots.picture.height);
+    QCOMPARE(picture, QSize(136, 64)); // 104 dots after 32 blank columns of centring
 
-    auto* box = page->findChild<QCheckBox*>(QStringLiteral("checkPrintedDots"));
-    QCOMPARE(box->text(), QStringLiteral("Printed dots"));
-    box->click();
-    page->findChild<QRadioButton*>(QStringLiteral("radio1021"))->click(); // "Double &Height"
-    frame->grab();
-    QTRY_VERIFY(!page->Prefetching()); // converted away from the window's thread
-
-    MemorySink sink;
-    CSinkDownload walk(h.CurrentSession().m_list, {140, 96, false, HalftoneMode::FloydSteinberg}, sink);
-    QVERIFY(walk.RunToEnd());
-    const DecodedStream stream = DecodeStream(sink.bytes);
-    QCOMPARE(stream.definitions.size(), size_t{1});
-    const DotImage printed =
-        ScaleForPrint(stream.definitions[0].Dots(), PrintModeOfQuality(kQualityDoubleHeight));
-    QCOMPARE(printed.width, 72); // 40 dots after 32 blank columns of centring
-    QCOMPARE(printed.height, 48);
-
-    const QSize base = PreviewBaseSize(72, 24, page->m_rcFrame.width(), page->m_rcFrame.height());
-    const QSize size(base.width(), base.height() * 2);
-    QVERIFY(size.width() >= printed.width && size.height() >= printed.height); // each dot shows
-    const QImage shown = frame->grab().toImage();
-    for (int y = 0; y < size.height(); ++y)
-        for (int x = 0; x < size.width(); ++x) {
-            const bool dot =
-                printed.Dot(x * printed.width / size.width(), y * printed.height / size.height());
-            const QRgb pixel = shown.pixel(corner + QPoint(x, y)) & 0xFFFFFF;
-            if (pixel != (dot ? 0x000000u : 0xFFFFFFu))
-                QFAIL(qPrintable(QStringLiteral("pixel %1, %2").arg(x).arg(y)));
-        }
-    // Other sizes and repaints draw from the same conversion.
-    for (const int radio : {1019, 1020, 1022})
-        page->findChild<QRadioButton*>(QStringLiteral("radio%1").arg(radio))->click();
-    frame->grab();
-    QCOMPARE(page->m_dotsCache.Conversions(), 1);
+    QScrollBar* across = page->m_pFrame->horizontalScrollBar();
+    for (const int step : {1, 2, 3}) {
+        ChooseZoom(page, step);
+        const int zoom = kZoomSteps[step];
+        QTRY_COMPARE(across->isVisible(), picture.width() * zoom > page->m_rcFrame.width());
+        QCOMPARE(page->m_rcFrame.size(), page->m_pFrame->viewport()->size());
+        QCOMPARE(page->m_pFrame->Canvas()->size(), (picture * zoom).expandedTo(page->m_rcFrame.size()));
+        const QImage shown = Drawing(page);
+        for (int y = 0; y < picture.height() * zoom; ++y)
+            for (int x = 0; x < picture.width() * zoom; ++x)
+                if (shown.pixel(x, y) != dots.picture.At(x / zoom, y / zoom))
+                    QFAIL(qPrintable(QStringLiteral("zoom %1: pixel %2, %3").arg(zoom).arg(x).arg(y)));
+    }
+    ChooseZoom(page, 0);
+    QTRY_VERIFY(!across->isVisible());
+    QCOMPARE(page->m_pFrame->Canvas()->size(), page->m_rcFrame.size());
 }
 
-// A logo never shown takes longer to convert than a frame: the rows beside the one
-// shown are converted ahead, in the background, so that moving to one of them draws
-// without converting on the window's thread. The dots are the same either way.
-void TestPreviewPage::theLogosBesideTheShownOneAreConvertedAhead()
+// The rows beside the one shown are loaded ahead, so that moving to one of them
+// draws at once.
+void TestPreviewPage::theLogosBesideTheShownOneAreLoadedAhead()
 {
     PageHarness h;
     h.StartUp({WriteShadedPng(h.work.File("a.png"), 40, 24), WriteShadedPng(h.work.File("b.png"), 64, 16),
                WriteShadedPng(h.work.File("c.png"), 24, 40), WriteShadedPng(h.work.File("d.png"), 32, 32)});
-    Use(h.CurrentSession(), 128, 512, HalftoneMode::Atkinson);
     h.Show(1);
     CPage2Preview* page = h.preview;
-    auto* frame = page->findChild<QFrame*>(QStringLiteral("frame1017"));
-    page->findChild<QCheckBox*>(QStringLiteral("checkPrintedDots"))->click();
-    const auto drawnDots = [&] { // black dots in the frame
-        const QImage shown = frame->grab().toImage();
-        int black = 0;
-        for (int y = 0; y < shown.height(); ++y)
-            for (int x = 0; x < shown.width(); ++x)
-                black += (shown.pixel(x, y) & 0xFFFFFF) == 0;
-        return black;
-    };
-    // A logo never shown: the window draws nothing yet, the conversion runs elsewhere,
-    // and the frame is drawn once it is done, with the logo and its two neighbours.
     ClickRow(*page->m_list, 1);
-    const int empty = drawnDots(); // this drawing only asks for the conversion
-    QTRY_VERIFY(!page->Prefetching());
-    QTRY_VERIFY(drawnDots() > empty);
-    QCOMPARE(page->m_dotsCache.Conversions(), 3);
-    // A neighbour draws at once: nothing more is converted for it.
+    QTRY_COMPARE(page->Pictures().Loads(), 3);
+    QTRY_VERIFY(page->PictureOf(0) && page->PictureOf(2));
     for (const int row : {0, 2}) {
         ClickRow(*page->m_list, row);
-        QVERIFY(drawnDots() > empty);
-        const int selected = h.Model().SelectedRow();
-        DotImage direct;
-        std::string why;
-        QVERIFY(ConvertToDots(h.CurrentSession().m_list.At(selected).path,
-                              {128, 512, false, HalftoneMode::Atkinson}, direct, why));
-        QCOMPARE(*page->PrintedDotsOf(selected), direct);
-        QTRY_VERIFY(!page->Prefetching());
+        QVERIFY(page->PictureOf(h.Model().SelectedRow()));
     }
-    QCOMPARE(page->m_dotsCache.Conversions(), 4); // row 2 brought row 3 along
+    QTRY_COMPARE(page->Pictures().Loads(), 4); // row 2 brought row 3 along
 }
 
 QTEST_MAIN(TestPreviewPage)

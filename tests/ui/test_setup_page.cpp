@@ -3,6 +3,7 @@
 // start-up restores and "Close" keeps, the lists as the page shows them, width and
 // threshold with their checks, what leaving the page commits, the Apply test against a
 // fake printer, and the page's help. The rules behind the lists: PortSettingsTest.
+#include <QAccessible>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -151,6 +152,10 @@ void TestSetupPage::theListsFollowTheModelAndLeavingCommitsTheChoices()
     QCOMPARE(h.Find<QLabel>("label1063")->text(), QStringLiteral("V1.13"));
     QCOMPARE(h.Find<QLabel>("label1043")->text(), QStringLiteral("Bitmap Nivora "));
     QVERIFY(h.Combo(1045)->toolTip().contains("/dev/ttyUSB0")); // where the names lead
+    // Screen readers name the threshold's box and slider.
+    for (QWidget* control : {static_cast<QWidget*>(h.Edit(1068)), static_cast<QWidget*>(h.Slider())})
+        QCOMPARE(QAccessible::queryAccessibleInterface(control)->text(QAccessible::Name),
+                 QStringLiteral("Black / White diverging point"));
 
     // Each list reaches the working copy and enables Apply; the stop bit "2" is code 2.
     QVERIFY(h.Leave());
@@ -184,7 +189,10 @@ void TestSetupPage::theListsFollowTheModelAndLeavingCommitsTheChoices()
     QVERIFY(h.Leave());
     QCOMPARE(std::tie(h.Settings().m_nPortType, h.Settings().m_strPortDevice), std::tuple(2, "FILE"));
     QVERIFY(h.Return());
-    h.PrintToFile()->click();
+    // Turned off as a screen reader does it: toggled, not clicked.
+    QAccessibleInterface* check = QAccessible::queryAccessibleInterface(h.PrintToFile());
+    check->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    QVERIFY(!h.PrintToFile()->isChecked());
     QVERIFY(h.Combo(1045)->isEnabled() && !h.Combo(1046)->isEnabled()); // still parallel
     QVERIFY(h.Leave());
     QCOMPARE(std::tie(h.Settings().m_nPortType, h.Settings().m_strPortDevice), std::tuple(1, "LPT1"));
@@ -415,12 +423,6 @@ void TestSetupPage::halftoneThresholdAndWidthComeBackAtTheNextStart()
     h.Start();
     QCOMPARE(h.Entries(1069), (QStringList{"Classic", "Colour", "Floyd-Steinberg", "Atkinson"}));
     QCOMPARE(h.Combo(1069)->currentText(), QStringLiteral("Classic"));
-    // Inside the "Option Setting" frame, clear of every control that was there before.
-    const QRect box = h.Combo(1069)->geometry();
-    QVERIFY(h.Find<QWidget>(QStringLiteral("groupOptions"))->geometry().contains(box));
-    for (QWidget* other : std::initializer_list<QWidget*>{h.Edit(1066), h.Edit(1068), h.Slider()})
-        QVERIFY2(!box.intersects(other->geometry()), qPrintable(other->objectName()));
-
     QVERIFY(h.Choose(1069, QStringLiteral("Atkinson")));
     Type(h.Edit(1068), "77");
     Type(h.Edit(1066), "300");
