@@ -56,7 +56,12 @@ QString PreviewHelp()
         "<p>The preview shows the file as it is. The conversion to black and white dots, set "
         "by the Black / White diverging point and the Halftone on the Setup page, happens when "
         "the logos are downloaded. Tick <b>Printed dots</b> to see those dots now, with the "
-        "Setup page's values and the logo's centring.</p>");
+        "Setup page's values and the logo's centring and adjustments.</p>"
+        "<p><b>Adjust...</b> opens the adjustments of the logo shown: trim its white borders, "
+        "turn it, fit it to the Max Printable Area or scale it, change its brightness, contrast "
+        "and gamma, or invert it. Its dots are drawn as the controls move; a setting counts once "
+        "a control is let go, and the logo's size in the list follows. <b>Reset</b> takes "
+        "every adjustment away.</p>");
 }
 
 QString DownloadHelp()
