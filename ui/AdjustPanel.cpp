@@ -82,6 +82,46 @@ void CAdjustPanel::SetRow(int row)
 
 void CAdjustPanel::BuildControls()
 {
+    QFormLayout* form = BuildForm();
+    m_dotsView = new QLabel;
+    m_dotsView->setObjectName(QStringLiteral("labelAdjustDots"));
+    m_dotsView->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    auto* scroll = new QScrollArea;
+    // Grey around the paper, so that a white margin shows where it ends.
+    scroll->setBackgroundRole(QPalette::Dark);
+    scroll->setWidget(m_dotsView);
+    scroll->setWidgetResizable(true);
+    scroll->setMinimumSize(240, 240);
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close);
+    m_reset = buttons->addButton(QStringLiteral("Reset"), QDialogButtonBox::ResetRole);
+    m_reset->setObjectName(QStringLiteral("buttonReset"));
+    auto* columns = new QHBoxLayout;
+    columns->addLayout(form);
+    columns->addWidget(scroll, 1);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(columns, 1);
+    layout->addWidget(buttons);
+
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::close);
+    connect(m_reset, &QPushButton::clicked, this, [this] {
+        ShowAdjustments({});
+        OnChanged(true);
+    });
+    for (QCheckBox* box : {m_trim, m_invert})
+        connect(box, &QCheckBox::toggled, this, [this] { OnChanged(true); });
+    for (QComboBox* box : {m_rotate, m_scale})
+        connect(box, &QComboBox::activated, this, [this] { OnChanged(true); });
+    connect(m_percent, &QSpinBox::valueChanged, this, [this] { OnChanged(true); });
+    // A dragged slider redraws as it moves and counts once it is let go.
+    for (QSlider* slider : {m_brightness, m_contrast, m_gamma}) {
+        connect(slider, &QSlider::valueChanged, this, [this, slider] { OnChanged(!slider->isSliderDown()); });
+        connect(slider, &QSlider::sliderReleased, this, &CAdjustPanel::Commit);
+    }
+}
+
+QFormLayout* CAdjustPanel::BuildForm()
+{
     auto* form = new QFormLayout;
     m_trim = new QCheckBox(QStringLiteral("&Trim white borders"));
     m_trim->setObjectName(QStringLiteral("checkTrim"));
@@ -128,42 +168,7 @@ void CAdjustPanel::BuildControls()
     m_status->setObjectName(QStringLiteral("labelAdjustStatus"));
     m_status->setWordWrap(true);
     form->addRow(m_status);
-
-    m_dotsView = new QLabel;
-    m_dotsView->setObjectName(QStringLiteral("labelAdjustDots"));
-    m_dotsView->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    auto* scroll = new QScrollArea;
-    // Grey around the paper, so that a white margin shows where it ends.
-    scroll->setBackgroundRole(QPalette::Dark);
-    scroll->setWidget(m_dotsView);
-    scroll->setWidgetResizable(true);
-    scroll->setMinimumSize(240, 240);
-
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close);
-    m_reset = buttons->addButton(QStringLiteral("Reset"), QDialogButtonBox::ResetRole);
-    m_reset->setObjectName(QStringLiteral("buttonReset"));
-    auto* columns = new QHBoxLayout;
-    columns->addLayout(form);
-    columns->addWidget(scroll, 1);
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(columns, 1);
-    layout->addWidget(buttons);
-
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::close);
-    connect(m_reset, &QPushButton::clicked, this, [this] {
-        ShowAdjustments({});
-        OnChanged(true);
-    });
-    for (QCheckBox* box : {m_trim, m_invert})
-        connect(box, &QCheckBox::toggled, this, [this] { OnChanged(true); });
-    for (QComboBox* box : {m_rotate, m_scale})
-        connect(box, &QComboBox::activated, this, [this] { OnChanged(true); });
-    connect(m_percent, &QSpinBox::valueChanged, this, [this] { OnChanged(true); });
-    // A dragged slider redraws as it moves and counts once it is let go.
-    for (QSlider* slider : {m_brightness, m_contrast, m_gamma}) {
-        connect(slider, &QSlider::valueChanged, this, [this, slider] { OnChanged(!slider->isSliderDown()); });
-        connect(slider, &QSlider::sliderReleased, this, &CAdjustPanel::Commit);
-    }
+    return form;
 }
 
 Adjustments CAdjustPanel::Shown() const

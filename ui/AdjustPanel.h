@@ -19,6 +19,7 @@
 class LogoTableModel;
 class QCheckBox;
 class QComboBox;
+class QFormLayout;
 class QLabel;
 class QPushButton;
 class QSlider;
@@ -48,6 +49,7 @@ signals:
 
 private:
     void BuildControls();
+    QFormLayout* BuildForm(); // the controls' column
     void ShowAdjustments(const Adjustments& adjust);
     // A control moved: the dots are asked for; commit puts the setting into the list.
     void OnChanged(bool commit);
