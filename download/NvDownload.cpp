@@ -64,33 +64,34 @@ long long ListedRasterLength(const LogoList& list, int row, const NvConversion& 
     return NvRasterLength(width, height, conversion.centre, conversion.maxPrintWidth);
 }
 
+std::string LogoRefusal(const std::string& path, const NvConversion& conversion)
+{
+    const int maxPrintWidth = conversion.maxPrintWidth;
+    int32_t pictureWidth = 0, pictureHeight = 0;
+    std::string why;
+    if (!AdjustedPictureSize(path, conversion, pictureWidth, pictureHeight, why))
+        return Format(msg::kCannotReadFormat, path.c_str());
+    const bool centre = conversion.centre;
+    const long long length = NvRasterLength(pictureWidth, pictureHeight, centre, maxPrintWidth);
+    if (length > kNvRasterCapacity)
+        return Format(msg::kTooLargeFormat, path.c_str(), length, kNvRasterCapacity);
+    // One byte per column gives the width in dots, centring columns included.
+    const long long width = NvRasterLength(pictureWidth, 1, centre, maxPrintWidth);
+    const long long height = (static_cast<long long>(pictureHeight) + 7) / 8 * 8;
+    if (!NvDefinable(width, height))
+        return Format(msg::kNotDefinableFormat, path.c_str(), width, height, kNvMaxUnitsAcross * 8,
+                      kNvMaxUnitsDown * 8);
+    return {};
+}
+
 bool CheckListedLogos(const LogoList& list, const NvConversion& settings)
 {
-    for (const Logo& logo : list.Logos()) {
-        const std::string& path = logo.path;
-        const NvConversion conversion = ConversionOf(logo, settings);
-        const int maxPrintWidth = conversion.maxPrintWidth;
-        int32_t pictureWidth = 0, pictureHeight = 0;
-        std::string why;
-        if (!AdjustedPictureSize(path, conversion, pictureWidth, pictureHeight, why)) {
-            Warn(Format(msg::kCannotReadFormat, path.c_str()));
+    for (const Logo& logo : list.Logos())
+        if (const std::string refusal = LogoRefusal(logo.path, ConversionOf(logo, settings));
+            !refusal.empty()) {
+            Warn(refusal);
             return false;
         }
-        const bool centre = logo.centre;
-        const long long length = NvRasterLength(pictureWidth, pictureHeight, centre, maxPrintWidth);
-        if (length > kNvRasterCapacity) {
-            Warn(Format(msg::kTooLargeFormat, path.c_str(), length, kNvRasterCapacity));
-            return false;
-        }
-        // One byte per column gives the width in dots, centring columns included.
-        const long long width = NvRasterLength(pictureWidth, 1, centre, maxPrintWidth);
-        const long long height = (static_cast<long long>(pictureHeight) + 7) / 8 * 8;
-        if (!NvDefinable(width, height)) {
-            Warn(Format(msg::kNotDefinableFormat, path.c_str(), width, height, kNvMaxUnitsAcross * 8,
-                        kNvMaxUnitsDown * 8));
-            return false;
-        }
-    }
     return true;
 }
 

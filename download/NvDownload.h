@@ -48,6 +48,10 @@ struct NvLogoJob {
 // The listed logos in download order (at most 255).
 std::vector<NvLogoJob> DownloadJobs(const LogoList& list);
 
+// Why the logo at path, converted by conversion (its centring and adjustments
+// included), cannot go into a download: the message naming it; "" when it can.
+std::string LogoRefusal(const std::string& path, const NvConversion& conversion);
+
 // True when every listed logo can be converted and defined; otherwise shows one
 // message naming the first file that cannot and returns false. settings gives the
 // threshold, printable width and halftone of the run; each logo brings its own
