@@ -22,7 +22,7 @@ int32_t Number(const PrivateProfile& profile, const char* key, int32_t low, int3
 KeptSettings ReadKeptSettings(const PrivateProfile& profile)
 {
     KeptSettings kept;
-    kept.maxPrintWidth = Number(profile, "Width", 1, 512, kept.maxPrintWidth);
+    kept.maxPrintWidth = Number(profile, "Width", 1, kMaxPrintableWidth, kept.maxPrintWidth);
     kept.threshold = Number(profile, "Threshold", 0, 255, kept.threshold);
     HalftoneMode mode;
     if (ParseHalftoneOption(profile.GetProfileString(kSetupSection, "Halftone"), mode))

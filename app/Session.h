@@ -21,7 +21,7 @@
 // Device.INI): section "SETUP" of the profile, keys "Width", "Threshold", "Halftone",
 // and whether every run asks the printer's state first ("AskState", 1 or 0).
 struct KeptSettings {
-    int32_t maxPrintWidth = 512; // 1..512
+    int32_t maxPrintWidth = 512; // 1..576
     int32_t threshold = 128;     // 0..255
     HalftoneMode halftone = HalftoneMode::Classic;
     bool askState = false; // a serial or parallel printer too is asked before each run

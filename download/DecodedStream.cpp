@@ -87,13 +87,16 @@ DotImage NvDefinition::Dots() const
     image.dots.assign(static_cast<size_t>(image.width) * static_cast<size_t>(image.height), 0);
     if (raster.size() < static_cast<size_t>(xUnits) * static_cast<size_t>(yUnits) * 8)
         return image; // data not kept
-    for (int x = 0; x < image.width; ++x)
-        for (int y = 0; y < image.height; ++y) {
-            const uint8_t byte =
-                raster[static_cast<size_t>(x) * static_cast<size_t>(yUnits) + static_cast<size_t>(y / 8)];
-            image.dots[static_cast<size_t>(y) * static_cast<size_t>(image.width) + static_cast<size_t>(x)] =
-                static_cast<uint8_t>((byte >> (7 - y % 8)) & 1);
+    // Band by band, so that the 8 rows being written stay in the cache.
+    const size_t width = static_cast<size_t>(image.width);
+    for (int band = 0; band < yUnits; ++band) {
+        uint8_t* rows = image.dots.data() + static_cast<size_t>(band) * 8 * width;
+        for (size_t x = 0; x < width; ++x) {
+            const uint8_t byte = raster[x * static_cast<size_t>(yUnits) + static_cast<size_t>(band)];
+            for (size_t i = 0; i < 8; ++i)
+                rows[i * width + x] = static_cast<uint8_t>((byte >> (7 - i)) & 1);
         }
+    }
     return image;
 }
 

@@ -3,9 +3,22 @@
 #include <algorithm>
 #include <utility>
 
-#include "logo/ImageFile.h"
 #include "platform/Messages.h"
 #include "platform/Text.h"
+
+namespace {
+
+// How a download converts this logo: the run's settings with the logo's own centring and
+// adjustments.
+NvConversion ConversionOf(bool centre, const Adjustments& adjust, const NvConversion& settings)
+{
+    NvConversion conversion = settings;
+    conversion.centre = centre;
+    conversion.adjust = adjust;
+    return conversion;
+}
+
+} // namespace
 
 bool NvDefinable(long long widthDots, long long heightDots)
 {
@@ -33,34 +46,44 @@ std::vector<NvLogoJob> DownloadJobs(const LogoList& list)
     return jobs;
 }
 
-long long ListedRasterLength(const LogoList& list, int row, int maxPrintWidth)
+long long ListedRasterLength(const LogoList& list, int row, const NvConversion& settings)
 {
-    ImageInfo info;
-    std::string why;
-    if (row < 0 || row >= list.Count() || !ReadImageInfo(list.At(row).path, info, why))
+    if (row < 0 || row >= list.Count())
         return -1;
-    return NvRasterLength(info.width, info.height, list.At(row).centre, maxPrintWidth);
+    const NvConversion conversion = ConversionOf(list.At(row).centre, list.At(row).adjust, settings);
+    int32_t width = 0, height = 0;
+    std::string why;
+    if (!AdjustedPictureSize(list.At(row).path, conversion, width, height, why))
+        return -1;
+    return NvRasterLength(width, height, conversion.centre, conversion.maxPrintWidth);
 }
 
-std::string ListedLogoRefusal(const std::vector<NvLogoJob>& jobs, int maxPrintWidth)
+std::string LogoRefusal(const std::string& path, const NvConversion& conversion)
 {
-    for (const NvLogoJob& logo : jobs) {
-        const std::string& path = logo.path;
-        ImageInfo info;
-        std::string why;
-        if (!ReadImageInfo(path, info, why))
-            return Format(msg::kCannotReadFormat, path.c_str());
-        const bool centre = logo.centre;
-        const long long length = NvRasterLength(info.width, info.height, centre, maxPrintWidth);
-        if (length > kNvRasterCapacity)
-            return Format(msg::kTooLargeFormat, path.c_str(), length, kNvRasterCapacity);
-        // One byte per column gives the width in dots, centring columns included.
-        const long long width = NvRasterLength(info.width, 1, centre, maxPrintWidth);
-        const long long height = (static_cast<long long>(info.height) + 7) / 8 * 8;
-        if (!NvDefinable(width, height))
-            return Format(msg::kNotDefinableFormat, path.c_str(), width, height, kNvMaxUnitsAcross * 8,
-                          kNvMaxUnitsDown * 8);
-    }
+    const int maxPrintWidth = conversion.maxPrintWidth;
+    int32_t pictureWidth = 0, pictureHeight = 0;
+    std::string why;
+    if (!AdjustedPictureSize(path, conversion, pictureWidth, pictureHeight, why))
+        return Format(msg::kCannotReadFormat, path.c_str());
+    const bool centre = conversion.centre;
+    const long long length = NvRasterLength(pictureWidth, pictureHeight, centre, maxPrintWidth);
+    if (length > kNvRasterCapacity)
+        return Format(msg::kTooLargeFormat, path.c_str(), length, kNvRasterCapacity);
+    // One byte per column gives the width in dots, centring columns included.
+    const long long width = NvRasterLength(pictureWidth, 1, centre, maxPrintWidth);
+    const long long height = (static_cast<long long>(pictureHeight) + 7) / 8 * 8;
+    if (!NvDefinable(width, height))
+        return Format(msg::kNotDefinableFormat, path.c_str(), width, height, kNvMaxUnitsAcross * 8,
+                      kNvMaxUnitsDown * 8);
+    return {};
+}
+
+std::string ListedLogoRefusal(const std::vector<NvLogoJob>& jobs, const NvConversion& settings)
+{
+    for (const NvLogoJob& logo : jobs)
+        if (std::string refusal = LogoRefusal(logo.path, ConversionOf(logo.centre, logo.adjust, settings));
+            !refusal.empty())
+            return refusal;
     return {};
 }
 

@@ -4,11 +4,13 @@
 // read on its own thread (the window's); the jobs are copies a run may take elsewhere.
 //
 // How files that fail are treated:
-// - Before a download starts, ListedLogoRefusal reads every listed file's headers and
-//   refuses the download, with a message naming the file, when one no longer reads as
-//   a picture (BMP, PNG, JPEG or GIF), when its raster (centring included) would exceed the converter's
-//   147456 bytes, or when FS q cannot describe its size (more than 1023 8-dot units across or 288 down).
-//   Nothing has been sent then, so the printer keeps the images it has.
+// - Before a download starts, ListedLogoRefusal reads every listed file again (its
+//   headers; the whole picture when the logo has adjustments, whose size depends on it)
+//   and refuses the download, with a message naming the file, when one no longer reads
+//   as a picture (BMP, PNG, JPEG or GIF), when its raster as it will be sent (adjusted,
+//   centring included) would exceed the converter's 165888 bytes, or when FS q cannot
+//   describe its size (more than 1023 8-dot units across or 288 down). Nothing has been
+//   sent then, so the printer keeps the images it has.
 // - A file that fails after that (removed or changed while the download runs) goes out
 //   as an empty definition (header 00 00 00 00, no data): FS q n has promised n
 //   definitions and the printer counts them, and the images after it keep their NV
@@ -47,13 +49,19 @@ struct NvLogoJob {
 // The listed logos in download order (at most 255).
 std::vector<NvLogoJob> DownloadJobs(const LogoList& list);
 
-// "" when every logo can be converted and defined; otherwise the message naming the
-// first file that cannot. Reads the files' headers: off the window's thread.
-std::string ListedLogoRefusal(const std::vector<NvLogoJob>& jobs, int maxPrintWidth);
+// Why the logo at path, converted by conversion (its centring and adjustments
+// included), cannot go into a download: the message naming it; "" when it can.
+std::string LogoRefusal(const std::string& path, const NvConversion& conversion);
 
-// The raster bytes a listed row will take, centring included; -1 when its file does not
-// read as a picture.
-long long ListedRasterLength(const LogoList& list, int row, int maxPrintWidth);
+// "" when every logo can be converted and defined; otherwise the message naming the
+// first file that cannot. settings gives the threshold, printable width and halftone of
+// the run; each logo brings its own centring and adjustments. Reads the files (their
+// headers; the whole picture of an adjusted logo): off the window's thread.
+std::string ListedLogoRefusal(const std::vector<NvLogoJob>& jobs, const NvConversion& settings);
+
+// The raster bytes a listed row will take, adjusted and centred as the download sends
+// it; -1 when its file does not read as a picture.
+long long ListedRasterLength(const LogoList& list, int row, const NvConversion& settings);
 
 // Reads the logo's file again and converts it into image. False when the image goes
 // out as an empty definition instead: the file no longer reads as a picture, or it

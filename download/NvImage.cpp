@@ -131,10 +131,6 @@ template <typename F> void WithDotRule(const CNvImage& image, int threshold, F&&
 }
 
 constexpr int kMidGrey = 128;
-// A loaded picture whose adjusted size is asked for may be this large: every dot of
-// the tallest and widest key-coded graphic.
-constexpr int kMaxAdjustedRasterBytes = 8192 / 8 * 2304;
-
 int RoundUp8(int64_t value)
 {
     return static_cast<int>((value + 7) / 8 * 8);
@@ -281,6 +277,9 @@ void CNvImage::BuildRaster(const NvConversion& conversion)
         Clear();
         return;
     }
+    // The picture's own size: an earlier conversion of it may have been adjusted.
+    m_nWidth = RoundUp8(m_bm.bmWidth);
+    m_nHeight = RoundUp8(m_bm.bmHeight);
     const int bytesPerColumn = m_nHeight / 8;
     m_nLength = m_nWidth * bytesPerColumn;
     std::memset(m_raster, 0, static_cast<size_t>(m_nLength));
@@ -385,8 +384,13 @@ GreyImage CNvImage::AdjustedGrey(const NvConversion& conversion) const
 
 bool CNvImage::BuildAdjusted(const NvConversion& conversion)
 {
-    const GreyImage grey = AdjustedGrey(conversion);
-    if (grey.width <= 0 || grey.height <= 0)
+    return BuildFromGrey(AdjustedGrey(conversion), conversion);
+}
+
+bool CNvImage::BuildFromGrey(const GreyImage& grey, const NvConversion& conversion)
+{
+    m_nWidth = m_nHeight = m_nLength = m_nCentringBytes = 0;
+    if (grey.width <= 0 || grey.height <= 0 || (!m_hBitmap && !m_decoded))
         return false;
     if (NvRasterLength(grey.width, grey.height, conversion.centre, conversion.maxPrintWidth) > m_nCapacity)
         return false;
@@ -404,6 +408,7 @@ bool CNvImage::BuildAdjusted(const NvConversion& conversion)
                 : HalftoneGrey(grey.width, grey.height, grey.grey, conversion.halftone, conversion.threshold);
         PackDotsIntoRaster(dots, bytesPerColumn, m_raster);
     } catch (const std::bad_alloc&) {
+        m_nWidth = m_nHeight = m_nLength = 0;
         return false;
     }
     if (conversion.centre && m_nWidth < conversion.maxPrintWidth)
@@ -441,13 +446,20 @@ void PackDotsIntoRaster(const DotMatrix& dots, int bytesPerColumn, uint8_t* rast
     const int columns = (dots.width + 7) / 8 * 8;
     std::memset(raster, 0, static_cast<size_t>(columns) * static_cast<size_t>(bytesPerColumn));
     const int rows = std::min(dots.height, bytesPerColumn * 8);
-    for (int y = 0; y < rows; ++y) {
-        const uint8_t* in = dots.dots.data() + static_cast<size_t>(y) * static_cast<size_t>(dots.width);
-        uint8_t* out = raster + y / 8;
-        const auto bit = static_cast<uint8_t>(0x80u >> (y % 8));
-        for (int x = 0; x < dots.width; ++x, out += bytesPerColumn)
-            if (in[x])
-                *out |= bit;
+    // Band by band: the 8 rows of a band are read left to right and each column byte is
+    // written once, rather than visited again for every row.
+    for (int band = 0; band * 8 < rows; ++band) {
+        const int bandRows = std::min(8, rows - band * 8);
+        const uint8_t* in[8];
+        for (int i = 0; i < bandRows; ++i)
+            in[i] = dots.dots.data() + static_cast<size_t>(band * 8 + i) * static_cast<size_t>(dots.width);
+        uint8_t* out = raster + band;
+        for (int x = 0; x < dots.width; ++x, out += bytesPerColumn) {
+            unsigned byte = 0;
+            for (int i = 0; i < bandRows; ++i)
+                byte |= (in[i][x] ? 1u : 0u) << (7 - i);
+            *out = static_cast<uint8_t>(byte);
+        }
     }
 }
 

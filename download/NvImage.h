@@ -21,8 +21,16 @@
 #include "logo/BmpFile.h"
 #include "logo/DecodedImage.h"
 
-// Bytes m_raster holds: 512 columns of 2304 dots.
-inline constexpr int kNvRasterCapacity = 147456;
+// Bytes m_raster holds: 576 columns of 2304 dots, the widest paper's logo at FS q's
+// greatest height.
+inline constexpr int kNvRasterCapacity = 165888;
+
+// The widest printable area a user may set: 80 mm paper at 203 dpi.
+inline constexpr int kMaxPrintableWidth = 576;
+
+// The largest raster any logo may have: every dot of the tallest and widest key-coded
+// graphic. A loaded picture whose adjusted size is asked for may be this large.
+inline constexpr int kMaxAdjustedRasterBytes = 8192 / 8 * 2304;
 
 // How one logo is converted: the Setup page's threshold, printable width and halftone,
 // and the logo's own centring tick and adjustments.
@@ -94,7 +102,7 @@ public:
     uint8_t GetDot(int x, int y, int threshold) const;
     // Converts the loaded bitmap into m_raster and centres it when asked to
     // (m_nCentringBytes tells how many bytes that added). A bitmap whose raster would
-    // not fit m_raster is left empty; CheckListedLogos refuses such files before a
+    // not fit m_raster is left empty; ListedLogoRefusal refuses such files before a
     // download starts.
     //
     // With adjustments the picture first becomes grey: a BMP under Classic as its
@@ -106,6 +114,15 @@ public:
     // The adjusted grey picture BuildRaster would turn into dots; empty (0 x 0) when
     // nothing is loaded or memory runs out.
     GreyImage AdjustedGrey(const NvConversion& conversion) const;
+    // Its first step: the loaded picture's grey as the adjustments start from it (a
+    // Classic BMP's dots as black and white, any other picture its grey on white paper
+    // by the mode's rule). Empty when nothing is loaded. Throws std::bad_alloc.
+    GreyImage PictureGrey(HalftoneMode mode, int threshold) const;
+    // Its last step: the raster of grey, a picture adjusted from PictureGrey's, made as
+    // BuildRaster makes it for conversion (the loaded picture tells whether a Classic
+    // BMP's dots are meant). False, with an empty raster and the picture still loaded,
+    // when it does not fit m_raster or memory runs out.
+    bool BuildFromGrey(const GreyImage& grey, const NvConversion& conversion);
     int Capacity() const { return m_nCapacity; }
     // The largest picture LoadFile decodes, by its NV size: what the raster holds, or
     // what adjustments (a fit, a scale) may still bring into the largest key-coded
@@ -121,7 +138,6 @@ private:
     void BuildClassicBmp(int threshold);
     bool BuildFromColours(HalftoneMode mode, int threshold);
     bool BuildAdjusted(const NvConversion& conversion);
-    GreyImage PictureGrey(HalftoneMode mode, int threshold) const;
     void Centre(int bytesPerColumn, int maxPrintWidth);
 };
 

@@ -160,7 +160,7 @@ DownloadEnd RunDownload(const platform::Context& context, const DownloadRequest&
     end.deleteAll = request.logos.empty();
     end.count = static_cast<int>(std::min<size_t>(request.logos.size(), 255));
     if (!end.deleteAll) {
-        end.refusal = ListedLogoRefusal(request.logos, request.conversion.maxPrintWidth);
+        end.refusal = ListedLogoRefusal(request.logos, request.conversion);
         if (!end.refusal.empty()) {
             end.result = DownloadEnd::Result::Refused;
             return end;

@@ -45,9 +45,18 @@ bool Words(const std::string& line, std::vector<std::string>& words)
     return true;
 }
 
-// Reads one option word into conversion; "" when it is fine, else the reason.
-std::string Option(const std::string& word, NvConversion& conversion)
+// Reads one option word into conversion, or an adjustment's word into adjustWords;
+// "" when it is fine, else the reason.
+std::string Option(const std::string& word, NvConversion& conversion, std::string& adjustWords)
 {
+    const std::string name = word.substr(0, word.find('='));
+    if (const char* values = AdjustmentValues(name)) {
+        if (!Adjustments::Parse(word))
+            return *values ? name + "= takes " + values + ", not \"" + word.substr(word.find('=') + 1) + "\""
+                           : name + " takes no value";
+        adjustWords += word + " ";
+        return "";
+    }
     if (word == "centre") {
         conversion.centre = true;
         return "";
@@ -66,7 +75,7 @@ std::string Option(const std::string& word, NvConversion& conversion)
                    "\"";
         return "";
     }
-    return "\"" + word + "\" is not threshold=N, halftone=MODE or centre";
+    return "\"" + word + "\" is not threshold=N, halftone=MODE, centre or an adjustment";
 }
 
 } // namespace
@@ -108,9 +117,15 @@ std::vector<ManifestEntry> ParseManifest(const std::string& text, const std::str
         const std::filesystem::path image(words[1]);
         entry.path =
             image.is_absolute() || baseDir.empty() ? words[1] : platform::JoinPath(baseDir, words[1]);
-        std::string why;
+        std::string why, adjustWords;
         for (size_t i = 2; i < words.size() && why.empty(); ++i)
-            why = Option(words[i], entry.conversion);
+            why = Option(words[i], entry.conversion, adjustWords);
+        // Every word read on its own already; only the two kinds of scale can clash.
+        if (why.empty() && adjustWords.find("fit ") != std::string::npos &&
+            adjustWords.find("scale=") != std::string::npos)
+            why = "fit and scale= do not go together";
+        else if (why.empty() && !adjustWords.empty())
+            entry.conversion.adjust = Adjustments::Parse(adjustWords).value_or(Adjustments{});
         if (!why.empty()) {
             fail(why);
             continue;

@@ -4,9 +4,12 @@
 //   # the shop's logos
 //   L1 logos/coffee.bmp
 //   L2 "logos/new bakery.png" threshold=100 halftone=atkinson centre
+//   L3 logos/banner.png trim rotate=90 fit gamma=1.4
 //
 // KEY IMAGE, then optionally threshold=N (0..255), halftone=MODE (classic, colour,
-// floyd-steinberg, atkinson) and centre. A key is two characters from '!' to '~' (a
+// floyd-steinberg, atkinson), centre, and the logo's adjustments in the words of
+// Adjustments::ToText (trim, rotate=N, fit or scale=N, brightness=N, contrast=N,
+// gamma=G, invert). A key is two characters from '!' to '~' (a
 // key with a space cannot be written here); IMAGE may be double-quoted, and a relative
 // path is taken from the manifest's folder. '#' starts a comment at the start of a
 // line or after a space. A key listed twice is an error.

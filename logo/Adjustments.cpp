@@ -5,6 +5,7 @@
 #include <cmath>
 #include <numbers>
 #include <sstream>
+#include <utility>
 
 namespace {
 
@@ -70,6 +71,24 @@ std::vector<std::vector<Tap>> AxisTaps(int32_t from, int32_t to)
 }
 
 } // namespace
+
+const char* AdjustmentValues(const std::string& name)
+{
+    static const std::pair<const char*, const char*> kWords[] = {
+        {"trim", ""},
+        {"fit", ""},
+        {"invert", ""},
+        {"rotate", "0, 90, 180 or 270"},
+        {"scale", "a percentage from 10 to 400"},
+        {"brightness", "a number from -100 to 100"},
+        {"contrast", "a number from -100 to 100"},
+        {"gamma", "a number from 0.2 to 5.0"},
+    };
+    for (const auto& [word, values] : kWords)
+        if (name == word)
+            return values;
+    return nullptr;
+}
 
 std::string Adjustments::Summary() const
 {
@@ -278,17 +297,27 @@ std::vector<uint8_t> ToneCurve(const Adjustments& adjust)
     return curve;
 }
 
-GreyImage Adjust(const GreyImage& image, const Adjustments& adjust, int32_t maxWidth)
+GreyImage Shape(const GreyImage& image, const Adjustments& adjust, int32_t maxWidth)
 {
     GreyImage out = adjust.trim ? Trim(image) : image;
     out = Rotate(out, adjust.rotate);
     int32_t width = 0, height = 0;
     ScaledSize(adjust, out.width, out.height, maxWidth, width, height);
-    out = Resize(out, width, height);
-    if (adjust.ChangesTone() || adjust.invert) {
-        const std::vector<uint8_t> curve = ToneCurve(adjust);
-        for (uint8_t& g : out.grey)
-            g = curve[g];
-    }
+    return Resize(out, width, height);
+}
+
+void ApplyTone(GreyImage& image, const Adjustments& adjust)
+{
+    if (!adjust.ChangesTone() && !adjust.invert)
+        return;
+    const std::vector<uint8_t> curve = ToneCurve(adjust);
+    for (uint8_t& g : image.grey)
+        g = curve[g];
+}
+
+GreyImage Adjust(const GreyImage& image, const Adjustments& adjust, int32_t maxWidth)
+{
+    GreyImage out = Shape(image, adjust, maxWidth);
+    ApplyTone(out, adjust);
     return out;
 }

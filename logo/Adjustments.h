@@ -37,6 +37,11 @@ struct Adjustments {
     static std::optional<Adjustments> Parse(const std::string& text);
 };
 
+// What the value of the word name of Adjustments' text takes, as a user reads it ("0,
+// 90, 180 or 270" for rotate); "" for a word without a value (trim, fit, invert);
+// nullptr for a name that is no adjustment.
+const char* AdjustmentValues(const std::string& name);
+
 // The limits of an adjusted logo: the tallest image key-coded memory takes.
 inline constexpr int kMaxAdjustedHeight = 2304;
 inline constexpr int kMinScalePercent = 10;
@@ -72,7 +77,12 @@ void ScaledSize(const Adjustments& adjust, int32_t width, int32_t height, int32_
 // The grey each of the 256 levels becomes under brightness, contrast, gamma and invert.
 std::vector<uint8_t> ToneCurve(const Adjustments& adjust);
 
-// Every step in order; maxWidth is the printable width the fit scales to.
+// The steps that shape the picture: trim, rotate, scale (maxWidth is the printable
+// width the fit scales to).
+GreyImage Shape(const GreyImage& image, const Adjustments& adjust, int32_t maxWidth);
+// The steps of its tone, in place: brightness, contrast, gamma, invert.
+void ApplyTone(GreyImage& image, const Adjustments& adjust);
+// Every step in order: Shape, then ApplyTone.
 GreyImage Adjust(const GreyImage& image, const Adjustments& adjust, int32_t maxWidth);
 
 // The exact grey of a colour: (77 r + 150 g + 29 b + 128) / 256, weights that add up

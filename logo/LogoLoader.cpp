@@ -34,7 +34,7 @@ std::string Shown(std::string path)
     return path;
 }
 
-// 147456 as "147,456".
+// 165888 as "165,888".
 std::string Grouped(long long value)
 {
     std::string digits = std::to_string(value);

@@ -20,7 +20,7 @@ struct PortRecord {
 struct SetupRecord : PortRecord {
     std::string m_strPrinterName; // model shown under "Printer Details"
     std::string m_strPortName;    // port shown under "Printer Details"
-    int32_t m_nMaxPrintWidth = 0; // 1..512 dots
+    int32_t m_nMaxPrintWidth = 0; // 1..576 dots
     int32_t m_nThreshold = 0;     // black/white diverging point 0..255
     int32_t m_nHalftone = 0;      // HalftoneMode: 0 Classic, 1 Colour, 2 Floyd-Steinberg, 3 Atkinson
 };

@@ -44,7 +44,7 @@ const std::vector<TemplateText>& TemplateTexts()
         {QStringLiteral("Tarvo receipt printer tools"), 155},
         {QStringLiteral("Made by the Bitmap Nivora developers"), 155},
         {QStringLiteral("Max Printable Area :"), 69},
-        {QStringLiteral("dots(1~512)"), 45},
+        {QStringLiteral("dots(1~576)"), 45},
         {QStringLiteral("Black / White diverging point (0~255)"), 122},
         // The output file name dialog.
         {QStringLiteral("Input the output file name"), 117},

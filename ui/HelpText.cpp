@@ -56,7 +56,12 @@ QString PreviewHelp()
         "<p>The preview shows the file as it is. The conversion to black and white dots, set "
         "by the Black / White diverging point and the Halftone on the Setup page, happens when "
         "the logos are downloaded. Tick <b>Printed dots</b> to see those dots now, with the "
-        "Setup page's values and the logo's centring.</p>");
+        "Setup page's values and the logo's centring and adjustments.</p>"
+        "<p><b>Adjust...</b> opens the adjustments of the logo shown: trim its white borders, "
+        "turn it, fit it to the Max Printable Area or scale it, change its brightness, contrast "
+        "and gamma, or invert it. Its dots are drawn as the controls move; a setting counts once "
+        "a control is let go, and the logo's size in the list follows. <b>Reset</b> takes "
+        "every adjustment away.</p>");
 }
 
 QString DownloadHelp()
@@ -103,8 +108,10 @@ QString SetupHelp()
         "115200 (38400 on the 4S/U), 8, NONE, 1 and DTR/DSR.</p>"
         "<p><b>Print To File</b> sends downloads into a file instead of a printer; the boxes "
         "of the printer and its port stay locked until you clear it, and Apply has nothing to test.</p>"
-        "<p><b>Max Printable Area</b> (1 to 512 dots) is the width within which logos marked "
-        "for centring are centred. The <b>Black / White diverging point</b> (0 to 255) "
+        "<p><b>Max Printable Area</b> (1 to 576 dots) is the width within which logos marked "
+        "for centring are centred and to which fitted logos shrink; <b>Paper</b> sets it for "
+        "58 mm paper (384 dots) and 80 mm paper (512 or 576 dots, as the printer prints). The <b>Black / "
+        "White diverging point</b> (0 to 255) "
         "decides which pixels print: a pixel darker than this grey level prints as a black "
         "dot, so a higher value prints more. Logos of 16 colours or fewer ignore it; a "
         "256-colour logo prints the colours at palette positions 0 to 255 minus the value, "

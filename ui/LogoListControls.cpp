@@ -37,6 +37,13 @@ QLineEdit* AddCounter(CPropertyPage& page, int id, int x, int y, int w, int h, C
     return edit;
 }
 
+// The "Adjust" column: room for the usual short texts; a longer one is in its tooltip.
+int AdjustWidth(const CCheckListCtrl& list)
+{
+    return list.fontMetrics().horizontalAdvance(QStringLiteral("fit, 90\u00b0")) +
+           2 * CCheckListCtrl::kCellMargin;
+}
+
 // The widest text the "Size" column holds: the size of the largest image there can be.
 int WidestSizeText(const CCheckListCtrl& list)
 {
@@ -96,16 +103,26 @@ LogoListPane::LogoListPane(CPropertyPage& page, LogoTableModel& model, int label
     for (const auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
         connect(&model, signal, this, &LogoListPane::ShowCounters);
     connect(&model, &QAbstractItemModel::modelReset, this, &LogoListPane::ShowCounters);
+    // A logo's adjustments change its size, and so the total.
+    connect(&model, &QAbstractItemModel::dataChanged, this, &LogoListPane::ShowCounters);
+    m_list->setColumnHidden(LogoTableModel::kAdjustColumn, !model.AnyAdjusted());
+    for (const auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
+        connect(&model, signal, this, &LogoListPane::ShowAdjustColumn);
+    connect(&model, &QAbstractItemModel::modelReset, this, &LogoListPane::ShowAdjustColumn);
+    connect(&model, &QAbstractItemModel::dataChanged, this, &LogoListPane::ShowAdjustColumn);
 }
 
 void LogoListPane::InsertColumns()
 {
     const bool checks = !m_list->isColumnHidden(LogoTableModel::kCheckColumn);
     const int size = std::max(kSizeWidth, WidestSizeText(*m_list) + CCheckListCtrl::kCellMargin);
+    const int adjust = m_list->isColumnHidden(LogoTableModel::kAdjustColumn) ? 0 : AdjustWidth(*m_list);
     QHeaderView* header = m_list->header();
     header->resizeSection(LogoTableModel::kCheckColumn, checks ? kCheckWidth : 0);
     header->resizeSection(LogoTableModel::kNumberColumn, kNumberWidth);
     header->resizeSection(LogoTableModel::kSizeColumn, size);
+    if (adjust > 0)
+        header->resizeSection(LogoTableModel::kAdjustColumn, adjust);
     header->setSectionResizeMode(LogoTableModel::kCheckColumn, QHeaderView::Fixed);
     m_bColumnsInserted = true;
     FitNameColumn();
@@ -119,7 +136,10 @@ void LogoListPane::FitNameColumn()
                             ? 0
                             : header->sectionSize(LogoTableModel::kCheckColumn)) +
                        header->sectionSize(LogoTableModel::kNumberColumn) +
-                       header->sectionSize(LogoTableModel::kSizeColumn);
+                       header->sectionSize(LogoTableModel::kSizeColumn) +
+                       (m_list->isColumnHidden(LogoTableModel::kAdjustColumn)
+                            ? 0
+                            : header->sectionSize(LogoTableModel::kAdjustColumn));
     m_list->header()->resizeSection(LogoTableModel::kNameColumn, inside - others);
     m_list->doItemsLayout(); // no scroll bar left over from the sections' first sizes
 }
@@ -193,6 +213,16 @@ void LogoListPane::OnItemChanged()
     const bool currentSelected = std::find(selected.begin(), selected.end(), current) != selected.end();
     m_model.SetSelectedRow(SourceRow(currentSelected ? current : selected.back()));
     emit SelectionChanged();
+}
+
+void LogoListPane::ShowAdjustColumn()
+{
+    const bool shown = m_model.AnyAdjusted();
+    if (m_list->isColumnHidden(LogoTableModel::kAdjustColumn) != shown)
+        return;
+    m_list->setColumnHidden(LogoTableModel::kAdjustColumn, !shown);
+    if (m_bColumnsInserted)
+        InsertColumns();
 }
 
 void LogoListPane::ShowCounters()

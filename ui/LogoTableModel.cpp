@@ -1,5 +1,7 @@
 #include "ui/LogoTableModel.h"
 
+#include <algorithm>
+
 #include "platform/Text.h"
 
 LogoTableModel::LogoTableModel(LogoList& list, QObject* parent) : QAbstractTableModel(parent), m_list(list)
@@ -36,6 +38,8 @@ QVariant LogoTableModel::data(const QModelIndex& index, int role) const
             return QString::fromStdString(logo.name);
         if (column == kSizeColumn)
             return QString::fromStdString(Format("%15d", logo.nvSize));
+        if (column == kAdjustColumn)
+            return QString::fromStdString(logo.adjust.Summary());
         return {};
     case Qt::CheckStateRole:
         return column == kCheckColumn ? QVariant(logo.centre ? Qt::Checked : Qt::Unchecked) : QVariant();
@@ -44,6 +48,8 @@ QVariant LogoTableModel::data(const QModelIndex& index, int role) const
         return column == kCheckColumn ? QStringLiteral("Centre %1").arg(QString::fromStdString(logo.name))
                                       : QVariant();
     case Qt::ToolTipRole:
+        if (column == kAdjustColumn && logo.adjust.Any())
+            return QString::fromStdString(logo.adjust.Summary());
         return column == kNameColumn ? QString::fromStdString(logo.path) : QVariant();
     case kSortRole:
         if (column == kNumberColumn)
@@ -52,6 +58,8 @@ QVariant LogoTableModel::data(const QModelIndex& index, int role) const
             return QString::fromStdString(logo.name);
         if (column == kSizeColumn)
             return logo.nvSize;
+        if (column == kAdjustColumn)
+            return QString::fromStdString(logo.adjust.Summary());
         return 0;
     default:
         return {};
@@ -71,13 +79,13 @@ QVariant LogoTableModel::headerData(int section, Qt::Orientation orientation, in
 {
     if (orientation != Qt::Horizontal)
         return {};
-    static const char* const kHeadings[kColumnCount] = {" ", "   No.", "Name", "Size"};
+    static const char* const kHeadings[kColumnCount] = {" ", "   No.", "Name", "Size", "Adjust"};
     if (role == Qt::DisplayRole && section >= 0 && section < kColumnCount)
         return QString::fromLatin1(kHeadings[section]);
     if (role == Qt::TextAlignmentRole)
-        return QVariant::fromValue((section == kNameColumn   ? Qt::AlignLeft
-                                    : section == kSizeColumn ? Qt::AlignRight
-                                                             : Qt::AlignHCenter) |
+        return QVariant::fromValue((section == kNameColumn || section == kAdjustColumn ? Qt::AlignLeft
+                                    : section == kSizeColumn                           ? Qt::AlignRight
+                                                                                       : Qt::AlignHCenter) |
                                    Qt::AlignVCenter);
     return {};
 }
@@ -88,6 +96,12 @@ Qt::ItemFlags LogoTableModel::flags(const QModelIndex& index) const
         return Qt::NoItemFlags;
     const Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
     return index.column() == kCheckColumn ? flags | Qt::ItemIsUserCheckable : flags;
+}
+
+bool LogoTableModel::AnyAdjusted() const
+{
+    const std::vector<Logo>& logos = m_list.Logos();
+    return std::any_of(logos.begin(), logos.end(), [](const Logo& logo) { return logo.adjust.Any(); });
 }
 
 int LogoTableModel::SelectedRow() const
@@ -133,5 +147,6 @@ void LogoTableModel::AfterClear()
 
 void LogoTableModel::RowChanged(int row)
 {
-    emit dataChanged(index(row, kCheckColumn), index(row, kColumnCount - 1), {Qt::CheckStateRole});
+    // The tick, or the adjustments with the size they make.
+    emit dataChanged(index(row, kCheckColumn), index(row, kColumnCount - 1));
 }

@@ -6,8 +6,9 @@
 // chosen last on any of them, which moves with its row and is gone with it.
 //
 // Columns: the centring tick (Qt::CheckStateRole), the logo number ("%3d"), the file
-// name and the NV data size ("%15d"). kSortRole gives typed values to sort by: the
-// number, the name (compared without regard to case by the proxies), the size; the same
+// name, the NV data size ("%15d") and the adjustments' short text ("fit, 90°"; empty
+// without any). kSortRole gives typed values to sort by: the number, the name (compared
+// without regard to case by the proxies), the size, the adjustments' text; the same
 // value for every row in the tick column, so that sorting by it shows the list's order.
 //
 // Used on the window's thread only.
@@ -19,7 +20,7 @@
 class LogoTableModel final : public QAbstractTableModel, private LogoListObserver {
     Q_OBJECT
 public:
-    enum Column { kCheckColumn = 0, kNumberColumn, kNameColumn, kSizeColumn, kColumnCount };
+    enum Column { kCheckColumn = 0, kNumberColumn, kNameColumn, kSizeColumn, kAdjustColumn, kColumnCount };
     static constexpr int kSortRole = Qt::UserRole;
 
     explicit LogoTableModel(LogoList& list, QObject* parent = nullptr);
@@ -33,6 +34,8 @@ public:
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
     const LogoList& List() const { return m_list; }
+    // True when any listed logo has adjustments.
+    bool AnyAdjusted() const;
 
     // The shared selection, as a row of this model; -1 for none.
     int SelectedRow() const;

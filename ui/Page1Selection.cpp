@@ -10,6 +10,7 @@
 #include "platform/MessageBox.h"
 #include "platform/Messages.h"
 #include "ui/CheckListCtrl.h"
+#include "ui/ClassicHintLine.h"
 #include "ui/LogoListControls.h"
 #include "ui/LogoTableModel.h"
 
@@ -41,6 +42,9 @@ CPage1Selection::CPage1Selection(Session& session, LogoTableModel& model)
                 192, 86, 101, 54);
     note->setWordWrap(true);
     note->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    auto* status = Place(new QLabel(this), 185, 152, 166, 76, Follow::Move(1, 0));
+    status->setObjectName(QStringLiteral("labelSelectionStatus"));
+    m_classicHint = new CClassicHintLine(status);
 
     connect(open, &QPushButton::clicked, this, &CPage1Selection::OnOpenFile);
     connect(remove, &QPushButton::clicked, this, &CPage1Selection::OnRemove);
@@ -65,6 +69,7 @@ void CPage1Selection::OnOpenFile()
 {
     CLogoLoader& loader = m_session.m_loader;
     loader.TakeFailedNumbers();
+    const int before = m_session.m_list.Count();
     const OpenResult result = loader.OpenFiles();
     if (result.dialog == OpenResult::Dialog::NothingChosen)
         return;
@@ -76,6 +81,15 @@ void CPage1Selection::OnOpenFile()
         platform::AfxMessageBox(msg::kOutOfMemoryShort, platform::MB_ICONHAND);
     m_pane->ShowListOrder();
     m_pane->ShowSharedSelection();
+    // Classic decides BMP dots by the file's own format: say which added files it
+    // would print badly.
+    const NvConversion conversion = m_session.Conversion();
+    std::vector<std::string> added;
+    for (int row = before; conversion.halftone == HalftoneMode::Classic && row < m_session.m_list.Count();
+         ++row)
+        if (m_session.m_list.At(row).kind == ImageKind::Bmp)
+            added.push_back(m_session.m_list.At(row).path);
+    m_classicHint->Judge(added, conversion.threshold);
 }
 
 void CPage1Selection::OnRemove()

@@ -4,6 +4,7 @@
 #include "ui/PropertySheet.h"
 
 class CCheckListCtrl;
+class CClassicHintLine;
 class LogoListPane;
 class LogoTableModel;
 class Session;
@@ -16,7 +17,8 @@ public:
     QString HelpTopic() const override { return QStringLiteral("Bitmap Selection"); }
 
     LogoListPane* m_pane;
-    CCheckListCtrl* m_list; // control 1001
+    CCheckListCtrl* m_list;          // control 1001
+    CClassicHintLine* m_classicHint; // the status line under the centring note
 
     bool OnInitDialog() override;
     bool OnSetActive() override;

@@ -5,6 +5,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QPainter>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
 #include <algorithm>
@@ -13,6 +14,7 @@
 #include "app/Session.h"
 #include "platform/MessageBox.h"
 #include "platform/Messages.h"
+#include "ui/AdjustPanel.h"
 #include "ui/CheckListCtrl.h"
 #include "ui/LogoListControls.h"
 #include "ui/LogoTableModel.h"
@@ -81,8 +83,46 @@ CPage2Preview::CPage2Preview(Session& session, LogoTableModel& model)
     connect(m_checkPrintedDots, &QCheckBox::toggled, this, &CPage2Preview::DrawPreview);
     AddZoomBox(frame);
 
-    // A row chosen here, or a header click that clears the choice, draws anew.
+    // In the free strip above the list, at its right end.
+    m_buttonAdjust = Place(new QPushButton(QStringLiteral("&Adjust..."), this), 127, 4, 50, 13,
+                           Follow::Move(kListShare, 0));
+    m_buttonAdjust->setObjectName(QStringLiteral("buttonAdjust"));
+    m_buttonAdjust->setEnabled(false);
+    connect(m_buttonAdjust, &QPushButton::clicked, this, &CPage2Preview::OnAdjust);
+
+    // A row chosen here, or a header click that clears the choice, draws anew; so does a
+    // logo's new adjustments or centring.
     connect(m_pane, &LogoListPane::SelectionChanged, this, &CPage2Preview::DrawPreview);
+    connect(&model, &QAbstractItemModel::dataChanged, this, [this] {
+        if (isVisible())
+            DrawPreview();
+    });
+}
+
+CAdjustPanel* CPage2Preview::AdjustPanel() const
+{
+    return m_adjustPanel;
+}
+
+bool CPage2Preview::OnKillActive()
+{
+    if (m_adjustPanel)
+        m_adjustPanel->close();
+    return CPropertyPage::OnKillActive();
+}
+
+void CPage2Preview::OnAdjust()
+{
+    const int row = m_model.SelectedRow();
+    if (row < 0)
+        return;
+    if (!m_adjustPanel) {
+        m_adjustPanel = new CAdjustPanel(m_session, m_model, row, this);
+        m_adjustPanel->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    m_adjustPanel->show();
+    m_adjustPanel->raise();
+    m_adjustPanel->activateWindow();
 }
 
 void CPage2Preview::AddZoomBox(const QRect& frame)
@@ -147,6 +187,9 @@ void CPage2Preview::DrawPreview()
 {
     UpdateData(true); // takes the current Quality button and the Printed dots tick
     const int row = m_model.SelectedRow();
+    m_buttonAdjust->setEnabled(row >= 0);
+    if (m_adjustPanel && row >= 0)
+        m_adjustPanel->SetRow(row);
     if (row >= 0) {
         // The logo shown, then the rows beside it as this page shows them, so that an
         // arrow key draws at once.

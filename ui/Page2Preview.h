@@ -3,6 +3,7 @@
 // selected logo at one of the printer's four print sizes, fitted into the frame or
 // zoomed to 1:1, 2:1 or 4:1 with scroll bars. The pictures are loaded away from the
 // window and kept; a repaint draws from what is kept and never reads a file.
+#include <QPointer>
 #include <QRect>
 #include <cstdint>
 #include <memory>
@@ -11,6 +12,7 @@
 #include "download/PreviewPictures.h"
 #include "ui/PropertySheet.h"
 
+class CAdjustPanel;
 class CCheckListCtrl;
 class LogoListPane;
 class LogoTableModel;
@@ -20,6 +22,7 @@ class QAbstractButton;
 class QCheckBox;
 class QComboBox;
 class QPainter;
+class QPushButton;
 
 class CPage2Preview : public CPropertyPage {
     Q_OBJECT
@@ -46,6 +49,12 @@ public:
     void DoDataExchange(CDataExchange& dx) override;
     bool OnInitDialog() override;
     bool OnSetActive() override;
+    // Closes the Adjust panel: it belongs to this page.
+    bool OnKillActive() override;
+    // "Adjust...": the panel of the logo shown, which then follows the logo shown.
+    void OnAdjust();
+    // The open Adjust panel; null when none is.
+    CAdjustPanel* AdjustPanel() const;
 
     // Has the preview drawn again: the selected logo's picture (and those of the rows
     // beside it) is asked for, loaded in the background unless it is kept and its file
@@ -72,6 +81,8 @@ private:
     std::vector<QAbstractButton*> m_radios;
     QCheckBox* m_checkPrintedDots;
     QComboBox* m_cbZoom;
+    QPushButton* m_buttonAdjust;
+    QPointer<CAdjustPanel> m_adjustPanel; // while it is open
     bool m_bMemoryReported = false;
     std::unique_ptr<PreviewPictures> m_pictures;
 };

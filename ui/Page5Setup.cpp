@@ -26,6 +26,7 @@
 #include "printer/PrinterStatus.h"
 #include "ui/AppIcon.h"
 #include "ui/HelpText.h"
+#include "ui/PaperBox.h"
 
 using printer::SerialBox;
 
@@ -160,7 +161,7 @@ void CPage5Setup::BuildControls()
     BuildAboutGroup();
     BuildOptionGroup();
     m_checkAskState = Add(this, new QCheckBox(QStringLiteral("Ask the printer's state before each run")),
-                          TemplateRect(this, this, 185, 176, 166, 10), Follow::Across(kLeftShare, 1));
+                          TemplateRect(this, this, 185, 191, 166, 10), Follow::Across(kLeftShare, 1));
     m_checkAskState->setObjectName(QStringLiteral("checkAskState"));
     m_checkAskState->setToolTip(QStringLiteral("A network printer is always asked. Paper out, an open cover "
                                                "or an error then stops a run before anything is sent."));
@@ -212,7 +213,7 @@ void CPage5Setup::BuildOptionGroup()
     m_editMaxArea->setAlignment(Qt::AlignRight);
     m_editMaxArea->installEventFilter(this);
     area->setBuddy(m_editMaxArea);
-    AddLabel(this, group, "dots(1~512)", 290, 96, 45, 8);
+    AddLabel(this, group, "dots(1~576)", 290, 96, 45, 8);
     auto* threshold = AddLabel(this, group, "Black / White diverging point (0~255)", 188, 129, 122, 8);
     m_editThreshold = AddDigitsEdit(this, group, 1068, 312, 128, 31, 10);
     threshold->setBuddy(m_editThreshold);
@@ -231,6 +232,13 @@ void CPage5Setup::BuildOptionGroup()
     for (const HalftoneMode mode : kHalftoneModes)
         m_cbHalftone->addItem(QString::fromLatin1(HalftoneLabel(mode)));
     halftone->setBuddy(m_cbHalftone);
+    // Under the group: the paper sets the width above.
+    auto* paper = Add(this, new QLabel(QStringLiteral("&Paper:")), TemplateRect(this, this, 189, 177, 30, 9),
+                      Follow::Move(kLeftShare, 0));
+    auto* paperBox = AddList(this, this, 0, 220, 175, 127, 60, Follow::Across(kLeftShare, 1));
+    paperBox->setObjectName(QStringLiteral("comboPaper"));
+    paper->setBuddy(paperBox);
+    TiePaperBox(paperBox, m_editMaxArea, [this] { SetModified(); });
 }
 
 void CPage5Setup::Connect()
@@ -263,7 +271,7 @@ void CPage5Setup::DoDataExchange(CDataExchange& dx)
     DDX_CBString(dx, m_cbPortName, m_strSelPort);
     DDX_Check(dx, m_checkPrintToFile, m_bPrintToFile);
     DDX_Text(dx, m_editMaxArea, m_nMaxArea);
-    DDV_MinMaxInt(dx, m_editMaxArea, m_nMaxArea, 1, 512);
+    DDV_MinMaxInt(dx, m_editMaxArea, m_nMaxArea, 1, kMaxPrintableWidth);
     DDX_Text(dx, m_editThreshold, m_nBwPoint);
     DDV_MinMaxInt(dx, m_editThreshold, m_nBwPoint, 0, 255);
 }

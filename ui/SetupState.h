@@ -44,7 +44,7 @@ struct PortWorkingCopy {
     uint8_t m_byParity = 0;
     uint8_t m_byStopBits = 0;
     int32_t m_nHandshake = 0;
-    int32_t m_nMaxArea = 512; // "Max Printable Area", 1..512
+    int32_t m_nMaxArea = 512; // "Max Printable Area", 1..576
     int32_t m_nBwPoint = 0;   // black/white diverging point, 0..255
     int32_t m_nHalftone = 0;  // HalftoneMode
     std::string m_strSelPrinter;

@@ -1,5 +1,6 @@
 // nivora-cli with PNG, JPEG and GIF logos: the refusals that name the file and the
-// reason, --halftone, and preview's picture against the virtual printer's.
+// reason, --halftone, the adjustments, and preview's picture against the virtual
+// printer's.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -102,6 +103,62 @@ TEST_F(CliImageTest, PreviewWritesTheDotsThePrinterPrints)
     }
 }
 
+// A logo wider than the paper is refused as it stands and stored at the paper's width
+// once fitted, with the dots preview shows.
+TEST_F(CliImageTest, AFittedWideLogoIsStoredAtThePaperWidth)
+{
+    const std::string wide = WriteShadedPng(dir.File("wide.png"), 1200, 1200);
+    const CliResult refused = RunCli({"download", "-o", out, "-w", "576", wide});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_THAT(refused.err, HasSubstr("1200 x 1200 is larger than the printer can store"));
+
+    ASSERT_EQ(RunCli({"download", "-o", out, "--fit", "-w", "576", "--contrast", "-20", wide}).status, 0);
+    const DecodedStream stream = Written();
+    ASSERT_EQ(stream.definitions.size(), 1u);
+    EXPECT_EQ(stream.definitions[0].WidthDots(), 576);
+    EXPECT_EQ(stream.definitions[0].HeightDots(), 576);
+    const DotImage stored = stream.definitions[0].Dots();
+    const std::string picture = dir.File("wide-dots.png");
+    const CliResult shown =
+        RunCli({"preview", "--fit", "-w", "576", "--contrast", "-20", wide, "-o", picture});
+    ASSERT_EQ(shown.status, 0) << shown.err;
+    const DecodedPng dots = ReadPng(picture);
+    ASSERT_EQ(dots.width, 576);
+    ASSERT_EQ(dots.height, 576);
+    for (size_t i = 0; i < stored.dots.size(); ++i)
+        ASSERT_EQ(dots.samples[i], stored.dots[i] ? 0 : 255) << "dot " << i;
+}
+
+// An L of four black pixels on white, trimmed, turned and inverted: two dots left in the
+// first column, in the download and in preview alike.
+TEST_F(CliImageTest, TrimTurnAndInvertGiveTheDotsPreviewShows)
+{
+    BmpParams params;
+    params.width = 10;
+    params.height = 6;
+    const std::string bmp = dir.File("l.bmp");
+    WriteFile(bmp, MakeBmp(params, [](int x, int y) {
+                  return (y == 1 && x >= 2 && x <= 4) || (y == 2 && x == 2) ? 0u : 0xFFFFFFu;
+              }));
+    const std::vector<std::string> adjust = {"--trim", "--rotate", "90", "--invert"};
+    std::vector<std::string> download = {"download", "-o", out, bmp};
+    download.insert(download.end(), adjust.begin(), adjust.end());
+    ASSERT_EQ(RunCli(download).status, 0);
+    const DecodedStream stream = Written();
+    ASSERT_EQ(stream.definitions.size(), 1u);
+    EXPECT_EQ(stream.definitions[0].raster, (std::vector<uint8_t>{0x60, 0, 0, 0, 0, 0, 0, 0}));
+
+    const std::string picture = dir.File("l-dots.png");
+    std::vector<std::string> preview = {"preview", bmp, "-o", picture};
+    preview.insert(preview.end(), adjust.begin(), adjust.end());
+    ASSERT_EQ(RunCli(preview).status, 0);
+    const DecodedPng dots = ReadPng(picture);
+    ASSERT_EQ(dots.width, 8);
+    ASSERT_EQ(dots.height, 8);
+    for (int i = 0; i < 64; ++i)
+        EXPECT_EQ(dots.samples[static_cast<size_t>(i)], i == 8 || i == 16 ? 0 : 255) << "dot " << i;
+}
+
 TEST_F(CliImageTest, PreviewUsageAndRefusals)
 {
     const std::string picture = dir.File("p.png");
@@ -114,6 +171,10 @@ TEST_F(CliImageTest, PreviewUsageAndRefusals)
         {{"preview", "-o", picture}, 2, "the image file is missing"},
         {{"preview", "-m", "triple", png, "-o", picture}, 2, "-m needs normal"},
         {{"preview", "-t", "256", png, "-o", picture}, 2, "threshold"},
+        {{"preview", "-w", "577", png, "-o", picture}, 2, "from 1 to 576"},
+        {{"preview", "--rotate", "45", png, "-o", picture}, 2, "--rotate takes 0, 90, 180 or 270, not '45'"},
+        {{"preview", "--gamma", "9", png, "-o", picture}, 2, "--gamma takes a number from 0.2 to 5.0"},
+        {{"preview", "--fit", "--scale", "50", png, "-o", picture}, 2, "either --fit or --scale"},
         {{"preview", dir.File("none.png"), "-o", picture}, 1, dir.File("none.png") + ": cannot be opened"},
         {{"preview", png, "-o", dir.File("no/dir/p.png")}, 1, dir.File("no/dir/p.png")},
     };

@@ -115,17 +115,18 @@ TEST_F(ImageLogoTest, TheDownloadCheckReadsTheSizesOfEveryKind)
 {
     ASSERT_TRUE(Pick(WriteShadedPng(dir.File("a.png"), 100, 50)));
     ASSERT_TRUE(Pick(WriteBarsGif(dir.File("wide.gif"), 512, 2304)));
-    EXPECT_EQ(ListedRasterLength(list, 0, 512), 728);
+    EXPECT_EQ(ListedRasterLength(list, 0, {128, 512}), 728);
     list.SetCentre(0, true);
-    EXPECT_EQ(ListedRasterLength(list, 0, 512), 2184); // 208 blank columns of 7 bytes
-    EXPECT_EQ(ListedLogoRefusal(DownloadJobs(list), 512), "");
+    EXPECT_EQ(ListedRasterLength(list, 0, {128, 512}), 2184); // 208 blank columns of 7 bytes
+    EXPECT_EQ(ListedLogoRefusal(DownloadJobs(list), {128, 512}), "");
 
     // Centring adds nothing to a picture as wide as the printable width. A file
     // replaced by a text is caught before anything is sent.
     list.SetCentre(1, true);
-    EXPECT_EQ(ListedLogoRefusal(DownloadJobs(list), 511), "");
+    EXPECT_EQ(ListedLogoRefusal(DownloadJobs(list), {128, 511}), "");
     dir.Write("wide.gif", "GIF89a but nothing more");
-    EXPECT_NE(ListedLogoRefusal(DownloadJobs(list), 512).find(dir.File("wide.gif")), std::string::npos);
+    EXPECT_NE(ListedLogoRefusal(DownloadJobs(list), {128, 512}).find(dir.File("wide.gif")),
+              std::string::npos);
 }
 
 // Every mode, every kind, centred or not: the stream carries exactly the dots of the

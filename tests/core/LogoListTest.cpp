@@ -132,7 +132,7 @@ TEST_F(LogoListTest, EachKindOfRefusedPickSaysWhyAndChangesNothing)
         {dir.File("cut.jpg"), AddOutcome::Unreadable, "truncated JPEG"},
         {dir.File("deep.bmp"), AddOutcome::Unsupported, "48 bits per pixel is not supported"},
         {Bmp("huge.bmp", 3000, 3000), AddOutcome::TooLarge,
-         "3000 x 3000 is larger than the printer can store (147,456 bytes of raster)"},
+         "3000 x 3000 is larger than the printer can store (165,888 bytes of raster)"},
         {Bmp("wide.bmp", 1024, 104), AddOutcome::DoesNotFit, "does not fit: 12 KByte left"},
         {Bmp("line\nbreak.bmp", 8, 8), AddOutcome::ControlCharacter,
          "the file name holds a control character"},

@@ -134,7 +134,7 @@ TEST_F(NvImageTest, ARasterBeyondTheCapacityIsLeftEmpty)
         int width, height, centre, length;
     };
     const Case cases[] = {
-        {512, 2304, 0, kNvRasterCapacity}, {512, 2305, 0, 0}, {8, 4480, 0, 8 * 560}, {8, 4480, 1, 0}};
+        {576, 2304, 0, kNvRasterCapacity}, {576, 2305, 0, 0}, {8, 5120, 0, 8 * 640}, {8, 5120, 1, 0}};
     for (const Case& c : cases) {
         conversion.centre = c.centre != 0;
         Convert(Params(c.width, c.height, 1), [](int, int) { return 0u; });

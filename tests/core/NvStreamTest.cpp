@@ -239,7 +239,7 @@ TEST_F(NvStreamTest, TheCheckNamesTheFirstFileThatCannotBeDefined)
         list.Append({0, dir.File(c.name), c.name, ImageKind::Bmp, 8, 8, 8, c.centre});
         if (std::string(c.name) == "gone.bmp")
             std::remove(dir.File(c.name).c_str());
-        const std::string refusal = ListedLogoRefusal(DownloadJobs(list), 512);
+        const std::string refusal = ListedLogoRefusal(DownloadJobs(list), {128, 512});
         EXPECT_EQ(PrepareNvImage(*image, list.At(1).path, {128, 512, c.centre}), c.message == nullptr);
         loader.RemoveFile(list.At(1).number);
         EXPECT_EQ(image->m_nLength == 0 && image->m_nWidth == 0 && image->m_nHeight == 0,

@@ -121,7 +121,7 @@ void TestListPages::theModelGivesItsViewsTypedValuesAndFollowsTheList()
     QStringList headers;
     for (int column = 0; column < model.columnCount(); ++column)
         headers << model.headerData(column, Qt::Horizontal).toString();
-    QCOMPARE(headers, QStringList({" ", "   No.", "Name", "Size"}));
+    QCOMPARE(headers, QStringList({" ", "   No.", "Name", "Size", "Adjust"}));
     QCOMPARE(model.headerData(3, Qt::Horizontal, Qt::TextAlignmentRole).toInt() & Qt::AlignHorizontal_Mask,
              int(Qt::AlignRight));
 
@@ -140,6 +140,18 @@ void TestListPages::theModelGivesItsViewsTypedValuesAndFollowsTheList()
     QVERIFY(cell);
     QVERIFY(cell->state().checkable && cell->state().checked);
     QVERIFY(!tree->tableInterface()->cellAt(1, 0)->state().checked);
+
+    // Adjustments show as their short text; new ones change the row, size and all.
+    QVERIFY(!model.AnyAdjusted());
+    Adjustments adjust;
+    adjust.scale = Adjustments::Scale::Fit;
+    adjust.rotate = 90;
+    list.SetAdjust(1, adjust, 16);
+    QVERIFY(model.AnyAdjusted());
+    QCOMPARE(changed.count(), 2);
+    QCOMPARE(at(1, 4, Qt::DisplayRole).toString(), QStringLiteral("fit, 90\u00b0"));
+    QCOMPARE(at(1, 3, Qt::DisplayRole).toString(), QStringLiteral("%1").arg(16, 15));
+    QCOMPARE(at(0, 4, Qt::DisplayRole).toString(), QString());
 
     // The shared selection moves with its row and goes with it.
     model.SetSelectedRow(1);
@@ -229,7 +241,7 @@ void TestListPages::openFileNamesEveryRefusedFileAndNumbersTheRest()
              std::vector<std::string>{
                  "These files were not added:\r\n" + h.work.File("notes.txt") +
                  ": not a BMP, PNG, JPEG or GIF file\r\n" + huge +
-                 ": 3000 x 3000 is larger than the printer can store (147,456 bytes of raster)"});
+                 ": 3000 x 3000 is larger than the printer can store (165,888 bytes of raster)"});
     QCOMPARE(h.fake.boxes.shown[0].flags, 0x30u);
     CCheckListCtrl* list = h.selection->m_list;
     QCOMPARE(ColumnTexts(*list, 1), QStringList({"  1", "  2", "  3"}));
@@ -240,8 +252,19 @@ void TestListPages::openFileNamesEveryRefusedFileAndNumbersTheRest()
     QCOMPARE(offered.front(),
              QStringLiteral("Images (*.bmp *.BMP *.png *.PNG *.jpg *.JPG *.jpeg *.JPEG *.gif *.GIF)"));
     QCOMPARE(offered.back(), QStringLiteral("All Files (*.*)"));
+    // Classic would print these dark logos as solid blocks: the status line says so, in
+    // full for the first and by name for the others, once per file.
+    auto* status = FindChild<QLabel>(h.selection, QStringLiteral("labelSelectionStatus"));
+    QTRY_VERIFY(status->text().endsWith(QStringLiteral("\nAlso: two.bmp, three.bmp")));
+    QVERIFY(status->text().startsWith(QStringLiteral("one.bmp would print 100 % black under Classic.")));
+    QVERIFY(status->isVisible());
     h.Activate(2);
     QCOMPARE(Counters(h.upload), QStringList({"  3 / 255", "  1 / 384 KByte"}));
+    h.Activate(0);
+    h.fake.files.openChoices.push_back({true, {paths[0]}});
+    Press(h, kOpenFile);
+    QCoreApplication::processEvents(); // a file to look at would be looked at now
+    QVERIFY(!status->isVisible());
 }
 
 // The logos listed in this order, their sizes (8 dots high: the width; else width x
@@ -438,8 +461,23 @@ void TestListPages::thePagesGrowWithTheWindowWithoutOverlapOrCutText()
             }
             // Only the Download page's counters go without a border.
             QCOMPARE(FindChild<QLineEdit>(page, QStringLiteral("edit1075"))->hasFrame(), tab != 2);
+            QVERIFY(list.isColumnHidden(4)); // no logo has adjustments
         }
     }
+    // An adjusted logo brings its column, and the sizes still show whole beside it.
+    Adjustments adjust;
+    adjust.gamma = 1.4;
+    h.CurrentSession().m_list.SetAdjust(0, adjust, 147456);
+    sheet->resize(sheet->sizeHint());
+    h.Activate(0);
+    CCheckListCtrl& selection = ListOn(h, 0);
+    QVERIFY(!selection.isColumnHidden(4));
+    QTRY_VERIFY(!selection.horizontalScrollBar()->isVisible());
+    selection.scrollTo(selection.model()->index(0, 2));
+    const QHeaderView* header = selection.header();
+    QVERIFY(header->sectionViewportPosition(4) + header->sectionSize(4) <= selection.viewport()->width());
+    QCOMPARE(selection.DisplayText(0, 3), selection.GetItemText(0, 3));
+    QCOMPARE(selection.DisplayText(0, 4), QStringLiteral("\u03b31.4"));
 }
 
 QTEST_MAIN(TestListPages)

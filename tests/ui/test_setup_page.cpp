@@ -272,10 +272,10 @@ void TestSetupPage::thresholdAndWidthAreCheckedAndOnlyLeavingTakesThem()
     // A width out of range keeps the page, with the bounds, on the value to correct;
     // nor does "Close" get past it.
     h.fake.boxes.shown.clear();
-    Type(h.Edit(1066), "513");
+    Type(h.Edit(1066), "577");
     QVERIFY(!h.Leave());
     QCOMPARE(h.sheet->Tabs()->currentIndex(), SetupHarness::kSetupTab);
-    QCOMPARE(h.Boxes(), std::vector<std::string>{"Please enter an integer between 1 and 512."});
+    QCOMPARE(h.Boxes(), std::vector<std::string>{"Please enter an integer between 1 and 576."});
     QVERIFY(h.Edit(1066)->hasFocus());
     h.Button(Button::Ok)->click();
     QVERIFY(h.sheet->isVisible());
@@ -291,6 +291,23 @@ void TestSetupPage::thresholdAndWidthAreCheckedAndOnlyLeavingTakesThem()
     QVERIFY(h.Leave());
     QCOMPARE(h.Settings().m_nThreshold, 99);
     QCOMPARE(h.Settings().m_nMaxPrintWidth, 300);
+
+    // The paper sets the width and follows it, whoever set it.
+    QVERIFY(h.Return());
+    auto* paper = h.Find<QComboBox>(QStringLiteral("comboPaper"));
+    QCOMPARE(Entries(paper),
+             QStringList({"58 mm (384 dots)", "80 mm (512 dots)", "80 mm (576 dots)", "Other"}));
+    QCOMPARE(paper->currentText(), QStringLiteral("Other"));
+    QVERIFY(Choose(paper, QStringLiteral("80 mm (576 dots)")));
+    QCOMPARE(h.Edit(1066)->text(), QStringLiteral("576"));
+    QVERIFY(h.ApplyEnabled());
+    QVERIFY(h.Choose(1044, QStringLiteral("ORVAN 4S/U")));
+    QCOMPARE(paper->currentText(), QStringLiteral("58 mm (384 dots)"));
+    Type(h.Edit(1066), "512");
+    QCOMPARE(paper->currentText(), QStringLiteral("80 mm (512 dots)"));
+    QVERIFY(Choose(paper, QStringLiteral("80 mm (576 dots)")));
+    QVERIFY(h.Leave());
+    QCOMPARE(h.Settings().m_nMaxPrintWidth, 576);
 }
 
 // Apply sends the test and says under the port settings whether a byte came back; an

@@ -11,6 +11,7 @@
 #include "platform/Context.h"
 #include "platform/Messages.h"
 #include "printer/PortNames.h"
+#include "tools/cli/AdjustOptions.h"
 #include "tools/cli/DownloadRuns.h"
 #include "tools/cli/Command.h"
 #include "tools/cli/Fleet.h"
@@ -24,25 +25,27 @@
 namespace {
 
 const std::string kUsage =
-    std::string("Usage: nivora-cli download -p PORT [SERIAL OPTIONS] [-t N] [-w DOTS] [-c LIST] IMAGE ...\n"
-                "       nivora-cli download -p PORT [SERIAL OPTIONS] --erase-all\n"
-                "       nivora-cli download -o OUT [-t N] [-w DOTS] [-c LIST] [IMAGE ...]\n"
-                "\n"
-                "Stores the logo files (BMP, PNG, JPEG or GIF) in the NV graphics memory of the\n"
-                "printer on PORT, exactly as the window's Download button does: GS I 1 and a wait\n"
-                "of up to 500 ms for the answer, ESC @ (not on LPT), FS q n, a pause of 3.5 s\n"
-                "while the printer erases its images, then one image record per file, its raster\n"
-                "in pieces of 512 bytes with a pause of 10 ms after each. The files become NV\n"
-                "images 1, 2, ... in the order given. With --erase-all instead of files every NV\n"
-                "image in the printer is deleted (1C 71 01 00 00 00 00).\n"
-                "Ctrl-C stops between two images and completes the definitions the printer is owed\n"
-                "with empty ones; while the printer takes nothing it stops at once; a second Ctrl-C\n"
-                "ends at once. The port is released on every way out (SIGTERM and SIGHUP too).\n"
-                "\n"
-                "With -o the same bytes (without GS I 1 and ESC @, and without pauses) go to the file\n"
-                "OUT, as the window writes them to an output file.\n"
-                "\n"
-                "Options:\n") +
+    std::string(
+        "Usage: nivora-cli download -p PORT [SERIAL OPTIONS] [-t N] [-w DOTS] [-c LIST] [ADJUSTMENTS]\n"
+        "                           IMAGE ...\n"
+        "       nivora-cli download -p PORT [SERIAL OPTIONS] --erase-all\n"
+        "       nivora-cli download -o OUT [-t N] [-w DOTS] [-c LIST] [ADJUSTMENTS] [IMAGE ...]\n"
+        "\n"
+        "Stores the logo files (BMP, PNG, JPEG or GIF) in the NV graphics memory of the\n"
+        "printer on PORT, exactly as the window's Download button does: GS I 1 and a wait\n"
+        "of up to 500 ms for the answer, ESC @ (not on LPT), FS q n, a pause of 3.5 s\n"
+        "while the printer erases its images, then one image record per file, its raster\n"
+        "in pieces of 512 bytes with a pause of 10 ms after each. The files become NV\n"
+        "images 1, 2, ... in the order given. With --erase-all instead of files every NV\n"
+        "image in the printer is deleted (1C 71 01 00 00 00 00).\n"
+        "Ctrl-C stops between two images and completes the definitions the printer is owed\n"
+        "with empty ones; while the printer takes nothing it stops at once; a second Ctrl-C\n"
+        "ends at once. The port is released on every way out (SIGTERM and SIGHUP too).\n"
+        "\n"
+        "With -o the same bytes (without GS I 1 and ESC @, and without pauses) go to the file\n"
+        "OUT, as the window writes them to an output file.\n"
+        "\n"
+        "Options:\n") +
     cli::kPortOptionsUsage + cli::kFleetUsage +
     "  -o, --output OUT        file to write; '-' for standard output. OUT is replaced only\n"
     "                          when the whole stream was made.\n"
@@ -50,8 +53,8 @@ const std::string kUsage =
     "                          16-, 24- or 32-bit pixel prints when its grey is below N,\n"
     "                          an 8-bit pixel when 255 - its palette index is N or more\n"
     "                          (classic BMP rules; other files and modes by grey).\n"
-    "  -w, --max-width DOTS    maximum printable width 1..512 (default 512); centred\n"
-    "                          images are centred within it.\n"
+    "  -w, --max-width DOTS    maximum printable width 1..576 (default 512); centred\n"
+    "                          images are centred within it, --fit shrinks to it.\n"
     "  -c, --center LIST       centre these images: comma-separated 1-based positions\n"
     "                          of the file arguments, e.g. -c 1,3 (may be repeated).\n"
     "  --erase-all             with -p and no files: delete every NV image in the\n"
@@ -64,14 +67,15 @@ const std::string kUsage =
     "                          open or it reports an error (the default on a network printer)\n"
     "  --no-ask-state          do not ask it (the default on a serial or LPT port, whose\n"
     "                          wire then carries the window's bytes exactly)\n" +
-    std::string(cli::kHalftoneUsage) +
+    std::string(cli::kHalftoneUsage) + "Adjustments, made to every file:\n" + cli::kAdjustUsage +
     "  -h, --help              show this help.\n"
     "\n"
     "The files are checked as the window checks them when they are added: at most 255\n"
     "files, 384 KByte of NV data in all, bit depths up to 32, readable pictures; and one\n"
-    "image's raster (centring included) must fit 147456 bytes and at most 8184 x 2304\n"
-    "dots. Every refused file is named on standard error with the reason (\"not a\n"
-    "BMP, PNG, JPEG or GIF file\", \"truncated PNG\", ...), and nothing is sent.\n"
+    "image's raster (adjusted, centring included) must fit 165888 bytes (576 x 2304\n"
+    "dots) and at most 8184 x 2304 dots. Every refused file is named on standard error\n"
+    "with the reason (\"not a BMP, PNG, JPEG or GIF file\", \"truncated PNG\", ...), and\n"
+    "nothing is sent.\n"
     "\n"
     "Messages of a download are the window's, on standard error.\n"
     "\n"
@@ -88,6 +92,7 @@ const std::vector<cli::OptionDef> kOptions = [] {
         {0, "ask-state", false}, {0, "no-ask-state", false},
     };
     options.insert(options.end(), cli::FleetOptionDefs().begin(), cli::FleetOptionDefs().end());
+    options.insert(options.end(), cli::AdjustOptionDefs().begin(), cli::AdjustOptionDefs().end());
     return options;
 }();
 
@@ -164,8 +169,12 @@ int ReadOptions(const std::vector<std::string>& args, cli::DownloadOptions& opti
         options.askState = parsed.Has("ask-state") ? printer::AskState::Always : printer::AskState::Never;
     if (parsed.Has("threshold") && !cli::ParseNumber(parsed.Get("threshold"), 0, 255, options.threshold))
         return cli::UsageError("download", "the threshold must be a number from 0 to 255");
-    if (parsed.Has("max-width") && !cli::ParseNumber(parsed.Get("max-width"), 1, 512, options.maxWidth))
-        return cli::UsageError("download", "the maximum width must be a number from 1 to 512");
+    if (parsed.Has("max-width") &&
+        !cli::ParseNumber(parsed.Get("max-width"), 1, kMaxPrintableWidth, options.maxWidth))
+        return cli::UsageError("download", "the maximum width must be a number from 1 to " +
+                                               std::to_string(kMaxPrintableWidth));
+    if (const std::string bad = cli::ReadAdjustOptions(parsed, options.adjust); !bad.empty())
+        return cli::UsageError("download", bad);
     for (const std::string& list : parsed.GetAll("center")) {
         const int count = static_cast<int>(options.files.size());
         if (!cli::ParseNumberList(list, 1, count, options.centred))
@@ -176,13 +185,20 @@ int ReadOptions(const std::vector<std::string>& args, cli::DownloadOptions& opti
     return -1;
 }
 
-// Lists the files as the window's Open File does, each refused file named with its
-// reason; false when any was refused.
+// Lists the files as the window's Open File does, adjusted, each refused file named
+// with its reason; false when any was refused.
 bool ListFiles(const cli::DownloadOptions& options, CLogoLoader& loader)
 {
+    const NvConversion settings = cli::ConversionOf(options);
+    loader.SetAdjustedSizeFn([settings](const std::string& path, const Adjustments& adjust, int32_t& width,
+                                        int32_t& height, std::string& why) {
+        NvConversion conversion = settings;
+        conversion.adjust = adjust;
+        return AdjustedPictureSize(path, conversion, width, height, why);
+    });
     bool listed = true;
     for (const std::string& path : options.files) {
-        const AddResult added = loader.AddFile(0, path);
+        const AddResult added = loader.AddFile(0, path, options.adjust);
         if (added.outcome == AddOutcome::ListFull) {
             std::fprintf(stderr, "nivora-cli: %s: %s\n", cli::Printable(path).c_str(), msg::kTooManyFiles);
             return false;
@@ -208,7 +224,7 @@ int RunDownload(const platform::Context& context, const std::vector<std::string>
         return cli::kExitFailed;
     for (const int position : options.centred)
         list.SetCentre(position - 1, true);
-    if (const std::string refusal = ListedLogoRefusal(DownloadJobs(list), options.maxWidth);
+    if (const std::string refusal = ListedLogoRefusal(DownloadJobs(list), cli::ConversionOf(options));
         !refusal.empty()) {
         cli::PrintRunMessages({{refusal, 0}}, "");
         return cli::kExitFailed;

@@ -8,6 +8,7 @@
 
 #include "keyed/NvKey.h"
 #include "platform/Context.h"
+#include "tools/cli/AdjustOptions.h"
 #include "tools/cli/Command.h"
 #include "tools/cli/HalftoneOption.h"
 #include "tools/cli/NvRun.h"
@@ -21,7 +22,8 @@ namespace {
 
 const std::string kUsage =
     std::string("Usage: nivora-cli nv info   -p PORT [--json]\n"
-                "       nivora-cli nv store  -p PORT [-t N] [--halftone MODE] [-w DOTS] [-c] KEY=IMAGE ...\n"
+                "       nivora-cli nv store  -p PORT [-t N] [--halftone MODE] [-w DOTS] [-c] [ADJUSTMENTS]\n"
+                "                            KEY=IMAGE ...\n"
                 "       nivora-cli nv delete -p PORT KEY ... | --all\n"
                 "       nivora-cli nv print  -p PORT [-m MODE] KEY ...\n"
                 "       nivora-cli nv sync   -p PORT [--prune] [--dry-run] [--json] MANIFEST\n"
@@ -33,8 +35,10 @@ const std::string kUsage =
                 "under KEY (a logo that does not fit the free room is refused before a byte of it\n"
                 "is sent); delete deletes keys, or every key with --all; print prints keys at one of\n"
                 "FS p's four sizes; sync brings the printer to a MANIFEST, one line per logo\n"
-                "('KEY IMAGE [threshold=N] [halftone=MODE] [centre]', '#' comments), storing only\n"
-                "the keys that are missing or changed.\n"
+                "('KEY IMAGE [threshold=N] [halftone=MODE] [centre] [ADJUSTMENTS]', '#' comments),\n"
+                "storing only the keys that are missing or changed. A line's adjustments are the\n"
+                "words trim, rotate=DEGREES, fit, scale=PERCENT, brightness=N, contrast=N,\n"
+                "gamma=G and invert, which take what the options of the same names take.\n"
                 "\n"
                 "After every write the printer writes its memory and reads nothing, for up to\n"
                 "--busy-timeout; the run waits for it (the stall limit does not apply then). Every\n"
@@ -62,7 +66,7 @@ const std::string kUsage =
     "  -t, --threshold N       black/white diverging point 0..255 (default 128)\n"
     "  -w, --max-width DOTS    printable width 1..8192 (default 512)\n"
     "  -c, --center            centre the logos within that width\n" +
-    std::string(cli::kHalftoneUsage) +
+    std::string(cli::kHalftoneUsage) + cli::kAdjustUsage +
     "print:\n"
     "  -m, --mode MODE         normal, double-width, double-height or quadruple (0..3)\n"
     "delete:\n"
@@ -76,11 +80,16 @@ const std::string kUsage =
     "Exit status: 0 done and verified (on every printer), 1 failed (the reason on\n"
     "standard error), 2 wrong usage, 3 the printer does not answer, 130 stopped.\n";
 
-const std::vector<cli::OptionDef> kOptions = {
-    {0, "busy-timeout", true}, {0, "ask-state", false},  {0, "no-ask-state", false}, {0, "json", false},
-    {'v', "verbose", false},   {'t', "threshold", true}, {'w', "max-width", true},   {'c', "center", false},
-    cli::kHalftoneOption,      {'m', "mode", true},      {0, "all", false},          {0, "prune", false},
-    {0, "dry-run", false},     {0, "store-all", false}};
+const std::vector<cli::OptionDef> kOptions = [] {
+    std::vector<cli::OptionDef> options = {
+        {0, "busy-timeout", true}, {0, "ask-state", false}, {0, "no-ask-state", false},
+        {0, "json", false},        {'v', "verbose", false}, {'t', "threshold", true},
+        {'w', "max-width", true},  {'c', "center", false},  cli::kHalftoneOption,
+        {'m', "mode", true},       {0, "all", false},       {0, "prune", false},
+        {0, "dry-run", false},     {0, "store-all", false}};
+    options.insert(options.end(), cli::AdjustOptionDefs().begin(), cli::AdjustOptionDefs().end());
+    return options;
+}();
 
 // Options that belong to one action only.
 struct OwnedOption {
@@ -161,6 +170,9 @@ std::string ReadRequest(const cli::ParsedOptions& parsed, cli::NvRequest& reques
     for (const OwnedOption& owned : kOwned)
         if (parsed.Has(owned.name) && owned.action != request.action)
             return std::string("--") + owned.name + " does not go with this action";
+    for (const cli::OptionDef& adjustment : cli::AdjustOptionDefs())
+        if (parsed.Has(adjustment.longName) && request.action != cli::NvAction::Store)
+            return "--" + adjustment.longName + " goes with store (a manifest names a logo's adjustments)";
     if (std::string error; !cli::ReadSeconds(parsed, "busy-timeout", 1, 3600, request.busyLimit, error))
         return error;
     if (parsed.Has("ask-state") && parsed.Has("no-ask-state"))
@@ -180,6 +192,8 @@ std::string ReadRequest(const cli::ParsedOptions& parsed, cli::NvRequest& reques
         !cli::ParseNumber(parsed.Get("max-width"), 1, 8192, conversion.maxPrintWidth))
         return "the maximum width must be a number from 1 to 8192";
     conversion.centre = parsed.Has("center");
+    if (const std::string bad = cli::ReadAdjustOptions(parsed, conversion.adjust); !bad.empty())
+        return bad;
     if (parsed.Has("mode") && !cli::ParsePrintMode(parsed.Get("mode"), request.printMode))
         return "-m needs normal, double-width, double-height or quadruple (0..3), not '" +
                parsed.Get("mode") + "'";

@@ -7,6 +7,7 @@
 #include "download/PrintedDots.h"
 #include "download/StreamDecoder.h"
 #include "logo/PngWrite.h"
+#include "tools/cli/AdjustOptions.h"
 #include "tools/cli/Command.h"
 #include "tools/cli/HalftoneOption.h"
 #include "tools/cli/Options.h"
@@ -14,31 +15,38 @@
 namespace {
 
 const std::string kUsage =
-    std::string(
-        "Usage: nivora-cli preview [-t N] [-w DOTS] [-c] [--halftone MODE] [-m MODE] IMAGE -o OUT.png\n"
-        "\n"
-        "Writes the dots the printer will print for the logo file IMAGE (BMP, PNG, JPEG or\n"
-        "GIF) as a PNG picture, black dots on white, one pixel per dot: the file is\n"
-        "converted as a download converts it (threshold, halftone, width and centring,\n"
-        "the white rounding margins included) and scaled as the print mode prints it.\n"
-        "\n"
-        "Options:\n"
-        "  -o, --output OUT.png    the picture to write (required).\n"
-        "  -t, --threshold N       black/white diverging point 0..255 (default 128).\n"
-        "  -w, --max-width DOTS    maximum printable width 1..512 (default 512).\n"
-        "  -c, --center            centre the logo within the maximum width.\n") +
+    std::string("Usage: nivora-cli preview [-t N] [-w DOTS] [-c] [--halftone MODE] [-m MODE] [ADJUSTMENTS]\n"
+                "                          IMAGE -o OUT.png\n"
+                "\n"
+                "Writes the dots the printer will print for the logo file IMAGE (BMP, PNG, JPEG or\n"
+                "GIF) as a PNG picture, black dots on white, one pixel per dot: the file is\n"
+                "converted as a download converts it (adjustments, threshold, halftone, width and\n"
+                "centring, the white rounding margins included) and scaled as the print mode\n"
+                "prints it.\n"
+                "\n"
+                "Options:\n"
+                "  -o, --output OUT.png    the picture to write (required).\n"
+                "  -t, --threshold N       black/white diverging point 0..255 (default 128).\n"
+                "  -w, --max-width DOTS    maximum printable width 1..576 (default 512).\n"
+                "  -c, --center            centre the logo within the maximum width.\n") +
     cli::kHalftoneUsage +
     "  -m, --mode MODE         normal, double-width, double-height or quadruple\n"
     "                          (0..3, default normal), as nivora-cli print takes it.\n"
+    "Adjustments:\n" +
+    std::string(cli::kAdjustUsage) +
     "  -h, --help              show this help.\n"
     "\n"
     "Exit status: 0 written, 1 the file does not convert or OUT cannot be written,\n"
     "2 wrong usage.\n";
 
-const std::vector<cli::OptionDef> kOptions = {
-    {'o', "output", true},  {'t', "threshold", true}, {'w', "max-width", true},
-    {'c', "center", false}, {'m', "mode", true},      cli::kHalftoneOption,
-};
+const std::vector<cli::OptionDef> kOptions = [] {
+    std::vector<cli::OptionDef> options = {
+        {'o', "output", true},  {'t', "threshold", true}, {'w', "max-width", true},
+        {'c', "center", false}, {'m', "mode", true},      cli::kHalftoneOption,
+    };
+    options.insert(options.end(), cli::AdjustOptionDefs().begin(), cli::AdjustOptionDefs().end());
+    return options;
+}();
 
 struct PreviewOptions {
     NvConversion conversion;
@@ -66,8 +74,11 @@ int ReadOptions(const std::vector<std::string>& args, PreviewOptions& options)
     if (parsed.Has("threshold") && !cli::ParseNumber(parsed.Get("threshold"), 0, 255, conversion.threshold))
         return cli::UsageError("preview", "the threshold must be a number from 0 to 255");
     if (parsed.Has("max-width") &&
-        !cli::ParseNumber(parsed.Get("max-width"), 1, 512, conversion.maxPrintWidth))
-        return cli::UsageError("preview", "the maximum width must be a number from 1 to 512");
+        !cli::ParseNumber(parsed.Get("max-width"), 1, kMaxPrintableWidth, conversion.maxPrintWidth))
+        return cli::UsageError("preview", "the maximum width must be a number from 1 to " +
+                                              std::to_string(kMaxPrintableWidth));
+    if (const std::string bad = cli::ReadAdjustOptions(parsed, conversion.adjust); !bad.empty())
+        return cli::UsageError("preview", bad);
     if (const std::string bad = cli::ReadHalftoneOption(parsed, conversion.halftone); !bad.empty())
         return cli::UsageError("preview", bad);
     if (parsed.Has("mode") && !cli::ParsePrintMode(parsed.Get("mode"), options.mode))

@@ -29,7 +29,7 @@ std::string DescribeImage(int number, const NvLogoJob& job, const CNvImage& sent
 class FileDownload final : public CSinkDownload {
 public:
     FileDownload(const LogoList& list, const DownloadOptions& options, ByteSink& sink)
-        : CSinkDownload(list, {options.threshold, options.maxWidth, false, options.halftone, {}}, sink)
+        : CSinkDownload(list, ConversionOf(options), sink)
     {
     }
     std::vector<std::string> m_sent; // one description per image sent
@@ -42,6 +42,11 @@ protected:
 };
 
 } // namespace
+
+NvConversion ConversionOf(const DownloadOptions& options)
+{
+    return {options.threshold, options.maxWidth, false, options.halftone, {}};
+}
 
 int WriteToFile(const LogoList& list, const DownloadOptions& options)
 {
@@ -194,7 +199,7 @@ int SendToPort(const platform::Context& base, const LogoList& list, const Downlo
     request.start.port = cli::PortSettingsFor(options.port, target);
     request.start.askState = options.askState;
     request.logos = DownloadJobs(list);
-    request.conversion = {options.threshold, options.maxWidth, false, options.halftone, {}};
+    request.conversion = ConversionOf(options);
     const std::string port = cli::DescribePort(context, target);
     CliDownloadObserver observer(options, port);
     const jobs::DownloadEnd end =

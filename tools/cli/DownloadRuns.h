@@ -30,10 +30,15 @@ struct DownloadOptions {
     bool quiet = false;
     FleetOptions fleet; // every printer to serve
     HalftoneMode halftone = HalftoneMode::Classic;
+    Adjustments adjust;                        // made to every file
     bool oneOfMany = false;                    // one printer of many: its line says what a stop left behind
     printer::WaitObserver* observer = nullptr; // hears when a printer stops taking data
     printer::AskState askState = printer::AskState::ByPort;
 };
+
+// How the files are converted: threshold, width and halftone; the centring and the
+// adjustments are each listed logo's own.
+NvConversion ConversionOf(const DownloadOptions& options);
 
 // The stream of the listed logos (or the delete-all stream) into options.output, put
 // in place whole. The exit status.

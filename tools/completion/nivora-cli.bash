@@ -8,20 +8,23 @@
 _nivora_cli_commands="check download help nv ports preview print render status virtual-printer"
 
 _nivora_cli_port_options="-p --port --baud --data-bits --parity --stop-bits --handshake --stall-timeout"
+_nivora_cli_adjust_options="--trim --rotate --fit --scale --brightness --contrast --gamma --invert"
 
 declare -A _nivora_cli_options=(
     [check]="$_nivora_cli_port_options"
     [download]="$_nivora_cli_port_options -o --output --erase-all -t --threshold -w --max-width -c --center
-                --halftone --printers -j --jobs -q --quiet -v --verbose --ask-state --no-ask-state"
+                --halftone --printers -j --jobs -q --quiet -v --verbose --ask-state --no-ask-state
+                $_nivora_cli_adjust_options"
     [print]="$_nivora_cli_port_options -o --output -r --range -m --mode --header --printers -j --jobs -q --quiet
              --ask-state --no-ask-state"
     [render]="-d --dir --max-images"
     [virtual-printer]="--listen --pty -d --dir --capacity --busy-ms --classic-only --keyed-only --keep-both
                        --paper-out --max-images"
-    [preview]="-o --output -t --threshold -w --max-width -c --center --halftone -m --mode"
+    [preview]="-o --output -t --threshold -w --max-width -c --center --halftone -m --mode $_nivora_cli_adjust_options"
     [ports]="--table --network"
     [nv]="$_nivora_cli_port_options --printers -j --jobs --busy-timeout --ask-state --no-ask-state --json -v --verbose
-          -t --threshold -w --max-width -c --center --halftone -m --mode --all --prune --dry-run --store-all"
+          -t --threshold -w --max-width -c --center --halftone -m --mode --all --prune --dry-run --store-all
+          $_nivora_cli_adjust_options"
     [status]="$_nivora_cli_port_options --printers -j --jobs --json --prometheus --no-memory"
     [help]=""
 )
@@ -47,6 +50,7 @@ declare -A _nivora_cli_values=(
     [--max-images]=:number
     [--listen]=:number [--pty]=:file [--capacity]=:number [--busy-ms]=:number
     [--busy-timeout]=:number [--prometheus]=:file
+    [--rotate]="0 90 180 270" [--scale]=:number [--brightness]=:number [--contrast]=:number [--gamma]=:number
 )
 # -c is a value-taking list of positions for download and a flag for preview.
 _nivora_cli_takes_value() # command option
