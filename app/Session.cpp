@@ -66,6 +66,7 @@ ReloadResult Session::LoadProfile()
 {
     const PrivateProfile profile = Profile();
     m_kept = ReadKeptSettings(profile);
+    m_loader.SetPrintableWidth(m_kept.maxPrintWidth);
     return ReloadStoredList();
 }
 
@@ -92,6 +93,7 @@ bool Session::CommitSettings(const printer::SetupRecord& settings)
                                    settings.m_nThreshold != m_settings.m_nThreshold ||
                                    settings.m_nHalftone != m_settings.m_nHalftone;
     m_settings = settings;
+    m_loader.SetPrintableWidth(settings.m_nMaxPrintWidth);
     // Adjusted logos take the size the new conversion gives them.
     if (conversionChanged)
         m_loader.RefreshAdjustedSizes();

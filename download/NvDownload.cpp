@@ -67,8 +67,8 @@ std::string LogoRefusal(const std::string& path, const NvConversion& conversion)
         return Format(msg::kCannotReadFormat, path.c_str());
     const bool centre = conversion.centre;
     const long long length = NvRasterLength(pictureWidth, pictureHeight, centre, maxPrintWidth);
-    if (length > kNvRasterCapacity)
-        return Format(msg::kTooLargeFormat, path.c_str(), length, kNvRasterCapacity);
+    if (const int capacity = NvRasterCapacity(maxPrintWidth); length > capacity)
+        return Format(msg::kTooLargeFormat, path.c_str(), length, capacity);
     // One byte per column gives the width in dots, centring columns included.
     const long long width = NvRasterLength(pictureWidth, 1, centre, maxPrintWidth);
     const long long height = (static_cast<long long>(pictureHeight) + 7) / 8 * 8;

@@ -8,7 +8,8 @@
 //   headers; the whole picture when the logo has adjustments, whose size depends on it)
 //   and refuses the download, with a message naming the file, when one no longer reads
 //   as a picture (BMP, PNG, JPEG or GIF), when its raster as it will be sent (adjusted,
-//   centring included) would exceed the converter's 165888 bytes, or when FS q cannot
+//   centring included) would exceed what one image may take at the printable width
+//   (NvRasterCapacity: 147456 bytes up to 512 dots, 165888 at 576), or when FS q cannot
 //   describe its size (more than 1023 8-dot units across or 288 down). Nothing has been
 //   sent then, so the printer keeps the images it has.
 // - A file that fails after that (removed or changed while the download runs) goes out

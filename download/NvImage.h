@@ -28,6 +28,14 @@ inline constexpr int kNvRasterCapacity = 165888;
 // The widest printable area a user may set: 80 mm paper at 203 dpi.
 inline constexpr int kMaxPrintableWidth = 576;
 
+// The raster one image may take at a printable width: 512 columns of 288 bytes up to
+// 512 dots (the historic limit), one column more per dot beyond, up to kNvRasterCapacity.
+inline constexpr int NvRasterCapacity(int maxPrintWidth)
+{
+    const int columns = (maxPrintWidth + 7) / 8 * 8;
+    return (columns < 512 ? 512 : columns > kMaxPrintableWidth ? kMaxPrintableWidth : columns) * 288;
+}
+
 // The largest raster any logo may have: every dot of the tallest and widest key-coded
 // graphic. A loaded picture whose adjusted size is asked for may be this large.
 inline constexpr int kMaxAdjustedRasterBytes = 8192 / 8 * 2304;

@@ -94,10 +94,10 @@ AddResult CLogoLoader::AddFile(int32_t nIndex, std::string path, const Adjustmen
     const int32_t size = NvDataSize(width, height);
     // A picked file that no download could take is refused at once, with its own reason
     // rather than the space left. A stored file was downloaded once: it only has to fit.
-    if (nIndex < 1 && size > kNvRasterCapacity)
+    if (const int capacity = NvRasterCapacity(m_printableWidth); nIndex < 1 && size > capacity)
         return Refuse(nIndex, AddOutcome::TooLarge,
                       Format("%d x %d is larger than the printer can store (%s bytes of raster)", width,
-                             height, Grouped(kNvRasterCapacity).c_str()),
+                             height, Grouped(capacity).c_str()),
                       false);
     if (!m_list.Fits(size))
         return Refuse(nIndex, AddOutcome::DoesNotFit, NoRoomReason(), true);

@@ -83,6 +83,9 @@ public:
     void RefreshAdjustedSizes();
     // How adjusted sizes are found; without one, adjustments are refused.
     void SetAdjustedSizeFn(AdjustedSizeFn sizeFn) { m_adjustedSize = std::move(sizeFn); }
+    // The printable width picked files are judged at: beyond 512 dots one image may
+    // take more raster.
+    void SetPrintableWidth(int width) { m_printableWidth = width; }
     // The multi-select open dialog, then AddFile(0, path) for every file chosen, until
     // the list is full. The dialog opens at m_strFilePath, the last file chosen.
     OpenResult OpenFiles();
@@ -109,6 +112,7 @@ private:
 
     LogoList& m_list;
     AdjustedSizeFn m_adjustedSize;
+    int m_printableWidth = 512;
 };
 
 // The message about files picked in one Open File that were refused: each named with

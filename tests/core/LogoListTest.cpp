@@ -132,7 +132,7 @@ TEST_F(LogoListTest, EachKindOfRefusedPickSaysWhyAndChangesNothing)
         {dir.File("cut.jpg"), AddOutcome::Unreadable, "truncated JPEG"},
         {dir.File("deep.bmp"), AddOutcome::Unsupported, "48 bits per pixel is not supported"},
         {Bmp("huge.bmp", 3000, 3000), AddOutcome::TooLarge,
-         "3000 x 3000 is larger than the printer can store (165,888 bytes of raster)"},
+         "3000 x 3000 is larger than the printer can store (147,456 bytes of raster)"},
         {Bmp("wide.bmp", 1024, 104), AddOutcome::DoesNotFit, "does not fit: 12 KByte left"},
         {Bmp("line\nbreak.bmp", 8, 8), AddOutcome::ControlCharacter,
          "the file name holds a control character"},
@@ -154,6 +154,14 @@ TEST_F(LogoListTest, EachKindOfRefusedPickSaysWhyAndChangesNothing)
     ASSERT_TRUE(Pick(png).Added());
     ASSERT_TRUE(Pick(png).Added());
     EXPECT_THAT(Numbers(), ElementsAre(2, 1, 3));
+
+    // A logo as wide as 80 mm paper at full height fits one image only at that width.
+    const std::string tall = Bmp("tall.bmp", 576, 2304);
+    EXPECT_EQ(Pick(tall).reason, "576 x 2304 is larger than the printer can store (147,456 bytes of raster)");
+    loader.SetPrintableWidth(576);
+    EXPECT_EQ(Pick(tall).outcome, AddOutcome::DoesNotFit); // judged by the room left, no longer by its size
+    loader.SetPrintableWidth(384);                         // narrower paper keeps the historic limit
+    EXPECT_EQ(Pick(Bmp("full.bmp", 512, 2304)).outcome, AddOutcome::DoesNotFit);
 }
 
 // Numbers, counters and the NV numbers a download gives after refusals mixed with

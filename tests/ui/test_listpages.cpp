@@ -241,7 +241,7 @@ void TestListPages::openFileNamesEveryRefusedFileAndNumbersTheRest()
              std::vector<std::string>{
                  "These files were not added:\r\n" + h.work.File("notes.txt") +
                  ": not a BMP, PNG, JPEG or GIF file\r\n" + huge +
-                 ": 3000 x 3000 is larger than the printer can store (165,888 bytes of raster)"});
+                 ": 3000 x 3000 is larger than the printer can store (147,456 bytes of raster)"});
     QCOMPARE(h.fake.boxes.shown[0].flags, 0x30u);
     CCheckListCtrl* list = h.selection->m_list;
     QCOMPARE(ColumnTexts(*list, 1), QStringList({"  1", "  2", "  3"}));

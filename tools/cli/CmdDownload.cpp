@@ -72,9 +72,10 @@ const std::string kUsage =
     "\n"
     "The files are checked as the window checks them when they are added: at most 255\n"
     "files, 384 KByte of NV data in all, bit depths up to 32, readable pictures; and one\n"
-    "image's raster (adjusted, centring included) must fit 165888 bytes (576 x 2304\n"
-    "dots) and at most 8184 x 2304 dots. Every refused file is named on standard error\n"
-    "with the reason (\"not a BMP, PNG, JPEG or GIF file\", \"truncated PNG\", ...), and\n"
+    "image's raster (adjusted, centring included) must fit 147456 bytes (512 x 2304\n"
+    "dots; up to 165888 with -w 576) and at most 8184 x 2304 dots. Every refused file\n"
+    "is named on standard error with the reason (\"not a BMP, PNG, JPEG or GIF file\",\n"
+    "\"truncated PNG\", ...), and "
     "nothing is sent.\n"
     "\n"
     "Messages of a download are the window's, on standard error.\n"
@@ -190,6 +191,7 @@ int ReadOptions(const std::vector<std::string>& args, cli::DownloadOptions& opti
 bool ListFiles(const cli::DownloadOptions& options, CLogoLoader& loader)
 {
     const NvConversion settings = cli::ConversionOf(options);
+    loader.SetPrintableWidth(options.maxWidth);
     loader.SetAdjustedSizeFn([settings](const std::string& path, const Adjustments& adjust, int32_t& width,
                                         int32_t& height, std::string& why) {
         NvConversion conversion = settings;
