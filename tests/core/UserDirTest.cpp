@@ -7,7 +7,6 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <sys/stat.h>
 
@@ -136,17 +135,16 @@ TEST(UserDirTest, AnUnwritableWorkingDirectoryIsReportedOnceAtStartUp)
 }
 
 // A profile that exists but cannot be read is named once at start-up with the reason;
-// the start goes on, and the file is left as it is.
+// the start goes on, and the file is left as it is. (A readable or missing one says
+// nothing: the start-up tests.)
 TEST(UserDirTest, AnUnreadableProfileIsReportedOnceAtStartUp)
 {
     struct Case {
         const char* what;
         std::function<void(const std::string&)> make;
-        const char* reason; // nullptr: no box
+        const char* reason;
     };
     const Case cases[] = {
-        {"readable", [](const std::string& path) { std::ofstream(path) << "[LOG]\r\n"; }, nullptr},
-        {"missing", [](const std::string&) {}, nullptr},
         {"folder", [](const std::string& path) { std::filesystem::create_directory(path); },
          "(it is a folder)"},
         {"fifo", [](const std::string& path) { ::mkfifo(path.c_str(), 0600); }, "(it is a FIFO)"},
@@ -162,10 +160,6 @@ TEST(UserDirTest, AnUnreadableProfileIsReportedOnceAtStartUp)
         bool ran = false;
         app.InitInstance([&](CNvLogoApp&) { ran = true; });
         EXPECT_TRUE(ran);
-        if (!c.reason) {
-            EXPECT_TRUE(fake.boxes.shown.empty());
-            continue;
-        }
         ASSERT_EQ(fake.boxes.shown.size(), 1u);
         EXPECT_THAT(fake.boxes.shown[0].text, HasSubstr(work.File(app.m_strProfileBase)));
         EXPECT_THAT(fake.boxes.shown[0].text, HasSubstr(c.reason));
