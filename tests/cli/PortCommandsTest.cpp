@@ -71,8 +71,6 @@ TEST(PortsCommandTest, ListsTheOpenablePortsWithTheirDevicesAndPrinterModels)
     testing_support::FakeDeviceRoot root{cli.context};
     root.AddFile("ttyS1");
     root.AddFile("ttyUSB0");
-    root.AddFile("ttyS2");
-    root.SetTtyType("ttyS2", "0");
     root.AddFile("ttyS3");
     std::ofstream(root.Path() + "/run/lock/LCK..ttyS3") << "         1\n"; // init holds it
     root.AddFile("lp0");
