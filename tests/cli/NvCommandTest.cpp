@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <csignal>
-#include <cstdlib>
 #include <nlohmann/json.hpp>
 
 #include "keyed/KeyedCommands.h"
@@ -34,13 +33,8 @@ bool Contains(const std::vector<uint8_t>& bytes, const std::vector<uint8_t>& par
 
 class NvCommandTest : public ::testing::Test {
 protected:
-    NvCommandTest()
-    {
-        // The printers' threads answer in real time; the busy times pass on the clock.
-        cli.clock.SetRealWait(20ms);
-        ::setenv("XDG_STATE_HOME", dir.File("state").c_str(), 1);
-    }
-    ~NvCommandTest() override { ::unsetenv("XDG_STATE_HOME"); }
+    // The printers' threads answer in real time; the busy times pass on the clock.
+    NvCommandTest() { cli.clock.SetRealWait(20ms); }
 
     // A logo of stripes and a diagonal, so that a dot out of place shows.
     std::string Logo(const std::string& name, int width, int height)
@@ -61,6 +55,7 @@ protected:
 
     cli_test::InProcess cli;
     TempDir dir;
+    ScopedEnv state{"XDG_STATE_HOME", dir.File("state")}; // the ledgers
 };
 
 TEST_F(NvCommandTest, StoreInfoPrintSyncAndDeleteOnTwoPrinters)

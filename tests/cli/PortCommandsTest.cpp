@@ -1,4 +1,3 @@
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <gmock/gmock.h>
@@ -126,9 +125,7 @@ TEST(PortsCommandTest, NamesThePortsTheUserMayNotOpenAndFailsWithoutAny)
 TEST(PortsCommandTest, NetworkSaysWhenNoDaemonRunsAndListsNothing)
 {
     testing_support::TempDir dir;
-    const char* previous = std::getenv("DBUS_SYSTEM_BUS_ADDRESS");
-    const std::string saved = previous ? previous : "";
-    ::setenv("DBUS_SYSTEM_BUS_ADDRESS", ("unix:path=" + dir.File("no-bus")).c_str(), 1);
+    const testing_support::ScopedEnv bus("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=" + dir.File("no-bus"));
     const std::vector<std::tuple<Args, int, std::string>> cases = {
         {{"--network"},
          1,
@@ -142,10 +139,6 @@ TEST(PortsCommandTest, NetworkSaysWhenNoDaemonRunsAndListsNothing)
         EXPECT_EQ(run.err, err);
         EXPECT_EQ(run.out, "");
     }
-    if (previous)
-        ::setenv("DBUS_SYSTEM_BUS_ADDRESS", saved.c_str(), 1);
-    else
-        ::unsetenv("DBUS_SYSTEM_BUS_ADDRESS");
 }
 
 TEST(CheckCommandTest, PrintsTheAnswerByteInHexOrNoAnswerAndFailuresGiveAStatusAndAMessage)

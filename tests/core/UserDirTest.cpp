@@ -5,7 +5,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <sys/stat.h>
@@ -55,21 +54,6 @@ TEST(UserDirTest, JoinedPathsHaveOneSlashAtTheSeam)
     for (const auto& c : cases)
         EXPECT_EQ(platform::JoinPath(c.folder, c.name), c.expected) << c.folder << " + " << c.name;
 }
-
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const std::string& value) : m_name(name)
-    {
-        if (const char* old = std::getenv(name))
-            m_old = old;
-        ::setenv(name, value.c_str(), 1);
-    }
-    ~ScopedEnv() { m_old ? (void)::setenv(m_name, m_old->c_str(), 1) : (void)::unsetenv(m_name); }
-
-private:
-    const char* m_name;
-    std::optional<std::string> m_old;
-};
 
 // The menu entry's start: the folder is made when missing, becomes the working
 // directory, and start-up keeps the profile there; a folder that cannot be made is
