@@ -151,7 +151,6 @@ TEST(CheckCommandTest, PrintsTheAnswerByteInHexOrNoAnswerAndFailuresGiveAStatusA
         {{"check", "--port=" + silent.Path()}, 3, "no answer\n", ""},
         {{"check", "-p", gone.Path()}, 1, "", ""},
         {{"check"}, 2, "", "-p PORT is required"},
-        {{"check", "-p", "COM1", "--parity", "mark"}, 2, "", "none, odd or even"},
         {{"check", "-p", "/nonexistent-device"},
          1,
          "",
