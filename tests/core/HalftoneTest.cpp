@@ -85,6 +85,9 @@ TEST(PixelColours, HandWorkedPixels)
     EXPECT_EQ(GreyOnPaper(Flat(1, 1, 200, 10, 90, 0))[0], 255); // fully transparent: paper
     EXPECT_EQ(GreyOnPaper(Flat(1, 1, 255, 0, 0))[0], 76);       // red weighs 0.299, blue 0.114
     EXPECT_EQ(GreyOnPaper(Flat(1, 1, 0, 0, 255))[0], 28);
+    // The exact grey of colour and the dithers: 77/256 of red, 29/256 of blue, rounded.
+    EXPECT_EQ(GreyOnPaper(Flat(1, 1, 255, 0, 0), GreyRule::Exact)[0], 77);
+    EXPECT_EQ(GreyOnPaper(Flat(1, 1, 0, 0, 255), GreyRule::Exact)[0], 29);
     DecodedImage ga{1, 1, PixelLayout::GreyAlpha, {0, 128}};
     EXPECT_EQ(GreyOnPaper(ga)[0], 126);
 }
