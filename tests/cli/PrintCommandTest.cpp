@@ -78,7 +78,6 @@ TEST_F(PrintCommandTest, WhatCannotBePrintedIsNamedAndSendsNothing)
     };
     const Case cases[] = {
         {{"-o", out, "-r", "1,,2"}, 2, "NV image number is incorrect."},
-        {{"-o", out, "-r", "4294967297"}, 2, "NV image number is incorrect."},
         {{"-p", printer.Path(), "-r", "1, 3"}, 2, "NV image number is incorrect."},
         {{"-o", out, "-m", "huge"}, 2, "not 'huge'"},
         {{"-p", "FILE"}, 2, "use -o OUT"},

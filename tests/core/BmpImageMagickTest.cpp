@@ -74,20 +74,15 @@ struct Conversion {
 const Conversion kConversions[] = {
     {"rgb24_info", "BMP3:", 5000, 24, 40, 0, 0},
     {"rgb24_core", "BMP2:", 5000, 24, 12, 0, 0},
-    {"rgb24_v5", "BMP:", 5000, 24, 124, 0, 0},
-    {"rgb32_info", "-define bmp3:alpha=true -alpha on BMP3:", 5000, 32, 40, 0, 0},
     {"argb32_v5_bitfields", "-alpha on BMP:", 5000, 32, 124, 3, 0},
     {"rgb565_v5", "-define bmp:subtype=RGB565 BMP:", 5000, 16, 124, 3, 8},
     {"rgb555_v5", "-define bmp:subtype=RGB555 BMP:", 5000, 16, 124, 3, 8},
     // A 40-byte header that says BI_BITFIELDS but carries no masks.
     {"rgb555_info_no_masks", "-define bmp:subtype=RGB555 -define bmp:format=bmp3 BMP:", 5000, 16, 40, 3, 8},
     {"palette8_info", "+dither -colors 256 -compress None BMP3:", 200, 8, 40, 0, 0},
-    {"palette8_core", "+dither -colors 256 BMP2:", 200, 8, 12, 0, 0},
-    {"palette4_info", "+dither -colors 16 -compress None BMP3:", 11, 4, 40, 0, 0},
     {"palette4_core", "+dither -colors 16 BMP2:", 11, 4, 12, 0, 0},
     {"bilevel_info", "+dither -colors 2 BMP3:", 2, 1, 40, 0, 0},
     {"rle8_info", "+dither -colors 256 -compress RLE BMP3:", 200, 8, 40, 1, 0},
-    {"rle8_v5", "+dither -colors 256 -compress RLE BMP:", 200, 8, 124, 1, 0},
 };
 
 class BmpImageMagickTest : public ::testing::TestWithParam<Conversion> {};

@@ -9,7 +9,6 @@
 #include "logo/ImageDecoders.h"
 #include "logo/ImageFile.h"
 #include "tests/support/BmpWriter.h"
-#include "tests/support/ImageWriters.h"
 
 using namespace testing_support;
 
@@ -86,6 +85,9 @@ TEST(PixelColours, HandWorkedPixels)
     EXPECT_EQ(GreyOnPaper(Flat(1, 1, 200, 10, 90, 0))[0], 255); // fully transparent: paper
     EXPECT_EQ(GreyOnPaper(Flat(1, 1, 255, 0, 0))[0], 76);       // red weighs 0.299, blue 0.114
     EXPECT_EQ(GreyOnPaper(Flat(1, 1, 0, 0, 255))[0], 28);
+    // The exact grey of colour and the dithers: 77/256 of red, 29/256 of blue, rounded.
+    EXPECT_EQ(GreyOnPaper(Flat(1, 1, 255, 0, 0), GreyRule::Exact)[0], 77);
+    EXPECT_EQ(GreyOnPaper(Flat(1, 1, 0, 0, 255), GreyRule::Exact)[0], 29);
     DecodedImage ga{1, 1, PixelLayout::GreyAlpha, {0, 128}};
     EXPECT_EQ(GreyOnPaper(ga)[0], 126);
 }
@@ -107,24 +109,6 @@ TEST(PixelColours, AlphaMaskOfALargeHeader)
     EXPECT_EQ(Rgba(image, 1, 0), (std::vector<uint8_t>{0, 0, 0, 255}));
     ASSERT_TRUE(DecodeImageBytes(noAlpha.data(), noAlpha.size(), image, why)) << why;
     EXPECT_EQ(Rgba(image, 0, 0), (std::vector<uint8_t>{0, 0, 0, 255}));
-}
-
-uint16_t Sixteen(int, int, int channel, void*)
-{
-    static const uint16_t kSamples[3] = {0x80FF, 0x0180, 0xFF00};
-    return kSamples[channel];
-}
-
-TEST(PixelColours, SixteenBitPngChannelsKeepTheirHighByte)
-{
-    PngParams p;
-    p.width = p.height = 1;
-    p.bitDepth = 16;
-    const std::vector<uint8_t> file = EncodePng(p, Sixteen);
-    DecodedImage image;
-    std::string why;
-    ASSERT_TRUE(DecodePng(file.data(), file.size(), image, why)) << why;
-    EXPECT_EQ(Rgba(image, 0, 0), (std::vector<uint8_t>{0x80, 0x01, 0xFF, 255}));
 }
 
 std::vector<uint8_t> Dots(const DotMatrix& m)
@@ -168,19 +152,6 @@ TEST_P(WorkedPictures, GiveTheHandWorkedDots)
 
 INSTANTIATE_TEST_SUITE_P(Halftones, WorkedPictures, ::testing::ValuesIn(kWorked),
                          [](const auto& param) { return std::string(param.param.name); });
-
-TEST(Halftones, FlatMidGreyPrintsAboutHalfItsDots)
-{
-    for (const HalftoneMode mode : {HalftoneMode::FloydSteinberg, HalftoneMode::Atkinson}) {
-        const std::vector<uint8_t> grey(64 * 64, 128);
-        const DotMatrix m = HalftoneGrey(64, 64, grey, mode, 128);
-        int printed = 0;
-        for (uint8_t d : m.dots)
-            printed += d;
-        EXPECT_GT(printed, 64 * 64 * 45 / 100) << HalftoneLabel(mode);
-        EXPECT_LT(printed, 64 * 64 * 55 / 100) << HalftoneLabel(mode);
-    }
-}
 
 // The rules again, written as plainly as possible: one int of carried error per pixel
 // of the whole picture, every share checked against the picture's edges.

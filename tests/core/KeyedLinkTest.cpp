@@ -84,20 +84,11 @@ printer::PortRecord Port(const std::string& name)
     return port;
 }
 
-const Bytes kCapacity = {0x1D, 0x28, 0x4C, 0x02, 0x00, 0x30, 0x30};
-const Bytes kFree = {0x1D, 0x28, 0x4C, 0x02, 0x00, 0x30, 0x33};
-const Bytes kKeyList = {0x1D, 0x28, 0x4C, 0x04, 0x00, 0x30, 0x40, 0x4B, 0x43};
-
 class KeyedLinkTest : public ::testing::Test {
 protected:
     KeyedLinkTest() { context.clock = &clock; }
-    // Capacity, free room and keys, asked `times` times.
-    void Holds(const std::vector<std::string>& keys, int times = 1)
-    {
-        printer.Answer({kCapacity, {NumberReply(0x30, 262144)}, 0ms, times});
-        printer.Answer({kFree, {NumberReply(0x31, 200000)}, 0ms, times});
-        printer.Answer({kKeyList, {KeyBlock(false, keys)}, 0ms, times});
-    }
+    // 200,000 bytes free, and the keys.
+    void Holds(const std::vector<std::string>& keys, int times = 1) { printer.Holds(200000, keys, times); }
     keyed::RunResult Store(BusyLink& link, const std::vector<std::string>& keys)
     {
         keyed::LinkChannel channel(link, {nullptr, &cancel});
@@ -119,7 +110,7 @@ protected:
 TEST_F(KeyedLinkTest, ABusyTimeBeyondTheStallLimitIsWaitedOutAndAStopWaitsForIt)
 {
     Holds({});
-    printer.Answer({kFree, {NumberReply(0x31, 199000)}});
+    printer.Answer({keyed::RequestFreeRoom(), {NumberReply(0x31, 199000)}});
     Holds({"L1"});
     BusyLink link(context, printer, 35s);
     keyed::RunResult result = Store(link, {"L1"});
@@ -129,7 +120,7 @@ TEST_F(KeyedLinkTest, ABusyTimeBeyondTheStallLimitIsWaitedOutAndAStopWaitsForIt)
 
     // A stop while the printer writes L1: L1 is finished and verified, L2 never sent.
     Holds({}, 1);
-    printer.Answer({kFree, {NumberReply(0x31, 199000)}});
+    printer.Answer({keyed::RequestFreeRoom(), {NumberReply(0x31, 199000)}});
     Holds({"L1"});
     BusyLink stopped(context, printer, 35s);
     stopped.whileBusy = [this] { cancel = true; };

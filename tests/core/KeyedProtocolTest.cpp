@@ -99,13 +99,6 @@ protected:
         context.wallClock = [] { return std::time_t{1'700'000'000}; };
         return context;
     }
-    // The answers of a printer holding keys, with free room.
-    void Holds(uint64_t free, const std::vector<std::string>& keys, int times = 1)
-    {
-        printer.Answer({kCapacity, {NumberReply(0x30, 262144)}, 0ms, times});
-        printer.Answer({kFree, {NumberReply(0x31, free)}, 0ms, times});
-        printer.Answer({kKeyList, {KeyBlock(false, keys)}, 0ms, times});
-    }
     std::string Logo(int width, int height)
     {
         return WriteSolidBmp(dir.File(std::to_string(width) + "x" + std::to_string(height) + ".bmp"), width,
@@ -215,7 +208,7 @@ TEST_F(KeyedScriptTest, APrinterThatAnswersNothingIsToldWithinTheDeadline)
 TEST_F(KeyedScriptTest, WhatDoesNotFitIsRefusedAndWhatIsDroppedIsCaught)
 {
     const std::string logo = Logo(512, 16); // 1,024 bytes: with the margin 1,088
-    Holds(1087, {});
+    printer.Holds(1087, {});
     keyed::RunContext context = Context();
     keyed::Ledger ledger("test", "");
     keyed::RunResult result = keyed::StoreLogos(context, {{"L1", logo, {}}}, ledger);
@@ -225,9 +218,8 @@ TEST_F(KeyedScriptTest, WhatDoesNotFitIsRefusedAndWhatIsDroppedIsCaught)
     EXPECT_EQ(Bytes(printer.Sent().end() - 1, printer.Sent().end()), Bytes{keyed::ACK}); // no define
 
     ScriptedPrinter dropping(clock);
-    dropping.Answer({kCapacity, {NumberReply(0x30, 262144)}, 0ms, 2});
-    dropping.Answer({kFree, {NumberReply(0x31, 1088)}, 0ms, 3});
-    dropping.Answer({kKeyList, {KeyBlock(false, {"CP"})}, 0ms, 2});
+    dropping.Holds(1088, {"CP"}, 2);
+    dropping.Answer({kFree, {NumberReply(0x31, 1088)}});
     keyed::RunContext other{dropping, clock, stop};
     result = keyed::StoreLogos(other, {{"L1", logo, {}}}, ledger);
     EXPECT_EQ(result.outcome, keyed::Outcome::Failed);

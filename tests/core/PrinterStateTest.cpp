@@ -56,37 +56,30 @@ TEST(PrinterStateTest, BytesThatCannotBeAnAnswerAreNotTaken)
 
 TEST(PrinterStateTest, SaysWhatStopsARunAndWhatOnlyWarns)
 {
-    PrinterState ready;
-    ready.Take(1, 0x12);
-    ready.Take(4, 0x1E);
-    EXPECT_FALSE(ready.Blocking());
-    EXPECT_EQ(printer::BlockingText(ready), "");
-    EXPECT_EQ(printer::StateSummary(ready), "Ready. Paper near end.");
-
-    PrinterState out;
-    out.Take(1, 0x1A);
-    out.Take(2, 0x32);
-    out.Take(4, 0x7E);
-    EXPECT_TRUE(out.Blocking());
-    EXPECT_EQ(printer::BlockingText(out), "The printer is out of paper.");
-    EXPECT_EQ(printer::StateSummary(out), "Out of paper.");
-
-    PrinterState cover;
-    cover.Take(1, 0x1A);
-    cover.Take(2, 0x16);
-    EXPECT_EQ(printer::BlockingText(cover), "The printer's cover is open.");
-    EXPECT_EQ(printer::StateSummary(cover), "Cover open.");
-
-    PrinterState cutter;
-    cutter.Take(2, 0x52);
-    cutter.Take(3, 0x1A);
-    EXPECT_TRUE(cutter.Blocking());
-    EXPECT_EQ(printer::StateSummary(cutter), "Auto-cutter error.");
-
-    PrinterState offline; // off-line with no cause given
-    offline.Take(1, 0x1A);
-    EXPECT_FALSE(offline.Blocking());
-    EXPECT_EQ(printer::StateSummary(offline), "Off-line.");
+    struct Case {
+        std::vector<std::pair<int, uint8_t>> answers; // DLE EOT n and its byte
+        bool blocking;
+        const char* blockingText; // nullptr: not looked at
+        const char* summary;
+    };
+    const Case cases[] = {
+        {{{1, 0x12}, {4, 0x1E}}, false, "", "Ready. Paper near end."},
+        {{{1, 0x1A}, {2, 0x32}, {4, 0x7E}}, true, "The printer is out of paper.", "Out of paper."},
+        {{{1, 0x1A}, {2, 0x16}}, true, "The printer's cover is open.", "Cover open."},
+        {{{2, 0x52}, {3, 0x1A}}, true, nullptr, "Auto-cutter error."},
+        {{{1, 0x1A}}, false, "", "Off-line."}, // off-line with no cause given
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.summary);
+        PrinterState state;
+        for (const auto& [n, byte] : c.answers)
+            state.Take(n, byte);
+        EXPECT_EQ(state.Blocking(), c.blocking);
+        if (c.blockingText) {
+            EXPECT_EQ(printer::BlockingText(state), c.blockingText);
+        }
+        EXPECT_EQ(printer::StateSummary(state), c.summary);
+    }
 }
 
 } // namespace

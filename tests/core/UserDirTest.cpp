@@ -5,9 +5,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <sys/stat.h>
 
@@ -56,21 +54,6 @@ TEST(UserDirTest, JoinedPathsHaveOneSlashAtTheSeam)
     for (const auto& c : cases)
         EXPECT_EQ(platform::JoinPath(c.folder, c.name), c.expected) << c.folder << " + " << c.name;
 }
-
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const std::string& value) : m_name(name)
-    {
-        if (const char* old = std::getenv(name))
-            m_old = old;
-        ::setenv(name, value.c_str(), 1);
-    }
-    ~ScopedEnv() { m_old ? (void)::setenv(m_name, m_old->c_str(), 1) : (void)::unsetenv(m_name); }
-
-private:
-    const char* m_name;
-    std::optional<std::string> m_old;
-};
 
 // The menu entry's start: the folder is made when missing, becomes the working
 // directory, and start-up keeps the profile there; a folder that cannot be made is
@@ -136,17 +119,16 @@ TEST(UserDirTest, AnUnwritableWorkingDirectoryIsReportedOnceAtStartUp)
 }
 
 // A profile that exists but cannot be read is named once at start-up with the reason;
-// the start goes on, and the file is left as it is.
+// the start goes on, and the file is left as it is. (A readable or missing one says
+// nothing: the start-up tests.)
 TEST(UserDirTest, AnUnreadableProfileIsReportedOnceAtStartUp)
 {
     struct Case {
         const char* what;
         std::function<void(const std::string&)> make;
-        const char* reason; // nullptr: no box
+        const char* reason;
     };
     const Case cases[] = {
-        {"readable", [](const std::string& path) { std::ofstream(path) << "[LOG]\r\n"; }, nullptr},
-        {"missing", [](const std::string&) {}, nullptr},
         {"folder", [](const std::string& path) { std::filesystem::create_directory(path); },
          "(it is a folder)"},
         {"fifo", [](const std::string& path) { ::mkfifo(path.c_str(), 0600); }, "(it is a FIFO)"},
@@ -162,10 +144,6 @@ TEST(UserDirTest, AnUnreadableProfileIsReportedOnceAtStartUp)
         bool ran = false;
         app.InitInstance([&](CNvLogoApp&) { ran = true; });
         EXPECT_TRUE(ran);
-        if (!c.reason) {
-            EXPECT_TRUE(fake.boxes.shown.empty());
-            continue;
-        }
         ASSERT_EQ(fake.boxes.shown.size(), 1u);
         EXPECT_THAT(fake.boxes.shown[0].text, HasSubstr(work.File(app.m_strProfileBase)));
         EXPECT_THAT(fake.boxes.shown[0].text, HasSubstr(c.reason));

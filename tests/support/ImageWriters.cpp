@@ -143,13 +143,15 @@ std::vector<uint8_t> EncodeGif(const GifParams& p, uint8_t (*index)(int x, int y
     return out;
 }
 
-std::vector<uint8_t> EncodeJpeg(int width, int height, const std::vector<uint8_t>& rgb)
+std::vector<uint8_t> EncodeJpeg(int width, int height, const std::vector<uint8_t>& samples, int channels)
 {
+    const int format = channels == 1 ? TJPF_GRAY : channels == 4 ? TJPF_CMYK : TJPF_RGB;
     tjhandle handle = tjInitCompress();
     unsigned char* out = nullptr;
     unsigned long size = 0;
     std::vector<uint8_t> file;
-    if (tjCompress2(handle, rgb.data(), width, 0, height, TJPF_RGB, &out, &size, TJSAMP_420, 90, 0) == 0)
+    if (tjCompress2(handle, samples.data(), width, 0, height, format, &out, &size,
+                    channels == 1 ? TJSAMP_GRAY : TJSAMP_420, 90, 0) == 0)
         file.assign(out, out + size);
     tjFree(out);
     tjDestroy(handle);

@@ -33,8 +33,9 @@ struct GifParams {
 // index(x, y) gives the palette index of each pixel.
 std::vector<uint8_t> EncodeGif(const GifParams& params, uint8_t (*index)(int x, int y));
 
-// A JPEG written by TurboJPEG from RGB samples (width x height x 3), quality 90, 4:2:0.
-std::vector<uint8_t> EncodeJpeg(int width, int height, const std::vector<uint8_t>& rgb);
+// A JPEG written by TurboJPEG, quality 90, from width x height x channels samples:
+// 1 grey, 3 RGB (4:2:0) or 4 CMYK (stored as YCCK).
+std::vector<uint8_t> EncodeJpeg(int width, int height, const std::vector<uint8_t>& samples, int channels = 3);
 
 // The logo files the halftone modes are tried on, made by the libraries' own encoders;
 // each returns path. A grey ramp across with a darker band down, on a transparent

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <string>
 
+#include "keyed/KeyedCommands.h"
+
 namespace testing_support {
 
 bool ScriptedPrinter::Send(std::span<const uint8_t> bytes)
@@ -73,6 +75,13 @@ long VirtualPrinterChannel::Receive(std::span<uint8_t> into, std::chrono::millis
     std::memcpy(into.data(), m_pending.data(), n);
     m_pending.erase(m_pending.begin(), m_pending.begin() + static_cast<long>(n));
     return static_cast<long>(n);
+}
+
+void ScriptedPrinter::Holds(uint64_t free, const std::vector<std::string>& keys, int times)
+{
+    Answer({keyed::RequestCapacity(), {NumberReply(0x30, 262144)}, std::chrono::milliseconds(0), times});
+    Answer({keyed::RequestFreeRoom(), {NumberReply(0x31, free)}, std::chrono::milliseconds(0), times});
+    Answer({keyed::RequestKeyList(), {KeyBlock(false, keys)}, std::chrono::milliseconds(0), times});
 }
 
 Bytes NumberReply(uint8_t id, uint64_t value)

@@ -29,6 +29,8 @@ public:
     explicit ScriptedPrinter(ManualClock& clock) : m_clock(clock) {}
 
     void Answer(Rule rule) { m_rules.push_back(std::move(rule)); }
+    // Answers the capacity (262,144 bytes), the free room and the key list, `times` times.
+    void Holds(uint64_t free, const std::vector<std::string>& keys, int times = 1);
     bool Send(std::span<const uint8_t> bytes) override;
     long Receive(std::span<uint8_t> into, std::chrono::milliseconds wait) override;
 

@@ -48,4 +48,16 @@ ScopedCurrentDir::~ScopedCurrentDir()
     platform::ChangeDir(m_previous);
 }
 
+ScopedEnv::ScopedEnv(const char* name, const std::string& value) : m_name(name)
+{
+    if (const char* old = std::getenv(name))
+        m_old = old;
+    ::setenv(name, value.c_str(), 1);
+}
+
+ScopedEnv::~ScopedEnv()
+{
+    m_old ? (void)::setenv(m_name, m_old->c_str(), 1) : (void)::unsetenv(m_name);
+}
+
 } // namespace testing_support

@@ -1,5 +1,6 @@
 #pragma once
 // A temporary folder removed with everything in it when the object goes.
+#include <optional>
 #include <string>
 
 namespace testing_support {
@@ -30,6 +31,20 @@ public:
 
 private:
     std::string m_previous;
+};
+
+// Sets an environment variable for the lifetime of the object, then restores it (or
+// unsets it, if it was not set). Not thread-safe, as the environment is not.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const std::string& value);
+    ~ScopedEnv();
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    const char* m_name;
+    std::optional<std::string> m_old;
 };
 
 } // namespace testing_support
