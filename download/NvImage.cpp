@@ -450,14 +450,14 @@ void PackDotsIntoRaster(const DotMatrix& dots, int bytesPerColumn, uint8_t* rast
     // written once, rather than visited again for every row.
     for (int band = 0; band * 8 < rows; ++band) {
         const int bandRows = std::min(8, rows - band * 8);
-        const uint8_t* in[8];
-        for (int i = 0; i < bandRows; ++i)
-            in[i] = dots.dots.data() + static_cast<size_t>(band * 8 + i) * static_cast<size_t>(dots.width);
+        const auto stride = static_cast<size_t>(dots.width);
+        const uint8_t* top = dots.dots.data() + static_cast<size_t>(band) * 8 * stride;
         uint8_t* out = raster + band;
         for (int x = 0; x < dots.width; ++x, out += bytesPerColumn) {
             unsigned byte = 0;
-            for (int i = 0; i < bandRows; ++i)
-                byte |= (in[i][x] ? 1u : 0u) << (7 - i);
+            const uint8_t* dot = top + x;
+            for (int i = 0; i < bandRows; ++i, dot += stride)
+                byte |= (*dot ? 1u : 0u) << (7 - i);
             *out = static_cast<uint8_t>(byte);
         }
     }
