@@ -39,12 +39,9 @@ public:
     {
         const std::lock_guard<std::mutex> lock(m_mutex);
         sleeps.push_back(ms);
-        now += ms;
     }
-    long long TotalSlept() const { return now; }
 
     std::vector<int> sleeps;
-    long long now = 0;
 
 private:
     std::mutex m_mutex;

@@ -44,10 +44,7 @@ void RecordingPrinter::Received(const uint8_t* data, size_t length)
             }
             continue;
         }
-        if (m_window != kRequest)
-            continue;
-        ++m_requests;
-        if (m_answer)
+        if (m_window == kRequest && m_answer)
             SendAnswer(*m_answer);
     }
     m_changed.notify_all();
@@ -70,13 +67,6 @@ void RecordingPrinter::Clear()
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_bytes.clear();
-    m_requests = 0;
-}
-
-int RecordingPrinter::Requests() const
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_requests;
 }
 
 bool RecordingPrinter::WaitForBytes(size_t count, std::chrono::milliseconds timeout) const

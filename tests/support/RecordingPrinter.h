@@ -46,7 +46,6 @@ public:
 
     std::vector<uint8_t> Bytes() const;
     void Clear();
-    int Requests() const; // GS I 1 seen so far
     bool WaitForBytes(size_t count, std::chrono::milliseconds timeout = std::chrono::seconds(10)) const;
 
 protected:
@@ -72,7 +71,6 @@ private:
     std::vector<uint8_t> m_statusNoise;
     std::optional<size_t> m_stallAt;
     uint32_t m_window = 0; // the last three bytes, for spotting GS I 1
-    int m_requests = 0;
 };
 
 } // namespace testing_support

@@ -122,7 +122,6 @@ private slots:
     void addedOnSetupDownloadedAndPrintedToAndChosenAfterARestart();
     void cancellingTheAddressDialogKeepsThePortChosenBefore();
     void applySaysWhyANetworkPrinterCannotBeReached();
-    void aPrinterThatStopsTakingOrResetsEndsTheDownloadWithTheWriteError();
     void findOffersTheAnnouncedPrintersAndAddsTheChosenOne();
 
 private:
@@ -274,36 +273,6 @@ void TestNetworkPrinter::applySaysWhyANetworkPrinterCannotBeReached()
         QCOMPARE(h.fake.boxes.Texts(), Texts{"ERROR - Port open."});
         QVERIFY(!status->isHidden());
         QCOMPARE(status->text().toStdString(), entry + ": " + reason);
-    }
-}
-
-// The printer takes the first 600 bytes of the download and then nothing more (the
-// program's stall limit shortened), or resets the connection there.
-void TestNetworkPrinter::aPrinterThatStopsTakingOrResetsEndsTheDownloadWithTheWriteError()
-{
-    for (const bool reset : {false, true}) {
-        PageHarness h;
-        h.CurrentSession().m_context.stallLimit = std::chrono::milliseconds(200);
-        FakeDeviceRoot root{h.CurrentSession().m_context};
-        FakeNetPrinter network({.receiveBuffer = 4096});
-        if (reset)
-            network.ResetAfter(600);
-        else
-            network.StallAfter(600);
-        // Large enough not to vanish into the kernel's buffers.
-        h.StartUp({h.Logo("big.bmp", 2048, 80), h.Logo("small.bmp", 16, 16)});
-        h.StoreProfile({"/old/one.bmp"}); // what the printer held before
-        StoreNetPrinters(h, {network.Address()});
-        h.ShowProgram();
-        const QString netName = QString::fromStdString("NET:" + network.Address());
-        ChoosePort(h, netName);
-        Texts boxes;
-        Download(h, netName, boxes);
-        QCOMPARE(boxes, (Texts{kConfirm, "Communication error. Can not transimitted."}));
-        QVERIFY(network.WaitUntilClosed());
-        QCOMPARE(network.Bytes().size(), size_t{600});
-        QCOMPARE(h.CurrentSession().Profile().GetProfileString("LOG", "Logofile1"),
-                 std::string("/old/one.bmp"));
     }
 }
 
