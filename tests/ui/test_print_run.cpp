@@ -24,11 +24,17 @@ namespace {
 
 constexpr unsigned kExclamation = platform::MB_ICONEXCLAMATION;
 
-// What the run showed last.
-struct RunRecord {
+// What the run showed last. Watches the progress dialog for being shown: a short run
+// may have ended, and its dialog gone, before a check after the fact could look.
+struct RunRecord : QObject {
     int maximum = -1, lastValue = -1;
     QString lastStatus;
     bool dialogShown = false;
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        dialogShown = dialogShown || event->type() == QEvent::Show;
+        return false;
+    }
 };
 
 // The Print page with a printer on device (COM1, LPT1, LPT2), shown as the sheet shows it.
@@ -72,9 +78,11 @@ struct Rig {
             record.lastValue = value;
             record.maximum = upper;
         });
+        // The page makes the dialog before the run starts and shows it on the first
+        // transfer, after this watcher is in place.
         QObject::connect(&page->m_run, &RunHost::Transfer, [this] {
-            QTimer::singleShot(
-                0, [this] { record.dialogShown = record.dialogShown || page->findChild<CPrintProgress*>(); });
+            if (auto* dialog = page->findChild<CPrintProgress*>())
+                dialog->installEventFilter(&record);
         });
         page->OnPrint();
         QTRY_VERIFY_WITH_TIMEOUT(!page->m_run.Running(), 20000);
