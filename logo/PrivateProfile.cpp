@@ -131,16 +131,10 @@ PrivateProfile::PrivateProfile(std::string path) : m_path(std::move(path))
 std::string PrivateProfile::GetProfileString(const std::string& section, const std::string& key,
                                              const std::string& defaultValue) const
 {
-    const std::string text = ReadText(m_path);
-    std::string_view rest = text, line;
-    bool inSection = false;
-    while (NextLine(rest, line)) {
-        std::string_view name, k, v;
-        if (SectionName(line, name))
-            inSection = SameName(name, section);
-        else if (inSection && KeyLine(line, k, v) && SameName(k, key))
-            return std::string(v);
-    }
+    // The first entry of that name, as the section lists them.
+    for (const Entry& entry : GetProfileSection(section))
+        if (SameName(entry.first, key))
+            return entry.second;
     return defaultValue;
 }
 
