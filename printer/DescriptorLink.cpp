@@ -204,19 +204,8 @@ bool DescriptorLink::WriteAtOnce(std::span<const uint8_t> bytes)
 {
     if (m_fd < 0 || !m_undelivered.Ok())
         return false;
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(m_fd, bytes.data() + done, bytes.size() - done);
-        if (n > 0) {
-            done += static_cast<size_t>(n);
-            m_written += static_cast<uint64_t>(n);
-        } else if (n < 0 && errno == EINTR) {
-            continue;
-        } else {
-            return false;
-        }
-    }
-    return true;
+    return HandOverAtOnce(bytes,
+                          [this](const uint8_t* data, size_t size) { return ::write(m_fd, data, size); });
 }
 
 long DescriptorLink::Read(std::span<uint8_t> into, std::chrono::milliseconds wait)

@@ -14,6 +14,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 
@@ -106,6 +107,10 @@ protected:
     LinkStatus Note(LinkStatus status);
     // The status of a wait the policy ended.
     LinkStatus Ended(StallPolicy::Verdict verdict, const std::string& printerState = {}) const;
+    // Hands bytes over through put (a write(2)-like call that must not block), retrying
+    // after a signal and counting what went into m_written: true when every byte went.
+    bool HandOverAtOnce(std::span<const uint8_t> bytes,
+                        const std::function<long(const uint8_t* data, size_t size)>& put);
 
     StallPolicy m_policy;
     uint64_t m_written = 0;

@@ -218,19 +218,9 @@ bool TcpLink::WriteAtOnce(std::span<const uint8_t> bytes)
 {
     if (m_fd < 0 || !m_broken.Ok())
         return false;
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::send(m_fd, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL | MSG_DONTWAIT);
-        if (n > 0) {
-            done += static_cast<size_t>(n);
-            m_written += static_cast<uint64_t>(n);
-        } else if (n < 0 && errno == EINTR) {
-            continue;
-        } else {
-            return false;
-        }
-    }
-    return true;
+    return HandOverAtOnce(bytes, [this](const uint8_t* data, size_t size) {
+        return ::send(m_fd, data, size, MSG_NOSIGNAL | MSG_DONTWAIT);
+    });
 }
 
 long TcpLink::Read(std::span<uint8_t> into, std::chrono::milliseconds wait)
