@@ -3,6 +3,7 @@
 #include <new>
 
 #include "download/NvDownload.h"
+#include "download/PrintedDots.h"
 
 AdjustedDots::AdjustedDots() : m_image(std::make_unique<CNvImage>())
 {
@@ -68,18 +69,13 @@ bool AdjustedDots::Make(const NvConversion& conversion, DotImage& dots, std::str
         return false;
     }
     try {
-        if (!MakeRaster(conversion) || !NvDefinable(m_image->m_nWidth, m_image->m_nHeight)) {
+        if (!MakeRaster(conversion)) {
             why = "too large for one NV bit image";
             return false;
         }
-        NvDefinition definition;
-        definition.xUnits = m_image->m_nWidth / 8;
-        definition.yUnits = m_image->m_nHeight / 8;
-        definition.raster.assign(m_image->m_raster, m_image->m_raster + m_image->m_nLength);
-        dots = definition.Dots();
+        return RasterDots(*m_image, dots, why);
     } catch (const std::bad_alloc&) {
         why = "out of memory";
         return false;
     }
-    return true;
 }

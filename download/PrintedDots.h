@@ -11,3 +11,6 @@
 // The stored image's dots (FS q's raster, unscaled). False with the reason in why when
 // the file does not read as a picture or its raster exceeds one NV image.
 bool ConvertToDots(const std::string& path, const NvConversion& conversion, DotImage& dots, std::string& why);
+// The dots of a raster image already built (m_nLength 0 when building it failed).
+// False with the reason in why when the raster is missing or exceeds one NV image.
+bool RasterDots(const CNvImage& image, DotImage& dots, std::string& why);
