@@ -45,7 +45,8 @@ struct NvLogoJob {
     int32_t nvSize = 0; // without centring columns
     bool centre = false;
     Adjustments adjust{};
-    StoredLogo Stored() const { return {path, centre, adjust}; }
+    std::string key{};
+    StoredLogo Stored() const { return {path, centre, adjust, key}; }
 };
 // The listed logos in download order (at most 255).
 std::vector<NvLogoJob> DownloadJobs(const LogoList& list);

@@ -17,6 +17,7 @@ inline constexpr char kLogSection[] = "LOG";
 std::string LogoFileKey(int number);   // "Logofile%d"
 std::string LogoCenterKey(int number); // "Logocenter%d"
 std::string LogoAdjustKey(int number); // "Logoadjust%d"
+std::string LogoKeyKey(int number);    // "Logokey%d": the key, where it is not its place's default
 
 // Reads the rows from key 1 upward until the first "Logofile" key that is missing or
 // empty, in one reading of the file whatever its length.
