@@ -41,7 +41,7 @@ std::vector<NvLogoJob> DownloadJobs(const LogoList& list)
     std::vector<NvLogoJob> jobs;
     for (const int row : BuildDownloadOrder(list)) {
         const Logo& logo = list.At(row);
-        jobs.push_back({row, logo.path, logo.name, logo.nvSize, logo.centre, logo.adjust, logo.key});
+        jobs.push_back({row, logo.path, logo.name, logo.nvSize, logo.centre, logo.adjust});
     }
     return jobs;
 }

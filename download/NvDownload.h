@@ -45,8 +45,8 @@ struct NvLogoJob {
     int32_t nvSize = 0; // without centring columns
     bool centre = false;
     Adjustments adjust{};
-    std::string key{};
-    StoredLogo Stored() const { return {path, centre, adjust, key}; }
+    // All at once the printer numbers its images: the keys stay out of the stored list.
+    StoredLogo Stored() const { return {path, centre, adjust}; }
 };
 // The listed logos in download order (at most 255).
 std::vector<NvLogoJob> DownloadJobs(const LogoList& list);

@@ -2,7 +2,8 @@
 // The stored list in the profile: section "LOG", one row per NV image of the last
 // complete download, in NV image order. Each row is the key "Logofile<n>" with the file's
 // path, and beside it one key per further field of the row ("Logocenter<n>=1" when the
-// logo was centred, "Logoadjust<n>=trim rotate=90 fit" for its adjustments), written only where the field
+// logo was centred, "Logoadjust<n>=trim rotate=90 fit" for its adjustments, "Logokey<n>=L1" for a key
+// other than its place's default), written only where the field
 // differs from its default, so that a list without such choices keeps exactly the keys it always had. A new
 // field of the row is one more entry in the table of row fields (StoredList.cpp). Each call reads or replaces
 // the file anew and shares nothing with other calls.
