@@ -1,11 +1,15 @@
 #include "app/Session.h"
 
+#include <optional>
+
 #include "logo/StoredList.h"
 #include "platform/Text.h"
 
 namespace {
 
 constexpr char kSetupSection[] = "SETUP";
+constexpr char kNvStorageKey[] = "NvStorage";
+constexpr char kByKey[] = "ByKey";
 
 // The profile's number for key, or fallback when it is missing or outside low..high.
 int32_t Number(const PrivateProfile& profile, const char* key, int32_t low, int32_t high, int32_t fallback)
@@ -28,15 +32,19 @@ KeptSettings ReadKeptSettings(const PrivateProfile& profile)
     if (ParseHalftoneOption(profile.GetProfileString(kSetupSection, "Halftone"), mode))
         kept.halftone = mode;
     kept.askState = profile.GetProfileString(kSetupSection, "AskState") == "1";
+    kept.keyedStorage = profile.GetProfileString(kSetupSection, kNvStorageKey) == kByKey;
     return kept;
 }
 
 bool WriteKeptSettings(PrivateProfile& profile, const KeptSettings& kept)
 {
-    return profile.WriteProfileStrings(kSetupSection, {{"Width", std::to_string(kept.maxPrintWidth)},
-                                                       {"Threshold", std::to_string(kept.threshold)},
-                                                       {"Halftone", HalftoneOptionName(kept.halftone)},
-                                                       {"AskState", kept.askState ? "1" : "0"}});
+    return profile.WriteProfileStrings(
+        kSetupSection,
+        {{"Width", std::to_string(kept.maxPrintWidth)},
+         {"Threshold", std::to_string(kept.threshold)},
+         {"Halftone", HalftoneOptionName(kept.halftone)},
+         {"AskState", kept.askState ? "1" : "0"},
+         {kNvStorageKey, kept.keyedStorage ? std::optional<std::string>(kByKey) : std::nullopt}});
 }
 
 Session::Session()
@@ -97,8 +105,10 @@ bool Session::CommitSettings(const printer::SetupRecord& settings)
     // Adjusted logos take the size the new conversion gives them.
     if (conversionChanged)
         m_loader.RefreshAdjustedSizes();
-    const KeptSettings kept{settings.m_nMaxPrintWidth, settings.m_nThreshold,
-                            static_cast<HalftoneMode>(settings.m_nHalftone), m_kept.askState};
+    KeptSettings kept = m_kept;
+    kept.maxPrintWidth = settings.m_nMaxPrintWidth;
+    kept.threshold = settings.m_nThreshold;
+    kept.halftone = static_cast<HalftoneMode>(settings.m_nHalftone);
     if (kept == m_kept)
         return true;
     PrivateProfile profile = Profile();
@@ -108,14 +118,26 @@ bool Session::CommitSettings(const printer::SetupRecord& settings)
     return true;
 }
 
-bool Session::SetAskState(bool ask)
+bool Session::Keep(const KeptSettings& kept)
 {
-    if (ask == m_kept.askState)
+    if (kept == m_kept)
         return true;
-    KeptSettings kept = m_kept;
-    kept.askState = ask;
     PrivateProfile profile = Profile();
     const bool written = WriteKeptSettings(profile, kept);
-    m_kept.askState = ask;
+    m_kept = kept;
     return written;
+}
+
+bool Session::SetAskState(bool ask)
+{
+    KeptSettings kept = m_kept;
+    kept.askState = ask;
+    return Keep(kept);
+}
+
+bool Session::SetKeyedStorage(bool keyed)
+{
+    KeptSettings kept = m_kept;
+    kept.keyedStorage = keyed;
+    return Keep(kept);
 }

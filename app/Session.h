@@ -19,12 +19,15 @@
 
 // The conversion settings that come back at the next start (the port kind is kept in
 // Device.INI): section "SETUP" of the profile, keys "Width", "Threshold", "Halftone",
-// and whether every run asks the printer's state first ("AskState", 1 or 0).
+// whether every run asks the printer's state first ("AskState", 1 or 0), and how logos
+// are kept in the printer ("NvStorage=ByKey" for key-coded storage; no key for FS q, so
+// that a profile that never chose it stays as it was).
 struct KeptSettings {
     int32_t maxPrintWidth = 512; // 1..576
     int32_t threshold = 128;     // 0..255
     HalftoneMode halftone = HalftoneMode::Classic;
-    bool askState = false; // a serial or parallel printer too is asked before each run
+    bool askState = false;     // a serial or parallel printer too is asked before each run
+    bool keyedStorage = false; // logos stored by key (GS ( L) instead of all at once (FS q)
 
     bool operator==(const KeptSettings&) const = default;
 };
@@ -71,4 +74,10 @@ public:
     // The Setup page's "Ask the printer's state before each run", kept in the profile at
     // once; false when that write failed (the runs go by the choice all the same).
     bool SetAskState(bool ask);
+    // The Setup page's "NV storage", kept in the profile at once like the above.
+    bool SetKeyedStorage(bool keyed);
+
+private:
+    // kept into the profile and into m_kept (into m_kept also when the write fails).
+    bool Keep(const KeptSettings& kept);
 };

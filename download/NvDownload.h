@@ -45,6 +45,7 @@ struct NvLogoJob {
     int32_t nvSize = 0; // without centring columns
     bool centre = false;
     Adjustments adjust{};
+    // All at once the printer numbers its images: the keys stay out of the stored list.
     StoredLogo Stored() const { return {path, centre, adjust}; }
 };
 // The listed logos in download order (at most 255).

@@ -1,6 +1,8 @@
 #include "jobs/CheckJob.h"
 
 #include "jobs/PrinterCheck.h"
+#include "keyed/KeyedRuns.h"
+#include "keyed/LinkChannel.h"
 #include "printer/EscPos.h"
 #include "printer/OpenLink.h"
 
@@ -42,6 +44,16 @@ void Exchange(printer::Link& link, bool judging, CheckEnd& end)
         end.result = check.answer == kJudgedAnswer ? Result::Tested : Result::WrongAnswer;
 }
 
+void AskKeyedMemory(printer::Link& link, const printer::CancelToken& cancel, CheckEnd& end)
+{
+    keyed::LinkChannel channel(link, link.Policy().Supervision());
+    keyed::RunContext context(channel, link.Policy().Clock(), cancel);
+    const keyed::RunResult asked = keyed::AskMemory(context);
+    end.memoryAsked = asked.outcome != keyed::Outcome::Stopped;
+    if (asked.outcome == keyed::Outcome::Done)
+        end.memory = asked.memory;
+}
+
 } // namespace
 
 CheckEnd RunCheck(const platform::Context& context, const CheckRequest& request,
@@ -50,8 +62,10 @@ CheckEnd RunCheck(const platform::Context& context, const CheckRequest& request,
     CheckEnd end;
     end.judging = request.judging;
     WaitRelay relay(observer);
+    printer::LinkOptions options = kConnectionTestLink;
+    options.readPrinterDevice = request.keyedMemory; // the memory's answers come back that way
     std::unique_ptr<printer::Link> link =
-        printer::OpenLink(context, request.port, kConnectionTestLink, end.status, {&relay, &cancel});
+        printer::OpenLink(context, request.port, options, end.status, {&relay, &cancel});
     if (!link)
         return end;
     end.state = CheckStateFirst(*link, false, request.askState);
@@ -60,6 +74,10 @@ CheckEnd RunCheck(const platform::Context& context, const CheckRequest& request,
         end.status.code = printer::LinkStatus::Code::Cancelled;
     else if (request.port.m_nPortType != 1)
         Exchange(*link, request.judging, end);
+    const bool exchanged = end.result == CheckEnd::Result::Opened || end.result == CheckEnd::Result::Tested ||
+                           end.result == CheckEnd::Result::WrongAnswer;
+    if (request.keyedMemory && exchanged && !cancel.load() && !end.state.state.offline)
+        AskKeyedMemory(*link, cancel, end);
     if (link->LastFailure().code == printer::LinkStatus::Code::Cancelled)
         end.status = link->LastFailure();
     EndRun(*link);

@@ -3,14 +3,19 @@
 // printer's state asked when the rule says so, and on a serial line (or a network
 // printer) the exchange ESC @, GS I 1 and the one-byte answer: awaited for a second on
 // most systems, judged (it must be 0x20) on the consumer line. A parallel port is only
-// opened and closed. The end says what the test found; the page says it.
+// opened and closed. For a printer that keeps logos by key the test then asks its
+// key-coded memory (capacity, free room, keys), on every kind of port. The end says
+// what the test found; the page says it.
 //
 // Thread-safety: one test per call, on the calling thread; the token may be set from
 // any thread (the window's Cancel ends a test whose printer takes nothing).
 #include <chrono>
 
+#include <optional>
+
 #include "jobs/RunObserver.h"
 #include "jobs/RunStart.h"
+#include "keyed/KeyedRun.h"
 
 namespace jobs {
 
@@ -23,6 +28,7 @@ struct CheckRequest {
     printer::PortRecord port; // m_nPortType 1: the parallel port, only opened
     bool judging = false;     // the consumer line's variant (platform::IsConsumerLine)
     printer::AskState askState = printer::AskState::ByPort;
+    bool keyedMemory = false; // ask the key-coded memory too
 };
 
 struct CheckEnd {
@@ -41,6 +47,8 @@ struct CheckEnd {
     bool judging = false;
     StateCheck state;
     int answer = -1;
+    bool memoryAsked = false;
+    std::optional<keyed::Memory> memory; // when the printer answered the key-coded requests
 
     bool Cancelled() const { return status.code == printer::LinkStatus::Code::Cancelled; }
 };

@@ -1,5 +1,6 @@
 #include "jobs/RunMessages.h"
 
+#include "keyed/NvKey.h"
 #include "platform/MessageBox.h"
 #include "platform/Messages.h"
 #include "platform/Text.h"
@@ -82,6 +83,43 @@ std::vector<RunMessage> DownloadMessages(const DownloadEnd& end, const std::stri
     return messages;
 }
 
+std::vector<RunMessage> KeyedMessages(const KeyedEnd& end)
+{
+    if (!end.start.Ready())
+        return StartMessages(end.start, msg::kPortOpenFailed, msg::kWriteToPortFailed);
+    if (!end.ledgerProblem.empty())
+        return {Warning(end.ledgerProblem)};
+    const bool done = end.run.outcome == keyed::Outcome::Done;
+    return {{KeyedSummary(end.run), done ? platform::MB_OK : MB_ICONEXCLAMATION}};
+}
+
+std::string KeyedSummary(const keyed::RunResult& run)
+{
+    std::vector<std::string> lines;
+    if (run.outcome != keyed::Outcome::Done && !run.message.empty())
+        lines.push_back(run.message);
+    const auto keys = [&lines](const char* label, const std::vector<std::string>& list) {
+        std::string text;
+        for (const std::string& key : list)
+            text += (text.empty() ? "" : ", ") + KeyText(key);
+        if (!text.empty())
+            lines.push_back(label + text + ".");
+    };
+    keys("Stored: ", run.stored);
+    keys("Already stored: ", run.skipped);
+    keys("Deleted: ", run.deleted);
+    keys("Printed: ", run.printed);
+    for (const auto& [key, why] : run.refused)
+        lines.push_back("Refused " + KeyText(key) + ": " + why);
+    lines.insert(lines.end(), run.warnings.begin(), run.warnings.end());
+    if (run.memoryKnown)
+        lines.push_back(keyed::DescribeMemory(run.memory));
+    std::string text;
+    for (const std::string& line : lines)
+        text += (text.empty() ? "" : "\n") + line;
+    return text;
+}
+
 std::vector<RunMessage> PrintMessages(const PrintEnd& end)
 {
     using Result = PrintEnd::Result;
@@ -125,7 +163,9 @@ std::vector<RunMessage> CheckMessages(const CheckEnd& end)
     return {};
 }
 
-std::string CheckSummary(const CheckEnd& end)
+namespace {
+
+std::string PrinterSummary(const CheckEnd& end)
 {
     using Result = CheckEnd::Result;
     if (end.Cancelled() || end.result == Result::NotOpened)
@@ -138,6 +178,17 @@ std::string CheckSummary(const CheckEnd& end)
     if (end.answer >= 0)
         return msg::kPrinterAnswered + model;
     return end.state.asked ? printer::StateSummary(end.state.state) : msg::kPrinterDidNotAnswer;
+}
+
+} // namespace
+
+std::string CheckSummary(const CheckEnd& end)
+{
+    std::string summary = PrinterSummary(end);
+    if (!end.memoryAsked)
+        return summary;
+    const std::string memory = end.memory ? keyed::DescribeMemory(*end.memory) : keyed::kNoAnswerText;
+    return summary.empty() ? memory : summary + "\n" + memory;
 }
 
 } // namespace jobs

@@ -10,6 +10,7 @@
 
 #include "jobs/CheckJob.h"
 #include "jobs/DownloadJob.h"
+#include "jobs/KeyedJob.h"
 #include "jobs/PrintJob.h"
 
 namespace jobs {
@@ -24,6 +25,12 @@ struct RunMessage {
 // list of a completed run ("" when it could, or when there is none, as on the command line).
 std::vector<RunMessage> DownloadMessages(const DownloadEnd& end, const std::string& unstoredProfile = "");
 std::vector<RunMessage> PrintMessages(const PrintEnd& end);
+// After a run on logos stored by key: a start that failed as every run says it, else
+// KeyedSummary, as a warning unless the run succeeded.
+std::vector<RunMessage> KeyedMessages(const KeyedEnd& end);
+// Why the run did not succeed, what was stored, left alone, refused, deleted or printed,
+// and what the printer holds: one fact a line.
+std::string KeyedSummary(const keyed::RunResult& run);
 // After the Setup page's Apply test.
 std::vector<RunMessage> CheckMessages(const CheckEnd& end);
 

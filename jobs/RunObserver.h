@@ -36,6 +36,9 @@ public:
     virtual void OnNotTakingData(const printer::WaitReport&) {}
     // One image record went out whole: its NV number, size in dots, raster bytes, file.
     virtual void OnImageSent(int, int, int, int, const std::string&) {}
+    // A yes/no question the run must have answered before it goes on (text ends in
+    // "Go on?"); true goes on. The run waits for the answer; a cancel ends the wait as no.
+    virtual bool OnQuestion(const std::string&) { return true; }
 };
 
 // The link's waits as the run's observer hears them: "not taking data" once per cause

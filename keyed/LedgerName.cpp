@@ -26,4 +26,12 @@ std::string LedgerName(const platform::Context& context, const printer::Link& li
     return port;
 }
 
+bool LoadLedger(const platform::Context& context, const printer::Link& link, const std::string& port,
+                const std::string& dir, Ledger& ledger, std::string& why)
+{
+    const std::string name = LedgerName(context, link, port);
+    ledger = Ledger(name, LedgerPath(dir, name));
+    return ledger.Load(why);
+}
+
 } // namespace keyed

@@ -34,3 +34,11 @@ std::string KeyText(std::string_view key)
         plain = plain && c != ' ' && c != '"';
     return plain ? std::string(key) : "\"" + std::string(key) + "\"";
 }
+
+std::string DefaultNvKey(int number)
+{
+    if (number < 100)
+        return {static_cast<char>('0' + number / 10 % 10), static_cast<char>('0' + number % 10)};
+    const int beyond = number - 100;
+    return {static_cast<char>('A' + beyond / 10), static_cast<char>('0' + beyond % 10)};
+}

@@ -12,3 +12,6 @@ bool IsNvKey(std::string_view text);
 std::string KeyFileName(std::string_view key);
 // The key for messages: "L1", or with a space or a quote shown as "\" 1\"".
 std::string KeyText(std::string_view key);
+// The key a logo gets at place number (1..255) of its list: "01" .. "99", then "A0" ..
+// "P5", so that every place has a key of its own.
+std::string DefaultNvKey(int number);

@@ -20,6 +20,7 @@ struct Logo {
     int32_t nvSize = 0;   // NV data bytes: 8-dot bands times the width rounded up to 8
     bool centre = false;  // centred within the printable width when downloaded
     Adjustments adjust{}; // trim, turn, scale, tone, invert; none until chosen
+    std::string key{};    // stored by key (GS ( L) under this key; unique in the list
 
     bool operator==(const Logo&) const = default;
 };
@@ -38,6 +39,7 @@ struct StoredLogo {
     std::string path;
     bool centre = false;
     Adjustments adjust{};
+    std::string key{}; // empty: the default key of its place (DefaultNvKey)
 
     bool operator==(const StoredLogo&) const = default;
 };

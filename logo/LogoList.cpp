@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <climits>
 
+#include "keyed/NvKey.h"
+
 int32_t NvDataSize(int32_t width, int32_t height)
 {
     const int64_t bands = height / 8 + (height % 8 ? 1 : 0);
@@ -65,6 +67,12 @@ int32_t LogoList::Append(Logo logo, int32_t storedNumber)
     } else {
         logo.number = storedNumber >= 1 ? storedNumber : Count() + 1;
     }
+    if (logo.key.empty() || RowOfKey(logo.key, -1) >= 0) {
+        int place = Count() + 1;
+        do
+            logo.key = DefaultNvKey(place++);
+        while (RowOfKey(logo.key, -1) >= 0 && place <= 2 * kMaxLogos);
+    }
     if (m_observer)
         m_observer->BeforeAppend(Count());
     m_totalBytes += logo.nvSize;
@@ -122,4 +130,35 @@ void LogoList::SetCentre(int row, bool centre)
     logo.centre = centre;
     if (m_observer)
         m_observer->RowChanged(row);
+}
+
+int LogoList::RowOfKey(const std::string& key, int row) const
+{
+    for (int other = 0; other < Count(); ++other)
+        if (other != row && m_logos[static_cast<size_t>(other)].key == key)
+            return other;
+    return -1;
+}
+
+std::string LogoList::KeyRefusal(int row, const std::string& key) const
+{
+    if (!IsNvKey(key))
+        return "A key is two characters, each a letter, a digit, a space or another printable ASCII "
+               "character (such as L1).";
+    if (const int other = RowOfKey(key, row); other >= 0)
+        return "The key " + KeyText(key) + " is taken by " + At(other).name + ".";
+    return {};
+}
+
+bool LogoList::SetKey(int row, const std::string& key)
+{
+    Logo& logo = m_logos.at(static_cast<size_t>(row));
+    if (!KeyRefusal(row, key).empty())
+        return false;
+    if (logo.key != key) {
+        logo.key = key;
+        if (m_observer)
+            m_observer->RowChanged(row);
+    }
+    return true;
 }

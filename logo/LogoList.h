@@ -9,6 +9,7 @@
 // One observer hears of every change synchronously, before and after it happens, so
 // that a view can follow (the window's table model).
 #include <cstdint>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -26,7 +27,7 @@ public:
     virtual void AfterRemove() = 0;
     virtual void BeforeClear() = 0;
     virtual void AfterClear() = 0;
-    // A field of the row changed (its centring, its adjustments and size).
+    // A field of the row changed (its centring, its key, its adjustments and size).
     virtual void RowChanged(int row) = 0;
 };
 
@@ -67,7 +68,9 @@ public:
 
     // Appends a row and gives it its number: the lowest free number when there is one
     // (it is then used up), else storedNumber for a file of the stored list, else the
-    // count the list has with the new row. Returns the number. Strong guarantee: when
+    // count the list has with the new row. Returns the number. A logo without a key, or
+    // with one another row has, gets the default key of its place, or the next one that
+    // is free. Strong guarantee: when
     // memory runs out (std::bad_alloc), nothing has changed and the observer heard nothing.
     int32_t Append(Logo logo, int32_t storedNumber = 0);
     // Removes the rows that carry the number, which becomes free again. Of two
@@ -76,6 +79,10 @@ public:
     // Removes every row; the numbers are left as they are.
     void Clear();
     void SetCentre(int row, bool centre);
+    // Why key cannot be the row's key ("" when it can): it is no key, or another row's.
+    std::string KeyRefusal(int row, const std::string& key) const;
+    // Gives the row key when KeyRefusal allows it; false (nothing changed) otherwise.
+    bool SetKey(int row, const std::string& key);
     // The row's adjustments, and its NV size once they are made (the total follows).
     void SetAdjust(int row, const Adjustments& adjust, int32_t nvSize);
 
@@ -85,6 +92,8 @@ public:
 
 private:
     void FreeNumber(int32_t number);
+    // The row other than row that has key; -1 when none.
+    int RowOfKey(const std::string& key, int row) const;
 
     std::vector<Logo> m_logos;
     int64_t m_totalBytes = 0;

@@ -6,6 +6,7 @@
 #include <new>
 
 #include "download/NvImage.h"
+#include "keyed/NvKey.h"
 #include "logo/ImageFile.h"
 #include "platform/FileChooser.h"
 #include "platform/Messages.h"
@@ -205,6 +206,10 @@ ReloadResult CLogoLoader::ReloadStored(const std::vector<StoredLogo>& stored)
         if (added.Added()) {
             std::deque<bool>& before = ticks[stored[i].path];
             m_list.SetCentre(m_list.Count() - 1, before.empty() ? stored[i].centre : before.front());
+            // The key it was stored with; a damaged profile's second use of a key keeps the
+            // key Append gave it.
+            m_list.SetKey(m_list.Count() - 1,
+                          stored[i].key.empty() ? DefaultNvKey(static_cast<int>(i + 1)) : stored[i].key);
             if (!before.empty())
                 before.pop_front();
         } else {

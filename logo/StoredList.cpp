@@ -3,6 +3,7 @@
 #include <optional>
 #include <unordered_map>
 
+#include "keyed/NvKey.h"
 #include "logo/PrivateProfile.h"
 #include "platform/Text.h"
 
@@ -12,23 +13,30 @@ namespace {
 // the field has its default, so that no key is written) and how a text is read back.
 struct RowField {
     std::string (*key)(int number);
-    std::optional<std::string> (*write)(const StoredLogo& row);
+    std::optional<std::string> (*write)(const StoredLogo& row, int number);
     void (*read)(StoredLogo& row, const std::string& text);
 };
 
 const RowField kRowFields[] = {
     {LogoCenterKey,
-     [](const StoredLogo& row) { return row.centre ? std::optional<std::string>("1") : std::nullopt; },
+     [](const StoredLogo& row, int) { return row.centre ? std::optional<std::string>("1") : std::nullopt; },
      [](StoredLogo& row, const std::string& text) { row.centre = Atoi(text) == 1; }},
     // A text that no adjustment reads back as (a newer or a damaged profile) is taken
     // as no adjustment: the logo is listed as its file stands.
     {LogoAdjustKey,
-     [](const StoredLogo& row) {
+     [](const StoredLogo& row, int) {
          return row.adjust.Any() ? std::optional<std::string>(row.adjust.ToText()) : std::nullopt;
      },
      [](StoredLogo& row, const std::string& text) {
          row.adjust = Adjustments::Parse(text).value_or(Adjustments{});
      }},
+    // A text that is no key is taken as none: the row gets its place's default.
+    {LogoKeyKey,
+     [](const StoredLogo& row, int number) {
+         return row.key.empty() || row.key == DefaultNvKey(number) ? std::nullopt
+                                                                   : std::optional<std::string>(row.key);
+     },
+     [](StoredLogo& row, const std::string& text) { row.key = IsNvKey(text) ? text : std::string(); }},
 };
 
 // Profile key names compare without regard to case.
@@ -55,6 +63,11 @@ std::string LogoCenterKey(int number)
 std::string LogoAdjustKey(int number)
 {
     return Format("Logoadjust%d", number);
+}
+
+std::string LogoKeyKey(int number)
+{
+    return Format("Logokey%d", number);
 }
 
 std::vector<StoredLogo> ReadStoredList(const PrivateProfile& profile)
@@ -87,7 +100,7 @@ bool WriteStoredList(PrivateProfile& profile, const std::vector<StoredLogo>& row
         const StoredLogo* row = number <= count ? &rows[static_cast<size_t>(number - 1)] : nullptr;
         entries.emplace_back(LogoFileKey(number), row ? std::optional<std::string>(row->path) : std::nullopt);
         for (const RowField& field : kRowFields)
-            entries.emplace_back(field.key(number), row ? field.write(*row) : std::nullopt);
+            entries.emplace_back(field.key(number), row ? field.write(*row, number) : std::nullopt);
     }
     return profile.WriteProfileStrings(kLogSection, entries);
 }

@@ -19,6 +19,7 @@ namespace {
 constexpr int kCheckWidth = 17;
 constexpr int kNumberWidth = 50;
 constexpr int kSizeWidth = 86;
+constexpr int kKeyWidth = 40;
 
 QLabel* AddStatic(CPropertyPage& page, int id, const QString& text, int x, int y, int w, int h, Follow follow)
 {
@@ -106,6 +107,7 @@ LogoListPane::LogoListPane(CPropertyPage& page, LogoTableModel& model, int label
     // A logo's adjustments change its size, and so the total.
     connect(&model, &QAbstractItemModel::dataChanged, this, &LogoListPane::ShowCounters);
     m_list->setColumnHidden(LogoTableModel::kAdjustColumn, !model.AnyAdjusted());
+    m_list->setColumnHidden(LogoTableModel::kKeyColumn, true);
     for (const auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
         connect(&model, signal, this, &LogoListPane::ShowAdjustColumn);
     connect(&model, &QAbstractItemModel::modelReset, this, &LogoListPane::ShowAdjustColumn);
@@ -123,6 +125,8 @@ void LogoListPane::InsertColumns()
     header->resizeSection(LogoTableModel::kSizeColumn, size);
     if (adjust > 0)
         header->resizeSection(LogoTableModel::kAdjustColumn, adjust);
+    if (!m_list->isColumnHidden(LogoTableModel::kKeyColumn))
+        header->resizeSection(LogoTableModel::kKeyColumn, kKeyWidth);
     header->setSectionResizeMode(LogoTableModel::kCheckColumn, QHeaderView::Fixed);
     m_bColumnsInserted = true;
     FitNameColumn();
@@ -137,6 +141,9 @@ void LogoListPane::FitNameColumn()
                             : header->sectionSize(LogoTableModel::kCheckColumn)) +
                        header->sectionSize(LogoTableModel::kNumberColumn) +
                        header->sectionSize(LogoTableModel::kSizeColumn) +
+                       (m_list->isColumnHidden(LogoTableModel::kKeyColumn)
+                            ? 0
+                            : header->sectionSize(LogoTableModel::kKeyColumn)) +
                        (m_list->isColumnHidden(LogoTableModel::kAdjustColumn)
                             ? 0
                             : header->sectionSize(LogoTableModel::kAdjustColumn));
@@ -151,8 +158,9 @@ bool LogoListPane::eventFilter(QObject* watched, QEvent* event)
     return QObject::eventFilter(watched, event);
 }
 
-void LogoListPane::Activate()
+void LogoListPane::Activate(bool keys)
 {
+    ShowKeyColumn(keys);
     ShowListOrder();
     ShowSharedSelection();
     ShowCounters();
@@ -221,6 +229,15 @@ void LogoListPane::ShowAdjustColumn()
     if (m_list->isColumnHidden(LogoTableModel::kAdjustColumn) != shown)
         return;
     m_list->setColumnHidden(LogoTableModel::kAdjustColumn, !shown);
+    if (m_bColumnsInserted)
+        InsertColumns();
+}
+
+void LogoListPane::ShowKeyColumn(bool shown)
+{
+    if (m_list->isColumnHidden(LogoTableModel::kKeyColumn) != shown)
+        return;
+    m_list->setColumnHidden(LogoTableModel::kKeyColumn, !shown);
     if (m_bColumnsInserted)
         InsertColumns();
 }

@@ -41,15 +41,16 @@ public:
     int32_t m_nSortColumn = 0;  // the column last clicked
     bool m_bSortAscending = false;
 
-    // Columns " " (the check boxes, 17 pixels, or hidden), "   No.", "Name", "Size" and
-    // "Adjust". "Name" takes what is left of the list's width once a vertical scroll bar
-    // is allowed for, so that the sizes stay whole when the list scrolls, also after the
+    // Columns " " (the check boxes, 17 pixels, or hidden), "   No.", "Name", "Size", "Key"
+    // (only while logos are stored by key) and "Adjust". "Name" takes what is left of the list's width once a
+    // vertical scroll bar is allowed for, so that the sizes stay whole when the list scrolls, also after the
     // list grew or shrank; "Size" is wide enough for the largest image's size in the
     // list's font. "Adjust" is shown only while a listed logo has adjustments: without
     // any the list looks as it always has.
     void InsertColumns();
-    // The page became active: the list's order, the shared selection, the counters.
-    void Activate();
+    // The page became active: the list's order, the shared selection, the counters, and
+    // the "Key" column when keys are used.
+    void Activate(bool keys);
     // The list's order (sorting by the tick column, which is the same in every row).
     void ShowListOrder();
     // Selects and focuses the row of the shared selection, if there is one.
@@ -74,6 +75,7 @@ private:
     void OnItemChanged();
     void ShowCounters();
     void ShowAdjustColumn();
+    void ShowKeyColumn(bool shown);
 
     LogoTableModel& m_model;
     QSortFilterProxyModel* m_proxy;

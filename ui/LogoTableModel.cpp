@@ -38,9 +38,13 @@ QVariant LogoTableModel::data(const QModelIndex& index, int role) const
             return QString::fromStdString(logo.name);
         if (column == kSizeColumn)
             return QString::fromStdString(Format("%15d", logo.nvSize));
+        if (column == kKeyColumn)
+            return QString::fromStdString(logo.key);
         if (column == kAdjustColumn)
             return QString::fromStdString(logo.adjust.Summary());
         return {};
+    case Qt::EditRole:
+        return column == kKeyColumn ? QVariant(QString::fromStdString(logo.key)) : QVariant();
     case Qt::CheckStateRole:
         return column == kCheckColumn ? QVariant(logo.centre ? Qt::Checked : Qt::Unchecked) : QVariant();
     case Qt::AccessibleTextRole:
@@ -58,6 +62,8 @@ QVariant LogoTableModel::data(const QModelIndex& index, int role) const
             return QString::fromStdString(logo.name);
         if (column == kSizeColumn)
             return logo.nvSize;
+        if (column == kKeyColumn)
+            return QString::fromStdString(logo.key);
         if (column == kAdjustColumn)
             return QString::fromStdString(logo.adjust.Summary());
         return 0;
@@ -68,8 +74,22 @@ QVariant LogoTableModel::data(const QModelIndex& index, int role) const
 
 bool LogoTableModel::setData(const QModelIndex& index, const QVariant& value, int role)
 {
-    if (!index.isValid() || index.column() != kCheckColumn || role != Qt::CheckStateRole ||
-        index.row() >= m_list.Count())
+    if (!index.isValid() || index.row() >= m_list.Count())
+        return false;
+    if (index.column() == kKeyColumn && role == Qt::EditRole) {
+        // A character beyond ASCII can never be part of a key: it stands as DEL, which
+        // the list refuses with the reason.
+        std::string key;
+        for (const QChar c : value.toString())
+            key += c.unicode() < 0x7F ? static_cast<char>(c.unicode()) : '\x7F';
+        const std::string why = m_list.KeyRefusal(index.row(), key);
+        if (!why.empty()) {
+            emit KeyRefused(index.row(), QString::fromStdString(why));
+            return false;
+        }
+        return m_list.SetKey(index.row(), key);
+    }
+    if (index.column() != kCheckColumn || role != Qt::CheckStateRole)
         return false;
     m_list.SetCentre(index.row(), value.value<Qt::CheckState>() == Qt::Checked);
     return true;
@@ -79,7 +99,7 @@ QVariant LogoTableModel::headerData(int section, Qt::Orientation orientation, in
 {
     if (orientation != Qt::Horizontal)
         return {};
-    static const char* const kHeadings[kColumnCount] = {" ", "   No.", "Name", "Size", "Adjust"};
+    static const char* const kHeadings[kColumnCount] = {" ", "   No.", "Name", "Size", "Key", "Adjust"};
     if (role == Qt::DisplayRole && section >= 0 && section < kColumnCount)
         return QString::fromLatin1(kHeadings[section]);
     if (role == Qt::TextAlignmentRole)
@@ -95,6 +115,8 @@ Qt::ItemFlags LogoTableModel::flags(const QModelIndex& index) const
     if (!index.isValid())
         return Qt::NoItemFlags;
     const Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
+    if (index.column() == kKeyColumn)
+        return flags | Qt::ItemIsEditable;
     return index.column() == kCheckColumn ? flags | Qt::ItemIsUserCheckable : flags;
 }
 

@@ -6,10 +6,12 @@
 // chosen last on any of them, which moves with its row and is gone with it.
 //
 // Columns: the centring tick (Qt::CheckStateRole), the logo number ("%3d"), the file
-// name, the NV data size ("%15d") and the adjustments' short text ("fit, 90°"; empty
-// without any). kSortRole gives typed values to sort by: the number, the name (compared
-// without regard to case by the proxies), the size, the adjustments' text; the same
-// value for every row in the tick column, so that sorting by it shows the list's order.
+// name, the NV data size ("%15d"), the key it is stored under by key (editable: a key
+// the list refuses is not taken, and KeyRefused says why) and the adjustments' short
+// text ("fit, 90°"; empty without any). kSortRole gives typed values to sort by: the
+// number, the name (compared without regard to case by the proxies), the size, the key,
+// the adjustments' text; the same value for every row in the tick column, so that
+// sorting by it shows the list's order.
 //
 // Used on the window's thread only.
 #include <QAbstractTableModel>
@@ -20,7 +22,15 @@
 class LogoTableModel final : public QAbstractTableModel, private LogoListObserver {
     Q_OBJECT
 public:
-    enum Column { kCheckColumn = 0, kNumberColumn, kNameColumn, kSizeColumn, kAdjustColumn, kColumnCount };
+    enum Column {
+        kCheckColumn = 0,
+        kNumberColumn,
+        kNameColumn,
+        kSizeColumn,
+        kKeyColumn,
+        kAdjustColumn,
+        kColumnCount
+    };
     static constexpr int kSortRole = Qt::UserRole;
 
     explicit LogoTableModel(LogoList& list, QObject* parent = nullptr);
@@ -40,6 +50,10 @@ public:
     // The shared selection, as a row of this model; -1 for none.
     int SelectedRow() const;
     void SetSelectedRow(int row);
+
+signals:
+    // A key typed for the row was not taken; why says why.
+    void KeyRefused(int row, const QString& why);
 
 private:
     void BeforeAppend(int row) override;

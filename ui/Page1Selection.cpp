@@ -46,6 +46,16 @@ CPage1Selection::CPage1Selection(Session& session, LogoTableModel& model)
     status->setObjectName(QStringLiteral("labelSelectionStatus"));
     m_classicHint = new CClassicHintLine(status);
 
+    // A key is typed into its cell (F2 or a double click); a refused one is said once the
+    // cell's editor has closed.
+    m_list->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed);
+    connect(
+        &model, &LogoTableModel::KeyRefused, this,
+        [](int, const QString& why) {
+            platform::AfxMessageBox(why.toStdString(), platform::MB_ICONEXCLAMATION);
+        },
+        Qt::QueuedConnection);
+
     connect(open, &QPushButton::clicked, this, &CPage1Selection::OnOpenFile);
     connect(remove, &QPushButton::clicked, this, &CPage1Selection::OnRemove);
     connect(reset, &QPushButton::clicked, this, &CPage1Selection::OnReset);
@@ -61,7 +71,7 @@ bool CPage1Selection::OnInitDialog()
 
 bool CPage1Selection::OnSetActive()
 {
-    m_pane->Activate();
+    m_pane->Activate(m_session.m_kept.keyedStorage);
     return CPropertyPage::OnSetActive();
 }
 

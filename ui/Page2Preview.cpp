@@ -169,7 +169,7 @@ bool CPage2Preview::OnInitDialog()
 
 bool CPage2Preview::OnSetActive()
 {
-    m_pane->Activate();
+    m_pane->Activate(m_session.m_kept.keyedStorage);
     UpdateData(false);
     DrawPreview();
     return CPropertyPage::OnSetActive();

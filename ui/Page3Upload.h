@@ -6,14 +6,21 @@
 //
 // A download runs as a job (jobs/DownloadJob.h) off the window's thread; the page shows
 // its progress dialog once the printer is ready, and its messages when it has ended.
+//
+// With logos stored by key (the Setup page's "NV storage"), Download stores under their
+// keys the listed logos the printer lacks or that changed ("Store all again": all of
+// them) as a key-coded job (jobs/KeyedJob.h), and "Printer Memory..." shows what the
+// printer holds.
 #include <cstdint>
 #include <string>
 
 #include "jobs/DownloadJob.h"
+#include "jobs/KeyedJob.h"
 #include "ui/PropertySheet.h"
 #include "ui/RunHost.h"
 
 class CCheckListCtrl;
+class QCheckBox;
 class CPrograss;
 class LogoListPane;
 class LogoTableModel;
@@ -42,12 +49,22 @@ public:
 
     // Button 1023.
     void OnDownload();
+    // "Printer Memory...": the printer's key-coded memory in a dialog of its own.
+    void OnPrinterMemory();
+
+    QCheckBox* m_storeAll;        // "Store all again" (by key only)
+    QPushButton* m_printerMemory; // "Printer Memory..." (by key only)
 
 private:
     // The job of the session's list (none: the delete-all) on the session's printer.
     void StartDownload();
     // The job has ended: the dialog goes, a completed list is stored, the messages show.
     void Ended(const jobs::DownloadEnd& end);
+    // The listed logos stored by key.
+    void StartKeyedStore();
+    void KeyedEnded(const jobs::KeyedEnd& end);
+    void ShowProgressOnTransfer();
+    void CloseProgress();
 
     Session& m_session;
     QLineEdit* m_editPrinterName;

@@ -14,6 +14,8 @@
 #include "app/Session.h"
 #include "platform/MessageBox.h"
 #include "platform/Messages.h"
+#include "keyed/NvKey.h"
+#include "ui/KeyedRequest.h"
 #include "ui/PrintProgress.h"
 #include "print/PrintRange.h"
 #include "print/PrintWalk.h"
@@ -221,6 +223,10 @@ void CPage4Print::OnPrint()
 {
     if (m_run.Running())
         return;
+    if (m_session.m_kept.keyedStorage) {
+        PrintKeys();
+        return;
+    }
     // Any port kind but serial prints on the parallel port, a file setup too.
     jobs::PrintRequest request;
     request.start.port = m_session.m_settings;
@@ -254,6 +260,67 @@ void CPage4Print::OnPrint()
             return jobs::RunPrint(context, request, cancel, &observer);
         },
         [this](const jobs::PrintEnd& end) { Ended(end); });
+}
+
+void CPage4Print::PrintKeys()
+{
+    UpdateData(true);
+    jobs::KeyedRequest request = KeyedRequestFor(m_session, jobs::KeyedAction::Print);
+    request.printMode = m_nQuality;
+    std::string bad;
+    if (m_nRange == 1)
+        request.keys = KeysOfText(m_strSelection, bad);
+    else
+        // "All": the logos the printer was last given, under their keys.
+        for (const StoredLogo& stored : m_session.m_list.Stored())
+            request.keys.push_back(
+                stored.key.empty() ? DefaultNvKey(static_cast<int>(request.keys.size()) + 1) : stored.key);
+    if (!bad.empty() || request.keys.empty()) {
+        platform::AfxMessageBox(bad.empty() ? "Type the keys to print, separated by commas: L1,L2."
+                                            : "Type keys separated by commas, such as L1,L2: '" + bad +
+                                                  "' is no key.",
+                                platform::MB_ICONEXCLAMATION);
+        return;
+    }
+    m_buttonPrint->setEnabled(false);
+    m_dialog = new CPrintProgress(m_run, window());
+    connect(&m_run, &RunHost::Transfer, m_dialog, &QDialog::open, Qt::SingleShotConnection);
+    const platform::Context& context = m_session.m_context;
+    m_run.Start<jobs::KeyedEnd>(
+        [&context, request](const printer::CancelToken& cancel, jobs::RunObserver& observer) {
+            return jobs::RunKeyed(context, request, cancel, &observer);
+        },
+        [this](const jobs::KeyedEnd& end) {
+            CloseProgress();
+            const bool done = end.ran && end.run.outcome == keyed::Outcome::Done;
+            if (!done)
+                ShowRunMessages(jobs::KeyedMessages(end));
+        });
+}
+
+std::vector<std::string> KeysOfText(const std::string& text, std::string& bad)
+{
+    std::vector<std::string> keys;
+    size_t from = 0;
+    while (from <= text.size()) {
+        const size_t comma = std::min(text.find(',', from), text.size());
+        const std::string key = text.substr(from, comma - from);
+        if (!IsNvKey(key)) {
+            bad = key;
+            return {};
+        }
+        keys.push_back(key);
+        from = comma + 1;
+    }
+    return keys;
+}
+
+void CPage4Print::CloseProgress()
+{
+    m_dialog->hide();
+    m_dialog->deleteLater();
+    m_dialog = nullptr;
+    m_buttonPrint->setEnabled(IsPrinterDevice(m_session.m_settings.m_strPortDevice));
 }
 
 void CPage4Print::Ended(const jobs::PrintEnd& end)

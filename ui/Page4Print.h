@@ -2,13 +2,20 @@
 // Tab "Print Bitmap" (dialog template 132): which stored NV images to print ("All" or
 // a typed "Selection"), at which size, with or without a header line, and the Print
 // button that runs the print on the configured port as a job (jobs/PrintJob.h) off the
-// window's thread.
+// window's thread. With logos stored by key (the Setup page's "NV storage") the
+// Selection takes keys ("L1,L2") and All the keys of the stored list, printed with
+// GS ( L at the chosen size (jobs/KeyedJob.h).
 #include <string>
+#include <vector>
 
 #include "jobs/PrintJob.h"
 #include "print/PrintRange.h"
 #include "ui/PropertySheet.h"
 #include "ui/RunHost.h"
+
+// The keys of text, separated by commas ("L1,L2"); none, with the first item that is no
+// key in bad, when there is one.
+std::vector<std::string> KeysOfText(const std::string& text, std::string& bad);
 
 class CPrintProgress;
 class QAbstractButton;
@@ -67,6 +74,8 @@ private:
     QLineEdit* AddEdit(QGroupBox* group, int id, int x, int y, int w, int h, bool readOnly);
     // The job has ended: the dialog goes and the messages show.
     void Ended(const jobs::PrintEnd& end);
+    void PrintKeys();
+    void CloseProgress();
     CPrintProgress* m_dialog = nullptr; // the running print's dialog
 
     const Session& m_session;

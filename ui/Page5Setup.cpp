@@ -26,117 +26,17 @@
 #include "printer/PrinterStatus.h"
 #include "ui/AppIcon.h"
 #include "ui/HelpText.h"
+#include "ui/NvStorageBox.h"
 #include "ui/PaperBox.h"
+#include "ui/SetupControls.h"
 
 using printer::SerialBox;
 
 namespace {
 
-// The port box's tooltip: the device table, and the USB printers that say who they are.
-QString PortNameToolTip(const platform::Context& context)
-{
-    QString text = QStringLiteral("<p>Port names and the devices behind them:</p>") + PortDeviceTableHtml();
-    for (int number = 1; number <= printer::kLptNameCount; ++number) {
-        const std::string model = printer::LptPrinterModel(context, number);
-        if (!model.empty())
-            text += QStringLiteral("<p>%1: %2</p>")
-                        .arg(QString::fromStdString(printer::LptName(number)),
-                             QString::fromStdString(model).toHtmlEscaped());
-    }
-    return text;
-}
-
-// The port boxes of the "Port Setting" group: label and list, in template order.
-struct PortBoxLayout {
-    int labelId;
-    const char* label;
-    int labelY;
-    int comboId;
-    int comboY;
-    int droppedHeight; // the opened list's height in dialog units
-};
-constexpr std::array<PortBoxLayout, 6> kPortBoxes = {{
-    {1051, "PortName", 43, 1045, 41, 88},
-    {1052, "Baudrate", 65, 1046, 64, 86},
-    {1053, "BitLength", 88, 1047, 87, 59},
-    {1054, "Parity", 111, 1048, 110, 59},
-    {1055, "StopBit", 135, 1049, 133, 59},
-    {1056, "Handshake", 157, 1050, 156, 70},
-}};
-
 // The two lines naming the maker under the program name and version.
 constexpr std::array<const char*, 2> kMakerLines = {"Tarvo receipt printer tools",
                                                     "Made by the Bitmap Nivora developers"};
-
-QString IdName(const char* kind, int id)
-{
-    return QString::fromLatin1(kind) + QString::number(id);
-}
-
-// A template rectangle in the coordinates of parent, which is the page or a group box
-// lying on it.
-QRect TemplateRect(const CPropertyPage* page, const QWidget* parent, int x, int y, int w, int h)
-{
-    QRect rect = page->Dlu().Rect(x, y, w, h);
-    if (parent != page)
-        rect.translate(-parent->pos());
-    return rect;
-}
-
-// A larger page is shared between the port settings on the left and the options on
-// the right; the lists, the group boxes and the slider widen with their side.
-constexpr double kLeftShare = 0.5;
-
-template <class W> W* Add(QWidget* parent, W* widget, const QRect& rect, Follow follow = {})
-{
-    widget->setParent(parent);
-    TemplateLayout::Of(parent)->Add(widget, rect, follow);
-    return widget;
-}
-
-QLabel* AddLabel(CPropertyPage* page, QWidget* parent, const char* text, int x, int y, int w, int h)
-{
-    return Add(parent, new QLabel(QString::fromLatin1(text)), TemplateRect(page, parent, x, y, w, h));
-}
-
-// A drop-down list: the template's height is that of the opened list, the closed box
-// takes the height the style wants.
-QComboBox* AddList(CPropertyPage* page, QWidget* parent, int id, int x, int y, int w, int droppedHeight,
-                   Follow follow = {})
-{
-    auto* combo = new QComboBox;
-    combo->setObjectName(IdName("combo", id));
-    QRect rect = TemplateRect(page, parent, x, y, w, droppedHeight);
-    rect.setHeight(combo->sizeHint().height());
-    combo->setMaxVisibleItems(std::max(1, (droppedHeight - 12) / 8));
-    return Add(parent, combo, rect, follow);
-}
-
-QLineEdit* AddDigitsEdit(CPropertyPage* page, QWidget* parent, int id, int x, int y, int w, int h)
-{
-    auto* edit = new QLineEdit;
-    edit->setObjectName(IdName("edit", id));
-    // Digits only, as typed; the range is checked when the value is read back.
-    edit->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), edit));
-    return Add(parent, edit, TemplateRect(page, parent, x, y, w, h));
-}
-
-void ShowBox(QComboBox* combo, const ListBoxState& state)
-{
-    const QSignalBlocker quiet(combo);
-    QStringList entries;
-    for (const std::string& entry : state.entries)
-        entries << QString::fromStdString(entry);
-    QStringList shown;
-    for (int i = 0; i < combo->count(); ++i)
-        shown << combo->itemText(i);
-    if (shown != entries) {
-        combo->clear();
-        combo->addItems(entries);
-    }
-    combo->setCurrentIndex(state.selected);
-    combo->setEnabled(state.enabled);
-}
 
 } // namespace
 
@@ -163,31 +63,13 @@ void CPage5Setup::BuildControls()
     m_checkAskState = Add(this, new QCheckBox(QStringLiteral("Ask the printer's state before each run")),
                           TemplateRect(this, this, 185, 191, 166, 10), Follow::Across(kLeftShare, 1));
     m_checkAskState->setObjectName(QStringLiteral("checkAskState"));
+    m_cbNvStorage = AddNvStorageBox(*this, m_session, kLeftShare);
     m_checkAskState->setToolTip(QStringLiteral("A network printer is always asked. Paper out, an open cover "
                                                "or an error then stops a run before anything is sent."));
     // The free space under the port settings.
     const QRect statusRect = TemplateRect(this, this, 7, 183, 166, 46);
     m_status = std::make_unique<CSetupStatusLine>(this, statusRect);
     TemplateLayout::Of(this)->Add(m_status->Label(), statusRect, {0, 0, kLeftShare, 1});
-}
-
-void CPage5Setup::BuildPortGroup()
-{
-    // The lists are the group's children so that its mnemonic (Alt+O) reaches them.
-    // Below the port box they follow the order of printer::SerialBox.
-    auto* group = Add(this, new QGroupBox(QStringLiteral("P&ort Setting")),
-                      TemplateRect(this, this, 7, 27, 166, 152), Follow::Across(0, kLeftShare));
-    group->setObjectName(QStringLiteral("group1026"));
-    std::array<QComboBox**, 6> combos = {&m_cbPortName, &m_cbBaudrate, &m_cbBitLength,
-                                         &m_cbParity,   &m_cbStopBit,  &m_cbHandshake};
-    for (size_t i = 0; i < kPortBoxes.size(); ++i) {
-        const PortBoxLayout& box = kPortBoxes[i];
-        AddLabel(this, group, box.label, 13, box.labelY, 40, 10)->setObjectName(IdName("label", box.labelId));
-        *combos[i] =
-            AddList(this, group, box.comboId, 56, box.comboY, 109, box.droppedHeight, Follow::Across(0, 1));
-    }
-    m_serialCombos = {m_cbBaudrate, m_cbBitLength, m_cbParity, m_cbStopBit, m_cbHandshake};
-    m_cbPortName->setToolTip(PortNameToolTip(m_session.m_context));
 }
 
 void CPage5Setup::BuildAboutGroup()
@@ -287,6 +169,7 @@ bool CPage5Setup::OnInitDialog()
     m_status->ShowForbidden(printer::ProbeForbiddenPorts(m_session.m_context));
     m_labelVersion->setText(QString::fromStdString(m_session.m_strVersion));
     m_checkAskState->setChecked(m_session.m_kept.askState);
+    m_cbNvStorage->setCurrentIndex(m_session.m_kept.keyedStorage ? 1 : 0);
     // Width, threshold and halftone as the last run left them (the defaults, 512, 128
     // and Classic, when nothing was kept).
     const KeptSettings& kept = m_session.m_kept;
@@ -331,27 +214,6 @@ void CPage5Setup::Commit()
     printer::SetupRecord settings = m_session.m_settings;
     CommitSetup(*this, settings);
     m_session.CommitSettings(settings); // a profile that cannot be written keeps the run's values
-}
-
-QComboBox* CPage5Setup::SerialCombo(SerialBox box) const
-{
-    return m_serialCombos[static_cast<size_t>(box)];
-}
-
-void CPage5Setup::ReadBoxes()
-{
-    m_boxes.printerName.selected = m_cbPrinterName->currentIndex();
-    m_boxes.portName.selected = m_cbPortName->currentIndex();
-    for (SerialBox box : printer::kSerialBoxes)
-        m_boxes[box].selected = SerialCombo(box)->currentIndex();
-}
-
-void CPage5Setup::ShowBoxes()
-{
-    ShowBox(m_cbPrinterName, m_boxes.printerName);
-    ShowBox(m_cbPortName, m_boxes.portName);
-    for (SerialBox box : printer::kSerialBoxes)
-        ShowBox(SerialCombo(box), m_boxes[box]);
 }
 
 void CPage5Setup::OnSelchangePrinterName()
@@ -465,6 +327,7 @@ void CPage5Setup::TestConnection()
     request.port.m_nHandshake = m_nHandshake;
     request.judging = platform::IsConsumerLine(m_session.m_context);
     request.askState = m_session.m_kept.askState ? printer::AskState::Always : printer::AskState::ByPort;
+    request.keyedMemory = m_session.m_kept.keyedStorage;
     const platform::Context& context = m_session.m_context;
     m_run.Start<jobs::CheckEnd>(
         [&context, request](const printer::CancelToken& cancel, jobs::RunObserver& observer) {

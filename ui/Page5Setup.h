@@ -84,6 +84,7 @@ private:
     QComboBox* m_cbPrinterName = nullptr;       // 1044
     QCheckBox* m_checkPrintToFile = nullptr;    // 1064
     QCheckBox* m_checkAskState = nullptr;       // "Ask the printer's state before each run"
+    QComboBox* m_cbNvStorage = nullptr;         // "NV storage": all at once or by key
     QLabel* m_labelVersion = nullptr;           // 1063
     std::array<QComboBox*, 5> m_serialCombos{}; // the five serial lists in printer::SerialBox order
     Session& m_session;

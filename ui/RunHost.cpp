@@ -1,5 +1,8 @@
 #include "ui/RunHost.h"
 
+#include <future>
+#include <memory>
+
 #include "platform/MessageBox.h"
 
 RunHost::RunHost(QObject* parent) : QObject(parent)
@@ -64,6 +67,24 @@ void RunHost::Relay::OnNotTakingData(const printer::WaitReport& report)
             emit host->NotTakingData(text);
         },
         Qt::QueuedConnection);
+}
+
+bool RunHost::Relay::OnQuestion(const std::string& text)
+{
+    // Shared with the window's call, which may come after this wait has given up.
+    auto answer = std::make_shared<std::promise<bool>>();
+    std::future<bool> answered = answer->get_future();
+    QMetaObject::invokeMethod(
+        &m_host,
+        [answer, text] {
+            answer->set_value(platform::AfxMessageBox(text, platform::MB_ICONQUESTION | platform::MB_YESNO) ==
+                              platform::IDYES);
+        },
+        Qt::QueuedConnection);
+    while (answered.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready)
+        if (m_host.m_cancel.load())
+            return false;
+    return answered.get();
 }
 
 void ShowRunMessages(const std::vector<jobs::RunMessage>& messages)

@@ -4,7 +4,9 @@
 // warnings, "not taking data") reaches the window as queued signals of this object,
 // which lives on the window's thread. The job's end comes back the same way, to the
 // function Start was given. The window never waits on the job: it keeps painting, and
-// Cancel only sets the job's token.
+// Cancel only sets the job's token. A question the job asks is put to the user on the
+// window's thread as a Yes/No box while the job waits for the answer (a cancel ends
+// that wait as no).
 //
 // Thread-safety: every member is used on the window's thread; only the relay the job
 // is handed is called from the job's thread, and it only posts to this object. The
@@ -78,6 +80,7 @@ private:
         void OnProgress(const jobs::RunProgress& progress) override;
         void OnWarning(const std::string& text) override;
         void OnNotTakingData(const printer::WaitReport& report) override;
+        bool OnQuestion(const std::string& text) override;
 
     private:
         RunHost& m_host;

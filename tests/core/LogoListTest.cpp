@@ -50,7 +50,7 @@ TEST_F(LogoListTest, ALogoIsListedWithItsSizeAndName)
 {
     ASSERT_TRUE(Pick(Bmp("a.bmp", 200, 100)).Added());
     const Logo& a = list.At(0);
-    EXPECT_EQ(a, (Logo{1, dir.File("a.bmp"), "a.bmp", ImageKind::Bmp, 200, 100, 2600, false}));
+    EXPECT_EQ(a, (Logo{1, dir.File("a.bmp"), "a.bmp", ImageKind::Bmp, 200, 100, 2600, false, {}, "01"}));
     Bmp("b.bmp", 8, 8);
     ScopedCurrentDir here(dir.Path());
     ASSERT_TRUE(Pick("b.bmp").Added()); // a path without folder is its own name

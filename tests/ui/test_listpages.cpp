@@ -121,7 +121,7 @@ void TestListPages::theModelGivesItsViewsTypedValuesAndFollowsTheList()
     QStringList headers;
     for (int column = 0; column < model.columnCount(); ++column)
         headers << model.headerData(column, Qt::Horizontal).toString();
-    QCOMPARE(headers, QStringList({" ", "   No.", "Name", "Size", "Adjust"}));
+    QCOMPARE(headers, QStringList({" ", "   No.", "Name", "Size", "Key", "Adjust"}));
     QCOMPARE(model.headerData(3, Qt::Horizontal, Qt::TextAlignmentRole).toInt() & Qt::AlignHorizontal_Mask,
              int(Qt::AlignRight));
 
@@ -149,9 +149,10 @@ void TestListPages::theModelGivesItsViewsTypedValuesAndFollowsTheList()
     list.SetAdjust(1, adjust, 16);
     QVERIFY(model.AnyAdjusted());
     QCOMPARE(changed.count(), 2);
-    QCOMPARE(at(1, 4, Qt::DisplayRole).toString(), QStringLiteral("fit, 90\u00b0"));
+    QCOMPARE(at(1, LogoTableModel::kAdjustColumn, Qt::DisplayRole).toString(),
+             QStringLiteral("fit, 90\u00b0"));
     QCOMPARE(at(1, 3, Qt::DisplayRole).toString(), QStringLiteral("%1").arg(16, 15));
-    QCOMPARE(at(0, 4, Qt::DisplayRole).toString(), QString());
+    QCOMPARE(at(0, LogoTableModel::kAdjustColumn, Qt::DisplayRole).toString(), QString());
 
     // The shared selection moves with its row and goes with it.
     model.SetSelectedRow(1);
@@ -461,7 +462,7 @@ void TestListPages::thePagesGrowWithTheWindowWithoutOverlapOrCutText()
             }
             // Only the Download page's counters go without a border.
             QCOMPARE(FindChild<QLineEdit>(page, QStringLiteral("edit1075"))->hasFrame(), tab != 2);
-            QVERIFY(list.isColumnHidden(4)); // no logo has adjustments
+            QVERIFY(list.isColumnHidden(LogoTableModel::kAdjustColumn)); // no logo has adjustments
         }
     }
     // An adjusted logo brings its column, and the sizes still show whole beside it.
@@ -471,13 +472,15 @@ void TestListPages::thePagesGrowWithTheWindowWithoutOverlapOrCutText()
     sheet->resize(sheet->sizeHint());
     h.Activate(0);
     CCheckListCtrl& selection = ListOn(h, 0);
-    QVERIFY(!selection.isColumnHidden(4));
+    QVERIFY(!selection.isColumnHidden(LogoTableModel::kAdjustColumn));
     QTRY_VERIFY(!selection.horizontalScrollBar()->isVisible());
     selection.scrollTo(selection.model()->index(0, 2));
     const QHeaderView* header = selection.header();
-    QVERIFY(header->sectionViewportPosition(4) + header->sectionSize(4) <= selection.viewport()->width());
+    QVERIFY(header->sectionViewportPosition(LogoTableModel::kAdjustColumn) +
+                header->sectionSize(LogoTableModel::kAdjustColumn) <=
+            selection.viewport()->width());
     QCOMPARE(selection.DisplayText(0, 3), selection.GetItemText(0, 3));
-    QCOMPARE(selection.DisplayText(0, 4), QStringLiteral("\u03b31.4"));
+    QCOMPARE(selection.DisplayText(0, LogoTableModel::kAdjustColumn), QStringLiteral("\u03b31.4"));
 }
 
 QTEST_MAIN(TestListPages)

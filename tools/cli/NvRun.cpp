@@ -61,9 +61,8 @@ void Run(const platform::Context& context, const NvRequest& request, printer::Li
 {
     keyed::Ledger ledger;
     if (Writes(request.action)) {
-        const std::string name = keyed::LedgerName(context, link, outcome.port);
-        ledger = keyed::Ledger(name, keyed::LedgerPath(request.ledgerDir, name));
-        if (std::string why; !ledger.Load(why)) {
+        if (std::string why;
+            !keyed::LoadLedger(context, link, outcome.port, request.ledgerDir, ledger, why)) {
             outcome.reason = "the ledger of this printer cannot be read: " + why;
             return;
         }
