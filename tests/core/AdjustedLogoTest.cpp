@@ -61,20 +61,6 @@ NvConversion Converting(HalftoneMode mode, Adjustments adjust, int threshold = 1
     return conversion;
 }
 
-TEST(AdjustedLogoTest, ColourModesTakeTheExactGreyClassicKeepsItsOwn)
-{
-    // The grey (v, v, v) is v: it never prints at a threshold of v, and prints below
-    // v + 1. The historic single-precision grey of 127 is 126, so Classic prints it at 127.
-    DecodedImage ramp{256, 1, PixelLayout::Rgba, {}};
-    for (int v = 0; v < 256; ++v)
-        ramp.pixels.insert(ramp.pixels.end(), {uint8_t(v), uint8_t(v), uint8_t(v), 255});
-    for (int v = 0; v < 255; ++v) {
-        EXPECT_EQ(Halftone(ramp, HalftoneMode::Colour, v).At(v, 0), 0) << v;
-        EXPECT_EQ(Halftone(ramp, HalftoneMode::Colour, v + 1).At(v, 0), 1) << v;
-    }
-    EXPECT_EQ(Halftone(ramp, HalftoneMode::Classic, 127).At(127, 0), 1);
-}
-
 TEST(AdjustedLogoTest, AWideLogoFitsThePrintableWidth)
 {
     TempDir dir;

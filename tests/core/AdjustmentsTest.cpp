@@ -47,38 +47,31 @@ TEST(AdjustmentsTest, RotatesClockwise)
     EXPECT_EQ(threeQuarters.grey, (std::vector<uint8_t>{3, 6, 2, 5, 1, 4}));
 }
 
-TEST(AdjustmentsTest, FitShrinksToThePrintableWidthOnly)
+// Fit shrinks to the printable width only and holds the height to 2304; a percentage
+// scales both ways, rounding halves up, never below one dot.
+TEST(AdjustmentsTest, FitAndPercentSizes)
 {
-    Adjustments fit;
+    Adjustments fit, percent;
     fit.scale = Adjustments::Scale::Fit;
-    int32_t w = 0, h = 0;
-    ScaledSize(fit, 1200, 300, 576, w, h);
-    EXPECT_EQ(w, 576);
-    EXPECT_EQ(h, 144);
-    ScaledSize(fit, 600, 100, 384, w, h);
-    EXPECT_EQ(w, 384);
-    EXPECT_EQ(h, 64);
-    ScaledSize(fit, 300, 100, 576, w, h); // never grows
-    EXPECT_EQ(w, 300);
-    EXPECT_EQ(h, 100);
-    ScaledSize(fit, 1000, 8000, 500, w, h); // the height is held to 2304
-    EXPECT_EQ(h, 2304);
-    EXPECT_EQ(w, 288);
-}
-
-TEST(AdjustmentsTest, PercentScalesBothWays)
-{
-    Adjustments scale;
-    scale.scale = Adjustments::Scale::Percent;
-    scale.percent = 250;
-    int32_t w = 0, h = 0;
-    ScaledSize(scale, 4, 3, 576, w, h);
-    EXPECT_EQ(w, 10);
-    EXPECT_EQ(h, 8); // 7.5 rounds up
-    scale.percent = 10;
-    ScaledSize(scale, 15, 4, 576, w, h);
-    EXPECT_EQ(w, 2); // 1.5 rounds up
-    EXPECT_EQ(h, 1); // never below one dot
+    percent.scale = Adjustments::Scale::Percent;
+    const auto percentOf = [&percent](int p) {
+        Adjustments a = percent;
+        a.percent = p;
+        return a;
+    };
+    const struct {
+        Adjustments adjust;
+        int32_t width, height, maxWidth, newWidth, newHeight;
+    } cases[] = {
+        {fit, 1200, 300, 576, 576, 144},    {fit, 600, 100, 384, 384, 64},
+        {fit, 300, 100, 576, 300, 100},     {fit, 1000, 8000, 500, 288, 2304},
+        {percentOf(250), 4, 3, 576, 10, 8}, {percentOf(10), 15, 4, 576, 2, 1},
+    };
+    for (const auto& c : cases) {
+        int32_t w = 0, h = 0;
+        ScaledSize(c.adjust, c.width, c.height, c.maxWidth, w, h);
+        EXPECT_EQ(std::pair(w, h), std::pair(c.newWidth, c.newHeight)) << c.width << " x " << c.height;
+    }
 }
 
 TEST(AdjustmentsTest, ShrinkingAveragesTheCoveredPixels)

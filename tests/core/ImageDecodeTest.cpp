@@ -21,65 +21,43 @@ uint32_t Mix(uint32_t v)
     return v;
 }
 
-// One row of pixels each, worked out by hand: 16-bit samples keep their high byte (not
-// rounded), low depths scale up, grey fills red, green and blue, and the transparent
-// colour (matched on all 16 bits) or the palette's alphas make a pixel clear.
-struct PngCase {
-    const char* name;
-    int colourType, bitDepth;
-    std::vector<uint16_t> samples;     // the row's samples, pixel after pixel
-    std::vector<uint8_t> rgba;         // what the row decodes to
-    std::vector<uint16_t> transparent; // the tRNS grey or colour, if any
-    std::vector<uint32_t> palette = {};
-    std::vector<uint8_t> paletteAlpha = {};
-};
-
-const PngCase kPngCases[] = {
-    {"grey2", 0, 2, {1, 2}, {85, 85, 85, 255, 170, 170, 170, 255}, {}},
-    {"grey16_transparent", 0, 16, {0x12FF, 0x12FE}, {0x12, 0x12, 0x12, 0, 0x12, 0x12, 0x12, 255}, {0x12FF}},
-    {"rgb8_transparent", 2, 8, {10, 20, 30, 10, 20, 31}, {10, 20, 30, 0, 10, 20, 31, 255}, {10, 20, 30}},
-    {"rgba16", 6, 16, {0x80FF, 0x0180, 0xFF00, 0x7FFF}, {0x80, 0x01, 0xFF, 0x7F}, {}},
-    // Five 2-bit indices: the row ends in the middle of a byte.
-    {"palette2_alphas",
-     3,
-     2,
-     {0, 1, 2, 1, 0},
-     {16, 32, 48, 0, 64, 80, 96, 128, 112, 128, 144, 255, 64, 80, 96, 128, 16, 32, 48, 0},
-     {},
-     {0x102030, 0x405060, 0x708090},
-     {0, 128}},
-};
-
-void PrintTo(const PngCase& c, std::ostream* out)
+// 16-bit samples keep their high byte (not rounded), and the transparent colour is
+// matched on all 16 bits: 0x12FF is clear, 0x12FE is not.
+TEST(PngFiles, SixteenBitSamplesAndTheTransparentColour)
 {
-    *out << c.name;
+    const struct {
+        PngParams params;
+        std::vector<uint16_t> samples; // the row's, pixel after pixel
+        std::vector<uint8_t> rgba;
+    } cases[] = {
+        {{.width = 2,
+          .height = 1,
+          .colourType = 0,
+          .bitDepth = 16,
+          .hasTransparentColour = true,
+          .transparent = {0x12FF}},
+         {0x12FF, 0x12FE},
+         {0x12, 0x12, 0x12, 0, 0x12, 0x12, 0x12, 255}},
+        {{.width = 1, .height = 1, .colourType = 6, .bitDepth = 16},
+         {0x80FF, 0x0180, 0xFF00, 0x7FFF},
+         {0x80, 0x01, 0xFF, 0x7F}},
+    };
+    for (const auto& c : cases) {
+        // Grey rows have one channel, the RGBA row one pixel: x + channel indexes both.
+        const std::vector<uint8_t> file = EncodePng(
+            c.params,
+            [](int x, int, int channel, void* samples) {
+                return (
+                    *static_cast<const std::vector<uint16_t>*>(samples))[static_cast<size_t>(x + channel)];
+            },
+            const_cast<std::vector<uint16_t>*>(&c.samples));
+        DecodedImage image;
+        std::string why;
+        ASSERT_TRUE(DecodePng(file.data(), file.size(), image, why)) << why;
+        ASSERT_EQ(image.layout, PixelLayout::Rgba);
+        EXPECT_EQ(image.pixels, c.rgba);
+    }
 }
-
-class PngColourTypes : public ::testing::TestWithParam<PngCase> {};
-
-TEST_P(PngColourTypes, DecodeToTheHandWorkedRgba)
-{
-    const PngCase& c = GetParam();
-    const int width = static_cast<int>(c.rgba.size() / 4);
-    PngParams p{width, 1, c.colourType, c.bitDepth, c.palette, c.paletteAlpha, !c.transparent.empty()};
-    std::copy(c.transparent.begin(), c.transparent.end(), p.transparent);
-    const std::vector<uint8_t> file = EncodePng(
-        p,
-        [](int x, int, int channel, void* context) {
-            const auto& k = *static_cast<const PngCase*>(context);
-            const size_t channels = k.samples.size() / (k.rgba.size() / 4);
-            return k.samples[static_cast<size_t>(x) * channels + static_cast<size_t>(channel)];
-        },
-        const_cast<PngCase*>(&c));
-    DecodedImage image;
-    std::string why;
-    ASSERT_TRUE(DecodePng(file.data(), file.size(), image, why)) << why;
-    ASSERT_EQ(image.layout, PixelLayout::Rgba);
-    EXPECT_EQ(image.pixels, c.rgba);
-}
-
-INSTANTIATE_TEST_SUITE_P(OurDecisions, PngColourTypes, ::testing::ValuesIn(kPngCases),
-                         [](const auto& param) { return std::string(param.param.name); });
 
 // Flat pictures, which JPEG's lossy coding keeps within a step or two: a grey file
 // stays grey (one channel with its alpha), colour comes out RGBA in its order, opaque,
@@ -118,29 +96,27 @@ uint8_t GifIndex(int x, int y)
     return static_cast<uint8_t>((x * 3 + y * 5) % 4);
 }
 
-TEST(GifFiles, TransparencyAndInterlaceAsGiflibWroteThem)
+// Interlaced rows land in their picture rows; the transparent index is clear.
+TEST(GifFiles, TransparencyAndInterlace)
 {
     for (const bool interlace : {false, true}) {
         GifParams p{11, 19, {0xFF0000, 0x00FF00, 0x0000FF, 0x123456}, 2, interlace};
+        std::vector<uint8_t> expected;
+        for (int y = 0; y < 19; ++y)
+            for (int x = 0; x < 11; ++x) {
+                const uint32_t rgb = p.palette[GifIndex(x, y)];
+                if (GifIndex(x, y) == 2)
+                    expected.insert(expected.end(), {0, 0, 0, 0});
+                else
+                    expected.insert(expected.end(),
+                                    {uint8_t(rgb >> 16), uint8_t(rgb >> 8), uint8_t(rgb), 255});
+            }
         const std::vector<uint8_t> file = EncodeGif(p, GifIndex);
         DecodedImage image;
         std::string why;
         ASSERT_TRUE(DecodeGif(file.data(), file.size(), image, why)) << why;
         ASSERT_EQ(image.width, 11);
-        ASSERT_EQ(image.height, 19);
-        for (int y = 0; y < 19; ++y)
-            for (int x = 0; x < 11; ++x) {
-                const uint32_t rgb = p.palette[GifIndex(x, y)];
-                const uint8_t* px = image.At(x, y);
-                if (GifIndex(x, y) == 2) {
-                    EXPECT_EQ(px[3], 0) << x << "," << y;
-                    continue;
-                }
-                EXPECT_EQ(px[0], rgb >> 16) << x << "," << y << " interlace " << interlace;
-                EXPECT_EQ(px[1], (rgb >> 8) & 255);
-                EXPECT_EQ(px[2], rgb & 255);
-                EXPECT_EQ(px[3], 255);
-            }
+        EXPECT_EQ(image.pixels, expected) << "interlace " << interlace;
     }
 }
 
@@ -178,13 +154,10 @@ struct Broken {
 
 const Broken kBroken[] = {
     {"png_header_only", SmallPng, 33, 0, "truncated PNG"},
-    {"png_cut_in_data", SmallPng, 60, 0, "truncated PNG"},
     {"png_bad_crc", SmallPng, 0, 29, "corrupted PNG"},
-    {"png_bad_data", SmallPng, 0, 45, "corrupted PNG"},
     {"jpeg_cut_in_header", SmallJpeg, 100, 0, "truncated JPEG"},
     {"jpeg_cut_in_data", SmallJpeg, 0, 0, "truncated JPEG"},
     {"jpeg_bad_marker", SmallJpeg, 0, 3, "corrupted JPEG"},
-    {"gif_cut_in_header", SmallGif, 10, 0, "truncated GIF"},
     {"gif_cut_in_data", SmallGif, 0, 0, "truncated GIF"},
     {"gif_bad_lzw", SmallGif, 0, -4, "corrupted GIF"},
 };

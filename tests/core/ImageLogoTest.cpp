@@ -172,31 +172,4 @@ TEST_F(ImageLogoTest, EachHalftoneModeEndToEndThroughTheStream)
     }
 }
 
-// What a person sees: the editor's 8-bit logo prints solid black by the historic index
-// rule, and as drawn by colour; the transparent ground of the PNG stays white.
-TEST_F(ImageLogoTest, ColourModesPrintWhatThePictureShows)
-{
-    ASSERT_TRUE(Pick(WriteEditorBmp(dir.File("e.bmp"), 16, 8)));
-    ASSERT_TRUE(Pick(WriteShadedPng(dir.File("a.png"), 40, 8)));
-    const auto printed = [&](HalftoneMode mode, size_t image, int x0, int x1) {
-        const DotImage dots = DecodeStream(Stream(128, 512, mode)).definitions[image].Dots();
-        long count = 0;
-        for (int y = 0; y < 8; ++y)
-            for (int x = x0; x < x1; ++x)
-                count += dots.Dot(x, y);
-        return count;
-    };
-    EXPECT_EQ(printed(HalftoneMode::Classic, 0, 0, 16), 16 * 8);
-    long blackPixels = 0;
-    for (int y = 0; y < 8; ++y)
-        for (int x = 0; x < 16; ++x)
-            blackPixels += (x + y) % 7 == 0;
-    for (const HalftoneMode mode :
-         {HalftoneMode::Colour, HalftoneMode::FloydSteinberg, HalftoneMode::Atkinson})
-        EXPECT_EQ(printed(mode, 0, 0, 16), blackPixels) << HalftoneLabel(mode);
-    // Alpha 0 at the PNG's left edge: paper white in every mode.
-    for (const HalftoneMode mode : kHalftoneModes)
-        EXPECT_EQ(printed(mode, 1, 0, 1), 0) << HalftoneLabel(mode);
-}
-
 } // namespace

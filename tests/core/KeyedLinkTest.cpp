@@ -172,10 +172,6 @@ TEST(StateQueryTest, AnswersAreAwaitedOneByOneAndNoiseIsSkipped)
     std::optional<uint8_t> model;
     printer::PrinterState state = ask(all, &model);
     EXPECT_THAT(state.raw, ElementsAre(0x16, 0x32, 0x12, 0x1E));
-    EXPECT_TRUE(state.drawerPinHigh);
-    EXPECT_TRUE(state.paperEndStop);
-    EXPECT_TRUE(state.paperNearEnd);
-    EXPECT_FALSE(state.paperEnd);
     EXPECT_EQ(model, 0x20); // GS I 1's answer, after the state answers and their noise
 
     FakePrinter partial;
@@ -183,7 +179,6 @@ TEST(StateQueryTest, AnswersAreAwaitedOneByOneAndNoiseIsSkipped)
     state = ask(partial);
     EXPECT_TRUE(state.Answered());
     EXPECT_THAT(state.raw, ElementsAre(0x12, 0x16, std::nullopt, std::nullopt));
-    EXPECT_TRUE(state.coverOpen);
 
     FakePrinter silent;
     const auto before = clock.Now();

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <random>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -111,9 +110,9 @@ TEST(KeyedStreamTest, EveryKeyedCommandIsDecoded)
     EXPECT_TRUE(decoded.keyed.empty());
 }
 
-// Cut off anywhere, a key-coded command is named with its offset; taken in pieces of
-// any size, any stream decodes into the same events as taken whole.
-TEST(KeyedStreamTest, CutOffCommandsAndStreamsInPieces)
+// Cut off anywhere, a key-coded command is named with its offset. (Streams taken in
+// pieces are tried through the virtual printer, which feeds the decoder as it reads.)
+TEST(KeyedStreamTest, CutOffCommandsAndLongLines)
 {
     const Bytes define = Define("L1", 16, 2);
     for (size_t cut = 1; cut < define.size(); ++cut) {
@@ -130,69 +129,6 @@ TEST(KeyedStreamTest, CutOffCommandsAndStreamsInPieces)
     EXPECT_EQ(line.events[0].text.size(), 4096u);
     EXPECT_FALSE(line.events[0].lineEnded);
     EXPECT_EQ(line.events[1].offset, 4096u);
-
-    // Random streams made of command pieces and noise: the decoder's view must not
-    // depend on how the bytes are split.
-    const std::vector<Bytes> parts = {keyed::RequestKeyList(),
-                                      Define("AB", 9, 3),
-                                      keyed::PrintKey("AB", 1),
-                                      {0x1C, 0x71, 0x01, 0x01, 0x00, 0x01, 0x00, 1, 2, 3, 4, 5, 6, 7, 8},
-                                      {0x1C, 0x70, 0x01, 0x03},
-                                      {0x10, 0x04, 0x02},
-                                      {'h', 'i', '\n'},
-                                      {0, 0},
-                                      {0x1D, 0x38, 0x4C, 0x05, 0x00, 0x00, 0x00, 0x30, 0x33, 9, 9, 9},
-                                      {0x1B}};
-    std::mt19937 random(7);
-    for (int round = 0; round < 300; ++round) {
-        Bytes stream;
-        for (int i = 0; i < 6; ++i) {
-            const Bytes& part = parts[random() % parts.size()];
-            stream.insert(stream.end(), part.begin(),
-                          part.begin() +
-                              static_cast<long>(random() % 4 == 0 ? random() % part.size() : part.size()));
-        }
-        const DecodedStream whole = DecodeStream(stream);
-        DecodedStream pieces;
-        struct Collect final : StreamHandler {
-            DecodedStream& out;
-            explicit Collect(DecodedStream& o) : out(o) {}
-            void OnEvent(const StreamEvent& e) override { out.events.push_back(e); }
-            void OnNvImage(const StreamEvent& e, NvDefinition d) override
-            {
-                out.events.push_back(e);
-                out.definitions.push_back(std::move(d));
-            }
-            void OnKeyedGraphic(const StreamEvent& e, KeyedGraphic g) override
-            {
-                out.events.push_back(e);
-                out.keyedDefinitions.push_back(std::move(g));
-            }
-            void OnError(size_t offset, const std::string& message) override
-            {
-                out.errorOffset = offset;
-                out.error = message;
-            }
-        } collect(pieces);
-        StreamDecoder decoder(collect);
-        for (size_t at = 0; at < stream.size();) {
-            const size_t size = std::min<size_t>(1 + random() % 5, stream.size() - at);
-            ASSERT_EQ(decoder.Feed(stream.data() + at, size), size);
-            at += size;
-        }
-        decoder.Finish();
-        ASSERT_EQ(pieces.events.size(), whole.events.size()) << round;
-        for (size_t i = 0; i < whole.events.size(); ++i) {
-            EXPECT_EQ(pieces.events[i].kind, whole.events[i].kind) << round;
-            EXPECT_EQ(pieces.events[i].offset, whole.events[i].offset) << round;
-            EXPECT_EQ(pieces.events[i].text, whole.events[i].text) << round;
-        }
-        EXPECT_EQ(pieces.error, whole.error) << round;
-        EXPECT_EQ(pieces.errorOffset, whole.errorOffset) << round;
-        ASSERT_EQ(pieces.keyedDefinitions.size(), whole.keyedDefinitions.size());
-        for (size_t i = 0; i < whole.keyedDefinitions.size(); ++i)
-            EXPECT_EQ(pieces.keyedDefinitions[i].raster, whole.keyedDefinitions[i].raster);
-    }
 }
 
 // What render keeps while it reads: the peak memory of a child process that renders

@@ -49,14 +49,6 @@ TEST(PictureScaleTest, ShrinkingAveragesFineDotsIntoGrey)
     // Not a whole fraction: parts of dots are weighed by how much of them falls there.
     for (const uint32_t pixel : ScalePicture(board, 3, 3).pixels)
         EXPECT_TRUE(Grey(pixel) > 90 && Grey(pixel) < 165) << std::hex << pixel;
-
-    // A mid grey dithered as the printer prints it comes back as about that grey.
-    const int side = 64;
-    const DotMatrix dither =
-        HalftoneGrey(side, side, std::vector<uint8_t>(side * side, 128), HalftoneMode::FloydSteinberg, 128);
-    const Picture dots = Pattern(side, side, [&](int x, int y) { return dither.At(x, y) != 0; });
-    for (const uint32_t pixel : ScalePicture(dots, side / 8, side / 5).pixels)
-        EXPECT_TRUE(Grey(pixel) > 100 && Grey(pixel) < 156) << std::hex << pixel;
 }
 
 TEST(PictureScaleTest, GrowingRepeatsEachDotAndAnyPartIsCutFromTheWhole)

@@ -190,21 +190,30 @@ TEST_F(VirtualPrinterTest, MemoryIsKeptAcrossRestartsAndADamagedFileIsRefused)
 }
 
 // Rubbish, cut commands and commands in pieces: it never fails, skips what it cannot
-// read, and takes a stream split anywhere as it takes it whole.
+// read, and takes a stream split anywhere (so its decoder fed piece by piece) as it
+// takes it whole.
 TEST_F(VirtualPrinterTest, AnyByteStreamIsSurvivedTheSameInPieces)
 {
     std::mt19937 random(11);
-    const std::vector<Bytes> parts = {Define("K1", 16, 3), keyed::RequestKeyList(),
-                                      {keyed::ACK},        keyed::PrintKey("K1", 3),
-                                      kFsqOneImage,        {0x1C, 0x70, 0x01, 0x02},
-                                      {0x1B, 0x21, 0x00},  {0x1D, 0x38, 0x4C, 0xFF},
-                                      {0x10, 0x04, 0x09},  {0x0C},
-                                      {'x', '\n'}};
+    const std::vector<Bytes> parts = {Define("K1", 16, 3),
+                                      keyed::RequestKeyList(),
+                                      {keyed::ACK},
+                                      keyed::PrintKey("K1", 3),
+                                      kFsqOneImage,
+                                      {0x1C, 0x70, 0x01, 0x02},
+                                      {0x1B, 0x21, 0x00},
+                                      {0x1D, 0x38, 0x4C, 0xFF},
+                                      {0x10, 0x04, 0x09},
+                                      {0x0C},
+                                      {'x', '\n'},
+                                      {0, 0},
+                                      {0x1D, 0x38, 0x4C, 0x05, 0x00, 0x00, 0x00, 0x30, 0x33, 9, 9, 9}};
     for (int round = 0; round < 100; ++round) {
         Bytes stream;
         for (int i = 0; i < 8; ++i) {
-            const Bytes& part = parts[random() % parts.size()];
-            stream.insert(stream.end(), part.begin(), part.end());
+            const Bytes& part = parts[random() % parts.size()]; // whole, or cut off
+            const size_t cut = random() % 4 == 0 ? random() % part.size() : part.size();
+            stream.insert(stream.end(), part.begin(), part.begin() + static_cast<long>(cut));
             if (random() % 3 == 0)
                 stream.push_back(static_cast<uint8_t>(random()));
         }

@@ -30,7 +30,7 @@ int Channels(int colourType)
 std::vector<uint8_t> PackRows(const PngParams& p, SampleFn samples, void* context)
 {
     const int channels = Channels(p.colourType);
-    const size_t rowBytes = (static_cast<size_t>(p.width) * channels * p.bitDepth + 7) / 8;
+    const size_t rowBytes = static_cast<size_t>(p.width) * channels * p.bitDepth / 8;
     std::vector<uint8_t> rows(rowBytes * static_cast<size_t>(p.height), 0);
     for (int y = 0; y < p.height; ++y) {
         uint8_t* row = rows.data() + rowBytes * static_cast<size_t>(y);
@@ -40,12 +40,8 @@ std::vector<uint8_t> PackRows(const PngParams& p, SampleFn samples, void* contex
                 const size_t i = static_cast<size_t>(x) * channels + static_cast<size_t>(c);
                 if (p.bitDepth == 16)
                     std::memcpy(row + 2 * i, &v, 2);
-                else if (p.bitDepth == 8)
+                else
                     row[i] = static_cast<uint8_t>(v);
-                else {
-                    const size_t bit = i * static_cast<size_t>(p.bitDepth);
-                    row[bit / 8] |= static_cast<uint8_t>(v << (8 - p.bitDepth - bit % 8));
-                }
             }
     }
     return rows;
@@ -65,24 +61,12 @@ std::vector<uint8_t> EncodePng(const PngParams& p, SampleFn samples, void* conte
                    0,
                    0};
     spng_set_ihdr(ctx, &ihdr);
-    if (!p.palette.empty()) {
-        spng_plte plte{};
-        plte.n_entries = static_cast<uint32_t>(p.palette.size());
-        for (size_t i = 0; i < p.palette.size(); ++i)
-            plte.entries[i] = {static_cast<uint8_t>(p.palette[i] >> 16),
-                               static_cast<uint8_t>(p.palette[i] >> 8), static_cast<uint8_t>(p.palette[i]),
-                               255};
-        spng_set_plte(ctx, &plte);
-    }
-    if (!p.paletteAlpha.empty() || p.hasTransparentColour) {
+    if (p.hasTransparentColour) {
         spng_trns trns{};
         trns.gray = p.transparent[0];
         trns.red = p.transparent[0];
         trns.green = p.transparent[1];
         trns.blue = p.transparent[2];
-        trns.n_type3_entries = static_cast<uint32_t>(p.paletteAlpha.size());
-        for (size_t i = 0; i < p.paletteAlpha.size(); ++i)
-            trns.type3_alpha[i] = p.paletteAlpha[i];
         spng_set_trns(ctx, &trns);
     }
     const std::vector<uint8_t> rows = PackRows(p, samples, context);

@@ -10,16 +10,14 @@ namespace testing_support {
 struct PngParams {
     int width = 4;
     int height = 4;
-    int colourType = 2; // 0 grey, 2 RGB, 3 palette, 4 grey + alpha, 6 RGBA
-    int bitDepth = 8;
-    std::vector<uint32_t> palette{};     // 0x00RRGGBB, colour type 3
-    std::vector<uint8_t> paletteAlpha{}; // tRNS for colour type 3
+    int colourType = 2;                  // 0 grey, 2 RGB, 4 grey + alpha, 6 RGBA
+    int bitDepth = 8;                    // 8 or 16
     bool hasTransparentColour = false;   // tRNS for colour types 0 and 2
     uint16_t transparent[3] = {0, 0, 0}; // grey in [0], or red, green, blue
 };
 
-// samples(x, y, channel) gives the sample of the file's own depth: a palette index, a
-// grey, or one of the channels. Empty on failure.
+// samples(x, y, channel) gives the sample of the file's own depth: a grey or one of
+// the channels. Empty on failure.
 using SampleFn = uint16_t (*)(int x, int y, int channel, void* context);
 std::vector<uint8_t> EncodePng(const PngParams& params, SampleFn samples, void* context = nullptr);
 

@@ -35,7 +35,6 @@ public:
     long Receive(std::span<uint8_t> into, std::chrono::milliseconds wait) override;
 
     const Bytes& Sent() const { return m_sent; }
-    bool closed = false;
     // Called at every Receive, before the time passes.
     std::function<void()> whileWaiting;
 
