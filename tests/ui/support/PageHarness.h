@@ -13,7 +13,6 @@
 #include "tests/support/FakePlatform.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/VirtualClock.h"
-#include "tests/ui/support/ListHelpers.h"
 #include "tests/ui/support/UiTestSupport.h"
 #include "ui/LogoTableModel.h"
 #include "ui/PropertySheet.h"
