@@ -97,7 +97,6 @@ private slots:
     void closeKeepsThePortKindAndTheSettingsForTheNextRun();
     void thresholdAndWidthAreCheckedAndOnlyLeavingTakesThem();
     void applyTestsThePrinterUnlessPrintingToFile();
-    void theAskStateBoxIsKeptAndMakesApplyAskASerialPrinter();
     void theTitleBarCloseSavesLikeCloseAndEscDoesNothing();
     void f1OpensThePagesOwnHelp();
 };
@@ -285,6 +284,20 @@ void TestSetupPage::applyTestsThePrinterUnlessPrintingToFile()
     QVERIFY(!h.ApplyEnabled());
     QVERIFY(h.sheet->isVisible());
 
+    // The ask-state box is kept in the profile at once, and Apply (as every run) then
+    // asks a serial printer its state before anything else.
+    printer.Clear();
+    auto* askState = h.page->findChild<QCheckBox*>(QStringLiteral("checkAskState"));
+    QVERIFY(!askState->isChecked());
+    askState->click();
+    QCOMPARE(PrivateProfile(h.startDir.File("nivora.INI")).GetProfileString("SETUP", "AskState"),
+             std::string("1"));
+    QVERIFY(h.Choose(1046, "9600")); // a change, so that there is something to apply
+    h.Button(Button::Apply)->click();
+    QTRY_VERIFY(!h.page->m_run.Running());
+    QVERIFY(printer.WaitForBytes(8));
+    QCOMPARE(printer.Bytes(), (std::vector<uint8_t>{0x10, 0x04, 0x01, 0x1B, 0x40, 0x1D, 0x49, 0x01}));
+
     // Another program took the port: one message, and Apply still completes.
     printer.Clear();
     printer::PortRecord com1;
@@ -296,7 +309,7 @@ void TestSetupPage::applyTestsThePrinterUnlessPrintingToFile()
     QVERIFY(otherProgram);
     std::filesystem::remove(h.startDir.File("Device.INI"));
     Type(h.Edit(1066), "200");
-    QVERIFY(h.Choose(1046, "9600")); // a change, so that there is something to apply
+    QVERIFY(h.Choose(1046, "19200"));
     h.Button(Button::Apply)->click();
     QTRY_VERIFY(!h.page->m_run.Running());
     QCOMPARE(h.Boxes(), std::vector<std::string>{"ERROR - Port open."});
@@ -305,26 +318,6 @@ void TestSetupPage::applyTestsThePrinterUnlessPrintingToFile()
     QCOMPARE(h.DeviceIni(), std::string("0"));
     QVERIFY(!status->isVisible());
     QVERIFY(printer.Bytes().empty());
-}
-
-// Off at first; on, it is kept in the profile at once and Apply (as every run) asks a
-// serial printer its state before anything else.
-void TestSetupPage::theAskStateBoxIsKeptAndMakesApplyAskASerialPrinter()
-{
-    SetupHarness h;
-    FakePrinter printer;
-    h.root.Link("ttyS0", printer.Path());
-    h.Start();
-    auto* box = h.page->findChild<QCheckBox*>(QStringLiteral("checkAskState"));
-    QVERIFY(!box->isChecked());
-    box->click();
-    QCOMPARE(PrivateProfile(h.startDir.File("nivora.INI")).GetProfileString("SETUP", "AskState"),
-             std::string("1"));
-    QVERIFY(h.Choose(1046, "9600")); // a change, so that there is something to apply
-    h.Button(Button::Apply)->click();
-    QTRY_VERIFY(!h.page->m_run.Running());
-    QVERIFY(printer.WaitForBytes(8));
-    QCOMPARE(printer.Bytes(), (std::vector<uint8_t>{0x10, 0x04, 0x01, 0x1B, 0x40, 0x1D, 0x49, 0x01}));
 }
 
 void TestSetupPage::theTitleBarCloseSavesLikeCloseAndEscDoesNothing()

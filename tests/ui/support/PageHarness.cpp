@@ -32,17 +32,12 @@ std::vector<std::string> PageHarness::Logos(const std::vector<std::string>& name
     return paths;
 }
 
-void PageHarness::StoreProfile(const std::vector<std::string>& paths)
+void PageHarness::StartUp(const std::vector<std::string>& paths)
 {
     std::string body = "[LOG]\r\n";
     for (size_t i = 0; i < paths.size(); ++i)
         body += "Logofile" + std::to_string(i + 1) + "=" + paths[i] + "\r\n";
     work.Write(App().m_strProfileBase, body);
-}
-
-void PageHarness::StartUp(const std::vector<std::string>& paths)
-{
-    StoreProfile(paths);
     App().LoadStoredList();
 }
 

@@ -46,9 +46,8 @@ public:
     }
     // 16 x 16 logos of these names; their paths.
     std::vector<std::string> Logos(const std::vector<std::string>& names);
-    // Writes the profile's stored list (keys Logofile1..n).
-    void StoreProfile(const std::vector<std::string>& paths);
-    // The stored list written and loaded, as start-up finds it.
+    // The stored list written into the profile (keys Logofile1..n) and loaded, as
+    // start-up finds it.
     void StartUp(const std::vector<std::string>& paths);
 
     // Builds the sheet with the three list pages and shows it on page `start`.
