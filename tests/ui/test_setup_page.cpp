@@ -94,10 +94,9 @@ class TestSetupPage : public QObject {
     Q_OBJECT
 private slots:
     void leavingThePageCommitsEachListsChoice();
-    void closeKeepsThePortKindAndTheSettingsForTheNextRun();
+    void closingKeepsThePortKindAndTheSettingsForTheNextRun();
     void thresholdAndWidthAreCheckedAndOnlyLeavingTakesThem();
     void applyTestsThePrinterUnlessPrintingToFile();
-    void theTitleBarCloseSavesLikeCloseAndEscDoesNothing();
     void f1OpensThePagesOwnHelp();
 };
 
@@ -157,9 +156,10 @@ void TestSetupPage::leavingThePageCommitsEachListsChoice()
     QCOMPARE(std::tie(h.Settings().m_nPortType, h.Settings().m_strPortDevice), std::tuple(0, "COM2"));
 }
 
-// "Close" saves the port kind in the start folder (wherever the current folder went)
-// and never runs the connection test; the next run comes back with the choices kept.
-void TestSetupPage::closeKeepsThePortKindAndTheSettingsForTheNextRun()
+// Closing the window saves the port kind in the start folder (wherever the current
+// folder went) and never runs the connection test; the next run comes back with the
+// choices kept. Esc does not close it.
+void TestSetupPage::closingKeepsThePortKindAndTheSettingsForTheNextRun()
 {
     SetupHarness h;
     FakePrinter printer;
@@ -171,10 +171,11 @@ void TestSetupPage::closeKeepsThePortKindAndTheSettingsForTheNextRun()
     QVERIFY(h.Choose(1069, QStringLiteral("Floyd-Steinberg")));
     Type(h.Edit(1068), "77");
     Type(h.Edit(1066), "300");
-    ScopedCurrentDir moved(elsewhere.Path()); // as a file dialog elsewhere in the program does
-    h.Button(Button::Ok)->click();
-    QVERIFY(!h.sheet->isVisible());
-    QCOMPARE(h.sheet->result(), int(QDialog::Accepted));
+    ScopedCurrentDir moved(elsewhere.Path());       // as a file dialog elsewhere in the program does
+    QTest::keyClick(h.sheet.get(), Qt::Key_Escape); // does nothing
+    QVERIFY(h.sheet->isVisible());
+    QCOMPARE(h.DeviceIni(), std::string("1"));
+    QVERIFY(h.sheet->close()); // the title bar's close saves like "Close"
     QCOMPARE(h.DeviceIni(), std::string("0"));
     QVERIFY(!std::filesystem::exists(elsewhere.File("Device.INI")));
     QVERIFY(h.Boxes().empty());
@@ -318,17 +319,6 @@ void TestSetupPage::applyTestsThePrinterUnlessPrintingToFile()
     QCOMPARE(h.DeviceIni(), std::string("0"));
     QVERIFY(!status->isVisible());
     QVERIFY(printer.Bytes().empty());
-}
-
-void TestSetupPage::theTitleBarCloseSavesLikeCloseAndEscDoesNothing()
-{
-    SetupHarness h;
-    h.Start();
-    QTest::keyClick(h.sheet.get(), Qt::Key_Escape);
-    QVERIFY(h.sheet->isVisible());
-    QVERIFY(!h.DeviceIniExists());
-    QVERIFY(h.sheet->close());
-    QCOMPARE(h.DeviceIni(), std::string("0"));
 }
 
 void TestSetupPage::f1OpensThePagesOwnHelp()
