@@ -68,19 +68,4 @@ void PageHarness::ShowProgram()
     Open(4, true);
 }
 
-void PageHarness::Restart()
-{
-    m_sheet.reset();
-    selection = nullptr;
-    preview = nullptr;
-    upload = nullptr;
-    m_model.reset();
-    App().ShutDown();
-    auto next = std::make_unique<CNvLogoApp>();
-    next->m_session.m_context = App().m_session.m_context; // the same machine, devices and clock
-    m_nextApp = std::move(next);
-    m_nextApp->LoadStoredList(); // the current folder is still the working folder
-    m_model = std::make_unique<LogoTableModel>(m_nextApp->m_session.m_list);
-}
-
 } // namespace testing_support

@@ -35,7 +35,7 @@ public:
     ScopedCurrentDir here{work.Path()};
 
     // The running program's application object and session.
-    CNvLogoApp& App() { return m_nextApp ? *m_nextApp : m_app; }
+    CNvLogoApp& App() { return m_app; }
     Session& CurrentSession() { return App().m_session; }
     LogoTableModel& Model() { return *m_model; }
 
@@ -54,9 +54,6 @@ public:
     void Show(int start = 0);
     // Builds the program's sheet, all five pages, and shows it on Setup as start-up does.
     void ShowProgram();
-    // The program's next run over the same working folder: the sheet gone, and a new
-    // application object that has loaded the profile. Show the sheet again afterwards.
-    void Restart();
     void Activate(int page) { QVERIFY(m_sheet->SetActivePage(page)); }
     CPropertySheet* Sheet() const { return m_sheet.get(); }
     CPage1Selection* selection = nullptr;
@@ -67,7 +64,6 @@ private:
     void Open(int start, bool program);
 
     CNvLogoApp m_app;
-    std::unique_ptr<CNvLogoApp> m_nextApp; // after a restart
     std::unique_ptr<LogoTableModel> m_model;
     std::unique_ptr<CPropertySheet> m_sheet;
 };
