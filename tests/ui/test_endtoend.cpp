@@ -24,6 +24,7 @@
 #include "tests/support/BmpWriter.h"
 #include "tests/support/FakePlatform.h"
 #include "tests/support/FakePrinter.h"
+#include "tests/support/PrintBytes.h"
 #include "tests/support/VirtualClock.h"
 #include "tests/support/TempDir.h"
 #include "tests/ui/support/UiTestSupport.h"
@@ -77,17 +78,6 @@ DotImage ExpectedDots(const JourneyLogo& logo, bool centred)
         for (int x = 0; x < logo.width; ++x)
             image.dots[static_cast<size_t>(y * image.width + x + pad)] = Dark(x, y) ? 1 : 0;
     return image;
-}
-
-std::vector<uint8_t> ExpectedPrintBytes()
-{
-    std::vector<uint8_t> bytes = {0x1D, 0x49, 0x01, 0x1B, 0x40};
-    for (int n : {1, 3, 4}) {
-        const std::string header = "--- Logo " + std::to_string(n) + " ---\n";
-        bytes.insert(bytes.end(), header.begin(), header.end());
-        bytes.insert(bytes.end(), {0x1C, 0x70, static_cast<uint8_t>(n), 0x02});
-    }
-    return bytes;
 }
 
 } // namespace
@@ -211,7 +201,7 @@ void TestEndToEnd::aWholeDayWithTheProgram()
     QVERIFY(m_journeyDone);
 
     // What the printer received: the download, then the print.
-    const std::vector<uint8_t> print = ExpectedPrintBytes();
+    const std::vector<uint8_t> print = PrintedImages({1, 3, 4}, 2, true, kSerialPreamble);
     QVERIFY(printer.WaitForBytes(print.size() + 100));
     const std::vector<uint8_t> bytes = printer.Bytes();
     const DecodedStream stream = DecodeStream(bytes);
