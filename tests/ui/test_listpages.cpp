@@ -134,16 +134,6 @@ void TestListPages::theModelGivesItsViewsTypedValuesAndFollowsTheList()
     QVERIFY(cell->state().checkable && cell->state().checked);
     QVERIFY(!tree->tableInterface()->cellAt(1, 0)->state().checked);
 
-    // New adjustments change the row, its size and all.
-    QVERIFY(!model.AnyAdjusted());
-    Adjustments adjust;
-    adjust.scale = Adjustments::Scale::Fit;
-    adjust.rotate = 90;
-    list.SetAdjust(1, adjust, 16);
-    QVERIFY(model.AnyAdjusted());
-    QCOMPARE(changed.count(), 2);
-    QCOMPARE(at(1, 3, Qt::DisplayRole).toString(), QStringLiteral("%1").arg(16, 15));
-
     // The shared selection moves with its row and goes with it.
     model.SetSelectedRow(1);
     loader.RemoveFile(1);
