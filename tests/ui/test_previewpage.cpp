@@ -165,14 +165,6 @@ void TestPreviewPage::aRepaintReadsNoFileAndANewLogoShowsItIsLoading()
     QTRY_VERIFY(plain());
     QCOMPARE(page->Pictures().Loads(), 2);
     QVERIFY(h.fake.boxes.shown.empty());
-
-    // A click on a header clears the selection: the frame is empty.
-    h.Logo("a.bmp", 30, 20, kLogoColour);
-    page->findChild<QRadioButton*>(QStringLiteral("radio1019"))->click();
-    QTRY_VERIFY(!DrawnRect(page).isNull());
-    ClickHeader(*page->m_list, 2);
-    QCOMPARE(h.Model().SelectedRow(), -1);
-    QVERIFY(plain());
 }
 
 // At 1:1, 2:1 and 4:1 every printed dot is a square of one, two or four screen
