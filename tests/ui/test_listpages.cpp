@@ -17,7 +17,6 @@
 #include <QSignalSpy>
 #include <QStandardItemModel>
 #include <QtTest>
-#include <cstdio>
 #include <map>
 
 #include "app/Session.h"
@@ -91,7 +90,7 @@ private slots:
     void cellsAreShortenedAndAlignedAsPainted();
     void openFileNamesEveryRefusedFileAndNumbersTheRest();
     void ticksAndTheSelectionStayWithTheirLogos();
-    void removeAndResetAskFirstAndFreeOrRestoreTheNumbers();
+    void removeAndResetAskFirst();
     void thePagesGrowWithTheWindowWithoutOverlapOrCutText();
 };
 
@@ -118,12 +117,6 @@ void TestListPages::theModelGivesItsViewsTypedValuesAndFollowsTheList()
     QCOMPARE(at(1, 3, LogoTableModel::kSortRole), QVariant(8));
     QCOMPARE(at(0, 1, LogoTableModel::kSortRole), QVariant(1));
     QCOMPARE(at(1, 0, LogoTableModel::kSortRole), at(0, 0, LogoTableModel::kSortRole));
-    QStringList headers;
-    for (int column = 0; column < model.columnCount(); ++column)
-        headers << model.headerData(column, Qt::Horizontal).toString();
-    QCOMPARE(headers, QStringList({" ", "   No.", "Name", "Size", "Key", "Adjust"}));
-    QCOMPARE(model.headerData(3, Qt::Horizontal, Qt::TextAlignmentRole).toInt() & Qt::AlignHorizontal_Mask,
-             int(Qt::AlignRight));
 
     // The tick is the logo's centring, and screen readers hear its state.
     QCOMPARE(at(0, 0, Qt::CheckStateRole).toInt(), int(Qt::Unchecked));
@@ -140,19 +133,6 @@ void TestListPages::theModelGivesItsViewsTypedValuesAndFollowsTheList()
     QVERIFY(cell);
     QVERIFY(cell->state().checkable && cell->state().checked);
     QVERIFY(!tree->tableInterface()->cellAt(1, 0)->state().checked);
-
-    // Adjustments show as their short text; new ones change the row, size and all.
-    QVERIFY(!model.AnyAdjusted());
-    Adjustments adjust;
-    adjust.scale = Adjustments::Scale::Fit;
-    adjust.rotate = 90;
-    list.SetAdjust(1, adjust, 16);
-    QVERIFY(model.AnyAdjusted());
-    QCOMPARE(changed.count(), 2);
-    QCOMPARE(at(1, LogoTableModel::kAdjustColumn, Qt::DisplayRole).toString(),
-             QStringLiteral("fit, 90\u00b0"));
-    QCOMPARE(at(1, 3, Qt::DisplayRole).toString(), QStringLiteral("%1").arg(16, 15));
-    QCOMPARE(at(0, LogoTableModel::kAdjustColumn, Qt::DisplayRole).toString(), QString());
 
     // The shared selection moves with its row and goes with it.
     model.SetSelectedRow(1);
@@ -244,9 +224,8 @@ void TestListPages::openFileNamesEveryRefusedFileAndNumbersTheRest()
                  ": not a BMP, PNG, JPEG or GIF file\r\n" + huge +
                  ": 3000 x 3000 is larger than the printer can store (147,456 bytes of raster)"});
     QCOMPARE(h.fake.boxes.shown[0].flags, 0x30u);
-    CCheckListCtrl* list = h.selection->m_list;
-    QCOMPARE(ColumnTexts(*list, 1), QStringList({"  1", "  2", "  3"}));
-    QCOMPARE(ColumnTexts(*list, kNameColumn), QStringList({"one.bmp", "two.bmp", "three.bmp"}));
+    QCOMPARE(ColumnTexts(*h.selection->m_list, kNameColumn),
+             QStringList({"one.bmp", "two.bmp", "three.bmp"}));
     QCOMPARE(Counters(h.selection), QStringList({"  3 / 255", "  1 / 384 KByte"}));
     const QStringList offered =
         platform::qt::QtFilterFromWindows(h.fake.files.filters.at(0)).split(QStringLiteral(";;"));
@@ -318,7 +297,7 @@ void TestListPages::ticksAndTheSelectionStayWithTheirLogos()
     QVERIFY(ListOn(h, 1).CheckRect(0).isEmpty() && !list.CheckRect(0).isEmpty());
 }
 
-void TestListPages::removeAndResetAskFirstAndFreeOrRestoreTheNumbers()
+void TestListPages::removeAndResetAskFirst()
 {
     PageHarness h;
     h.StartUp(h.Logos({"a.bmp", "b.bmp", "c.bmp", "d.bmp", "e.bmp"}));
@@ -340,35 +319,18 @@ void TestListPages::removeAndResetAskFirstAndFreeOrRestoreTheNumbers()
     QCOMPARE(ColumnTexts(list, kNameColumn), QStringList({"a.bmp", "c.bmp", "e.bmp"}));
     QCOMPARE(h.Model().SelectedRow(), -1);
     QCOMPARE(Counters(h.selection)[0], QStringLiteral("  3 / 255"));
-    // The freed numbers go to the next files, lowest first, then the count goes on.
-    h.fake.files.openChoices.push_back({true, h.Logos({"f.bmp", "g.bmp", "h.bmp"})});
-    Press(h, kOpenFile);
-    QCOMPARE(ColumnTexts(list, 1), QStringList({"  1", "  3", "  5", "  2", "  4", "  6"}));
 
-    // Reset lists the stored files again under their keys' numbers; a file listed before
-    // keeps its tick.
-    list.SetCheck(RowOf(list, "c.bmp"), true);
-    list.SetCheck(RowOf(list, "g.bmp"), true);
+    // Reset lists the stored files again (which numbers and ticks they get is
+    // LogoListTest's), once the user agrees.
     h.fake.boxes.shown.clear();
     h.fake.boxes.Answer(platform::IDNO);
     Press(h, kReset);
     QCOMPARE(h.fake.boxes.shown.at(0).text, std::string("Reseting the file. \nContinue it?"));
     QCOMPARE(h.fake.boxes.shown.at(0).flags, 0x24u);
-    QCOMPARE(list.GetItemCount(), 6);
+    QCOMPARE(list.GetItemCount(), 3);
     Press(h, kReset);
-    QCOMPARE(ColumnTexts(list, 1), QStringList({"  1", "  2", "  3", "  4", "  5"}));
-    QCOMPARE(Ticked(list), QStringList({"c.bmp"}));
+    QCOMPARE(ColumnTexts(list, kNameColumn), QStringList({"a.bmp", "b.bmp", "c.bmp", "d.bmp", "e.bmp"}));
     QCOMPARE(Counters(h.selection), QStringList({"  5 / 255", "  1 / 384 KByte"}));
-    // Every stored file gone from the disk: nothing listed, one warning naming them.
-    for (const char* name : {"a.bmp", "b.bmp", "c.bmp", "d.bmp", "e.bmp"})
-        std::remove(h.work.File(name).c_str());
-    h.fake.boxes.shown.clear();
-    Press(h, kReset);
-    QCOMPARE(list.GetItemCount(), 0);
-    QCOMPARE(Counters(h.selection), QStringList({"  0 / 255", "  0 / 384 KByte"}));
-    QCOMPARE(h.fake.boxes.shown.size(), size_t{2});
-    QVERIFY(h.fake.boxes.shown[1].text.starts_with(
-        "Bitmap files that was defined with Log file is incorrect.\r\n" + h.work.File("a.bmp") + ": "));
 }
 
 namespace {

@@ -1,15 +1,26 @@
 // The Preview page: the sizes a logo is drawn at for each Quality button and zoom step,
 // the pictures loaded away from the window and drawn from what is kept, and when the
-// frame stays empty.
+// frame stays empty. Its Adjust panel over the program's session and model: the dots it
+// shows follow its controls (made off the window's thread, the latest setting winning)
+// and are the download's, a control let go puts its setting into the list (size, the
+// list's column and the page's own printed dots follow), a refusal is said and the
+// control goes back, and Reset takes everything away. The steps themselves:
+// AdjustmentsTest and AdjustedLogoTest.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QSlider>
+#include <QSpinBox>
 #include <QtTest>
 
 #include "app/Session.h"
+#include "download/PrintedDots.h"
 #include "tests/support/ImageWriters.h"
 #include "tests/ui/support/PageHarness.h"
+#include "ui/AdjustPanel.h"
 #include "ui/CheckListCtrl.h"
 #include "ui/Page1Selection.h"
 #include "ui/Page2Preview.h"
@@ -38,6 +49,18 @@ void ChooseZoom(CPage2Preview* page, int step)
     page->findChild<QComboBox*>(QStringLiteral("comboZoom"))->setCurrentIndex(step);
 }
 
+// The dots a download sends for the session's first logo with adjust.
+DotImage DownloadDots(Session& session, const Adjustments& adjust)
+{
+    NvConversion conversion = session.Conversion(adjust);
+    conversion.centre = session.m_list.At(0).centre;
+    DotImage dots;
+    std::string why;
+    if (!ConvertToDots(session.m_list.At(0).path, conversion, dots, why))
+        qWarning("%s", why.c_str());
+    return dots;
+}
+
 } // namespace
 
 class TestPreviewPage : public QObject {
@@ -48,6 +71,7 @@ private slots:
     void aRepaintReadsNoFileAndANewLogoShowsItIsLoading();
     void zoomedDotsAreDrawnDotByDotAndScroll();
     void theLogosBesideTheShownOneAreLoadedAhead();
+    void theAdjustPanelsDotsFollowItsControlsAndTheListTakesTheirSetting();
 };
 
 void TestPreviewPage::baseSizesAndZoomSteps()
@@ -141,14 +165,6 @@ void TestPreviewPage::aRepaintReadsNoFileAndANewLogoShowsItIsLoading()
     QTRY_VERIFY(plain());
     QCOMPARE(page->Pictures().Loads(), 2);
     QVERIFY(h.fake.boxes.shown.empty());
-
-    // A click on a header clears the selection: the frame is empty.
-    h.Logo("a.bmp", 30, 20, kLogoColour);
-    page->findChild<QRadioButton*>(QStringLiteral("radio1019"))->click();
-    QTRY_VERIFY(!DrawnRect(page).isNull());
-    ClickHeader(*page->m_list, 2);
-    QCOMPARE(h.Model().SelectedRow(), -1);
-    QVERIFY(plain());
 }
 
 // At 1:1, 2:1 and 4:1 every printed dot is a square of one, two or four screen
@@ -208,6 +224,86 @@ void TestPreviewPage::theLogosBesideTheShownOneAreLoadedAhead()
         QVERIFY(page->PictureOf(h.Model().SelectedRow()));
     }
     QTRY_COMPARE(page->Pictures().Loads(), 4); // row 2 brought row 3 along
+}
+
+void TestPreviewPage::theAdjustPanelsDotsFollowItsControlsAndTheListTakesTheirSetting()
+{
+    PageHarness h;
+    // A dark 60 x 36 block on a white ground of 120 x 90: trim, turn and tone all show.
+    BmpParams params;
+    params.width = 120;
+    params.height = 90;
+    const std::string path = h.work.File("block.bmp");
+    WriteFile(path, MakeBmp(params, [](int x, int y) {
+                  return x >= 15 && x < 75 && y >= 24 && y < 60 ? 0x505050u : 0xFFFFFFu;
+              }));
+    h.StartUp({path});
+    h.Show(1);
+    Session& session = h.CurrentSession();
+    CPage2Preview* page = h.preview;
+    auto* adjustButton = FindChild<QPushButton>(page, QStringLiteral("buttonAdjust"));
+    QVERIFY(!adjustButton->isEnabled()); // no logo shown
+    page->findChild<QCheckBox*>(QStringLiteral("checkPrintedDots"))->click();
+    ClickRow(*page->m_list, 0);
+    adjustButton->click();
+    QVERIFY(page->AdjustPanel());
+    CAdjustPanel& panel = *page->AdjustPanel();
+    const auto shownIsLatest = [&] { return panel.ShownRequest() == panel.LatestRequest(); };
+    QTRY_VERIFY(shownIsLatest());
+    QCOMPARE(panel.ShownDots(), DownloadDots(session, {}));
+
+    // Dragged, the slider redraws without touching the list; let go, the list takes it.
+    auto* brightness = FindChild<QSlider>(&panel, QStringLiteral("sliderBrightness"));
+    brightness->setSliderDown(true);
+    brightness->setValue(60); // the block lighter than mid-grey: no dot left
+    QTRY_VERIFY(shownIsLatest());
+    Adjustments expected;
+    expected.brightness = 60;
+    QCOMPARE(panel.ShownDots(), DownloadDots(session, expected));
+    QVERIFY(!session.m_list.At(0).adjust.Any());
+    brightness->setSliderDown(false);
+    QCOMPARE(session.m_list.At(0).adjust, expected);
+
+    // Trimmed and turned: 36 x 60 dots in a raster of 40 x 64, and the list's size and
+    // column follow.
+    FindChild<QCheckBox>(&panel, QStringLiteral("checkTrim"))->click();
+    QVERIFY(Choose(FindChild<QComboBox>(&panel, QStringLiteral("comboRotate")),
+                   QStringLiteral("90\u00b0 clockwise")));
+    expected.trim = true;
+    expected.rotate = 90;
+    QCOMPARE(session.m_list.At(0).adjust, expected);
+    QCOMPARE(session.m_list.At(0).nvSize, 40 * 8);
+    QCOMPARE(h.Model().index(0, LogoTableModel::kAdjustColumn).data().toString(),
+             QStringLiteral("trim, 90\u00b0, bright +60"));
+    QTRY_VERIFY(shownIsLatest());
+    QCOMPARE(panel.ShownDots().width, 40);
+    QCOMPARE(panel.ShownDots(), DownloadDots(session, expected));
+    QTRY_VERIFY(page->PictureOf(0) && page->PictureOf(0)->Loaded());
+    QCOMPARE(QSize(page->PictureOf(0)->picture.width, page->PictureOf(0)->picture.height), QSize(40, 64));
+
+    // Four times as large would not fit what is left: said, and the scale goes back.
+    session.m_list.SetCapacityKByte(1);
+    auto* percent = FindChild<QSpinBox>(&panel, QStringLiteral("spinPercent"));
+    percent->setValue(400);
+    auto* scale = FindChild<QComboBox>(&panel, QStringLiteral("comboScale"));
+    QVERIFY(Choose(scale, QStringLiteral("Percentage")));
+    QVERIFY(FindChild<QLabel>(&panel, QStringLiteral("labelAdjustStatus"))
+                ->text()
+                .startsWith("Not changed: does not fit"));
+    QCOMPARE(scale->currentText(), QStringLiteral("As it is"));
+    QCOMPARE(session.m_list.At(0).adjust, expected);
+    QTRY_VERIFY(shownIsLatest());
+    QCOMPARE(panel.ShownDots(), DownloadDots(session, expected));
+
+    session.m_list.SetCapacityKByte(384);
+    FindChild<QPushButton>(&panel, QStringLiteral("buttonReset"))->click();
+    QVERIFY(!session.m_list.At(0).adjust.Any());
+    QCOMPARE(session.m_list.At(0).nvSize, 120 * 12);
+    QTRY_VERIFY(shownIsLatest());
+    QCOMPARE(panel.ShownDots(), DownloadDots(session, {}));
+    // The panel is the Preview page's: leaving the page closes it.
+    h.Activate(0);
+    QTRY_VERIFY(!page->AdjustPanel());
 }
 
 QTEST_MAIN(TestPreviewPage)

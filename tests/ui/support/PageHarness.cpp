@@ -32,17 +32,12 @@ std::vector<std::string> PageHarness::Logos(const std::vector<std::string>& name
     return paths;
 }
 
-void PageHarness::StoreProfile(const std::vector<std::string>& paths)
+void PageHarness::StartUp(const std::vector<std::string>& paths)
 {
     std::string body = "[LOG]\r\n";
     for (size_t i = 0; i < paths.size(); ++i)
         body += "Logofile" + std::to_string(i + 1) + "=" + paths[i] + "\r\n";
     work.Write(App().m_strProfileBase, body);
-}
-
-void PageHarness::StartUp(const std::vector<std::string>& paths)
-{
-    StoreProfile(paths);
     App().LoadStoredList();
 }
 
@@ -71,21 +66,6 @@ void PageHarness::Show(int start)
 void PageHarness::ShowProgram()
 {
     Open(4, true);
-}
-
-void PageHarness::Restart()
-{
-    m_sheet.reset();
-    selection = nullptr;
-    preview = nullptr;
-    upload = nullptr;
-    m_model.reset();
-    App().ShutDown();
-    auto next = std::make_unique<CNvLogoApp>();
-    next->m_session.m_context = App().m_session.m_context; // the same machine, devices and clock
-    m_nextApp = std::move(next);
-    m_nextApp->LoadStoredList(); // the current folder is still the working folder
-    m_model = std::make_unique<LogoTableModel>(m_nextApp->m_session.m_list);
 }
 
 } // namespace testing_support

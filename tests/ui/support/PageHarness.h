@@ -13,7 +13,6 @@
 #include "tests/support/FakePlatform.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/VirtualClock.h"
-#include "tests/ui/support/ListHelpers.h"
 #include "tests/ui/support/UiTestSupport.h"
 #include "ui/LogoTableModel.h"
 #include "ui/PropertySheet.h"
@@ -36,7 +35,7 @@ public:
     ScopedCurrentDir here{work.Path()};
 
     // The running program's application object and session.
-    CNvLogoApp& App() { return m_nextApp ? *m_nextApp : m_app; }
+    CNvLogoApp& App() { return m_app; }
     Session& CurrentSession() { return App().m_session; }
     LogoTableModel& Model() { return *m_model; }
 
@@ -47,18 +46,14 @@ public:
     }
     // 16 x 16 logos of these names; their paths.
     std::vector<std::string> Logos(const std::vector<std::string>& names);
-    // Writes the profile's stored list (keys Logofile1..n).
-    void StoreProfile(const std::vector<std::string>& paths);
-    // The stored list written and loaded, as start-up finds it.
+    // The stored list written into the profile (keys Logofile1..n) and loaded, as
+    // start-up finds it.
     void StartUp(const std::vector<std::string>& paths);
 
     // Builds the sheet with the three list pages and shows it on page `start`.
     void Show(int start = 0);
     // Builds the program's sheet, all five pages, and shows it on Setup as start-up does.
     void ShowProgram();
-    // The program's next run over the same working folder: the sheet gone, and a new
-    // application object that has loaded the profile. Show the sheet again afterwards.
-    void Restart();
     void Activate(int page) { QVERIFY(m_sheet->SetActivePage(page)); }
     CPropertySheet* Sheet() const { return m_sheet.get(); }
     CPage1Selection* selection = nullptr;
@@ -69,7 +64,6 @@ private:
     void Open(int start, bool program);
 
     CNvLogoApp m_app;
-    std::unique_ptr<CNvLogoApp> m_nextApp; // after a restart
     std::unique_ptr<LogoTableModel> m_model;
     std::unique_ptr<CPropertySheet> m_sheet;
 };

@@ -1,11 +1,17 @@
 #pragma once
-// Helpers for widget tests: getting past modal dialogs, finding widgets by name.
+// Helpers for widget tests: getting past modal dialogs, finding widgets by name,
+// driving and reading a logo list.
 #include <QApplication>
+#include <QImage>
+#include <QRect>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
+#include <cstdint>
 #include <functional>
+#include <vector>
 
+class CCheckListCtrl;
 class QComboBox;
 class QLineEdit;
 
@@ -32,5 +38,15 @@ template <class T> T* FindChild(const QWidget* root, const QString& name)
 QStringList Entries(const QComboBox* combo);
 bool Choose(QComboBox* combo, const QString& text);
 void Type(QLineEdit* edit, const QString& text);
+
+// A click on a row's "Name" cell (with modifiers), on a row's check box, on a column
+// header.
+void ClickRow(CCheckListCtrl& list, int row, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+void ClickCheck(CCheckListCtrl& list, int row);
+void ClickHeader(CCheckListCtrl& list, int column);
+// The texts of one column, row by row.
+QStringList ColumnTexts(const CCheckListCtrl& list, int column);
+// The smallest rectangle holding every pixel of the colour (empty when none).
+QRect ColourBounds(const QImage& image, uint32_t rgb);
 
 } // namespace testing_support
