@@ -166,30 +166,47 @@ TEST_F(SerialLinkTest, ADownloadWriteEndsAfterMMillisecondsAByte)
 }
 
 // The close waits while the printer takes what the driver still holds (the queue
-// shrinks), however long that is, and gives the tail up only once the queue stands
-// still for the stall limit. A pseudo-terminal has no queue: the context's stands in.
+// shrinks), however long that is, gives a queue that stands still the time the line
+// needs to send it, and gives the tail up only once the queue stands still for longer
+// than that and the stall limit. A pseudo-terminal has no queue: the context's stands in.
 TEST_F(SerialLinkTest, TheCloseWaitsWhileTheQueueShrinksAndGivesUpOnOneThatStopsMoving)
 {
     struct Case {
         const char* name;
-        std::vector<int> queue; // what each look finds; the last value stays
+        uint32_t baud;
+        std::vector<std::pair<int, int>> queue; // what the looks find, and for how many looks
         bool delivered;
     };
+    std::vector<std::pair<int, int>> shrinking; // 4000 bytes, 100 every 5 looks: 2 s
+    for (int left = 4000; left >= 0; left -= 100)
+        shrinking.emplace_back(left, 5);
     const Case cases[] = {
-        {"drains slowly", {4000, 4000, 3000, 3000, 3000, 2000, 1000, 1000, 500, 0}, true},
-        {"empty at once", {0}, true},
-        {"stops half-way", {4000, 3000, 2000}, false},
+        {"drains slowly", 9600, {{4000, 6}, {3000, 9}, {2000, 3}, {1000, 6}, {500, 3}, {0, 1}}, true},
+        {"empty at once", 9600, {{0, 1}}, true},
+        {"stops half-way", 9600, {{4000, 3}, {3000, 3}, {2000, 1}}, false},
+        // 4000 bytes take 5 s at 9600 baud: standing still for 3 s is no stall yet.
+        {"sends a full queue slowly", 9600, {{4000, 300}, {0, 1}}, true},
+        // At 115200 baud they take 0.4 s, but every byte that leaves is progress.
+        {"shrinks slowly on a fast line", 115200, shrinking, true},
+        {"stands still on a fast line", 115200, {{4000, 300}, {0, 1}}, false},
     };
     context.stallLimit = 100ms;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         size_t looks = 0;
-        context.outputQueue = [&](int) { return c.queue[std::min(looks++ / 3, c.queue.size() - 1)]; };
-        std::unique_ptr<Link> link = Open(jobs::kDownloadLink, {9600, 8, 0, 0, 0});
+        context.outputQueue = [&](int) {
+            size_t look = looks++;
+            for (const auto& [value, count] : c.queue) {
+                if (look < static_cast<size_t>(count))
+                    return value;
+                look -= static_cast<size_t>(count);
+            }
+            return c.queue.back().first;
+        };
+        std::unique_ptr<Link> link = Open(jobs::kDownloadLink, {c.baud, 8, 0, 0, 0});
         const std::chrono::milliseconds start = clock.Elapsed();
         EXPECT_EQ(link->Close().Ok(), c.delivered);
         EXPECT_FALSE(link->IsOpen());
-        // 4000 bytes take 5 s at 9600 baud: the limit is counted on top of that.
         if (!c.delivered) {
             EXPECT_GE(clock.Elapsed() - start, 100ms);
         }
