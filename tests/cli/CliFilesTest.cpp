@@ -28,7 +28,6 @@ TEST(CliFilesTest, AFifoWhereAFileBelongsIsRefusedAtOnceByName)
     const std::string logo = WriteSolidBmp(dir.File("a.bmp"), 8, 8);
     const std::vector<std::pair<std::vector<std::string>, int>> cases = {
         {{"download", "-o", dir.File("x.prn"), fifo}, 1},
-        {{"preview", fifo, "-o", dir.File("x.png")}, 1},
         {{"render", fifo, "-d", dir.File("out")}, 1},
         {{"download", "-p", "COM1", "--printers", fifo, logo}, 2},
         {{"download", "-o", fifo, logo}, 1}, // as the output: not written into
@@ -39,22 +38,6 @@ TEST(CliFilesTest, AFifoWhereAFileBelongsIsRefusedAtOnceByName)
         EXPECT_THAT(run.err, HasSubstr(fifo)) << args[0];
     }
     EXPECT_TRUE(std::filesystem::is_fifo(fifo));
-}
-
-// The outputs go through the safe replacement (its rules are the output file's test):
-// a link at the output is replaced, never followed, and a device is refused.
-TEST(CliFilesTest, OutputsReplaceAFileOrALinkAndNothingElse)
-{
-    TempDir dir;
-    const std::string logo = WriteSolidBmp(dir.File("a.bmp"), 8, 8);
-    dir.Write("victim", "keep");
-    std::filesystem::create_symlink(dir.File("victim"), dir.File("out.prn"));
-    EXPECT_EQ(cli_test::RunCli({"print", "-o", dir.File("out.prn"), "-r", "1"}).status, 0);
-    EXPECT_EQ(dir.Read("victim"), "keep");
-    EXPECT_EQ(dir.Read("out.prn"), std::string("\x1C\x70\x01\x00", 4));
-    const cli_test::CliResult device = cli_test::RunCli({"download", "-o", "/dev/null", logo});
-    EXPECT_EQ(device.status, 1);
-    EXPECT_THAT(device.err, HasSubstr("'/dev/null' is a device, not a regular file"));
 }
 
 TEST(CliFilesTest, ControlCharactersInNamesReachTheTerminalEscaped)

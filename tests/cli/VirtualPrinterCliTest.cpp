@@ -106,16 +106,9 @@ TEST_F(VirtualPrinterCliTest, StoreListAndPrintOverLoopback)
     EXPECT_EQ(exchange(print, 1), Bytes{0x20}); // answered once the print is done
     ::close(fd);
 
-    const DecodedPng stored = ReadPng(dir.File("vp/key-L1-001.png"));
-    EXPECT_EQ(stored.width, 16);
-    EXPECT_EQ(stored.height, 8);
-    const DecodedPng printed = ReadPng(dir.File("vp/print-001.png"));
-    EXPECT_EQ(printed.width, 32);
-    EXPECT_EQ(printed.height, 16);
-    ASSERT_EQ(printed.samples.size(), 32u * 16u);
-    EXPECT_EQ(printed.samples[2 * 32 + 0], 0);   // row 1 of the graphic, doubled: black
-    EXPECT_EQ(printed.samples[0 * 32 + 0], 255); // row 0: white but for the last dot
-    EXPECT_EQ(printed.samples[0 * 32 + 31], 0);
+    // What the pictures show is the virtual printer's own test; here that DIR gets them.
+    EXPECT_EQ(ReadPng(dir.File("vp/key-L1-001.png")).width, 16);
+    EXPECT_EQ(ReadPng(dir.File("vp/print-001.png")).width, 32); // quadruple
 
     ::kill(child, SIGTERM);
     int status = -1;

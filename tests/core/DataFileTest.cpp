@@ -133,7 +133,9 @@ TEST(OutputFileTest, TheProfileAndDeviceIniAreReplacedNeverEmptiedInPlace)
     std::filesystem::create_hard_link(dir.File("Device.INI"), dir.File("before"));
     printer::SaveDeviceIni(dir.Path(), false);
     EXPECT_EQ(dir.Read("Device.INI"), "0");
-    EXPECT_EQ(dir.Read("before"), "1"); // the old file was not written into
+    EXPECT_EQ(dir.Read("before"), "1");                  // the old file was not written into
+    printer::SaveDeviceIni("/nonexistent-folder", true); // silently nothing
+    EXPECT_FALSE(std::filesystem::exists("/nonexistent-folder/Device.INI"));
 
     dir.Write("victim", "keep");
     const std::string profile = dir.File("nivora.INI");

@@ -166,15 +166,9 @@ TEST_F(PortRulesTest, ASingleSettingTakesTheValueOfItsEntry)
         SerialValues values;
     };
     const Case cases[] = {
-        {0, SerialBox::Baudrate, 0, {2400, 8, 0, 0, 0}},
-        {0, SerialBox::Baudrate, 3, {14400, 8, 0, 0, 0}},
-        {0, SerialBox::Baudrate, 7, {115200, 8, 0, 0, 0}},
-        {2, SerialBox::Baudrate, 0, {4800, 8, 0, 0, 0}},
-        {2, SerialBox::Baudrate, 2, {19200, 8, 0, 0, 0}},
         {2, SerialBox::Baudrate, 5, {38400, 8, 0, 0, 0}},
         {0, SerialBox::Baudrate, -1, {115200, 8, 0, 0, 0}},
         {0, SerialBox::BitLength, 0, {115200, 7, 0, 0, 0}},
-        {2, SerialBox::BitLength, 1, {38400, 8, 0, 0, 0}},
         {0, SerialBox::Parity, 1, {115200, 8, 1, 0, 0}},
         {0, SerialBox::Parity, 2, {115200, 8, 2, 0, 0}},
         {0, SerialBox::StopBit, 1, {115200, 8, 0, 2, 0}},
@@ -189,6 +183,16 @@ TEST_F(PortRulesTest, ASingleSettingTakesTheValueOfItsEntry)
         ChangeSerialSetting(page, boxes, c.box);
         EXPECT_EQ(Serial(page), c.values);
     }
+    // Every rate of either list.
+    const std::pair<int, std::vector<uint32_t>> rates[] = {
+        {0, {2400, 4800, 9600, 14400, 19200, 38400, 57600, 115200}}, {2, {4800, 9600, 19200, 38400}}};
+    for (const auto& [row, list] : rates)
+        for (size_t i = 0; i < list.size(); ++i) {
+            ChangeModel(context, page, boxes, row);
+            boxes[SerialBox::Baudrate].selected = static_cast<int>(i);
+            ChangeSerialSetting(page, boxes, SerialBox::Baudrate);
+            EXPECT_EQ(page.m_dwBaudRate, list[i]) << "row " << row << ", entry " << i;
+        }
 }
 
 // Setting it turns every box off and leaves the working copy alone; clearing it turns
@@ -281,48 +285,6 @@ TEST_F(PortRulesTest, TheCommitGivesThePortKindTheDeviceAndTheOptions)
               std::tuple(2, "FILE", "LPT1"));
 }
 
-TEST(SerialChoicesTest, EachBoxOffersItsEntriesWithTheirSerialValues)
-{
-    struct Case {
-        SerialBox box;
-        BaudList list;
-        std::vector<std::pair<std::string, uint32_t>> entries;
-        std::string defaultEntry;
-    };
-    const Case cases[] = {
-        {SerialBox::Baudrate,
-         BaudList::Full,
-         {{"2400", 2400},
-          {"4800", 4800},
-          {"9600", 9600},
-          {"14400", 14400},
-          {"19200", 19200},
-          {"38400", 38400},
-          {"57600", 57600},
-          {"115200", 115200}},
-         "115200"},
-        {SerialBox::Baudrate,
-         BaudList::Short,
-         {{"4800", 4800}, {"9600", 9600}, {"19200", 19200}, {"38400", 38400}},
-         "38400"},
-        {SerialBox::BitLength, BaudList::Full, {{"7", 7}, {"8", 8}}, "8"},
-        {SerialBox::Parity, BaudList::Short, {{"NONE", 0}, {"ODD", 1}, {"EVEN", 2}}, "NONE"},
-        // Two stop bits are the code 2; 1 would be one and a half.
-        {SerialBox::StopBit, BaudList::Full, {{"1", 0}, {"2", 2}}, "1"},
-        {SerialBox::Handshake, BaudList::Short, {{"DTR/DSR", 0}, {"XON/XOFF", 1}}, "DTR/DSR"},
-    };
-    for (const Case& c : cases) {
-        const ChoiceTable& table = SerialChoices(c.box, c.list);
-        std::vector<std::pair<std::string, uint32_t>> entries;
-        for (const Choice& choice : table.entries)
-            entries.emplace_back(choice.text, choice.value);
-        EXPECT_EQ(entries, c.entries);
-        ASSERT_GE(table.defaultIndex, 0);
-        EXPECT_EQ(entries[static_cast<size_t>(table.defaultIndex)].first, c.defaultEntry);
-        EXPECT_EQ(table.DefaultValue(), entries[static_cast<size_t>(table.defaultIndex)].second);
-    }
-}
-
 TEST(DeviceIniTest, OnlyALeadingDigitOneToNineMeansParallel)
 {
     using namespace std::string_literals;
@@ -334,20 +296,6 @@ TEST(DeviceIniTest, OnlyALeadingDigitOneToNineMeansParallel)
         dir.Write("Device.INI", content);
         EXPECT_EQ(printer::ReadDeviceIni(dir.Path()), parallel) << '"' << content << '"';
     }
-    testing_support::TempDir dir;
-    std::filesystem::create_directory(dir.File("Device.INI"));
-    EXPECT_FALSE(printer::ReadDeviceIni(dir.Path())); // unreadable
-}
-
-// Where the Setup page saves Device.INI is tested with the page; here what is written.
-TEST(DeviceIniTest, SavingWritesExactlyOneByteOrSilentlyNothing)
-{
-    testing_support::TempDir dir;
-    dir.Write("Device.INI", "1 with a long tail");
-    printer::SaveDeviceIni(dir.Path(), false);
-    EXPECT_EQ(dir.Read("Device.INI"), "0");
-    printer::SaveDeviceIni("/nonexistent-folder", true);
-    EXPECT_FALSE(std::filesystem::exists("/nonexistent-folder/Device.INI"));
 }
 
 } // namespace

@@ -34,22 +34,26 @@ protected:
         context.clock = &clock;
         clock.SetRealWait(printer::kSlice); // the fake printer's answers take real time
     }
-    std::unique_ptr<printer::Link> Open(const std::string& device, const printer::LinkOptions& options)
+    static printer::PortRecord Port(const std::string& device)
     {
         printer::PortRecord port;
         port.m_strPortDevice = device;
         port.m_dwBaudRate = 115200;
         port.m_byByteSize = 8;
-        printer::LinkStatus status;
-        return printer::OpenLink(context, port, options, status);
+        return port;
     }
-    jobs::CheckEnd Apply(const std::string& device, bool judging)
+    std::unique_ptr<printer::Link> Open(const std::string& device, const printer::LinkOptions& options)
+    {
+        printer::LinkStatus status;
+        return printer::OpenLink(context, Port(device), options, status);
+    }
+    jobs::CheckEnd Apply(const std::string& device, bool judging,
+                         printer::AskState askState = printer::AskState::ByPort)
     {
         jobs::CheckRequest request;
-        request.port.m_strPortDevice = device;
-        request.port.m_dwBaudRate = 115200;
-        request.port.m_byByteSize = 8;
+        request.port = Port(device);
         request.judging = judging;
+        request.askState = askState;
         return jobs::RunCheck(context, request, cancel);
     }
 
@@ -159,12 +163,7 @@ TEST_F(PrinterCheckTest, TheApplyLineShowsThePrintersStateAndModel)
         EXPECT_TRUE(jobs::CheckMessages(end).empty()); // the test itself went through
     }
     printer.AnswerWith(0x20);
-    jobs::CheckRequest request;
-    request.port.m_strPortDevice = printer.Path();
-    request.port.m_dwBaudRate = 115200;
-    request.port.m_byByteSize = 8;
-    request.askState = printer::AskState::Always;
-    const jobs::CheckEnd end = jobs::RunCheck(context, request, cancel);
+    const jobs::CheckEnd end = Apply(printer.Path(), false, printer::AskState::Always);
     EXPECT_EQ(jobs::CheckSummary(end), "The printer answered. Model 0x20."); // it tells no state
     printer.WaitForBytes(8);
     EXPECT_EQ(printer.Bytes(), (Bytes{0x10, 0x04, 0x01, 0x1B, 0x40, 0x1D, 0x49, 0x01}));

@@ -1,14 +1,9 @@
-// The download and print jobs on a printer: what a stop owes the printer, Cancel at
-// every moment of a run (looking the printer up, connecting, writing, the erase pause,
-// the drain), the printer's state before anything is sent, and what the window and the
+// The download and print jobs on a printer: what a stop owes the printer, Cancel while
+// it writes, in the erase pause and in the drain (in the lookup and the connect: the
+// link's test), the printer's state before anything is sent, and what the window and the
 // command line are told of each end, in order.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-
-#include <condition_variable>
-#include <future>
-#include <mutex>
-#include <netdb.h>
 
 #include "download/StreamDecoder.h"
 #include "jobs/DownloadJob.h"
@@ -162,42 +157,8 @@ TEST_F(RunJobsTest, CancelEndsARunWhosePrinterTakesNothing)
     }
 }
 
-// While the printer is still being looked up or connected to, Cancel ends the run
-// without waiting for either; nothing is said of it.
-TEST_F(RunJobsTest, CancelEndsARunStillReachingItsPrinter)
-{
-    std::mutex mutex;
-    std::condition_variable released;
-    bool release = false;
-    context.resolve = [&](const std::string& host, const std::string& service, const addrinfo& hints,
-                          addrinfo** found) {
-        if (host != "till-3.example")
-            return ::getaddrinfo(host.c_str(), service.c_str(), &hints, found);
-        std::unique_lock<std::mutex> lock(mutex);
-        released.wait(lock, [&] { return release; }); // a name server that never answers
-        return EAI_AGAIN;
-    };
-    const UnansweringAddress nobody;
-    cancel.store(true);
-    for (const std::string& device : {std::string("NET:till-3.example:9100"), "NET:" + nobody.Address()}) {
-        SCOPED_TRACE(device);
-        auto run = std::async(std::launch::async, [&] { return Run(FiveLogos(device)); });
-        const bool ended = run.wait_for(5s) == std::future_status::ready;
-        EXPECT_TRUE(ended);
-        {
-            const std::lock_guard<std::mutex> lock(mutex);
-            release = true;
-        }
-        released.notify_all();
-        const jobs::DownloadEnd end = run.get();
-        EXPECT_EQ(end.result, Result::NotStarted);
-        EXPECT_TRUE(end.start.Cancelled()) << end.start.status.Describe();
-        EXPECT_TRUE(jobs::DownloadMessages(end).empty());
-    }
-}
-
 // Paper out, as the network printer tells it: nothing but the state question is sent,
-// and the window says why. A serial printer is not asked unless the user wants it.
+// and the window says why.
 TEST_F(RunJobsTest, APrinterOutOfPaperIsSentNothingButTheQuestion)
 {
     VirtualPrinterOptions options;
@@ -213,15 +174,6 @@ TEST_F(RunJobsTest, APrinterOutOfPaperIsSentNothingButTheQuestion)
     for (size_t i = 0; i < received.size(); i += 3)
         EXPECT_EQ(Bytes(received.begin() + static_cast<long>(i), received.begin() + static_cast<long>(i) + 2),
                   (Bytes{0x10, 0x04}));
-
-    for (const printer::AskState ask : {printer::AskState::ByPort, printer::AskState::Always}) {
-        FakePrinter serial;
-        jobs::DownloadRequest request = FiveLogos(serial.Path());
-        request.start.askState = ask;
-        EXPECT_EQ(Run(request).result, Result::Completed);
-        ASSERT_TRUE(serial.WaitForBytes(3));
-        EXPECT_EQ(serial.Bytes()[0], ask == printer::AskState::Always ? 0x10 : 0x1D);
-    }
 }
 
 // What the window shows after each end, in order, and the command line prints.

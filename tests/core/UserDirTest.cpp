@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <functional>
 #include <sys/stat.h>
 
 #include "app/NvLogoApp.h"
@@ -118,37 +117,25 @@ TEST(UserDirTest, AnUnwritableWorkingDirectoryIsReportedOnceAtStartUp)
     EXPECT_EQ(*asUser, "Permission denied");
 }
 
-// A profile that exists but cannot be read is named once at start-up with the reason;
-// the start goes on, and the file is left as it is. (A readable or missing one says
+// A profile that exists but cannot be read (a folder; the other kinds are the readers'
+// test) is named once at start-up with the reason; the start goes on, and the file is
+// left as it is. (A readable or missing one says
 // nothing: the start-up tests.)
 TEST(UserDirTest, AnUnreadableProfileIsReportedOnceAtStartUp)
 {
-    struct Case {
-        const char* what;
-        std::function<void(const std::string&)> make;
-        const char* reason;
-    };
-    const Case cases[] = {
-        {"folder", [](const std::string& path) { std::filesystem::create_directory(path); },
-         "(it is a folder)"},
-        {"fifo", [](const std::string& path) { ::mkfifo(path.c_str(), 0600); }, "(it is a FIFO)"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        FakePlatform fake;
-        TempDir locks, work;
-        ScopedCurrentDir here(work.Path());
-        CNvLogoApp app;
-        app.m_strLockDir = locks.Path();
-        c.make(work.File(app.m_strProfileBase));
-        bool ran = false;
-        app.InitInstance([&](CNvLogoApp&) { ran = true; });
-        EXPECT_TRUE(ran);
-        ASSERT_EQ(fake.boxes.shown.size(), 1u);
-        EXPECT_THAT(fake.boxes.shown[0].text, HasSubstr(work.File(app.m_strProfileBase)));
-        EXPECT_THAT(fake.boxes.shown[0].text, HasSubstr(c.reason));
-        EXPECT_THAT(fake.boxes.shown[0].text, HasSubstr("It is left as it is"));
-    }
+    FakePlatform fake;
+    TempDir locks, work;
+    ScopedCurrentDir here(work.Path());
+    CNvLogoApp app;
+    app.m_strLockDir = locks.Path();
+    std::filesystem::create_directory(work.File(app.m_strProfileBase));
+    bool ran = false;
+    app.InitInstance([&](CNvLogoApp&) { ran = true; });
+    EXPECT_TRUE(ran);
+    ASSERT_EQ(fake.boxes.shown.size(), 1u);
+    EXPECT_THAT(fake.boxes.shown[0].text, HasSubstr(work.File(app.m_strProfileBase)));
+    EXPECT_THAT(fake.boxes.shown[0].text, HasSubstr("(it is a folder)"));
+    EXPECT_THAT(fake.boxes.shown[0].text, HasSubstr("It is left as it is"));
 }
 
 TEST(UserDirTest, StartOptionsLeaveQtItsOwn)

@@ -109,8 +109,11 @@ INSTANTIATE_TEST_SUITE_P(
                       LockCase{"Garbage", [] { return std::string("locked by minicom"); }, true, true}),
     [](const auto& param) { return std::string(param.param.name); });
 
-// Without a lock folder it may use, a run still gets its port: the other guards hold.
-TEST(UucpLockFolderTest, NoLockFolderToUseIsNoReasonToRefuseThePort)
+// As an ordinary user: a lock folder the run may not write is no reason to refuse the
+// port (the other guards hold), but the lock of a live program this user may not
+// signal (pid 1) is held, not stale. Without any lock folder, the device's own lock
+// still keeps a second run off the printer.
+TEST(UucpLockFolderTest, AnOrdinaryUserNeedsNoLockFolderButHonoursALiveLock)
 {
     platform::Context context;
     FakeDeviceRoot root{context};
@@ -118,48 +121,31 @@ TEST(UucpLockFolderTest, NoLockFolderToUseIsNoReasonToRefuseThePort)
     ::fchmod(printer.PortSideFd(), 0666);
     for (const std::string& dir : {root.Path(), root.Path() + "/run", root.LockDir()})
         ::chmod(dir.c_str(), 0755);
-    const auto nobody = RunAsNobody([&] {
-        LinkStatus status;
-        return printer::OpenDevice(context, printer.Path(), {}, kPrintLink, true, status)
-                   ? std::string("opened")
-                   : status.Describe();
-    });
-    if (nobody) {
-        EXPECT_EQ(*nobody, "opened"); // may not write the lock folder
-    }
+    const auto openAsNobody = [&] {
+        return RunAsNobody([&] {
+            LinkStatus status;
+            return printer::OpenDevice(context, printer.Path(), {}, kPrintLink, true, status)
+                       ? std::string("opened")
+                       : status.Describe();
+        });
+    };
+    const auto withoutFolder = openAsNobody();
+    ::chmod(root.LockDir().c_str(), 0777);
+    const std::string lockFile = printer::UucpLock::LockFileFor(context, printer.Path());
+    std::ofstream(lockFile, std::ios::binary) << Ascii(1);
+    const auto withLiveLock = openAsNobody();
+    EXPECT_EQ(Read(lockFile), Ascii(1));
+
     std::filesystem::remove_all(root.LockDir());
     LinkStatus status;
     const std::unique_ptr<printer::Link> first =
         printer::OpenDevice(context, printer.Path(), {}, kPrintLink, true, status);
     EXPECT_TRUE(first) << status.Describe();
-    // The device's own lock still keeps a second run off the printer.
     EXPECT_FALSE(printer::OpenDevice(context, printer.Path(), {}, kPrintLink, true, status));
-}
-
-// A lock of a live program this user may not signal (pid 1, seen as nobody) is held,
-// not stale.
-TEST(UucpLockFolderTest, ALockOfAnotherUsersLiveProgramIsHeld)
-{
-    platform::Context context;
-    FakeDeviceRoot root{context};
-    FakePrinter printer;
-    ::fchmod(printer.PortSideFd(), 0666);
-    for (const std::string& dir : {root.Path(), root.Path() + "/run"})
-        ::chmod(dir.c_str(), 0755);
-    ::chmod(root.LockDir().c_str(), 0777);
-    const std::string lockFile =
-        root.LockDir() + "/LCK.." + printer.Path().substr(printer.Path().rfind('/') + 1);
-    std::ofstream(lockFile, std::ios::binary) << Ascii(1);
-    const auto nobody = RunAsNobody([&] {
-        LinkStatus status;
-        return printer::OpenDevice(context, printer.Path(), {}, kPrintLink, true, status)
-                   ? std::string("opened")
-                   : status.Describe();
-    });
-    if (!nobody)
+    if (!withoutFolder)
         GTEST_SKIP() << "needs root to act as an ordinary user";
-    EXPECT_NE(*nobody, "opened");
-    EXPECT_EQ(Read(lockFile), Ascii(1));
+    EXPECT_EQ(*withoutFolder, "opened");
+    EXPECT_NE(*withLiveLock, "opened");
 }
 
 // Many ports opened at the same moment from many threads each get their own lock

@@ -20,21 +20,10 @@ void Ignore(ssize_t)
 
 FakeNetPrinter::FakeNetPrinter(Options options)
 {
-    m_listener = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-    if (m_listener < 0 || ::pipe2(m_wake, O_CLOEXEC | O_NONBLOCK) != 0)
-        throw std::runtime_error("no socket for the network printer");
-    if (options.receiveBuffer > 0) // inherited by the accepted connections, before the handshake
-        ::setsockopt(m_listener, SOL_SOCKET, SO_RCVBUF, &options.receiveBuffer, sizeof options.receiveBuffer);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    if (::bind(m_listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        ::getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &length) != 0 ||
-        (!options.refusing && ::listen(m_listener, 8) != 0))
-        throw std::runtime_error("the network printer cannot listen");
-    m_port = ntohs(address.sin_port);
     // A bound socket that does not listen keeps the port taken and refuses every connect.
+    m_listener = BindLoopback(options.refusing ? -1 : 8, m_port, options.receiveBuffer);
+    if (::pipe2(m_wake, O_CLOEXEC | O_NONBLOCK) != 0)
+        throw std::runtime_error("no pipe for the network printer");
     if (!options.refusing)
         m_thread = std::thread([this] { Run(); });
 }
@@ -149,23 +138,39 @@ int FakeNetPrinter::Connections() const
     return m_connections;
 }
 
-UnansweringAddress::UnansweringAddress()
+int BindLoopback(int backlog, uint16_t& port, int receiveBuffer)
 {
-    const int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd >= 0 && receiveBuffer > 0)
+        ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     socklen_t length = sizeof address;
-    if (listener < 0 || ::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        ::listen(listener, 0) != 0 ||
-        ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length) != 0)
-        throw std::runtime_error("no listener for the unanswering address");
-    m_sockets.push_back(listener);
+    if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0 ||
+        (backlog >= 0 && ::listen(fd, backlog) != 0)) {
+        if (fd >= 0)
+            ::close(fd);
+        throw std::runtime_error("no loopback socket for a test printer");
+    }
+    port = ntohs(address.sin_port);
+    return fd;
+}
+
+UnansweringAddress::UnansweringAddress()
+{
+    uint16_t port = 0;
+    m_sockets.push_back(BindLoopback(0, port));
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(port);
     for (int i = 0; i < 2; ++i) { // fill the queue
         m_sockets.push_back(::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
         ::connect(m_sockets.back(), reinterpret_cast<sockaddr*>(&address), sizeof address);
     }
-    m_address = "127.0.0.1:" + std::to_string(ntohs(address.sin_port));
+    m_address = "127.0.0.1:" + std::to_string(port);
 }
 
 UnansweringAddress::~UnansweringAddress()

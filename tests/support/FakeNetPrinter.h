@@ -51,6 +51,12 @@ private:
     std::thread m_thread;
 };
 
+// A TCP socket on a free port of 127.0.0.1 (non-blocking), its port in port: listening
+// with the given backlog, or bound only when backlog < 0, so that a connect is refused.
+// A positive receiveBuffer is set before the listen, for the accepted connections to
+// inherit. Throws std::runtime_error when no such socket can be had.
+int BindLoopback(int backlog, uint16_t& port, int receiveBuffer = 0);
+
 // An address on loopback where nobody answers a connect: a listener whose queue is
 // full drops further handshakes, as a host that is off does.
 class UnansweringAddress {

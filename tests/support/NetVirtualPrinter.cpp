@@ -1,13 +1,11 @@
 #include "tests/support/NetVirtualPrinter.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <poll.h>
-#include <stdexcept>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include "platform/AtomicFile.h"
+#include "tests/support/FakeNetPrinter.h"
 
 namespace testing_support {
 
@@ -16,16 +14,7 @@ using namespace std::chrono_literals;
 NetVirtualPrinter::NetVirtualPrinter(VirtualPrinterOptions options, platform::Clock& clock)
     : m_clock(clock), m_printer(std::move(options), clock, {})
 {
-    m_listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    if (m_listener < 0 || ::bind(m_listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        ::getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &length) != 0 ||
-        ::listen(m_listener, 8) != 0)
-        throw std::runtime_error("the virtual printer cannot listen");
-    m_port = ntohs(address.sin_port);
+    m_listener = BindLoopback(8, m_port);
     m_thread = std::thread([this] { Run(); });
 }
 
