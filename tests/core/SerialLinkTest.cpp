@@ -152,6 +152,35 @@ TEST_F(SerialLinkTest, XoffHoldsAPrintWriteUntilXonAndDsrLowHoldsItUntilDsrRises
     EXPECT_EQ(printer.Bytes(), Sequence(200));
 }
 
+// A printer that takes its bytes a piece at a time keeps a write going however long the
+// whole takes: every byte it takes starts the stall limit again.
+TEST_F(SerialLinkTest, APrinterTakingItsBytesPieceByPieceNeverStalls)
+{
+    struct Dripping final : printer::WaitObserver {
+        explicit Dripping(FakePrinter& fake) : printer(fake) {}
+        void OnSlice() override
+        {
+            if (++slices % 4 == 0) // 80 ms of a 200 ms limit
+                printer.StallAfter(allowed += 8192);
+        }
+        void OnNotTakingData(const printer::WaitReport&) override {}
+        FakePrinter& printer;
+        size_t allowed = 0;
+        int slices = 0;
+    } drip(printer);
+    context.stallLimit = 200ms;
+    clock.SetRealWait(50ms); // the printer's thread gets its turn within the slice
+    printer.StallAfter(0);
+    std::unique_ptr<Link> link = Open(kPrintLink, {}, {&drip, nullptr});
+    const std::vector<uint8_t> bytes = Sequence(160 * 1024);
+    const std::chrono::milliseconds start = clock.Elapsed();
+    const Link::Written written = link->Write(bytes);
+    EXPECT_TRUE(written.Complete(bytes.size())) << written.status.Describe();
+    EXPECT_GT(clock.Elapsed() - start, 200ms);
+    printer.Resume();
+    EXPECT_TRUE(printer.WaitForBytes(bytes.size()));
+}
+
 // The download gives a write M ms a byte: 100 bytes at 10 ms end after a second of a
 // printer taking nothing, long before the stall limit.
 TEST_F(SerialLinkTest, ADownloadWriteEndsAfterMMillisecondsAByte)
