@@ -2,6 +2,7 @@
 
 #include "keyed/LedgerName.h"
 #include "keyed/LinkChannel.h"
+#include "printer/PortNames.h"
 
 namespace jobs {
 namespace {
@@ -57,6 +58,11 @@ KeyedEnd RunKeyed(const platform::Context& context, const KeyedRequest& request,
                   const printer::CancelToken& cancel, RunObserver* observer)
 {
     KeyedEnd end;
+    const printer::PortRecord& port = request.start.port;
+    if (port.m_nPortType != 1 && port.m_strPortDevice == printer::kFileDevice) {
+        end.toFile = true;
+        return end;
+    }
     WaitRelay relay(observer);
     std::unique_ptr<printer::Link> link = StartRun(context, request.start, {&relay, &cancel}, end.start);
     if (!link)

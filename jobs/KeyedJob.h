@@ -45,6 +45,7 @@ struct KeyedRequest {
 
 struct KeyedEnd {
     RunStart start;
+    bool toFile = false;       // "Print To File" is on: an output file cannot answer, nothing was sent
     std::string ledgerProblem; // the ledger could not be read: nothing was sent
     bool ran = false;          // the key-coded run went (run holds its result)
     keyed::RunResult run;

@@ -85,6 +85,9 @@ std::vector<RunMessage> DownloadMessages(const DownloadEnd& end, const std::stri
 
 std::vector<RunMessage> KeyedMessages(const KeyedEnd& end)
 {
+    if (end.toFile)
+        return {Warning("Logos stored by key need a printer that answers: turn \"Print To File\" off, "
+                        "or store them all at once (FS q).")};
     if (!end.start.Ready())
         return StartMessages(end.start, msg::kPortOpenFailed, msg::kWriteToPortFailed);
     if (!end.ledgerProblem.empty())

@@ -2,14 +2,18 @@
 // it writes, in the erase pause and in the drain (in the lookup and the connect: the
 // link's test), the printer's state before anything is sent, and what the window and the
 // command line are told of each end, in order.
+#include <filesystem>
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "download/StreamDecoder.h"
 #include "jobs/DownloadJob.h"
+#include "jobs/KeyedJob.h"
 #include "jobs/PrintJob.h"
 #include "jobs/RunMessages.h"
 #include "platform/MessageBox.h"
+#include "printer/PortNames.h"
 #include "tests/support/BmpWriter.h"
 #include "tests/support/FakeNetPrinter.h"
 #include "tests/support/FakePrinter.h"
@@ -174,6 +178,27 @@ TEST_F(RunJobsTest, APrinterOutOfPaperIsSentNothingButTheQuestion)
     for (size_t i = 0; i < received.size(); i += 3)
         EXPECT_EQ(Bytes(received.begin() + static_cast<long>(i), received.begin() + static_cast<long>(i) + 2),
                   (Bytes{0x10, 0x04}));
+}
+
+// An output file cannot answer key-coded requests: such a run is refused before any file
+// is made, and says what to change.
+TEST(KeyedJobTest, PrintToFileIsRefusedBeforeAFileIsMade)
+{
+    TempDir dir;
+    platform::Context context;
+    jobs::KeyedRequest request;
+    request.action = jobs::KeyedAction::Store;
+    request.start.port.m_strPortDevice = printer::kFileDevice;
+    request.start.outputFile = dir.File("temp.prn");
+    request.ledgerDir = dir.File("ledgers");
+    printer::CancelToken cancel{false};
+    const jobs::KeyedEnd end = jobs::RunKeyed(context, request, cancel);
+    EXPECT_TRUE(end.toFile);
+    EXPECT_FALSE(end.ran);
+    EXPECT_FALSE(std::filesystem::exists(dir.File("temp.prn")));
+    const std::vector<jobs::RunMessage> messages = jobs::KeyedMessages(end);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_THAT(messages[0].text, ::testing::HasSubstr("\"Print To File\" off"));
 }
 
 // What the window shows after each end, in order, and the command line prints.
