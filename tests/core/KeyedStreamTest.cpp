@@ -55,10 +55,6 @@ std::string Describe(const StreamEvent& event)
     case StreamEventKind::KeyedPrint:
         return "print " + event.key + " " + std::to_string(event.mode) + " -> " +
                std::to_string(event.definition);
-    case StreamEventKind::RealTimeStatus:
-        return "status " + std::to_string(event.value);
-    case StreamEventKind::HostReply:
-        return "reply " + std::to_string(event.value);
     case StreamEventKind::SkippedCommand:
         return event.text + " (" + std::to_string(event.value) + ")";
     default:
@@ -72,8 +68,6 @@ TEST(KeyedStreamTest, EveryKeyedCommandIsDecoded)
         Join({keyed::RequestCapacity(),
               keyed::RequestFreeRoom(),
               keyed::RequestKeyList(),
-              {0x06, 0x15, 0x18},
-              {0x10, 0x04, 0x04},
               Define("L1", 12, 3),
               Define("L2", 512, 1100),
               keyed::PrintKey("L1", 2),
@@ -93,9 +87,9 @@ TEST(KeyedStreamTest, EveryKeyedCommandIsDecoded)
     for (const StreamEvent& event : decoded.events)
         seen.push_back(Describe(event));
     EXPECT_THAT(seen,
-                ElementsAre("capacity", "free", "list", "reply 6", "reply 21", "reply 24", "status 4",
-                            "GS ( L define L1", "GS 8 L define L2", "print L1 2 -> 0", "print L3 3 -> -1",
-                            "delete L2", "print L2 0 -> -1", "delete all", "GS ( L fn 50 (7)",
+                ElementsAre("capacity", "free", "list", "GS ( L define L1", "GS 8 L define L2",
+                            "print L1 2 -> 0", "print L3 3 -> -1", "delete L2", "print L2 0 -> -1",
+                            "delete all", "GS ( L fn 50 (7)",
                             "GS ( L fn 67 for 8 x 2 dots with 1 data bytes (17)", "GS ( L with m = 49 (6)",
                             "GS ( L fn 67 for 8 x 2305 dots with 2305 data bytes (2321)",
                             "GS ( L fn 67 for 8193 x 1 dots with 1025 data bytes (1041)"));
@@ -194,7 +188,6 @@ TEST(RenderBoundsTest, PicturesAreCapped)
             stream = Join({stream, {0x1C, 0x70, 0x01, mode}});
     decoder.Feed(stream.data(), stream.size());
     decoder.Finish();
-    EXPECT_EQ(renderer.PicturesWritten(), 3);
     EXPECT_TRUE(renderer.CapReached());
     size_t files = 0;
     for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir.Path()))

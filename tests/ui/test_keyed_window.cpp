@@ -16,7 +16,6 @@
 #include "download/PrintedDots.h"
 #include "download/StreamDecoder.h"
 #include "keyed/KeyedRun.h"
-#include "keyed/Ledger.h"
 #include "printer/NetPrinterList.h"
 #include "tests/support/FakeNetPrinter.h"
 #include "tests/support/FakePrinter.h"
@@ -94,17 +93,19 @@ std::string LastBox(const PageHarness& h)
 class TestKeyedWindow : public QObject {
     Q_OBJECT
 private slots:
-    void applyTellsTheKeyCodedMemoryOrThatThereIsNone();
+    void aJourneyByKeyFromApplyToThePrintPage();
+    void applyTellsThatThereIsNoKeyCodedMemory();
     void theKeyColumnIsShownByKeyAndRefusesWhatIsNoFreeKey();
-    void downloadStoresWhatChangedAfterItsQuestions();
-    void printerMemoryDeletesAndPrintsAndThePrintPageTakesKeys();
 };
 
-void TestKeyedWindow::applyTellsTheKeyCodedMemoryOrThatThereIsNone()
+// Apply tells the memory; Download asks, stores, stores again only what changed or, told
+// to, all; Printer Memory prints and deletes; the Print page prints typed keys.
+void TestKeyedWindow::aJourneyByKeyFromApplyToThePrintPage()
 {
     PageHarness h;
     FakeDeviceRoot root{h.CurrentSession().m_context};
     NetVirtualPrinter printer({}, h.pauses);
+    h.StartUp({h.Logo("a.bmp", 16, 16), h.Logo("wide.bmp", 200, 64, 0x102030)});
     Open(h, printer.Port().substr(6), true);
     QVERIFY(h.CurrentSession().Profile().GetProfileString("SETUP", "NvStorage") == "ByKey");
     auto* setup = static_cast<CPage5Setup*>(h.Sheet()->GetPage(kSetupTab));
@@ -114,15 +115,79 @@ void TestKeyedWindow::applyTellsTheKeyCodedMemoryOrThatThereIsNone()
     QVERIFY2(status->text().endsWith("\nKey-coded memory: 262,144 bytes, 262,144 free, 0 logos stored"),
              qPrintable(status->text()));
 
-    // A printer that keeps no logo by key says nothing to the requests.
-    PageHarness other;
-    FakeDeviceRoot none{other.CurrentSession().m_context};
+    // No to the erasure of the FS q images: nothing is written.
+    h.fake.boxes.Answer(platform::IDNO);
+    Run(h, kDownloadTab, "button1023", DownloadRun(h));
+    QCOMPARE(h.fake.boxes.shown.at(0).text, std::string(keyed::kMutualErasureText));
+    QVERIFY(printer.Memory().KeyedGraphics().empty());
+
+    Run(h, kDownloadTab, "button1023", DownloadRun(h));
+    QVERIFY2(LastBox(h).starts_with("Stored: 01, 02.\n"), LastBox(h).c_str());
+    const Session& session = h.CurrentSession();
+    const NvMemory memory = printer.Memory();
+    for (const Logo& logo : session.m_list.Logos()) {
+        DotImage preview;
+        std::string why;
+        QVERIFY(ConvertToDots(logo.path, session.Conversion(logo.adjust), preview, why));
+        QVERIFY(memory.Keyed(logo.key) && memory.Keyed(logo.key)->Dots() == preview);
+    }
+
+    // Again: the printer holds them unchanged, nothing is written.
+    size_t sent = printer.Received().size();
+    Run(h, kDownloadTab, "button1023", DownloadRun(h));
+    QVERIFY2(LastBox(h).starts_with("Already stored: 01, 02.\n"), LastBox(h).c_str());
+    QCOMPARE(Commands(printer, sent), QStringList());
+    // "Store all again" writes them even so.
+    FindChild<QCheckBox>(h.Sheet()->GetPage(kDownloadTab), "checkStoreAll")->setChecked(true);
+    Run(h, kDownloadTab, "button1023", DownloadRun(h));
+    QCOMPARE(Commands(printer, sent), QStringList({"define 01", "define 02"}));
+
+    FindChild<QPushButton>(h.Sheet()->GetPage(kDownloadTab), "buttonPrinterMemory")->click();
+    auto* dialog = h.Sheet()->findChild<CPrinterMemoryDlg*>();
+    QVERIFY(dialog);
+    QTRY_COMPARE_WITH_TIMEOUT(dialog->m_keys->count(), 2, 20000);
+    QTRY_VERIFY(!dialog->m_run.Running());
+    sent = printer.Received().size();
+    dialog->m_keys->item(1)->setSelected(true);
+    dialog->m_size->setCurrentIndex(1); // double width
+    FindChild<QPushButton>(dialog, "buttonPrint")->click();
+    QTRY_VERIFY_WITH_TIMEOUT(!dialog->m_run.Running(), 20000);
+    QCOMPARE(Commands(printer, sent), QStringList({"print 02 1"}));
+    dialog->m_keys->item(1)->setSelected(false);
+    dialog->m_keys->item(0)->setSelected(true);
+    FindChild<QPushButton>(dialog, "buttonDelete")->click();
+    QTRY_VERIFY_WITH_TIMEOUT(!dialog->m_run.Running(), 20000);
+    QVERIFY(!printer.Memory().Keyed("01"));
+    QCOMPARE(dialog->m_keys->count(), 1);
+    dialog->reject();
+
+    // The Print page: a text that is no key list is refused before the printer is
+    // reached.
+    auto* page = static_cast<CPage4Print*>(h.Sheet()->GetPage(kPrintTab));
+    h.Activate(kPrintTab);
+    FindChild<QRadioButton>(page, "radio1033")->click();
+    FindChild<QRadioButton>(page, "radio1021")->click(); // double height
+    auto* selection = FindChild<QLineEdit>(page, "edit1034");
+    selection->setText("02,L");
+    sent = printer.Received().size();
+    Run(h, kPrintTab, "button1029", page->m_run);
+    QCOMPARE(LastBox(h), std::string("Type keys separated by commas, such as L1,L2: 'L' is no key."));
+    selection->setText("02,02");
+    Run(h, kPrintTab, "button1029", page->m_run);
+    QCOMPARE(Commands(printer, sent), QStringList({"print 02 2", "print 02 2"}));
+}
+
+// A printer that keeps no logo by key says nothing to the requests.
+void TestKeyedWindow::applyTellsThatThereIsNoKeyCodedMemory()
+{
+    PageHarness h;
+    FakeDeviceRoot root{h.CurrentSession().m_context};
     FakeNetPrinter silent;
-    Open(other, silent.Address(), true);
-    auto* otherSetup = static_cast<CPage5Setup*>(other.Sheet()->GetPage(kSetupTab));
-    other.Sheet()->GetButton(CPropertySheet::Button::Apply)->click();
-    QTRY_VERIFY_WITH_TIMEOUT(!otherSetup->m_run.Running(), 20000);
-    QVERIFY(FindChild<QLabel>(otherSetup, "labelSetupStatus")->text().endsWith(keyed::kNoAnswerText));
+    Open(h, silent.Address(), true);
+    auto* setup = static_cast<CPage5Setup*>(h.Sheet()->GetPage(kSetupTab));
+    h.Sheet()->GetButton(CPropertySheet::Button::Apply)->click();
+    QTRY_VERIFY_WITH_TIMEOUT(!setup->m_run.Running(), 20000);
+    QVERIFY(FindChild<QLabel>(setup, "labelSetupStatus")->text().endsWith(keyed::kNoAnswerText));
 }
 
 void TestKeyedWindow::theKeyColumnIsShownByKeyAndRefusesWhatIsNoFreeKey()
@@ -156,101 +221,6 @@ void TestKeyedWindow::theKeyColumnIsShownByKeyAndRefusesWhatIsNoFreeKey()
     type("L1");
     QTRY_COMPARE(h.CurrentSession().m_list.At(0).key, std::string("L1")); // committed once Return is handled
     QCOMPARE(h.fake.boxes.shown.size(), size_t{1});
-}
-
-void TestKeyedWindow::downloadStoresWhatChangedAfterItsQuestions()
-{
-    PageHarness h;
-    FakeDeviceRoot root{h.CurrentSession().m_context};
-    NetVirtualPrinter printer({}, h.pauses);
-    h.StartUp({h.Logo("a.bmp", 16, 16), h.Logo("wide.bmp", 200, 64, 0x102030)});
-    Open(h, printer.Port().substr(6), true);
-
-    // No to the erasure of the FS q images: nothing is written.
-    h.fake.boxes.Answer(platform::IDNO);
-    Run(h, kDownloadTab, "button1023", DownloadRun(h));
-    QCOMPARE(h.fake.boxes.shown.at(0).text, std::string(keyed::kMutualErasureText));
-    QVERIFY(printer.Memory().KeyedGraphics().empty());
-
-    Run(h, kDownloadTab, "button1023", DownloadRun(h));
-    QVERIFY2(LastBox(h).starts_with("Stored: 01, 02.\n"), LastBox(h).c_str());
-    const Session& session = h.CurrentSession();
-    const NvMemory memory = printer.Memory();
-    for (const Logo& logo : session.m_list.Logos()) {
-        DotImage preview;
-        std::string why;
-        QVERIFY(ConvertToDots(logo.path, session.Conversion(logo.adjust), preview, why));
-        const KeyedGraphic* stored = memory.Keyed(logo.key);
-        QVERIFY(stored);
-        QVERIFY(stored->Dots() == preview);
-    }
-
-    // Again: the printer holds them unchanged, nothing is written.
-    size_t sent = printer.Received().size();
-    Run(h, kDownloadTab, "button1023", DownloadRun(h));
-    QVERIFY2(LastBox(h).starts_with("Already stored: 01, 02.\n"), LastBox(h).c_str());
-    QCOMPARE(Commands(printer, sent), QStringList());
-
-    // Ten writes today already: "Store all again" asks first; no writes nothing.
-    keyed::Ledger ledger("tcp://" + printer.Port().substr(6),
-                         keyed::LedgerPath(h.work.File("state/nivora"), "tcp://" + printer.Port().substr(6)));
-    std::string why;
-    QVERIFY2(ledger.Load(why), why.c_str());
-    for (int i = 0; i < 9; ++i)
-        ledger.CountWrite(std::time(nullptr));
-    QVERIFY(ledger.Save(why));
-    FindChild<QCheckBox>(h.Sheet()->GetPage(kDownloadTab), "checkStoreAll")->setChecked(true);
-    h.fake.boxes.Answer(platform::IDNO);
-    const size_t boxes = h.fake.boxes.shown.size();
-    sent = printer.Received().size();
-    Run(h, kDownloadTab, "button1023", DownloadRun(h));
-    QVERIFY(h.fake.boxes.shown.at(boxes).flags & platform::MB_YESNO);
-    QCOMPARE(Commands(printer, sent), QStringList());
-}
-
-void TestKeyedWindow::printerMemoryDeletesAndPrintsAndThePrintPageTakesKeys()
-{
-    PageHarness h;
-    FakeDeviceRoot root{h.CurrentSession().m_context};
-    NetVirtualPrinter printer({}, h.pauses);
-    h.StartUp({h.Logo("a.bmp", 16, 16), h.Logo("b.bmp", 24, 8)});
-    Open(h, printer.Port().substr(6), true);
-    Run(h, kDownloadTab, "button1023", DownloadRun(h));
-    QCOMPARE(printer.Memory().KeyedGraphics().size(), size_t{2});
-
-    FindChild<QPushButton>(h.Sheet()->GetPage(kDownloadTab), "buttonPrinterMemory")->click();
-    auto* dialog = h.Sheet()->findChild<CPrinterMemoryDlg*>();
-    QVERIFY(dialog);
-    QTRY_COMPARE_WITH_TIMEOUT(dialog->m_keys->count(), 2, 20000);
-    QTRY_VERIFY(!dialog->m_run.Running());
-    size_t sent = printer.Received().size();
-    dialog->m_keys->item(1)->setSelected(true);
-    dialog->m_size->setCurrentIndex(1); // double width
-    FindChild<QPushButton>(dialog, "buttonPrint")->click();
-    QTRY_VERIFY_WITH_TIMEOUT(!dialog->m_run.Running(), 20000);
-    QCOMPARE(Commands(printer, sent), QStringList({"print 02 1"}));
-    dialog->m_keys->item(1)->setSelected(false);
-    dialog->m_keys->item(0)->setSelected(true);
-    FindChild<QPushButton>(dialog, "buttonDelete")->click();
-    QTRY_VERIFY_WITH_TIMEOUT(!dialog->m_run.Running(), 20000);
-    QVERIFY(!printer.Memory().Keyed("01"));
-    QCOMPARE(dialog->m_keys->count(), 1);
-    dialog->reject();
-
-    // The Print page: the typed keys at the chosen size; a text that is no key list is
-    // refused before the printer is reached.
-    auto* page = static_cast<CPage4Print*>(h.Sheet()->GetPage(kPrintTab));
-    h.Activate(kPrintTab);
-    FindChild<QRadioButton>(page, "radio1033")->click();
-    FindChild<QRadioButton>(page, "radio1021")->click(); // double height
-    auto* selection = FindChild<QLineEdit>(page, "edit1034");
-    selection->setText("02,L");
-    sent = printer.Received().size();
-    Run(h, kPrintTab, "button1029", page->m_run);
-    QCOMPARE(LastBox(h), std::string("Type keys separated by commas, such as L1,L2: 'L' is no key."));
-    selection->setText("02,02");
-    Run(h, kPrintTab, "button1029", page->m_run);
-    QCOMPARE(Commands(printer, sent), QStringList({"print 02 2", "print 02 2"}));
 }
 
 QTEST_MAIN(TestKeyedWindow)
