@@ -28,19 +28,9 @@ TEST(CliConventionsTest, VersionOnTheProgramAndEveryCommand)
     }
 }
 
-TEST(CliConventionsTest, BinaryOutputIsRefusedOnATerminal)
-{
-    testing_support::TempDir dir;
-    testing_support::WriteSolidBmp(dir.File("a.bmp"), 8, 8);
-    const CliResult terminal = RunCliOnTerminal({"download", "-o", "-", dir.File("a.bmp")});
-    EXPECT_EQ(terminal.status, 1);
-    EXPECT_THAT(terminal.out, HasSubstr("standard output is a terminal"));
-    EXPECT_EQ(terminal.out.find('\x1C'), std::string::npos); // not one byte of FS q
-}
-
 // One progress line where someone watches: on a terminal, not with -q or -v, and
-// never into a pipe or a log file.
-TEST(CliConventionsTest, ProgressLineOnlyOnATerminal)
+// never into a pipe or a log file. Nor does the binary stream go to a terminal.
+TEST(CliConventionsTest, ProgressLineOnlyOnATerminalAndNoBinaryThere)
 {
     testing_support::TempDir dir;
     testing_support::WriteSolidBmp(dir.File("a.bmp"), 8, 8);
@@ -70,6 +60,10 @@ TEST(CliConventionsTest, ProgressLineOnlyOnATerminal)
         EXPECT_EQ(said.find("image 1 of 2") != std::string::npos, c.shown) << said;
         EXPECT_THAT(said, HasSubstr("Complete the NV bit image definition."));
     }
+    const CliResult binary = RunCliOnTerminal({"download", "-o", "-", dir.File("a.bmp")});
+    EXPECT_EQ(binary.status, 1);
+    EXPECT_THAT(binary.out, HasSubstr("standard output is a terminal"));
+    EXPECT_EQ(binary.out.find('\x1C'), std::string::npos); // not one byte of FS q
 }
 
 } // namespace

@@ -131,6 +131,7 @@ TEST_F(CliDownloadTest, WrongUsageExitsWithTwo)
         {"-o", Out(), "-t", "12x", a},
         {"-o", Out(), "-w", "577", a},
         {"-o", Out(), "-c", "2", a},
+        {"-o", Out(), "-c", "0", a},
         {"-o", Out(), "-c", "1,,1", a},
         {"-o", Out(), "-c", "1"},
         {"-o", Out(), "--frobnicate", a},

@@ -1,7 +1,6 @@
 // nivora-cli and the files and names a user hands it: a FIFO or device where a file
 // belongs is refused at once by name, outputs go where they safely can, names with
-// control characters reach the terminal escaped, and a port may be named by a path
-// from the current folder.
+// control characters reach the terminal escaped.
 #include <filesystem>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -9,8 +8,6 @@
 
 #include "tests/cli/CliRunner.h"
 #include "tests/support/BmpWriter.h"
-#include "tests/support/FakePlatform.h"
-#include "tests/support/FakePrinter.h"
 #include "tests/support/TempDir.h"
 
 using namespace testing_support;
@@ -52,21 +49,6 @@ TEST(CliFilesTest, ControlCharactersInNamesReachTheTerminalEscaped)
         EXPECT_THAT(run.err, Not(HasSubstr("\x1b"))) << args[0];
         EXPECT_THAT(run.err, HasSubstr("\\x1B")) << args[0];
     }
-}
-
-TEST(CliFilesTest, APortNamedByAPathFromTheCurrentFolderIsOpened)
-{
-    TempDir dir;
-    ScopedCurrentDir here(dir.Path());
-    FakePrinter printer;
-    std::filesystem::create_directory(dir.File("ctl"));
-    std::filesystem::create_symlink(printer.Path(), dir.File("ctl/tty"));
-    FakePlatform fake;
-    cli_test::InProcess cli;
-    cli.clock.SetRealWait(std::chrono::milliseconds(20)); // the answer takes real time
-    const cli_test::CliResult run = cli.Run("check", {"-p", "ctl/tty"});
-    EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out, "0x20\n");
 }
 
 } // namespace

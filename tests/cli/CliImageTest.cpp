@@ -20,10 +20,14 @@ namespace {
 
 class CliImageTest : public ::testing::Test {
 protected:
-    DecodedStream Written() const
+    // The one image written into out.prn (an empty one, failing the test, when there is
+    // not exactly one).
+    NvDefinition Written() const
     {
         const std::string text = dir.Read("out.prn");
-        return DecodeStream(std::vector<uint8_t>(text.begin(), text.end()));
+        const DecodedStream stream = DecodeStream(std::vector<uint8_t>(text.begin(), text.end()));
+        EXPECT_EQ(stream.definitions.size(), 1u);
+        return stream.definitions.size() == 1 ? stream.definitions[0] : NvDefinition{};
     }
 
     TempDir dir;
@@ -37,9 +41,7 @@ TEST_F(CliImageTest, HalftoneNamesChooseTheModeAndABadNameIsAUsageError)
     for (const HalftoneMode mode : kHalftoneModes) {
         const CliResult run = RunCli({"download", "-o", out, "--halftone", HalftoneOptionName(mode), png});
         ASSERT_EQ(run.status, 0) << run.err;
-        const DecodedStream stream = Written();
-        ASSERT_EQ(stream.definitions.size(), 1u);
-        rasters.push_back(stream.definitions[0].raster);
+        rasters.push_back(Written().raster);
     }
     // A PNG has no historic rule: Classic thresholds it as Colour does, but with the
     // historic grey, which is a level darker than the exact one for some colours.
@@ -64,9 +66,7 @@ TEST_F(CliImageTest, PreviewWritesTheDotsThePrinterPrints)
                       "--contrast", "-20", png})
                   .status,
               0);
-    const DecodedStream stream = Written();
-    ASSERT_EQ(stream.definitions.size(), 1u);
-    const DotImage printed = ScaleForPrint(stream.definitions[0].Dots(), 2);
+    const DotImage printed = ScaleForPrint(Written().Dots(), 2);
 
     const std::string picture = dir.File("preview.png");
     const CliResult run = RunCli({"preview", "-t", "150", "-w", "120", "-c", "--halftone", "atkinson",
@@ -90,10 +90,8 @@ TEST_F(CliImageTest, AFittedWideLogoIsStoredAtThePaperWidth)
     EXPECT_THAT(refused.err, HasSubstr("1200 x 1200 is larger than the printer can store"));
 
     ASSERT_EQ(RunCli({"download", "-o", out, "--fit", "-w", "576", wide}).status, 0);
-    const DecodedStream stream = Written();
-    ASSERT_EQ(stream.definitions.size(), 1u);
-    EXPECT_EQ(stream.definitions[0].WidthDots(), 576);
-    EXPECT_EQ(stream.definitions[0].HeightDots(), 576);
+    const NvDefinition fitted = Written();
+    EXPECT_EQ(std::pair(fitted.WidthDots(), fitted.HeightDots()), std::pair(576, 576));
 }
 
 // An L of four black pixels on white, trimmed, turned and inverted: two dots left in the
@@ -108,9 +106,7 @@ TEST_F(CliImageTest, TrimTurnAndInvertReachTheDownload)
                   return (y == 1 && x >= 2 && x <= 4) || (y == 2 && x == 2) ? 0u : 0xFFFFFFu;
               }));
     ASSERT_EQ(RunCli({"download", "-o", out, bmp, "--trim", "--rotate", "90", "--invert"}).status, 0);
-    const DecodedStream stream = Written();
-    ASSERT_EQ(stream.definitions.size(), 1u);
-    EXPECT_EQ(stream.definitions[0].raster, (std::vector<uint8_t>{0x60, 0, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(Written().raster, (std::vector<uint8_t>{0x60, 0, 0, 0, 0, 0, 0, 0}));
 }
 
 TEST_F(CliImageTest, PreviewUsageAndRefusals)

@@ -141,13 +141,19 @@ TEST(PortsCommandTest, NetworkSaysWhenNoDaemonRunsAndListsNothing)
     }
 }
 
+// A port may also be named by a path from the current folder.
 TEST(CheckCommandTest, PrintsTheAnswerByteInHexOrNoAnswerAndFailuresGiveAStatusAndAMessage)
 {
-    testing_support::FakePrinter answering, silent, gone;
+    testing_support::FakePrinter answering, relative, silent, gone;
     silent.AnswerWith(std::nullopt);
     gone.HangUp();
+    testing_support::TempDir dir;
+    const testing_support::ScopedCurrentDir here(dir.Path());
+    std::filesystem::create_directory(dir.File("ctl"));
+    std::filesystem::create_symlink(relative.Path(), dir.File("ctl/tty"));
     const std::tuple<Args, int, std::string, std::string> cases[] = {
         {{"check", "-p", answering.Path(), "--baud", "9600", "--handshake", "xon"}, 0, "0x20\n", ""},
+        {{"check", "-p", "ctl/tty"}, 0, "0x20\n", ""},
         {{"check", "--port=" + silent.Path()}, 3, "no answer\n", ""},
         {{"check", "-p", gone.Path()}, 1, "", ""},
         {{"check"}, 2, "", "-p PORT is required"},

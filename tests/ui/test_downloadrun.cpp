@@ -5,7 +5,6 @@
 // tested on the jobs themselves (tests/core/RunJobsTest.cpp).
 #include <QElapsedTimer>
 #include <QLabel>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
 #include <QtTest>
@@ -19,7 +18,6 @@
 #include "tests/support/VirtualClock.h"
 #include "tests/ui/support/PageHarness.h"
 #include "tools/cli/Command.h"
-#include "ui/Page1Selection.h"
 #include "ui/Page3Upload.h"
 #include "ui/Prograss.h"
 

@@ -5,7 +5,6 @@
 #include <QAbstractButton>
 #include <QAccessible>
 #include <QCheckBox>
-#include <QFrame>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -24,11 +23,7 @@
 #include "tests/ui/support/PageHarness.h"
 #include "ui/CheckListCtrl.h"
 #include "ui/Page1Selection.h"
-#include "ui/Page2Preview.h"
 #include "ui/Page3Upload.h"
-#include "ui/Page4Print.h"
-#include "ui/Page5Setup.h"
-#include "ui/PreviewFrame.h"
 
 using namespace testing_support;
 
@@ -74,11 +69,6 @@ QStringList Ticked(const CCheckListCtrl& list)
             names << list.GetItemText(row, kNameColumn);
     names.sort();
     return names;
-}
-
-bool PreviewShows(CPage2Preview* preview, uint32_t colour)
-{
-    return !ColourBounds(preview->m_pFrame->Canvas()->grab().toImage(), colour).isEmpty();
 }
 
 } // namespace
@@ -252,8 +242,8 @@ void TestListPages::openFileNamesEveryRefusedFileAndNumbersTheRest()
 void TestListPages::ticksAndTheSelectionStayWithTheirLogos()
 {
     PageHarness h;
-    h.StartUp({h.Logo("Beta.bmp", 24, 8, 0x1F6B3A), h.Logo("alpha.bmp", 8, 8, 0x6B1F3A),
-               h.Logo("gamma_tall.bmp", 8, 40, 0x3A1F6B), h.Logo("delta.bmp", 16, 8, 0x6B5A1F)});
+    h.StartUp({h.Logo("Beta.bmp", 24, 8), h.Logo("alpha.bmp", 8, 8), h.Logo("gamma_tall.bmp", 8, 40),
+               h.Logo("delta.bmp", 16, 8)});
     h.Show(0);
     CCheckListCtrl& list = *h.selection->m_list;
     ClickHeader(list, kSizeColumn); // descending at first
@@ -274,12 +264,12 @@ void TestListPages::ticksAndTheSelectionStayWithTheirLogos()
              QStringList({"alpha.bmp", "Beta.bmp", "delta.bmp", "gamma_tall.bmp"}));
     QCOMPARE(Ticked(list), QStringList({"Beta.bmp", "alpha.bmp"}));
 
-    // The logo chosen on one page is the one the others show chosen and draw.
+    // The logo chosen on one page is the one the others show chosen (and the preview
+    // draws: PreviewPageTest).
     ClickHeader(list, kSizeColumn);
     ClickRow(list, RowOf(list, "gamma_tall.bmp"));
     h.Activate(1);
     QCOMPARE(Selected(ListOn(h, 1)), QStringList({"gamma_tall.bmp"}));
-    QTRY_VERIFY(PreviewShows(h.preview, 0x3A1F6B) && !PreviewShows(h.preview, 0x1F6B3A));
     h.Activate(2);
     QCOMPARE(Selected(ListOn(h, 2)), QStringList({"gamma_tall.bmp"}));
     ClickHeader(ListOn(h, 2), kNameColumn);
@@ -288,7 +278,6 @@ void TestListPages::ticksAndTheSelectionStayWithTheirLogos()
     ClickRow(ListOn(h, 2), RowOf(ListOn(h, 2), "delta.bmp"));
     h.Activate(1);
     QCOMPARE(Selected(ListOn(h, 1)), QStringList({"delta.bmp"}));
-    QTRY_VERIFY(PreviewShows(h.preview, 0x6B5A1F) && !PreviewShows(h.preview, 0x3A1F6B));
     h.Activate(0);
     QCOMPARE(Selected(list), QStringList({"delta.bmp"}));
     // The list's own order on every visit; the boxes show only on the Selection page.

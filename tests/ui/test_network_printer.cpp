@@ -1,8 +1,9 @@
-// A network printer in the window, as a user sets one up: added on the Setup page
-// through "Add network printer..." (after an empty and a malformed address were
-// refused), tested with Apply, taken by the Download and Print pages, and kept chosen
-// for the next run. What downloads and prints send over a network link is
-// tested on the link and the command line.
+// A network printer in the window, as a user sets one up: one kept from an earlier run
+// that Apply cannot reach, then one added on the Setup page through "Add network
+// printer..." (after an empty and a malformed address were refused), tested with Apply,
+// taken by the Download and Print pages, and kept chosen for the next run. What
+// downloads and prints send over a network link is tested on the link and the command
+// line.
 #include <QComboBox>
 #include <QInputDialog>
 #include <QLabel>
@@ -13,7 +14,6 @@
 #include <vector>
 
 #include "app/Session.h"
-#include "logo/PrivateProfile.h"
 #include "printer/NetDiscovery.h"
 #include "printer/NetPrinterList.h"
 #include "tests/support/FakeNetPrinter.h"
@@ -34,20 +34,6 @@ enum Tab { kDownloadTab = 2, kPrintTab = 3, kSetupTab = 4 };
 // Apply asks a network printer its state first (DLE EOT 1; this one gives none), then
 // sends ESC @, GS I 1.
 const Bytes kApplyTest = {0x10, 0x04, 0x01, 0x1B, 0x40, 0x1D, 0x49, 0x01};
-
-// Network printers the user added in an earlier run, none of them chosen.
-void StoreNetPrinters(PageHarness& h, const std::vector<std::string>& addresses)
-{
-    printer::NetPrinterList list;
-    for (const std::string& text : addresses) {
-        printer::NetAddress address;
-        std::string error;
-        QVERIFY2(printer::ParseNetAddress(text, address, error), error.c_str());
-        list.Add(address);
-    }
-    PrivateProfile profile = h.CurrentSession().Profile();
-    QVERIFY(printer::WriteNetPrinters(profile, list));
-}
 
 // Picks an entry of the Setup page's PortName box the way the user does.
 void ChoosePort(PageHarness& h, const QString& entry)
@@ -102,7 +88,6 @@ class TestNetworkPrinter : public QObject {
     Q_OBJECT
 private slots:
     void addedOnSetupTestedTakenByTheOtherPagesAndKeptChosen();
-    void applySaysWhyANetworkPrinterCannotBeReached();
     void findOffersTheAnnouncedPrintersAndAddsTheChosenOne();
 
 private:
@@ -128,8 +113,12 @@ void TestNetworkPrinter::addedOnSetupTestedTakenByTheOtherPagesAndKeptChosen()
     FakeDeviceRoot root{h.CurrentSession().m_context};
     FakePrinter serial;
     root.Link("ttyS0", serial.Path()); // COM1
-    FakeNetPrinter network;
+    FakeNetPrinter network, refusing({.refusing = true});
     const QString netName = QStringLiteral("NET:127.0.0.1:%1").arg(network.TcpPort());
+    const QString refusingName = QString::fromStdString("NET:" + refusing.Address());
+    // One the user added in an earlier run, not chosen.
+    QVERIFY(h.CurrentSession().Profile().WriteProfileString(printer::kNetSection, "Printer1",
+                                                            refusing.Address()));
     h.ShowProgram();
     auto* port = FindChild<QComboBox>(h.Sheet()->GetPage(kSetupTab), "combo1045");
     // Cancelled, the address dialog adds nothing and leaves the port chosen before.
@@ -141,15 +130,25 @@ void TestNetworkPrinter::addedOnSetupTestedTakenByTheOtherPagesAndKeptChosen()
     });
     port->setCurrentIndex(add);
     emit port->activated(add);
-    QCOMPARE(Entries(port), QStringList({"COM1", "Add network printer...", "Find network printers..."}));
+    QCOMPARE(Entries(port),
+             QStringList({"COM1", refusingName, "Add network printer...", "Find network printers..."}));
     QCOMPARE(port->currentText(), QStringLiteral("COM1"));
     QVERIFY(h.fake.boxes.shown.empty());
 
+    // That one cannot be reached: Apply says so, and why under the port settings.
+    ChoosePort(h, refusingName);
+    h.Sheet()->GetButton(CPropertySheet::Button::Apply)->click();
+    WaitForApply(h);
+    QCOMPARE(h.fake.boxes.Texts(), Texts{"ERROR - Port open."});
+    auto* status = FindChild<QLabel>(h.Sheet()->GetPage(kSetupTab), "labelSetupStatus");
+    QVERIFY(!status->isHidden());
+    QCOMPARE(status->text(), refusingName + ": connection refused");
+
     AddNetworkPrinter(h, "tcp://" + network.Address()); // as nivora-cli names it
-    QCOMPARE(Entries(port),
-             QStringList({"COM1", netName, "Add network printer...", "Find network printers..."}));
+    QCOMPARE(Entries(port), QStringList({"COM1", refusingName, netName, "Add network printer...",
+                                         "Find network printers..."}));
     QCOMPARE(port->currentText(), netName);
-    QCOMPARE(h.CurrentSession().Profile().GetProfileString(printer::kNetSection, "Printer1"),
+    QCOMPARE(h.CurrentSession().Profile().GetProfileString(printer::kNetSection, "Printer2"),
              network.Address()); // kept at once
     auto* baud = FindChild<QComboBox>(h.Sheet()->GetPage(kSetupTab), "combo1046");
     QVERIFY(!baud->isEnabled()); // no serial line to set up
@@ -176,23 +175,6 @@ void TestNetworkPrinter::addedOnSetupTestedTakenByTheOtherPagesAndKeptChosen()
     // The choice is kept for the next run (which reads it back: NetPrinterListTest).
     QCOMPARE(h.CurrentSession().Profile().GetProfileString(printer::kNetSection, "Selected"),
              network.Address());
-}
-
-void TestNetworkPrinter::applySaysWhyANetworkPrinterCannotBeReached()
-{
-    PageHarness h;
-    FakeDeviceRoot root{h.CurrentSession().m_context}; // no serial port at all
-    FakeNetPrinter refusing({.refusing = true});
-    StoreNetPrinters(h, {refusing.Address()});
-    h.ShowProgram();
-    const std::string entry = "NET:" + refusing.Address();
-    ChoosePort(h, QString::fromStdString(entry));
-    h.Sheet()->GetButton(CPropertySheet::Button::Apply)->click();
-    WaitForApply(h);
-    QCOMPARE(h.fake.boxes.Texts(), Texts{"ERROR - Port open."});
-    auto* status = FindChild<QLabel>(h.Sheet()->GetPage(kSetupTab), "labelSetupStatus");
-    QVERIFY(!status->isHidden());
-    QCOMPARE(status->text().toStdString(), entry + ": connection refused");
 }
 
 // The browse is replaced: first no daemon runs, then nobody announces, then two

@@ -1,8 +1,8 @@
-// The Setup page in a sheet of its own, with one plain page beside it to leave to, on
-// fake message boxes, a temporary start-up directory and a fake device tree: what
-// start-up restores and "Close" keeps, the lists as the page shows them, width and
-// threshold with their checks, what leaving the page commits, the Apply test against a
-// fake printer, and the page's help. The rules behind the lists: PortSettingsTest.
+// The Setup page in the program's sheet, on fake message boxes, a temporary start-up
+// directory and a fake device tree: what "Close" keeps, the lists as the page shows
+// them, width and threshold with their checks, what leaving the page commits, the Apply
+// test against a fake printer, and the page's help. The rules behind the lists:
+// PortSettingsTest.
 #include <QAccessible>
 #include <QCheckBox>
 #include <QComboBox>
@@ -21,52 +21,26 @@
 #include "logo/PrivateProfile.h"
 #include "print/PrintLink.h"
 #include "printer/OpenLink.h"
-#include "tests/support/FakePlatform.h"
 #include "tests/support/FakePrinter.h"
-#include "tests/support/TempDir.h"
-#include "tests/ui/support/UiTestSupport.h"
+#include "tests/ui/support/PageHarness.h"
 #include "ui/Page5Setup.h"
-#include "ui/PropertySheet.h"
 
 using namespace testing_support;
 using Button = CPropertySheet::Button;
 
 namespace {
 
-class PlainPage : public CPropertyPage {
-public:
-    PlainPage() : CPropertyPage(QStringLiteral("Other"), 129) {}
-    QString HelpTopic() const override { return QStringLiteral("Preview"); }
-};
+// The program's sheet on the Setup page, as start-up shows it, over a fake device tree.
+struct SetupHarness : PageHarness {
+    static constexpr int kSetupTab = 4;
 
-class SetupHarness {
-public:
-    static constexpr int kSetupTab = 1;
-
-    FakePlatform fake;
-    TempDir startDir;
-    platform::Context context; // every run's session goes by it
-    FakeDeviceRoot root{context};
-    std::unique_ptr<Session> session;
-    std::unique_ptr<CPropertySheet> sheet;
+    FakeDeviceRoot root{CurrentSession().m_context};
     CPage5Setup* page = nullptr;
 
-    ~SetupHarness() { sheet.reset(); }
-
-    // Opens the sheet on the Setup page, as start-up does; a second call is the next run.
     void Start()
     {
-        sheet.reset();
-        session = std::make_unique<Session>();
-        session->m_context = context;
-        session->m_strWorkDir = startDir.Path();
-        session->m_strProfilePath = startDir.File("nivora.INI");
-        session->LoadProfile();
-        sheet = std::make_unique<CPropertySheet>(QStringLiteral("Setup"), nullptr, kSetupTab);
-        sheet->AddPage(new PlainPage);
-        page = new CPage5Setup(*session);
-        sheet->AddPage(page);
-        sheet->show();
+        ShowProgram();
+        page = static_cast<CPage5Setup*>(Sheet()->GetPage(kSetupTab));
     }
 
     template <class T> T* Find(const QString& name) const { return FindChild<T>(page, name); }
@@ -74,18 +48,18 @@ public:
     QLineEdit* Edit(int id) const { return Find<QLineEdit>(QStringLiteral("edit%1").arg(id)); }
     QSlider* Slider() const { return Find<QSlider>(QStringLiteral("slider1067")); }
     QCheckBox* PrintToFile() const { return Find<QCheckBox>(QStringLiteral("check1064")); }
-    QPushButton* Button(CPropertySheet::Button button) const { return sheet->GetButton(button); }
+    QPushButton* Button(CPropertySheet::Button button) const { return Sheet()->GetButton(button); }
     bool ApplyEnabled() const { return Button(CPropertySheet::Button::Apply)->isEnabled(); }
 
     bool Choose(int id, const QString& text) const { return testing_support::Choose(Combo(id), text); }
 
-    bool Leave() const { return sheet->SetActivePage(0); }
-    bool Return() const { return sheet->SetActivePage(kSetupTab); }
+    bool Leave() const { return Sheet()->SetActivePage(0); }
+    bool Return() const { return Sheet()->SetActivePage(kSetupTab); }
 
     std::vector<std::string> Boxes() const { return fake.boxes.Texts(); }
-    const printer::SetupRecord& Settings() const { return session->m_settings; }
-    bool DeviceIniExists() const { return std::filesystem::exists(startDir.File("Device.INI")); }
-    std::string DeviceIni() const { return startDir.Read("Device.INI"); }
+    const printer::SetupRecord& Settings() { return CurrentSession().m_settings; }
+    bool DeviceIniExists() const { return std::filesystem::exists(work.File("Device.INI")); }
+    std::string DeviceIni() const { return work.Read("Device.INI"); }
 };
 
 } // namespace
@@ -97,7 +71,6 @@ private slots:
     void closingKeepsThePortKindAndTheSettingsForTheNextRun();
     void thresholdAndWidthAreCheckedAndOnlyLeavingTakesThem();
     void applyTestsThePrinterUnlessPrintingToFile();
-    void f1OpensThePagesOwnHelp();
 };
 
 // Which entries each list offers, and when, is the rules' (PortSettingsTest); the page
@@ -157,44 +130,41 @@ void TestSetupPage::leavingThePageCommitsEachListsChoice()
 }
 
 // Closing the window saves the port kind in the start folder (wherever the current
-// folder went) and never runs the connection test; the next run comes back with the
-// choices kept. Esc does not close it.
+// folder went) and commits the page's choices (kept for the next run: StartUpTest), but
+// never runs the connection test. Esc does not close it.
 void TestSetupPage::closingKeepsThePortKindAndTheSettingsForTheNextRun()
 {
     SetupHarness h;
     FakePrinter printer;
     h.root.Link("ttyS0", printer.Path());
-    h.startDir.Write("Device.INI", "1");
+    h.work.Write("Device.INI", "1");
     TempDir elsewhere;
     h.Start();
-    QVERIFY(h.Choose(1044, "ORVAN 4S/U"));
+    QVERIFY(h.Choose(1044, "ORVAN 4S/U")); // a serial model
     QVERIFY(h.Choose(1069, QStringLiteral("Floyd-Steinberg")));
     Type(h.Edit(1068), "77");
     Type(h.Edit(1066), "300");
-    ScopedCurrentDir moved(elsewhere.Path());       // as a file dialog elsewhere in the program does
-    QTest::keyClick(h.sheet.get(), Qt::Key_Escape); // does nothing
-    QVERIFY(h.sheet->isVisible());
+    ScopedCurrentDir moved(elsewhere.Path());   // as a file dialog elsewhere in the program does
+    QTest::keyClick(h.Sheet(), Qt::Key_Escape); // does nothing
+    QVERIFY(h.Sheet()->isVisible());
     QCOMPARE(h.DeviceIni(), std::string("1"));
-    QVERIFY(h.sheet->close()); // the title bar's close saves like "Close"
+    QVERIFY(h.Sheet()->close()); // the title bar's close saves like "Close"
     QCOMPARE(h.DeviceIni(), std::string("0"));
     QVERIFY(!std::filesystem::exists(elsewhere.File("Device.INI")));
     QVERIFY(h.Boxes().empty());
     QVERIFY(printer.Drain());
     QVERIFY(printer.Bytes().empty());
-
-    h.Start(); // the next run
-    QCOMPARE(h.Combo(1044)->currentText(), QStringLiteral("ORVAN 7S/U"));
-    QCOMPARE(h.Combo(1069)->currentText(), QStringLiteral("Floyd-Steinberg"));
-    QCOMPARE(h.Edit(1068)->text(), QStringLiteral("77"));
-    QCOMPARE(h.Edit(1066)->text(), QStringLiteral("300"));
+    QCOMPARE((std::tuple{h.Settings().m_nHalftone, h.Settings().m_nThreshold, h.Settings().m_nMaxPrintWidth}),
+             (std::tuple{2, 77, 300}));
 }
 
+// And F1 opens the page's own help.
 void TestSetupPage::thresholdAndWidthAreCheckedAndOnlyLeavingTakesThem()
 {
     SetupHarness h;
     h.Start();
-    h.sheet->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(h.sheet.get()));
+    h.Sheet()->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(h.Sheet()));
     QVERIFY(h.Leave());
     QVERIFY(h.Return());
     h.Slider()->setValue(200);
@@ -217,11 +187,11 @@ void TestSetupPage::thresholdAndWidthAreCheckedAndOnlyLeavingTakesThem()
     h.fake.boxes.shown.clear();
     Type(h.Edit(1066), "577");
     QVERIFY(!h.Leave());
-    QCOMPARE(h.sheet->Tabs()->currentIndex(), SetupHarness::kSetupTab);
+    QCOMPARE(h.Sheet()->Tabs()->currentIndex(), SetupHarness::kSetupTab);
     QCOMPARE(h.Boxes(), std::vector<std::string>{"Please enter an integer between 1 and 576."});
     QVERIFY(h.Edit(1066)->hasFocus());
     h.Button(Button::Ok)->click();
-    QVERIFY(h.sheet->isVisible());
+    QVERIFY(h.Sheet()->isVisible());
     QVERIFY(!h.DeviceIniExists());
     h.Edit(1066)->clear();
     QVERIFY(!h.Leave());
@@ -249,6 +219,18 @@ void TestSetupPage::thresholdAndWidthAreCheckedAndOnlyLeavingTakesThem()
     QVERIFY(Choose(paper, QStringLiteral("80 mm (576 dots)")));
     QVERIFY(h.Leave());
     QCOMPARE(h.Settings().m_nMaxPrintWidth, 576);
+
+    QVERIFY(h.Return());
+    QTest::keyClick(h.Combo(1044), Qt::Key_F1);
+    QWidget* help = nullptr;
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (widget->objectName() == QLatin1String("helpWindow") && widget->isVisible())
+            help = widget;
+    QVERIFY(help);
+    QCOMPARE(help->windowTitle(), QStringLiteral("Help - Setup"));
+    const QString text = help->findChild<QTextBrowser*>("helpText")->toPlainText();
+    QVERIFY(text.contains("Setup Port") && text.contains("dialout") && text.contains("/dev/ttyUSB0"));
+    help->close();
 }
 
 // Apply sends the test and says under the port settings whether a byte came back; an
@@ -283,7 +265,7 @@ void TestSetupPage::applyTestsThePrinterUnlessPrintingToFile()
     QCOMPARE(h.DeviceIni(), std::string("0"));
     QCOMPARE(h.Settings().m_dwBaudRate, 4800u);
     QVERIFY(!h.ApplyEnabled());
-    QVERIFY(h.sheet->isVisible());
+    QVERIFY(h.Sheet()->isVisible());
 
     // The ask-state box is kept in the profile at once, and Apply (as every run) then
     // asks a serial printer its state before anything else.
@@ -291,8 +273,7 @@ void TestSetupPage::applyTestsThePrinterUnlessPrintingToFile()
     auto* askState = h.page->findChild<QCheckBox*>(QStringLiteral("checkAskState"));
     QVERIFY(!askState->isChecked());
     askState->click();
-    QCOMPARE(PrivateProfile(h.startDir.File("nivora.INI")).GetProfileString("SETUP", "AskState"),
-             std::string("1"));
+    QCOMPARE(h.CurrentSession().Profile().GetProfileString("SETUP", "AskState"), std::string("1"));
     QVERIFY(h.Choose(1046, "9600")); // a change, so that there is something to apply
     h.Button(Button::Apply)->click();
     QTRY_VERIFY(!h.page->m_run.Running());
@@ -306,9 +287,10 @@ void TestSetupPage::applyTestsThePrinterUnlessPrintingToFile()
     com1.m_dwBaudRate = 115200;
     com1.m_byByteSize = 8;
     printer::LinkStatus held;
-    const std::unique_ptr<printer::Link> otherProgram = printer::OpenLink(h.context, com1, kPrintLink, held);
+    const std::unique_ptr<printer::Link> otherProgram =
+        printer::OpenLink(h.CurrentSession().m_context, com1, kPrintLink, held);
     QVERIFY(otherProgram);
-    std::filesystem::remove(h.startDir.File("Device.INI"));
+    std::filesystem::remove(h.work.File("Device.INI"));
     Type(h.Edit(1066), "200");
     QVERIFY(h.Choose(1046, "19200"));
     h.Button(Button::Apply)->click();
@@ -319,24 +301,6 @@ void TestSetupPage::applyTestsThePrinterUnlessPrintingToFile()
     QCOMPARE(h.DeviceIni(), std::string("0"));
     QVERIFY(!status->isVisible());
     QVERIFY(printer.Bytes().empty());
-}
-
-void TestSetupPage::f1OpensThePagesOwnHelp()
-{
-    SetupHarness h;
-    h.Start();
-    h.sheet->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(h.sheet.get()));
-    QTest::keyClick(h.Combo(1044), Qt::Key_F1);
-    QWidget* help = nullptr;
-    for (QWidget* widget : QApplication::topLevelWidgets())
-        if (widget->objectName() == QLatin1String("helpWindow") && widget->isVisible())
-            help = widget;
-    QVERIFY(help);
-    QCOMPARE(help->windowTitle(), QStringLiteral("Help - Setup"));
-    const QString text = help->findChild<QTextBrowser*>("helpText")->toPlainText();
-    QVERIFY(text.contains("Setup Port") && text.contains("dialout") && text.contains("/dev/ttyUSB0"));
-    help->close();
 }
 
 QTEST_MAIN(TestSetupPage)

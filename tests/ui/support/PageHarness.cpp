@@ -58,14 +58,4 @@ void PageHarness::Open(int start, bool program)
     QVERIFY(QTest::qWaitForWindowExposed(m_sheet.get()));
 }
 
-void PageHarness::Show(int start)
-{
-    Open(start, false);
-}
-
-void PageHarness::ShowProgram()
-{
-    Open(4, true);
-}
-
 } // namespace testing_support

@@ -51,9 +51,9 @@ public:
     void StartUp(const std::vector<std::string>& paths);
 
     // Builds the sheet with the three list pages and shows it on page `start`.
-    void Show(int start = 0);
+    void Show(int start = 0) { Open(start, false); }
     // Builds the program's sheet, all five pages, and shows it on Setup as start-up does.
-    void ShowProgram();
+    void ShowProgram() { Open(4, true); }
     void Activate(int page) { QVERIFY(m_sheet->SetActivePage(page)); }
     CPropertySheet* Sheet() const { return m_sheet.get(); }
     CPage1Selection* selection = nullptr;
