@@ -11,7 +11,6 @@
 #include "tests/support/ImageWriters.h"
 #include "tests/ui/support/PageHarness.h"
 #include "ui/CheckListCtrl.h"
-#include "ui/Page1Selection.h"
 #include "ui/Page2Preview.h"
 #include "ui/PreviewFrame.h"
 #include "ui/PreviewImage.h"
@@ -44,7 +43,7 @@ class TestPreviewPage : public QObject {
     Q_OBJECT
 private slots:
     void baseSizesAndZoomSteps();
-    void drawsTheSharedSelectionAtTheFrameCornerAtEachQualitySize();
+    void drawsTheSelectionAtTheFrameCornerAtEachQualitySize();
     void aRepaintReadsNoFileAndANewLogoShowsItIsLoading();
     void zoomedDotsAreDrawnDotByDotAndScroll();
     void theLogosBesideTheShownOneAreLoadedAhead();
@@ -74,17 +73,15 @@ void TestPreviewPage::baseSizesAndZoomSteps()
     QVERIFY(PreviewZoomedSize({100, 50}, frame, 4, 1).isEmpty());
 }
 
-void TestPreviewPage::drawsTheSharedSelectionAtTheFrameCornerAtEachQualitySize()
+// (That the logo chosen on another page is the one drawn: test_listpages.)
+void TestPreviewPage::drawsTheSelectionAtTheFrameCornerAtEachQualitySize()
 {
     PageHarness h;
-    h.StartUp({h.Logo("a.bmp", 8, 8, 0xFFFFFF), h.Logo("b.bmp", 8, 8, 0xFFFFFF),
-               h.Logo("c.bmp", 8, 8, 0xFFFFFF), h.Logo("d.bmp", 100, 50, kLogoColour)});
-    h.Show(0);
-    ClickRow(*h.selection->m_list, 3);
-    h.Activate(1);
+    h.StartUp({h.Logo("a.bmp", 8, 8, 0xFFFFFF), h.Logo("d.bmp", 100, 50, kLogoColour)});
+    h.Show(1);
     CPage2Preview* page = h.preview;
-    QCOMPARE(page->m_list->GetSelectedRows(), std::vector<int>({3}));
-    QTRY_VERIFY(page->PictureOf(3));
+    ClickRow(*page->m_list, 1);
+    QTRY_VERIFY(page->PictureOf(1));
     // The radios in this page's own order.
     const QStringList texts = {"&Normal", "&Quadraple", "Double &Height", "Double &Width"};
     const QSize base = PreviewBaseSize(100, 50, page->m_rcFrame.width(), page->m_rcFrame.height());
@@ -95,7 +92,6 @@ void TestPreviewPage::drawsTheSharedSelectionAtTheFrameCornerAtEachQualitySize()
         QCOMPARE(radio->text(), texts[quality]);
         radio->click();
         QCOMPARE(DrawnRect(page), QRect(QPoint(0, 0), sizes[quality]));
-        QCOMPARE(page->m_nQuality, quality);
     }
 }
 
@@ -139,16 +135,7 @@ void TestPreviewPage::aRepaintReadsNoFileAndANewLogoShowsItIsLoading()
     page->findChild<QRadioButton*>(QStringLiteral("radio1020"))->click();
     // A file that no longer loads leaves the frame empty, without a message.
     QTRY_VERIFY(plain());
-    QCOMPARE(page->Pictures().Loads(), 2);
     QVERIFY(h.fake.boxes.shown.empty());
-
-    // A click on a header clears the selection: the frame is empty.
-    h.Logo("a.bmp", 30, 20, kLogoColour);
-    page->findChild<QRadioButton*>(QStringLiteral("radio1019"))->click();
-    QTRY_VERIFY(!DrawnRect(page).isNull());
-    ClickHeader(*page->m_list, 2);
-    QCOMPARE(h.Model().SelectedRow(), -1);
-    QVERIFY(plain());
 }
 
 // At 1:1, 2:1 and 4:1 every printed dot is a square of one, two or four screen
@@ -178,7 +165,6 @@ void TestPreviewPage::zoomedDotsAreDrawnDotByDotAndScroll()
         ChooseZoom(page, step);
         const int zoom = kZoomSteps[step];
         QTRY_COMPARE(across->isVisible(), picture.width() * zoom > page->m_rcFrame.width());
-        QCOMPARE(page->m_rcFrame.size(), page->m_pFrame->viewport()->size());
         QCOMPARE(page->m_pFrame->Canvas()->size(), (picture * zoom).expandedTo(page->m_rcFrame.size()));
         const QImage shown = Drawing(page);
         for (int y = 0; y < picture.height() * zoom; ++y)
