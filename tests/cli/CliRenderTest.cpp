@@ -107,9 +107,7 @@ TEST(CliRenderTest, WrongUsageAndMissingInput)
     const std::pair<std::vector<std::string>, int> cases[] = {{{empty}, 2},
                                                               {{"-d", out}, 2},
                                                               {{"a", "b", "-d", out}, 2},
-                                                              {{"--colour", empty, "-d", out}, 2},
                                                               {{dir.File("none.prn"), "-d", out}, 1},
-                                                              {{dir.Path(), "-d", out}, 1},
                                                               {{empty, "-d", dir.File("file/sub")}, 1}};
     for (const auto& [args, status] : cases) {
         std::vector<std::string> all = {"render"};

@@ -38,19 +38,6 @@ std::string WriteGreyBmp(const std::string& path, int width, int height,
     return path;
 }
 
-// The dots of the converted raster, rows top to bottom.
-std::vector<std::vector<int>> Dots(const CNvImage& image)
-{
-    std::vector<std::vector<int>> rows(static_cast<size_t>(image.m_nHeight),
-                                       std::vector<int>(static_cast<size_t>(image.m_nWidth)));
-    const int perColumn = image.m_nHeight / 8;
-    for (int x = 0; x < image.m_nWidth; ++x)
-        for (int y = 0; y < image.m_nHeight; ++y)
-            rows[static_cast<size_t>(y)][static_cast<size_t>(x)] =
-                (image.m_raster[x * perColumn + y / 8] >> (7 - y % 8)) & 1;
-    return rows;
-}
-
 NvConversion Converting(HalftoneMode mode, Adjustments adjust, int threshold = 128, int width = 576)
 {
     NvConversion conversion;
@@ -59,34 +46,6 @@ NvConversion Converting(HalftoneMode mode, Adjustments adjust, int threshold = 1
     conversion.maxPrintWidth = width;
     conversion.adjust = adjust;
     return conversion;
-}
-
-TEST(AdjustedLogoTest, AWideLogoFitsThePrintableWidth)
-{
-    TempDir dir;
-    // 1200 x 40: black on the left half, white on the right.
-    const std::string path =
-        WriteGreyBmp(dir.File("wide.bmp"), 1200, 40, [](int x, int) { return x < 600 ? 0 : 255; });
-    Adjustments fit;
-    fit.scale = Adjustments::Scale::Fit;
-    CNvImage image;
-    ASSERT_TRUE(image.LoadFile(path));
-    image.BuildRaster(Converting(HalftoneMode::Colour, fit));
-    EXPECT_EQ(image.m_nWidth, 576);
-    EXPECT_EQ(image.m_nHeight, 24); // 40 * 576 / 1200 = 19.2 -> 19, rounded up to 24
-    const auto dots = Dots(image);
-    EXPECT_EQ(dots[0][287], 1);
-    EXPECT_EQ(dots[0][288], 0);
-    EXPECT_EQ(dots[19][0], 0); // the rounding margin stays white
-
-    int32_t width = 0, height = 0;
-    std::string why;
-    ASSERT_TRUE(AdjustedPictureSize(path, Converting(HalftoneMode::Colour, fit), width, height, why)) << why;
-    EXPECT_EQ(width, 576);
-    EXPECT_EQ(height, 19);
-    ASSERT_TRUE(
-        AdjustedPictureSize(path, Converting(HalftoneMode::Colour, fit, 128, 384), width, height, why));
-    EXPECT_EQ(width, 384);
 }
 
 TEST(AdjustedLogoTest, TrimTurnAndInvertGiveTheDotsOfTheSteps)
@@ -122,10 +81,14 @@ TEST(AdjustedLogoTest, TrimTurnAndInvertGiveTheDotsOfTheSteps)
     EXPECT_EQ(image.m_raster[2], 0x00);
 }
 
-TEST(AdjustedLogoTest, TheListCountsAdjustedSizes)
+// The list counts a logo at its adjusted size, and the check before a download judges
+// it as it will be sent: a picture too large as it stands goes once fitted, follows the
+// paper's width, and one enlarged beyond what FS q can describe is refused.
+TEST(AdjustedLogoTest, TheListAndTheDownloadCheckTakeTheAdjustedSize)
 {
     TempDir dir;
     const std::string path = WriteGreyBmp(dir.File("wide.bmp"), 1200, 1200, [](int, int) { return 0; });
+    const std::string banner = WriteGreyBmp(dir.File("banner.bmp"), 2100, 8, [](int, int) { return 0; });
     LogoList list;
     CLogoLoader loader(list);
     int width = 576;
@@ -133,45 +96,26 @@ TEST(AdjustedLogoTest, TheListCountsAdjustedSizes)
         [&](const std::string& file, const Adjustments& adjust, int32_t& w, int32_t& h, std::string& why) {
             return AdjustedPictureSize(file, Converting(HalftoneMode::Colour, adjust, 128, width), w, h, why);
         });
-    // Picked as it stands it is larger than the printer can store; fitted it joins.
+    const NvConversion settings = Converting(HalftoneMode::Classic, {}, 128, 576);
     EXPECT_EQ(loader.AddFile(0, path).outcome, AddOutcome::TooLarge);
     Adjustments fit;
     fit.scale = Adjustments::Scale::Fit;
     ASSERT_TRUE(loader.AddFile(1, path, fit).Added());
     EXPECT_EQ(list.At(0).nvSize, 72 * 576); // 576 x 576
     EXPECT_EQ(list.TotalBytes(), 72 * 576);
+    EXPECT_EQ(ListedRasterLength(list, 0, settings), 576 * 72);
+    list.SetCentre(0, true); // as wide as the paper: no centring columns
+    EXPECT_EQ(ListedRasterLength(list, 0, settings), 576 * 72);
+    EXPECT_EQ(ListedLogoRefusal(DownloadJobs(list), settings), "");
     width = 384; // a narrower paper: the fitted logo shrinks with it
     loader.RefreshAdjustedSizes();
     EXPECT_EQ(list.At(0).nvSize, 48 * 384); // 384 x 384
     EXPECT_EQ(list.TotalBytes(), 48 * 384);
+    EXPECT_EQ(ListedRasterLength(list, 0, Converting(HalftoneMode::Classic, {}, 128, 384)), 384 * 48);
     // Taking the fit away would not fit the printer: refused, nothing changes.
     list.SetCapacityKByte(100);
     EXPECT_EQ(loader.SetAdjustments(0, {}).outcome, AddOutcome::DoesNotFit);
     EXPECT_EQ(list.At(0).adjust, fit);
-}
-
-// The check before a download judges the logo as it will be sent: a picture too large
-// for one image as it stands goes once fitted, and one enlarged beyond what FS q can
-// describe is refused.
-TEST(AdjustedLogoTest, TheDownloadCheckTakesTheAdjustedSize)
-{
-    TempDir dir;
-    const std::string path = WriteGreyBmp(dir.File("wide.bmp"), 1200, 1200, [](int, int) { return 0; });
-    const std::string banner = WriteGreyBmp(dir.File("banner.bmp"), 2100, 8, [](int, int) { return 0; });
-    LogoList list;
-    list.Append({0, path, "wide.bmp", ImageKind::Bmp, 1200, 1200, NvDataSize(1200, 1200), false});
-    const NvConversion settings = Converting(HalftoneMode::Classic, {}, 128, 576);
-    EXPECT_EQ(ListedRasterLength(list, 0, settings), 180000);
-    EXPECT_NE(ListedLogoRefusal(DownloadJobs(list), settings).find("180000 bytes"), std::string::npos);
-
-    Adjustments fit;
-    fit.scale = Adjustments::Scale::Fit;
-    list.SetAdjust(0, fit, NvDataSize(576, 576));
-    EXPECT_EQ(ListedRasterLength(list, 0, settings), 576 * 72);
-    list.SetCentre(0, true); // as wide as the paper: no centring columns
-    EXPECT_EQ(ListedRasterLength(list, 0, settings), 576 * 72);
-    EXPECT_EQ(ListedRasterLength(list, 0, Converting(HalftoneMode::Classic, {}, 128, 384)), 384 * 48);
-    EXPECT_EQ(ListedLogoRefusal(DownloadJobs(list), settings), "");
 
     Adjustments grow;
     grow.scale = Adjustments::Scale::Percent;
@@ -180,6 +124,9 @@ TEST(AdjustedLogoTest, TheDownloadCheckTakesTheAdjustedSize)
     const std::string refusal = ListedLogoRefusal(DownloadJobs(list), settings);
     EXPECT_NE(refusal.find(banner), std::string::npos);
     EXPECT_NE(refusal.find("8400 x 32 dots"), std::string::npos);
+    list.SetAdjust(0, {}, NvDataSize(1200, 1200)); // unadjusted it is too large for one image
+    EXPECT_EQ(ListedRasterLength(list, 0, settings), 180000);
+    EXPECT_NE(ListedLogoRefusal(DownloadJobs(list), settings).find("180000 bytes"), std::string::npos);
 }
 
 // The dots redrawn while the user tries adjustments keep what did not change, and are

@@ -74,22 +74,17 @@ TEST(AdjustmentsTest, FitAndPercentSizes)
     }
 }
 
-TEST(AdjustmentsTest, ShrinkingAveragesTheCoveredPixels)
+// Shrinking averages the covered pixels, parts weighed by how much of them is covered;
+// growing repeats them.
+TEST(AdjustmentsTest, ResizeAveragesDownAndRepeatsUp)
 {
-    // Halving a 4 x 2 picture: each target pixel is the mean of a 2 x 2 block.
     const GreyImage in = Picture(4, 2,
                                  {0, 255, 100, 100, //
                                   255, 0, 100, 200});
-    const GreyImage out = Resize(in, 2, 1);
-    EXPECT_EQ(out.grey, (std::vector<uint8_t>{128, 125})); // 127.5 and 125
-    // Thirds of a 3-pixel row into 2: 2/3 of the first plus 1/3 of the second.
+    EXPECT_EQ(Resize(in, 2, 1).grey, (std::vector<uint8_t>{128, 125})); // 127.5 and 125
     EXPECT_EQ(Resize(Picture(3, 1, {0, 90, 255}), 2, 1).grey, (std::vector<uint8_t>{30, 200}));
-}
-
-TEST(AdjustmentsTest, GrowingRepeatsPixels)
-{
-    const GreyImage out = Resize(Picture(2, 1, {0, 255}), 4, 2);
-    EXPECT_EQ(out.grey, (std::vector<uint8_t>{0, 0, 255, 255, 0, 0, 255, 255}));
+    EXPECT_EQ(Resize(Picture(2, 1, {0, 255}), 4, 2).grey,
+              (std::vector<uint8_t>{0, 0, 255, 255, 0, 0, 255, 255}));
 }
 
 TEST(AdjustmentsTest, ToneCurvesAtTheirEndsAndMiddles)
@@ -113,21 +108,15 @@ TEST(AdjustmentsTest, ToneCurvesAtTheirEndsAndMiddles)
     contrast.contrast = 100; // a hard step at the middle
     EXPECT_EQ(ToneCurve(contrast)[127], 0);
     EXPECT_EQ(ToneCurve(contrast)[128], 255);
-    contrast.contrast = 50; // steeper, still turning about the middle
-    EXPECT_LT(ToneCurve(contrast)[64], 64);
-    EXPECT_GT(ToneCurve(contrast)[192], 192);
 
     Adjustments gamma;
     gamma.gamma = 2.0; // lightens: 255 * sqrt(64 / 255)
     EXPECT_EQ(ToneCurve(gamma)[64], 128);
-    EXPECT_EQ(ToneCurve(gamma)[0], 0);
-    EXPECT_EQ(ToneCurve(gamma)[255], 255);
     gamma.gamma = 0.5; // darkens
     EXPECT_EQ(ToneCurve(gamma)[128], 64);
 
     Adjustments invert;
     invert.invert = true;
-    EXPECT_EQ(ToneCurve(invert)[0], 255);
     EXPECT_EQ(ToneCurve(invert)[200], 55);
 }
 
