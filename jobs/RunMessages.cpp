@@ -102,11 +102,8 @@ std::string KeyedSummary(const keyed::RunResult& run)
     if (run.outcome != keyed::Outcome::Done && !run.message.empty())
         lines.push_back(run.message);
     const auto keys = [&lines](const char* label, const std::vector<std::string>& list) {
-        std::string text;
-        for (const std::string& key : list)
-            text += (text.empty() ? "" : ", ") + KeyText(key);
-        if (!text.empty())
-            lines.push_back(label + text + ".");
+        if (!list.empty())
+            lines.push_back(label + JoinKeys(list) + ".");
     };
     keys("Stored: ", run.stored);
     keys("Already stored: ", run.skipped);

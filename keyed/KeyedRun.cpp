@@ -13,9 +13,7 @@ const char* const kMutualErasureText =
 
 std::string DescribeMemory(const Memory& memory)
 {
-    std::string keys;
-    for (const std::string& key : memory.keys)
-        keys += (keys.empty() ? "" : ", ") + KeyText(key);
+    const std::string keys = JoinKeys(memory.keys);
     const size_t count = memory.keys.size();
     return "Key-coded memory: " + GroupedNumber(memory.capacity) + " bytes, " + GroupedNumber(memory.free) +
            " free, " + std::to_string(count) + (count == 1 ? " logo" : " logos") + " stored" +

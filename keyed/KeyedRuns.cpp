@@ -81,11 +81,11 @@ RunResult PrintKeys(RunContext& context, const std::vector<std::string>& keys, i
         if (!writer.Holds(key))
             result.refused.emplace_back(key, "not stored in the printer");
     if (!result.refused.empty()) {
-        std::string text;
+        std::vector<std::string> missing;
         for (const auto& [key, why] : result.refused)
-            text += (text.empty() ? "" : ", ") + KeyText(key);
+            missing.push_back(key);
         result.outcome = Outcome::Failed;
-        result.message = "Nothing printed: the printer does not hold " + text + ".";
+        result.message = "Nothing printed: the printer does not hold " + JoinKeys(missing) + ".";
         return result;
     }
     const int count = static_cast<int>(keys.size());

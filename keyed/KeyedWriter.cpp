@@ -9,14 +9,6 @@
 namespace keyed {
 namespace {
 
-std::string JoinKeys(const std::vector<std::string>& keys)
-{
-    std::string text;
-    for (const std::string& key : keys)
-        text += (text.empty() ? "" : ", ") + KeyText(key);
-    return text;
-}
-
 bool Contains(const std::vector<std::string>& keys, const std::string& key)
 {
     return std::find(keys.begin(), keys.end(), key) != keys.end();

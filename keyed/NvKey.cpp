@@ -35,6 +35,14 @@ std::string KeyText(std::string_view key)
     return plain ? std::string(key) : "\"" + std::string(key) + "\"";
 }
 
+std::string JoinKeys(const std::vector<std::string>& keys)
+{
+    std::string text;
+    for (const std::string& key : keys)
+        text += (text.empty() ? "" : ", ") + KeyText(key);
+    return text;
+}
+
 std::string DefaultNvKey(int number)
 {
     if (number < 100)

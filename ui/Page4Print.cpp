@@ -251,9 +251,7 @@ void CPage4Print::OnPrint()
     }
     request.finishPauseMs = kPrintFinishPauseMs; // the full bar and the last count stay in view
 
-    m_buttonPrint->setEnabled(false);
-    m_dialog = new CPrintProgress(m_run, window());
-    connect(&m_run, &RunHost::Transfer, m_dialog, &QDialog::open, Qt::SingleShotConnection);
+    ShowProgressOnTransfer();
     const platform::Context& context = m_session.m_context;
     m_run.Start<jobs::PrintEnd>(
         [&context, request](const printer::CancelToken& cancel, jobs::RunObserver& observer) {
@@ -282,9 +280,7 @@ void CPage4Print::PrintKeys()
                                 platform::MB_ICONEXCLAMATION);
         return;
     }
-    m_buttonPrint->setEnabled(false);
-    m_dialog = new CPrintProgress(m_run, window());
-    connect(&m_run, &RunHost::Transfer, m_dialog, &QDialog::open, Qt::SingleShotConnection);
+    ShowProgressOnTransfer();
     const platform::Context& context = m_session.m_context;
     m_run.Start<jobs::KeyedEnd>(
         [&context, request](const printer::CancelToken& cancel, jobs::RunObserver& observer) {
@@ -313,6 +309,14 @@ std::vector<std::string> KeysOfText(const std::string& text, std::string& bad)
         from = comma + 1;
     }
     return keys;
+}
+
+void CPage4Print::ShowProgressOnTransfer()
+{
+    // The Print button rests while the run goes; the dialog appears as the transfer begins.
+    m_buttonPrint->setEnabled(false);
+    m_dialog = new CPrintProgress(m_run, window());
+    connect(&m_run, &RunHost::Transfer, m_dialog, &QDialog::open, Qt::SingleShotConnection);
 }
 
 void CPage4Print::CloseProgress()

@@ -75,6 +75,7 @@ private:
     // The job has ended: the dialog goes and the messages show.
     void Ended(const jobs::PrintEnd& end);
     void PrintKeys();
+    void ShowProgressOnTransfer();
     void CloseProgress();
     CPrintProgress* m_dialog = nullptr; // the running print's dialog
 

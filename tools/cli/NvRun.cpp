@@ -111,14 +111,6 @@ void Run(const platform::Context& context, const NvRequest& request, printer::Li
         Say(request, outcome.port, "warning: " + warning);
 }
 
-std::string Keys(const std::vector<std::string>& keys)
-{
-    std::string text;
-    for (const std::string& key : keys)
-        text += (text.empty() ? "" : ", ") + KeyText(key);
-    return text;
-}
-
 // "L2 (changed), L3 (missing)" for the plan items of action.
 std::string PlanKeys(const std::vector<keyed::PlanItem>& plan, keyed::PlanAction action)
 {
@@ -186,7 +178,7 @@ std::string NvLine(const NvRequest& request, const NvOutcome& outcome)
     } else {
         const auto add = [&](const char* label, const std::vector<std::string>& keys) {
             if (!keys.empty())
-                parts.push_back(label + Keys(keys));
+                parts.push_back(label + JoinKeys(keys));
         };
         add("stored ", run.stored);
         add(request.action == NvAction::Delete ? "not stored " : "left alone ", run.skipped);
