@@ -18,12 +18,6 @@ PageHarness::PageHarness()
     m_model = std::make_unique<LogoTableModel>(m_app.m_session.m_list);
 }
 
-PageHarness::~PageHarness()
-{
-    m_sheet.reset();
-    m_model.reset();
-}
-
 std::vector<std::string> PageHarness::Logos(const std::vector<std::string>& names)
 {
     std::vector<std::string> paths;

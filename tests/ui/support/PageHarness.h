@@ -26,7 +26,6 @@ namespace testing_support {
 class PageHarness {
 public:
     PageHarness();
-    ~PageHarness();
 
     FakePlatform fake;
     // The runs' clock: real waits on a printer, recorded pauses that take no time.
@@ -63,6 +62,7 @@ public:
 private:
     void Open(int start, bool program);
 
+    // Destroyed in reverse: the pages before the model they show, the model before the list.
     CNvLogoApp m_app;
     std::unique_ptr<LogoTableModel> m_model;
     std::unique_ptr<CPropertySheet> m_sheet;
