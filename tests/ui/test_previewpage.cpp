@@ -66,8 +66,7 @@ class TestPreviewPage : public QObject {
     Q_OBJECT
 private slots:
     void baseSizesAndZoomSteps();
-    void drawsTheSelectionAtTheFrameCornerAtEachQualitySize();
-    void aRepaintReadsNoFileAndANewLogoShowsItIsLoading();
+    void drawsTheSelectionAtEachSizeFromOneReadingOfItsFile();
     void zoomedDotsAreDrawnDotByDotAndScroll();
     void theLogosBesideTheShownOneAreLoadedAhead();
     void theAdjustPanelsDotsFollowItsControlsAndTheListTakesTheirSetting();
@@ -97,15 +96,31 @@ void TestPreviewPage::baseSizesAndZoomSteps()
     QVERIFY(PreviewZoomedSize({100, 50}, frame, 4, 1).isEmpty());
 }
 
-// (That the logo chosen on another page is the one drawn: test_listpages.)
-void TestPreviewPage::drawsTheSelectionAtTheFrameCornerAtEachQualitySize()
+// The selection is drawn at the frame's corner at each Quality size. Its file is read
+// away from the window, once: repaints, other sizes and zoom steps draw what is kept. A
+// logo not kept yet says it is loading until it arrives. (That the logo chosen on
+// another page is the one drawn: test_listpages.)
+void TestPreviewPage::drawsTheSelectionAtEachSizeFromOneReadingOfItsFile()
 {
     PageHarness h;
     h.StartUp({h.Logo("a.bmp", 8, 8, 0xFFFFFF), h.Logo("d.bmp", 100, 50, kLogoColour)});
     h.Show(1);
     CPage2Preview* page = h.preview;
+    const auto plain = [&] { // only the frame's ground
+        const QImage drawing = Drawing(page);
+        QImage ground(drawing.size(), drawing.format());
+        ground.fill(page->m_pFrame->Canvas()->palette().color(QPalette::Base));
+        return drawing == ground;
+    };
+    QVERIFY(plain()); // nothing selected yet
     ClickRow(*page->m_list, 1);
+    // Nothing has arrived on the window's thread yet: a note instead of the logo.
+    const PictureKey key{h.CurrentSession().m_list.At(1).path, false, {}};
+    QVERIFY(page->Pictures().Pending(key));
+    QVERIFY(DrawnRect(page).isNull());
+    QVERIFY(!plain());
     QTRY_VERIFY(page->PictureOf(1));
+    QTRY_COMPARE(page->Pictures().Loads(), 2); // with its neighbour, loaded ahead
     // The radios in this page's own order.
     const QStringList texts = {"&Normal", "&Quadraple", "Double &Height", "Double &Width"};
     const QSize base = PreviewBaseSize(100, 50, page->m_rcFrame.width(), page->m_rcFrame.height());
@@ -115,46 +130,16 @@ void TestPreviewPage::drawsTheSelectionAtTheFrameCornerAtEachQualitySize()
         auto* radio = page->findChild<QRadioButton*>(QStringLiteral("radio%1").arg(1019 + quality));
         QCOMPARE(radio->text(), texts[quality]);
         radio->click();
-        QCOMPARE(DrawnRect(page), QRect(QPoint(0, 0), sizes[quality]));
-    }
-}
-
-// The file is read away from the window, once: repaints, other sizes and zoom steps
-// draw what is kept. A logo not kept yet says it is loading until it arrives.
-void TestPreviewPage::aRepaintReadsNoFileAndANewLogoShowsItIsLoading()
-{
-    PageHarness h;
-    h.StartUp({h.Logo("a.bmp", 30, 20, kLogoColour)});
-    h.Show(1);
-    CPage2Preview* page = h.preview;
-    const QColor ground = page->m_pFrame->Canvas()->palette().color(QPalette::Base);
-    const auto plain = [&] { // only the frame's ground
-        const QImage drawing = Drawing(page);
-        for (int y = 0; y < drawing.height(); ++y)
-            for (int x = 0; x < drawing.width(); ++x)
-                if (drawing.pixel(x, y) != ground.rgb())
-                    return false;
-        return true;
-    };
-    QVERIFY(plain()); // nothing selected yet
-    ClickRow(*page->m_list, 0);
-    // Nothing has arrived on the window's thread yet: a note instead of the logo.
-    QVERIFY(page->Pictures().Pending({h.CurrentSession().m_list.At(0).path, false, {}}));
-    QVERIFY(DrawnRect(page).isNull());
-    QVERIFY(!plain());
-    QTRY_VERIFY(!DrawnRect(page).isNull());
-    const PictureKey key{h.CurrentSession().m_list.At(0).path, false, {}};
-    for (const int radio : {1020, 1021, 1022, 1019}) {
-        page->findChild<QRadioButton*>(QStringLiteral("radio%1").arg(radio))->click();
         for (int step = 3; step >= 0; --step) {
             ChooseZoom(page, step);
             QVERIFY(!DrawnRect(page).isNull());
         }
+        QCOMPARE(DrawnRect(page), QRect(QPoint(0, 0), sizes[quality]));
     }
     QTRY_VERIFY(!page->Pictures().Pending(key)); // each click had the file looked at
-    QCOMPARE(page->Pictures().Loads(), 1);
+    QCOMPARE(page->Pictures().Loads(), 2);
 
-    h.work.Write("a.bmp", "BM not a bitmap");
+    h.work.Write("d.bmp", "BM not a bitmap");
     QVERIFY(!DrawnRect(page).isNull()); // a repaint reads nothing
     page->findChild<QRadioButton*>(QStringLiteral("radio1020"))->click();
     // A file that no longer loads leaves the frame empty, without a message.
@@ -224,11 +209,8 @@ void TestPreviewPage::theAdjustPanelsDotsFollowItsControlsAndTheListTakesTheirSe
 {
     PageHarness h;
     // A dark 60 x 36 block on a white ground of 120 x 90: trim, turn and tone all show.
-    BmpParams params;
-    params.width = 120;
-    params.height = 90;
     const std::string path = h.work.File("block.bmp");
-    WriteFile(path, MakeBmp(params, [](int x, int y) {
+    WriteFile(path, MakeBmp(BmpParams{.width = 120, .height = 90}, [](int x, int y) {
                   return x >= 15 && x < 75 && y >= 24 && y < 60 ? 0x505050u : 0xFFFFFFu;
               }));
     h.StartUp({path});
@@ -242,18 +224,20 @@ void TestPreviewPage::theAdjustPanelsDotsFollowItsControlsAndTheListTakesTheirSe
     adjustButton->click();
     QVERIFY(page->AdjustPanel());
     CAdjustPanel& panel = *page->AdjustPanel();
-    const auto shownIsLatest = [&] { return panel.ShownRequest() == panel.LatestRequest(); };
-    QTRY_VERIFY(shownIsLatest());
-    QCOMPARE(panel.ShownDots(), DownloadDots(session, {}));
+    // Once the latest setting is drawn, the panel shows the dots a download would send.
+    const auto showsDownloadDots = [&](const Adjustments& adjust) {
+        QTRY_VERIFY(panel.ShownRequest() == panel.LatestRequest());
+        QCOMPARE(panel.ShownDots(), DownloadDots(session, adjust));
+    };
+    showsDownloadDots({});
 
     // Dragged, the slider redraws without touching the list; let go, the list takes it.
     auto* brightness = FindChild<QSlider>(&panel, QStringLiteral("sliderBrightness"));
     brightness->setSliderDown(true);
     brightness->setValue(60); // the block lighter than mid-grey: no dot left
-    QTRY_VERIFY(shownIsLatest());
     Adjustments expected;
     expected.brightness = 60;
-    QCOMPARE(panel.ShownDots(), DownloadDots(session, expected));
+    showsDownloadDots(expected);
     QVERIFY(!session.m_list.At(0).adjust.Any());
     brightness->setSliderDown(false);
     QCOMPARE(session.m_list.At(0).adjust, expected);
@@ -269,9 +253,8 @@ void TestPreviewPage::theAdjustPanelsDotsFollowItsControlsAndTheListTakesTheirSe
     QCOMPARE(session.m_list.At(0).nvSize, 40 * 8);
     QCOMPARE(h.Model().index(0, LogoTableModel::kAdjustColumn).data().toString(),
              QStringLiteral("trim, 90\u00b0, bright +60"));
-    QTRY_VERIFY(shownIsLatest());
+    showsDownloadDots(expected);
     QCOMPARE(panel.ShownDots().width, 40);
-    QCOMPARE(panel.ShownDots(), DownloadDots(session, expected));
     QTRY_VERIFY(page->PictureOf(0) && page->PictureOf(0)->Loaded());
     QCOMPARE(QSize(page->PictureOf(0)->picture.width, page->PictureOf(0)->picture.height), QSize(40, 64));
 
@@ -286,15 +269,13 @@ void TestPreviewPage::theAdjustPanelsDotsFollowItsControlsAndTheListTakesTheirSe
                 .startsWith("Not changed: does not fit"));
     QCOMPARE(scale->currentText(), QStringLiteral("As it is"));
     QCOMPARE(session.m_list.At(0).adjust, expected);
-    QTRY_VERIFY(shownIsLatest());
-    QCOMPARE(panel.ShownDots(), DownloadDots(session, expected));
+    showsDownloadDots(expected);
 
     session.m_list.SetCapacityKByte(384);
     FindChild<QPushButton>(&panel, QStringLiteral("buttonReset"))->click();
     QVERIFY(!session.m_list.At(0).adjust.Any());
     QCOMPARE(session.m_list.At(0).nvSize, 120 * 12);
-    QTRY_VERIFY(shownIsLatest());
-    QCOMPARE(panel.ShownDots(), DownloadDots(session, {}));
+    showsDownloadDots({});
     // The panel is the Preview page's: leaving the page closes it.
     h.Activate(0);
     QTRY_VERIFY(!page->AdjustPanel());
