@@ -24,8 +24,6 @@ using Bytes = std::vector<uint8_t>;
 
 namespace {
 
-constexpr unsigned kExclamation = platform::MB_ICONEXCLAMATION;
-
 // What the run showed last. Watches the progress dialog for being shown: a short run
 // may have ended, and its dialog gone, before a check after the fact could look.
 struct RunRecord : QObject {
@@ -89,13 +87,6 @@ struct Rig {
         page->OnPrint();
         QTRY_VERIFY_WITH_TIMEOUT(!page->m_run.Running(), 20000);
     }
-    // Shows the page and makes it the active window, for clicks and keys.
-    void Show()
-    {
-        page->show();
-        page->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(page.get()));
-    }
     QRadioButton* Radio(int id) { return page->findChild<QRadioButton*>(QStringLiteral("radio%1").arg(id)); }
     QLineEdit* Selection() { return page->findChild<QLineEdit*>(QStringLiteral("edit1034")); }
     // "All", "&Normal" and "No Header" chosen.
@@ -132,7 +123,9 @@ private slots:
 void TestPrintPage::theControlsMoveTheMembersAndPrintNeedsAPrinterPort()
 {
     Rig p;
-    p.Show();
+    p.page->show(); // the active window, for clicks and keys
+    p.page->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(p.page.get()));
     QVERIFY(p.Defaults());
     // The sizes in the order of the printer's mode values.
     const std::tuple<int, const char*, int> quality[] = {{1022, "&Quadraple", 3},
@@ -234,8 +227,7 @@ void TestPrintPage::aRunThatCannotStartSaysWhyAndSendsNothingAfterTheCheck()
     };
     const Case cases[] = {
         {"COM1", "NV image number is incorrect.", kSerialPreamble}, // found only after the check
-        {"LPT1", "NV image number is incorrect.", kParallelPreamble},
-        {"COM2", "ERROR - Port open.", {}}, // nothing behind it
+        {"COM2", "ERROR - Port open.", {}},                         // nothing behind it
     };
     for (const Case& c : cases) {
         Rig rig(c.device);
@@ -244,7 +236,7 @@ void TestPrintPage::aRunThatCannotStartSaysWhyAndSendsNothingAfterTheCheck()
         QTRY_VERIFY(!rig.page->m_run.Running());
         QCOMPARE(rig.Received(c.sent.size()), c.sent);
         QCOMPARE(rig.fake.boxes.Texts(), std::vector<std::string>{c.message});
-        QCOMPARE(rig.fake.boxes.shown[0].flags, kExclamation);
+        QCOMPARE(rig.fake.boxes.shown[0].flags, platform::MB_ICONEXCLAMATION);
         QCOMPARE(rig.page->m_nSelectCount, 0);
     }
 }
