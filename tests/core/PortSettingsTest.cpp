@@ -4,6 +4,7 @@
 // How the page shows all this is tested with the page (tests/ui).
 #include "ui/SetupState.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <tuple>
 #include <gtest/gtest.h>
@@ -33,18 +34,11 @@ std::string Describe(const ListBoxState& box)
     return text;
 }
 
-struct SerialValues {
-    uint32_t baud;
-    int byteSize, parity, stopBits, handshake;
-    bool operator==(const SerialValues&) const = default;
-};
+// Baud rate, data bits, parity, stop bits, handshake.
+using SerialValues = std::tuple<uint32_t, int, int, int, int>;
 SerialValues Serial(const PortWorkingCopy& page)
 {
     return {page.m_dwBaudRate, page.m_byByteSize, page.m_byParity, page.m_byStopBits, page.m_nHandshake};
-}
-void PrintTo(const SerialValues& v, std::ostream* out)
-{
-    *out << v.baud << "/" << v.byteSize << "/" << v.parity << "/" << v.stopBits << "/" << v.handshake;
 }
 
 // The page as the user left it on "ORVAN 4S/U" with three serial ports, COM2 and every
@@ -80,6 +74,10 @@ struct PortRulesTest : ::testing::Test {
     {
         box.entries = std::move(entries);
         box.selected = selected;
+    }
+    std::ptrdiff_t SerialBoxesOn() const
+    {
+        return std::ranges::count(boxes.serial, true, &ListBoxState::enabled);
     }
     std::vector<std::string> SerialBoxes() const
     {
@@ -219,8 +217,7 @@ TEST_F(PortRulesTest, PrintToFileTurnsTheBoxesOffAndBackOn)
         ChangePrintToFile(page, boxes);
         EXPECT_FALSE(boxes.printerName.enabled);
         EXPECT_FALSE(boxes.portName.enabled);
-        for (const ListBoxState& box : boxes.serial)
-            EXPECT_FALSE(box.enabled);
+        EXPECT_EQ(SerialBoxesOn(), 0);
         EXPECT_EQ(page.m_bParallel, before.m_bParallel);
         EXPECT_EQ(Serial(page), Serial(before));
 
@@ -242,19 +239,16 @@ TEST_F(PortRulesTest, ANetworkPrinterTurnsTheSerialBoxesOff)
     boxes.portName.selected = 3;
     ChangePortName(page, boxes);
     EXPECT_EQ(page.m_strSelPort, "NET:till-3:9100");
-    for (const ListBoxState& box : boxes.serial)
-        EXPECT_FALSE(box.enabled);
+    EXPECT_EQ(SerialBoxesOn(), 0);
     for (const bool toFile : {true, false}) {
         page.m_bPrintToFile = toFile;
         ChangePrintToFile(page, boxes);
         EXPECT_EQ(boxes.portName.enabled, !toFile);
-        for (const ListBoxState& box : boxes.serial)
-            EXPECT_FALSE(box.enabled);
+        EXPECT_EQ(SerialBoxesOn(), 0);
     }
     boxes.portName.selected = 0;
     ChangePortName(page, boxes);
-    for (const ListBoxState& box : boxes.serial)
-        EXPECT_TRUE(box.enabled);
+    EXPECT_EQ(SerialBoxesOn(), 5);
     EXPECT_EQ(Serial(page), kUserValues); // the line's values were kept meanwhile
 }
 

@@ -6,6 +6,7 @@
 
 #include "tests/support/BmpWriter.h"
 #include "tests/support/FakePlatform.h"
+#include "tests/support/PrintBytes.h"
 #include "tests/support/TempDir.h"
 
 using namespace testing_support;
@@ -23,31 +24,27 @@ TEST(StartUpTest, ReloadsTheStoredFilesUpToTheFirstMissingOrEmptyKeyAndEmptiesTh
     std::string many;
     for (int n = 1; n <= 300; ++n)
         many += key(n, "a.bmp");
+    const std::string firstThree = key(1, "a.bmp") + key(2, "b.bmp") + key(3, "c.bmp") + key(5, "a.bmp");
+    const std::string twoMissing =
+        key(1, "a.bmp") + key(2, "gone.bmp") + key(3, "c.bmp") + key(4, "lost.bmp");
+    const auto cannotOpen = [&files](const std::string& name) {
+        return "\r\n" + files.File(name) + ": cannot be opened (No such file or directory)";
+    };
+    const std::string missing = "Bitmap files that was defined with Log file is incorrect." +
+                                cannotOpen("gone.bmp") + cannotOpen("lost.bmp");
     const struct {
         const char* name;
         std::string profile; // the LOG section; empty: no profile at all
         std::vector<int> numbers;
         int keys;
         std::vector<int> failed;
-        std::vector<std::string> boxes;
+        std::string box; // the one message, if any
     } cases[] = {
-        {"keys_1_to_3",
-         key(1, "a.bmp") + key(2, "b.bmp") + key(3, "c.bmp") + key(5, "a.bmp"),
-         {1, 2, 3},
-         3,
-         {},
-         {}},
-        {"missing_files",
-         key(1, "a.bmp") + key(2, "gone.bmp") + key(3, "c.bmp") + key(4, "lost.bmp"),
-         {1, 3},
-         4,
-         {2, 4},
-         {"Bitmap files that was defined with Log file is incorrect.\r\n" + files.File("gone.bmp") +
-          ": cannot be opened (No such file or directory)\r\n" + files.File("lost.bmp") +
-          ": cannot be opened (No such file or directory)"}},
+        {"keys_1_to_3", firstThree, {1, 2, 3}, 3, {}, ""},
+        {"missing_files", twoMissing, {1, 3}, 4, {2, 4}, missing},
         // One message for all the keys past the 255th, not one each.
-        {"300_keys", many, {}, 300, {}, {"Don't Read files any more!"}},
-        {"no_profile", "", {}, 0, {}, {}},
+        {"300_keys", many, NumberRange(1, 255), 300, {}, "Don't Read files any more!"},
+        {"no_profile", "", {}, 0, {}, ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -65,30 +62,31 @@ TEST(StartUpTest, ReloadsTheStoredFilesUpToTheFirstMissingOrEmptyKeyAndEmptiesTh
                 numbers.push_back(logo.number);
             guardHeld = running.m_hMutex.Held();
         }));
-        if (c.keys == 300)
-            EXPECT_EQ(numbers.size(), 255u);
-        else
-            EXPECT_EQ(numbers, c.numbers);
+        EXPECT_EQ(numbers, c.numbers);
         EXPECT_TRUE(guardHeld);
         const Session& session = app.m_session;
         EXPECT_EQ(session.m_strProfilePath, work.File(app.m_strProfileBase));
         EXPECT_EQ(session.m_nProfileCount, c.keys);
         EXPECT_EQ(session.m_list.Stored().size(), static_cast<size_t>(c.keys));
         EXPECT_EQ(session.m_list.FailedNumbers(), c.failed);
-        EXPECT_EQ(fake.boxes.Texts(), c.boxes);
+        EXPECT_EQ(fake.boxes.Texts(), c.box.empty() ? std::vector<std::string>{} : std::vector{c.box});
         EXPECT_TRUE(session.m_list.Empty());
         EXPECT_FALSE(app.m_hMutex.Held());
     }
 }
 
-// Width, threshold and halftone come back at the next start; a value the profile cannot
-// give leaves the default. A commit that changes nothing writes nothing.
-TEST(StartUpTest, TheConversionSettingsComeBackAtTheNextStart)
-{
+// A session whose profile is in a folder of its own.
+struct SessionProfileTest : ::testing::Test {
     FakePlatform fake;
     TempDir work;
     Session session;
-    session.m_strProfilePath = work.File("nivora.INI");
+    void SetUp() override { session.m_strProfilePath = work.File("nivora.INI"); }
+};
+
+// Width, threshold and halftone come back at the next start; a value the profile cannot
+// give leaves the default. A commit that changes nothing writes nothing.
+TEST_F(SessionProfileTest, TheConversionSettingsComeBackAtTheNextStart)
+{
     printer::SetupRecord settings;
     settings.m_nMaxPrintWidth = 512;
     settings.m_nThreshold = 128;
@@ -112,12 +110,8 @@ TEST(StartUpTest, TheConversionSettingsComeBackAtTheNextStart)
 
 // A download's logos become the stored list and the profile's keys; a profile that
 // cannot be written leaves its key count where the file has it.
-TEST(StartUpTest, ADownloadBecomesTheStoredList)
+TEST_F(SessionProfileTest, ADownloadBecomesTheStoredList)
 {
-    FakePlatform fake;
-    TempDir work;
-    Session session;
-    session.m_strProfilePath = work.File("nivora.INI");
     work.Write("nivora.INI", "[LOG]\r\nLogofile1=/a.bmp\r\nLogofile2=/b.bmp\r\nLogofile3=/c.bmp\r\n");
     session.ReloadStoredList();
     ASSERT_EQ(session.m_nProfileCount, 3);

@@ -11,7 +11,6 @@
 #include "app/NvLogoApp.h"
 #include "app/StartOptions.h"
 #include "platform/Paths.h"
-#include "platform/WorkDir.h"
 #include "tests/support/FakePlatform.h"
 #include "tests/support/TempDir.h"
 
@@ -64,9 +63,7 @@ TEST(UserDirTest, TheMenuStartWorksInTheCreatedPerUserFolder)
     std::string dir, error;
     ASSERT_TRUE(platform::EnterUserDataDir(dir, error)) << error;
     EXPECT_EQ(dir, base.File("a/b/nivora"));
-    std::string cwd;
-    ASSERT_TRUE(platform::GetCurrentDir(cwd));
-    EXPECT_EQ(cwd, dir);
+    EXPECT_EQ(std::filesystem::current_path().string(), dir);
     EXPECT_EQ(std::filesystem::status(dir).permissions() & std::filesystem::perms::all,
               std::filesystem::perms::owner_all);
     ASSERT_TRUE(platform::EnterUserDataDir(dir, error)) << "a second start finds it: " << error;
@@ -100,16 +97,12 @@ TEST(UserDirTest, AStartUpProblemIsReportedOnceAndTheStartGoesOn)
         EXPECT_TRUE(ran);
         ASSERT_EQ(fake.boxes.shown.size(), 1u);
         EXPECT_EQ(fake.boxes.shown[0].flags, platform::MB_ICONEXCLAMATION);
-        const std::string& text = fake.boxes.shown[0].text;
-        if (gone) {
-            EXPECT_THAT(text, HasSubstr("(No such file or directory)"));
-            EXPECT_THAT(text, HasSubstr("cannot be saved"));
-        } else {
-            EXPECT_THAT(text, HasSubstr(profile + "\r\n"));
-            EXPECT_THAT(text, HasSubstr("(it is a FIFO)"));
-            EXPECT_THAT(text, HasSubstr("It is left as it is"));
-            EXPECT_TRUE(std::filesystem::is_fifo(profile));
-        }
+        const std::vector<std::string> said =
+            gone ? std::vector<std::string>{"(No such file or directory)", "cannot be saved"}
+                 : std::vector<std::string>{profile + "\r\n", "(it is a FIFO)", "It is left as it is"};
+        for (const std::string& part : said)
+            EXPECT_THAT(fake.boxes.shown[0].text, HasSubstr(part));
+        EXPECT_EQ(std::filesystem::is_fifo(profile), !gone);
     }
 }
 
