@@ -140,10 +140,7 @@ TEST_F(PortRulesTest, AModelChangeResetsTheBoxesForThatModel)
         EXPECT_EQ(Serial(page), kUserValues);
         EXPECT_EQ(page.m_nMaxArea, 384);
     }
-}
-
-TEST_F(PortRulesTest, ASerialModelWithoutPortsLeavesThePortBoxEmpty)
-{
+    // A serial model without ports leaves the port box empty.
     std::filesystem::remove_all(root.Path() + "/dev");
     std::filesystem::create_directory(root.Path() + "/dev");
     ChangeModel(context, page, boxes, 0);
