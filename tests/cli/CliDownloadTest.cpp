@@ -172,13 +172,8 @@ TEST_F(CliDownloadPortTest, PortRunsSendTheWindowsBytesAndMessages)
     root.Link("ttyS1", "/dev/full");
     const std::string parallel = root.AddFile("usb/lp0");
     const std::string a = Bmp("a.bmp", 8, 8);
-    struct Case {
-        std::vector<std::string> args;
-        int status;
-        std::string message;
-        Bytes bytes;
-    };
-    const Case cases[] = {
+    // The arguments, the status, part of the message, what the printer receives.
+    const std::tuple<std::vector<std::string>, int, std::string, Bytes> cases[] = {
         {{"-p", "COM1", "--baud", "9600", a},
          0,
          "Complete the NV bit image definition.\nPlease wait some paper feed.\n",
@@ -197,14 +192,14 @@ TEST_F(CliDownloadPortTest, PortRunsSendTheWindowsBytesAndMessages)
         {{"-p", "LPT1", a}, 0, "", {}},
         {{"-p", "COM1", Bmp("tall.bmp", 8, 2312)}, 1, "8 x 2312 dots", {}},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(::testing::PrintToString(c.args));
+    for (const auto& [args, status, message, bytes] : cases) {
+        SCOPED_TRACE(::testing::PrintToString(args));
         printer.Clear();
-        const CliResult run = Download(c.args);
-        EXPECT_EQ(run.status, c.status);
-        EXPECT_THAT(run.err, HasSubstr(c.message));
-        printer.WaitForBytes(c.bytes.size());
-        EXPECT_EQ(printer.Bytes(), c.bytes);
+        const CliResult run = Download(args);
+        EXPECT_EQ(run.status, status);
+        EXPECT_THAT(run.err, HasSubstr(message));
+        printer.WaitForBytes(bytes.size());
+        EXPECT_EQ(printer.Bytes(), bytes);
     }
     std::ifstream in(parallel, std::ios::binary); // checked, but no ESC @
     EXPECT_EQ(Bytes(std::istreambuf_iterator<char>(in), {}),

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <tuple>
 
 #include "download/Halftone.h"
 #include "download/StreamDecoder.h"
@@ -109,11 +110,8 @@ TEST_F(CliImageTest, TrimTurnAndInvertReachTheDownload)
 TEST_F(CliImageTest, PreviewUsageAndRefusals)
 {
     const std::string picture = dir.File("p.png");
-    const struct {
-        std::vector<std::string> args;
-        int status;
-        std::string says;
-    } cases[] = {
+    const std::tuple<std::vector<std::string>, int, std::string> cases[] = {
+        // arguments, status, said
         {{"preview", png}, 2, "the output picture is missing"},
         {{"preview", "-o", picture}, 2, "the image file is missing"},
         {{"preview", "-m", "triple", png, "-o", picture}, 2, "-m needs normal"},
@@ -124,10 +122,10 @@ TEST_F(CliImageTest, PreviewUsageAndRefusals)
         {{"preview", dir.File("none.png"), "-o", picture}, 1, dir.File("none.png") + ": cannot be opened"},
         {{"preview", png, "-o", dir.File("no/dir/p.png")}, 1, dir.File("no/dir/p.png")},
     };
-    for (const auto& c : cases) {
-        const CliResult run = RunCli(c.args);
-        EXPECT_EQ(run.status, c.status) << c.says;
-        EXPECT_THAT(run.err, HasSubstr(c.says));
+    for (const auto& [args, status, said] : cases) {
+        const CliResult run = RunCli(args);
+        EXPECT_EQ(run.status, status) << said;
+        EXPECT_THAT(run.err, HasSubstr(said));
     }
 }
 

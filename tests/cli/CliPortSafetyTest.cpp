@@ -100,14 +100,6 @@ protected:
         return child;
     }
 
-    // The exit status, or 128 + the signal (SIGALRM: the child hung).
-    static int WaitForEnd(pid_t child)
-    {
-        int status = 0;
-        ::waitpid(child, &status, 0);
-        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    }
-
     TempDir dir;
     platform::Context context;
     FakeDeviceRoot root{context}; // lock files in a temporary folder
@@ -124,7 +116,10 @@ TEST_P(CliSignalTest, TheSignalEndsTheStalledRunAndHandsEveryPortBack)
     for (const auto& printer : printers)
         ASSERT_TRUE(printer->WaitForBytes(kCheckInitFsqHeader + 5000, 20s));
     ::kill(child, signal);
-    const int status = WaitForEnd(child);
+    int ended = 0;
+    ::waitpid(child, &ended, 0);
+    // The exit status, or 128 + the signal (SIGALRM: the child hung).
+    const int status = WIFEXITED(ended) ? WEXITSTATUS(ended) : 128 + WTERMSIG(ended);
     const std::string err = dir.Read("err.txt");
     if (signal == SIGINT) {
         EXPECT_EQ(status, 130) << err;

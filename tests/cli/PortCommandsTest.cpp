@@ -57,26 +57,22 @@ TEST(PortOptionsTest, EveryOptionTakesBothSpellingsStoresTheSettingsCodesAndRefu
     }
 }
 
-// A USB printer names itself; a port another program took by a UUCP lock is left out.
+// Serial and parallel ports in one list; a USB printer names itself. (Which ports can be
+// opened, and the models' names: PortDiscoveryTest, UucpLockTest.)
 TEST(PortsCommandTest, ListsTheOpenablePortsWithTheirDevicesAndPrinterModels)
 {
     testing_support::FakePlatform fake;
     cli_test::InProcess cli;
     testing_support::FakeDeviceRoot root{cli.context};
     root.AddFile("ttyS1");
-    root.AddFile("ttyUSB0");
-    root.AddFile("ttyS3");
-    std::ofstream(root.Path() + "/run/lock/LCK..ttyS3") << "         1\n"; // init holds it
-    root.AddFile("lp0");
     root.AddFile("usb/lp1");
     std::filesystem::create_directories(root.Path() + "/sys/class/usbmisc/lp1/device");
     std::ofstream(root.Path() + "/sys/class/usbmisc/lp1/device/ieee1284_id")
         << "MFG:Acme;CMD:ESC/POS;MDL:TM-9;";
     const cli_test::CliResult run = cli.Run("ports", {});
     EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.out, "COM2    " + root.Device("ttyS1") + "\nCOM33   " + root.Device("ttyUSB0") +
-                           "\nLPT1    " + root.Device("lp0") + "\nLPT2    " + root.Device("usb/lp1") +
-                           "  Acme TM-9\n");
+    EXPECT_EQ(run.out,
+              "COM2    " + root.Device("ttyS1") + "\nLPT2    " + root.Device("usb/lp1") + "  Acme TM-9\n");
 }
 
 // A user outside dialout: the printer's port is named with the group to join, and with

