@@ -1,7 +1,7 @@
-// A network printer in the window, as a user sets one up: one kept from an earlier run
-// that Apply cannot reach, then one added on the Setup page through "Add network
-// printer..." (after an empty and a malformed address were refused), tested with Apply,
-// taken by the Download and Print pages, and kept chosen for the next run. What
+// A network printer in the window, as a user sets one up: "Add network printer..."
+// cancelled after an empty and a malformed address were refused, one kept from an
+// earlier run that Apply cannot reach, then one added on the Setup page, tested with
+// Apply, taken by the Download and Print pages, and kept chosen for the next run. What
 // downloads and prints send over a network link is tested on the link and the command
 // line.
 #include <QComboBox>
