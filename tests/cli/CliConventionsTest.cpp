@@ -58,6 +58,8 @@ TEST(CliConventionsTest, ProgressLineOnlyOnATerminalAndNoBinaryThere)
         EXPECT_EQ(said.find("image 2 of 2, 24 bytes") != std::string::npos, c.shown) << said;
         EXPECT_EQ(said.find("image 1 of 2") != std::string::npos, c.shown) << said;
         EXPECT_THAT(said, HasSubstr("Complete the NV bit image definition."));
+        EXPECT_TRUE(!c.shown || said.find("\x1b[K\r\n") < said.find("Complete the NV"))
+            << "the closing message runs into the line: " << said;
     }
     const CliResult binary = RunCliOnTerminal({"download", "-o", "-", dir.File("a.bmp")});
     EXPECT_EQ(binary.status, 1);
