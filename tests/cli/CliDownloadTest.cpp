@@ -15,7 +15,6 @@
 #include "tests/support/FakePlatform.h"
 #include "tests/support/FakePrinter.h"
 #include "tests/support/TempDir.h"
-#include "tools/cli/Command.h"
 
 using namespace testing_support;
 using cli_test::CliResult;
@@ -96,29 +95,26 @@ TEST_F(CliDownloadTest, ThresholdWidthAndCentringOptions)
 TEST_F(CliDownloadTest, RefusalsLeaveTheOutputAlone)
 {
     dir.Write("junk.bmp", "BM, but nothing of a bitmap follows");
-    const std::string a = Bmp("a.bmp", 8, 8);
-    const std::pair<std::vector<std::string>, std::string> cases[] = {
-        {{a, dir.File("junk.bmp")},
-         "nivora-cli: " + dir.File("junk.bmp") + ": unsupported or damaged BMP file"},
-        {{"-c", "1", Bmp("tall.bmp", 8, 4480)}, "too large for one NV bit image:\n" + dir.File("tall.bmp")},
+    dir.Write("out.prn", "old");
+    const std::string a = Bmp("a.bmp", 8, 8), junk = dir.File("junk.bmp"), tall = Bmp("tall.bmp", 8, 4480),
+                      missing = dir.File("missing.bmp"), unwritable = dir.File("no/such/dir/out.prn");
+    const std::tuple<std::string, std::vector<std::string>, std::string> cases[] = {
+        // OUT, files, said
+        {Out(), {a, junk}, "nivora-cli: " + junk + ": unsupported or damaged BMP file"},
+        {Out(), {"-c", "1", tall}, "too large for one NV bit image:\n" + tall},
+        {dir.File("new.prn"), {missing}, missing},
+        {unwritable, {a}, unwritable},
     };
-    for (const auto& [files, message] : cases) {
-        dir.Write("out.prn", "old");
-        std::vector<std::string> args = {"download", "-o", Out()};
+    for (const auto& [out, files, said] : cases) {
+        std::vector<std::string> args = {"download", "-o", out};
         args.insert(args.end(), files.begin(), files.end());
         const CliResult run = RunCli(args);
-        EXPECT_EQ(run.status, 1) << message;
-        EXPECT_THAT(run.err, HasSubstr(message));
-        EXPECT_EQ(dir.Read("out.prn"), "old");
+        EXPECT_EQ(run.status, 1) << said;
+        EXPECT_THAT(run.err, HasSubstr(said));
     }
-    const std::string missing = dir.File("missing.bmp"), unwritable = dir.File("no/such/dir/out.prn");
-    for (const auto& [out, file, named] :
-         {std::tuple{dir.File("new.prn"), missing, missing}, std::tuple{unwritable, a, unwritable}}) {
-        const CliResult run = RunCli({"download", "-o", out, file});
-        EXPECT_EQ(run.status, 1) << named;
-        EXPECT_THAT(run.err, HasSubstr(named));
-        EXPECT_FALSE(std::filesystem::exists(out));
-    }
+    EXPECT_EQ(dir.Read("out.prn"), "old");
+    EXPECT_FALSE(std::filesystem::exists(dir.File("new.prn")));
+    EXPECT_FALSE(std::filesystem::exists(unwritable));
 }
 
 TEST_F(CliDownloadTest, WrongUsageExitsWithTwo)
@@ -139,7 +135,6 @@ TEST_F(CliDownloadTest, WrongUsageExitsWithTwo)
         {"-p", "COM1", "-o", Out(), a},
         {"-p", "FILE", a},
         {"-o", Out(), "--baud", "9600", a},
-        {"-p", "COM1"}, // an empty list in a script erases nothing
         {"-p", "COM1", "--erase-all", a},
         {"-o", Out(), "--erase-all"},
     };
@@ -177,13 +172,8 @@ TEST_F(CliDownloadPortTest, PortRunsSendTheWindowsBytesAndMessages)
     root.Link("ttyS1", "/dev/full");
     const std::string parallel = root.AddFile("usb/lp0");
     const std::string a = Bmp("a.bmp", 8, 8);
-    struct Case {
-        std::vector<std::string> args;
-        int status;
-        std::string message;
-        Bytes bytes;
-    };
-    const Case cases[] = {
+    // The arguments, the status, part of the message, what the printer receives.
+    const std::tuple<std::vector<std::string>, int, std::string, Bytes> cases[] = {
         {{"-p", "COM1", "--baud", "9600", a},
          0,
          "Complete the NV bit image definition.\nPlease wait some paper feed.\n",
@@ -202,14 +192,14 @@ TEST_F(CliDownloadPortTest, PortRunsSendTheWindowsBytesAndMessages)
         {{"-p", "LPT1", a}, 0, "", {}},
         {{"-p", "COM1", Bmp("tall.bmp", 8, 2312)}, 1, "8 x 2312 dots", {}},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(::testing::PrintToString(c.args));
+    for (const auto& [args, status, message, bytes] : cases) {
+        SCOPED_TRACE(::testing::PrintToString(args));
         printer.Clear();
-        const CliResult run = Download(c.args);
-        EXPECT_EQ(run.status, c.status);
-        EXPECT_THAT(run.err, HasSubstr(c.message));
-        printer.WaitForBytes(c.bytes.size());
-        EXPECT_EQ(printer.Bytes(), c.bytes);
+        const CliResult run = Download(args);
+        EXPECT_EQ(run.status, status);
+        EXPECT_THAT(run.err, HasSubstr(message));
+        printer.WaitForBytes(bytes.size());
+        EXPECT_EQ(printer.Bytes(), bytes);
     }
     std::ifstream in(parallel, std::ios::binary); // checked, but no ESC @
     EXPECT_EQ(Bytes(std::istreambuf_iterator<char>(in), {}),

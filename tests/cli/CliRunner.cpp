@@ -82,6 +82,14 @@ std::vector<std::string> Lines(const std::string& text)
     return lines;
 }
 
+int Occurrences(const std::string& text, const std::string& what)
+{
+    int count = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        ++count;
+    return count;
+}
+
 CliResult InProcess::Run(const std::string& command, const std::vector<std::string>& args)
 {
     ::testing::internal::CaptureStdout();

@@ -26,6 +26,8 @@ CliResult RunCliOnTerminal(const std::vector<std::string>& args);
 
 // The lines of text, without their line ends; a last line without one counts too.
 std::vector<std::string> Lines(const std::string& text);
+// How many times what stands in text, overlapping ones included.
+int Occurrences(const std::string& text, const std::string& what);
 
 // Commands run in this process, their pauses and waits on a manual clock.
 class InProcess {

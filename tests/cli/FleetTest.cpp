@@ -7,7 +7,6 @@
 #include <mutex>
 #include <sys/stat.h>
 
-#include "platform/MessageBox.h"
 #include "tests/cli/CliRunner.h"
 #include "tests/support/TempDir.h"
 
@@ -81,9 +80,6 @@ TEST(Fleet, AStopStartsNoFurtherPrinterAndEndsWith130)
             return Result::Stopped;
         },
         [&] { return stop; });
-    EXPECT_EQ(outcomes[0].result, Result::Stopped);
-    EXPECT_EQ(outcomes[1].result, Result::NotStarted);
-    EXPECT_EQ(outcomes[2].result, Result::NotStarted);
     EXPECT_THAT(Lines(Printed(out)), ElementsAre("a: stopped", "b: not started", "c: not started"));
     EXPECT_EQ(Fleet::Summary(outcomes), "0 of 3 printers OK; not done: a, b, c");
     EXPECT_EQ(Fleet::ExitStatus(outcomes), 130);
@@ -109,7 +105,6 @@ TEST(Fleet, ThePrinterListSkipsCommentsAndBlankLinesAndIsReadOnlyWhenItIsAFile)
         {dir.File("missing"), dir.File("missing") + ": No such file or directory"},
         {dir.File("fifo"), "'" + dir.File("fifo") + "' is a FIFO, not a regular file"},
         {"/dev/zero", "'/dev/zero' is a device, not a regular file"},
-        {"/dev/urandom", "'/dev/urandom' is a device, not a regular file"},
         {dir.File("long-line"), dir.File("long-line") + ": line 2 is longer than 4096 bytes"},
         {dir.File("huge"), dir.File("huge") + ": more than 1048576 bytes"},
     };

@@ -2,13 +2,13 @@
 // and what it refuses.
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <tuple>
 
 #include "tests/cli/CliRunner.h"
 #include "tests/support/FakePlatform.h"
 #include "tests/support/FakePrinter.h"
 #include "tests/support/PrintBytes.h"
 #include "tests/support/TempDir.h"
-#include "tools/cli/Command.h"
 
 using namespace testing_support;
 
@@ -19,13 +19,6 @@ using Bytes = std::vector<uint8_t>;
 
 class PrintCommandTest : public ::testing::Test {
 protected:
-    // Runs the command in this process: its exit status and what it wrote on standard error.
-    std::pair<int, std::string> RunPrint(const Args& args)
-    {
-        const cli_test::CliResult run = cli.Run("print", args);
-        return {run.status, run.err};
-    }
-
     FakePlatform platform;
     cli_test::InProcess cli;
     TempDir dir;
@@ -48,7 +41,7 @@ TEST_F(PrintCommandTest, AFileGetsTheHeaderLinesAndCommandsAndNothingElse)
         SCOPED_TRACE(::testing::PrintToString(c.options));
         Args args = {"-o", dir.File("out.prn")};
         args.insert(args.end(), c.options.begin(), c.options.end());
-        EXPECT_EQ(RunPrint(args).first, 0);
+        EXPECT_EQ(cli.Run("print", args).status, 0);
         const std::string written = dir.Read("out.prn");
         EXPECT_EQ(Bytes(written.begin(), written.end()), PrintedImages(c.numbers, c.mode, c.header));
     }
@@ -58,7 +51,8 @@ TEST_F(PrintCommandTest, AFileGetsTheHeaderLinesAndCommandsAndNothingElse)
 TEST_F(PrintCommandTest, APrinterGetsTheWholeSequencePacedLikeTheWindow)
 {
     FakePrinter serial;
-    EXPECT_EQ(RunPrint({"-p", serial.Path(), "--baud", "9600", "-r", "1,3-4", "-m", "2", "--header"}).first,
+    EXPECT_EQ(cli.Run("print", {"-p", serial.Path(), "--baud", "9600", "-r", "1,3-4", "-m", "2", "--header"})
+                  .status,
               0);
     const Bytes expected = PrintedImages({1, 3, 4}, 2, true, kSerialPreamble);
     serial.WaitForBytes(expected.size());
@@ -71,23 +65,18 @@ TEST_F(PrintCommandTest, WhatCannotBePrintedIsNamedAndSendsNothing)
 {
     FakePrinter printer;
     const std::string out = dir.File("out.prn");
-    struct Case {
-        Args args;
-        int status;
-        const char* errorPart;
-    };
-    const Case cases[] = {
-        {{"-o", out, "-r", "1,,2"}, 2, "NV image number is incorrect."},
+    const std::tuple<Args, int, const char*> cases[] = {
+        // arguments, status, part of the message
         {{"-p", printer.Path(), "-r", "1, 3"}, 2, "NV image number is incorrect."},
         {{"-o", out, "-m", "huge"}, 2, "not 'huge'"},
         {{"-p", "FILE"}, 2, "use -o OUT"},
         {{"-o", "/dev/full", "-r", "1-3"}, 1, "'/dev/full' is a device, not a regular file"},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(::testing::PrintToString(c.args));
-        const auto [status, err] = RunPrint(c.args);
-        EXPECT_EQ(status, c.status);
-        EXPECT_NE(err.find(c.errorPart), std::string::npos) << err;
+    for (const auto& [args, status, errorPart] : cases) {
+        SCOPED_TRACE(::testing::PrintToString(args));
+        const cli_test::CliResult run = cli.Run("print", args);
+        EXPECT_EQ(run.status, status);
+        EXPECT_NE(run.err.find(errorPart), std::string::npos) << run.err;
     }
     EXPECT_TRUE(platform.boxes.Texts().empty());
     EXPECT_FALSE(std::filesystem::exists(out));

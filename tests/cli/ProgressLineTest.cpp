@@ -8,6 +8,8 @@
 #include <pty.h>
 #include <unistd.h>
 
+#include "tests/cli/CliRunner.h"
+
 namespace {
 
 using namespace std::chrono_literals;
@@ -21,14 +23,6 @@ std::string Drain(int fd)
     for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0;)
         text.append(buffer, static_cast<size_t>(n));
     return text;
-}
-
-int Count(const std::string& text, const std::string& what)
-{
-    int count = 0;
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
-        ++count;
-    return count;
 }
 
 // Updates at 0, 50, 99, 100, 150 and 1250 ms: the ones at 50, 99 and 150 come too soon
@@ -48,7 +42,7 @@ TEST(ProgressLineTest, DrawnOnATerminalAtMostTenTimesASecond)
         }
     }
     const std::string out = Drain(readSide);
-    EXPECT_EQ(Count(out, "image 2 of 5"), 3 + 1) << out;
+    EXPECT_EQ(cli_test::Occurrences(out, "image 2 of 5"), 3 + 1) << out;
     EXPECT_THAT(out, ::testing::HasSubstr("image 2 of 5, 1100 bytes")); // drawn at 100 ms, not later
     EXPECT_THAT(out, ::testing::EndsWith("\rimage 2 of 5, 2250 bytes, 0:01\x1b[K\r\n"));
     ::close(readSide);

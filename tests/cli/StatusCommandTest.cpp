@@ -62,22 +62,18 @@ TEST(StatusCommandTest, AHundredPrintersAreAskedAtOnce)
         return metric + "{printer=\"" + printer + "\"} " + value + "\n";
     };
     const auto samples = [&prom](const std::string& metric) {
-        size_t n = 0;
-        for (size_t at = prom.find(metric + "{"); at != std::string::npos;
-             at = prom.find(metric + "{", at + 1))
-            ++n;
-        return n;
+        return cli_test::Occurrences(prom, metric + "{");
     };
-    EXPECT_EQ(samples("nivora_printer_up"), 100u);
+    EXPECT_EQ(samples("nivora_printer_up"), 100);
     for (const auto& printer : silent)
         EXPECT_THAT(prom, HasSubstr(sample("nivora_printer_up", printer->Port(), "0")));
     const std::string out = answering[0]->Port(), fine = answering[1]->Port();
     EXPECT_THAT(prom, HasSubstr(sample("nivora_printer_up", out, "1")));
     EXPECT_THAT(prom, HasSubstr(sample("nivora_printer_paper_end", out, "1")));
     EXPECT_THAT(prom, HasSubstr(sample("nivora_printer_paper_end", fine, "0")));
-    EXPECT_EQ(samples("nivora_printer_paper_end"), 90u);
+    EXPECT_EQ(samples("nivora_printer_paper_end"), 90);
     EXPECT_THAT(prom, HasSubstr(sample("nivora_nv_free_bytes", fine, "262144")));
-    EXPECT_EQ(samples("nivora_nv_capacity_bytes"), 89u); // the printer out of paper is not asked
+    EXPECT_EQ(samples("nivora_nv_capacity_bytes"), 89); // the printer out of paper is not asked
     EXPECT_THAT(prom, HasSubstr(sample("nivora_nv_stored_logos", fine, "0")));
 
     run = cli.Run("status", {"-p", out, "-p", fine, "--json", "--no-memory"});

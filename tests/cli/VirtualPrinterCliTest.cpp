@@ -99,8 +99,6 @@ TEST_F(VirtualPrinterCliTest, StoreListAndPrintOverLoopback)
     for (int row = 0; row < 8; ++row)
         define.insert(define.end(), {static_cast<uint8_t>(row % 2 ? 0xFF : 0x00), 0x81});
     EXPECT_EQ(exchange(define, 0), Bytes{});
-    // The free room is told once the printer has written its memory.
-    EXPECT_EQ(exchange(keyed::RequestFreeRoom(), 9), (Bytes{0x37, 0x31, '2', '6', '2', '1', '0', '4', 0x00}));
     Bytes print = keyed::PrintKey("L1", 3);
     print.insert(print.end(), {0x1D, 0x49, 0x01});
     EXPECT_EQ(exchange(print, 1), Bytes{0x20}); // answered once the print is done

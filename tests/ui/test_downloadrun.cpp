@@ -3,7 +3,6 @@
 // it and the stored list; the window keeps painting while the printer takes nothing,
 // and Cancel ends such a run at once. What a run does on the wire in every case is
 // tested on the jobs themselves (tests/core/RunJobsTest.cpp).
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
@@ -106,7 +105,6 @@ void TestDownloadRun::aRunGoesInLogoNumberOrderAndTheCommandLineSendsTheSame()
     QCOMPARE(h.page.fake.boxes.shown[0].flags, 0x24u);
     QCOMPARE(h.page.fake.boxes.shown[1].flags, 0x30u);
     QVERIFY(disabledWhileRunning);
-    QVERIFY(h.Button()->isEnabled());
     // The erase wait, then 10 ms after every piece: 512 + 88, 512 + 0, 512 + 32.
     const std::vector<int> windowPauses = h.page.pauses.Sleeps();
     QCOMPARE(windowPauses, (std::vector<int>{3500, 10, 10, 10, 10, 10, 10}));
@@ -160,13 +158,9 @@ void TestDownloadRun::theWindowKeepsPaintingAndCancelEndsAStalledRun()
     // after ten ticks the user presses Cancel.
     QString shown;
     std::chrono::milliseconds cancelledAt{0}, endedAt{0};
-    QElapsedTimer sinceTick;
-    qint64 largestGap = 0;
     int ticks = 0;
     QTimer tick;
-    tick.setTimerType(Qt::PreciseTimer);
     connect(&tick, &QTimer::timeout, this, [&] {
-        largestGap = std::max(largestGap, sinceTick.restart());
         if (++ticks != 10)
             return;
         auto* dialog = h.upload->window()->findChild<CPrograss*>();
@@ -175,10 +169,8 @@ void TestDownloadRun::theWindowKeepsPaintingAndCancelEndsAStalledRun()
         dialog->findChild<QPushButton*>(QStringLiteral("button2"))->click();
     });
     connect(&h.upload->m_run, &RunHost::NotTakingData, this, [&] {
-        if (tick.isActive())
-            return;
-        sinceTick.start();
-        tick.start(16);
+        if (!tick.isActive())
+            tick.start(16);
     });
     connect(&h.upload->m_run, &RunHost::RunningChanged, this, [&](bool running) {
         if (!running)
@@ -190,10 +182,9 @@ void TestDownloadRun::theWindowKeepsPaintingAndCancelEndsAStalledRun()
     QVERIFY2(shown.startsWith(QStringLiteral("The printer is not taking data")), qPrintable(shown));
     QVERIFY2(shown.endsWith(QStringLiteral("Cancel ends the download.")), qPrintable(shown));
     QVERIFY(ticks >= 10);
+    // That the ticks came at all while the run waited, and that Cancel reached it, shows
+    // the window free (how evenly is the machine's to give, not the test's to judge).
     QVERIFY(endedAt - cancelledAt < std::chrono::milliseconds(200));
-    // Real time is the machine's to give: the gap is reported, not judged. That the ticks
-    // came at all while the run waited, and that Cancel reached it, shows the window free.
-    qInfo("largest gap between the window's 16 ms ticks: %lld ms", largestGap);
     QCOMPARE(h.page.fake.boxes.Texts(), (Texts{kConfirm})); // no error, no completion
     QVERIFY(h.page.CurrentSession().m_list.Stored().empty());
 }

@@ -4,7 +4,6 @@
 // is the keyed runs' tests.
 #include <QCheckBox>
 #include <QComboBox>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -33,23 +32,16 @@ namespace {
 
 enum Tab { kSelectionTab = 0, kDownloadTab = 2, kPrintTab = 3, kSetupTab = 4 };
 
-// The program on a network printer at address, by key or all at once, its ledgers in
-// the test's folder.
-void Open(PageHarness& h, const std::string& address, bool keyed)
+// The program on a network printer at address, storing by key, its ledgers in the test's
+// folder.
+void Open(PageHarness& h, const std::string& address)
 {
     qputenv("XDG_STATE_HOME", QByteArray::fromStdString(h.work.File("state")));
-    printer::NetPrinterList list;
-    printer::NetAddress net;
-    std::string error;
-    QVERIFY(printer::ParseNetAddress(address, net, error));
-    list.Add(net);
-    PrivateProfile profile = h.CurrentSession().Profile();
-    QVERIFY(printer::WriteNetPrinters(profile, list));
+    QVERIFY(h.CurrentSession().Profile().WriteProfileString(printer::kNetSection, "Printer1", address));
     h.ShowProgram();
     QWidget* setup = h.Sheet()->GetPage(kSetupTab);
     QVERIFY(Choose(FindChild<QComboBox>(setup, "combo1045"), QString::fromStdString("NET:" + address)));
-    if (keyed)
-        QVERIFY(Choose(FindChild<QComboBox>(setup, "comboNvStorage"), "By key (GS ( L)"));
+    QVERIFY(Choose(FindChild<QComboBox>(setup, "comboNvStorage"), "By key (GS ( L)"));
 }
 
 // Clicks a button of a page and waits for the run it starts to end.
@@ -65,7 +57,8 @@ RunHost& DownloadRun(PageHarness& h)
     return static_cast<CPage3Upload*>(h.Sheet()->GetPage(kDownloadTab))->m_run;
 }
 
-// The key-coded commands of what the printer received from offset on: "define 01", ...
+// The key-coded definitions and prints the printer received from offset on: "define 01",
+// "print 01 3".
 QStringList Commands(const NetVirtualPrinter& printer, size_t from)
 {
     const std::vector<uint8_t> all = printer.Received();
@@ -75,8 +68,6 @@ QStringList Commands(const NetVirtualPrinter& printer, size_t from)
         const QString key = QString::fromStdString(event.key);
         if (event.kind == StreamEventKind::KeyedDefine)
             commands << "define " + key;
-        else if (event.kind == StreamEventKind::KeyedDelete)
-            commands << "delete " + key;
         else if (event.kind == StreamEventKind::KeyedPrint)
             commands << QStringLiteral("print %1 %2").arg(key).arg(event.mode);
     }
@@ -106,7 +97,7 @@ void TestKeyedWindow::aJourneyByKeyFromApplyToThePrintPage()
     FakeDeviceRoot root{h.CurrentSession().m_context};
     NetVirtualPrinter printer({}, h.pauses);
     h.StartUp({h.Logo("a.bmp", 16, 16), h.Logo("wide.bmp", 200, 64, 0x102030)});
-    Open(h, printer.Port().substr(6), true);
+    Open(h, printer.Port().substr(6));
     QVERIFY(h.CurrentSession().Profile().GetProfileString("SETUP", "NvStorage") == "ByKey");
     auto* setup = static_cast<CPage5Setup*>(h.Sheet()->GetPage(kSetupTab));
     auto* status = FindChild<QLabel>(setup, "labelSetupStatus");
@@ -183,7 +174,7 @@ void TestKeyedWindow::applyTellsThatThereIsNoKeyCodedMemory()
     PageHarness h;
     FakeDeviceRoot root{h.CurrentSession().m_context};
     FakeNetPrinter silent;
-    Open(h, silent.Address(), true);
+    Open(h, silent.Address());
     auto* setup = static_cast<CPage5Setup*>(h.Sheet()->GetPage(kSetupTab));
     h.Sheet()->GetButton(CPropertySheet::Button::Apply)->click();
     QTRY_VERIFY_WITH_TIMEOUT(!setup->m_run.Running(), 20000);
