@@ -2,10 +2,9 @@
 // broken and hostile files: every refusal says why, none crashes.
 #include <gtest/gtest.h>
 
-#include <fstream>
-
 #include "logo/ImageDecoders.h"
 #include "logo/ImageFile.h"
+#include "tests/support/BmpWriter.h"
 #include "tests/support/ImageWriters.h"
 #include "tests/support/TempDir.h"
 
@@ -30,12 +29,7 @@ TEST(PngFiles, SixteenBitSamplesAndTheTransparentColour)
         std::vector<uint16_t> samples; // the row's, pixel after pixel
         std::vector<uint8_t> rgba;
     } cases[] = {
-        {{.width = 2,
-          .height = 1,
-          .colourType = 0,
-          .bitDepth = 16,
-          .hasTransparentColour = true,
-          .transparent = {0x12FF}},
+        {{.width = 2, .height = 1, .colourType = 0, .bitDepth = 16, .transparentGrey = 0x12FF},
          {0x12FF, 0x12FE},
          {0x12, 0x12, 0x12, 0, 0x12, 0x12, 0x12, 255}},
         {{.width = 1, .height = 1, .colourType = 6, .bitDepth = 16},
@@ -45,12 +39,7 @@ TEST(PngFiles, SixteenBitSamplesAndTheTransparentColour)
     for (const auto& c : cases) {
         // Grey rows have one channel, the RGBA row one pixel: x + channel indexes both.
         const std::vector<uint8_t> file = EncodePng(
-            c.params,
-            [](int x, int, int channel, void* samples) {
-                return (
-                    *static_cast<const std::vector<uint16_t>*>(samples))[static_cast<size_t>(x + channel)];
-            },
-            const_cast<std::vector<uint16_t>*>(&c.samples));
+            c.params, [&c](int x, int, int channel) { return c.samples[static_cast<size_t>(x + channel)]; });
         DecodedImage image;
         std::string why;
         ASSERT_TRUE(DecodePng(file.data(), file.size(), image, why)) << why;
@@ -123,10 +112,7 @@ TEST(GifFiles, TransparencyAndInterlace)
 // Small valid files of each kind, made by the libraries themselves.
 std::vector<uint8_t> SmallPng()
 {
-    PngParams p;
-    p.width = 40;
-    p.height = 30;
-    return EncodePng(p, [](int x, int y, int channel, void*) {
+    return EncodePng({.width = 40, .height = 30}, [](int x, int y, int channel) {
         return static_cast<uint16_t>(Mix(static_cast<uint32_t>(x * 977 + y * 31 + channel)) & 255);
     });
 }
@@ -256,9 +242,7 @@ TEST(DimensionBombs, AreRefusedBeforeDecoding)
 TEST(FileKinds, AreJudgedByTheFirstBytes)
 {
     TempDir dir;
-    const std::vector<uint8_t> gif = SmallGif();
-    std::ofstream(dir.File("logo.png"), std::ios::binary)
-        .write(reinterpret_cast<const char*>(gif.data()), static_cast<std::streamsize>(gif.size()));
+    WriteFile(dir.File("logo.png"), SmallGif());
     dir.Write("notes.png", "just some text, not a picture");
     dir.Write("empty.gif", "");
     ImageInfo info;
