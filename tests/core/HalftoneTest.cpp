@@ -45,8 +45,7 @@ TEST(PixelColours, HandWorkedPixels)
     EXPECT_EQ(Halftone(c8, HalftoneMode::Colour, 128).dots, (std::vector<uint8_t>{0, 1}));
 
     // A short colour table: an index past its end is black.
-    BmpParams p4{1, 1, 4};
-    p4.palette = {0xFFFFFF, 0xFFFFFF};
+    const BmpParams p4{.width = 1, .height = 1, .bitsPerPixel = 4, .palette = {0xFFFFFF, 0xFFFFFF}};
     EXPECT_EQ(Rgba(FromBmp(p4, [](int, int) { return 9u; }), 0, 0), (std::vector<uint8_t>{0, 0, 0, 255}));
 
     // Black at alpha 128 over white: (255 * 127 + 127) / 255 = 127 per channel, and the

@@ -155,13 +155,10 @@ TEST_P(BrokenFiles, AreRefusedWithAReason)
     const Broken c = GetParam();
     std::vector<uint8_t> file = c.make();
     ASSERT_GT(file.size(), 100u);
-    const std::string name = c.name;
-    std::string expected = c.reason;
-    if (name == "jpeg_cut_in_data" || name == "gif_cut_in_data") {
+    if (std::string(c.name).ends_with("_cut_in_data"))
         file.resize(file.size() * 2 / 3);
-    } else if (c.keep) {
+    else if (c.keep)
         file.resize(c.keep);
-    }
     if (c.flipAt)
         file[c.flipAt > 0 ? static_cast<size_t>(c.flipAt) : file.size() - static_cast<size_t>(-c.flipAt)] ^=
             0xFF;
@@ -169,7 +166,7 @@ TEST_P(BrokenFiles, AreRefusedWithAReason)
     image.width = 77; // a failed decode leaves the image as it was
     std::string why;
     EXPECT_FALSE(DecodeImageBytes(file.data(), file.size(), image, why));
-    EXPECT_EQ(why.rfind(expected, 0), 0u) << why;
+    EXPECT_EQ(why.rfind(c.reason, 0), 0u) << why;
     EXPECT_EQ(image.width, 77);
 }
 

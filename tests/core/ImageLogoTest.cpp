@@ -80,9 +80,7 @@ TEST_F(ImageLogoTest, PngJpegAndGifFilesAreListedWithTheirNvSizes)
         const Logo& logo = list.At(static_cast<int>(i));
         EXPECT_EQ(logo.kind, cases[i].kind);
         EXPECT_EQ(logo.nvSize, cases[i].size);
-        EXPECT_EQ(logo.number, static_cast<int>(i) + 1);
     }
-    EXPECT_EQ(list.At(1).name, "b.jpg");
     EXPECT_EQ(list.TotalBytes(), 3240);
 }
 
