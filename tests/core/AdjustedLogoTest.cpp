@@ -28,10 +28,7 @@ using namespace testing_support;
 std::string WriteGreyBmp(const std::string& path, int width, int height,
                          const std::function<int(int, int)>& grey)
 {
-    BmpParams params;
-    params.width = width;
-    params.height = height;
-    WriteFile(path, MakeBmp(params, [&](int x, int y) {
+    WriteFile(path, MakeBmp({.width = width, .height = height}, [&](int x, int y) {
                   const auto g = static_cast<uint32_t>(grey(x, y));
                   return (g << 16) | (g << 8) | g;
               }));
@@ -40,12 +37,7 @@ std::string WriteGreyBmp(const std::string& path, int width, int height,
 
 NvConversion Converting(HalftoneMode mode, Adjustments adjust, int threshold = 128, int width = 576)
 {
-    NvConversion conversion;
-    conversion.halftone = mode;
-    conversion.threshold = threshold;
-    conversion.maxPrintWidth = width;
-    conversion.adjust = adjust;
-    return conversion;
+    return {threshold, width, false, mode, adjust};
 }
 
 TEST(AdjustedLogoTest, TrimTurnAndInvertGiveTheDotsOfTheSteps)
@@ -55,10 +47,7 @@ TEST(AdjustedLogoTest, TrimTurnAndInvertGiveTheDotsOfTheSteps)
     const std::string path = WriteGreyBmp(dir.File("block.bmp"), 7, 5, [](int x, int y) {
         return x >= 2 && x < 5 && y >= 1 && y < 3 ? 0 : 255;
     });
-    Adjustments adjust;
-    adjust.trim = true;
-    adjust.rotate = 90;
-    adjust.invert = true;
+    Adjustments adjust{.trim = true, .rotate = 90, .invert = true};
     for (const HalftoneMode mode : {HalftoneMode::Classic, HalftoneMode::Colour}) {
         CNvImage image;
         ASSERT_TRUE(image.LoadFile(path));
@@ -98,8 +87,7 @@ TEST(AdjustedLogoTest, TheListAndTheDownloadCheckTakeTheAdjustedSize)
         });
     const NvConversion settings = Converting(HalftoneMode::Classic, {}, 128, 576);
     EXPECT_EQ(loader.AddFile(0, path).outcome, AddOutcome::TooLarge);
-    Adjustments fit;
-    fit.scale = Adjustments::Scale::Fit;
+    const Adjustments fit{.scale = Adjustments::Scale::Fit};
     ASSERT_TRUE(loader.AddFile(1, path, fit).Added());
     EXPECT_EQ(list.At(0).nvSize, 72 * 576); // 576 x 576
     EXPECT_EQ(list.TotalBytes(), 72 * 576);
@@ -117,9 +105,7 @@ TEST(AdjustedLogoTest, TheListAndTheDownloadCheckTakeTheAdjustedSize)
     EXPECT_EQ(loader.SetAdjustments(0, {}).outcome, AddOutcome::DoesNotFit);
     EXPECT_EQ(list.At(0).adjust, fit);
 
-    Adjustments grow;
-    grow.scale = Adjustments::Scale::Percent;
-    grow.percent = 400;
+    const Adjustments grow{.scale = Adjustments::Scale::Percent, .percent = 400};
     list.Append({0, banner, "banner.bmp", ImageKind::Bmp, 2100, 8, NvDataSize(8400, 32), false, grow});
     const std::string refusal = ListedLogoRefusal(DownloadJobs(list), settings);
     EXPECT_NE(refusal.find(banner), std::string::npos);
@@ -139,17 +125,10 @@ TEST(AdjustedLogoTest, RedrawnDotsAreTheDownloadsWhateverChanged)
         return x < 3 || y < 2 ? 255 : (x * 6 + y * 2) % 256;
     });
     const std::string png = WriteShadedPng(dir.File("shade.png"), 37, 23);
-    Adjustments light, dark, turned, fitted;
-    light.gamma = 1.6;
-    dark = light;
-    dark.brightness = -30;
-    turned = dark;
-    turned.trim = true;
-    turned.rotate = 90;
-    fitted = turned;
-    fitted.scale = Adjustments::Scale::Fit;
-    NvConversion centred = Converting(HalftoneMode::Colour, fitted, 128, 20);
-    centred.centre = true;
+    const Adjustments light{.gamma = 1.6}, dark{.brightness = -30, .gamma = 1.6},
+        turned{.trim = true, .rotate = 90, .brightness = -30, .gamma = 1.6},
+        fitted{.trim = true, .rotate = 90, .scale = Adjustments::Scale::Fit, .brightness = -30, .gamma = 1.6};
+    const NvConversion centred{128, 20, true, HalftoneMode::Colour, fitted};
     const NvConversion steps[] = {
         Converting(HalftoneMode::Colour, light),           Converting(HalftoneMode::Colour, dark),
         Converting(HalftoneMode::Colour, turned),          Converting(HalftoneMode::Atkinson, turned),
@@ -232,9 +211,7 @@ TEST(AdjustedLogoTest, AdjustmentsTravelWithTheStoredList)
 {
     TempDir dir;
     PrivateProfile profile(dir.File("nivora.INI"));
-    Adjustments adjust;
-    adjust.rotate = 270;
-    adjust.gamma = 1.4;
+    const Adjustments adjust{.rotate = 270, .gamma = 1.4};
     ASSERT_TRUE(WriteStoredList(profile, {{"/a.bmp", false, adjust}, {"/b.bmp", true, {}}}, 0));
     EXPECT_EQ(profile.GetProfileString(kLogSection, "Logoadjust1"), "rotate=270 gamma=1.4");
     EXPECT_EQ(profile.GetProfileString(kLogSection, "Logoadjust2"), "");

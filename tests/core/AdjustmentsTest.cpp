@@ -4,32 +4,26 @@
 
 namespace {
 
-GreyImage Picture(int32_t width, int32_t height, std::vector<uint8_t> grey)
-{
-    return GreyImage{width, height, std::move(grey)};
-}
-
 // A 3 x 2 picture with every pixel different:  1 2 3
 //                                             4 5 6
 GreyImage Small()
 {
-    return Picture(3, 2, {1, 2, 3, 4, 5, 6});
+    return GreyImage{3, 2, {1, 2, 3, 4, 5, 6}};
 }
 
 TEST(AdjustmentsTest, TrimTakesTheWhiteBordersOfEachSide)
 {
     // White (>= 250) margins of 1 left, 2 right, 0 top, 1 bottom around a 2 x 2 logo;
     // 249 is not white and stays.
-    const GreyImage in = Picture(5, 3,
-                                 {255, 0, 249, 250, 255, //
-                                  251, 10, 20, 255, 252, //
-                                  255, 255, 255, 250, 255});
-    const GreyImage out = Trim(in);
+    const std::vector<uint8_t> grey = {255, 0,   249, 250, 255, //
+                                       251, 10,  20,  255, 252, //
+                                       255, 255, 255, 250, 255};
+    const GreyImage out = Trim({5, 3, grey});
     EXPECT_EQ(out.width, 2);
     EXPECT_EQ(out.height, 2);
     EXPECT_EQ(out.grey, (std::vector<uint8_t>{0, 249, 10, 20}));
     // A picture with nothing but white paper is left whole.
-    EXPECT_EQ(Trim(Picture(2, 1, {255, 250})).width, 2);
+    EXPECT_EQ(Trim({2, 1, {255, 250}}).width, 2);
 }
 
 TEST(AdjustmentsTest, RotatesClockwise)
@@ -51,13 +45,9 @@ TEST(AdjustmentsTest, RotatesClockwise)
 // scales both ways, rounding halves up, never below one dot.
 TEST(AdjustmentsTest, FitAndPercentSizes)
 {
-    Adjustments fit, percent;
-    fit.scale = Adjustments::Scale::Fit;
-    percent.scale = Adjustments::Scale::Percent;
-    const auto percentOf = [&percent](int p) {
-        Adjustments a = percent;
-        a.percent = p;
-        return a;
+    const Adjustments fit{.scale = Adjustments::Scale::Fit};
+    const auto percentOf = [](int p) {
+        return Adjustments{.scale = Adjustments::Scale::Percent, .percent = p};
     };
     const struct {
         Adjustments adjust;
@@ -78,69 +68,50 @@ TEST(AdjustmentsTest, FitAndPercentSizes)
 // growing repeats them.
 TEST(AdjustmentsTest, ResizeAveragesDownAndRepeatsUp)
 {
-    const GreyImage in = Picture(4, 2,
-                                 {0, 255, 100, 100, //
-                                  255, 0, 100, 200});
-    EXPECT_EQ(Resize(in, 2, 1).grey, (std::vector<uint8_t>{128, 125})); // 127.5 and 125
-    EXPECT_EQ(Resize(Picture(3, 1, {0, 90, 255}), 2, 1).grey, (std::vector<uint8_t>{30, 200}));
-    EXPECT_EQ(Resize(Picture(2, 1, {0, 255}), 4, 2).grey,
-              (std::vector<uint8_t>{0, 0, 255, 255, 0, 0, 255, 255}));
+    const std::vector<uint8_t> grey = {0,   255, 100, 100, //
+                                       255, 0,   100, 200};
+    EXPECT_EQ(Resize({4, 2, grey}, 2, 1).grey, (std::vector<uint8_t>{128, 125})); // 127.5 and 125
+    EXPECT_EQ(Resize({3, 1, {0, 90, 255}}, 2, 1).grey, (std::vector<uint8_t>{30, 200}));
+    EXPECT_EQ(Resize({2, 1, {0, 255}}, 4, 2).grey, (std::vector<uint8_t>{0, 0, 255, 255, 0, 0, 255, 255}));
 }
 
 TEST(AdjustmentsTest, ToneCurvesAtTheirEndsAndMiddles)
 {
-    Adjustments none;
-    const std::vector<uint8_t> identity = ToneCurve(none);
+    const std::vector<uint8_t> identity = ToneCurve({});
     for (int v = 0; v < 256; ++v)
         ASSERT_EQ(identity[static_cast<size_t>(v)], v);
 
-    Adjustments bright;
-    bright.brightness = 100;
-    EXPECT_EQ(ToneCurve(bright)[0], 255);
-    bright.brightness = -50;
-    EXPECT_EQ(ToneCurve(bright)[200], 73); // 200 - 127.5
-    EXPECT_EQ(ToneCurve(bright)[100], 0);
+    EXPECT_EQ(ToneCurve({.brightness = 100})[0], 255);
+    const std::vector<uint8_t> darker = ToneCurve({.brightness = -50});
+    EXPECT_EQ(darker[200], 73); // 200 - 127.5
+    EXPECT_EQ(darker[100], 0);
 
-    Adjustments contrast;
-    contrast.contrast = -100; // everything mid-grey
-    EXPECT_EQ(ToneCurve(contrast)[0], 128);
-    EXPECT_EQ(ToneCurve(contrast)[255], 128);
-    contrast.contrast = 100; // a hard step at the middle
-    EXPECT_EQ(ToneCurve(contrast)[127], 0);
-    EXPECT_EQ(ToneCurve(contrast)[128], 255);
+    const std::vector<uint8_t> flat = ToneCurve({.contrast = -100}); // everything mid-grey
+    EXPECT_EQ(flat[0], 128);
+    EXPECT_EQ(flat[255], 128);
+    const std::vector<uint8_t> step = ToneCurve({.contrast = 100}); // a hard step at the middle
+    EXPECT_EQ(step[127], 0);
+    EXPECT_EQ(step[128], 255);
 
-    Adjustments gamma;
-    gamma.gamma = 2.0; // lightens: 255 * sqrt(64 / 255)
-    EXPECT_EQ(ToneCurve(gamma)[64], 128);
-    gamma.gamma = 0.5; // darkens
-    EXPECT_EQ(ToneCurve(gamma)[128], 64);
-
-    Adjustments invert;
-    invert.invert = true;
-    EXPECT_EQ(ToneCurve(invert)[200], 55);
+    EXPECT_EQ(ToneCurve({.gamma = 2.0})[64], 128); // lightens: 255 * sqrt(64 / 255)
+    EXPECT_EQ(ToneCurve({.gamma = 0.5})[128], 64); // darkens
+    EXPECT_EQ(ToneCurve({.invert = true})[200], 55);
 }
 
 TEST(AdjustmentsTest, StepsRunInTheirOrder)
 {
     // Trim before the fit: the 2-pixel white margin must not count towards the width
     // that is scaled to 2, so each half of the logo becomes one pixel.
-    const GreyImage in = Picture(6, 1, {255, 255, 0, 0, 200, 200});
-    Adjustments adjust;
-    adjust.trim = true;
-    adjust.scale = Adjustments::Scale::Fit;
-    EXPECT_EQ(Adjust(in, adjust, 2).grey, (std::vector<uint8_t>{0, 200}));
+    const GreyImage in{6, 1, {255, 255, 0, 0, 200, 200}};
+    EXPECT_EQ(Adjust(in, {.trim = true, .scale = Adjustments::Scale::Fit}, 2).grey,
+              (std::vector<uint8_t>{0, 200}));
     // Rotation before the fit: a 1 x 4 column turned becomes 4 wide, then fits 2.
-    Adjustments turned;
-    turned.rotate = 90;
-    turned.scale = Adjustments::Scale::Fit;
-    const GreyImage column = Adjust(Picture(1, 4, {0, 0, 255, 255}), turned, 2);
+    const GreyImage column =
+        Adjust({1, 4, {0, 0, 255, 255}}, {.rotate = 90, .scale = Adjustments::Scale::Fit}, 2);
     EXPECT_EQ(column.width, 2);
     EXPECT_EQ(column.grey, (std::vector<uint8_t>{255, 0}));
     // Invert after the tone: brightening black to grey then inverting gives dark grey.
-    Adjustments toned;
-    toned.brightness = 20;
-    toned.invert = true;
-    EXPECT_EQ(Adjust(Picture(1, 1, {0}), toned, 576).grey[0], 204);
+    EXPECT_EQ(Adjust({1, 1, {0}}, {.brightness = 20, .invert = true}, 576).grey[0], 204);
 }
 
 TEST(AdjustmentsTest, ExactGreyOfEveryPureGrey)
@@ -168,9 +139,7 @@ TEST(AdjustmentsTest, TextsRoundTripAndRefuseNonsense)
     adjust.invert = true;
     EXPECT_EQ(adjust.ToText(), "trim rotate=90 fit brightness=-20 contrast=35 gamma=1.4 invert");
     EXPECT_EQ(Adjustments::Parse(adjust.ToText()), adjust);
-    Adjustments percent;
-    percent.scale = Adjustments::Scale::Percent;
-    percent.percent = 150;
+    const Adjustments percent{.scale = Adjustments::Scale::Percent, .percent = 150};
     EXPECT_EQ(Adjustments::Parse(percent.ToText()), percent);
     EXPECT_EQ(Adjustments::Parse(""), Adjustments{});
     for (const char* bad : {"rotate=45", "rotate=360", "scale=9", "scale=401", "gamma=0.1", "gamma=5.5",

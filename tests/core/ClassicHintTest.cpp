@@ -14,20 +14,15 @@ TEST(ClassicHintTest, ColourPalettesAlphaAndBlackBlocksAreToldPlainLogosAreNot)
 {
     TempDir dir;
     // An image editor's 8-bit picture: a colour palette, white at index 3.
-    BmpParams eight;
-    eight.bitsPerPixel = 8;
-    eight.palette = {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF};
+    const BmpParams eight{.bitsPerPixel = 8, .palette = {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF}};
     WriteFile(dir.File("editor.bmp"), MakeBmp(eight, [](int x, int) { return x < 4 ? 3u : 0u; }));
     EXPECT_EQ(JudgeClassicBmp(dir.File("editor.bmp"), 128).trouble, ClassicTrouble::ColourPalette);
 
     // 32 bits with an alpha mask: a transparent ground whose hidden colour is black.
-    BmpParams alpha;
-    alpha.bitsPerPixel = 32;
-    alpha.header = BmpHeader::V4;
-    alpha.compression = kBiBitfields;
-    alpha.masks[0] = 0x00FF0000;
-    alpha.masks[1] = 0x0000FF00;
-    alpha.masks[2] = 0x000000FF;
+    const BmpParams alpha{.bitsPerPixel = 32,
+                          .header = BmpHeader::V4,
+                          .compression = kBiBitfields,
+                          .masks = {0xFF0000, 0xFF00, 0xFF}};
     std::vector<uint8_t> file = MakeBmp(alpha, [](int x, int) { return x == 0 ? 0xFF000000u : 0u; });
     Poke(file, 14 + 52, 0xFF000000u); // the alpha mask in the V4 header
     WriteFile(dir.File("alpha.bmp"), file);
@@ -35,13 +30,10 @@ TEST(ClassicHintTest, ColourPalettesAlphaAndBlackBlocksAreToldPlainLogosAreNot)
 
     // A plain monochrome logo, and a grey picture, are fine; one that prints nearly all
     // black is told with its share, which follows the threshold.
-    BmpParams mono;
-    mono.bitsPerPixel = 1;
-    mono.palette = {0x000000, 0xFFFFFF};
+    const BmpParams mono{.bitsPerPixel = 1, .palette = {0x000000, 0xFFFFFF}};
     WriteFile(dir.File("mono.bmp"), MakeBmp(mono, [](int x, int y) { return x == y ? 0u : 1u; }));
     EXPECT_EQ(JudgeClassicBmp(dir.File("mono.bmp"), 128).trouble, ClassicTrouble::None);
-    BmpParams dark; // 10 x 10: 91 of 100 pixels grey 100, the rest white
-    dark.width = dark.height = 10;
+    const BmpParams dark{.width = 10, .height = 10}; // 91 of 100 pixels grey 100, the rest white
     WriteFile(dir.File("dark.bmp"),
               MakeBmp(dark, [](int x, int y) { return y * 10 + x < 91 ? 0x646464u : 0xFFFFFFu; }));
     const ClassicVerdict verdict = JudgeClassicBmp(dir.File("dark.bmp"), 128);

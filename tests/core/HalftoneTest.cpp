@@ -14,17 +14,10 @@ using namespace testing_support;
 
 namespace {
 
-DecodedImage Flat(int width, int height, uint8_t r, uint8_t g, uint8_t b, uint8_t a = 255)
+// One pixel of the colour.
+DecodedImage Pixel(uint8_t r, uint8_t g, uint8_t b, uint8_t a = 255)
 {
-    DecodedImage image{width, height, PixelLayout::Rgba,
-                       std::vector<uint8_t>(static_cast<size_t>(width * height) * 4)};
-    for (size_t i = 0; i < image.pixels.size(); i += 4) {
-        image.pixels[i] = r;
-        image.pixels[i + 1] = g;
-        image.pixels[i + 2] = b;
-        image.pixels[i + 3] = a;
-    }
-    return image;
+    return DecodedImage{1, 1, PixelLayout::Rgba, {r, g, b, a}};
 }
 
 std::vector<uint8_t> Rgba(const DecodedImage& image, int x, int y)
@@ -34,10 +27,10 @@ std::vector<uint8_t> Rgba(const DecodedImage& image, int x, int y)
 
 DecodedImage FromBmp(const BmpParams& params, const PixelFn& pixel)
 {
+    const std::vector<uint8_t> file = MakeBmp(params, pixel);
     DecodedImage image;
     std::string why;
-    EXPECT_TRUE(DecodeImageBytes(MakeBmp(params, pixel).data(), MakeBmp(params, pixel).size(), image, why))
-        << why;
+    EXPECT_TRUE(DecodeImageBytes(file.data(), file.size(), image, why)) << why;
     return image;
 }
 
@@ -52,8 +45,7 @@ TEST(PixelColours, HandWorkedPixels)
     EXPECT_EQ(Halftone(c8, HalftoneMode::Colour, 128).dots, (std::vector<uint8_t>{0, 1}));
 
     // A short colour table: an index past its end is black.
-    BmpParams p4{1, 1, 4};
-    p4.palette = {0xFFFFFF, 0xFFFFFF};
+    const BmpParams p4{.width = 1, .height = 1, .bitsPerPixel = 4, .palette = {0xFFFFFF, 0xFFFFFF}};
     EXPECT_EQ(Rgba(FromBmp(p4, [](int, int) { return 9u; }), 0, 0), (std::vector<uint8_t>{0, 0, 0, 255}));
 
     // Black at alpha 128 over white: (255 * 127 + 127) / 255 = 127 per channel, and the
@@ -63,13 +55,13 @@ TEST(PixelColours, HandWorkedPixels)
     EXPECT_EQ(OnWhite(1, 128), 128);
     EXPECT_EQ(OnWhite(127, 1), 254);
     EXPECT_EQ(OnWhite(128, 1), 255);
-    EXPECT_EQ(GreyOnPaper(Flat(1, 1, 0, 0, 0, 128))[0], 126);
-    EXPECT_EQ(GreyOnPaper(Flat(1, 1, 200, 10, 90, 0))[0], 255); // fully transparent: paper
-    EXPECT_EQ(GreyOnPaper(Flat(1, 1, 255, 0, 0))[0], 76);       // red weighs 0.299, blue 0.114
-    EXPECT_EQ(GreyOnPaper(Flat(1, 1, 0, 0, 255))[0], 28);
+    EXPECT_EQ(GreyOnPaper(Pixel(0, 0, 0, 128))[0], 126);
+    EXPECT_EQ(GreyOnPaper(Pixel(200, 10, 90, 0))[0], 255); // fully transparent: paper
+    EXPECT_EQ(GreyOnPaper(Pixel(255, 0, 0))[0], 76);       // red weighs 0.299, blue 0.114
+    EXPECT_EQ(GreyOnPaper(Pixel(0, 0, 255))[0], 28);
     // The exact grey of colour and the dithers: 77/256 of red, 29/256 of blue, rounded.
-    EXPECT_EQ(GreyOnPaper(Flat(1, 1, 255, 0, 0), GreyRule::Exact)[0], 77);
-    EXPECT_EQ(GreyOnPaper(Flat(1, 1, 0, 0, 255), GreyRule::Exact)[0], 29);
+    EXPECT_EQ(GreyOnPaper(Pixel(255, 0, 0), GreyRule::Exact)[0], 77);
+    EXPECT_EQ(GreyOnPaper(Pixel(0, 0, 255), GreyRule::Exact)[0], 29);
     DecodedImage ga{1, 1, PixelLayout::GreyAlpha, {0, 128}};
     EXPECT_EQ(GreyOnPaper(ga)[0], 126);
 }
@@ -91,11 +83,6 @@ TEST(PixelColours, AlphaMaskOfALargeHeader)
     EXPECT_EQ(Rgba(image, 1, 0), (std::vector<uint8_t>{0, 0, 0, 255}));
     ASSERT_TRUE(DecodeImageBytes(noAlpha.data(), noAlpha.size(), image, why)) << why;
     EXPECT_EQ(Rgba(image, 0, 0), (std::vector<uint8_t>{0, 0, 0, 255}));
-}
-
-std::vector<uint8_t> Dots(const DotMatrix& m)
-{
-    return m.dots;
 }
 
 struct Worked {
@@ -129,7 +116,7 @@ TEST_P(WorkedPictures, GiveTheHandWorkedDots)
     const DotMatrix m = HalftoneGrey(w.width, w.height, grey, w.mode, w.threshold);
     EXPECT_EQ(m.width, w.width);
     EXPECT_EQ(m.height, w.height);
-    EXPECT_EQ(Dots(m), w.dots);
+    EXPECT_EQ(m.dots, w.dots);
 }
 
 INSTANTIATE_TEST_SUITE_P(Halftones, WorkedPictures, ::testing::ValuesIn(kWorked),
@@ -176,10 +163,10 @@ TEST(Halftones, LargerPictureMatchesAPlainImplementation)
         grey[i] = static_cast<uint8_t>(std::min<uint32_t>(255, (i % width) * 255 / width + (state >> 27)));
     }
     for (const int threshold : {1, 100, 128, 200, 255}) {
-        EXPECT_EQ(Dots(HalftoneGrey(width, height, grey, HalftoneMode::FloydSteinberg, threshold)),
+        EXPECT_EQ(HalftoneGrey(width, height, grey, HalftoneMode::FloydSteinberg, threshold).dots,
                   PlainDiffusion(width, height, grey, threshold, false))
             << "Floyd-Steinberg at " << threshold;
-        EXPECT_EQ(Dots(HalftoneGrey(width, height, grey, HalftoneMode::Atkinson, threshold)),
+        EXPECT_EQ(HalftoneGrey(width, height, grey, HalftoneMode::Atkinson, threshold).dots,
                   PlainDiffusion(width, height, grey, threshold, true))
             << "Atkinson at " << threshold;
     }

@@ -20,17 +20,6 @@ using namespace testing_support;
 
 namespace {
 
-// The driver writing into memory without pauses, as nivora-cli writes a file.
-struct MemoryWalk {
-    MemoryWalk(const LogoList& list, int threshold, int maxPrintWidth, HalftoneMode halftone)
-        : walk(list, {threshold, maxPrintWidth, false, halftone, {}}, sink)
-    {
-    }
-    bool RunToEnd() { return walk.RunToEnd(); }
-    MemorySink sink;
-    CSinkDownload walk;
-};
-
 // An 8-bit BMP as image editors write them: the palette is in no particular order, and
 // white, which most of the logo is, stands at index 39.
 std::string WriteEditorBmp(const std::string& path, int width, int height)
@@ -38,7 +27,6 @@ std::string WriteEditorBmp(const std::string& path, int width, int height)
     BmpParams params{.width = width, .height = height, .bitsPerPixel = 8};
     params.palette.assign(256, 0x000000);
     params.palette[39] = 0xFFFFFF;
-    params.palette[3] = 0x000000;
     WriteFile(path, MakeBmp(params, [](int x, int y) { return (x + y) % 7 == 0 ? 3u : 39u; }));
     return path;
 }
@@ -56,12 +44,14 @@ std::string WriteShadedBmp(const std::string& path, int width, int height)
 class ImageLogoTest : public ::testing::Test {
 protected:
     bool Pick(const std::string& path) { return loader.AddFile(0, path).Added(); }
+    // The driver writing into memory without pauses, as nivora-cli writes a file.
     std::vector<uint8_t> Stream(int threshold, int maxPrintWidth, HalftoneMode halftone)
     {
-        MemoryWalk walk(list, threshold, maxPrintWidth, halftone);
+        MemorySink sink;
+        CSinkDownload walk(list, {threshold, maxPrintWidth, false, halftone, {}}, sink);
         EXPECT_TRUE(walk.RunToEnd());
-        EXPECT_TRUE(walk.walk.m_arrEmptyImages.empty());
-        return walk.sink.bytes;
+        EXPECT_TRUE(walk.m_arrEmptyImages.empty());
+        return sink.bytes;
     }
 
     FakePlatform fake;
@@ -90,9 +80,7 @@ TEST_F(ImageLogoTest, PngJpegAndGifFilesAreListedWithTheirNvSizes)
         const Logo& logo = list.At(static_cast<int>(i));
         EXPECT_EQ(logo.kind, cases[i].kind);
         EXPECT_EQ(logo.nvSize, cases[i].size);
-        EXPECT_EQ(logo.number, static_cast<int>(i) + 1);
     }
-    EXPECT_EQ(list.At(1).name, "b.jpg");
     EXPECT_EQ(list.TotalBytes(), 3240);
 }
 

@@ -33,15 +33,6 @@ const std::vector<GreyCase> kGrey16 = {
     {0x001F, 27},  {0x1234, 107}, {0x5678, 161}, {0x2A55, 127},
 };
 
-BmpParams Params(int width, int height, int bits)
-{
-    BmpParams params;
-    params.width = width;
-    params.height = height;
-    params.bitsPerPixel = bits;
-    return params;
-}
-
 class NvImageTest : public ::testing::Test {
 protected:
     // Loads and converts with the conversion values of this test.
@@ -77,7 +68,7 @@ TEST_F(NvImageTest, GreyLevelsInSinglePrecision)
     const Case cases[] = {
         {24, false, kGrey24}, {32, false, kGrey24}, {16, false, kGrey16}, {16, true, kGrey16}};
     for (const Case& c : cases) {
-        BmpParams params = Params(static_cast<int>(c.table.size()), 1, c.bits);
+        BmpParams params{static_cast<int>(c.table.size()), 1, c.bits};
         if (c.fiveSixFiveMasks) {
             params.compression = kBiBitfields;
             params.masks[0] = 0xF800, params.masks[1] = 0x07E0, params.masks[2] = 0x001F;
@@ -111,7 +102,7 @@ TEST_F(NvImageTest, OneBitRuleReadsTheByteFortyIntoTheHeaderBlock)
     };
     const PixelFn pattern = [](int x, int y) { return static_cast<uint32_t>((x * 3 + y) % 5 < 2); };
     for (const Case& c : cases) {
-        BmpParams params = Params(c.width, c.height, 1);
+        BmpParams params{c.width, c.height, 1};
         params.header = c.header;
         params.palette = c.palette;
         const std::vector<uint8_t> file = MakeBmp(params, pattern);
@@ -137,7 +128,7 @@ TEST_F(NvImageTest, ARasterBeyondTheCapacityIsLeftEmpty)
         {576, 2304, 0, kNvRasterCapacity}, {576, 2305, 0, 0}, {8, 5120, 0, 8 * 640}, {8, 5120, 1, 0}};
     for (const Case& c : cases) {
         conversion.centre = c.centre != 0;
-        Convert(Params(c.width, c.height, 1), [](int, int) { return 0u; });
+        Convert(BmpParams{c.width, c.height, 1}, [](int, int) { return 0u; });
         SCOPED_TRACE(testing::Message() << c.width << " x " << c.height << " centre " << c.centre);
         EXPECT_EQ(image->m_nLength, c.length);
         EXPECT_EQ(image->m_nWidth == 0 && image->m_nHeight == 0, c.length == 0);
@@ -150,7 +141,7 @@ TEST_F(NvImageTest, ARasterBeyondTheCapacityIsLeftEmpty)
 TEST_F(NvImageTest, BfSizeZeroOrWrongDoesNotMatter)
 {
     std::vector<uint8_t> file =
-        MakeBmp(Params(21, 13, 24), [](int x, int y) { return (x * y) % 3 ? 0xFFFFFFu : 0x102030u; });
+        MakeBmp(BmpParams{21, 13, 24}, [](int x, int y) { return (x * y) % 3 ? 0xFFFFFFu : 0x102030u; });
     const auto size = static_cast<uint32_t>(file.size());
     std::vector<uint8_t> expected;
     for (uint32_t claimed : {size, 0u, 20u, size + 5000u, 0xFFFFFFFFu}) {

@@ -56,16 +56,6 @@ Bytes Black100x50Raster()
     return raster;
 }
 
-// The download driver paced as the command line paces it, into a scripted sink, with
-// its pauses on the virtual clock.
-CSinkDownload RecordingWalk(const LogoList& list, ByteSink& sink, VirtualClock* pauses, int threshold = 128,
-                            int maxPrintWidth = 512)
-{
-    return CSinkDownload(list, {threshold, maxPrintWidth}, sink,
-                         pauses ? CSinkDownload::PauseFn([pauses](int ms) { pauses->Sleep(ms); })
-                                : CSinkDownload::PauseFn());
-}
-
 class NvStreamTest : public ::testing::Test {
 protected:
     // Lists a picture as the Selection page does; 24 bits, black, unless said otherwise.
@@ -77,12 +67,19 @@ protected:
         WriteFile(dir.File(name), MakeBmp(params, pixel));
         ASSERT_TRUE(loader.AddFile(0, dir.File(name)).Added());
     }
+    // The download driver paced as the command line paces it, with its pauses on the
+    // virtual clock, or without pauses.
+    CSinkDownload Walk(bool pauses = true)
+    {
+        return CSinkDownload(list, {threshold, maxPrintWidth}, sink,
+                             pauses ? CSinkDownload::PauseFn([this](int ms) { fake.clock.Sleep(ms); })
+                                    : CSinkDownload::PauseFn());
+    }
     bool Download(bool pauses = true)
     {
         if (list.Empty())
             return SendDeleteAll(sink);
-        CSinkDownload walk =
-            RecordingWalk(list, sink, pauses ? &fake.clock : nullptr, threshold, maxPrintWidth);
+        CSinkDownload walk = Walk(pauses);
         const bool sent = walk.RunToEnd();
         centringBytes = walk.m_image->m_nCentringBytes;
         totalBytes = walk.m_nTotalBytes;
@@ -182,7 +179,7 @@ TEST_F(NvStreamTest, CancelAfterTwoOfFive)
 {
     for (int i = 0; i < 5; ++i)
         List("l" + std::to_string(i) + ".bmp", 8, 8);
-    CSinkDownload walk = RecordingWalk(list, sink, &fake.clock);
+    CSinkDownload walk = Walk();
     ASSERT_TRUE(walk.RunToEnd([&] { return walk.m_nDefined == 2; }));
     EXPECT_TRUE(walk.m_bStop);
     ASSERT_EQ(walk.CompleteStopped(30), 0);
@@ -197,7 +194,7 @@ TEST_F(NvStreamTest, AFailedCompletionGroupIsCountedAndTheRestStillGo)
 {
     for (int i = 0; i < 3; ++i)
         List("l" + std::to_string(i) + ".bmp", 8, 8);
-    CSinkDownload walk = RecordingWalk(list, sink, &fake.clock);
+    CSinkDownload walk = Walk();
     ASSERT_TRUE(walk.RunToEnd([] { return true; })); // stopped before the first image
     sink = MemorySink{};
     fake.clock.sleeps.clear();
@@ -227,14 +224,12 @@ TEST_F(NvStreamTest, TheCheckNamesTheFirstFileThatCannotBeDefined)
         {"heavy.bmp", 600, 2304, false, "172800 bytes"}, // within FS q, beyond the raster
         {"gone.bmp", 8, 8, false, ""},                   // removed once listed
     };
-    BmpParams oneBit; // small on disk at any size
-    oneBit.bitsPerPixel = 1;
     List("ok.bmp", 8, 8);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        oneBit.width = c.width;
-        oneBit.height = c.height;
-        WriteFile(dir.File(c.name), MakeBmp(oneBit, kBlack));
+        // One bit a pixel: small on disk at any size.
+        WriteFile(dir.File(c.name),
+                  MakeBmp({.width = c.width, .height = c.height, .bitsPerPixel = 1}, kBlack));
         // Listed as it was when it still fitted: the check looks at the file as it is now.
         list.Append({0, dir.File(c.name), c.name, ImageKind::Bmp, 8, 8, 8, c.centre});
         if (std::string(c.name) == "gone.bmp")

@@ -9,11 +9,13 @@
 
 #include "logo/ImageDecoders.h"
 
-template <typename Decoder> int FuzzDecoder(Decoder decode, const uint8_t* data, size_t size)
+using ImageDecoder = bool (*)(const uint8_t*, size_t, DecodedImage&, std::string&, int64_t);
+
+inline int FuzzDecoder(ImageDecoder decode, const uint8_t* data, size_t size)
 {
     DecodedImage image;
     std::string why;
-    if (!decode(data, size, image, why)) {
+    if (!decode(data, size, image, why, kNvAreaBytes)) {
         if (why.empty())
             std::abort(); // every refusal says why
         return 0;

@@ -6,7 +6,5 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    return FuzzDecoder([](const uint8_t* bytes, size_t length, DecodedImage& image,
-                          std::string& why) { return DecodeJpeg(bytes, length, image, why); },
-                       data, size);
+    return FuzzDecoder(DecodeJpeg, data, size);
 }

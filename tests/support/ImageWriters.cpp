@@ -12,22 +12,15 @@ namespace testing_support {
 
 namespace {
 
+// Samples a pixel by colour type: 0 grey, 2 RGB, 4 grey + alpha, 6 RGBA.
 int Channels(int colourType)
 {
-    switch (colourType) {
-    case 2:
-        return 3;
-    case 4:
-        return 2;
-    case 6:
-        return 4;
-    default:
-        return 1;
-    }
+    static const int kChannels[] = {1, 0, 3, 0, 2, 0, 4};
+    return kChannels[colourType];
 }
 
 // Rows in the PNG's own layout (SPNG_FMT_PNG: 16-bit samples in host order).
-std::vector<uint8_t> PackRows(const PngParams& p, SampleFn samples, void* context)
+std::vector<uint8_t> PackRows(const PngParams& p, const SampleFn& samples)
 {
     const int channels = Channels(p.colourType);
     const size_t rowBytes = static_cast<size_t>(p.width) * channels * p.bitDepth / 8;
@@ -36,7 +29,7 @@ std::vector<uint8_t> PackRows(const PngParams& p, SampleFn samples, void* contex
         uint8_t* row = rows.data() + rowBytes * static_cast<size_t>(y);
         for (int x = 0; x < p.width; ++x)
             for (int c = 0; c < channels; ++c) {
-                const uint16_t v = samples(x, y, c, context);
+                const uint16_t v = samples(x, y, c);
                 const size_t i = static_cast<size_t>(x) * channels + static_cast<size_t>(c);
                 if (p.bitDepth == 16)
                     std::memcpy(row + 2 * i, &v, 2);
@@ -49,7 +42,7 @@ std::vector<uint8_t> PackRows(const PngParams& p, SampleFn samples, void* contex
 
 } // namespace
 
-std::vector<uint8_t> EncodePng(const PngParams& p, SampleFn samples, void* context)
+std::vector<uint8_t> EncodePng(const PngParams& p, const SampleFn& samples)
 {
     spng_ctx* ctx = spng_ctx_new(SPNG_CTX_ENCODER);
     spng_set_option(ctx, SPNG_ENCODE_TO_BUFFER, 1);
@@ -61,15 +54,12 @@ std::vector<uint8_t> EncodePng(const PngParams& p, SampleFn samples, void* conte
                    0,
                    0};
     spng_set_ihdr(ctx, &ihdr);
-    if (p.hasTransparentColour) {
+    if (p.transparentGrey >= 0) {
         spng_trns trns{};
-        trns.gray = p.transparent[0];
-        trns.red = p.transparent[0];
-        trns.green = p.transparent[1];
-        trns.blue = p.transparent[2];
+        trns.gray = static_cast<uint16_t>(p.transparentGrey);
         spng_set_trns(ctx, &trns);
     }
-    const std::vector<uint8_t> rows = PackRows(p, samples, context);
+    const std::vector<uint8_t> rows = PackRows(p, samples);
     std::vector<uint8_t> out;
     if (spng_encode_image(ctx, rows.data(), rows.size(), SPNG_FMT_PNG, SPNG_ENCODE_FINALIZE) == 0) {
         size_t length = 0;
@@ -154,23 +144,12 @@ int Shade(int x, int y, int width, int height)
 
 std::string WriteShadedPng(const std::string& path, int width, int height)
 {
-    struct Size {
-        int width, height;
-    } size{width, height};
-    PngParams p;
-    p.width = width;
-    p.height = height;
-    p.colourType = 6;
-    WriteFile(path,
-              EncodePng(
-                  p,
-                  [](int x, int y, int channel, void* context) -> uint16_t {
-                      const auto* s = static_cast<const Size*>(context);
-                      if (channel == 3)
-                          return static_cast<uint16_t>(x < 6 ? x * 40 : 255);
-                      return static_cast<uint16_t>(Shade(x, y, s->width, s->height) - channel * 10 + 20);
-                  },
-                  &size));
+    const PngParams p{.width = width, .height = height, .colourType = 6};
+    WriteFile(path, EncodePng(p, [=](int x, int y, int channel) {
+                  if (channel == 3)
+                      return static_cast<uint16_t>(x < 6 ? x * 40 : 255);
+                  return static_cast<uint16_t>(Shade(x, y, width, height) - channel * 10 + 20);
+              }));
     return path;
 }
 
@@ -187,11 +166,7 @@ std::string WriteShadedJpeg(const std::string& path, int width, int height)
 
 std::string WriteBarsGif(const std::string& path, int width, int height)
 {
-    GifParams p;
-    p.width = width;
-    p.height = height;
-    p.palette = {0xFFFFFF, 0x404040, 0x909090, 0x000000};
-    p.transparentIndex = 0;
+    const GifParams p{width, height, {0xFFFFFF, 0x404040, 0x909090, 0x000000}, 0};
     WriteFile(path, EncodeGif(p, [](int x, int) { return static_cast<uint8_t>(x / 5 % 3); }));
     return path;
 }

@@ -2,6 +2,7 @@
 // Writes PNG and GIF files for tests with the libraries' own encoders, so that the
 // readers are checked against files another program made.
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -10,16 +11,15 @@ namespace testing_support {
 struct PngParams {
     int width = 4;
     int height = 4;
-    int colourType = 2;                  // 0 grey, 2 RGB, 4 grey + alpha, 6 RGBA
-    int bitDepth = 8;                    // 8 or 16
-    bool hasTransparentColour = false;   // tRNS for colour types 0 and 2
-    uint16_t transparent[3] = {0, 0, 0}; // grey in [0], or red, green, blue
+    int colourType = 2;       // 0 grey, 2 RGB, 4 grey + alpha, 6 RGBA
+    int bitDepth = 8;         // 8 or 16
+    int transparentGrey = -1; // tRNS of a grey file; -1: none
 };
 
 // samples(x, y, channel) gives the sample of the file's own depth: a grey or one of
 // the channels. Empty on failure.
-using SampleFn = uint16_t (*)(int x, int y, int channel, void* context);
-std::vector<uint8_t> EncodePng(const PngParams& params, SampleFn samples, void* context = nullptr);
+using SampleFn = std::function<uint16_t(int x, int y, int channel)>;
+std::vector<uint8_t> EncodePng(const PngParams& params, const SampleFn& samples);
 
 struct GifParams {
     int width = 4;
