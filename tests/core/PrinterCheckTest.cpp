@@ -27,13 +27,9 @@ using Shown = std::vector<jobs::RunMessage>;
 const jobs::RunMessage kWriteError = {"ERROR - Write to port.", platform::MB_ICONEXCLAMATION};
 const jobs::RunMessage kCommError = {"ERROR - Comm.", platform::MB_ICONEXCLAMATION};
 
-class PrinterCheckTest : public ::testing::Test {
+class PrinterCheckTest : public ::testing::Test, protected testing_support::ManualContext {
 protected:
-    PrinterCheckTest()
-    {
-        context.clock = &clock;
-        clock.SetRealWait(printer::kSlice); // the fake printer's answers take real time
-    }
+    PrinterCheckTest() { clock.SetRealWait(printer::kSlice); } // the fake printer's answers take real time
     static printer::PortRecord Port(const std::string& device)
     {
         printer::PortRecord port;
@@ -57,9 +53,6 @@ protected:
         return jobs::RunCheck(context, request, cancel);
     }
 
-    testing_support::ManualClock clock;
-    platform::Context context;
-    testing_support::FakeDeviceRoot root{context};
     FakePrinter printer;
     printer::CancelToken cancel{false};
 };
