@@ -116,10 +116,7 @@ TEST_F(KeyedScriptTest, MemoryIsAskedInOrder)
     EXPECT_EQ(result.memory.capacity, 262144u);
     EXPECT_EQ(result.memory.free, 180004u);
     EXPECT_THAT(result.memory.keys, ElementsAre("L1", "L2", "CP"));
-    Bytes expected = kCapacity;
-    for (const Bytes& part : {kFree, kKeyList, Bytes{keyed::ACK}})
-        expected.insert(expected.end(), part.begin(), part.end());
-    EXPECT_EQ(printer.Sent(), expected);
+    EXPECT_EQ(printer.Sent(), Join({kCapacity, kFree, kKeyList, {keyed::ACK}}));
 }
 
 // 41 keys come in two blocks, each acknowledged; a block that cannot be read is asked
