@@ -96,9 +96,8 @@ TEST_F(LinkKindsTest, ADeviceTheUserMayOnlyWriteToServesWithoutAnswers)
 {
     const std::string device = root.AddFile("usb/lp0");
     ::chmod(device.c_str(), 0222);
-    ::chmod(root.Path().c_str(), 0755);
-    ::chmod((root.Path() + "/dev").c_str(), 0755);
-    ::chmod((root.Path() + "/dev/usb").c_str(), 0755);
+    for (const std::string& dir : {root.Path(), root.Path() + "/dev", root.Path() + "/dev/usb"})
+        ::chmod(dir.c_str(), 0755);
     const auto seen = RunAsNobody([&] {
         std::unique_ptr<Link> link = OpenNamed("LPT1", jobs::kDownloadLink, true);
         if (!link)

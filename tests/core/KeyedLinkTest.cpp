@@ -86,8 +86,6 @@ printer::PortRecord Port(const std::string& name)
 
 class KeyedLinkTest : public ::testing::Test, protected ManualContext { // the stall limit stays 30 s
 protected:
-    // 200,000 bytes free, and the keys.
-    void Holds(const std::vector<std::string>& keys, int times = 1) { printer.Holds(200000, keys, times); }
     keyed::RunResult Store(BusyLink& link, const std::vector<std::string>& keys)
     {
         keyed::LinkChannel channel(link, {nullptr, &cancel});
@@ -106,9 +104,9 @@ protected:
 
 TEST_F(KeyedLinkTest, ABusyTimeBeyondTheStallLimitIsWaitedOutAndAStopWaitsForIt)
 {
-    Holds({});
+    printer.Holds(200000, {});
     printer.Answer({keyed::RequestFreeRoom(), {NumberReply(0x31, 199000)}});
-    Holds({"L1"});
+    printer.Holds(200000, {"L1"});
     BusyLink link(context, printer, 35s);
     keyed::RunResult result = Store(link, {"L1"});
     EXPECT_EQ(result.outcome, keyed::Outcome::Done) << result.message;
@@ -116,9 +114,9 @@ TEST_F(KeyedLinkTest, ABusyTimeBeyondTheStallLimitIsWaitedOutAndAStopWaitsForIt)
     EXPECT_EQ(link.Policy().Supervision().patience, 0ms); // the stall limit is back
 
     // A stop while the printer writes L1: L1 is finished and verified, L2 never sent.
-    Holds({}, 1);
+    printer.Holds(200000, {});
     printer.Answer({keyed::RequestFreeRoom(), {NumberReply(0x31, 199000)}});
-    Holds({"L1"});
+    printer.Holds(200000, {"L1"});
     BusyLink stopped(context, printer, 35s);
     stopped.whileBusy = [this] { cancel = true; };
     result = Store(stopped, {"L1", "L2"});
@@ -128,7 +126,7 @@ TEST_F(KeyedLinkTest, ABusyTimeBeyondTheStallLimitIsWaitedOutAndAStopWaitsForIt)
 
     // Beyond the busy limit the printer is given up on.
     cancel = false;
-    Holds({});
+    printer.Holds(200000, {});
     BusyLink stuck(context, printer, 200s);
     result = Store(stuck, {"L1"});
     EXPECT_EQ(result.outcome, keyed::Outcome::Failed);

@@ -146,10 +146,7 @@ TEST_F(PrinterCheckTest, TheApplyTestWaitsOnThisSystemAndJudgesOnTheConsumerLine
 TEST_F(PrinterCheckTest, TheApplyLineShowsThePrintersStateAndModel)
 {
     for (const bool paperOut : {false, true}) {
-        VirtualPrinterOptions options;
-        options.paperOut = paperOut;
-        options.modelId = 0x21;
-        testing_support::NetVirtualPrinter network(options, clock);
+        testing_support::NetVirtualPrinter network({.dir = "", .paperOut = paperOut, .modelId = 0x21}, clock);
         const jobs::CheckEnd end = Apply("NET:" + network.Port().substr(6), false);
         EXPECT_TRUE(end.state.asked);
         EXPECT_EQ(jobs::CheckSummary(end), paperOut ? "Out of paper. Model 0x21." : "Ready. Model 0x21.");

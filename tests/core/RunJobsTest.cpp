@@ -161,9 +161,7 @@ TEST_F(RunJobsTest, CancelEndsARunWhosePrinterTakesNothing)
 // and the window says why.
 TEST_F(RunJobsTest, APrinterOutOfPaperIsSentNothingButTheQuestion)
 {
-    VirtualPrinterOptions options;
-    options.paperOut = true;
-    NetVirtualPrinter network(options, clock);
+    NetVirtualPrinter network({.dir = "", .paperOut = true}, clock);
     const jobs::DownloadEnd refused = Run(FiveLogos(network.Port()));
     EXPECT_EQ(refused.result, Result::NotStarted);
     EXPECT_EQ(refused.start.result, jobs::RunStart::Result::Blocked);

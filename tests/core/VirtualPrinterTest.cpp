@@ -23,7 +23,6 @@ class VirtualPrinterTest : public ::testing::Test {
 protected:
     VirtualPrinter& Start(VirtualPrinterOptions options)
     {
-        options.dir = dir.Path();
         printer = std::make_unique<VirtualPrinter>(options, clock,
                                                    [this](const std::string& line) { log.push_back(line); });
         std::string why;
@@ -52,7 +51,7 @@ protected:
 // (Its state and model answers are read through the status command's test.)
 TEST_F(VirtualPrinterTest, AnswersTheMemoryRequests)
 {
-    Start({});
+    Start({.dir = dir.Path()});
     EXPECT_EQ(Send(keyed::RequestCapacity()), (Bytes{0x37, 0x30, '2', '6', '2', '1', '4', '4', 0x00}));
     Send(DefineGraphic("L1", 8, 100));
     EXPECT_EQ(Send(keyed::RequestFreeRoom()), (Bytes{0x37, 0x31, '2', '6', '2', '0', '2', '0', 0x00}));
@@ -70,9 +69,7 @@ TEST_F(VirtualPrinterTest, AnswersTheMemoryRequests)
     Send(keyed::RequestKeyList());
     EXPECT_TRUE(Send({keyed::CAN, keyed::ACK}).empty());
 
-    VirtualPrinterOptions classic;
-    classic.classicOnly = true;
-    Start(classic);
+    Start({.dir = dir.Path(), .classicOnly = true});
     EXPECT_TRUE(Send(keyed::RequestCapacity()).empty()); // no key-coded memory: no answer
     EXPECT_TRUE(Send(keyed::RequestKeyList()).empty());
 }
@@ -81,7 +78,7 @@ TEST_F(VirtualPrinterTest, AnswersTheMemoryRequests)
 // has no FS q, and a graphic that does not fit is dropped without a word.
 TEST_F(VirtualPrinterTest, TheTwoMemories)
 {
-    Start({});
+    Start({.dir = dir.Path()});
     Send(kFsqOneImage);
     Send(DefineGraphic("L1", 16, 4));
     EXPECT_TRUE(printer->Memory().ClassicImages().empty());
@@ -90,10 +87,7 @@ TEST_F(VirtualPrinterTest, TheTwoMemories)
     Send({0x1C, 0x70, 0x01, 0x00});
     EXPECT_TRUE(std::filesystem::exists(dir.File("print-001.png")));
 
-    VirtualPrinterOptions both;
-    both.keepBoth = true;
-    both.capacity = 1000;
-    Start(both);
+    Start({.dir = dir.Path(), .capacity = 1000, .keepBoth = true});
     Send(DefineGraphic("L1", 16, 4));
     EXPECT_EQ(printer->Memory().ClassicImages().size(), 1u);
     Send(DefineGraphic("L2", 8, 1000)); // 1,024 with its control record: does not fit
@@ -102,9 +96,7 @@ TEST_F(VirtualPrinterTest, TheTwoMemories)
     EXPECT_EQ(printer->Memory().Free(), 1000u - 924);
     EXPECT_THAT(log[log.size() - 2], ::testing::HasSubstr("define L2: 8 x 1000 dots, 1000 bytes (ignored"));
 
-    VirtualPrinterOptions keyedOnly;
-    keyedOnly.keyedOnly = true;
-    Start(keyedOnly);
+    Start({.dir = dir.Path(), .keyedOnly = true});
     Send(kFsqOneImage);
     Send({0x1C, 0x70, 0x01, 0x00});
     EXPECT_THAT(Keys(), ElementsAre("L1")); // kept in the folder, not erased
@@ -122,9 +114,7 @@ TEST_F(VirtualPrinterTest, TheTwoMemories)
 // After a write it reads nothing for its busy time: what follows waits, in order.
 TEST_F(VirtualPrinterTest, BusyAfterEveryWrite)
 {
-    VirtualPrinterOptions options;
-    options.busy = 5s;
-    Start(options);
+    Start({.dir = dir.Path(), .busy = 5s});
     EXPECT_TRUE(
         Send(Join({DefineGraphic("L1", 8, 8), keyed::RequestFreeRoom(), {0x1D, 0x49, 0x01}})).empty());
     clock.Advance(4999ms);
@@ -148,14 +138,12 @@ TEST_F(VirtualPrinterTest, BusyAfterEveryWrite)
 
 TEST_F(VirtualPrinterTest, MemoryIsKeptAcrossRestartsAndADamagedFileIsRefused)
 {
-    Start({});
+    Start({.dir = dir.Path()});
     Send(kFsqOneImage);
-    VirtualPrinterOptions both;
-    both.keepBoth = true;
-    Start(both);
+    Start({.dir = dir.Path(), .keepBoth = true});
     Send(DefineGraphic("L1", 9, 2));
     printer->Disconnect();
-    Start(both);
+    Start({.dir = dir.Path(), .keepBoth = true});
     EXPECT_THAT(Keys(), ElementsAre("L1"));
     EXPECT_EQ(printer->Memory().Keyed("L1")->raster, (Bytes{1, 2, 3, 4}));
     ASSERT_EQ(printer->Memory().ClassicImages().size(), 1u);
@@ -165,9 +153,7 @@ TEST_F(VirtualPrinterTest, MemoryIsKeptAcrossRestartsAndADamagedFileIsRefused)
     EXPECT_TRUE(std::filesystem::exists(dir.File("key-L2-002.png"))); // numbered after what is there
 
     dir.Write("nv-memory.bin", std::string("NIVORA-NV-MEMORY 1\n\x01\x00\x00\x00\xFF", 24));
-    VirtualPrinterOptions options;
-    options.dir = dir.Path();
-    printer = std::make_unique<VirtualPrinter>(options, clock, nullptr);
+    printer = std::make_unique<VirtualPrinter>(VirtualPrinterOptions{.dir = dir.Path()}, clock, nullptr);
     std::string why;
     EXPECT_FALSE(printer->LoadMemory(why));
     EXPECT_THAT(why, ::testing::HasSubstr("not a memory file"));
