@@ -107,12 +107,12 @@ INSTANTIATE_TEST_SUITE_P(
                       LockCase{"Garbage", [] { return std::string("locked by minicom"); }, true, true}),
     [](const auto& param) { return std::string(param.param.name); });
 
+class UucpLockFolderTest : public ::testing::Test, protected ManualContext {};
+
 // As an ordinary user: a lock folder the run may not write is no reason to refuse the
 // port (the other guards hold), but the lock of a live program this user may not
 // signal (pid 1) is held, not stale. Without any lock folder, the device's own lock
 // still keeps a second run off the printer.
-class UucpLockFolderTest : public ::testing::Test, protected ManualContext {};
-
 TEST_F(UucpLockFolderTest, AnOrdinaryUserNeedsNoLockFolderButHonoursALiveLock)
 {
     FakePrinter printer;
