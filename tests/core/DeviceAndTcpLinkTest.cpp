@@ -28,9 +28,8 @@ using namespace testing_support;
 
 namespace {
 
-class LinkKindsTest : public ::testing::Test {
+class LinkKindsTest : public ::testing::Test, protected ManualContext {
 protected:
-    LinkKindsTest() { context.clock = &clock; }
     std::unique_ptr<Link> OpenNamed(const std::string& name, const printer::LinkOptions& options, bool read,
                                     printer::WaitSupervision supervision = {})
     {
@@ -42,10 +41,19 @@ protected:
         settings.m_strPortDevice = "tcp://" + address;
         return printer::OpenLink(context, settings, kPrintLink, status, supervision);
     }
+    // A connect cancelled at the nth slice of its waits ends within 200 ms of the cancel.
+    void ExpectCancelEndsConnect(const std::string& address, int slice)
+    {
+        platform::Clock::TimePoint cancelledAt{};
+        AtSlice cancel(slice, [&] {
+            cancelledAt = clock.Now();
+            cancel.token = true;
+        });
+        EXPECT_FALSE(Connect(address, {&cancel, &cancel.token}));
+        EXPECT_EQ(status.code, Code::Cancelled);
+        EXPECT_LE(clock.Now() - cancelledAt, 200ms);
+    }
 
-    ManualClock clock;
-    platform::Context context;
-    FakeDeviceRoot root{context};
     LinkStatus status;
 };
 
@@ -88,9 +96,8 @@ TEST_F(LinkKindsTest, ADeviceTheUserMayOnlyWriteToServesWithoutAnswers)
 {
     const std::string device = root.AddFile("usb/lp0");
     ::chmod(device.c_str(), 0222);
-    ::chmod(root.Path().c_str(), 0755);
-    ::chmod((root.Path() + "/dev").c_str(), 0755);
-    ::chmod((root.Path() + "/dev/usb").c_str(), 0755);
+    for (const std::string& dir : {root.Path(), root.Path() + "/dev", root.Path() + "/dev/usb"})
+        ::chmod(dir.c_str(), 0755);
     const auto seen = RunAsNobody([&] {
         std::unique_ptr<Link> link = OpenNamed("LPT1", jobs::kDownloadLink, true);
         if (!link)
@@ -117,29 +124,14 @@ TEST_F(LinkKindsTest, CancelEndsALookupThatHangsAndAConnectNobodyAnswersWithin20
         const std::lock_guard<std::mutex> hold(*release); // until the test lets it go
         return ::getaddrinfo(host.c_str(), service.c_str(), &hints, found);
     };
-    platform::Clock::TimePoint cancelledAt{};
-    AtSlice cancel(25, [&] {
-        cancelledAt = clock.Now();
-        cancel.token = true;
-    });
-    EXPECT_FALSE(Connect("printer.invalid:9100", {&cancel, &cancel.token}));
-    EXPECT_EQ(status.code, Code::Cancelled);
-    EXPECT_LE(clock.Now() - cancelledAt, 200ms);
+    ExpectCancelEndsConnect("printer.invalid:9100", 25);
     release->unlock();
     context.resolve = {};
 
     const UnansweringAddress nobody;
-    const std::string unanswering = nobody.Address();
-    AtSlice cancelConnect(40, [&] {
-        cancelledAt = clock.Now();
-        cancelConnect.token = true;
-    });
-    EXPECT_FALSE(Connect(unanswering, {&cancelConnect, &cancelConnect.token}));
-    EXPECT_EQ(status.code, Code::Cancelled);
-    EXPECT_LE(clock.Now() - cancelledAt, 200ms);
-
+    ExpectCancelEndsConnect(nobody.Address(), 40);
     const std::chrono::milliseconds start = clock.Elapsed();
-    EXPECT_FALSE(Connect(unanswering));
+    EXPECT_FALSE(Connect(nobody.Address()));
     EXPECT_EQ(status.Describe(), "no answer within 3 s (time-out)");
     EXPECT_GE(clock.Elapsed() - start, 3000ms);
 

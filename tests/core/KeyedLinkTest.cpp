@@ -84,11 +84,8 @@ printer::PortRecord Port(const std::string& name)
     return port;
 }
 
-class KeyedLinkTest : public ::testing::Test {
+class KeyedLinkTest : public ::testing::Test, protected ManualContext { // the stall limit stays 30 s
 protected:
-    KeyedLinkTest() { context.clock = &clock; }
-    // 200,000 bytes free, and the keys.
-    void Holds(const std::vector<std::string>& keys, int times = 1) { printer.Holds(200000, keys, times); }
     keyed::RunResult Store(BusyLink& link, const std::vector<std::string>& keys)
     {
         keyed::LinkChannel channel(link, {nullptr, &cancel});
@@ -100,8 +97,6 @@ protected:
         return keyed::StoreLogos(run, logos, ledger);
     }
 
-    ManualClock clock;
-    platform::Context context; // the stall limit stays 30 s
     ScriptedPrinter printer{clock};
     printer::CancelToken cancel{false};
     TempDir dir;
@@ -109,9 +104,9 @@ protected:
 
 TEST_F(KeyedLinkTest, ABusyTimeBeyondTheStallLimitIsWaitedOutAndAStopWaitsForIt)
 {
-    Holds({});
+    printer.Holds(200000, {});
     printer.Answer({keyed::RequestFreeRoom(), {NumberReply(0x31, 199000)}});
-    Holds({"L1"});
+    printer.Holds(200000, {"L1"});
     BusyLink link(context, printer, 35s);
     keyed::RunResult result = Store(link, {"L1"});
     EXPECT_EQ(result.outcome, keyed::Outcome::Done) << result.message;
@@ -119,9 +114,9 @@ TEST_F(KeyedLinkTest, ABusyTimeBeyondTheStallLimitIsWaitedOutAndAStopWaitsForIt)
     EXPECT_EQ(link.Policy().Supervision().patience, 0ms); // the stall limit is back
 
     // A stop while the printer writes L1: L1 is finished and verified, L2 never sent.
-    Holds({}, 1);
+    printer.Holds(200000, {});
     printer.Answer({keyed::RequestFreeRoom(), {NumberReply(0x31, 199000)}});
-    Holds({"L1"});
+    printer.Holds(200000, {"L1"});
     BusyLink stopped(context, printer, 35s);
     stopped.whileBusy = [this] { cancel = true; };
     result = Store(stopped, {"L1", "L2"});
@@ -131,7 +126,7 @@ TEST_F(KeyedLinkTest, ABusyTimeBeyondTheStallLimitIsWaitedOutAndAStopWaitsForIt)
 
     // Beyond the busy limit the printer is given up on.
     cancel = false;
-    Holds({});
+    printer.Holds(200000, {});
     BusyLink stuck(context, printer, 200s);
     result = Store(stuck, {"L1"});
     EXPECT_EQ(result.outcome, keyed::Outcome::Failed);
@@ -150,14 +145,15 @@ TEST_F(KeyedLinkTest, AStopWhileThePrinterTakesNothingEndsTheSend)
     EXPECT_EQ(link.LastFailure().code, printer::LinkStatus::Code::Cancelled);
 }
 
+class PrinterQueryTest : public ::testing::Test, protected ManualContext {
+protected:
+    PrinterQueryTest() { clock.SetRealWait(20ms); } // the fake printers answer in real time
+};
+
 // Printers on a serial line that answer DLE EOT fully, in part, after noise, or not
 // at all; the raw answers are kept.
-TEST(StateQueryTest, AnswersAreAwaitedOneByOneAndNoiseIsSkipped)
+TEST_F(PrinterQueryTest, AnswersAreAwaitedOneByOneAndNoiseIsSkipped)
 {
-    ManualClock clock;
-    clock.SetRealWait(20ms);
-    platform::Context context;
-    context.clock = &clock;
     const auto ask = [&](FakePrinter& fake, std::optional<uint8_t>* model = nullptr) {
         printer::LinkStatus status;
         auto link = printer::OpenDevice(context, fake.Port(), {}, {}, true, status);
@@ -192,12 +188,8 @@ TEST(StateQueryTest, AnswersAreAwaitedOneByOneAndNoiseIsSkipped)
 // A printer that answers the real-time requests but processes nothing else (its
 // buffer is stalled): its state comes, the model and the memory do not, and the
 // survey ends within its deadlines.
-TEST(StateQueryTest, APrinterThatAnswersStatusButStallsOnDataIsSurveyedInTime)
+TEST_F(PrinterQueryTest, APrinterThatAnswersStatusButStallsOnDataIsSurveyedInTime)
 {
-    ManualClock clock;
-    clock.SetRealWait(20ms);
-    platform::Context context;
-    context.clock = &clock;
     FakeNetPrinter fake;
     fake.AnswerWith(std::nullopt);
     fake.AnswerStatus({0x12, 0x12, 0x12, 0x12});
@@ -211,7 +203,7 @@ TEST(StateQueryTest, APrinterThatAnswersStatusButStallsOnDataIsSurveyedInTime)
     EXPECT_LE(survey.took, 500ms + 500ms + 1000ms + 4 * printer::kSlice);
 }
 
-TEST(StateQueryTest, WhichRunsAskFirst)
+TEST_F(PrinterQueryTest, WhichRunsAskFirst)
 {
     using printer::AskState;
     using Kind = printer::Link::Kind;
@@ -225,10 +217,8 @@ TEST(StateQueryTest, WhichRunsAskFirst)
     EXPECT_FALSE(printer::AsksStateFirst(Kind::File, true, AskState::Always));
 }
 
-TEST(LedgerNameTest, AddressThenUsbSerialNumberThenPort)
+TEST_F(PrinterQueryTest, TheLedgerIsNamedByAddressThenUsbSerialNumberThenPort)
 {
-    platform::Context context;
-    FakeDeviceRoot root(context);
     const std::string device = root.AddFile("usb/lp0");
     std::filesystem::create_directories(root.Path() + "/sys/class/usbmisc/lp0/device");
     std::ofstream(root.Path() + "/sys/class/usbmisc/lp0/device/ieee1284_id")

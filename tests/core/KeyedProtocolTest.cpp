@@ -46,10 +46,7 @@ TEST(KeyedCommandsTest, BytesOfEveryFunction)
 
     EXPECT_TRUE(IsNvKey(" ~"));
     EXPECT_TRUE(IsNvKey("01"));
-    for (const char* bad : {"", "L", "L12",
-                            "\x1F"
-                            "A",
-                            "A\x7F"})
+    for (const char* bad : {"", "L", "L12", "\037A", "A\177"})
         EXPECT_FALSE(IsNvKey(bad)) << bad;
 }
 
@@ -92,13 +89,6 @@ TEST(KeyedRepliesTest, AnswersAreFoundAmongOtherBytes)
 
 class KeyedScriptTest : public ::testing::Test {
 protected:
-    keyed::RunContext Context()
-    {
-        keyed::RunContext context{printer, clock, stop};
-        context.wallClock = [] { return std::time_t{1'700'000'000}; };
-        return context;
-    }
-
     ManualClock clock;
     ScriptedPrinter printer{clock};
     std::atomic<bool> stop{false};
@@ -110,16 +100,13 @@ protected:
 TEST_F(KeyedScriptTest, MemoryIsAskedInOrder)
 {
     printer.Holds(180004, {"L1", "L2", "CP"});
-    keyed::RunContext context = Context();
+    keyed::RunContext context{printer, clock, stop};
     const keyed::RunResult result = keyed::AskMemory(context);
     ASSERT_EQ(result.outcome, keyed::Outcome::Done) << result.message;
     EXPECT_EQ(result.memory.capacity, 262144u);
     EXPECT_EQ(result.memory.free, 180004u);
     EXPECT_THAT(result.memory.keys, ElementsAre("L1", "L2", "CP"));
-    Bytes expected = kCapacity;
-    for (const Bytes& part : {kFree, kKeyList, Bytes{keyed::ACK}})
-        expected.insert(expected.end(), part.begin(), part.end());
-    EXPECT_EQ(printer.Sent(), expected);
+    EXPECT_EQ(printer.Sent(), Join({kCapacity, kFree, kKeyList, {keyed::ACK}}));
 }
 
 // 41 keys come in two blocks, each acknowledged; a block that cannot be read is asked
@@ -133,7 +120,7 @@ TEST_F(KeyedScriptTest, KeyListHandshake)
     printer.Answer({kKeyList, {broken}});
     printer.Answer({{keyed::NAK}, {KeyBlock(true, {keys.begin(), keys.begin() + 40})}});
     printer.Answer({{keyed::ACK}, {KeyBlock(false, {keys.back()})}});
-    keyed::RunContext context = Context();
+    keyed::RunContext context{printer, clock, stop};
     keyed::KeyedSession session(context);
     std::vector<std::string> read;
     ASSERT_EQ(session.ReadKeys(read), keyed::Got::Answer);
@@ -162,7 +149,7 @@ TEST_F(KeyedScriptTest, KeyListHandshake)
 
 TEST_F(KeyedScriptTest, APrinterThatAnswersNothingIsToldWithinTheDeadline)
 {
-    keyed::RunContext context = Context();
+    keyed::RunContext context{printer, clock, stop};
     const auto start = clock.Now();
     keyed::RunResult result = keyed::AskMemory(context);
     EXPECT_EQ(result.outcome, keyed::Outcome::NoAnswer);
@@ -200,7 +187,7 @@ TEST_F(KeyedScriptTest, WhatDoesNotFitIsRefusedAndWhatIsDroppedIsCaught)
     const std::string logo =
         WriteSolidBmp(dir.File("wide.bmp"), 512, 16); // 1,024 bytes: with the margin 1,088
     printer.Holds(1087, {});
-    keyed::RunContext context = Context();
+    keyed::RunContext context{printer, clock, stop};
     keyed::Ledger ledger("test", "");
     keyed::RunResult result = keyed::StoreLogos(context, {{"L1", logo, {}}}, ledger);
     EXPECT_EQ(result.outcome, keyed::Outcome::Failed);

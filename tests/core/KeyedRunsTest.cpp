@@ -25,12 +25,9 @@ protected:
     KeyedRunsTest() { Restart(); }
 
     // The printer as it would come up again with the same folder.
-    void Restart(uint64_t capacity = 262144)
+    void Restart()
     {
-        VirtualPrinterOptions options;
-        options.dir = dir.File("printer");
-        options.capacity = capacity;
-        options.busy = 2s;
+        const VirtualPrinterOptions options{.dir = dir.File("printer"), .busy = 2s};
         std::filesystem::create_directories(options.dir);
         printer = std::make_unique<VirtualPrinter>(options, clock, nullptr);
         std::string why;

@@ -11,31 +11,14 @@
 #include "emulator/StreamRenderer.h"
 #include "keyed/KeyedCommands.h"
 #include "printer/EscPos.h"
+#include "tests/support/KeyedChannels.h"
 #include "tests/support/Sanitizers.h"
 #include "tests/support/TempDir.h"
 
 using namespace testing_support;
 using ::testing::ElementsAre;
-using Bytes = std::vector<uint8_t>;
 
 namespace {
-
-Bytes Join(std::initializer_list<Bytes> parts)
-{
-    Bytes all;
-    for (const Bytes& part : parts)
-        all.insert(all.end(), part.begin(), part.end());
-    return all;
-}
-
-// A graphic of width x height dots, bytes 1, 2, 3, ...
-Bytes Define(const std::string& key, int width, int height)
-{
-    Bytes data(static_cast<size_t>((width + 7) / 8 * height));
-    for (size_t i = 0; i < data.size(); ++i)
-        data[i] = static_cast<uint8_t>(i + 1);
-    return Join({keyed::DefineHeader(key, width, height, data.size()), data});
-}
 
 std::string Describe(const StreamEvent& event)
 {
@@ -68,8 +51,8 @@ TEST(KeyedStreamTest, EveryKeyedCommandIsDecoded)
         Join({keyed::RequestCapacity(),
               keyed::RequestFreeRoom(),
               keyed::RequestKeyList(),
-              Define("L1", 12, 3),
-              Define("L2", 512, 1100),
+              DefineGraphic("L1", 12, 3),
+              DefineGraphic("L2", 512, 1100),
               keyed::PrintKey("L1", 2),
               keyed::PrintKey("L3", 3),
               keyed::DeleteKey("L2"),
@@ -79,8 +62,8 @@ TEST(KeyedStreamTest, EveryKeyedCommandIsDecoded)
               {0x1D, 0x28, 0x4C, 0x02, 0x00, 0x30, 0x32},
               {0x1D, 0x28, 0x4C, 0x0C, 0x00, 0x30, 0x43, 0x30, 'L', '9', 1, 8, 0, 2, 0, 0x31, 0xFF},
               {0x1D, 0x28, 0x4C, 0x01, 0x00, 0x31},
-              Define("L8", 8, 2305),
-              Define("L9", 8193, 1)});
+              DefineGraphic("L8", 8, 2305),
+              DefineGraphic("L9", 8193, 1)});
     const DecodedStream decoded = DecodeStream(stream);
     ASSERT_TRUE(decoded.complete) << decoded.error;
     std::vector<std::string> seen;
@@ -108,7 +91,7 @@ TEST(KeyedStreamTest, EveryKeyedCommandIsDecoded)
 // pieces are tried through the virtual printer, which feeds the decoder as it reads.)
 TEST(KeyedStreamTest, CutOffCommandsAndLongLines)
 {
-    const Bytes define = Define("L1", 16, 2);
+    const Bytes define = DefineGraphic("L1", 16, 2);
     for (size_t cut = 1; cut < define.size(); ++cut) {
         const DecodedStream decoded =
             DecodeStream(Join({{'a', 'b'}, Bytes(define.begin(), define.begin() + cut)}));
@@ -189,10 +172,7 @@ TEST(RenderBoundsTest, PicturesAreCapped)
     decoder.Feed(stream.data(), stream.size());
     decoder.Finish();
     EXPECT_TRUE(renderer.CapReached());
-    size_t files = 0;
-    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir.Path()))
-        ++files;
-    EXPECT_EQ(files, 3u);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 3);
     EXPECT_THAT(lines2[2], ::testing::HasSubstr("print-001.png"));
     EXPECT_THAT(lines2[3], ::testing::HasSubstr("print-002.png"));
     EXPECT_THAT(lines2[4], ::testing::HasSubstr("(picture not saved: 3 written)"));

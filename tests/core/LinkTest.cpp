@@ -21,6 +21,7 @@ using namespace testing_support;
 namespace {
 
 enum class Kind { Serial, Usb, Network };
+const char* const kKindNames[] = {"Serial", "Usb", "Network"};
 
 // Hears of every wait and, when asked to, cancels the run at the first report.
 class Watch final : public printer::WaitObserver {
@@ -43,11 +44,10 @@ private:
     bool m_cancel;
 };
 
-class LinkTest : public ::testing::TestWithParam<Kind> {
+class LinkTest : public ::testing::TestWithParam<Kind>, protected ManualContext {
 protected:
     LinkTest()
     {
-        context.clock = &clock;
         switch (GetParam()) {
         case Kind::Serial:
             printer = std::make_unique<FakePrinter>();
@@ -101,9 +101,6 @@ protected:
         return LinkStatus::Success();
     }
 
-    ManualClock clock;
-    platform::Context context;
-    FakeDeviceRoot root{context};
     std::unique_ptr<RecordingPrinter> printer;
     LinkStatus status;
 
@@ -239,12 +236,9 @@ TEST_P(LinkTest, APortThatCannotBeHadIsRefusedAndNothingStaysOpen)
     EXPECT_EQ(OpenDescriptorCount(), descriptors);
 }
 
-std::string KindName(const ::testing::TestParamInfo<Kind>& info)
-{
-    return info.param == Kind::Serial ? "Serial" : info.param == Kind::Usb ? "Usb" : "Network";
-}
-
 INSTANTIATE_TEST_SUITE_P(Kinds, LinkTest, ::testing::Values(Kind::Serial, Kind::Usb, Kind::Network),
-                         KindName);
+                         [](const auto& param) {
+                             return std::string(kKindNames[static_cast<int>(param.param)]);
+                         });
 
 } // namespace

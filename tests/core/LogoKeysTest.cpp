@@ -28,11 +28,7 @@ std::vector<std::string> Keys(const LogoList& list)
 
 Logo Named(const std::string& name, const std::string& key = {})
 {
-    Logo logo;
-    logo.name = name;
-    logo.path = "/" + name;
-    logo.key = key;
-    return logo;
+    return {.path = "/" + name, .name = name, .key = key};
 }
 
 TEST(LogoKeysTest, DefaultsFollowTheListAndRefusalsSayWhy)

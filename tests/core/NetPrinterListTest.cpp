@@ -57,10 +57,6 @@ TEST_F(NetPrinterListTest, HandEditedEntriesThatDoNotParseOrRepeatAreSkipped)
     EXPECT_TRUE(printer::ReadNetPrinters(PrivateProfile(dir.File("missing.INI"))).printers.empty());
 }
 
-} // namespace
-
-namespace {
-
 TEST(NetPortEntries, FollowThePortNamesAndKeepTheAddEntryLast)
 {
     NetPrinterList list;

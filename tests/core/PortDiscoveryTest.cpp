@@ -13,7 +13,6 @@
 #include "tests/support/FakePrinter.h"
 
 using printer::DeviceCandidates;
-using testing_support::FakeDeviceRoot;
 using Listing = std::vector<std::pair<std::string, std::string>>;
 
 namespace {
@@ -26,10 +25,10 @@ Listing Names(const std::vector<printer::PortListing>& ports)
     return listed;
 }
 
-TEST(PortNamesTest, EachNameStandsForOneFixedDevice)
+class PortsTest : public ::testing::Test, protected testing_support::ManualContext {};
+
+TEST_F(PortsTest, EachNameStandsForOneFixedDevice)
 {
-    platform::Context context;
-    FakeDeviceRoot root{context};
     const std::pair<const char*, const char*> devices[] = {
         {"COM1", "/dev/ttyS0"},      {"COM32", "/dev/ttyS31"},    {"COM33", "/dev/ttyUSB0"},
         {"COM96", "/dev/ttyUSB63"},  {"COM97", "/dev/ttyACM0"},   {"COM160", "/dev/ttyACM63"},
@@ -49,11 +48,9 @@ TEST(PortNamesTest, EachNameStandsForOneFixedDevice)
     EXPECT_EQ(printer::ParallelPortName("COM3"), "LPT1");
 }
 
-TEST(PortDiscoveryTest, ListsExactlyThePortsThatOpenExclusivelyNowAndLeavesNothingOpen)
+TEST_F(PortsTest, DiscoveryListsExactlyThePortsThatOpenExclusivelyNowAndLeavesNothingOpen)
 {
     testing_support::FakePlatform fake;
-    platform::Context context;
-    FakeDeviceRoot root{context};
     testing_support::FakePrinter free, held;
     root.Link("ttyS0", free.Path());
     root.AddFile("ttyS1"); // a real UART (type 4): listed
@@ -82,7 +79,7 @@ TEST(PortDiscoveryTest, ListsExactlyThePortsThatOpenExclusivelyNowAndLeavesNothi
     EXPECT_EQ(printer::ProbeComPorts(context).size(), 5u); // COM33 is free again
 }
 
-TEST(PrinterStatusTest, TheStatusLinesAndTheDeviceIdSayWhatIsWrongAndWhoItIs)
+TEST_F(PortsTest, TheStatusLinesAndTheDeviceIdSayWhatIsWrongAndWhoItIs)
 {
     const std::pair<int, const char*> lines[] = {{LP_PSELECD | LP_PERRORP, ""},
                                                  {LP_PSELECD | LP_PERRORP | LP_PBUSY | LP_PACK, ""},
@@ -101,8 +98,6 @@ TEST(PrinterStatusTest, TheStatusLinesAndTheDeviceIdSayWhatIsWrongAndWhoItIs)
         EXPECT_EQ(printer::ParseDeviceId(id).make, make) << id;
         EXPECT_EQ(printer::ParseDeviceId(id).model, model) << id;
     }
-    platform::Context context;
-    FakeDeviceRoot root{context};
     std::filesystem::create_directories(root.Path() + "/sys/class/usbmisc/lp1/device");
     std::ofstream(root.Path() + "/sys/class/usbmisc/lp1/device/ieee1284_id") << "MFG:Acme;MDL:Acme TM-9;";
     EXPECT_EQ(printer::LptPrinterModel(context, 2), "Acme TM-9"); // the maker is not said twice

@@ -27,13 +27,9 @@ using Shown = std::vector<jobs::RunMessage>;
 const jobs::RunMessage kWriteError = {"ERROR - Write to port.", platform::MB_ICONEXCLAMATION};
 const jobs::RunMessage kCommError = {"ERROR - Comm.", platform::MB_ICONEXCLAMATION};
 
-class PrinterCheckTest : public ::testing::Test {
+class PrinterCheckTest : public ::testing::Test, protected testing_support::ManualContext {
 protected:
-    PrinterCheckTest()
-    {
-        context.clock = &clock;
-        clock.SetRealWait(printer::kSlice); // the fake printer's answers take real time
-    }
+    PrinterCheckTest() { clock.SetRealWait(printer::kSlice); } // the fake printer's answers take real time
     static printer::PortRecord Port(const std::string& device)
     {
         printer::PortRecord port;
@@ -57,9 +53,6 @@ protected:
         return jobs::RunCheck(context, request, cancel);
     }
 
-    testing_support::ManualClock clock;
-    platform::Context context;
-    testing_support::FakeDeviceRoot root{context};
     FakePrinter printer;
     printer::CancelToken cancel{false};
 };
@@ -153,10 +146,7 @@ TEST_F(PrinterCheckTest, TheApplyTestWaitsOnThisSystemAndJudgesOnTheConsumerLine
 TEST_F(PrinterCheckTest, TheApplyLineShowsThePrintersStateAndModel)
 {
     for (const bool paperOut : {false, true}) {
-        VirtualPrinterOptions options;
-        options.paperOut = paperOut;
-        options.modelId = 0x21;
-        testing_support::NetVirtualPrinter network(options, clock);
+        testing_support::NetVirtualPrinter network({.dir = "", .paperOut = paperOut, .modelId = 0x21}, clock);
         const jobs::CheckEnd end = Apply("NET:" + network.Port().substr(6), false);
         EXPECT_TRUE(end.state.asked);
         EXPECT_EQ(jobs::CheckSummary(end), paperOut ? "Out of paper. Model 0x21." : "Ready. Model 0x21.");

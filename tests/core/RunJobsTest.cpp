@@ -56,11 +56,10 @@ public:
     std::string notTakingData;
 };
 
-class RunJobsTest : public ::testing::Test {
+class RunJobsTest : public ::testing::Test, protected ManualContext {
 protected:
     RunJobsTest()
     {
-        context.clock = &clock;
         context.stallLimit = 10min; // a stall ends only by Cancel
         clock.SetRealWait(printer::kSlice);
     }
@@ -82,9 +81,6 @@ protected:
         return jobs::RunDownload(context, request, cancel, hooks);
     }
 
-    ManualClock clock;
-    platform::Context context;
-    FakeDeviceRoot root{context};
     TempDir dir;
     printer::CancelToken cancel{false};
 };
@@ -165,9 +161,7 @@ TEST_F(RunJobsTest, CancelEndsARunWhosePrinterTakesNothing)
 // and the window says why.
 TEST_F(RunJobsTest, APrinterOutOfPaperIsSentNothingButTheQuestion)
 {
-    VirtualPrinterOptions options;
-    options.paperOut = true;
-    NetVirtualPrinter network(options, clock);
+    NetVirtualPrinter network({.dir = "", .paperOut = true}, clock);
     const jobs::DownloadEnd refused = Run(FiveLogos(network.Port()));
     EXPECT_EQ(refused.result, Result::NotStarted);
     EXPECT_EQ(refused.start.result, jobs::RunStart::Result::Blocked);
@@ -182,16 +176,13 @@ TEST_F(RunJobsTest, APrinterOutOfPaperIsSentNothingButTheQuestion)
 
 // An output file cannot answer key-coded requests: such a run is refused before any file
 // is made, and says what to change.
-TEST(KeyedJobTest, PrintToFileIsRefusedBeforeAFileIsMade)
+TEST_F(RunJobsTest, AKeyedRunIntoAFileIsRefusedBeforeTheFileIsMade)
 {
-    TempDir dir;
-    platform::Context context;
     jobs::KeyedRequest request;
     request.action = jobs::KeyedAction::Store;
     request.start.port.m_strPortDevice = printer::kFileDevice;
     request.start.outputFile = dir.File("temp.prn");
     request.ledgerDir = dir.File("ledgers");
-    printer::CancelToken cancel{false};
     const jobs::KeyedEnd end = jobs::RunKeyed(context, request, cancel);
     EXPECT_TRUE(end.toFile);
     EXPECT_FALSE(end.ran);

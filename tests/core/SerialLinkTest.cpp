@@ -18,16 +18,14 @@ using printer::LineFlags;
 using printer::LineSettings;
 using printer::Link;
 using testing_support::AtSlice;
-using testing_support::FakeDeviceRoot;
 using testing_support::FakePrinter;
+using testing_support::ManualContext;
 using testing_support::Sequence;
 
 namespace {
 
-class SerialLinkTest : public ::testing::Test {
+class SerialLinkTest : public ::testing::Test, protected ManualContext {
 protected:
-    SerialLinkTest() { context.clock = &clock; }
-
     std::unique_ptr<Link> Open(const printer::LinkOptions& options, printer::SerialSettings settings = {},
                                printer::WaitSupervision supervision = {})
     {
@@ -39,9 +37,6 @@ protected:
         return link;
     }
 
-    testing_support::ManualClock clock;
-    platform::Context context;
-    FakeDeviceRoot root{context};
     FakePrinter printer;
 };
 

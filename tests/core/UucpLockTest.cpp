@@ -55,10 +55,8 @@ struct LockCase {
     bool named; // the refusal names the lock file
 };
 
-class UucpLockTest : public ::testing::TestWithParam<LockCase> {
+class UucpLockTest : public ::testing::TestWithParam<LockCase>, protected ManualContext {
 protected:
-    platform::Context context;
-    FakeDeviceRoot root{context};
     FakePrinter printer;
     std::string device = root.Link("ttyUSB0", printer.Path());
     std::string lockFile = root.LockDir() + "/LCK.." + printer.Path().substr(printer.Path().rfind('/') + 1);
@@ -109,14 +107,14 @@ INSTANTIATE_TEST_SUITE_P(
                       LockCase{"Garbage", [] { return std::string("locked by minicom"); }, true, true}),
     [](const auto& param) { return std::string(param.param.name); });
 
+class UucpLockFolderTest : public ::testing::Test, protected ManualContext {};
+
 // As an ordinary user: a lock folder the run may not write is no reason to refuse the
 // port (the other guards hold), but the lock of a live program this user may not
 // signal (pid 1) is held, not stale. Without any lock folder, the device's own lock
 // still keeps a second run off the printer.
-TEST(UucpLockFolderTest, AnOrdinaryUserNeedsNoLockFolderButHonoursALiveLock)
+TEST_F(UucpLockFolderTest, AnOrdinaryUserNeedsNoLockFolderButHonoursALiveLock)
 {
-    platform::Context context;
-    FakeDeviceRoot root{context};
     FakePrinter printer;
     ::fchmod(printer.PortSideFd(), 0666);
     for (const std::string& dir : {root.Path(), root.Path() + "/run", root.LockDir()})
@@ -150,10 +148,8 @@ TEST(UucpLockFolderTest, AnOrdinaryUserNeedsNoLockFolderButHonoursALiveLock)
 
 // Many ports opened at the same moment from many threads each get their own lock
 // file: no attempt of one thread spoils another's.
-TEST(UucpLockFolderTest, TenPortsOpenedAtOnceAreTenLockFiles)
+TEST_F(UucpLockFolderTest, TenPortsOpenedAtOnceAreTenLockFiles)
 {
-    platform::Context context;
-    FakeDeviceRoot root{context};
     std::vector<std::unique_ptr<FakePrinter>> printers(10);
     std::vector<std::unique_ptr<printer::Link>> links(printers.size());
     for (auto& printer : printers)

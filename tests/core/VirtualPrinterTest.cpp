@@ -8,30 +8,21 @@
 
 #include "emulator/VirtualPrinter.h"
 #include "keyed/KeyedCommands.h"
+#include "tests/support/KeyedChannels.h"
 #include "tests/support/TempDir.h"
-#include "tests/support/VirtualClock.h"
 
 using namespace testing_support;
 using namespace std::chrono_literals;
 using ::testing::ElementsAre;
-using Bytes = std::vector<uint8_t>;
 
 namespace {
 
 const Bytes kFsqOneImage = {0x1C, 0x71, 0x01, 0x01, 0x00, 0x01, 0x00, 1, 2, 3, 4, 5, 6, 7, 8};
 
-Bytes Define(const std::string& key, int width, int height)
-{
-    Bytes bytes = keyed::DefineHeader(key, width, height, static_cast<size_t>((width + 7) / 8 * height));
-    bytes.resize(bytes.size() + static_cast<size_t>((width + 7) / 8 * height), 0xA5);
-    return bytes;
-}
-
 class VirtualPrinterTest : public ::testing::Test {
 protected:
     VirtualPrinter& Start(VirtualPrinterOptions options)
     {
-        options.dir = dir.Path();
         printer = std::make_unique<VirtualPrinter>(options, clock,
                                                    [this](const std::string& line) { log.push_back(line); });
         std::string why;
@@ -60,15 +51,15 @@ protected:
 // (Its state and model answers are read through the status command's test.)
 TEST_F(VirtualPrinterTest, AnswersTheMemoryRequests)
 {
-    Start({});
+    Start({.dir = dir.Path()});
     EXPECT_EQ(Send(keyed::RequestCapacity()), (Bytes{0x37, 0x30, '2', '6', '2', '1', '4', '4', 0x00}));
-    Send(Define("L1", 8, 100));
+    Send(DefineGraphic("L1", 8, 100));
     EXPECT_EQ(Send(keyed::RequestFreeRoom()), (Bytes{0x37, 0x31, '2', '6', '2', '0', '2', '0', 0x00}));
 
     // 41 keys: a block of 40 that says more follow, the rest after ACK; NAK repeats a
     // block, CAN or any command ends the list.
     for (int i = 1; i < 41; ++i)
-        Send(Define({static_cast<char>('A' + i / 10), static_cast<char>('0' + i % 10)}, 8, 1));
+        Send(DefineGraphic({static_cast<char>('A' + i / 10), static_cast<char>('0' + i % 10)}, 8, 1));
     const Bytes first = Send(keyed::RequestKeyList());
     ASSERT_EQ(first.size(), 3u + 80 + 1);
     EXPECT_EQ(Bytes(first.begin(), first.begin() + 5), (Bytes{0x37, 0x72, 0x41, 'A', '1'}));
@@ -78,9 +69,7 @@ TEST_F(VirtualPrinterTest, AnswersTheMemoryRequests)
     Send(keyed::RequestKeyList());
     EXPECT_TRUE(Send({keyed::CAN, keyed::ACK}).empty());
 
-    VirtualPrinterOptions classic;
-    classic.classicOnly = true;
-    Start(classic);
+    Start({.dir = dir.Path(), .classicOnly = true});
     EXPECT_TRUE(Send(keyed::RequestCapacity()).empty()); // no key-coded memory: no answer
     EXPECT_TRUE(Send(keyed::RequestKeyList()).empty());
 }
@@ -89,37 +78,32 @@ TEST_F(VirtualPrinterTest, AnswersTheMemoryRequests)
 // has no FS q, and a graphic that does not fit is dropped without a word.
 TEST_F(VirtualPrinterTest, TheTwoMemories)
 {
-    Start({});
+    Start({.dir = dir.Path()});
     Send(kFsqOneImage);
-    Send(Define("L1", 16, 4));
+    Send(DefineGraphic("L1", 16, 4));
     EXPECT_TRUE(printer->Memory().ClassicImages().empty());
     Send(kFsqOneImage);
     EXPECT_TRUE(Keys().empty());
     Send({0x1C, 0x70, 0x01, 0x00});
     EXPECT_TRUE(std::filesystem::exists(dir.File("print-001.png")));
 
-    VirtualPrinterOptions both;
-    both.keepBoth = true;
-    both.capacity = 1000;
-    Start(both);
-    Send(Define("L1", 16, 4));
+    Start({.dir = dir.Path(), .capacity = 1000, .keepBoth = true});
+    Send(DefineGraphic("L1", 16, 4));
     EXPECT_EQ(printer->Memory().ClassicImages().size(), 1u);
-    Send(Define("L2", 8, 1000)); // 1,024 with its control record: does not fit
-    Send(Define("L1", 8, 900));  // replaces L1, whose room counts as free
+    Send(DefineGraphic("L2", 8, 1000)); // 1,024 with its control record: does not fit
+    Send(DefineGraphic("L1", 8, 900));  // replaces L1, whose room counts as free
     EXPECT_THAT(Keys(), ElementsAre("L1"));
     EXPECT_EQ(printer->Memory().Free(), 1000u - 924);
     EXPECT_THAT(log[log.size() - 2], ::testing::HasSubstr("define L2: 8 x 1000 dots, 1000 bytes (ignored"));
 
-    VirtualPrinterOptions keyedOnly;
-    keyedOnly.keyedOnly = true;
-    Start(keyedOnly);
+    Start({.dir = dir.Path(), .keyedOnly = true});
     Send(kFsqOneImage);
     Send({0x1C, 0x70, 0x01, 0x00});
     EXPECT_THAT(Keys(), ElementsAre("L1")); // kept in the folder, not erased
     EXPECT_FALSE(std::filesystem::exists(dir.File("print-002.png")));
     // A graphic printed, defined anew and printed again gets a picture of its own.
     for (int round = 0; round < 2; ++round) {
-        Send(Define("L1", 8, 2 + round));
+        Send(DefineGraphic("L1", 8, 2 + round));
         Send(keyed::PrintKey("L1", 0));
         Send(keyed::PrintKey("L1", 0));
     }
@@ -130,13 +114,9 @@ TEST_F(VirtualPrinterTest, TheTwoMemories)
 // After a write it reads nothing for its busy time: what follows waits, in order.
 TEST_F(VirtualPrinterTest, BusyAfterEveryWrite)
 {
-    VirtualPrinterOptions options;
-    options.busy = 5s;
-    Start(options);
-    Bytes bytes = Define("L1", 8, 8);
-    for (const Bytes& more : {keyed::RequestFreeRoom(), Bytes{0x1D, 0x49, 0x01}})
-        bytes.insert(bytes.end(), more.begin(), more.end());
-    EXPECT_TRUE(Send(bytes).empty());
+    Start({.dir = dir.Path(), .busy = 5s});
+    EXPECT_TRUE(
+        Send(Join({DefineGraphic("L1", 8, 8), keyed::RequestFreeRoom(), {0x1D, 0x49, 0x01}})).empty());
     clock.Advance(4999ms);
     printer->Process();
     EXPECT_TRUE(printer->TakeOutput().empty());
@@ -150,7 +130,7 @@ TEST_F(VirtualPrinterTest, BusyAfterEveryWrite)
     printer->Process();
     EXPECT_EQ(printer->BusyUntil(), clock.Now());
     // A host that hangs up right after a write: what it sent is still read.
-    Send(Define("L2", 8, 8));
+    Send(DefineGraphic("L2", 8, 8));
     EXPECT_TRUE(Send({0x1D, 0x49, 0x01}).empty());
     printer->Disconnect();
     EXPECT_EQ(printer->TakeOutput(), Bytes{0x20});
@@ -158,26 +138,22 @@ TEST_F(VirtualPrinterTest, BusyAfterEveryWrite)
 
 TEST_F(VirtualPrinterTest, MemoryIsKeptAcrossRestartsAndADamagedFileIsRefused)
 {
-    Start({});
+    Start({.dir = dir.Path()});
     Send(kFsqOneImage);
-    VirtualPrinterOptions both;
-    both.keepBoth = true;
-    Start(both);
-    Send(Define("L1", 9, 2));
+    Start({.dir = dir.Path(), .keepBoth = true});
+    Send(DefineGraphic("L1", 9, 2));
     printer->Disconnect();
-    Start(both);
+    Start({.dir = dir.Path(), .keepBoth = true});
     EXPECT_THAT(Keys(), ElementsAre("L1"));
-    EXPECT_EQ(printer->Memory().Keyed("L1")->raster, Bytes(4, 0xA5));
+    EXPECT_EQ(printer->Memory().Keyed("L1")->raster, (Bytes{1, 2, 3, 4}));
     ASSERT_EQ(printer->Memory().ClassicImages().size(), 1u);
     EXPECT_EQ(printer->Memory().ClassicImages()[0].raster,
               Bytes(kFsqOneImage.begin() + 7, kFsqOneImage.end()));
-    Send(Define("L2", 8, 1));
+    Send(DefineGraphic("L2", 8, 1));
     EXPECT_TRUE(std::filesystem::exists(dir.File("key-L2-002.png"))); // numbered after what is there
 
     dir.Write("nv-memory.bin", std::string("NIVORA-NV-MEMORY 1\n\x01\x00\x00\x00\xFF", 24));
-    VirtualPrinterOptions options;
-    options.dir = dir.Path();
-    printer = std::make_unique<VirtualPrinter>(options, clock, nullptr);
+    printer = std::make_unique<VirtualPrinter>(VirtualPrinterOptions{.dir = dir.Path()}, clock, nullptr);
     std::string why;
     EXPECT_FALSE(printer->LoadMemory(why));
     EXPECT_THAT(why, ::testing::HasSubstr("not a memory file"));
@@ -190,7 +166,7 @@ TEST_F(VirtualPrinterTest, MemoryIsKeptAcrossRestartsAndADamagedFileIsRefused)
 TEST_F(VirtualPrinterTest, AnyByteStreamIsSurvivedTheSameInPieces)
 {
     std::mt19937 random(11);
-    const std::vector<Bytes> parts = {Define("K1", 16, 3),
+    const std::vector<Bytes> parts = {DefineGraphic("K1", 16, 3),
                                       keyed::RequestKeyList(),
                                       {keyed::ACK},
                                       keyed::PrintKey("K1", 3),

@@ -132,12 +132,6 @@ bool FakeNetPrinter::WaitUntilClosed(std::chrono::milliseconds timeout) const
     return m_changed.wait_for(lock, timeout, [&] { return m_connections > 0 && !m_open; });
 }
 
-int FakeNetPrinter::Connections() const
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_connections;
-}
-
 int BindLoopback(int backlog, uint16_t& port, int receiveBuffer)
 {
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);

@@ -32,7 +32,6 @@ public:
     // Waits until the program has closed (or the printer has reset) every connection
     // it accepted, and at least one was accepted.
     bool WaitUntilClosed(std::chrono::milliseconds timeout = std::chrono::seconds(10)) const;
-    int Connections() const; // accepted so far
 
 private:
     void Run();

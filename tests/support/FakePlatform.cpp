@@ -8,7 +8,7 @@ int RecordingMessageBox::Show(const std::string& text, unsigned flags, const std
     if ((flags & platform::MB_TYPEMASK) != platform::MB_YESNO)
         return platform::IDOK;
     if (answers.empty())
-        return defaultAnswer;
+        return platform::IDYES;
     const int answer = answers.front();
     answers.pop_front();
     return answer;

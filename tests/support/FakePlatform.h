@@ -22,13 +22,12 @@ class RecordingMessageBox final : public platform::MessageBoxHandler {
 public:
     int Show(const std::string& text, unsigned flags, const std::string& caption) override;
     // The answer to the next question (Yes/No box); questions beyond the script get
-    // defaultAnswer. OK boxes always answer IDOK.
+    // IDYES. OK boxes always answer IDOK.
     void Answer(int id) { answers.push_back(id); }
     std::vector<std::string> Texts() const;
 
     std::vector<ShownBox> shown;
     std::deque<int> answers;
-    int defaultAnswer = platform::IDYES;
 };
 
 // The pauses a driver asks of its caller, recorded instead of taken.

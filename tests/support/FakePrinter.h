@@ -11,6 +11,7 @@
 #include "platform/Context.h"
 #include "tests/support/RecordingPrinter.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/VirtualClock.h"
 
 namespace testing_support {
 
@@ -71,6 +72,16 @@ public:
 private:
     TempDir m_dir;
     platform::Context& m_context;
+};
+
+// What a test hands the printer layer: a context on a manual clock, with its device
+// tree under a temporary folder.
+struct ManualContext {
+    ManualContext() { context.clock = &clock; }
+
+    ManualClock clock;
+    platform::Context context;
+    FakeDeviceRoot root{context};
 };
 
 // Number of open file descriptors of this process.

@@ -89,6 +89,22 @@ Bytes NumberReply(uint8_t id, uint64_t value)
     return bytes;
 }
 
+Bytes Join(std::initializer_list<Bytes> parts)
+{
+    Bytes all;
+    for (const Bytes& part : parts)
+        all.insert(all.end(), part.begin(), part.end());
+    return all;
+}
+
+Bytes DefineGraphic(const std::string& key, int width, int height)
+{
+    Bytes data(static_cast<size_t>((width + 7) / 8 * height));
+    for (size_t i = 0; i < data.size(); ++i)
+        data[i] = static_cast<uint8_t>(i + 1);
+    return Join({keyed::DefineHeader(key, width, height, data.size()), data});
+}
+
 Bytes KeyBlock(bool more, const std::vector<std::string>& keys)
 {
     Bytes bytes = {0x37, 0x72, static_cast<uint8_t>(more ? 0x41 : 0x40)};

@@ -29,10 +29,6 @@ public:
     void OnBusy(std::function<void()> call);
 
 private:
-    void Run();
-    void Serve(int fd);
-
-    platform::Clock& m_clock;
     VirtualPrinter m_printer;
     mutable std::mutex m_mutex; // m_printer, m_received, m_onBusy
     std::vector<uint8_t> m_received;

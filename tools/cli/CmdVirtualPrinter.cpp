@@ -10,22 +10,19 @@
 #include <filesystem>
 #include <netdb.h>
 #include <netinet/in.h>
-#include <poll.h>
 #include <string>
 #include <sys/socket.h>
 #include <termios.h>
 #include <unistd.h>
 #include <vector>
 
+#include "emulator/PrinterServer.h"
 #include "emulator/VirtualPrinter.h"
-#include "platform/AtomicFile.h"
 #include "platform/Clock.h"
 #include "tools/cli/Command.h"
 #include "tools/cli/Options.h"
 
 namespace {
-
-using namespace std::chrono_literals;
 
 const char* const kUsage =
     "Usage: nivora-cli virtual-printer (--listen [HOST:]PORT | --pty LINK) --dir DIR\n"
@@ -96,32 +93,13 @@ void LogLine(const std::string& line)
     std::fflush(stdout);
 }
 
-// Serves one connection on fd until the peer closes it or a stop signal comes.
-void Serve(int fd, VirtualPrinter& printer, platform::Clock& clock)
+// Serving ends at SIGINT or SIGTERM and logs each connection.
+ServeHooks SignalStops()
 {
-    uint8_t buffer[65536];
-    while (!g_stop) {
-        printer.Process();
-        const std::vector<uint8_t> out = printer.TakeOutput();
-        if (!out.empty() && !platform::WriteAll(fd, out))
-            return;
-        // While it writes its memory the printer reads nothing: the host's bytes wait.
-        const auto busy = clock.Until(printer.BusyUntil());
-        if (busy > 0ms) {
-            clock.SleepFor(std::min<std::chrono::milliseconds>(busy, 100ms));
-            continue;
-        }
-        pollfd entry{fd, POLLIN, 0};
-        const int ready = ::poll(&entry, 1, 100);
-        if (ready <= 0)
-            continue;
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0 && (errno == EINTR || errno == EAGAIN))
-            continue;
-        if (n <= 0)
-            return;
-        printer.Receive(buffer, static_cast<size_t>(n));
-    }
+    ServeHooks hooks;
+    hooks.stop = [] { return g_stop != 0; };
+    hooks.log = LogLine;
+    return hooks;
 }
 
 // "[HOST:]PORT" -> a listening socket, or -1 with the reason in error.
@@ -172,29 +150,6 @@ int Listen(const std::string& text, std::string& where, std::string& error)
     where = bound.ss_family == AF_INET6 ? "[" + std::string(name) + "]:" + service
                                         : std::string(name) + ":" + service;
     return fd;
-}
-
-int ServeNetwork(int listener, VirtualPrinter& printer, platform::Clock& clock)
-{
-    while (!g_stop) {
-        pollfd entry{listener, POLLIN, 0};
-        if (::poll(&entry, 1, 200) <= 0)
-            continue;
-        sockaddr_storage peer{};
-        socklen_t length = sizeof peer;
-        const int fd = ::accept4(listener, reinterpret_cast<sockaddr*>(&peer), &length, SOCK_CLOEXEC);
-        if (fd < 0)
-            continue;
-        LogLine("connection opened");
-        printer.Connect();
-        Serve(fd, printer, clock);
-        printer.Disconnect();
-        ::close(fd);
-        LogLine("connection closed");
-    }
-    LogLine("stopped");
-    ::close(listener);
-    return cli::kExitOk;
 }
 
 // A pseudo-terminal whose other side LINK points to; -1 with the reason in error.
@@ -296,7 +251,10 @@ int RunVirtualPrinter(const std::vector<std::string>& args)
             return cli::kExitFailed;
         }
         LogLine("listening on " + where);
-        return ServeNetwork(listener, printer, clock);
+        ServeListener(listener, printer, clock, SignalStops());
+        LogLine("stopped");
+        ::close(listener);
+        return cli::kExitOk;
     }
     const std::string link = parsed.Get("pty");
     int keepOpen = -1;
@@ -306,7 +264,7 @@ int RunVirtualPrinter(const std::vector<std::string>& args)
         return cli::kExitFailed;
     }
     LogLine("serial printer at " + link);
-    Serve(master, printer, clock);
+    ServeConnection(master, printer, clock, SignalStops());
     printer.Disconnect();
     ::unlink(link.c_str());
     ::close(keepOpen);
