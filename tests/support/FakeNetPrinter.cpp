@@ -173,4 +173,10 @@ UnansweringAddress::~UnansweringAddress()
         ::close(fd);
 }
 
+int FakeNetPrinter::Connections() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_connections;
+}
+
 } // namespace testing_support

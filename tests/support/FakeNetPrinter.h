@@ -29,6 +29,7 @@ public:
 
     // Resets the connection once count bytes in all have arrived.
     void ResetAfter(size_t count);
+    int Connections() const; // accepted so far
     // Waits until the program has closed (or the printer has reset) every connection
     // it accepted, and at least one was accepted.
     bool WaitUntilClosed(std::chrono::milliseconds timeout = std::chrono::seconds(10)) const;
