@@ -55,8 +55,11 @@ void FakeNetPrinter::Run()
         ::poll(fds, connected ? 3 : 2, 20);
         if (fds[0].revents)
             return;
-        if (fds[1].revents & POLLIN)
+        if (fds[1].revents & POLLIN) {
+            // The events seen on the old connection do not apply to the new one.
             Accept();
+            continue;
+        }
         if (reading && fds[2].revents)
             ReadClient();
         else if (connected && !reading && fds[2].revents)
