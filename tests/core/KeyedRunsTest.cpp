@@ -137,13 +137,17 @@ TEST_F(KeyedRunsTest, SyncWritesOnlyWhatChanged)
     EXPECT_EQ(Defines().size(), 2u);
     EXPECT_EQ(second.run.writesToday, 2);
 
+    keyed::SyncResult again = Sync(manifest, {.storeAll = true}); // "Store all again"
+    EXPECT_THAT(again.run.stored, ElementsAre("L1", "L2"));
+    EXPECT_EQ(Defines().size(), 4u);
+
     Logo("b.bmp", 64, 32, 3);
     ledger.Remove("L1"); // as if another program had stored L1
     keyed::SyncResult third = Sync(manifest + "L3 a.bmp\n", {false, true, false});
     EXPECT_EQ(third.plan[0].reason, "not in the ledger");
     EXPECT_EQ(third.plan[1].reason, "changed");
     EXPECT_EQ(third.plan[2].reason, "missing");
-    EXPECT_EQ(Defines().size(), 2u); // dry run
+    EXPECT_EQ(Defines().size(), 4u); // dry run
     EXPECT_EQ(ledger.Find("L1"), nullptr);
 
     keyed::SyncResult pruned = Sync("L2 b.bmp threshold=90 centre\n", {true, false, false});
