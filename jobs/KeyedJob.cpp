@@ -2,7 +2,6 @@
 
 #include "keyed/LedgerName.h"
 #include "keyed/LinkChannel.h"
-#include "printer/PortNames.h"
 
 namespace jobs {
 namespace {
@@ -58,8 +57,7 @@ KeyedEnd RunKeyed(const platform::Context& context, const KeyedRequest& request,
                   const printer::CancelToken& cancel, RunObserver* observer)
 {
     KeyedEnd end;
-    const printer::PortRecord& port = request.start.port;
-    if (port.m_nPortType != 1 && port.m_strPortDevice == printer::kFileDevice) {
+    if (WritesToFile(request.start.port)) {
         end.toFile = true;
         return end;
     }

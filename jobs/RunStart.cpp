@@ -48,13 +48,17 @@ std::unique_ptr<printer::Link> Fail(std::unique_ptr<printer::Link> link, RunStar
 
 } // namespace
 
+bool WritesToFile(const printer::PortRecord& port)
+{
+    return port.m_nPortType != 1 && port.m_strPortDevice == printer::kFileDevice;
+}
+
 std::unique_ptr<printer::Link> StartRun(const platform::Context& context, const StartRequest& request,
                                         printer::WaitSupervision supervision, RunStart& start)
 {
     start = RunStart{};
     start.parallel = request.port.m_nPortType == 1;
-    start.toFile =
-        !start.parallel && request.link.fileTarget && request.port.m_strPortDevice == printer::kFileDevice;
+    start.toFile = request.link.fileTarget && WritesToFile(request.port);
     std::unique_ptr<printer::Link> link =
         printer::OpenLink(context, request.port, request.link, start.status, supervision, request.outputFile);
     if (!link)

@@ -62,6 +62,10 @@ struct RunStart {
     bool Cancelled() const { return status.code == printer::LinkStatus::Code::Cancelled; }
 };
 
+// "Print To File" is on: the port names the output file, not a printer (the parallel
+// port has no such choice).
+bool WritesToFile(const printer::PortRecord& port);
+
 // The open link when the run may go on; null otherwise, with nothing left open.
 std::unique_ptr<printer::Link> StartRun(const platform::Context& context, const StartRequest& request,
                                         printer::WaitSupervision supervision, RunStart& start);

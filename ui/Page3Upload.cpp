@@ -119,7 +119,7 @@ void CPage3Upload::StartDownload()
     const printer::SetupRecord& settings = m_session.m_settings;
     jobs::DownloadRequest request;
     request.start.port = settings;
-    if (settings.m_nPortType != 1 && settings.m_strPortDevice == printer::kFileDevice &&
+    if (jobs::WritesToFile(settings) &&
         !platform::GetFileChooser().AskOutputFileName(request.start.outputFile))
         request.start.outputFile = "temp.prn";
     request.start.askState =
