@@ -5,18 +5,14 @@
 
 #include <algorithm>
 
+#include "tests/support/PrintBytes.h"
+
 using ::testing::HasSubstr;
 using Bytes = std::vector<uint8_t>;
 
 namespace {
 
-Bytes Join(std::initializer_list<Bytes> parts)
-{
-    Bytes all;
-    for (const Bytes& part : parts)
-        all.insert(all.end(), part.begin(), part.end());
-    return all;
-}
+using testing_support::Join;
 
 const std::string kLine = "--- Logo 2 ---\n";
 

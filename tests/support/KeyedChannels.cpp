@@ -89,14 +89,6 @@ Bytes NumberReply(uint8_t id, uint64_t value)
     return bytes;
 }
 
-Bytes Join(std::initializer_list<Bytes> parts)
-{
-    Bytes all;
-    for (const Bytes& part : parts)
-        all.insert(all.end(), part.begin(), part.end());
-    return all;
-}
-
 Bytes DefineGraphic(const std::string& key, int width, int height)
 {
     Bytes data(static_cast<size_t>((width + 7) / 8 * height));

@@ -10,6 +10,7 @@
 
 #include "emulator/VirtualPrinter.h"
 #include "keyed/PrinterChannel.h"
+#include "tests/support/PrintBytes.h"
 #include "tests/support/VirtualClock.h"
 
 namespace testing_support {
@@ -63,7 +64,6 @@ private:
 // The bytes of a request followed by the reply pieces joined: "37 30 ... 00".
 Bytes NumberReply(uint8_t id, uint64_t value);
 Bytes KeyBlock(bool more, const std::vector<std::string>& keys);
-Bytes Join(std::initializer_list<Bytes> parts);
 // The command that defines key as a graphic of width x height dots, data bytes 1, 2, 3, ...
 Bytes DefineGraphic(const std::string& key, int width, int height);
 

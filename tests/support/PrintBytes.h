@@ -3,6 +3,7 @@
 // program: after what was sent before, per image the header line when headers are on,
 // then FS p n m.
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,15 @@ inline std::vector<uint8_t> PrintedImages(const std::vector<int>& numbers, int m
         before.insert(before.end(), {0x1C, 0x70, static_cast<uint8_t>(n), static_cast<uint8_t>(mode)});
     }
     return before;
+}
+
+// The parts one after another, for byte sequences written out piece by piece.
+inline std::vector<uint8_t> Join(std::initializer_list<std::vector<uint8_t>> parts)
+{
+    std::vector<uint8_t> all;
+    for (const std::vector<uint8_t>& part : parts)
+        all.insert(all.end(), part.begin(), part.end());
+    return all;
 }
 
 inline std::vector<int> NumberRange(int from, int to)
